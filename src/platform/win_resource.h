@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <type_traits>
 #include <utility>
 
 namespace norv::win {
@@ -42,13 +43,24 @@ public:
         }
         value_ = value;
     }
+    // Closes now and reports whether closing succeeded (for owners that log it); a Close
+    // that returns nothing counts as success.
+    bool close() noexcept {
+        if (value_ == Invalid) return true;
+        if constexpr (std::is_void_v<decltype(Close(value_))>) {
+            Close(release());
+            return true;
+        } else {
+            return Close(release()) != 0;
+        }
+    }
 
 private:
     T value_ = Invalid;
 };
 
 namespace detail {
-inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
+inline BOOL CloseKernelHandle(HANDLE h) noexcept { return ::CloseHandle(h); }
 inline void CloseRegistryKey(HKEY k) noexcept { ::RegCloseKey(k); }
 inline void FreeBstr(BSTR s) noexcept { ::SysFreeString(s); }
 inline void DestroySafeArray(SAFEARRAY* a) noexcept { ::SafeArrayDestroy(a); }

@@ -1,0 +1,48 @@
+// A machine-wide lock on a named Win32 mutex "Global\wmi_<name>". Failure-tolerant: what
+// goes wrong is written to the diagnostic log and the caller carries on unguarded.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/log_writer.h"
+#include "platform/win_resource.h"
+
+namespace norv {
+
+inline constexpr std::string_view kNamedLockPrefix = "Global\\wmi_";
+
+class NamedLock {
+public:
+    // Its log is configured from the provider's logging key.
+    NamedLock() : NamedLock(kLogConfigurationKey) {}
+    explicit NamedLock(const LogConfigurationKey& logKey);
+    virtual ~NamedLock();
+    NamedLock(const NamedLock&) = delete;
+    NamedLock& operator=(const NamedLock&) = delete;
+
+    // Called once, before the first Lock; without it the mutex is unnamed and process-local.
+    void SetObjectName(std::string_view baseName);
+
+    // Creates (or opens) the mutex on first use; true when the lock has its mutex.
+    bool Open();
+
+    // Waits without time-out. A mutex abandoned by a dead owner is owned all the same.
+    virtual void Lock();
+    virtual void Unlock();
+
+private:
+    HANDLE OpenedHandle();
+    HANDLE CurrentHandle();
+    void ReportFailure(DWORD error) noexcept;
+
+    win::UniqueHandle handle;
+    std::string name;
+    LogWriter log;
+    // Two threads taking a fresh lock at once create one mutex handle, not two.
+    SRWLOCK openGuard = SRWLOCK_INIT;
+};
+
+}  // namespace norv

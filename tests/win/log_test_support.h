@@ -1,0 +1,193 @@
+// Shared pieces of the lock and log tests: unique names, temporary files, a throw-away
+// logging key and the second process (norv_lock_holder).
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/log_writer.h"
+#include "platform/win_resource.h"
+
+namespace norv::test {
+
+// Unique within the machine and the run: the process id and a counter.
+inline std::string UniqueName(std::string_view what) {
+    static std::atomic<unsigned> counter{0};
+    return "Norv" + std::string(what) + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+           std::to_string(counter++);
+}
+
+inline std::string TempDirectory() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(MAX_PATH + 1, path);
+    return std::string(path, length);
+}
+
+// A file path in the temporary folder; the file is deleted when the owner goes.
+class TempFile {
+public:
+    explicit TempFile(std::string_view what) : path(TempDirectory() + UniqueName(what) + ".log") {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { DeleteFileA(path.c_str()); }
+    const std::string& Path() const { return path; }
+
+private:
+    std::string path;
+};
+
+inline bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline std::string ReadFileBytes(const std::string& path) {
+    const win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    std::string bytes;
+    char chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        bytes.append(chunk, read);
+    }
+    return bytes;
+}
+
+inline void WriteFileBytes(const std::string& path, std::string_view bytes) {
+    const win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file) << path;
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ASSERT_EQ(written, bytes.size());
+}
+
+// Lines without their CR LF; a last line without CR LF is kept as it is.
+inline std::vector<std::string> SplitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find("\r\n");
+        lines.emplace_back(bytes.substr(0, end));
+        if (end == std::string_view::npos) break;
+        bytes.remove_prefix(end + 2);
+    }
+    return lines;
+}
+
+// A logging key of its own under HKEY_CURRENT_USER, deleted with its values at the end.
+class TestLogKey {
+public:
+    TestLogKey() : path(std::string(kParent) + "\\" + UniqueName("LogKey") + "\\ServerLOGGING") {
+        win::UniqueHkey created;
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, created.put(), nullptr),
+                  ERROR_SUCCESS);
+    }
+    TestLogKey(const TestLogKey&) = delete;
+    TestLogKey& operator=(const TestLogKey&) = delete;
+    ~TestLogKey() {
+        const std::string own = path.substr(0, path.rfind('\\'));
+        RegDeleteTreeA(HKEY_CURRENT_USER, own.c_str());
+        // The shared parents go when no other run still uses them.
+        RegDeleteKeyA(HKEY_CURRENT_USER, kParent);
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Norvane");
+    }
+
+    LogConfigurationKey Key() const { return {HKEY_CURRENT_USER, path.c_str()}; }
+
+    void SetBytes(const char* name, DWORD type, std::string_view bytes) {
+        win::UniqueHkey key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, key.put()),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                           static_cast<DWORD>(bytes.size())),
+            ERROR_SUCCESS);
+    }
+    // The string with its terminating zero.
+    void SetString(const char* name, const std::string& value, DWORD type = REG_SZ) {
+        SetBytes(name, type, std::string_view(value.c_str(), value.size() + 1));
+    }
+    void SetDword(const char* name, DWORD value) {
+        SetBytes(name, REG_DWORD,
+                 std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
+    }
+    // A key whose errors of level 1 go to the given file.
+    void LogTo(const std::string& fileName) { SetString("LOGFILENAME", fileName); }
+
+private:
+    static constexpr const char* kParent = "Software\\Norvane\\NorvTests";
+    std::string path;
+};
+
+// A named event of this run, manual reset, initially clear.
+class TestEvent {
+public:
+    explicit TestEvent(std::string_view what)
+        : name("Local\\" + UniqueName(what)),
+          event(CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {}
+    const std::string& Name() const { return name; }
+    HANDLE Get() const { return event.get(); }
+    bool IsSet() const { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }
+    bool WaitFor(DWORD ms) const { return WaitForSingleObject(event.get(), ms) == WAIT_OBJECT_0; }
+
+private:
+    std::string name;
+    win::UniqueHandle event;
+};
+
+// norv_lock_holder, started from the folder of this test program; it is ended if still
+// running when the owner goes, so a failing test leaves nothing behind.
+class HelperProcess {
+public:
+    explicit HelperProcess(const std::string& arguments) {
+        char self[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string program(self, length);
+        program = program.substr(0, program.find_last_of("\\/") + 1) + "norv_lock_holder.exe";
+        std::string commandLine = "\"" + program + "\" " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &startup, &info)) {
+            process.reset(info.hProcess);
+            win::UniqueHandle thread(info.hThread);
+        }
+        EXPECT_TRUE(process) << "cannot start " << program << ": " << GetLastError();
+    }
+    HelperProcess(const HelperProcess&) = delete;
+    HelperProcess& operator=(const HelperProcess&) = delete;
+    ~HelperProcess() {
+        if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.get(), 99);
+            WaitForSingleObject(process.get(), 5000);
+        }
+    }
+
+    bool Started() const { return static_cast<bool>(process); }
+    // The exit code, or STILL_ACTIVE when it did not end within ms.
+    DWORD WaitForExit(DWORD ms) const {
+        if (WaitForSingleObject(process.get(), ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process.get(), &code);
+        return code;
+    }
+    void Kill() const {
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), 5000);
+    }
+
+private:
+    win::UniqueHandle process;
+};
+
+}  // namespace norv::test

@@ -1,0 +1,260 @@
+#include "platform/named_lock.h"
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "log_test_support.h"
+
+namespace norv {
+namespace {
+
+using test::HelperProcess;
+using test::TempFile;
+using test::TestEvent;
+using test::TestLogKey;
+
+constexpr const char* kFailurePrefix =
+    "[Error] - Mutex::CreateSemaphore(Mutex) failed.  Last error:  ";
+
+// Each lock of these tests logs to a file of its own through a key of its own.
+class NamedLockTest : public ::testing::Test {
+protected:
+    NamedLockTest() { key.LogTo(logFile.Path()); }
+
+    std::vector<std::string> LogLines() const {
+        return test::SplitLines(test::ReadFileBytes(logFile.Path()));
+    }
+    // The failure lines of the log, each from the type name on.
+    std::vector<std::string> FailureLines() const {
+        std::vector<std::string> failures;
+        for (const auto& line : LogLines()) {
+            const std::size_t type = line.find("[Error]");
+            failures.push_back(type == std::string::npos ? line : line.substr(type));
+        }
+        return failures;
+    }
+
+    TempFile logFile{"LockLog"};
+    TestLogKey key;
+};
+
+// Whether another thread finds the mutex of this full name free (and gives it back).
+bool FreeForAnotherThread(const std::string& fullName) {
+    bool free = false;
+    std::thread probe([&] {
+        const win::UniqueHandle mutex(
+            OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, fullName.c_str()));
+        if (!mutex) return;
+        const DWORD waited = WaitForSingleObject(mutex.get(), 0);
+        free = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+        if (free) ReleaseMutex(mutex.get());
+    });
+    probe.join();
+    return free;
+}
+
+TEST_F(NamedLockTest, FullNameIsInTheGlobalNamespace) {
+    const std::string base = test::UniqueName("Lock");
+    NamedLock lock(key.Key());
+    lock.SetObjectName(base);
+    // Naming creates nothing yet.
+    EXPECT_FALSE(
+        win::UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\wmi_" + base).c_str())));
+    lock.Lock();
+    EXPECT_FALSE(FreeForAnotherThread("Global\\wmi_" + base));
+    lock.Unlock();
+    EXPECT_TRUE(FreeForAnotherThread("Global\\wmi_" + base));
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST_F(NamedLockTest, UnnamedLockExcludesOtherThreads) {
+    NamedLock lock(key.Key());
+    ASSERT_TRUE(lock.Open());
+    lock.Lock();
+    TestEvent entered("Entered");
+    std::thread other([&] {
+        lock.Lock();
+        SetEvent(entered.Get());
+        lock.Unlock();
+    });
+    EXPECT_FALSE(entered.WaitFor(200)) << "the second thread got in while the lock was held";
+    lock.Unlock();
+    EXPECT_TRUE(entered.WaitFor(5000));
+    other.join();
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST_F(NamedLockTest, IsReentrantForItsOwner) {
+    const std::string base = test::UniqueName("Lock");
+    const std::string fullName = "Global\\wmi_" + base;
+    {
+        NamedLock lock(key.Key());
+        lock.SetObjectName(base);
+        lock.Lock();
+        lock.Lock();
+        lock.Unlock();
+        EXPECT_FALSE(FreeForAnotherThread(fullName)) << "one Unlock released both Locks";
+        lock.Unlock();
+        EXPECT_TRUE(FreeForAnotherThread(fullName));
+        EXPECT_TRUE(LogLines().empty());
+        // One Unlock too many: ReleaseMutex fails with ERROR_NOT_OWNER.
+        lock.Unlock();
+    }
+    EXPECT_EQ(FailureLines(), std::vector<std::string>{std::string(kFailurePrefix) + "288"});
+}
+
+TEST_F(NamedLockTest, NameOfAnotherObjectTypeLogsOncePerLock) {
+    const std::string base = test::UniqueName("Lock");
+    const win::UniqueHandle squatter(
+        CreateEventA(nullptr, TRUE, FALSE, ("Global\\wmi_" + base).c_str()));
+    ASSERT_TRUE(squatter);
+    // ERROR_INVALID_HANDLE is what creating a mutex under an event's name reports.
+    const std::string failure = std::string(kFailurePrefix) + "6";
+    {
+        NamedLock lock(key.Key());
+        lock.SetObjectName(base);
+        lock.Lock();
+        EXPECT_EQ(FailureLines(), std::vector<std::string>{failure});
+        lock.Unlock();
+        lock.Lock();
+        lock.Unlock();
+        EXPECT_FALSE(lock.Open());
+    }
+    EXPECT_EQ(FailureLines(), std::vector<std::string>(3, failure));
+    // The event was not taken for a mutex: it is still clear.
+    EXPECT_EQ(WaitForSingleObject(squatter.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(NamedLockTest, NeverLockedLockMakesNoKernelCallWhenDestroyed) {
+    {
+        NamedLock unnamed(key.Key());
+        NamedLock named(key.Key());
+        named.SetObjectName(test::UniqueName("Lock"));
+    }
+    EXPECT_FALSE(test::FileExists(logFile.Path()));
+}
+
+// The number of handles open to the kernel object of handle, this one included.
+ULONG HandleCountOf(HANDLE handle) {
+    struct {
+        ULONG attributes;
+        ACCESS_MASK grantedAccess;
+        ULONG handleCount;
+        ULONG pointerCount;
+        ULONG reserved[10];
+    } basic = {};
+    ULONG length = 0;
+    if (NtQueryObject(handle, ObjectBasicInformation, &basic, sizeof basic, &length) != 0) return 0;
+    return basic.handleCount;
+}
+
+// Threads race to take a fresh lock. An unnamed lock with two mutexes would let two threads
+// in at once; a named one would keep a second handle open.
+TEST_F(NamedLockTest, ThreadsTakingAFreshLockShareOneMutex) {
+    constexpr int kRounds = 40;
+    constexpr int kThreads = 4;
+    int mostInside = 0;
+    ULONG mostHandles = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const bool named = round % 2 == 1;
+        const std::string base = test::UniqueName("Fresh");
+        NamedLock lock(key.Key());
+        if (named) lock.SetObjectName(base);
+        const TestEvent start("Start");
+        std::atomic<int> inside{0};
+        std::atomic<int> most{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&] {
+                WaitForSingleObject(start.Get(), 5000);
+                lock.Lock();
+                const int now = ++inside;
+                int seen = most.load();
+                while (now > seen && !most.compare_exchange_weak(seen, now)) {
+                }
+                Sleep(1);
+                --inside;
+                lock.Unlock();
+            });
+        }
+        SetEvent(start.Get());
+        for (auto& thread : threads) thread.join();
+        mostInside = std::max(mostInside, most.load());
+        if (named) {
+            const win::UniqueHandle probe(
+                OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\wmi_" + base).c_str()));
+            ASSERT_TRUE(probe);
+            // The lock's one handle and the probe.
+            mostHandles = std::max(mostHandles, HandleCountOf(probe.get()));
+        }
+    }
+    EXPECT_EQ(mostInside, 1);
+    EXPECT_EQ(mostHandles, 2u);
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST_F(NamedLockTest, ExcludesAnotherProcess) {
+    const std::string base = test::UniqueName("Lock");
+    const TestEvent ready("Ready");
+    const TestEvent releasing("Releasing");
+    HelperProcess holder("lock " + base + " " + ready.Name() + " " + releasing.Name() + " 300");
+    ASSERT_TRUE(holder.Started());
+    ASSERT_TRUE(ready.WaitFor(10000)) << "the helper did not take the lock";
+
+    NamedLock lock(key.Key());
+    lock.SetObjectName(base);
+    std::atomic<bool> releasedBeforeWeGotIn{false};
+    const TestEvent got("Got");
+    // Lock waits without time-out: it runs aside, so that a failure ends instead of hanging.
+    std::thread waiter([&] {
+        lock.Lock();
+        releasedBeforeWeGotIn = releasing.IsSet();
+        SetEvent(got.Get());
+        lock.Unlock();
+    });
+    if (!got.WaitFor(10000)) {
+        ADD_FAILURE() << "the lock was not handed over when the helper released it";
+        holder.Kill();
+    }
+    waiter.join();
+    EXPECT_TRUE(releasedBeforeWeGotIn) << "Lock returned while the helper held the lock";
+    EXPECT_EQ(holder.WaitForExit(5000), 0u);
+    EXPECT_TRUE(LogLines().empty());
+}
+
+TEST_F(NamedLockTest, MutexOfAKilledOwnerIsTakenAndReleased) {
+    const std::string base = test::UniqueName("Lock");
+    const std::string fullName = "Global\\wmi_" + base;
+    const TestEvent ready("Ready");
+    const TestEvent releasing("Releasing");
+    HelperProcess holder("lock " + base + " " + ready.Name() + " " + releasing.Name() + " 60000");
+    ASSERT_TRUE(holder.Started());
+    // The mutex outlives its killed owner only while another handle keeps it.
+    NamedLock lock(key.Key());
+    lock.SetObjectName(base);
+    ASSERT_TRUE(lock.Open());
+    ASSERT_TRUE(ready.WaitFor(10000)) << "the helper did not take the lock";
+    holder.Kill();
+    ASSERT_NE(holder.WaitForExit(5000), static_cast<DWORD>(STILL_ACTIVE));
+
+    lock.Lock();
+    // The abandoned wait is logged once, and the lock is held all the same.
+    const auto failures = FailureLines();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].rfind(kFailurePrefix, 0), 0u) << failures[0];
+    EXPECT_FALSE(FreeForAnotherThread(fullName));
+    lock.Unlock();
+    EXPECT_TRUE(FreeForAnotherThread(fullName));
+    EXPECT_EQ(FailureLines().size(), 1u);
+}
+
+}  // namespace
+}  // namespace norv
