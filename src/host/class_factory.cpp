@@ -1,0 +1,67 @@
+#include "host/class_factory.h"
+
+#include <new>
+
+#include "host/module_state.h"
+
+namespace norv::win {
+
+HRESULT ClassFactory::Create(ProviderCreator create, ClassFactory*& out) noexcept {
+    out = nullptr;
+    auto* factory = new (std::nothrow) ClassFactory(create);
+    if (!factory) return E_OUTOFMEMORY;
+    if (!factory->section_.Initialized()) {
+        delete factory;
+        return E_OUTOFMEMORY;
+    }
+    factory->references_ = kTableReferences;
+    out = factory;
+    return S_OK;
+}
+
+HRESULT ClassFactory::QueryInterface(REFIID iid, void** out) noexcept {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
+        *out = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG ClassFactory::AddRef() noexcept {
+    CriticalSectionScope scope(section_);
+    const LONG count = ::InterlockedIncrement(&references_);
+    if (count == kTableReferences + 1) Module().Lock();
+    return static_cast<ULONG>(count);
+}
+
+ULONG ClassFactory::Release() noexcept {
+    LONG count = 0;
+    {
+        CriticalSectionScope scope(section_);
+        count = ::InterlockedDecrement(&references_);
+        if (count == kTableReferences) Module().Unlock();
+    }
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+}
+
+HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) noexcept {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return create_(iid, out);
+}
+
+HRESULT ClassFactory::LockServer(BOOL lock) noexcept {
+    if (lock) {
+        Module().Lock();
+    } else {
+        Module().Unlock();
+    }
+    return S_OK;
+}
+
+}  // namespace norv::win

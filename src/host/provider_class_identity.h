@@ -1,0 +1,95 @@
+// The seven provider classes of the module: their names, COM identifiers and the WMI class
+// each serves, in the order of registration and of the class-object search. A class is
+// served only once its provider exists (served_classes.h); its identity is fixed here.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "host/guid_text.h"
+
+namespace norv {
+
+enum class ProviderClass : std::uint8_t {
+    LogRecord,
+    RecordLog,
+    SystemSpecificCollection,
+    NumericSensor,
+    Sensor,
+    ComputerSystem,
+    AdminDomain,
+};
+
+inline constexpr std::size_t kProviderClassCount = 7;
+
+struct ProviderClassIdentity {
+    std::string_view className;     // the provider class
+    std::string_view clsid;         // braced registry form
+    std::string_view progId;        // versioned; the version-independent one drops ".1"
+    std::string_view friendlyName;  // default value of the ProgID and CLSID keys
+    std::string_view servedClass;   // the WMI class it serves
+    std::string_view coclassName;   // its coclass in the type library
+    std::string_view coclassHelp;   // that coclass's help string
+};
+
+// clang-format off
+inline constexpr std::array<ProviderClassIdentity, kProviderClassCount> kProviderClassIdentities = {{
+    {"NorvLogRecordProv", "{CA86F6FA-35CC-4BB6-BE07-98A0E6D81385}",
+     "Norvipmiprv.LogRecord.1", "CNorvLogRecordProv Object", "LogRecord",
+     "CNorvLogRecordProv", "LogRecord Class"},
+    {"NorvRecordLogProv", "{038287D4-5647-445E-811E-03E867052C86}",
+     "Norvipmiprv.RecordLog.1", "CNorvRecordLogProv Object", "RecordLog",
+     "CNorvRecordLogProv", "RecordLog Class"},
+    {"NorvSystemSpecificCollectionProv", "{C2EB1BE1-0786-4B7C-8BFE-94C4BD42B760}",
+     "Norvipmiprv.NorvSystemSpecificCollection.1", "CNorvSystemSpecificCollectionProv Object",
+     "SystemSpecificCollection",
+     "CNorvSystemSpecificCollectionProv", "NorvSystemSpecificCollection Class"},
+    {"NorvNumericSensorProv", "{662A0532-CC28-4973-AF12-DE3537498871}",
+     "Norvipmiprv.NumericSensor.1", "CNorvNumericSensorProv Object", "NumericSensor",
+     "CNorvNumericSensorProv", "NorvNumericSensorProv Class"},
+    {"NorvSensorProv", "{E42E75E7-41C9-4694-A51A-4DF5258F854F}",
+     "Norvipmiprv.Sensor.1", "CNorvSensorProv Object", "Sensor",
+     "CNorvSensorProv", "NorvSensorProv Class"},
+    {"NorvComputerSystemProv", "{FB384222-502F-4A15-AE24-AAA8C860753E}",
+     "Norvipmiprv.NorvComputerSystemProv.1", "CNorvComputerSystemProv Object", "ComputerSystem",
+     "CNorvComputerSystemProv", "NorvComputerSystemProv Class"},
+    {"NorvAdminDomainProv", "{5E51E62A-6753-433D-9AAA-9D149ECE03CD}",
+     "Norvipmiprv.NorvAdminDomainProv.1", "CNorvAdminDomainProv Object", "AdminDomain",
+     "CNorvAdminDomainProv", "NorvAdminDomainProv Class"},
+}};
+// clang-format on
+
+constexpr const ProviderClassIdentity& IdentityOf(ProviderClass providerClass) noexcept {
+    return kProviderClassIdentities[static_cast<std::size_t>(providerClass)];
+}
+
+inline constexpr std::string_view kModuleName = "Norvipmiprv";
+// LIBID of the module's type library (version 1.0, locale 0).
+inline constexpr std::string_view kTypeLibraryId = "{2C7F5E93-41B8-4D06-9A3E-85D1B0F46C27}";
+inline constexpr std::uint16_t kTypeLibraryMajorVersion = 1;
+inline constexpr std::uint16_t kTypeLibraryMinorVersion = 0;
+inline constexpr std::uint32_t kTypeLibraryLocale = 0;
+
+inline constexpr std::string_view kProgIdVersionSuffix = ".1";
+
+// The ProgID without its version suffix.
+constexpr std::string_view VersionIndependentProgId(std::string_view progId) noexcept {
+    if (progId.ends_with(kProgIdVersionSuffix)) progId.remove_suffix(kProgIdVersionSuffix.size());
+    return progId;
+}
+
+namespace detail {
+constexpr bool IdentitiesAreWellFormed() noexcept {
+    for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
+        if (!ParseGuidText(identity.clsid)) return false;
+        if (!identity.progId.ends_with(kProgIdVersionSuffix)) return false;
+    }
+    return ParseGuidText(kTypeLibraryId).has_value();
+}
+}  // namespace detail
+static_assert(detail::IdentitiesAreWellFormed(),
+              "every CLSID parses and every ProgID is versioned");
+
+}  // namespace norv

@@ -1,0 +1,225 @@
+#include "host/class_table.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <new>
+#include <thread>
+#include <vector>
+
+#include "host/module_state.h"
+#include "host/provider_class_row.h"
+#include "platform/win_resource.h"
+
+namespace norv::win {
+namespace {
+
+// A provider stand-in: answers IUnknown only, holds a module lock like every provider object,
+// and counts the living instances.
+class CountingObject : public IUnknown {
+public:
+    static inline std::atomic<int> living{0};
+
+    CountingObject() noexcept { ++living; }
+    virtual ~CountingObject() { --living; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown)) return E_NOINTERFACE;
+        *out = static_cast<IUnknown*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override {
+        return static_cast<ULONG>(::InterlockedIncrement(&references_));
+    }
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
+        const LONG count = ::InterlockedDecrement(&references_);
+        if (count == 0) delete this;
+        return static_cast<ULONG>(count);
+    }
+
+private:
+    ModuleLockHolder moduleLock_;
+    LONG references_ = 0;
+};
+
+// A provider whose allocation always fails.
+class UnallocatableObject final : public CountingObject {
+public:
+    static void* operator new(std::size_t, const std::nothrow_t&) noexcept { return nullptr; }
+    static void operator delete(void* p) noexcept { ::operator delete(p); }
+};
+
+constexpr ProviderClassIdentity kCountingIdentity = {"NorvCountingProv",
+                                                     "{6B1D0C3E-7A4F-4E42-9C1B-2F7E5A8D3C90}",
+                                                     "Norvipmiprv.Counting.1",
+                                                     "CNorvCountingProv Object",
+                                                     "Counting",
+                                                     "CNorvCountingProv",
+                                                     "Counting Class"};
+constexpr ProviderClassIdentity kUnallocatableIdentity = {"NorvUnallocatableProv",
+                                                          "{0E47C1D2-93B5-4A6E-8F21-6C3D9B7A5E14}",
+                                                          "Norvipmiprv.Unallocatable.1",
+                                                          "CNorvUnallocatableProv Object",
+                                                          "Unallocatable",
+                                                          "CNorvUnallocatableProv",
+                                                          "Unallocatable Class"};
+constexpr GUID kUnknownClsid = GuidOf("{D3A5F0B7-2C19-4E8A-B6D4-71E9C02F5A36}");
+
+const ProviderClassRow kRows[] = {
+    MakeProviderClassRow(kCountingIdentity, &CreateProviderObject<CountingObject>),
+    MakeProviderClassRow(kUnallocatableIdentity, &CreateProviderObject<UnallocatableObject>),
+};
+const GUID& kCountingClsid = kRows[0].clsid;
+
+void* const kSentinel = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xdeadbeef));
+
+class ClassTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Module().LockCount(), 0);
+        ASSERT_EQ(CountingObject::living, 0);
+        ASSERT_FALSE(table_.InitializationFailed());
+    }
+    void TearDown() override {
+        EXPECT_EQ(Module().LockCount(), 0) << "a module lock was left behind";
+        EXPECT_EQ(CountingObject::living, 0) << "a provider object was left alive";
+    }
+
+    ComPtr<IClassFactory> ClassObject(const GUID& clsid = kCountingClsid) {
+        ComPtr<IClassFactory> factory;
+        EXPECT_EQ(table_.GetClassObject(clsid, IID_IClassFactory, factory.put_void()), S_OK);
+        return factory;
+    }
+
+    ClassTable table_{kRows};
+};
+
+TEST_F(ClassTableTest, AnUnknownClsidIsNotAvailableAndClearsTheOutPointer) {
+    void* out = kSentinel;
+    EXPECT_EQ(table_.GetClassObject(kUnknownClsid, IID_IClassFactory, &out),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(out, nullptr);
+}
+
+TEST_F(ClassTableTest, ANullOutPointerIsRefused) {
+    EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IClassFactory, nullptr), E_POINTER);
+}
+
+TEST_F(ClassTableTest, TwoRequestsGetTheSameClassObject) {
+    ComPtr<IClassFactory> first = ClassObject();
+    ComPtr<IClassFactory> second = ClassObject();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.get(), second.get());
+    ComPtr<IUnknown> asUnknown;
+    EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IUnknown, asUnknown.put_void()), S_OK);
+    EXPECT_EQ(static_cast<IUnknown*>(first.get()), asUnknown.get());
+}
+
+TEST_F(ClassTableTest, AHeldClassObjectTakesOneModuleLockAndAReleasedOneNone) {
+    {
+        ComPtr<IClassFactory> first = ClassObject();
+        EXPECT_EQ(Module().LockCount(), 1);
+        ComPtr<IClassFactory> second = ClassObject();
+        EXPECT_EQ(Module().LockCount(), 1) << "the lock is taken once per class object";
+    }
+    EXPECT_EQ(Module().LockCount(), 0) << "the table's own reference keeps no lock";
+    ComPtr<IClassFactory> again = ClassObject();
+    EXPECT_EQ(Module().LockCount(), 1);
+}
+
+TEST_F(ClassTableTest, AnInterfaceTheClassObjectLacksIsRefused) {
+    void* out = kSentinel;
+    EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IDispatch, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(Module().LockCount(), 0);
+}
+
+TEST_F(ClassTableTest, ALivingProviderObjectKeepsTheModuleLocked) {
+    ComPtr<IUnknown> object;
+    {
+        ComPtr<IClassFactory> factory = ClassObject();
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.put_void()), S_OK);
+    }
+    EXPECT_EQ(CountingObject::living, 1);
+    EXPECT_EQ(Module().LockCount(), 1);
+    object.reset();
+    EXPECT_EQ(CountingObject::living, 0);
+    EXPECT_EQ(Module().LockCount(), 0);
+}
+
+TEST_F(ClassTableTest, AggregationIsRefusedAndCreatesNothing) {
+    ComPtr<IClassFactory> factory = ClassObject();
+    ComPtr<IUnknown> outer;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, outer.put_void()), S_OK);
+    const int livingBefore = CountingObject::living;
+    const LONG locksBefore = Module().LockCount();
+
+    void* out = kSentinel;
+    EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(CountingObject::living, livingBefore);
+    EXPECT_EQ(Module().LockCount(), locksBefore);
+}
+
+TEST_F(ClassTableTest, CreateInstanceChecksItsOutPointer) {
+    ComPtr<IClassFactory> factory = ClassObject();
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+    EXPECT_EQ(CountingObject::living, 0);
+}
+
+TEST_F(ClassTableTest, AnObjectThatRefusesTheInterfaceIsDestroyedAndGivesItsLockBack) {
+    ComPtr<IClassFactory> factory = ClassObject();
+    void* out = kSentinel;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(CountingObject::living, 0);
+    EXPECT_EQ(Module().LockCount(), 1) << "only the held class object's lock remains";
+}
+
+TEST_F(ClassTableTest, AnObjectThatCannotBeAllocatedGivesOutOfMemory) {
+    ComPtr<IClassFactory> factory = ClassObject(kRows[1].clsid);
+    ASSERT_TRUE(factory);
+    void* out = kSentinel;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, &out), E_OUTOFMEMORY);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(Module().LockCount(), 1);
+}
+
+TEST_F(ClassTableTest, LockServerTakesAndGivesBackModuleLocks) {
+    ComPtr<IClassFactory> factory = ClassObject();
+    ASSERT_EQ(Module().LockCount(), 1);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(Module().LockCount(), 3);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(Module().LockCount(), 1);
+}
+
+TEST_F(ClassTableTest, ConcurrentFirstRequestsShareOneClassObject) {
+    constexpr int kThreads = 8;
+    std::vector<void*> seen(kThreads, nullptr);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            ++ready;
+            while (ready < kThreads) std::this_thread::yield();
+            ComPtr<IClassFactory> factory;
+            if (table_.GetClassObject(kCountingClsid, IID_IClassFactory, factory.put_void()) ==
+                S_OK) {
+                seen[static_cast<std::size_t>(i)] = factory.get();
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    ASSERT_NE(seen[0], nullptr);
+    for (void* p : seen) EXPECT_EQ(p, seen[0]);
+}
+
+}  // namespace
+}  // namespace norv::win

@@ -1,0 +1,80 @@
+// Helpers of the COM server tests: the built module loaded from its build folder, and
+// registry reads that tell absent, empty and present apart.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/win_resource.h"
+
+namespace norv::test {
+
+namespace detail {
+inline void UnloadModule(HMODULE module) noexcept {
+    ::FreeLibrary(module);
+}
+}  // namespace detail
+using UniqueModule = win::UniqueResource<HMODULE, detail::UnloadModule, nullptr>;
+
+// The module as built (NORV_MODULE_FILE is its path on Wine's Z: drive).
+inline UniqueModule LoadModuleUnderTest() {
+    return UniqueModule(::LoadLibraryA(NORV_MODULE_FILE));
+}
+
+inline std::wstring ModulePath(HMODULE module) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);
+    return std::wstring(path, length);
+}
+
+inline bool KeyExists(HKEY root, const std::wstring& path) {
+    win::UniqueHkey key;
+    return ::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+// A REG_SZ value (empty name: the default value); nullopt if the key or value is absent or
+// of another type.
+inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path,
+                                              const std::wstring& name = L"") {
+    win::UniqueHkey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    wchar_t data[1024] = {};
+    DWORD type = 0;
+    DWORD bytes = sizeof(data) - sizeof(wchar_t);
+    if (::RegQueryValueExW(key.get(), name.empty() ? nullptr : name.c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return std::nullopt;
+    }
+    std::wstring text(data, bytes / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
+}
+
+struct KeyCounts {
+    DWORD subkeys = 0;
+    DWORD values = 0;
+};
+inline std::optional<KeyCounts> CountKeyContents(HKEY root, const std::wstring& path) {
+    win::UniqueHkey key;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    KeyCounts counts;
+    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &counts.subkeys, nullptr, nullptr,
+                           &counts.values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return counts;
+}
+
+inline std::wstring Wide(std::string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+}  // namespace norv::test
