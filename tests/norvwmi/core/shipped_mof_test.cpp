@@ -1,0 +1,583 @@
+// The MOF files the project ships and the host embeds: they load as the host loads
+// them, the served classes carry what their providers write and read, and the
+// platform descriptions hold data the sensor builders can number.
+#include "repository/repository.h"
+
+#include "repository/name_compare.h"
+#include "repository/value_normalisation.h"
+#include "repository/wql_select.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace norvwmi {
+namespace {
+
+constexpr std::string_view kServedNamespace = "root\\cimv2\\ipmi";
+constexpr std::string_view kPlatformNamespace = "root\\wmi";
+constexpr std::string_view kProcessorNamespace = "root\\CIMv2";
+constexpr std::string_view kHostNamespace = "root\\norvwmi";
+
+constexpr std::string_view kDefaultPlatform = "platforms/default.mof";
+constexpr std::string_view kDriverAbsentPlatform = "platforms/driver-absent.mof";
+
+constexpr std::string_view kHealthClasses[] = {
+    "TempSensorInfo", "FanInfo", "PowerSupplyInfo", "ResMemInfo", "MemoryBoardInfo",
+    "MemoryDIMMInfo", "ASRInfo", "UIDLightInfo",    "KronInfo",   "DriverVersion",
+};
+
+std::string ReadSourceFile(std::string_view relativePath) {
+    const std::string path = std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot open " << path;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Describe(const std::optional<MofError>& error) {
+    return error ? FormatMofError(*error) : std::string();
+}
+
+// In the host's order: system classes, the served classes, the platform's classes, the
+// host's directives, then one platform description.
+struct LoadedMof {
+    Repository repository;
+    std::vector<std::string> errors;
+};
+
+LoadedMof LoadShipped(std::string_view platform) {
+    LoadedMof loaded;
+    const MofReadResult system = ReadMof(ReadSourceFile("tools/norvwmi/system.mof"), "system.mof");
+    if (system.error) loaded.errors.push_back(Describe(system.error));
+    if (auto error = loaded.repository.AddSystemClasses(system.document))
+        loaded.errors.push_back(Describe(error));
+    for (std::string_view file :
+         {std::string_view("mof/Norvipmiprv.mof"), std::string_view("tools/norvwmi/health.mof"),
+          std::string_view("tools/norvwmi/host.mof"), platform}) {
+        if (auto error = loaded.repository.AddMof(ReadSourceFile(file), file))
+            loaded.errors.push_back(Describe(error));
+    }
+    return loaded;
+}
+
+const Repository& DefaultPlatform() {
+    static const LoadedMof loaded = LoadShipped(kDefaultPlatform);
+    return loaded.repository;
+}
+
+const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view name) {
+    for (const PropertyValue& value : instance.values)
+        if (value.name == name) return &value.value;
+    return nullptr;
+}
+
+std::string TextOf(const InstanceDefinition& instance, std::string_view name) {
+    const CimValue* value = ValueOf(instance, name);
+    const auto* text = value ? std::get_if<std::string>(&value->data) : nullptr;
+    return text ? *text : std::string("<not text>");
+}
+
+std::optional<std::int64_t> IntegerOf(const InstanceDefinition& instance, std::string_view name) {
+    const CimValue* value = ValueOf(instance, name);
+    if (!value) return std::nullopt;
+    if (const auto* u = std::get_if<std::uint64_t>(&value->data))
+        return static_cast<std::int64_t>(*u);
+    if (const auto* s = std::get_if<std::int64_t>(&value->data)) return *s;
+    return std::nullopt;
+}
+
+const Qualifier* FindQualifier(const std::vector<Qualifier>& qualifiers, std::string_view name) {
+    for (const Qualifier& qualifier : qualifiers)
+        if (SameName(qualifier.name, name)) return &qualifier;
+    return nullptr;
+}
+
+bool IsTrue(const InstanceDefinition& instance, std::string_view name) {
+    const CimValue* value = ValueOf(instance, name);
+    const bool* flag = value ? std::get_if<bool>(&value->data) : nullptr;
+    return flag && *flag;
+}
+
+std::vector<std::string> Words(std::string_view text) {
+    std::vector<std::string> words;
+    std::istringstream in{std::string(text)};
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+class ShippedMofLoads : public ::testing::TestWithParam<std::string_view> {};
+
+TEST_P(ShippedMofLoads, WithoutError) {
+    const LoadedMof loaded = LoadShipped(GetParam());
+    EXPECT_TRUE(loaded.errors.empty()) << ::testing::PrintToString(loaded.errors);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, ShippedMofLoads,
+                         ::testing::Values(kDefaultPlatform, kDriverAbsentPlatform));
+
+// The class table of the module: each served class, its provider and the keys its
+// lookup reads from an object path.
+struct ServedClass {
+    std::string_view className;
+    std::string_view provider;
+    std::string_view clsid;
+    std::string_view keys;
+};
+
+constexpr ServedClass kServedClasses[] = {
+    {"LogRecord", "NorvLogRecordProv", "{CA86F6FA-35CC-4BB6-BE07-98A0E6D81385}",
+     "CreationClassName LogCreationClassName LogName MessageTimestamp RecordID"},
+    {"RecordLog", "NorvRecordLogProv", "{038287D4-5647-445E-811E-03E867052C86}", "InstanceID"},
+    {"SystemSpecificCollection", "NorvSystemSpecificCollectionProv",
+     "{C2EB1BE1-0786-4B7C-8BFE-94C4BD42B760}", "InstanceID"},
+    {"NumericSensor", "NorvNumericSensorProv", "{662A0532-CC28-4973-AF12-DE3537498871}",
+     "CreationClassName DeviceID SystemCreationClassName SystemName"},
+    {"Sensor", "NorvSensorProv", "{E42E75E7-41C9-4694-A51A-4DF5258F854F}",
+     "CreationClassName DeviceID SystemCreationClassName SystemName"},
+    {"ComputerSystem", "NorvComputerSystemProv", "{FB384222-502F-4A15-AE24-AAA8C860753E}",
+     "CreationClassName Name"},
+    {"AdminDomain", "NorvAdminDomainProv", "{5E51E62A-6753-433D-9AAA-9D149ECE03CD}",
+     "CreationClassName Name"},
+};
+
+TEST(ShippedMof, ServedClassesCarryTheKeysTheirLookupsRead) {
+    const Repository& repository = DefaultPlatform();
+    for (const ServedClass& served : kServedClasses) {
+        SCOPED_TRACE(served.className);
+        const ClassDefinition* definition =
+            repository.FindClass(kServedNamespace, served.className);
+        ASSERT_NE(definition, nullptr);
+        EXPECT_EQ(definition->name, served.className);  // the providers ask for it by this name
+        std::set<std::string> keys;
+        for (const PropertyDefinition& property : definition->properties) {
+            if (!property.IsKey()) continue;
+            keys.insert(property.name);
+            // A lookup reads only the string keys of a path; a date-time key is quoted too.
+            EXPECT_TRUE(property.type == CimType::String || property.type == CimType::DateTime)
+                << property.name;
+            EXPECT_FALSE(property.isArray) << property.name;
+        }
+        const std::vector<std::string> expected = Words(served.keys);
+        EXPECT_EQ(keys, std::set<std::string>(expected.begin(), expected.end()));
+    }
+}
+
+TEST(ShippedMof, EachServedClassIsRegisteredWithItsProviderObject) {
+    const Repository& repository = DefaultPlatform();
+    const auto providers = repository.Instances(kServedNamespace, "__Win32Provider");
+    const auto registrations =
+        repository.Instances(kServedNamespace, "__InstanceProviderRegistration");
+    EXPECT_EQ(providers.size(), std::size(kServedClasses));
+    EXPECT_EQ(registrations.size(), std::size(kServedClasses));
+    for (const ServedClass& served : kServedClasses) {
+        SCOPED_TRACE(served.className);
+        const ClassDefinition* definition =
+            repository.FindClass(kServedNamespace, served.className);
+        ASSERT_NE(definition, nullptr);
+        const Qualifier* dynamic = FindQualifier(definition->qualifiers, "dynamic");
+        const Qualifier* provider = FindQualifier(definition->qualifiers, "provider");
+        ASSERT_NE(dynamic, nullptr);
+        EXPECT_EQ(dynamic->value, CimValue{true});
+        ASSERT_NE(provider, nullptr);
+        EXPECT_EQ(provider->value, CimValue{std::string(served.provider)});
+
+        const auto object = std::find_if(providers.begin(), providers.end(), [&](const auto* p) {
+            return TextOf(*p, "Name") == served.provider;
+        });
+        ASSERT_NE(object, providers.end());
+        EXPECT_EQ(TextOf(**object, "CLSID"), served.clsid);
+
+        const std::string path = "__Win32Provider.Name=\"" + std::string(served.provider) + "\"";
+        const auto registration =
+            std::find_if(registrations.begin(), registrations.end(),
+                         [&](const auto* r) { return TextOf(*r, "Provider") == path; });
+        ASSERT_NE(registration, registrations.end()) << path;
+        EXPECT_TRUE(IsTrue(**registration, "SupportsGet"));
+        EXPECT_TRUE(IsTrue(**registration, "SupportsEnumeration"));
+        EXPECT_FALSE(IsTrue(**registration, "SupportsPut"));
+        // Queries must reach the provider as enumerations: it evaluates none itself.
+        const CimValue* levels = ValueOf(**registration, "QuerySupportLevels");
+        EXPECT_TRUE(levels == nullptr || levels->IsNull());
+    }
+}
+
+TEST(ShippedMof, OnlyRecordLogHasAnImplementedMethodClearLogReturningUInt32) {
+    const Repository& repository = DefaultPlatform();
+    const auto methodRegistrations =
+        repository.Instances(kServedNamespace, "__MethodProviderRegistration");
+    ASSERT_EQ(methodRegistrations.size(), 1u);
+    EXPECT_EQ(TextOf(*methodRegistrations[0], "Provider"),
+              "__Win32Provider.Name=\"NorvRecordLogProv\"");
+
+    const ClassDefinition* recordLog = repository.FindClass(kServedNamespace, "RecordLog");
+    ASSERT_NE(recordLog, nullptr);
+    const MethodDefinition* clearLog = recordLog->FindMethod("ClearLog");
+    ASSERT_NE(clearLog, nullptr);
+    EXPECT_EQ(clearLog->name, "ClearLog");
+    EXPECT_EQ(clearLog->returnType, CimType::UInt32);  // becomes the output's ReturnValue
+    EXPECT_TRUE(clearLog->parameters.empty());
+
+    for (const ServedClass& served : kServedClasses) {
+        const ClassDefinition* definition =
+            repository.FindClass(kServedNamespace, served.className);
+        ASSERT_NE(definition, nullptr);
+        for (const MethodDefinition& method : definition->methods) {
+            const bool implemented = FindQualifier(method.qualifiers, "Implemented") != nullptr;
+            EXPECT_EQ(implemented, &method == clearLog) << served.className << "." << method.name;
+        }
+    }
+}
+
+// How a provider puts a property (every integer as VT_I4, uint64 as decimal text,
+// date-times as CIM date-time text), and the CIM types that accept it.
+enum class Put {
+    Text,
+    DateTimeText,
+    DecimalUInt64,
+    Boolean,
+    Unsigned,
+    Signed,
+    TextArray,
+    UInt16Array
+};
+
+bool Accepts(Put put, const PropertyDefinition& property) {
+    const CimType type = property.type;
+    switch (put) {
+        case Put::Text:
+            return type == CimType::String && !property.isArray;
+        case Put::DateTimeText:
+            return type == CimType::DateTime && !property.isArray;
+        case Put::DecimalUInt64:
+            return type == CimType::UInt64 && !property.isArray;
+        case Put::Boolean:
+            return type == CimType::Boolean && !property.isArray;
+        case Put::Unsigned:
+            return (type == CimType::UInt16 || type == CimType::UInt32) && !property.isArray;
+        case Put::Signed:
+            return type == CimType::SInt32 && !property.isArray;
+        case Put::TextArray:
+            return type == CimType::String && property.isArray;
+        case Put::UInt16Array:
+            return type == CimType::UInt16 && property.isArray;
+    }
+    return false;
+}
+
+struct WrittenProperties {
+    std::string_view className;
+    Put put;
+    std::string_view names;
+};
+
+constexpr std::string_view kSensorTexts =
+    "CreationClassName Name Caption ElementName Description DeviceID SystemCreationClassName "
+    "SystemName OtherSensorTypeDescription CurrentState";
+
+constexpr WrittenProperties kWritten[] = {
+    {"Sensor", Put::Text, kSensorTexts},
+    {"Sensor", Put::Unsigned, "SensorType"},
+    {"Sensor", Put::TextArray, "PossibleStates"},
+    {"NumericSensor", Put::Text, kSensorTexts},
+    {"NumericSensor", Put::Unsigned, "SensorType BaseUnits RateUnits Resolution Hysteresis"},
+    // Put from signed values: a negative one must survive.
+    {"NumericSensor", Put::Signed,
+     "UnitModifier CurrentReading Accuracy NormalMin NormalMax NominalReading "
+     "LowerThresholdNonCritical UpperThresholdNonCritical LowerThresholdCritical "
+     "UpperThresholdCritical LowerThresholdFatal UpperThresholdFatal MinReadable MaxReadable"},
+    {"NumericSensor", Put::Boolean, "IsLinear"},
+    {"NumericSensor", Put::TextArray, "PossibleStates"},
+    {"LogRecord", Put::Text,
+     "Caption CreationClassName Description ElementName LogCreationClassName LogName RecordData "
+     "RecordFormat RecordID"},
+    {"LogRecord", Put::DateTimeText, "MessageTimestamp"},
+    {"RecordLog", Put::Text, "Caption Description ElementName InstanceID Name"},
+    {"RecordLog", Put::DecimalUInt64, "CurrentNumberOfRecords MaxNumberOfRecords"},
+    {"RecordLog", Put::Unsigned, "EnabledState"},
+    {"RecordLog", Put::DateTimeText, "TimeOfLastStateChange"},
+    {"ComputerSystem", Put::Text,
+     "CreationClassName Name Caption ElementName Description NameFormat"},
+    {"ComputerSystem", Put::TextArray, "Roles IdentifyingDescriptions OtherIdentifyingInfo"},
+    {"ComputerSystem", Put::UInt16Array, "Dedicated"},
+    {"AdminDomain", Put::Text, "CreationClassName Name Caption ElementName Description NameFormat"},
+    {"AdminDomain", Put::TextArray, "Roles"},
+    {"SystemSpecificCollection", Put::Text, "InstanceID Caption ElementName Description"},
+};
+
+TEST(ShippedMof, EveryPropertyAProviderWritesIsDeclaredWithATypeThatAcceptsIt) {
+    const Repository& repository = DefaultPlatform();
+    for (const WrittenProperties& row : kWritten) {
+        const ClassDefinition* definition = repository.FindClass(kServedNamespace, row.className);
+        ASSERT_NE(definition, nullptr) << row.className;
+        for (const std::string& name : Words(row.names)) {
+            const PropertyDefinition* property = definition->FindProperty(name);
+            ASSERT_NE(property, nullptr) << row.className << "." << name;
+            EXPECT_EQ(property->name, name);  // providers put with this exact spelling
+            EXPECT_TRUE(Accepts(row.put, *property))
+                << row.className << "." << name << " is " << CimTypeName(property->type)
+                << (property->isArray ? "[]" : "");
+        }
+    }
+}
+
+TEST(ShippedMof, DateTimePropertiesAcceptTheTextOfAnEntryWithoutADate) {
+    const Repository& repository = DefaultPlatform();
+    const ClassDefinition* logRecord = repository.FindClass(kServedNamespace, "LogRecord");
+    ASSERT_NE(logRecord, nullptr);
+    const PropertyDefinition* timestamp = logRecord->FindProperty("MessageTimestamp");
+    ASSERT_NE(timestamp, nullptr);
+    for (std::string_view text : {"00000000000000.000000+000", "20070102103000.000000-300"}) {
+        CimValue value{std::string(text)};
+        EXPECT_EQ(NormaliseToProperty(*timestamp, value), std::nullopt) << text;
+    }
+}
+
+// Every query the provider runs, in its namespace: WMI refuses a query that names a
+// property the class does not declare, and the provider would see an empty result.
+struct ProviderQuery {
+    std::string_view nameSpace;
+    std::string_view text;
+};
+
+constexpr ProviderQuery kQueries[] = {
+    {kPlatformNamespace,
+     "SELECT TempBlowout, TempCelsius, TempImmediatePowerOff, TempLocale, TempNumber, "
+     "TempOverThreshold, TempPhysicallyFailed, TempPresent, TempShutdownGracefully, "
+     "TempThreshold  FROM TempSensorInfo"},
+    {kPlatformNamespace,
+     "SELECT FanLocale, FanPresent, FanPhysicallyFailed, FanRedundant, FanRedCapable, "
+     "FanRedGroupId, FanMinReqForRedundancy, FanMinReqToRun, FanSharedGroupingCapable, "
+     "FanSharedRedGroupId, FanSharedMinReqForRedundancy, FanSharedMinReqToRun FROM FanInfo"},
+    {kPlatformNamespace,
+     "SELECT FanIndex, FanLocale, FanPresent, FanType, FanSpeed, FanPhysicallyFailed FROM FanInfo"},
+    {kPlatformNamespace,
+     "SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, PowerSupplyRedCapable, "
+     "PowerSupplyRedGroupId, PowerSupplyMinReqForRedundancy, PowerSupplyMinReqToRun, "
+     "MaximumPowerSupplyID, NumPowerSuppliesSupportedByChassis, PowerSupplyIsRedundant FROM "
+     "PowerSupplyInfo"},
+    {kPlatformNamespace,
+     "SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, MaximumPowerSupplyID FROM "
+     "PowerSupplyInfo"},
+    {kPlatformNamespace, "SELECT ASRIsEnabled, ASRTimeOut FROM ASRInfo"},
+    {kPlatformNamespace, "SELECT UIDLightState FROM UIDLightInfo"},
+    {kPlatformNamespace, "SELECT * FROM ResMemInfo"},
+    {kPlatformNamespace,
+     "SELECT CartID, NumModules, CartStatus, Removable, CartError, CartPIRN FROM MemoryBoardInfo"},
+    {kPlatformNamespace, "SELECT * FROM MemoryDIMMInfo"},
+    {kPlatformNamespace, "SELECT KronData, KronSize FROM KronInfo"},
+    {kPlatformNamespace,
+     "SELECT DriverMajorVersion, DriverMinorVersion, DriverBuildRevision, DriverBootlegRevision, "
+     "DriverName FROM DriverVersion"},
+    {kPlatformNamespace, "SELECT Size,SMBiosData FROM MSSmBios_RawSMBiosTables"},
+    {kProcessorNamespace, "SELECT * FROM Win32_Processor"},
+};
+
+TEST(ShippedMof, EveryQueryOfTheProviderNamesDeclaredProperties) {
+    const Repository& repository = DefaultPlatform();
+    for (const ProviderQuery& query : kQueries) {
+        SCOPED_TRACE(query.text);
+        const auto parsed = ParseWqlSelect(query.text);
+        const auto* select = std::get_if<WqlSelect>(&parsed);
+        ASSERT_NE(select, nullptr);
+        const ClassDefinition* definition =
+            repository.FindClass(query.nameSpace, select->className);
+        ASSERT_NE(definition, nullptr);
+        for (const std::string& name : select->properties)
+            EXPECT_NE(definition->FindProperty(name), nullptr) << name;
+    }
+}
+
+// How the provider reads a platform property: a boolean getter needs VT_BOOL, the
+// integer getters any integer up to 32 bits, the byte-array getter an integer array.
+enum class Read { Boolean, Integer, IntegerArray, Text };
+
+bool Suits(Read read, const PropertyDefinition& property) {
+    const CimType type = property.type;
+    const bool integer = type == CimType::UInt8 || type == CimType::SInt8 ||
+                         type == CimType::UInt16 || type == CimType::SInt16 ||
+                         type == CimType::UInt32 || type == CimType::SInt32;
+    switch (read) {
+        case Read::Boolean:
+            return type == CimType::Boolean && !property.isArray;
+        case Read::Integer:
+            return integer && !property.isArray;
+        case Read::IntegerArray:
+            return integer && property.isArray;
+        case Read::Text:
+            return type == CimType::String && !property.isArray;
+    }
+    return false;
+}
+
+struct ReadProperties {
+    std::string_view nameSpace;
+    std::string_view className;
+    Read read;
+    std::string_view names;
+};
+
+constexpr ReadProperties kReads[] = {
+    {kPlatformNamespace, "TempSensorInfo", Read::Boolean,
+     "TempPresent TempImmediatePowerOff TempOverThreshold TempShutdownGracefully"},
+    {kPlatformNamespace, "TempSensorInfo", Read::Integer,
+     "TempNumber TempLocale TempCelsius TempThreshold"},
+    {kPlatformNamespace, "FanInfo", Read::Boolean,
+     "FanPresent FanPhysicallyFailed FanRedCapable FanSharedGroupingCapable"},
+    {kPlatformNamespace, "FanInfo", Read::Integer,
+     "FanLocale FanSpeed FanIndex FanRedGroupId FanMinReqForRedundancy FanMinReqToRun "
+     "FanSharedRedGroupId FanSharedMinReqForRedundancy FanSharedMinReqToRun"},
+    {kPlatformNamespace, "PowerSupplyInfo", Read::Boolean,
+     "PowerSupplyPresent PowerSupplyFailed PowerSupplyRedCapable"},
+    {kPlatformNamespace, "PowerSupplyInfo", Read::Integer,
+     "PowerSupplyNumber MaximumPowerSupplyID PowerSupplyRedGroupId "
+     "PowerSupplyMinReqForRedundancy PowerSupplyMinReqToRun"},
+    {kPlatformNamespace, "ResMemInfo", Read::Boolean,
+     "Present SupportsMirrored SupportsOnlineSpare SupportsRAID"},
+    {kPlatformNamespace, "ResMemInfo", Read::Integer,
+     "MemorySubsystemStatus NumberCartridges NumberModules"},
+    {kPlatformNamespace, "MemoryBoardInfo", Read::Integer, "CartID CartStatus CartPIRN"},
+    // Unlike ResMemInfo's, a DIMM's Present is read as an integer.
+    {kPlatformNamespace, "MemoryDIMMInfo", Read::Integer, "Present CartID ModuleID Status"},
+    {kPlatformNamespace, "ASRInfo", Read::Boolean, "ASRIsEnabled"},
+    {kPlatformNamespace, "UIDLightInfo", Read::Integer, "UIDLightState"},
+    {kPlatformNamespace, "KronInfo", Read::Integer, "KronSize"},
+    {kPlatformNamespace, "KronInfo", Read::IntegerArray, "KronData"},
+    {kPlatformNamespace, "DriverVersion", Read::Integer,
+     "DriverMajorVersion DriverMinorVersion DriverBuildRevision DriverBootlegRevision"},
+    {kPlatformNamespace, "MSSmBios_RawSMBiosTables", Read::Integer, "Size"},
+    {kPlatformNamespace, "MSSmBios_RawSMBiosTables", Read::IntegerArray, "SMBiosData"},
+    {kProcessorNamespace, "Win32_Processor", Read::Text, "SocketDesignation"},
+};
+
+TEST(ShippedMof, PlatformPropertiesHaveTypesTheProviderCanReadThemAs) {
+    const Repository& repository = DefaultPlatform();
+    for (const ReadProperties& row : kReads) {
+        const ClassDefinition* definition = repository.FindClass(row.nameSpace, row.className);
+        ASSERT_NE(definition, nullptr) << row.className;
+        for (const std::string& name : Words(row.names)) {
+            const PropertyDefinition* property = definition->FindProperty(name);
+            ASSERT_NE(property, nullptr) << row.className << "." << name;
+            EXPECT_TRUE(Suits(row.read, *property))
+                << row.className << "." << name << " is " << CimTypeName(property->type)
+                << (property->isArray ? "[]" : "");
+        }
+    }
+}
+
+TEST(ShippedMof, HostDirectivesAreKeyedByNamespaceAndClass) {
+    const Repository& repository = DefaultPlatform();
+    for (std::string_view directive : {"Norvwmi_ClassBehaviour", "Norvwmi_AbsentClass"}) {
+        const ClassDefinition* definition = repository.FindClass(kHostNamespace, directive);
+        ASSERT_NE(definition, nullptr) << directive;
+        std::vector<std::string> keys;
+        for (const PropertyDefinition& property : definition->properties)
+            if (property.IsKey()) keys.push_back(property.name);
+        EXPECT_EQ(keys, (std::vector<std::string>{"Namespace", "ClassName"})) << directive;
+    }
+    const ClassDefinition* behaviour =
+        repository.FindClass(kHostNamespace, "Norvwmi_ClassBehaviour");
+    ASSERT_NE(behaviour, nullptr);
+    const PropertyDefinition* stallAfter = behaviour->FindProperty("StallAfter");
+    ASSERT_NE(stallAfter, nullptr);
+    EXPECT_EQ(stallAfter->type, CimType::UInt32);
+}
+
+// The builders number sensors from these fields: gaps or repeats would make two
+// sensors share a number.
+std::vector<std::int64_t> SortedValues(const Repository& repository, std::string_view className,
+                                       std::string_view property) {
+    std::vector<std::int64_t> values;
+    for (const InstanceDefinition* instance : repository.Instances(kPlatformNamespace, className))
+        values.push_back(IntegerOf(*instance, property).value_or(-1));
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+std::vector<std::int64_t> OneTo(std::size_t count) {
+    std::vector<std::int64_t> values(count);
+    for (std::size_t i = 0; i < count; ++i) values[i] = static_cast<std::int64_t>(i + 1);
+    return values;
+}
+
+TEST(ShippedMof, DefaultPlatformNumbersItsSensorsFromOneWithoutGaps) {
+    const Repository& repository = DefaultPlatform();
+    for (std::string_view health : kHealthClasses) {
+        if (health == "KronInfo") continue;  // the management log comes with the event log
+        EXPECT_FALSE(repository.Instances(kPlatformNamespace, health).empty()) << health;
+    }
+    const auto temperatures = SortedValues(repository, "TempSensorInfo", "TempNumber");
+    EXPECT_EQ(temperatures, OneTo(temperatures.size()));
+    const auto fans = SortedValues(repository, "FanInfo", "FanIndex");
+    EXPECT_EQ(fans, OneTo(fans.size()));
+    const auto supplies = SortedValues(repository, "PowerSupplyInfo", "PowerSupplyNumber");
+    EXPECT_EQ(supplies, OneTo(supplies.size()));
+    for (const InstanceDefinition* supply :
+         repository.Instances(kPlatformNamespace, "PowerSupplyInfo"))
+        EXPECT_EQ(IntegerOf(*supply, "MaximumPowerSupplyID"),
+                  static_cast<std::int64_t>(supplies.size()));
+
+    const auto processors = repository.Instances(kProcessorNamespace, "Win32_Processor");
+    ASSERT_EQ(processors.size(), 2u);
+    EXPECT_EQ(TextOf(*processors[0], "SocketDesignation"), "Proc 1");
+    EXPECT_EQ(TextOf(*processors[1], "SocketDesignation"), "Proc 2");
+}
+
+TEST(ShippedMof, DefaultPlatformFansHaveDistinctMemberNumbersInEachGroup) {
+    // A group's member mask has one bit per FanLocale below 16.
+    std::map<std::pair<std::string, std::int64_t>, std::set<std::int64_t>> members;
+    std::size_t memberships = 0;
+    for (const InstanceDefinition* fan :
+         DefaultPlatform().Instances(kPlatformNamespace, "FanInfo")) {
+        const std::int64_t locale = IntegerOf(*fan, "FanLocale").value_or(-1);
+        EXPECT_GE(locale, 0);
+        EXPECT_LT(locale, 16);
+        if (IsTrue(*fan, "FanRedCapable")) {
+            members[{"redundancy", IntegerOf(*fan, "FanRedGroupId").value_or(-1)}].insert(locale);
+            ++memberships;
+        }
+        if (IsTrue(*fan, "FanSharedGroupingCapable")) {
+            members[{"shared", IntegerOf(*fan, "FanSharedRedGroupId").value_or(-1)}].insert(locale);
+            ++memberships;
+        }
+    }
+    std::size_t distinct = 0;
+    bool anyShared = false;
+    for (const auto& [group, locales] : members) {
+        EXPECT_GE(group.second, 1) << group.first;
+        distinct += locales.size();
+        anyShared = anyShared || group.first == "shared";
+    }
+    EXPECT_EQ(distinct, memberships);
+    EXPECT_GE(members.size(), 3u);
+    EXPECT_TRUE(anyShared);
+}
+
+TEST(ShippedMof, DriverAbsentPlatformHasNoHealthClassesButKeepsTheProcessors) {
+    const LoadedMof loaded = LoadShipped(kDriverAbsentPlatform);
+    ASSERT_TRUE(loaded.errors.empty()) << ::testing::PrintToString(loaded.errors);
+    const Repository& repository = loaded.repository;
+    std::set<std::string> absent;
+    for (const InstanceDefinition* directive :
+         repository.Instances(kHostNamespace, "Norvwmi_AbsentClass")) {
+        EXPECT_EQ(TextOf(*directive, "Namespace"), kPlatformNamespace);
+        absent.insert(TextOf(*directive, "ClassName"));
+    }
+    for (std::string_view health : kHealthClasses) {
+        EXPECT_TRUE(repository.Instances(kPlatformNamespace, health).empty()) << health;
+        EXPECT_EQ(absent.count(std::string(health)), 1u) << health;
+    }
+    EXPECT_EQ(absent.size(), std::size(kHealthClasses));
+    EXPECT_EQ(repository.Instances(kProcessorNamespace, "Win32_Processor").size(), 2u);
+}
+
+}  // namespace
+}  // namespace norvwmi

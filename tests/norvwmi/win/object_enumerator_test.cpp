@@ -1,0 +1,133 @@
+// IEnumWbemClassObject: batches, the stall of a class and the time-out path, and the
+// enumerator's other methods.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "com/wbem_services.h"
+#include "com/wbem_status.h"
+#include "test_namespace.h"
+
+namespace norvwmi {
+namespace {
+
+using norv::win::ComPtr;
+
+constexpr LONG kSemisynchronous = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;
+
+struct Batch {
+    HRESULT status;
+    ULONG returned;
+    DWORD milliseconds;
+};
+
+Batch NextBatch(IEnumWbemClassObject* results, LONG timeout, ULONG count = 10) {
+    IWbemClassObject* objects[25] = {};
+    ULONG returned = 0xDEAD;
+    const DWORD start = ::GetTickCount();
+    const HRESULT status = results->Next(timeout, count, objects, &returned);
+    const DWORD elapsed = ::GetTickCount() - start;
+    for (ULONG i = 0; i < returned && i < 25; ++i) objects[i]->Release();
+    return Batch{status, returned, elapsed};
+}
+
+class ObjectEnumeration : public ::testing::Test {
+protected:
+    ObjectEnumeration() : served(testing::MakeTestNamespace()) {
+        services = NamespaceServices::Create(served, "root\\test");
+    }
+
+    ComPtr<IEnumWbemClassObject> Numbered(LONG flags = kSemisynchronous) {
+        ComPtr<IEnumWbemClassObject> results;
+        norv::win::UniqueBstr language(::SysAllocString(L"WQL"));
+        norv::win::UniqueBstr query(::SysAllocString(L"SELECT * FROM Numbered"));
+        EXPECT_EQ(services->ExecQuery(language.get(), query.get(), flags, nullptr, results.put()),
+                  WBEM_S_NO_ERROR);
+        return results;
+    }
+
+    std::shared_ptr<ServedNamespaces> served;
+    ComPtr<NamespaceServices> services;
+};
+
+TEST_F(ObjectEnumeration, AStalledClassTimesOutWithWhatItHas) {
+    served->SetStall("ROOT\\TEST", "numbered", 15);
+    auto results = Numbered();
+    Batch batch = NextBatch(results.get(), 300);
+    EXPECT_EQ(batch.status, WBEM_S_NO_ERROR);
+    EXPECT_EQ(batch.returned, 10u);
+    EXPECT_LT(batch.milliseconds, 250u);  // a full batch does not wait
+
+    batch = NextBatch(results.get(), 300);
+    EXPECT_EQ(batch.status, WBEM_S_TIMEDOUT);
+    EXPECT_EQ(batch.returned, 5u);
+    EXPECT_GE(batch.milliseconds, 250u);  // it waited out its time-out
+
+    batch = NextBatch(results.get(), 0);
+    EXPECT_EQ(batch.status, WBEM_S_TIMEDOUT);
+    EXPECT_EQ(batch.returned, 0u);
+}
+
+TEST_F(ObjectEnumeration, TheWaitLimitCutsLongTimeOutsAndEndsInfiniteOnes) {
+    served->SetStall("root\\test", "Numbered", 3);
+    served->SetWaitLimit(100);
+    auto results = Numbered();
+    Batch batch = NextBatch(results.get(), 10000);
+    EXPECT_EQ(batch.status, WBEM_S_TIMEDOUT);
+    EXPECT_EQ(batch.returned, 3u);
+    EXPECT_LT(batch.milliseconds, 2000u);
+
+    // WBEM_INFINITE would hang under WMI: the host fails the call and hands out nothing.
+    served->SetStall("root\\test", "Numbered", 6);
+    auto again = Numbered();
+    batch = NextBatch(again.get(), static_cast<LONG>(WBEM_INFINITE));
+    EXPECT_EQ(batch.status, Wbem(WBEM_E_TIMED_OUT));
+    EXPECT_EQ(batch.returned, 0u);
+    EXPECT_LT(batch.milliseconds, 2000u);
+    batch = NextBatch(again.get(), 0);  // nothing was lost
+    EXPECT_EQ(batch.status, WBEM_S_TIMEDOUT);
+    EXPECT_EQ(batch.returned, 6u);
+    // An infinite wait for no more than is there succeeds.
+    served->ClearStall("root\\test", "Numbered");
+    auto free = Numbered();
+    batch = NextBatch(free.get(), static_cast<LONG>(WBEM_INFINITE), 25);
+    EXPECT_EQ(batch.status, WBEM_S_NO_ERROR);
+    EXPECT_EQ(batch.returned, 25u);
+}
+
+TEST_F(ObjectEnumeration, SkipResetAndClone) {
+    auto results = Numbered(0);  // bidirectional
+    EXPECT_EQ(results->Skip(1000, 20), WBEM_S_NO_ERROR);
+    ComPtr<IEnumWbemClassObject> copy;
+    ASSERT_EQ(results->Clone(copy.put()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(NextBatch(copy.get(), 1000).returned, 5u);  // the copy keeps the position
+    EXPECT_EQ(results->Skip(1000, 10), WBEM_S_FALSE);
+    EXPECT_EQ(results->Reset(), WBEM_S_NO_ERROR);
+    const Batch batch = NextBatch(results.get(), 1000);
+    EXPECT_EQ(batch.status, WBEM_S_NO_ERROR);
+    EXPECT_EQ(batch.returned, 10u);
+
+    auto forward = Numbered(kSemisynchronous);
+    EXPECT_EQ(forward->Reset(), Wbem(WBEM_E_INVALID_OPERATION));
+    EXPECT_EQ(forward->Clone(copy.put()), Wbem(WBEM_E_INVALID_OPERATION));
+    EXPECT_EQ(forward->NextAsync(1, nullptr), Wbem(WBEM_E_NOT_SUPPORTED));
+
+    served->SetStall("root\\test", "Numbered", 2);
+    served->SetWaitLimit(20);
+    auto stalled = Numbered(0);
+    EXPECT_EQ(stalled->Skip(0, 5), WBEM_S_TIMEDOUT);
+}
+
+TEST_F(ObjectEnumeration, NextChecksItsArguments) {
+    auto results = Numbered();
+    IWbemClassObject* objects[1] = {};
+    ULONG returned = 0;
+    EXPECT_EQ(results->Next(0, 1, nullptr, &returned), Wbem(WBEM_E_INVALID_PARAMETER));
+    EXPECT_EQ(results->Next(0, 1, objects, nullptr), Wbem(WBEM_E_INVALID_PARAMETER));
+    EXPECT_EQ(results->Next(-5, 1, objects, &returned), Wbem(WBEM_E_INVALID_PARAMETER));
+    EXPECT_EQ(results->Next(0, 0, objects, &returned), WBEM_S_NO_ERROR);
+    EXPECT_EQ(returned, 0u);
+}
+
+}  // namespace
+}  // namespace norvwmi

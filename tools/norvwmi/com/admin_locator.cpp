@@ -1,0 +1,46 @@
+#include "com/admin_locator.h"
+
+#include "com/wbem_services.h"
+#include "com/wbem_status.h"
+#include "com/wide_text.h"
+
+namespace norvwmi {
+
+AdminLocator::AdminLocator(std::shared_ptr<ServedNamespaces> served) : served_(std::move(served)) {}
+
+HRESULT AdminLocator::ConnectServer(const BSTR networkResource, const BSTR, const BSTR, const BSTR,
+                                    LONG, const BSTR, IWbemContext*,
+                                    IWbemServices** nameSpace) try {
+    if (!nameSpace) return Wbem(WBEM_E_INVALID_PARAMETER);
+    *nameSpace = nullptr;
+    if (!networkResource) return Wbem(WBEM_E_INVALID_NAMESPACE);
+    const auto resolved = served_->ResolveNamespace(BstrToUtf8(networkResource));
+    if (!resolved) return Wbem(WBEM_E_INVALID_NAMESPACE);
+    HandOut(NamespaceServices::Create(served_, *resolved), nameSpace);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+AdminLocatorFactory::AdminLocatorFactory(std::shared_ptr<ServedNamespaces> served)
+    : served_(std::move(served)) {}
+
+HRESULT AdminLocatorFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) try {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return AdminLocator::Create(served_)->QueryInterface(iid, object);
+}
+NORV_CATCH_RETURN()
+
+HRESULT AdminLocatorFactory::LockServer(BOOL) {
+    return S_OK;
+}
+
+HRESULT RegisterAdminLocator(std::shared_ptr<ServedNamespaces> served,
+                             FactoryRegistration& registration) try {
+    auto factory = AdminLocatorFactory::Create(std::move(served));
+    return registration.Register(kAdministrativeLocatorClsid, factory.get());
+}
+NORV_CATCH_RETURN()
+
+}  // namespace norvwmi

@@ -1,0 +1,378 @@
+#include "com/class_object.h"
+
+#include "com/property_selection.h"
+#include "com/qualifier_set.h"
+#include "com/variant_conversion.h"
+#include "com/wbem_status.h"
+#include "com/wide_text.h"
+#include "repository/mof_text.h"
+#include "repository/name_compare.h"
+
+namespace norvwmi {
+
+namespace {
+
+// Answers QueryInterface only on the host's own objects, which lets the host find its
+// implementation behind a pointer it is given back.
+constexpr GUID kImplementationIid = {
+    0x5b0c7a0e, 0x3d51, 0x4f0b, {0x9a, 0x6e, 0x1c, 0x52, 0x7e, 0x41, 0xa8, 0x90}};
+
+// The comparison features CompareTo may be told to ignore.
+constexpr LONG kComparisonFlags = WBEM_FLAG_IGNORE_QUALIFIERS | WBEM_FLAG_IGNORE_OBJECT_SOURCE |
+                                  WBEM_FLAG_IGNORE_DEFAULT_VALUES | WBEM_FLAG_IGNORE_CLASS |
+                                  WBEM_FLAG_IGNORE_CASE | WBEM_FLAG_IGNORE_FLAVOR;
+
+CIMTYPE CimTypeOf(CimType type, bool isArray) {
+    return static_cast<CIMTYPE>(static_cast<CIMTYPE>(type) | (isArray ? CIM_FLAG_ARRAY : 0));
+}
+
+bool SameValue(const CimValue& a, const CimValue& b, bool ignoreCase) {
+    const auto* textA = std::get_if<std::string>(&a.data);
+    const auto* textB = std::get_if<std::string>(&b.data);
+    if (ignoreCase && textA && textB) return SameName(*textA, *textB);
+    const auto* arrayA = std::get_if<CimArray>(&a.data);
+    const auto* arrayB = std::get_if<CimArray>(&b.data);
+    if (ignoreCase && arrayA && arrayB) {
+        if (arrayA->size() != arrayB->size()) return false;
+        for (std::size_t i = 0; i < arrayA->size(); ++i)
+            if (!SameValue((*arrayA)[i], (*arrayB)[i], true)) return false;
+        return true;
+    }
+    return a == b;
+}
+
+bool SameQualifiers(const std::vector<Qualifier>& a, const std::vector<Qualifier>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!SameName(a[i].name, b[i].name) || !(a[i].value == b[i].value)) return false;
+    return true;
+}
+
+bool SameObjects(const CimObject& a, const CimObject& b, LONG flags) {
+    const bool ignoreCase = (flags & WBEM_FLAG_IGNORE_CASE) != 0;
+    if (a.GetGenus() != b.GetGenus()) return false;
+    if (!(flags & WBEM_FLAG_IGNORE_CLASS)) {
+        if (!SameName(a.Definition().name, b.Definition().name)) return false;
+        if (!(flags & WBEM_FLAG_IGNORE_QUALIFIERS) &&
+            !SameQualifiers(a.Definition().qualifiers, b.Definition().qualifiers))
+            return false;
+    }
+    if (!(flags & WBEM_FLAG_IGNORE_OBJECT_SOURCE) &&
+        (!SameName(a.Source().server, b.Source().server) ||
+         !SameName(a.Source().nameSpace, b.Source().nameSpace)))
+        return false;
+    if (a.PropertyCount() != b.PropertyCount()) return false;
+    const bool compareValues =
+        a.GetGenus() == Genus::Instance || !(flags & WBEM_FLAG_IGNORE_DEFAULT_VALUES);
+    for (std::size_t i = 0; i < a.PropertyCount(); ++i) {
+        if (!SameName(a.PropertyAt(i).name, b.PropertyAt(i).name)) return false;
+        if (compareValues && !SameValue(a.ValueAt(i), b.ValueAt(i), ignoreCase)) return false;
+    }
+    return true;
+}
+
+norv::win::ComPtr<ClassObject> SignatureObject(std::shared_ptr<const ClassDefinition> signature) {
+    if (!signature) return {};
+    ClassLineage lineage;
+    lineage.definition = std::move(signature);
+    return ClassObject::Create(CimObject::MakeClass(std::move(lineage), ObjectSource{}));
+}
+
+}  // namespace
+
+ClassObject::ClassObject(CimObject object) : object_(std::move(object)) {}
+
+ClassObject* ClassObject::Implementation(IWbemClassObject* object) {
+    void* implementation = nullptr;
+    if (!object || FAILED(object->QueryInterface(kImplementationIid, &implementation)))
+        return nullptr;
+    auto* own = static_cast<ClassObject*>(implementation);
+    own->Release();  // the caller's reference keeps it alive
+    return own;
+}
+
+CimObject ClassObject::Snapshot() const {
+    std::lock_guard lock(mutex_);
+    return object_;
+}
+
+HRESULT ClassObject::QueryInterface(REFIID iid, void** object) {
+    if (object && iid == kImplementationIid) {
+        *object = this;
+        AddRef();
+        return S_OK;
+    }
+    return ComObject::QueryInterface(iid, object);
+}
+
+HRESULT ClassObject::GetQualifierSet(IWbemQualifierSet** qualifiers) try {
+    if (!qualifiers) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    const LONG flavor = object_.GetGenus() == Genus::Class ? WBEM_FLAVOR_ORIGIN_LOCAL
+                                                           : WBEM_FLAVOR_ORIGIN_PROPAGATED;
+    HandOut(QualifierSet::Create(object_.Definition().qualifiers, flavor), qualifiers);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::Read(const std::string& name, VARIANT* value, CIMTYPE* type,
+                          LONG* flavor) const {
+    if (const SystemPropertyInfo* system = FindSystemProperty(name)) {
+        if (value)
+            NORV_RETURN_IF_FAILED(
+                ToVariant(*object_.SystemValue(name), system->type, system->isArray, *value));
+        if (type) *type = CimTypeOf(system->type, system->isArray);
+        if (flavor) *flavor = WBEM_FLAVOR_ORIGIN_SYSTEM;
+        return WBEM_S_NO_ERROR;
+    }
+    const auto i = object_.Find(name);
+    if (!i) return Wbem(WBEM_E_NOT_FOUND);
+    const PropertyDefinition& property = object_.PropertyAt(*i);
+    if (value)
+        NORV_RETURN_IF_FAILED(
+            ToVariant(object_.ValueAt(*i), property.type, property.isArray, *value));
+    if (type) *type = CimTypeOf(property.type, property.isArray);
+    if (flavor)
+        *flavor = object_.IsLocalAt(*i) ? WBEM_FLAVOR_ORIGIN_LOCAL : WBEM_FLAVOR_ORIGIN_PROPAGATED;
+    return WBEM_S_NO_ERROR;
+}
+
+HRESULT ClassObject::Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
+                         LONG* flavor) try {
+    if (!name || flags != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    return Read(WideToUtf8(name), value, type, flavor);
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::Put(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE type) try {
+    if (!name || flags != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    const std::string property = WideToUtf8(name);
+    std::lock_guard lock(mutex_);
+    const bool isClass = object_.GetGenus() == Genus::Class;
+    if (FindSystemProperty(property))
+        // Writing __CLASS defines a new class, which the host does not do.
+        return isClass && SameName(property, "__CLASS") ? Wbem(WBEM_E_NOT_SUPPORTED)
+                                                        : Wbem(WBEM_E_READ_ONLY);
+    const auto i = object_.Find(property);
+    // A class object would gain the property; the host does not change class definitions.
+    if (!i) return isClass ? Wbem(WBEM_E_NOT_SUPPORTED) : Wbem(WBEM_E_NOT_FOUND);
+    const PropertyDefinition& definition = object_.PropertyAt(*i);
+    if (type != 0 && type != CimTypeOf(definition.type, definition.isArray))
+        return Wbem(WBEM_E_TYPE_MISMATCH);
+    CimValue converted;
+    if (value)
+        NORV_RETURN_IF_FAILED(FromVariant(*value, definition.type, definition.isArray, converted));
+    if (!object_.Put(*i, std::move(converted))) return Wbem(WBEM_E_TYPE_MISMATCH);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::Delete(LPCWSTR name) try {
+    if (!name) return Wbem(WBEM_E_INVALID_PARAMETER);
+    const std::string property = WideToUtf8(name);
+    std::lock_guard lock(mutex_);
+    if (FindSystemProperty(property)) return Wbem(WBEM_E_SYSTEM_PROPERTY);
+    const auto i = object_.Find(property);
+    if (!i) return Wbem(WBEM_E_NOT_FOUND);
+    if (object_.GetGenus() == Genus::Class) return Wbem(WBEM_E_NOT_SUPPORTED);
+    object_.ResetToDefault(*i);
+    return WBEM_S_RESET_TO_DEFAULT;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::GetNames(LPCWSTR qualifierName, LONG flags, VARIANT* qualifierValue,
+                              SAFEARRAY** names) try {
+    if (!names) return Wbem(WBEM_E_INVALID_PARAMETER);
+    const auto selection = GetNamesSelection(flags, qualifierName, qualifierValue);
+    if (!selection) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::vector<std::string> selected;
+    {
+        std::lock_guard lock(mutex_);
+        selected = SelectNames(object_, *selection);
+    }
+    norv::win::UniqueSafeArray array(
+        ::SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(selected.size())));
+    if (!array) return Wbem(WBEM_E_OUT_OF_MEMORY);
+    for (LONG i = 0; i < static_cast<LONG>(selected.size()); ++i) {
+        const auto text = MakeBstr(selected[static_cast<std::size_t>(i)]);
+        NORV_RETURN_IF_FAILED(::SafeArrayPutElement(array.get(), &i, text.get()));
+    }
+    *names = array.release();
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::BeginEnumeration(LONG flags) try {
+    const auto selection = EnumerationSelection(flags);
+    if (!selection) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    // WMI documents a second BeginEnumeration without EndEnumeration as unexpected.
+    if (enumerated_) return Wbem(WBEM_E_UNEXPECTED);
+    enumerated_ = SelectNames(object_, *selection);
+    enumerationPosition_ = 0;
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::Next(LONG flags, BSTR* name, VARIANT* value, CIMTYPE* type, LONG* flavor) try {
+    if (flags != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    if (!enumerated_) return Wbem(WBEM_E_UNEXPECTED);
+    if (enumerationPosition_ >= enumerated_->size()) return WBEM_S_NO_MORE_DATA;
+    const std::string& current = (*enumerated_)[enumerationPosition_];
+    norv::win::UniqueVariant read;
+    CIMTYPE readType = 0;
+    LONG readFlavor = 0;
+    NORV_RETURN_IF_FAILED(Read(current, value ? &read : nullptr, &readType, &readFlavor));
+    auto text = MakeBstr(current);
+    ++enumerationPosition_;
+    if (value) {
+        *value = read;
+        V_VT(&read) = VT_EMPTY;  // ownership passed on
+    }
+    if (name) *name = text.release();
+    if (type) *type = readType;
+    if (flavor) *flavor = readFlavor;
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::EndEnumeration() {
+    std::lock_guard lock(mutex_);
+    enumerated_.reset();
+    return WBEM_S_NO_ERROR;
+}
+
+HRESULT ClassObject::GetPropertyQualifierSet(LPCWSTR property, IWbemQualifierSet** qualifiers) try {
+    if (!property || !qualifiers) return Wbem(WBEM_E_INVALID_PARAMETER);
+    const std::string name = WideToUtf8(property);
+    std::lock_guard lock(mutex_);
+    if (FindSystemProperty(name)) return Wbem(WBEM_E_SYSTEM_PROPERTY);
+    const auto i = object_.Find(name);
+    if (!i) return Wbem(WBEM_E_NOT_FOUND);
+    const PropertyDefinition& definition = object_.PropertyAt(*i);
+    std::vector<Qualifier> all{CimTypeQualifier(definition)};
+    all.insert(all.end(), definition.qualifiers.begin(), definition.qualifiers.end());
+    const bool local = object_.GetGenus() == Genus::Class &&
+                       SameName(object_.OriginAt(*i), object_.Definition().name);
+    HandOut(QualifierSet::Create(std::move(all),
+                                 local ? WBEM_FLAVOR_ORIGIN_LOCAL : WBEM_FLAVOR_ORIGIN_PROPAGATED),
+            qualifiers);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::Clone(IWbemClassObject** copy) try {
+    if (!copy) return Wbem(WBEM_E_INVALID_PARAMETER);
+    HandOut(ClassObject::Create(Snapshot()), copy);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::GetObjectText(LONG flags, BSTR* text) try {
+    if (!text || (flags & ~WBEM_FLAG_NO_FLAVORS) != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    *text = MakeBstr(ObjectText(object_)).release();
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::SpawnDerivedClass(LONG, IWbemClassObject**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ClassObject::SpawnInstance(LONG flags, IWbemClassObject** instance) try {
+    if (flags != 0 || !instance) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    HandOut(ClassObject::Create(object_.SpawnInstance()), instance);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::CompareTo(LONG flags, IWbemClassObject* other) try {
+    if (!other || (flags & ~kComparisonFlags) != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    const ClassObject* theirs = Implementation(other);
+    if (!theirs) return WBEM_S_DIFFERENT;
+    // Each snapshot takes its own object's lock, so comparing an object with itself is safe.
+    const CimObject b = theirs->Snapshot();
+    const CimObject a = Snapshot();
+    return SameObjects(a, b, flags) ? WBEM_S_SAME : WBEM_S_DIFFERENT;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::GetPropertyOrigin(LPCWSTR name, BSTR* className) try {
+    if (!name || !className) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    const auto i = object_.Find(WideToUtf8(name));
+    if (!i) return Wbem(WBEM_E_NOT_FOUND);  // system properties belong to no class
+    *className = MakeBstr(object_.OriginAt(*i)).release();
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::InheritsFrom(LPCWSTR ancestor) try {
+    if (!ancestor) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    return object_.InheritsFrom(WideToUtf8(ancestor)) ? WBEM_S_NO_ERROR : WBEM_S_FALSE;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::GetMethod(LPCWSTR name, LONG flags, IWbemClassObject** inSignature,
+                               IWbemClassObject** outSignature) try {
+    if (!name || flags != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    norv::win::ComPtr<ClassObject> in;
+    norv::win::ComPtr<ClassObject> out;
+    {
+        std::lock_guard lock(mutex_);
+        // WMI offers methods on class definitions only.
+        if (object_.GetGenus() != Genus::Class) return Wbem(WBEM_E_ILLEGAL_OPERATION);
+        const MethodDefinition* method = object_.Definition().FindMethod(WideToUtf8(name));
+        if (!method) return Wbem(WBEM_E_NOT_FOUND);
+        in = SignatureObject(MethodSignature(*method, false));
+        out = SignatureObject(MethodSignature(*method, true));
+    }
+    if (inSignature) {
+        *inSignature = nullptr;
+        if (in) HandOut(in, inSignature);
+    }
+    if (outSignature) {
+        *outSignature = nullptr;
+        if (out) HandOut(out, outSignature);
+    }
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::PutMethod(LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+HRESULT ClassObject::DeleteMethod(LPCWSTR) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+HRESULT ClassObject::BeginMethodEnumeration(LONG) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+HRESULT ClassObject::NextMethod(LONG, BSTR*, IWbemClassObject**, IWbemClassObject**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+HRESULT ClassObject::EndMethodEnumeration() {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ClassObject::GetMethodQualifierSet(LPCWSTR method, IWbemQualifierSet** qualifiers) try {
+    if (!method || !qualifiers) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    if (object_.GetGenus() != Genus::Class) return Wbem(WBEM_E_ILLEGAL_OPERATION);
+    const MethodDefinition* found = object_.Definition().FindMethod(WideToUtf8(method));
+    if (!found) return Wbem(WBEM_E_NOT_FOUND);
+    HandOut(QualifierSet::Create(found->qualifiers, WBEM_FLAVOR_ORIGIN_LOCAL), qualifiers);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::GetMethodOrigin(LPCWSTR, BSTR*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+}  // namespace norvwmi

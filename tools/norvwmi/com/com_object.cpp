@@ -1,0 +1,19 @@
+#include "com/com_object.h"
+
+namespace norvwmi {
+
+namespace {
+std::atomic<long> liveObjects{0};
+}
+
+long LiveComObjects() {
+    return liveObjects.load();
+}
+
+namespace detail {
+void CountComObject(long delta) {
+    liveObjects += delta;
+}
+}  // namespace detail
+
+}  // namespace norvwmi

@@ -1,0 +1,109 @@
+#include "com/qualifier_set.h"
+
+#include "com/variant_conversion.h"
+#include "com/wbem_status.h"
+#include "com/wide_text.h"
+#include "repository/name_compare.h"
+
+namespace norvwmi {
+
+namespace {
+
+// GetNames and BeginEnumeration select qualifiers by origin; the set has one origin.
+constexpr LONG kOriginFlags = WBEM_FLAG_LOCAL_ONLY | WBEM_FLAG_PROPAGATED_ONLY;
+
+HRESULT NamesArray(const std::vector<const Qualifier*>& qualifiers, SAFEARRAY** names) {
+    norv::win::UniqueSafeArray array(
+        ::SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(qualifiers.size())));
+    if (!array) return Wbem(WBEM_E_OUT_OF_MEMORY);
+    for (LONG i = 0; i < static_cast<LONG>(qualifiers.size()); ++i) {
+        const auto name = MakeBstr(qualifiers[static_cast<std::size_t>(i)]->name);
+        NORV_RETURN_IF_FAILED(::SafeArrayPutElement(array.get(), &i, name.get()));
+    }
+    *names = array.release();
+    return WBEM_S_NO_ERROR;
+}
+
+}  // namespace
+
+QualifierSet::QualifierSet(std::vector<Qualifier> qualifiers, LONG flavor)
+    : qualifiers_(std::move(qualifiers)), flavor_(flavor) {}
+
+bool QualifierSet::Listed(LONG flags) const {
+    if (flags == WBEM_FLAG_LOCAL_ONLY) return flavor_ == WBEM_FLAVOR_ORIGIN_LOCAL;
+    if (flags == WBEM_FLAG_PROPAGATED_ONLY) return flavor_ == WBEM_FLAVOR_ORIGIN_PROPAGATED;
+    return true;
+}
+
+HRESULT QualifierSet::Get(LPCWSTR name, LONG flags, VARIANT* value, LONG* flavor) try {
+    if (!name || flags != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    const std::string wanted = WideToUtf8(name);
+    for (const Qualifier& qualifier : qualifiers_) {
+        if (!SameName(qualifier.name, wanted)) continue;
+        if (value) NORV_RETURN_IF_FAILED(QualifierToVariant(qualifier.value, *value));
+        if (flavor) *flavor = flavor_;
+        return WBEM_S_NO_ERROR;
+    }
+    return Wbem(WBEM_E_NOT_FOUND);
+}
+NORV_CATCH_RETURN()
+
+HRESULT QualifierSet::Put(LPCWSTR, VARIANT*, LONG) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+HRESULT QualifierSet::Delete(LPCWSTR) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT QualifierSet::GetNames(LONG flags, SAFEARRAY** names) try {
+    if (!names || (flags & ~kOriginFlags) != 0 || flags == kOriginFlags)
+        return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::vector<const Qualifier*> listed;
+    if (Listed(flags))
+        for (const Qualifier& qualifier : qualifiers_) listed.push_back(&qualifier);
+    return NamesArray(listed, names);
+}
+NORV_CATCH_RETURN()
+
+HRESULT QualifierSet::BeginEnumeration(LONG flags) {
+    if ((flags & ~kOriginFlags) != 0 || flags == kOriginFlags)
+        return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    position_ = Listed(flags) ? 0 : qualifiers_.size();
+    return WBEM_S_NO_ERROR;
+}
+
+HRESULT QualifierSet::Next(LONG flags, BSTR* name, VARIANT* value, LONG* flavor) try {
+    if (flags != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    if (!position_) return Wbem(WBEM_E_UNEXPECTED);
+    if (*position_ >= qualifiers_.size()) return WBEM_S_NO_MORE_DATA;
+    const Qualifier& qualifier = qualifiers_[*position_];
+    norv::win::UniqueVariant converted;
+    NORV_RETURN_IF_FAILED(QualifierToVariant(qualifier.value, converted));
+    auto text = MakeBstr(qualifier.name);
+    ++*position_;
+    if (value) {
+        *value = converted;
+        V_VT(&converted) = VT_EMPTY;  // ownership passed on
+    }
+    if (name) *name = text.release();
+    if (flavor) *flavor = flavor_;
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT QualifierSet::EndEnumeration() {
+    std::lock_guard lock(mutex_);
+    position_.reset();
+    return WBEM_S_NO_ERROR;
+}
+
+Qualifier CimTypeQualifier(const PropertyDefinition& property) {
+    std::string name(CimTypeName(property.type));
+    if (property.type == CimType::Reference && !property.referenceClass.empty())
+        name += ":" + property.referenceClass;
+    return Qualifier{"CIMTYPE", CimValue{std::move(name)}};
+}
+
+}  // namespace norvwmi
