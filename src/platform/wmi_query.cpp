@@ -1,0 +1,104 @@
+#include "platform/wmi_query.h"
+
+#include <new>
+#include <utility>
+
+#include "platform/text_conversion.h"
+
+namespace norv {
+namespace {
+
+// The administrative locator gives the provider its own rights in a namespace, whichever
+// client it is serving.
+constexpr CLSID kClsidAdministrativeLocator = {
+    0xCB8555CC, 0x9128, 0x11D1, {0xAD, 0x9B, 0x00, 0xC0, 0x4F, 0xD8, 0xFD, 0xFF}};
+
+constexpr char kQueryLanguage[] = "WQL";
+
+constexpr LONG kQueryFlags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;
+
+// A BSTR of the text; an empty text gives null. Throws when the text cannot be allocated.
+win::UniqueBstr MakeBstr(const std::string& text) {
+    if (text.empty()) return {};
+    win::UniqueBstr result = ToBstr(text.c_str(), kUpToTerminator);
+    if (!result) throw std::bad_alloc();
+    return result;
+}
+
+void ClearList(WbemObjectList& results) {
+    WbemObjectList().swap(results);  // releases every reference and the storage
+}
+
+// Appends the results batch by batch until the enumerator is done, fails or times out.
+HRESULT CollectResults(IEnumWbemClassObject* enumerator, LONG batchTimeout,
+                       WbemObjectList& results) {
+    for (;;) {
+        IWbemClassObject* batch[kQueryBatchSize] = {};
+        ULONG returned = 0;
+        const HRESULT hr = enumerator->Next(batchTimeout, kQueryBatchSize, batch, &returned);
+        if (FAILED(hr)) return WBEM_S_NO_ERROR;
+        // Owned from here on, whatever happens next.
+        win::ComPtr<IWbemClassObject> owned[kQueryBatchSize];
+        for (ULONG i = 0; i < kQueryBatchSize && i < returned; ++i) {
+            owned[i] = win::ComPtr<IWbemClassObject>::attach(batch[i]);
+        }
+        if (hr != WBEM_S_NO_ERROR && hr != WBEM_S_FALSE && hr != WBEM_S_TIMEDOUT) continue;
+        for (ULONG i = 0; i < kQueryBatchSize && i < returned; ++i) {
+            results.push_back(std::move(owned[i]));
+        }
+        if (hr == WBEM_S_FALSE) return WBEM_S_NO_ERROR;
+        if (hr == WBEM_S_TIMEDOUT) return WBEM_S_TIMEDOUT;
+    }
+}
+
+HRESULT RunQuery(IWbemServices* services, BSTR language, BSTR query, LONG batchTimeout,
+                 WbemObjectList& results) {
+    if (services == nullptr) return WBEM_S_NO_ERROR;
+    win::ComPtr<IEnumWbemClassObject> enumerator;
+    if (FAILED(services->ExecQuery(language, query, kQueryFlags, nullptr, enumerator.put()))) {
+        return WBEM_S_NO_ERROR;
+    }
+    if (!enumerator) return WBEM_S_NO_ERROR;
+    return CollectResults(enumerator.get(), batchTimeout, results);
+}
+
+LONG BatchTimeout(std::uint32_t milliseconds) {
+    return milliseconds == kNoBatchTimeout ? static_cast<LONG>(WBEM_INFINITE)
+                                           : static_cast<LONG>(milliseconds);
+}
+
+}  // namespace
+
+HRESULT ExecWqlQuery(const std::string& nameSpace, const std::string& query,
+                     WbemObjectList& results, [[maybe_unused]] IWbemContext* context) {
+    ClearList(results);
+    const win::UniqueBstr language = MakeBstr(kQueryLanguage);
+    const win::UniqueBstr namespaceText = MakeBstr(nameSpace);
+    const win::UniqueBstr queryText = MakeBstr(query);
+
+    win::ComPtr<IWbemServices> services;
+    {
+        win::ComPtr<IWbemLocator> locator;
+        if (FAILED(CoCreateInstance(kClsidAdministrativeLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                    __uuidof(IWbemLocator), locator.put_void()))) {
+            return WBEM_S_NO_ERROR;
+        }
+        if (FAILED(locator->ConnectServer(namespaceText.get(), nullptr, nullptr, nullptr, 0,
+                                          nullptr, nullptr, services.put()))) {
+            return WBEM_S_NO_ERROR;
+        }
+    }
+    return RunQuery(services.get(), language.get(), queryText.get(),
+                    BatchTimeout(kQueryBatchTimeoutMs), results);
+}
+
+HRESULT ExecWqlQuery(const win::ComPtr<IWbemServices>& services, const std::string& query,
+                     WbemObjectList& results, std::uint32_t batchTimeoutMs) {
+    ClearList(results);
+    const win::UniqueBstr language = MakeBstr(kQueryLanguage);
+    const win::UniqueBstr queryText = MakeBstr(query);
+    return RunQuery(services.get(), language.get(), queryText.get(), BatchTimeout(batchTimeoutMs),
+                    results);
+}
+
+}  // namespace norv
