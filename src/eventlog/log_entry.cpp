@@ -1,0 +1,60 @@
+#include "eventlog/log_entry.h"
+
+#include <algorithm>
+
+namespace norv {
+
+namespace {
+
+// Callers check that offset + 2 lies inside the bytes.
+std::uint16_t ReadUInt16(std::span<const std::uint8_t> bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+std::span<const std::uint8_t> EntryExtent(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kEntryLengthOffset + 2) {
+        return bytes;
+    }
+    const std::size_t declared = ReadUInt16(bytes, kEntryLengthOffset);
+    return bytes.first(std::min(declared, bytes.size()));
+}
+
+}  // namespace
+
+LogEntry::LogEntry(std::span<const std::uint8_t> entryBytes) : bytes(EntryExtent(entryBytes)) {}
+
+std::optional<LogEntryHeader> LogEntry::Header() const {
+    if (bytes.size() < kEntryHeaderSize) {
+        return std::nullopt;
+    }
+    LogEntryHeader header;
+    header.length = ReadUInt16(bytes, kEntryLengthOffset);
+    header.number = ReadUInt16(bytes, kEntryNumberOffset);
+    header.status = bytes[kEntryStatusOffset];
+    header.eventClass = ReadUInt16(bytes, kEntryClassOffset);
+    header.eventCode = ReadUInt16(bytes, kEntryCodeOffset);
+    const std::span<const std::uint8_t> time = bytes.subspan(kEntryDateTimeOffset);
+    header.dateTime = {time[0], time[1], time[2], time[3], time[4], time[5]};
+    return header;
+}
+
+std::optional<std::uint8_t> LogEntry::DataByte(std::size_t index) const {
+    const std::size_t offset = kEntryDataOffset + index;
+    if (offset >= bytes.size()) {
+        return std::nullopt;
+    }
+    return bytes[offset];
+}
+
+std::span<const std::uint8_t> LogEntry::DataText(std::size_t index, std::size_t maxLength) const {
+    const std::size_t offset = kEntryDataOffset + index;
+    if (offset >= bytes.size()) {
+        return {};
+    }
+    const std::span<const std::uint8_t> rest =
+        bytes.subspan(offset, std::min(maxLength, bytes.size() - offset));
+    const auto terminator = std::find(rest.begin(), rest.end(), std::uint8_t{0});
+    return rest.first(static_cast<std::size_t>(terminator - rest.begin()));
+}
+
+}  // namespace norv
