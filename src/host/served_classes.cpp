@@ -2,14 +2,23 @@
 
 #include <array>
 
+#include "system/admin_domain_provider.h"
+#include "system/computer_system_provider.h"
+#include "system/sensor_collection_provider.h"
+
 namespace norv::win {
 namespace {
 
 // A provider class is served once its row is here, at the place its identity has in
-// kProviderClassIdentities (the order of registration and of the class-object search):
-//     MakeProviderClassRow(IdentityOf(ProviderClass::ComputerSystem),
-//                          &CreateProviderObject<NorvComputerSystemProv>),
-constexpr std::array<ProviderClassRow, 0> kServedClasses{};
+// kProviderClassIdentities (the order of registration and of the class-object search).
+constexpr std::array kServedClasses{
+    MakeProviderClassRow(IdentityOf(ProviderClass::SystemSpecificCollection),
+                         &CreateProviderObject<NorvSystemSpecificCollectionProv>),
+    MakeProviderClassRow(IdentityOf(ProviderClass::ComputerSystem),
+                         &CreateProviderObject<NorvComputerSystemProv>),
+    MakeProviderClassRow(IdentityOf(ProviderClass::AdminDomain),
+                         &CreateProviderObject<NorvAdminDomainProv>),
+};
 
 static_assert(FollowsIdentityOrder(kServedClasses),
               "served rows keep the order of the identity table, each class once");

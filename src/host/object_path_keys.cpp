@@ -1,0 +1,99 @@
+#include "host/object_path_keys.h"
+
+#include <cwchar>
+#include <memory>
+#include <new>
+
+#include "host/wbem_status.h"
+#include "platform/text_conversion.h"
+#include "platform/win_resource.h"
+
+namespace norv::win {
+namespace {
+
+constexpr ULONG kAcceptAllPaths = WBEMPATH_CREATE_ACCEPT_ALL;
+
+bool SameName(std::wstring_view a, std::wstring_view b) noexcept {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// A buffer for a name taken from the path: never longer than the path and its terminator.
+struct NameBuffer {
+    std::unique_ptr<wchar_t[]> text;
+    ULONG capacity = 0;
+};
+
+NameBuffer MakeNameBuffer(const wchar_t* path) noexcept {
+    NameBuffer buffer;
+    const std::size_t length = std::wcslen(path) + 1;
+    if (length > MAXLONG) return buffer;
+    buffer.text.reset(new (std::nothrow) wchar_t[length]);
+    if (buffer.text) {
+        buffer.text[0] = L'\0';
+        buffer.capacity = static_cast<ULONG>(length);
+    }
+    return buffer;
+}
+
+HRESULT ParsePath(IClassFactory* factory, const wchar_t* path, ComPtr<IWbemPath>& parser,
+                  HRESULT noParser) noexcept {
+    if (!factory ||
+        FAILED(factory->CreateInstance(nullptr, __uuidof(IWbemPath), parser.put_void())) ||
+        !parser) {
+        return noParser;
+    }
+    return parser->SetText(kAcceptAllPaths, path);
+}
+
+}  // namespace
+
+HRESULT ValidateObjectPath(IClassFactory* pathParserFactory, const wchar_t* path,
+                           std::wstring_view expectedClass, ULONGLONG requiredKinds) noexcept {
+    if (!path) return kWbemInvalidParameter;
+    ComPtr<IWbemPath> parser;
+    NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemInvalidParameter));
+
+    NameBuffer className = MakeNameBuffer(path);
+    if (!className.text) return kWbemOutOfMemory;
+    ULONG length = className.capacity;
+    NORV_RETURN_IF_FAILED(parser->GetClassName(&length, className.text.get()));
+    if (!SameName(className.text.get(), expectedClass)) return kWbemFailed;
+
+    ULONGLONG kinds = 0;
+    NORV_RETURN_IF_FAILED(parser->GetInfo(0, &kinds));
+    return (kinds & requiredKinds) != 0 ? S_OK : kWbemFailed;
+}
+
+HRESULT ReadPathKeys(IClassFactory* pathParserFactory, const wchar_t* path,
+                     std::span<const wchar_t* const> keyNames, std::span<std::string> wanted) {
+    if (!path) return kWbemFailed;
+    ComPtr<IWbemPath> parser;
+    NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemFailed));
+
+    ComPtr<IWbemPathKeyList> keys;
+    NORV_RETURN_IF_FAILED(parser->GetKeyList(keys.put()));
+    ULONG count = 0;
+    NORV_RETURN_IF_FAILED(keys->GetCount(&count));
+
+    NameBuffer name = MakeNameBuffer(path);
+    if (!name.text) return kWbemOutOfMemory;
+    UniqueVariant value;
+    for (ULONG index = 0; index < count; ++index) {
+        // The length is in and out: the buffer's capacity in, the name's length out. It is
+        // set anew for every key, so a short name does not shrink the buffer for the next.
+        ULONG nameLength = name.capacity;
+        ULONG cimType = CIM_EMPTY;
+        NORV_RETURN_IF_FAILED(
+            keys->GetKey2(index, 0, &nameLength, name.text.get(), value.put(), &cimType));
+        if (cimType != CIM_STRING || V_VT(&value) != VT_BSTR) continue;
+        for (std::size_t key = 0; key < keyNames.size() && key < wanted.size(); ++key) {
+            if (SameName(name.text.get(), keyNames[key])) {
+                wanted[key] = ToNarrowString(V_BSTR(&value));
+            }
+        }
+    }
+    return S_OK;
+}
+
+}  // namespace norv::win

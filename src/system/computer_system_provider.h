@@ -1,0 +1,48 @@
+// NorvComputerSystemProv: the "ComputerSystem" instance of the management controller, built
+// on every request with the health driver's version read at that moment.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "host/instance_provider.h"
+#include "host/rebuilt_list.h"
+#include "system/computer_system_data.h"
+
+namespace norv::win {
+
+// The version of the first DriverVersion object in root\wmi; nullopt when there is none.
+std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context);
+
+// The one record, for the module's controller and the driver version of now.
+void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext* context);
+
+// Writes CreationClassName, Name, Caption, ElementName, Description, then the optional
+// properties whose bits are set, in that order; WBEM_E_FAILED at the first put that fails.
+HRESULT FillComputerSystemInstance(const ComputerSystemData& record, const WbemObject& instance);
+
+struct ComputerSystemClass {
+    static constexpr ProviderClass kProviderClass = ProviderClass::ComputerSystem;
+    enum Key : std::size_t { kCreationClassNameKey, kNameKey };
+    static constexpr std::array<const wchar_t*, 2> kKeyNames{L"CreationClassName", L"Name"};
+
+    using Entry = ComputerSystemData;
+    using Data = RebuiltList<ComputerSystemData, &BuildComputerSystemList>;
+
+    static bool Matches(const Entry& record, const PathKeyValues<2>& wanted) {
+        return MatchesComputerSystemKeys(record, wanted[kCreationClassNameKey], wanted[kNameKey]);
+    }
+    static HRESULT Fill(const Entry& record, const WbemObject& instance) {
+        return FillComputerSystemInstance(record, instance);
+    }
+};
+
+using NorvComputerSystemProv = InstanceProvider<ComputerSystemClass>;
+extern template class InstanceProvider<ComputerSystemClass>;
+
+}  // namespace norv::win

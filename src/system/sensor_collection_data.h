@@ -1,0 +1,28 @@
+// The one "SystemSpecificCollection" instance, the collection that stands for the sensors of
+// the management controller: fixed texts and the controller's instance id.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "inventory/controller_record.h"
+
+namespace norv {
+
+inline constexpr std::string_view kSystemSpecificCollectionClass = "SystemSpecificCollection";
+
+// Every field is always written; there is no presence mask.
+struct SensorCollectionData {
+    std::string instanceId;
+    std::string elementName;
+    std::string caption;
+    std::string description;
+};
+
+SensorCollectionData MakeSensorCollectionData(const ManagementControllerRecord& controller);
+
+// A lookup's one key names the record when it equals the record's instance id exactly.
+bool MatchesSensorCollectionKey(const SensorCollectionData& record,
+                                std::string_view wantedInstanceId);
+
+}  // namespace norv

@@ -1,0 +1,222 @@
+// The host's provider calls against the test provider module (test_provider.cpp) and
+// the classes of tests/data/norvwmi/test_provider.mof: the road from the registration to
+// the module's class object and the calls, what is returned, and every misbehaviour a
+// client would trip over reported as a problem.
+#include "provider/provider_call.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "com/class_object.h"
+#include "com/wbem_status.h"
+#include "com/wide_text.h"
+#include "platform/embedded_mof.h"
+#include "program/command_line.h"
+#include "repository/mof_reader.h"
+#include "repository/repository_class_source.h"
+
+namespace norvwmi {
+namespace {
+
+std::string ReadTestData(const std::string& name) {
+    std::ifstream in(std::string(NORV_TEST_DATA_DIR) + "/norvwmi/" + name, std::ios::binary);
+    EXPECT_TRUE(in.good()) << name;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::shared_ptr<ServedNamespaces> TestProviderNamespace() {
+    Repository repository;
+    const MofReadResult system = ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName);
+    EXPECT_FALSE(repository.AddSystemClasses(system.document));
+    const auto error = repository.AddMof(ReadTestData("test_provider.mof"), "test_provider.mof");
+    EXPECT_FALSE(error) << FormatMofError(*error);
+    return std::make_shared<ServedNamespaces>(
+        std::make_shared<RepositoryClassSource>(std::move(repository)), "TESTHOST");
+}
+
+std::wstring TestProviderPath() {
+    std::wstring path = Utf8ToWide(NORVWMI_TEST_PROVIDER);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+class ProviderCall : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(module_.Load(TestProviderPath()), S_OK);
+        host_.served = TestProviderNamespace();
+        host_.nameSpace = "root\\test";
+        host_.completionWaitMs = 100;
+    }
+
+    ProviderOutcome Run(ProviderOperation operation, std::string target, std::string method = {}) {
+        return RunProviderRequest(module_, host_, ProviderRequest{operation, target, method});
+    }
+
+    ProviderModule module_;
+    ProviderHost host_;
+};
+
+CimObject Snapshot(const ProviderOutcome& outcome, std::size_t i) {
+    const ClassObject* object = ClassObject::Implementation(outcome.objects.at(i).get());
+    EXPECT_NE(object, nullptr);
+    return object->Snapshot();
+}
+
+CimValue ValueOf(const CimObject& object, std::string_view name) {
+    const auto i = object.Find(name);
+    return i ? object.ValueAt(*i) : CimValue{};
+}
+
+bool Mentions(const std::vector<std::string>& problems, std::string_view text) {
+    return std::any_of(problems.begin(), problems.end(), [&](const std::string& problem) {
+        return problem.find(text) != std::string::npos;
+    });
+}
+
+TEST_F(ProviderCall, EnumerationReturnsTheIndicatedInstance) {
+    const ProviderOutcome outcome = Run(ProviderOperation::Enumerate, "Widget");
+    EXPECT_EQ(outcome.status, WBEM_S_NO_ERROR);
+    EXPECT_EQ(outcome.step, "CreateInstanceEnumAsync");
+    EXPECT_TRUE(outcome.problems.empty()) << outcome.problems.front();
+    ASSERT_EQ(outcome.objects.size(), 1u);
+    const CimObject widget = Snapshot(outcome, 0);
+    EXPECT_EQ(widget.Definition().name, "Widget");
+    EXPECT_EQ(ValueOf(widget, "Name"), CimValue{std::string("one")});
+    EXPECT_EQ(ValueOf(widget, "Size"), CimValue{std::uint64_t{7}});
+    EXPECT_EQ(ValueOf(widget, "Serial"), CimValue{std::uint64_t{18446744073709551615u}});
+    // Initialize was given the provider's namespace.
+    EXPECT_EQ(ValueOf(widget, "Namespace"), CimValue{std::string("root\\test")});
+}
+
+TEST_F(ProviderCall, GetReturnsOneObjectOrTheProvidersStatus) {
+    const ProviderOutcome found = Run(ProviderOperation::Get, "Widget.Name=\"one\"");
+    EXPECT_EQ(found.status, WBEM_S_NO_ERROR);
+    EXPECT_EQ(found.step, "GetObjectAsync");
+    EXPECT_EQ(found.objects.size(), 1u);
+    EXPECT_TRUE(found.problems.empty());
+
+    const ProviderOutcome missing = Run(ProviderOperation::Get, "Widget.Name=\"two\"");
+    EXPECT_EQ(missing.status, Wbem(WBEM_E_NOT_FOUND));
+    EXPECT_TRUE(missing.objects.empty());
+    EXPECT_TRUE(missing.problems.empty());
+}
+
+TEST_F(ProviderCall, MethodCallsPassAnInParameterObjectAndReturnTheOutParameters) {
+    const ProviderOutcome outcome =
+        Run(ProviderOperation::ExecMethod, "Widget.Name=\"one\"", "Ping");
+    EXPECT_EQ(outcome.status, WBEM_S_NO_ERROR);
+    EXPECT_EQ(outcome.step, "ExecMethodAsync");
+    EXPECT_TRUE(outcome.problems.empty());
+    ASSERT_EQ(outcome.objects.size(), 1u);
+    const CimObject out = Snapshot(outcome, 0);
+    EXPECT_EQ(out.Definition().name, "__PARAMETERS");
+    // The provider refuses a null in-parameter object; an empty one gives 1.
+    EXPECT_EQ(ValueOf(out, "ReturnValue"), CimValue{std::uint64_t{1}});
+}
+
+TEST_F(ProviderCall, TheClientLevelReachesTheProvider) {
+    host_.clientLevel = ClientLevel::Identify;
+    const ProviderOutcome outcome = Run(ProviderOperation::Enumerate, "Widget");
+    EXPECT_EQ(outcome.status, Wbem(WBEM_E_ACCESS_DENIED));
+    EXPECT_TRUE(outcome.objects.empty());
+    EXPECT_TRUE(outcome.problems.empty());
+    host_.clientLevel = ClientLevel::Delegate;
+    EXPECT_EQ(Run(ProviderOperation::Enumerate, "Widget").status, WBEM_S_NO_ERROR);
+}
+
+TEST_F(ProviderCall, MisbehavingProvidersAreReported) {
+    struct Row {
+        const char* className;
+        const char* problem;
+    };
+    constexpr Row rows[] = {
+        {"SilentWidget", "never called SetStatus"},
+        {"ImpersonatingWidget", "still impersonating the client"},
+        {"LeakyWidget", "DllCanUnloadNow answers S_FALSE"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.className);
+        ProviderModule fresh;  // the leak stays with its module
+        ASSERT_EQ(fresh.Load(TestProviderPath()), S_OK);
+        const ProviderOutcome outcome = RunProviderRequest(
+            fresh, host_, ProviderRequest{ProviderOperation::Enumerate, row.className, {}});
+        ASSERT_EQ(outcome.problems.size(), 1u);
+        EXPECT_TRUE(Mentions(outcome.problems, row.problem)) << outcome.problems.front();
+        EXPECT_EQ(outcome.status, WBEM_S_NO_ERROR);
+    }
+}
+
+TEST_F(ProviderCall, ClassesWithoutAProviderComeFromTheRepository) {
+    const ProviderOutcome all = Run(ProviderOperation::Enumerate, "StaticThing");
+    EXPECT_EQ(all.status, WBEM_S_NO_ERROR);
+    ASSERT_EQ(all.objects.size(), 1u);
+    EXPECT_EQ(ValueOf(Snapshot(all, 0), "Name"), CimValue{std::string("fixed")});
+    EXPECT_EQ(Run(ProviderOperation::Get, "StaticThing.Name=\"FIXED\"").objects.size(), 1u);
+    EXPECT_EQ(Run(ProviderOperation::Get, "StaticThing.Name=\"other\"").status,
+              Wbem(WBEM_E_NOT_FOUND));
+    // A class path gives the class, as WMI does without asking the provider.
+    const ProviderOutcome widgetClass = Run(ProviderOperation::Get, "Widget");
+    ASSERT_EQ(widgetClass.objects.size(), 1u);
+    EXPECT_EQ(Snapshot(widgetClass, 0).GetGenus(), Genus::Class);
+}
+
+TEST_F(ProviderCall, RequestsWmiRefusesNeverReachTheModule) {
+    struct Row {
+        ProviderOperation operation;
+        const char* target;
+        const char* method;
+        HRESULT status;
+    };
+    const Row rows[] = {
+        {ProviderOperation::Enumerate, "Gadget", "", Wbem(WBEM_E_INVALID_CLASS)},
+        {ProviderOperation::ExecMethod, "Widget.Name=\"one\"", "Pong", Wbem(WBEM_E_INVALID_METHOD)},
+        {ProviderOperation::ExecMethod, "StaticThing.Name=\"fixed\"", "Ping",
+         Wbem(WBEM_E_INVALID_METHOD)},
+        {ProviderOperation::Get, "Widget.Name=", "", Wbem(WBEM_E_INVALID_OBJECT_PATH)},
+        {ProviderOperation::Get, "\\\\.\\root\\other:Widget.Name=\"one\"", "",
+         Wbem(WBEM_E_INVALID_NAMESPACE)},
+        {ProviderOperation::Enumerate, "ForeignWidget", "", CLASS_E_CLASSNOTAVAILABLE},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.target);
+        const ProviderOutcome outcome = Run(row.operation, row.target, row.method);
+        EXPECT_EQ(outcome.status, row.status);
+        EXPECT_TRUE(outcome.objects.empty());
+        EXPECT_FALSE(outcome.step.empty());
+    }
+    // The namespace may be named as long as it is the provider's own; the provider gets
+    // the path as the client wrote it.
+    EXPECT_EQ(Run(ProviderOperation::Get, "\\\\.\\ROOT\\test:Widget.Name=\"one\"").status,
+              WBEM_S_NO_ERROR);
+}
+
+TEST(ProviderModule, LoadingFailsWithTheSystemsReason) {
+    ProviderModule module;
+    EXPECT_EQ(module.Load(L"Z:\\nowhere\\Norvipmiprv.dll"),
+              HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+    EXPECT_FALSE(module.IsLoaded());
+    norv::win::ComPtr<IClassFactory> factory;
+    EXPECT_EQ(module.GetClassObject(CLSID_NULL, factory), E_UNEXPECTED);
+    // kernel32 is a module, but no COM server.
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+    EXPECT_EQ(module.Load(std::wstring(system) + L"\\kernel32.dll"),
+              HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
+    EXPECT_FALSE(module.IsLoaded());
+    const std::wstring defaultPath = DefaultProviderModulePath();
+    EXPECT_TRUE(defaultPath.ends_with(L"\\Norvipmiprv.dll")) << WideToUtf8(defaultPath);
+}
+
+TEST(ClientLevelNames, EveryNameTheCommandLineTakesIsALevel) {
+    for (std::string_view name : kClientLevelNames) EXPECT_TRUE(ClientLevelFromName(name)) << name;
+    EXPECT_EQ(ClientLevelFromName(kDefaultClientLevel), ClientLevel::Impersonate);
+}
+
+}  // namespace
+}  // namespace norvwmi

@@ -1,0 +1,269 @@
+// A tiny provider module for the host's tests: one COM class (the CLSID that
+// tests/data/norvwmi/test_provider.mof registers as "NorvwmiTestProv") serving the classes
+// of that file, each of which but Widget makes it misbehave in one way. It exports what a
+// provider module exports to its host: DllGetClassObject and DllCanUnloadNow.
+#include <windows.h>
+
+#include <wbemcli.h>
+#include <wbemprov.h>
+
+#include <atomic>
+#include <string>
+
+#include "com/com_object.h"
+#include "com/wbem_status.h"
+
+namespace {
+
+using norv::win::ComPtr;
+using norv::win::UniqueBstr;
+using norv::win::UniqueVariant;
+using norvwmi::Wbem;
+
+constexpr CLSID kTestProviderClsid = {
+    0x5b0f3d8e, 0x2c41, 0x4e7a, {0x9d, 0x3b, 0x7a, 0x61, 0xc2, 0xe4, 0xf0, 0x19}};
+
+// Objects alive and server locks: DllCanUnloadNow answers S_OK when both are zero.
+std::atomic<long> g_objects{0};
+std::atomic<long> g_locks{0};
+
+struct ModuleObject {
+    ModuleObject() { ++g_objects; }
+    ~ModuleObject() { --g_objects; }
+    ModuleObject(const ModuleObject&) = delete;
+    ModuleObject& operator=(const ModuleObject&) = delete;
+};
+
+bool SameText(const wchar_t* a, const wchar_t* b) {
+    return a && b && ::lstrcmpiW(a, b) == 0;
+}
+
+HRESULT PutText(IWbemClassObject* object, const wchar_t* name, const std::wstring& text) {
+    UniqueVariant value;
+    value.vt = VT_BSTR;
+    value.bstrVal = ::SysAllocString(text.c_str());
+    return object->Put(name, 0, &value, 0);
+}
+
+HRESULT PutInteger(IWbemClassObject* object, const wchar_t* name, LONG number) {
+    UniqueVariant value;
+    value.vt = VT_I4;
+    value.lVal = number;
+    return object->Put(name, 0, &value, 0);
+}
+
+// Whether the client allows impersonation: CoImpersonateClient works only inside the
+// server call context the host provides.
+HRESULT CheckClientMayBeImpersonated() {
+    NORV_RETURN_IF_FAILED(::CoImpersonateClient());
+    HANDLE token = nullptr;
+    SECURITY_IMPERSONATION_LEVEL level = SecurityAnonymous;
+    DWORD length = 0;
+    const bool read =
+        ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &token) &&
+        ::GetTokenInformation(token, TokenImpersonationLevel, &level, sizeof level, &length);
+    if (token) ::CloseHandle(token);
+    ::CoRevertToSelf();
+    if (!read) return HRESULT_FROM_WIN32(::GetLastError());
+    return level >= SecurityImpersonation ? S_OK : Wbem(WBEM_E_ACCESS_DENIED);
+}
+
+HRESULT Finish(IWbemObjectSink* sink, HRESULT status) {
+    sink->SetStatus(WBEM_STATUS_COMPLETE, status, nullptr, nullptr);
+    return status;
+}
+
+class TestProvider final
+    : public norvwmi::ComObject<TestProvider, IWbemProviderInit, IWbemServices>,
+      private ModuleObject {
+public:
+    HRESULT STDMETHODCALLTYPE Initialize(LPWSTR, LONG, LPWSTR nameSpace, LPWSTR,
+                                         IWbemServices* services, IWbemContext*,
+                                         IWbemProviderInitSink* sink) override {
+        if (!services || !sink) return Wbem(WBEM_E_INVALID_PARAMETER);
+        services_ = ComPtr<IWbemServices>(services);
+        nameSpace_ = nameSpace ? nameSpace : L"";
+        return sink->SetStatus(WBEM_S_INITIALIZED, 0);
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR className, LONG, IWbemContext*,
+                                                      IWbemObjectSink* sink) override {
+        if (SameText(className, L"SilentWidget")) return WBEM_S_NO_ERROR;
+        if (SameText(className, L"ImpersonatingWidget")) {
+            ::CoImpersonateClient();
+            return Finish(sink, WBEM_S_NO_ERROR);
+        }
+        if (SameText(className, L"LeakyWidget")) {
+            ++g_locks;
+            return Finish(sink, WBEM_S_NO_ERROR);
+        }
+        if (!SameText(className, L"Widget")) return Finish(sink, Wbem(WBEM_E_INVALID_CLASS));
+        return IndicateWidget(sink);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR path, LONG, IWbemContext*,
+                                             IWbemObjectSink* sink) override {
+        // A full path names the namespace before a colon; the host checked it already.
+        const wchar_t* colon = path ? ::wcschr(path, L':') : nullptr;
+        const wchar_t* relative = colon ? colon + 1 : path;
+        if (!SameText(relative, L"Widget.Name=\"one\""))
+            return Finish(sink, Wbem(WBEM_E_NOT_FOUND));
+        return IndicateWidget(sink);
+    }
+
+    HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR, const BSTR method, LONG, IWbemContext*,
+                                              IWbemClassObject* in,
+                                              IWbemObjectSink* sink) override {
+        if (!SameText(method, L"Ping") || !in) return Finish(sink, Wbem(WBEM_E_INVALID_PARAMETER));
+        UniqueVariant value;
+        NORV_RETURN_IF_FAILED(in->Get(L"Value", 0, &value, nullptr, nullptr));
+        const LONG answer = value.vt == VT_I4 ? value.lVal + 1 : 1;
+        ComPtr<IWbemClassObject> definition;
+        UniqueBstr widget(::SysAllocString(L"Widget"));
+        NORV_RETURN_IF_FAILED(
+            services_->GetObject(widget.get(), 0, nullptr, definition.put(), nullptr));
+        ComPtr<IWbemClassObject> signature;
+        NORV_RETURN_IF_FAILED(definition->GetMethod(L"Ping", 0, nullptr, signature.put()));
+        ComPtr<IWbemClassObject> out;
+        NORV_RETURN_IF_FAILED(signature->SpawnInstance(0, out.put()));
+        NORV_RETURN_IF_FAILED(PutInteger(out.get(), L"ReturnValue", answer));
+        IWbemClassObject* objects[] = {out.get()};
+        sink->Indicate(1, objects);
+        return Finish(sink, WBEM_S_NO_ERROR);
+    }
+
+    // Nothing else is served.
+    HRESULT STDMETHODCALLTYPE OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
+                                            IWbemCallResult**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE CancelAsyncCall(IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
+                                        IWbemCallResult**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject*, LONG, IWbemContext*,
+                                       IWbemCallResult**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject*, LONG, IWbemContext*,
+                                            IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext*,
+                                          IWbemCallResult**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext*,
+                                               IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext*,
+                                              IEnumWbemClassObject**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext*,
+                                                   IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE PutInstance(IWbemClassObject*, LONG, IWbemContext*,
+                                          IWbemCallResult**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
+                                               IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE DeleteInstance(const BSTR, LONG, IWbemContext*,
+                                             IWbemCallResult**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext*,
+                                                  IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
+                                                 IEnumWbemClassObject**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                                        IEnumWbemClassObject**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                             IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                                                    IEnumWbemClassObject**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR, const BSTR, LONG,
+                                                         IWbemContext*, IWbemObjectSink*) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+    HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*,
+                                         IWbemClassObject*, IWbemClassObject**,
+                                         IWbemCallResult**) override {
+        return Wbem(WBEM_E_NOT_SUPPORTED);
+    }
+
+private:
+    HRESULT IndicateWidget(IWbemObjectSink* sink) {
+        if (const HRESULT allowed = CheckClientMayBeImpersonated(); FAILED(allowed))
+            return Finish(sink, allowed);
+        ComPtr<IWbemClassObject> definition;
+        UniqueBstr widget(::SysAllocString(L"Widget"));
+        NORV_RETURN_IF_FAILED(
+            services_->GetObject(widget.get(), 0, nullptr, definition.put(), nullptr));
+        ComPtr<IWbemClassObject> instance;
+        NORV_RETURN_IF_FAILED(definition->SpawnInstance(0, instance.put()));
+        NORV_RETURN_IF_FAILED(PutText(instance.get(), L"Name", L"one"));
+        NORV_RETURN_IF_FAILED(PutInteger(instance.get(), L"Size", 7));
+        NORV_RETURN_IF_FAILED(PutText(instance.get(), L"Serial", L"18446744073709551615"));
+        NORV_RETURN_IF_FAILED(PutText(instance.get(), L"Namespace", nameSpace_));
+        IWbemClassObject* objects[] = {instance.get()};
+        sink->Indicate(1, objects);
+        return Finish(sink, WBEM_S_NO_ERROR);
+    }
+
+    ComPtr<IWbemServices> services_;
+    std::wstring nameSpace_;
+};
+
+class TestFactory final : public norvwmi::ComObject<TestFactory, IClassFactory>,
+                          private ModuleObject {
+public:
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return TestProvider::Create()->QueryInterface(iid, object);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        if (lock) {
+            ++g_locks;
+        } else {
+            --g_locks;
+        }
+        return S_OK;
+    }
+};
+
+}  // namespace
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualCLSID(clsid, kTestProviderClsid)) return CLASS_E_CLASSNOTAVAILABLE;
+    return TestFactory::Create()->QueryInterface(iid, out);
+}
+
+STDAPI DllCanUnloadNow() {
+    return g_objects == 0 && g_locks == 0 ? S_OK : S_FALSE;
+}

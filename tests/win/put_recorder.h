@@ -1,0 +1,89 @@
+// An instance that records the names of the properties put on it, in order, and can refuse
+// the n-th put: what a fill operation writes and where it stops are seen directly.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <string>
+#include <vector>
+
+namespace norv::test {
+
+class PutRecorder final : public IWbemClassObject {
+public:
+    // Lives on the test's stack; references only count.
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IWbemClassObject)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IWbemClassObject*>(this);
+        AddRef();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Put(LPCWSTR name, LONG, VARIANT* value, CIMTYPE) override {
+        const bool refused = puts.size() == refusedPut;
+        puts.emplace_back(name);
+        types.push_back(value ? V_VT(value) : VARTYPE{VT_EMPTY});
+        return refused ? static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH) : HRESULT{WBEM_S_NO_ERROR};
+    }
+
+    // The put with this index (from 0) fails; the default refuses none.
+    std::size_t refusedPut = static_cast<std::size_t>(-1);
+    std::vector<std::wstring> puts;
+    std::vector<VARTYPE> types;
+    ULONG references = 1;
+
+    // Nothing else of the interface is used by the fill operations.
+    HRESULT STDMETHODCALLTYPE Get(LPCWSTR, LONG, VARIANT*, CIMTYPE*, LONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EndEnumeration() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SpawnInstance(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**,
+                                        IWbemClassObject**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*,
+                                        IWbemClassObject*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**,
+                                         IWbemClassObject**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+};
+
+}  // namespace norv::test

@@ -1,0 +1,134 @@
+#include "platform/platform_loading.h"
+
+#include <optional>
+
+#include "platform/embedded_mof.h"
+#include "repository/mof_reader.h"
+#include "repository/name_compare.h"
+
+namespace norvwmi {
+
+namespace {
+
+constexpr std::string_view kClassBehaviour = "Norvwmi_ClassBehaviour";
+constexpr std::string_view kAbsentClass = "Norvwmi_AbsentClass";
+
+// The host's own files, in the order they are added; system classes come first.
+constexpr std::string_view kClassFiles[] = {kHealthMofName, kHostMofName, kServedMofName};
+
+MofError ErrorAt(const SourceLocation& where, std::string message) {
+    return MofError{where.file, where.line, std::move(message)};
+}
+
+const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view property) {
+    for (const PropertyValue& value : instance.values)
+        if (SameName(value.name, property) && !value.value.IsNull()) return &value.value;
+    return nullptr;
+}
+
+const std::string* TextOf(const InstanceDefinition& instance, std::string_view property) {
+    const CimValue* value = ValueOf(instance, property);
+    return value ? std::get_if<std::string>(&value->data) : nullptr;
+}
+
+// The class a directive names, checked to be declared; the repository's spelling.
+std::variant<ClassInNamespace, MofError> NamedClass(const Repository& repository,
+                                                    const InstanceDefinition& directive) {
+    const std::string* nameSpace = TextOf(directive, "Namespace");
+    const std::string* className = TextOf(directive, "ClassName");
+    if (!nameSpace || !className)
+        return ErrorAt(directive.where, directive.className + " needs Namespace and ClassName");
+    const ClassDefinition* definition = repository.FindClass(*nameSpace, *className);
+    if (!definition || definition->name.starts_with("__"))
+        return ErrorAt(directive.where, directive.className + " names the class '" + *className +
+                                            "', which " + *nameSpace + " does not declare");
+    return ClassInNamespace{definition->nameSpace, definition->name};
+}
+
+std::optional<MofError> ApplyStalls(const Repository& repository, ServedNamespaces& served) {
+    for (const InstanceDefinition* directive :
+         repository.Instances(kDirectiveNamespace, kClassBehaviour)) {
+        auto named = NamedClass(repository, *directive);
+        if (auto* error = std::get_if<MofError>(&named)) return *error;
+        const CimValue* stallAfter = ValueOf(*directive, "StallAfter");
+        const auto* count = stallAfter ? std::get_if<std::uint64_t>(&stallAfter->data) : nullptr;
+        if (!count) return ErrorAt(directive->where, directive->className + " needs StallAfter");
+        const auto& target = std::get<ClassInNamespace>(named);
+        served.SetStall(target.nameSpace, target.className, static_cast<std::uint32_t>(*count));
+    }
+    return std::nullopt;
+}
+
+std::variant<std::vector<ClassInNamespace>, MofError> AbsentClasses(const Repository& repository) {
+    std::vector<ClassInNamespace> absent;
+    for (const InstanceDefinition* directive :
+         repository.Instances(kDirectiveNamespace, kAbsentClass)) {
+        auto named = NamedClass(repository, *directive);
+        if (auto* error = std::get_if<MofError>(&named)) return *error;
+        auto& target = std::get<ClassInNamespace>(named);
+        const auto instances = repository.Instances(target.nameSpace, target.className);
+        if (!instances.empty())
+            return ErrorAt(instances.front()->where, "instance of " + target.className +
+                                                         ", a class the description makes "
+                                                         "absent from " +
+                                                         target.nameSpace);
+        absent.push_back(std::move(target));
+    }
+    return absent;
+}
+
+std::optional<MofError> AddDescription(Repository& repository, const MofFile& description) {
+    MofReadResult read = ReadMof(description.text, description.name);
+    if (read.error) return read.error;
+    if (!read.document.classes.empty()) {
+        const ClassDefinition& declared = read.document.classes.front();
+        return ErrorAt(declared.where,
+                       "a platform description holds instances only, found the "
+                       "declaration of class " +
+                           declared.name);
+    }
+    return repository.Add(read.document);
+}
+
+std::variant<Repository, MofError> ReadRepository(const MofFile& description) {
+    Repository repository;
+    const std::string_view systemText = EmbeddedMofText(kSystemMofName).value();
+    MofReadResult system = ReadMof(systemText, kSystemMofName);
+    if (system.error) return *system.error;
+    if (auto error = repository.AddSystemClasses(system.document)) return *error;
+    for (std::string_view file : kClassFiles)
+        if (auto error = repository.AddMof(EmbeddedMofText(file).value(), file)) return *error;
+    if (auto error = AddDescription(repository, description)) return *error;
+    return repository;
+}
+
+}  // namespace
+
+MofFile DefaultPlatformDescription() {
+    return MofFile{std::string(kDefaultPlatformName),
+                   std::string(EmbeddedMofText(kDefaultPlatformName).value())};
+}
+
+std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName) {
+    auto read = ReadRepository(description);
+    if (auto* error = std::get_if<MofError>(&read)) return *error;
+    Repository& repository = std::get<Repository>(read);
+
+    auto absent = AbsentClasses(repository);
+    if (auto* error = std::get_if<MofError>(&absent)) return *error;
+    Platform platform;
+    platform.classes = std::make_shared<const PlatformClassSource>(
+        std::move(repository), std::move(std::get<std::vector<ClassInNamespace>>(absent)));
+    platform.served = std::make_shared<ServedNamespaces>(platform.classes, std::move(serverName));
+    if (auto error = ApplyStalls(platform.classes->Declared(), *platform.served)) return *error;
+    return platform;
+}
+
+std::vector<std::string> ServedClassNames(const Platform& platform) {
+    std::vector<std::string> names;
+    for (const ClassDefinition* definition : platform.classes->Declared().Classes(kServedNamespace))
+        names.push_back(definition->name);
+    return names;
+}
+
+}  // namespace norvwmi

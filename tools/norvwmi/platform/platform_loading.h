@@ -1,0 +1,46 @@
+// Building what the host serves from its MOF files and one platform description:
+// WMI's system classes, the health driver's classes (tools/norvwmi/health.mof), the host's
+// directive classes (host.mof), the served classes with their provider registrations
+// (mof/Norvipmiprv.mof) and the description's instances. The description's directives
+// are then applied: Norvwmi_ClassBehaviour makes a class's enumerations stall,
+// Norvwmi_AbsentClass removes a class (docs/platform-descriptions.md).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/platform_class_source.h"
+#include "repository/mof_error.h"
+#include "repository/served_namespaces.h"
+
+namespace norvwmi {
+
+// The namespace of the provider's classes, and that of the host's directives.
+inline constexpr std::string_view kServedNamespace = "root\\cimv2\\ipmi";
+inline constexpr std::string_view kDirectiveNamespace = "root\\norvwmi";
+
+struct MofFile {
+    std::string name;  // as reading errors name it
+    std::string text;
+};
+
+struct Platform {
+    std::shared_ptr<const PlatformClassSource> classes;
+    std::shared_ptr<ServedNamespaces> served;
+};
+
+// The description compiled into the host (platforms/default.mof).
+MofFile DefaultPlatformDescription();
+
+// The first fault of any file, or of the description's content: a description holds
+// instances only; a directive names a declared class and gives every value it needs; an
+// absent class has no instances.
+std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName);
+
+// The classes the provider serves, in declaration order.
+std::vector<std::string> ServedClassNames(const Platform& platform);
+
+}  // namespace norvwmi

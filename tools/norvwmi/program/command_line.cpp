@@ -1,0 +1,130 @@
+#include "program/command_line.h"
+
+#include <algorithm>
+
+#include "repository/name_compare.h"
+
+namespace norvwmi {
+
+const std::string_view kUsage =
+    "usage: norvwmi [--platform FILE] [--module FILE]\n"
+    "               [--client-level anonymous|identify|impersonate|delegate]\n"
+    "               [--format mof|json] COMMAND\n"
+    "commands:\n"
+    "  enum CLASS                  enumerate the instances of a served class\n"
+    "  get OBJECT-PATH             get one object by its path\n"
+    "  exec OBJECT-PATH METHOD     run a method\n"
+    "  classes                     list the served classes\n"
+    "  query NAMESPACE WQL         run a query through the administrative locator\n";
+
+namespace {
+
+struct CommandRow {
+    std::string_view name;
+    Command command;
+    std::size_t operandCount;
+    std::string_view operands;  // for the error message
+};
+
+constexpr std::array kCommands{
+    CommandRow{"enum", Command::Enumerate, 1, "CLASS"},
+    CommandRow{"get", Command::Get, 1, "OBJECT-PATH"},
+    CommandRow{"exec", Command::Exec, 2, "OBJECT-PATH METHOD"},
+    CommandRow{"classes", Command::Classes, 0, ""},
+    CommandRow{"query", Command::Query, 2, "NAMESPACE WQL"},
+};
+
+struct FormatRow {
+    std::string_view name;
+    OutputFormat format;
+};
+
+constexpr std::array kFormats{FormatRow{"mof", OutputFormat::Mof},
+                              FormatRow{"json", OutputFormat::Json}};
+
+constexpr std::array<std::string_view, 4> kOptions{"--platform", "--module", "--client-level",
+                                                   "--format"};
+
+std::string Quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
+}
+
+std::string Listed(std::span<const std::string_view> names) {
+    std::string text;
+    for (std::string_view name : names) text += (text.empty() ? "" : ", ") + std::string(name);
+    return text;
+}
+
+// Applies one option; the error message or an empty text.
+std::string ApplyOption(CommandLine& line, std::string_view option, const std::string& value,
+                        std::vector<std::string_view>& seen) {
+    if (std::find(seen.begin(), seen.end(), option) != seen.end())
+        return std::string(option) + " is given twice";
+    seen.push_back(option);
+    if (value.empty()) return std::string(option) + " needs a value";
+    if (option == "--platform") {
+        line.platformFile = value;
+    } else if (option == "--module") {
+        line.moduleFile = value;
+    } else if (option == "--client-level") {
+        const auto level =
+            std::find_if(kClientLevelNames.begin(), kClientLevelNames.end(),
+                         [&](std::string_view name) { return SameName(name, value); });
+        if (level == kClientLevelNames.end())
+            return "unknown client level " + Quoted(value) + " (expected " +
+                   Listed(kClientLevelNames) + ")";
+        line.clientLevel = std::string(*level);
+    } else {
+        const auto format =
+            std::find_if(kFormats.begin(), kFormats.end(),
+                         [&](const FormatRow& row) { return SameName(row.name, value); });
+        if (format == kFormats.end())
+            return "unknown format " + Quoted(value) + " (expected mof or json)";
+        line.format = format->format;
+    }
+    return {};
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
+    CommandLine line;
+    std::vector<std::string_view> seen;
+    std::size_t next = 0;
+    while (next < arguments.size() && arguments[next].starts_with("-")) {
+        const std::string& argument = arguments[next++];
+        if (argument == "--help" || argument == "-h") return HelpRequest{};
+        const std::size_t equals = argument.find('=');
+        const std::string_view option = std::string_view(argument).substr(0, equals);
+        const auto known = std::find(kOptions.begin(), kOptions.end(), option);
+        if (known == kOptions.end()) return UsageError{"unknown option " + Quoted(option)};
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (next < arguments.size()) {
+            value = arguments[next++];
+        }
+        std::string error = ApplyOption(line, *known, value, seen);
+        if (!error.empty()) return UsageError{std::move(error)};
+    }
+    if (next == arguments.size()) return UsageError{"no command given"};
+
+    const std::string& name = arguments[next++];
+    const auto row = std::find_if(kCommands.begin(), kCommands.end(),
+                                  [&](const CommandRow& r) { return r.name == name; });
+    if (row == kCommands.end()) return UsageError{"unknown command " + Quoted(name)};
+    line.command = row->command;
+    line.operands.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next), arguments.end());
+    if (line.operands.size() != row->operandCount) {
+        if (row->operandCount == 0)
+            return UsageError{std::string(row->name) + " takes no operands"};
+        return UsageError{std::string(row->name) + " takes " + std::string(row->operands)};
+    }
+    const bool emptyOperand =
+        std::any_of(line.operands.begin(), line.operands.end(),
+                    [](const std::string& operand) { return operand.empty(); });
+    if (emptyOperand) return UsageError{std::string(row->name) + " was given an empty operand"};
+    return line;
+}
+
+}  // namespace norvwmi

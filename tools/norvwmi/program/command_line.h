@@ -1,0 +1,51 @@
+// The norvwmi command line:
+//   norvwmi [--platform FILE] [--module FILE]
+//           [--client-level anonymous|identify|impersonate|delegate] [--format mof|json]
+//           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes
+//           | query NAMESPACE WQL
+// Options come before the command, as `--name VALUE` or `--name=VALUE`, each at most once.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace norvwmi {
+
+enum class Command { Enumerate, Get, Exec, Classes, Query };
+enum class OutputFormat { Mof, Json };
+
+// The client levels the host can play, as ClientLevelFromName (com/call_context.h) reads them.
+inline constexpr std::array<std::string_view, 4> kClientLevelNames{"anonymous", "identify",
+                                                                   "impersonate", "delegate"};
+inline constexpr std::string_view kDefaultClientLevel = "impersonate";
+
+struct CommandLine {
+    std::optional<std::string> platformFile;       // the embedded default when absent
+    std::optional<std::string> moduleFile;         // Norvipmiprv.dll beside the program when absent
+    std::string clientLevel{kDefaultClientLevel};  // one of kClientLevelNames, in lower case
+    OutputFormat format = OutputFormat::Mof;
+    Command command = Command::Classes;
+    // enum: the class; get: the path; exec: the path and the method; query: the namespace
+    // and the WQL text; classes: none.
+    std::vector<std::string> operands;
+};
+
+struct HelpRequest {};  // --help or -h: print kUsage and succeed
+
+struct UsageError {
+    std::string message;  // one sentence, without the usage text
+};
+
+using ParsedCommandLine = std::variant<CommandLine, HelpRequest, UsageError>;
+
+// `arguments` without the program name.
+ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments);
+
+extern const std::string_view kUsage;
+
+}  // namespace norvwmi

@@ -1,0 +1,224 @@
+#include "program/run_command.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "com/admin_locator.h"
+#include "com/call_context.h"
+#include "com/class_object.h"
+#include "com/utility_parsers.h"
+#include "com/wide_text.h"
+#include "platform/platform_loading.h"
+#include "program/locator_query.h"
+#include "program/output_json.h"
+#include "program/wbem_status_names.h"
+#include "provider/provider_call.h"
+#include "provider/provider_module.h"
+
+namespace norvwmi {
+
+namespace {
+
+using norv::win::ComPtr;
+using Objects = std::vector<ComPtr<IWbemClassObject>>;
+
+void Write(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+void Complain(std::string_view text) {
+    Write(stderr, "norvwmi: " + std::string(text) + "\n");
+}
+
+class ComApartment {
+public:
+    ComApartment() : status_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(status_)) ::CoUninitialize();
+    }
+    HRESULT Status() const { return status_; }
+
+private:
+    HRESULT status_;
+};
+
+std::string ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!::GetComputerNameW(name, &length)) return "localhost";
+    return WideToUtf8(std::wstring_view(name, length));
+}
+
+// The file's bytes, or the Win32 error that stopped reading it.
+std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
+    norv::win::UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return ::GetLastError();
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return ::GetLastError();
+        if (read == 0) return text;
+        text.append(buffer, read);
+    }
+}
+
+std::string CommandText(const CommandLine& line) {
+    constexpr std::string_view kNames[] = {"enum", "get", "exec", "classes", "query"};
+    std::string text(kNames[static_cast<int>(line.command)]);
+    for (const std::string& operand : line.operands) text += " " + operand;
+    return text;
+}
+
+void PrintObjects(const CommandLine& line, HRESULT status, const Objects& objects) {
+    std::string text;
+    if (line.format == OutputFormat::Json) {
+        std::vector<CimObject> snapshots;
+        for (const auto& object : objects) {
+            const ClassObject* ours = ClassObject::Implementation(object.get());
+            if (ours) snapshots.push_back(ours->Snapshot());
+        }
+        text = InstancesDocument(static_cast<std::uint32_t>(status), snapshots);
+    } else {
+        for (const auto& object : objects) {
+            norv::win::UniqueBstr mof;
+            if (SUCCEEDED(object->GetObjectText(0, mof.put()))) text += BstrToUtf8(mof.get());
+        }
+    }
+    Write(stdout, text);
+}
+
+// The status line for anything but WBEM_S_NO_ERROR.
+ExitCode Conclude(const CommandLine& line, HRESULT status, const std::string& step,
+                  const std::string& detail, const std::vector<std::string>& problems) {
+    for (const std::string& problem : problems)
+        Complain(CommandText(line) + ": provider fault: " + problem);
+    if (status != WBEM_S_NO_ERROR) {
+        std::string text =
+            CommandText(line) + ": " + DescribeStatus(static_cast<std::uint32_t>(status));
+        if (!step.empty()) text += " from " + step;
+        if (!detail.empty()) text += " (" + detail + ")";
+        Complain(text);
+    }
+    const bool failed = status != WBEM_S_NO_ERROR || !problems.empty();
+    return failed ? ExitCode::RequestFailed : ExitCode::Success;
+}
+
+ExitCode ListClasses(const CommandLine& line, const Platform& platform) {
+    const std::vector<std::string> names = ServedClassNames(platform);
+    if (line.format == OutputFormat::Json) {
+        Write(stdout, ClassesDocument(WBEM_S_NO_ERROR, names));
+    } else {
+        std::string text;
+        for (const std::string& name : names) text += name + "\n";
+        Write(stdout, text);
+    }
+    return ExitCode::Success;
+}
+
+ExitCode Query(const CommandLine& line) {
+    const LocatorQueryOutcome outcome = RunLocatorQuery(line.operands[0], line.operands[1]);
+    PrintObjects(line, outcome.status, outcome.objects);
+    std::string detail;
+    if (outcome.status == WBEM_S_TIMEDOUT)
+        detail = "a batch took longer than " + std::to_string(kQueryBatchTimeoutMs) + " ms after " +
+                 std::to_string(outcome.objects.size()) + " objects";
+    return Conclude(line, outcome.status, outcome.step, detail, {});
+}
+
+ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
+    ProviderModule module;
+    const std::wstring path =
+        line.moduleFile ? Utf8ToWide(*line.moduleFile) : DefaultProviderModulePath();
+    const HRESULT loaded = module.Load(path);
+    if (FAILED(loaded)) {
+        Complain("cannot load the provider module " + WideToUtf8(module.Path()) + ": " +
+                 DescribeStatus(static_cast<std::uint32_t>(loaded)));
+        return ExitCode::RequestFailed;
+    }
+    ProviderHost host;
+    host.served = platform.served;
+    host.nameSpace = std::string(kServedNamespace);
+    host.clientLevel = ClientLevelFromName(line.clientLevel).value_or(ClientLevel::Impersonate);
+    ProviderRequest request;
+    request.target = line.operands[0];
+    if (line.command == Command::Enumerate) {
+        request.operation = ProviderOperation::Enumerate;
+    } else if (line.command == Command::Get) {
+        request.operation = ProviderOperation::Get;
+    } else {
+        request.operation = ProviderOperation::ExecMethod;
+        request.method = line.operands[1];
+    }
+    const ProviderOutcome outcome = RunProviderRequest(module, host, request);
+    PrintObjects(line, outcome.status, outcome.objects);
+    return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
+}
+
+ExitCode RunWithPlatform(const CommandLine& line, const Platform& platform) {
+    const UtilityParserRegistration parsers = RegisterWmiUtilityParsers();
+    if (FAILED(parsers.Status())) {
+        Complain("cannot register the WMI utility parsers: " +
+                 DescribeStatus(static_cast<std::uint32_t>(parsers.Status())));
+        return ExitCode::RequestFailed;
+    }
+    FactoryRegistration locator;
+    const HRESULT registered = RegisterAdminLocator(platform.served, locator);
+    if (FAILED(registered)) {
+        Complain("cannot register the administrative locator: " +
+                 DescribeStatus(static_cast<std::uint32_t>(registered)));
+        return ExitCode::RequestFailed;
+    }
+    switch (line.command) {
+        case Command::Classes:
+            return ListClasses(line, platform);
+        case Command::Query:
+            return Query(line);
+        case Command::Enumerate:
+        case Command::Get:
+        case Command::Exec:
+            return ServeByProvider(line, platform);
+    }
+    return ExitCode::Usage;
+}
+
+}  // namespace
+
+ExitCode RunCommand(const CommandLine& line) {
+    const ComApartment apartment;
+    if (FAILED(apartment.Status())) {
+        Complain("cannot initialise COM: " +
+                 DescribeStatus(static_cast<std::uint32_t>(apartment.Status())));
+        return ExitCode::RequestFailed;
+    }
+    MofFile description = DefaultPlatformDescription();
+    if (line.platformFile) {
+        auto read = ReadWholeFile(*line.platformFile);
+        if (const DWORD* error = std::get_if<DWORD>(&read)) {
+            Complain("cannot read the platform description " + *line.platformFile + ": " +
+                     DescribeStatus(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(*error))));
+            return ExitCode::PlatformInvalid;
+        }
+        description = MofFile{*line.platformFile, std::move(std::get<std::string>(read))};
+    }
+    auto loaded = LoadPlatform(description, ComputerName());
+    if (const MofError* error = std::get_if<MofError>(&loaded)) {
+        Write(stderr, FormatMofError(*error) + "\n");
+        return ExitCode::PlatformInvalid;
+    }
+    // The platform outlives the registrations that serve it, and COM outlives both.
+    const Platform platform = std::get<Platform>(std::move(loaded));
+    return RunWithPlatform(line, platform);
+}
+
+}  // namespace norvwmi

@@ -1,0 +1,207 @@
+#include "program/wbem_status_names.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace norvwmi {
+
+namespace {
+
+constexpr std::array kStatusNames{
+    StatusName{0x00000000, "WBEM_S_NO_ERROR"},
+    StatusName{0x00000001, "WBEM_S_FALSE"},
+    StatusName{0x00040001, "WBEM_S_ALREADY_EXISTS"},
+    StatusName{0x00040002, "WBEM_S_RESET_TO_DEFAULT"},
+    StatusName{0x00040003, "WBEM_S_DIFFERENT"},
+    StatusName{0x00040004, "WBEM_S_TIMEDOUT"},
+    StatusName{0x00040005, "WBEM_S_NO_MORE_DATA"},
+    StatusName{0x00040006, "WBEM_S_OPERATION_CANCELLED"},
+    StatusName{0x00040007, "WBEM_S_PENDING"},
+    StatusName{0x00040008, "WBEM_S_DUPLICATE_OBJECTS"},
+    StatusName{0x00040009, "WBEM_S_ACCESS_DENIED"},
+    StatusName{0x00040010, "WBEM_S_PARTIAL_RESULTS"},
+    StatusName{0x00040017, "WBEM_S_SOURCE_NOT_AVAILABLE"},
+    StatusName{0x80004001, "E_NOTIMPL"},
+    StatusName{0x80004002, "E_NOINTERFACE"},
+    StatusName{0x80004003, "E_POINTER"},
+    StatusName{0x80004004, "E_ABORT"},
+    StatusName{0x80004005, "E_FAIL"},
+    StatusName{0x8000FFFF, "E_UNEXPECTED"},
+    StatusName{0x80040110, "CLASS_E_NOAGGREGATION"},
+    StatusName{0x80040111, "CLASS_E_CLASSNOTAVAILABLE"},
+    StatusName{0x80040154, "REGDB_E_CLASSNOTREG"},
+    StatusName{0x800401F0, "CO_E_NOTINITIALIZED"},
+    StatusName{0x80041001, "WBEM_E_FAILED"},
+    StatusName{0x80041002, "WBEM_E_NOT_FOUND"},
+    StatusName{0x80041003, "WBEM_E_ACCESS_DENIED"},
+    StatusName{0x80041004, "WBEM_E_PROVIDER_FAILURE"},
+    StatusName{0x80041005, "WBEM_E_TYPE_MISMATCH"},
+    StatusName{0x80041006, "WBEM_E_OUT_OF_MEMORY"},
+    StatusName{0x80041007, "WBEM_E_INVALID_CONTEXT"},
+    StatusName{0x80041008, "WBEM_E_INVALID_PARAMETER"},
+    StatusName{0x80041009, "WBEM_E_NOT_AVAILABLE"},
+    StatusName{0x8004100A, "WBEM_E_CRITICAL_ERROR"},
+    StatusName{0x8004100B, "WBEM_E_INVALID_STREAM"},
+    StatusName{0x8004100C, "WBEM_E_NOT_SUPPORTED"},
+    StatusName{0x8004100D, "WBEM_E_INVALID_SUPERCLASS"},
+    StatusName{0x8004100E, "WBEM_E_INVALID_NAMESPACE"},
+    StatusName{0x8004100F, "WBEM_E_INVALID_OBJECT"},
+    StatusName{0x80041010, "WBEM_E_INVALID_CLASS"},
+    StatusName{0x80041011, "WBEM_E_PROVIDER_NOT_FOUND"},
+    StatusName{0x80041012, "WBEM_E_INVALID_PROVIDER_REGISTRATION"},
+    StatusName{0x80041013, "WBEM_E_PROVIDER_LOAD_FAILURE"},
+    StatusName{0x80041014, "WBEM_E_INITIALIZATION_FAILURE"},
+    StatusName{0x80041015, "WBEM_E_TRANSPORT_FAILURE"},
+    StatusName{0x80041016, "WBEM_E_INVALID_OPERATION"},
+    StatusName{0x80041017, "WBEM_E_INVALID_QUERY"},
+    StatusName{0x80041018, "WBEM_E_INVALID_QUERY_TYPE"},
+    StatusName{0x80041019, "WBEM_E_ALREADY_EXISTS"},
+    StatusName{0x8004101A, "WBEM_E_OVERRIDE_NOT_ALLOWED"},
+    StatusName{0x8004101B, "WBEM_E_PROPAGATED_QUALIFIER"},
+    StatusName{0x8004101C, "WBEM_E_PROPAGATED_PROPERTY"},
+    StatusName{0x8004101D, "WBEM_E_UNEXPECTED"},
+    StatusName{0x8004101E, "WBEM_E_ILLEGAL_OPERATION"},
+    StatusName{0x8004101F, "WBEM_E_CANNOT_BE_KEY"},
+    StatusName{0x80041020, "WBEM_E_INCOMPLETE_CLASS"},
+    StatusName{0x80041021, "WBEM_E_INVALID_SYNTAX"},
+    StatusName{0x80041022, "WBEM_E_NONDECORATED_OBJECT"},
+    StatusName{0x80041023, "WBEM_E_READ_ONLY"},
+    StatusName{0x80041024, "WBEM_E_PROVIDER_NOT_CAPABLE"},
+    StatusName{0x80041025, "WBEM_E_CLASS_HAS_CHILDREN"},
+    StatusName{0x80041026, "WBEM_E_CLASS_HAS_INSTANCES"},
+    StatusName{0x80041027, "WBEM_E_QUERY_NOT_IMPLEMENTED"},
+    StatusName{0x80041028, "WBEM_E_ILLEGAL_NULL"},
+    StatusName{0x80041029, "WBEM_E_INVALID_QUALIFIER_TYPE"},
+    StatusName{0x8004102A, "WBEM_E_INVALID_PROPERTY_TYPE"},
+    StatusName{0x8004102B, "WBEM_E_VALUE_OUT_OF_RANGE"},
+    StatusName{0x8004102C, "WBEM_E_CANNOT_BE_SINGLETON"},
+    StatusName{0x8004102D, "WBEM_E_INVALID_CIM_TYPE"},
+    StatusName{0x8004102E, "WBEM_E_INVALID_METHOD"},
+    StatusName{0x8004102F, "WBEM_E_INVALID_METHOD_PARAMETERS"},
+    StatusName{0x80041030, "WBEM_E_SYSTEM_PROPERTY"},
+    StatusName{0x80041031, "WBEM_E_INVALID_PROPERTY"},
+    StatusName{0x80041032, "WBEM_E_CALL_CANCELLED"},
+    StatusName{0x80041033, "WBEM_E_SHUTTING_DOWN"},
+    StatusName{0x80041034, "WBEM_E_PROPAGATED_METHOD"},
+    StatusName{0x80041035, "WBEM_E_UNSUPPORTED_PARAMETER"},
+    StatusName{0x80041036, "WBEM_E_MISSING_PARAMETER_ID"},
+    StatusName{0x80041037, "WBEM_E_INVALID_PARAMETER_ID"},
+    StatusName{0x80041038, "WBEM_E_NONCONSECUTIVE_PARAMETER_IDS"},
+    StatusName{0x80041039, "WBEM_E_PARAMETER_ID_ON_RETVAL"},
+    StatusName{0x8004103A, "WBEM_E_INVALID_OBJECT_PATH"},
+    StatusName{0x8004103B, "WBEM_E_OUT_OF_DISK_SPACE"},
+    StatusName{0x8004103C, "WBEM_E_BUFFER_TOO_SMALL"},
+    StatusName{0x8004103D, "WBEM_E_UNSUPPORTED_PUT_EXTENSION"},
+    StatusName{0x8004103E, "WBEM_E_UNKNOWN_OBJECT_TYPE"},
+    StatusName{0x8004103F, "WBEM_E_UNKNOWN_PACKET_TYPE"},
+    StatusName{0x80041040, "WBEM_E_MARSHAL_VERSION_MISMATCH"},
+    StatusName{0x80041041, "WBEM_E_MARSHAL_INVALID_SIGNATURE"},
+    StatusName{0x80041042, "WBEM_E_INVALID_QUALIFIER"},
+    StatusName{0x80041043, "WBEM_E_INVALID_DUPLICATE_PARAMETER"},
+    StatusName{0x80041044, "WBEM_E_TOO_MUCH_DATA"},
+    StatusName{0x80041045, "WBEM_E_SERVER_TOO_BUSY"},
+    StatusName{0x80041046, "WBEM_E_INVALID_FLAVOR"},
+    StatusName{0x80041047, "WBEM_E_CIRCULAR_REFERENCE"},
+    StatusName{0x80041048, "WBEM_E_UNSUPPORTED_CLASS_UPDATE"},
+    StatusName{0x80041049, "WBEM_E_CANNOT_CHANGE_KEY_INHERITANCE"},
+    StatusName{0x80041050, "WBEM_E_CANNOT_CHANGE_INDEX_INHERITANCE"},
+    StatusName{0x80041051, "WBEM_E_TOO_MANY_PROPERTIES"},
+    StatusName{0x80041052, "WBEM_E_UPDATE_TYPE_MISMATCH"},
+    StatusName{0x80041053, "WBEM_E_UPDATE_OVERRIDE_NOT_ALLOWED"},
+    StatusName{0x80041054, "WBEM_E_UPDATE_PROPAGATED_METHOD"},
+    StatusName{0x80041055, "WBEM_E_METHOD_NOT_IMPLEMENTED"},
+    StatusName{0x80041056, "WBEM_E_METHOD_DISABLED"},
+    StatusName{0x80041057, "WBEM_E_REFRESHER_BUSY"},
+    StatusName{0x80041058, "WBEM_E_UNPARSABLE_QUERY"},
+    StatusName{0x80041059, "WBEM_E_NOT_EVENT_CLASS"},
+    StatusName{0x8004105A, "WBEM_E_MISSING_GROUP_WITHIN"},
+    StatusName{0x8004105B, "WBEM_E_MISSING_AGGREGATION_LIST"},
+    StatusName{0x8004105C, "WBEM_E_PROPERTY_NOT_AN_OBJECT"},
+    StatusName{0x8004105D, "WBEM_E_AGGREGATING_BY_OBJECT"},
+    StatusName{0x8004105F, "WBEM_E_UNINTERPRETABLE_PROVIDER_QUERY"},
+    StatusName{0x80041060, "WBEM_E_BACKUP_RESTORE_WINMGMT_RUNNING"},
+    StatusName{0x80041061, "WBEM_E_QUEUE_OVERFLOW"},
+    StatusName{0x80041062, "WBEM_E_PRIVILEGE_NOT_HELD"},
+    StatusName{0x80041063, "WBEM_E_INVALID_OPERATOR"},
+    StatusName{0x80041064, "WBEM_E_LOCAL_CREDENTIALS"},
+    StatusName{0x80041065, "WBEM_E_CANNOT_BE_ABSTRACT"},
+    StatusName{0x80041066, "WBEM_E_AMENDED_OBJECT"},
+    StatusName{0x80041067, "WBEM_E_CLIENT_TOO_SLOW"},
+    StatusName{0x80041068, "WBEM_E_NULL_SECURITY_DESCRIPTOR"},
+    StatusName{0x80041069, "WBEM_E_TIMED_OUT"},
+    StatusName{0x8004106A, "WBEM_E_INVALID_ASSOCIATION"},
+    StatusName{0x8004106B, "WBEM_E_AMBIGUOUS_OPERATION"},
+    StatusName{0x8004106C, "WBEM_E_QUOTA_VIOLATION"},
+    StatusName{0x8004106D, "WBEM_E_RESERVED_001"},
+    StatusName{0x8004106E, "WBEM_E_RESERVED_002"},
+    StatusName{0x8004106F, "WBEM_E_UNSUPPORTED_LOCALE"},
+    StatusName{0x80041070, "WBEM_E_HANDLE_OUT_OF_DATE"},
+    StatusName{0x80041071, "WBEM_E_CONNECTION_FAILED"},
+    StatusName{0x80041072, "WBEM_E_INVALID_HANDLE_REQUEST"},
+    StatusName{0x80041073, "WBEM_E_PROPERTY_NAME_TOO_WIDE"},
+    StatusName{0x80041074, "WBEM_E_CLASS_NAME_TOO_WIDE"},
+    StatusName{0x80041075, "WBEM_E_METHOD_NAME_TOO_WIDE"},
+    StatusName{0x80041076, "WBEM_E_QUALIFIER_NAME_TOO_WIDE"},
+    StatusName{0x80041077, "WBEM_E_RERUN_COMMAND"},
+    StatusName{0x80041078, "WBEM_E_DATABASE_VER_MISMATCH"},
+    StatusName{0x80041079, "WBEM_E_VETO_DELETE"},
+    StatusName{0x8004107A, "WBEM_E_VETO_PUT"},
+    StatusName{0x80041080, "WBEM_E_INVALID_LOCALE"},
+    StatusName{0x80041081, "WBEM_E_PROVIDER_SUSPENDED"},
+    StatusName{0x80041082, "WBEM_E_SYNCHRONIZATION_REQUIRED"},
+    StatusName{0x80041083, "WBEM_E_NO_SCHEMA"},
+    StatusName{0x80041084, "WBEM_E_PROVIDER_ALREADY_REGISTERED"},
+    StatusName{0x80041085, "WBEM_E_PROVIDER_NOT_REGISTERED"},
+    StatusName{0x80041086, "WBEM_E_FATAL_TRANSPORT_ERROR"},
+    StatusName{0x80041087, "WBEM_E_ENCRYPTED_CONNECTION_REQUIRED"},
+    StatusName{0x80041088, "WBEM_E_PROVIDER_TIMED_OUT"},
+    StatusName{0x80041089, "WBEM_E_NO_KEY"},
+    StatusName{0x8004108A, "WBEM_E_PROVIDER_DISABLED"},
+    StatusName{0x80070002, "HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)"},
+    StatusName{0x80070003, "HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)"},
+    StatusName{0x80070005, "E_ACCESSDENIED"},
+    StatusName{0x80070006, "E_HANDLE"},
+    StatusName{0x8007000E, "E_OUTOFMEMORY"},
+    StatusName{0x80070057, "E_INVALIDARG"},
+    StatusName{0x8007007E, "HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)"},
+    StatusName{0x8007007F, "HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND)"},
+    StatusName{0x800700C1, "HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)"},
+    StatusName{0x80070542, "HRESULT_FROM_WIN32(ERROR_BAD_IMPERSONATION_LEVEL)"},
+    StatusName{0x80070543, "HRESULT_FROM_WIN32(ERROR_CANT_OPEN_ANONYMOUS)"},
+};
+
+constexpr bool IsOrderedByCode() {
+    for (std::size_t i = 1; i < kStatusNames.size(); ++i)
+        if (!(kStatusNames[i - 1].code < kStatusNames[i].code)) return false;
+    return true;
+}
+static_assert(IsOrderedByCode(), "the status table is ordered by code, each code once");
+
+}  // namespace
+
+std::span<const StatusName> StatusNames() {
+    return kStatusNames;
+}
+
+std::string_view NameOfStatus(std::uint32_t code) {
+    const auto found = std::lower_bound(
+        kStatusNames.begin(), kStatusNames.end(), code,
+        [](const StatusName& entry, std::uint32_t wanted) { return entry.code < wanted; });
+    if (found == kStatusNames.end() || found->code != code) return {};
+    return found->name;
+}
+
+std::string StatusHex(std::uint32_t code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
+    return text;
+}
+
+std::string DescribeStatus(std::uint32_t code) {
+    const std::string_view name = NameOfStatus(code);
+    if (name.empty()) return StatusHex(code);
+    return std::string(name) + " (" + StatusHex(code) + ")";
+}
+
+}  // namespace norvwmi

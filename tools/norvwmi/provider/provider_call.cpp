@@ -1,0 +1,276 @@
+#include "provider/provider_call.h"
+
+#include <wbemprov.h>
+
+#include <array>
+
+#include "com/class_object.h"
+#include "com/completion_check.h"
+#include "com/recording_sink.h"
+#include "com/wbem_services.h"
+#include "com/wbem_status.h"
+#include "com/wide_text.h"
+#include "program/wbem_status_names.h"
+#include "repository/object_path.h"
+
+namespace norvwmi {
+
+namespace {
+
+using norv::win::ComPtr;
+
+struct LookupCode {
+    ProviderLookupStatus status;
+    HRESULT code;
+};
+
+constexpr std::array kLookupCodes{
+    LookupCode{ProviderLookupStatus::NoClass, Wbem(WBEM_E_INVALID_CLASS)},
+    LookupCode{ProviderLookupStatus::NoMethod, Wbem(WBEM_E_INVALID_METHOD)},
+    LookupCode{ProviderLookupStatus::MethodNotImplemented, Wbem(WBEM_E_METHOD_NOT_IMPLEMENTED)},
+    LookupCode{ProviderLookupStatus::ProviderNotFound, Wbem(WBEM_E_PROVIDER_NOT_FOUND)},
+    LookupCode{ProviderLookupStatus::InvalidRegistration,
+               Wbem(WBEM_E_INVALID_PROVIDER_REGISTRATION)},
+    LookupCode{ProviderLookupStatus::NotCapable, Wbem(WBEM_E_PROVIDER_NOT_CAPABLE)},
+};
+
+HRESULT CodeOf(ProviderLookupStatus status) {
+    for (const LookupCode& entry : kLookupCodes)
+        if (entry.status == status) return entry.code;
+    return Wbem(WBEM_E_FAILED);
+}
+
+ProviderOutcome Failed(HRESULT status, std::string step, std::string detail = {}) {
+    ProviderOutcome outcome;
+    outcome.status = status;
+    outcome.step = std::move(step);
+    outcome.detail = std::move(detail);
+    return outcome;
+}
+
+std::string Hex(HRESULT code) {
+    return StatusHex(static_cast<std::uint32_t>(code));
+}
+
+const char* StepName(ProviderOperation operation) {
+    switch (operation) {
+        case ProviderOperation::Enumerate:
+            return "CreateInstanceEnumAsync";
+        case ProviderOperation::Get:
+            return "GetObjectAsync";
+        case ProviderOperation::ExecMethod:
+            return "ExecMethodAsync";
+    }
+    return "";
+}
+
+// Runs `call` in a server call context; a thread left impersonating is a problem.
+template <typename Call>
+HRESULT InCallContext(ClientLevel level, const char* step, std::vector<std::string>& problems,
+                      Call&& call) {
+    ServerCallContext context(level);
+    if (FAILED(context.Status())) return context.Status();
+    const HRESULT result = call();
+    context.End();
+    if (context.LeftImpersonating())
+        problems.push_back(std::string(step) +
+                           " returned with the thread still impersonating "
+                           "the client");
+    return result;
+}
+
+// The in-parameters a client passes when it gives none: an empty instance of the method's
+// in-signature, or null when the method takes none.
+HRESULT InParameters(IWbemServices* services, const std::string& className,
+                     const std::string& method, ComPtr<IWbemClassObject>& parameters) {
+    ComPtr<IWbemClassObject> definition;
+    NORV_RETURN_IF_FAILED(
+        services->GetObject(MakeBstr(className).get(), 0, nullptr, definition.put(), nullptr));
+    ComPtr<IWbemClassObject> signature;
+    NORV_RETURN_IF_FAILED(
+        definition->GetMethod(Utf8ToWide(method).c_str(), 0, signature.put(), nullptr));
+    if (!signature) return WBEM_S_NO_ERROR;
+    return signature->SpawnInstance(0, parameters.put());
+}
+
+HRESULT Request(IWbemServices* provider, IWbemServices* nameSpace, const ProviderRequest& request,
+                IWbemObjectSink* sink) {
+    const auto target = MakeBstr(request.target);
+    switch (request.operation) {
+        case ProviderOperation::Enumerate:
+            return provider->CreateInstanceEnumAsync(target.get(), 0, nullptr, sink);
+        case ProviderOperation::Get:
+            return provider->GetObjectAsync(target.get(), 0, nullptr, sink);
+        case ProviderOperation::ExecMethod: {
+            const auto path = ParseObjectPath(request.target);
+            if (!path) return Wbem(WBEM_E_INVALID_OBJECT_PATH);
+            ComPtr<IWbemClassObject> parameters;
+            NORV_RETURN_IF_FAILED(
+                InParameters(nameSpace, path->className, request.method, parameters));
+            return provider->ExecMethodAsync(target.get(), MakeBstr(request.method).get(), 0,
+                                             nullptr, parameters.get(), sink);
+        }
+    }
+    return E_UNEXPECTED;
+}
+
+void CheckObjects(const ProviderRequest& request, ProviderOutcome& outcome) {
+    for (const auto& object : outcome.objects)
+        if (!ClassObject::Implementation(object.get())) {
+            outcome.problems.push_back(
+                "an indicated object was not made by the host (objects "
+                "come from SpawnInstance of the namespace's classes)");
+            break;
+        }
+    const bool one = request.operation != ProviderOperation::Enumerate;
+    if (one && SUCCEEDED(outcome.status) && outcome.objects.size() != 1)
+        outcome.problems.push_back(outcome.step + " succeeded with " +
+                                   std::to_string(outcome.objects.size()) +
+                                   " objects; a client expects exactly one");
+}
+
+// The class a request is about: the enumeration's class, or the class of the path.
+std::variant<ObjectPath, ProviderOutcome> RequestPath(const ServedNamespaces& served,
+                                                      const std::string& nameSpace,
+                                                      const ProviderRequest& request) {
+    if (request.operation == ProviderOperation::Enumerate) {
+        ObjectPath path;
+        path.className = request.target;
+        return path;
+    }
+    auto path = ParseObjectPath(request.target);
+    if (!path)
+        return Failed(Wbem(WBEM_E_INVALID_OBJECT_PATH), "the object path",
+                      "'" + request.target + "' is not an object path");
+    if (!path->nameSpace.empty()) {
+        const std::string named =
+            path->server.empty() ? path->nameSpace : "\\\\" + path->server + "\\" + path->nameSpace;
+        const auto resolved = served.ResolveNamespace(named);
+        if (!resolved || *resolved != nameSpace)
+            return Failed(Wbem(WBEM_E_INVALID_NAMESPACE), "the object path",
+                          "the provider's namespace is " + nameSpace);
+    }
+    return *path;
+}
+
+// What WMI answers itself for a class without a provider, or a class path.
+ProviderOutcome FromRepository(IWbemServices* nameSpace, const ProviderRequest& request) {
+    ProviderOutcome outcome;
+    const auto target = MakeBstr(request.target);
+    if (request.operation == ProviderOperation::Get) {
+        outcome.step = "GetObject";
+        ComPtr<IWbemClassObject> object;
+        outcome.status = nameSpace->GetObject(target.get(), 0, nullptr, object.put(), nullptr);
+        if (object) outcome.objects.push_back(std::move(object));
+        return outcome;
+    }
+    outcome.step = "CreateInstanceEnum";
+    ComPtr<IEnumWbemClassObject> enumerator;
+    outcome.status = nameSpace->CreateInstanceEnum(target.get(), WBEM_FLAG_FORWARD_ONLY, nullptr,
+                                                   enumerator.put());
+    while (SUCCEEDED(outcome.status) && enumerator) {
+        ComPtr<IWbemClassObject> object;
+        ULONG returned = 0;
+        const HRESULT next =
+            enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.put(), &returned);
+        if (FAILED(next)) outcome.status = next;
+        if (returned == 1) outcome.objects.push_back(std::move(object));
+        if (next != WBEM_S_NO_ERROR) break;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
+                             const ProviderRequest& request) try {
+    ComPtr<IUnknown> object;
+    HRESULT hr = factory->CreateInstance(nullptr, __uuidof(IUnknown), object.put_void());
+    if (FAILED(hr)) return Failed(hr, "IClassFactory::CreateInstance");
+    ComPtr<IWbemProviderInit> init;
+    hr = object.query(init);
+    if (FAILED(hr)) return Failed(hr, "QueryInterface(IWbemProviderInit)");
+
+    ProviderOutcome outcome;
+    const auto nameSpace = NamespaceServices::Create(host.served, host.nameSpace);
+    const auto initSink = RecordingSink::Create();
+    std::wstring namespaceName = Utf8ToWide(host.nameSpace);
+    hr = InCallContext(host.clientLevel, "Initialize", outcome.problems, [&] {
+        return init->Initialize(nullptr, 0, namespaceName.data(), nullptr, nameSpace.get(), nullptr,
+                                initSink.get());
+    });
+    outcome.status = hr;
+    outcome.step = "Initialize";
+    if (FAILED(hr)) return outcome;
+    initSink->WaitForFinalStatus(host.completionWaitMs);
+    const auto initStatuses = initSink->InitStatuses();
+    if (initStatuses.empty()) {
+        outcome.problems.push_back("Initialize returned " + Hex(hr) +
+                                   " but never called SetStatus on its IWbemProviderInitSink: "
+                                   "WMI would wait forever");
+        return outcome;
+    }
+    outcome.status = initStatuses.front().result;
+    if (FAILED(outcome.status)) return outcome;
+
+    ComPtr<IWbemServices> provider;
+    hr = object.query(provider);
+    if (FAILED(hr)) return Failed(hr, "QueryInterface(IWbemServices)");
+
+    const auto sink = RecordingSink::Create();
+    outcome.step = StepName(request.operation);
+    hr = InCallContext(host.clientLevel, StepName(request.operation), outcome.problems, [&] {
+        return Request(provider.get(), nameSpace.get(), request, sink.get());
+    });
+    for (std::string& problem : CheckCompletion(hr, *sink.get(), host.completionWaitMs))
+        outcome.problems.push_back(outcome.step + ": " + problem);
+    const auto finals = sink->FinalStatuses();
+    outcome.status = finals.empty() ? hr : finals.front().result;
+    outcome.objects = sink->Objects();
+    CheckObjects(request, outcome);
+    return outcome;
+} catch (const std::bad_alloc&) {
+    return Failed(E_OUTOFMEMORY, "the host");
+}
+
+ProviderOutcome RunProviderRequest(const ProviderModule& module, const ProviderHost& host,
+                                   const ProviderRequest& request) try {
+    auto path = RequestPath(*host.served, host.nameSpace, request);
+    if (auto* refused = std::get_if<ProviderOutcome>(&path)) return std::move(*refused);
+    const ObjectPath& target = std::get<ObjectPath>(path);
+    const ComPtr<IWbemServices> nameSpace(
+        NamespaceServices::Create(host.served, host.nameSpace).get());
+    if (request.operation == ProviderOperation::Get && target.IsClass())
+        return FromRepository(nameSpace.get(), request);
+
+    const ProviderLookup lookup = FindProvider(host.served->Classes(), host.nameSpace,
+                                               target.className, request.operation, request.method);
+    if (lookup.status == ProviderLookupStatus::StaticClass)
+        return FromRepository(nameSpace.get(), request);
+    if (lookup.status != ProviderLookupStatus::Found)
+        return Failed(CodeOf(lookup.status), "the provider registration", lookup.detail);
+
+    CLSID clsid{};
+    if (FAILED(::CLSIDFromString(Utf8ToWide(lookup.clsid).c_str(), &clsid)))
+        return Failed(Wbem(WBEM_E_INVALID_PROVIDER_REGISTRATION), "the provider registration",
+                      "the CLSID of " + lookup.providerName + " is not a class id");
+    ProviderOutcome outcome;
+    {
+        ComPtr<IClassFactory> factory;
+        const HRESULT hr = module.GetClassObject(clsid, factory);
+        if (FAILED(hr))
+            return Failed(
+                hr, "DllGetClassObject",
+                lookup.providerName + " " + lookup.clsid + " from " + WideToUtf8(module.Path()));
+        outcome = CallProvider(factory.get(), host, request);
+    }
+    if (module.CanUnloadNow() != S_OK)
+        outcome.problems.push_back(
+            "DllCanUnloadNow answers S_FALSE once every reference is "
+            "released: the module still counts an object or a lock");
+    return outcome;
+} catch (const std::bad_alloc&) {
+    return Failed(E_OUTOFMEMORY, "the host");
+}
+
+}  // namespace norvwmi

@@ -1,0 +1,61 @@
+// A request served by a provider as WMI serves it: the provider registered for the class
+// (provider_registration.h) is created from its module's class object, initialised with
+// the namespace's services, and called asynchronously with a recording sink; Initialize and
+// the call each run inside a server call context at the client's level. A class without a
+// provider is answered from the repository, as WMI answers it.
+//
+// What a client would trip over is reported as a problem: a call that returned success but
+// never called SetStatus (or never reported its initialisation), a thread left
+// impersonating, an object the host did not make, a get or method call without exactly one
+// object, a module that still holds objects once every reference is gone.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/call_context.h"
+#include "provider/provider_module.h"
+#include "provider/provider_registration.h"
+#include "repository/served_namespaces.h"
+
+namespace norvwmi {
+
+struct ProviderRequest {
+    ProviderOperation operation = ProviderOperation::Enumerate;
+    std::string target;  // Enumerate: the class; Get and ExecMethod: the object path
+    std::string method;  // ExecMethod
+};
+
+// How the host plays WMI for the provider.
+struct ProviderHost {
+    std::shared_ptr<ServedNamespaces> served;
+    std::string nameSpace;  // the provider's namespace, as passed to Initialize
+    ClientLevel clientLevel = ClientLevel::Impersonate;
+    // How long a SetStatus that did not come during the call is waited for.
+    DWORD completionWaitMs = 2000;
+};
+
+struct ProviderOutcome {
+    // SetStatus's result, or the failure of the step named by `step`.
+    HRESULT status = WBEM_S_NO_ERROR;
+    std::string step;    // what gave the status ("CreateInstanceEnumAsync", "Initialize", ...)
+    std::string detail;  // why, when the host itself refused the request
+    std::vector<norv::win::ComPtr<IWbemClassObject>> objects;  // indicated, in order
+    std::vector<std::string> problems;
+};
+
+// Initialize and the request on a provider made by `factory`.
+ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
+                             const ProviderRequest& request);
+
+// The whole road: finding the class's provider, its class object in `module`, the calls;
+// the module is asked DllCanUnloadNow once every reference has been released.
+ProviderOutcome RunProviderRequest(const ProviderModule& module, const ProviderHost& host,
+                                   const ProviderRequest& request);
+
+}  // namespace norvwmi
