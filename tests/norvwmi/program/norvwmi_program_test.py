@@ -107,7 +107,38 @@ def case_usage():
            "an unknown class is refused before any provider is asked", code, err)
 
 
+def case_controller():
+    with open(source("platforms/default.mof"), encoding="utf-8") as description:
+        text = description.read()
+    major = re.search(r"DriverMajorVersion\s*=\s*(\d+);", text).group(1)
+    minor = re.search(r"DriverMinorVersion\s*=\s*(\d+);", text).group(1)
+    code, out, err = norvwmi("--format", "json", "enum", "ComputerSystem")
+    expect(code == 0, "enum ComputerSystem exits 0", code, err)
+    instances = json.loads(out)["instances"]
+    expect(len(instances) == 1, "one management controller", out)
+    controller = instances[0]
+    expect(controller["Description"] == "BMC 0 - IPMI v1.5 - fw v%s.%s" % (major, minor),
+           "the description carries the driver's version", out)
+
+    path = 'ComputerSystem.CreationClassName="%s",Name="%s"' % (
+        controller["CreationClassName"], controller["Name"])
+    code, out, err = norvwmi("--format", "json", "get", path)
+    expect(code == 0 and json.loads(out)["instances"] == [controller],
+           "a get with the enumerated keys returns the same instance", code, out, err)
+    code, out, err = norvwmi("get", path.replace(controller["Name"], controller["Name"].upper()))
+    expect(code == 1 and "WBEM_E_NOT_FOUND (0x80041002)" in err,
+           "a key value in other letter case is not found", code, err)
+    code, out, err = norvwmi("--client-level", "identify", "enum", "ComputerSystem")
+    expect(code == 1 and "WBEM_E_ACCESS_DENIED (0x80041003)" in err,
+           "an identify-level client is refused", code, err)
+    code, out, err = norvwmi("--platform", source("platforms/driver-absent.mof"), "--format",
+                             "json", "enum", "ComputerSystem")
+    expect(code == 0 and json.loads(out)["instances"][0]["Description"].endswith(" - fw v1.00"),
+           "without the driver the firmware version is 1.00", code, out, err)
+
+
 CASES = {
+    "controller": case_controller,
     "classes": case_classes,
     "temperatures": case_temperatures,
     "malformed-platform": case_malformed_platform,
