@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "class_object_double.h"
 #include "com/admin_locator.h"
 #include "com/com_object.h"
 #include "com/factory_registration.h"
@@ -46,7 +47,7 @@ constexpr HRESULT kWbemTypeMismatch = static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH)
 // never hands out (VT_I1, VT_UI2, VT_INT, ...) and shows exactly what a putter gives Put;
 // everything else is tested against the stand-in below.
 
-class PropertyBag final : public IWbemClassObject {
+class PropertyBag final : public test::ClassObjectDouble {
 public:
     // The bag lives on the test's stack; references only count.
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
@@ -94,49 +95,6 @@ public:
     ~PropertyBag() {
         for (auto& [name, value] : properties_) VariantClear(&value);
     }
-
-    // Nothing else of the interface is used by the code under test.
-    HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE EndEnumeration() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SpawnInstance(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**,
-                                        IWbemClassObject**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*,
-                                        IWbemClassObject*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**,
-                                         IWbemClassObject**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
 
 private:
     ULONG references_ = 1;

@@ -5,32 +5,20 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/embedded_mof.h"
 #include "repository/query_evaluation.h"
+#include "support/shipped_mof.h"
 
 namespace norvwmi {
 namespace {
 
 constexpr std::string_view kHealthNamespace = "root\\wmi";
 
-constexpr std::string_view kHealthClasses[] = {
-    "TempSensorInfo", "FanInfo", "PowerSupplyInfo", "ResMemInfo", "MemoryBoardInfo",
-    "MemoryDIMMInfo", "ASRInfo", "UIDLightInfo",    "KronInfo",   "DriverVersion",
-};
-
-std::string ReadSourceFile(std::string_view relativePath) {
-    const std::string path = std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open " << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::kHealthClasses;
+using testing::ReadSourceFile;
 
 Platform Load(const MofFile& description) {
     auto loaded = LoadPlatform(description, "NORVHOST");

@@ -6,12 +6,12 @@
 #include "repository/name_compare.h"
 #include "repository/value_normalisation.h"
 #include "repository/wql_select.h"
+#include "support/shipped_mof.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -29,19 +29,8 @@ constexpr std::string_view kHostNamespace = "root\\norvwmi";
 constexpr std::string_view kDefaultPlatform = "platforms/default.mof";
 constexpr std::string_view kDriverAbsentPlatform = "platforms/driver-absent.mof";
 
-constexpr std::string_view kHealthClasses[] = {
-    "TempSensorInfo", "FanInfo", "PowerSupplyInfo", "ResMemInfo", "MemoryBoardInfo",
-    "MemoryDIMMInfo", "ASRInfo", "UIDLightInfo",    "KronInfo",   "DriverVersion",
-};
-
-std::string ReadSourceFile(std::string_view relativePath) {
-    const std::string path = std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open " << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::kHealthClasses;
+using testing::ReadSourceFile;
 
 std::string Describe(const std::optional<MofError>& error) {
     return error ? FormatMofError(*error) : std::string();
