@@ -71,7 +71,7 @@ private:
     std::unordered_set<std::string> names_;
 };
 
-struct TypeSpec {
+struct DeclaredType {
     CimType type = CimType::String;
     std::string referenceClass;
     std::string written;
@@ -307,25 +307,25 @@ private:
     }
 
     // uint32 | string | ClassName ref
-    bool ParseType(TypeSpec& spec, std::string_view what) {
+    bool ParseType(DeclaredType& declared, std::string_view what) {
         if (token_.kind != MofTokenKind::Identifier) return Expected(what);
-        spec.written = std::string(token_.text);
+        declared.written = std::string(token_.text);
         const int line = token_.line;
         if (!Advance()) return false;
         if (IsKeyword("ref")) {
             // "object ref" refers to an instance of any class.
-            const bool anyClass = SameName(spec.written, "object");
-            if (!anyClass && CimTypeFromName(spec.written))
+            const bool anyClass = SameName(declared.written, "object");
+            if (!anyClass && CimTypeFromName(declared.written))
                 return FailAt(line, "a reference needs a class name before 'ref', found type " +
-                                        Quoted(spec.written));
-            spec.type = CimType::Reference;
-            if (!anyClass) spec.referenceClass = spec.written;
-            spec.written += " ref";
+                                        Quoted(declared.written));
+            declared.type = CimType::Reference;
+            if (!anyClass) declared.referenceClass = declared.written;
+            declared.written += " ref";
             return Advance();
         }
-        const std::optional<CimType> type = CimTypeFromName(spec.written);
-        if (!type) return FailAt(line, "unknown type " + Quoted(spec.written));
-        spec.type = *type;
+        const std::optional<CimType> type = CimTypeFromName(declared.written);
+        if (!type) return FailAt(line, "unknown type " + Quoted(declared.written));
+        declared.type = *type;
         return true;
     }
 
@@ -375,7 +375,7 @@ private:
     bool ParseFeature(ClassDefinition& definition, NameSet& propertyNames, NameSet& methodNames) {
         std::vector<Qualifier> qualifiers;
         if (token_.Is('[') && !ParseQualifierList(qualifiers)) return false;
-        TypeSpec type;
+        DeclaredType type;
         if (!ParseType(type, "a property or method declaration")) return false;
         if (token_.kind != MofTokenKind::Identifier)
             return Expected("a name after type " + Quoted(type.written));
@@ -426,7 +426,7 @@ private:
         while (!token_.Is(')')) {
             PropertyDefinition parameter;
             if (token_.Is('[') && !ParseQualifierList(parameter.qualifiers)) return false;
-            TypeSpec type;
+            DeclaredType type;
             if (!ParseType(type, "a parameter type")) return false;
             if (token_.kind != MofTokenKind::Identifier) return Expected("a parameter name");
             parameter.name = std::string(token_.text);
