@@ -28,10 +28,19 @@ std::int64_t UtcBias(const TimeZoneRules& rules, const DateTime& localTime) {
     return bias;
 }
 
+// A field out of its range would print a text longer than a CIM date-time and count a
+// timestamp of a day that does not exist; such an entry is taken as one without a date.
+bool IsValidDate(const LogDateTime& logTime) {
+    return logTime.century != 0 && logTime.century <= 99 && logTime.year <= 99 &&
+           logTime.month >= 1 && logTime.month <= 12 && logTime.day >= 1 &&
+           logTime.day <= DaysInMonth(FullYear(logTime), logTime.month) && logTime.hour <= 23 &&
+           logTime.minute <= 59;
+}
+
 }  // namespace
 
 CimDateTime ToCimDateTime(const LogDateTime& logTime, const TimeZoneRules& rules) {
-    if (logTime.century == 0) {
+    if (!IsValidDate(logTime)) {
         return {kUndatedCimDateTime, 0};
     }
     const DateTime event = EventDateTime(logTime);

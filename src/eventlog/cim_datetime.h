@@ -29,7 +29,8 @@ struct CimDateTime {
     std::uint32_t selTimestamp = 0;
 };
 
-// The text of an entry without a date; its SEL timestamp is 0.
+// The text of an entry without a date, or with a date whose fields lie outside their
+// ranges (a month of 13, a 30th of February, an hour of 24); its SEL timestamp is 0.
 inline constexpr const char* kUndatedCimDateTime = "00000000000000.000000+000";
 
 // The rules in force now are applied to the entry's date, whatever year it lies in.

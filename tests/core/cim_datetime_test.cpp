@@ -41,6 +41,27 @@ TEST(ToCimDateTime, EntryWithoutADate) {
     EXPECT_EQ(result.selTimestamp, 0u);
 }
 
+// A field outside its range would print a text longer than a CIM date-time; the entry is
+// taken as undated instead. The edges of each range still convert.
+TEST(ToCimDateTime, FieldsOutOfRangeAreTakenAsNoDate) {
+    const LogDateTime kOutOfRange[] = {
+        {100, 7, 3, 11, 2, 30},  {20, 100, 3, 11, 2, 30}, {20, 7, 0, 11, 2, 30},
+        {20, 7, 13, 11, 2, 30},  {20, 7, 3, 0, 2, 30},    {20, 7, 3, 32, 2, 30},
+        {20, 7, 2, 30, 2, 30},   {20, 7, 3, 11, 24, 30},  {20, 7, 3, 11, 2, 60},
+        {20, 7, 255, 255, 255, 255},
+    };
+    for (const LogDateTime& date : kOutOfRange) {
+        const auto result = ToCimDateTime(date, kUsEastern);
+        EXPECT_EQ(result.text, kUndatedCimDateTime)
+            << int{date.month} << "/" << int{date.day} << " " << int{date.hour};
+        EXPECT_EQ(result.selTimestamp, 0u);
+    }
+    EXPECT_EQ(ToCimDateTime(At(2008, 2, 29, 23, 59), FixedBias(0)).text,
+              "20080229235900.000000+000");
+    EXPECT_EQ(ToCimDateTime(At(9999, 12, 31, 0, 0), FixedBias(0)).text,
+              "99991231000000.000000+000");
+}
+
 TEST(ToCimDateTime, TextAndSignOfTheOffset) {
     struct Case {
         std::int32_t bias;
