@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +45,9 @@ public:
     // The low 8 bits of what ReadInt32 reads.
     virtual bool ReadUInt8(const HealthObject& object, std::string_view property,
                            std::uint8_t& value) = 0;
+    // A string property as narrow text; any other type is a failure.
+    virtual bool ReadString(const HealthObject& object, std::string_view property,
+                            std::string& value) = 0;
 };
 
 }  // namespace norv

@@ -1,10 +1,14 @@
 // The provider's own sensor data repository: sensor records in build order (the
 // order in which the providers list sensors) and whether the list is complete.
+// It also keeps the operating system's processor objects: they are asked for once and
+// reused by every later build, so they outlive Clear.
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
+#include "inventory/health_data_source.h"
 #include "inventory/sensor_record.h"
 
 namespace norv {
@@ -24,9 +28,20 @@ public:
     bool Valid() const { return valid; }
     void SetValid(bool value) { valid = value; }
 
+    // Whether the processor objects are held; false until a query returned at least one.
+    bool ProcessorsQueried() const { return processorsQueried; }
+    const HealthObjectList& Processors() const { return processors; }
+    // Keeps the objects of a processor query; an empty list leaves the query to be retried.
+    void KeepProcessors(HealthObjectList objects) {
+        processors = std::move(objects);
+        processorsQueried = !processors.empty();
+    }
+
 private:
     std::vector<SensorRecord> records;
     bool valid = false;
+    HealthObjectList processors;
+    bool processorsQueried = false;
 };
 
 }  // namespace norv

@@ -1,0 +1,47 @@
+// A processor information source that hands out a fixed processor list and counts how often
+// it was asked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "inventory/processor_info_source.h"
+
+namespace norv::testing {
+
+class FakeProcessorInfoSource final : public ProcessorInfoSource {
+public:
+    FakeProcessorInfoSource() = default;
+    explicit FakeProcessorInfoSource(ProcessorInfo served) : info(std::move(served)) {}
+
+    ProcessorInfo Read() override {
+        ++reads;
+        return info;
+    }
+
+    ProcessorInfo info;
+    std::size_t reads = 0;
+};
+
+// An entry of a complete processor list whose vendor record gives these slot and processor
+// numbers (0xFF: not given).
+inline ProcessorEntry EntryWithOemNumbers(std::uint8_t slot, std::uint8_t proc) {
+    ProcessorEntry entry;
+    entry.oemProcessor[kOemSlotOffset] = slot;
+    entry.oemProcessor[kOemProcOffset] = proc;
+    return entry;
+}
+
+// A type-4 socket whose designation is its first string.
+inline ProcessorStructure Socket(bool populated, std::string designation) {
+    ProcessorStructure socket;
+    socket.bytes[kSocketDesignationOffset] = 1;
+    socket.bytes[kProcessorStatusOffset] = populated ? kSocketPopulatedBit : 0;
+    socket.strings = {"", std::move(designation)};
+    return socket;
+}
+
+}  // namespace norv::testing
