@@ -1,0 +1,50 @@
+// The builders' health data read through WMI: queries run with ExecWqlQuery, properties read
+// with the typed getters.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "inventory/health_data_source.h"
+#include "platform/win_resource.h"
+
+namespace norv {
+
+// One result object of a query.
+class WmiHealthObject : public HealthObject {
+public:
+    explicit WmiHealthObject(win::ComPtr<IWbemClassObject> object) : object_(std::move(object)) {}
+    const win::ComPtr<IWbemClassObject>& Object() const { return object_; }
+
+private:
+    win::ComPtr<IWbemClassObject> object_;
+};
+
+class WmiHealthDataSource : public HealthDataSource {
+public:
+    // The request context of the request being served, or null; it is handed to
+    // ExecWqlQuery, which does not pass it on.
+    explicit WmiHealthDataSource(IWbemContext* context = nullptr) : context_(context) {}
+
+    HealthObjectList Query(std::string_view nameSpace, std::string_view wql) override;
+
+    // An object of another source is not read: false.
+    bool ReadBool(const HealthObject& object, std::string_view property, bool& value) override;
+    bool ReadInt32(const HealthObject& object, std::string_view property,
+                   std::int32_t& value) override;
+    bool ReadUInt8(const HealthObject& object, std::string_view property,
+                   std::uint8_t& value) override;
+    bool ReadString(const HealthObject& object, std::string_view property,
+                    std::string& value) override;
+
+private:
+    win::ComPtr<IWbemContext> context_;
+};
+
+}  // namespace norv

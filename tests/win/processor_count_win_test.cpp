@@ -1,0 +1,108 @@
+// The processor count on the machine the tests run on: CPUID as Windows reports it, every
+// processor visited once, and the process's affinity mask as it was before.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "platform/processor_count_win.h"
+#include "platform/win_resource.h"
+
+namespace norv {
+namespace {
+
+struct AffinityMasks {
+    DWORD_PTR process = 0;
+    DWORD_PTR system = 0;
+};
+
+AffinityMasks CurrentMasks() {
+    AffinityMasks masks;
+    EXPECT_TRUE(::GetProcessAffinityMask(::GetCurrentProcess(), &masks.process, &masks.system));
+    return masks;
+}
+
+// Puts the process mask back when a test that changed it ends, however it ends.
+class ProcessMaskRestorer {
+public:
+    ProcessMaskRestorer() : saved_(CurrentMasks().process) {}
+    ~ProcessMaskRestorer() { ::SetProcessAffinityMask(::GetCurrentProcess(), saved_); }
+    ProcessMaskRestorer(const ProcessMaskRestorer&) = delete;
+    ProcessMaskRestorer& operator=(const ProcessMaskRestorer&) = delete;
+
+private:
+    DWORD_PTR saved_;
+};
+
+unsigned ProcessorsIn(DWORD_PTR mask) {
+    return static_cast<unsigned>(std::popcount(static_cast<std::uint64_t>(mask)));
+}
+
+// What Windows itself says the processor's vendor is; empty where it does not say.
+std::string RegisteredVendor() {
+    char vendor[64] = {};
+    DWORD size = sizeof vendor;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
+                       "VendorIdentifier", RRF_RT_REG_SZ, nullptr, vendor, &size) != ERROR_SUCCESS)
+        return {};
+    return vendor;
+}
+
+TEST(ProcessorCountOnThisMachine, CpuidVendorReadsInTheOrderEbxEdxEcx) {
+    const CpuidIdentity identity = ReadCpuidIdentity();
+    EXPECT_EQ(identity.vendor.size(), 12u);
+    EXPECT_GE(identity.maxLeaf, 1u);
+    const std::string registered = RegisteredVendor();
+    if (registered.empty()) GTEST_SKIP() << "no VendorIdentifier in the registry";
+    EXPECT_EQ(identity.vendor, registered);
+}
+
+TEST(ProcessorCountOnThisMachine, VisitsEveryProcessorOnceAndRestoresTheMask) {
+    const AffinityMasks before = CurrentMasks();
+    if (before.process != before.system) GTEST_SKIP() << "the test process is restricted";
+    const ProcessorCountInput input = ReadProcessorCountInput();
+    const AffinityMasks after = CurrentMasks();
+    EXPECT_EQ(after.process, before.process);
+    EXPECT_EQ(after.system, before.system);
+
+    SYSTEM_INFO system{};
+    ::GetSystemInfo(&system);
+    EXPECT_EQ(input.reportedProcessors, system.dwNumberOfProcessors);
+    EXPECT_FALSE(input.affinityMasksDiffer);
+    ASSERT_EQ(input.initialApicIds.size(), ProcessorsIn(before.system));
+    // Each visit ran on a processor of its own: no initial APIC id twice.
+    const std::set<std::uint8_t> distinct(input.initialApicIds.begin(), input.initialApicIds.end());
+    EXPECT_EQ(distinct.size(), input.initialApicIds.size());
+
+    const ProcessorCount count = CountProcessors(input);
+    EXPECT_EQ(count.topology.size(), input.initialApicIds.size());
+    EXPECT_NE(count.packages, kPackagesWhenRestricted);
+}
+
+TEST(ProcessorCountOnThisMachine, ARestrictedProcessIsLeftAsItIs) {
+    const AffinityMasks before = CurrentMasks();
+    if (ProcessorsIn(before.system) < 2) GTEST_SKIP() << "one processor only";
+    const ProcessMaskRestorer restorer;
+    const DWORD_PTR lowest = before.system & (~before.system + 1);
+    ASSERT_TRUE(::SetProcessAffinityMask(::GetCurrentProcess(), lowest));
+
+    const ProcessorCountInput input = ReadProcessorCountInput();
+    EXPECT_TRUE(input.affinityMasksDiffer);
+    EXPECT_TRUE(input.initialApicIds.empty());
+    EXPECT_EQ(CurrentMasks().process, lowest);
+
+    const ProcessorCount count = CountProcessorsOnThisMachine();
+    EXPECT_EQ(count.packages, kPackagesWhenRestricted);
+    EXPECT_TRUE(count.topology.empty());
+    EXPECT_EQ(count.status, IsHyperThreadingCapable(ReadCpuidIdentity())
+                                ? ProcessorCountStatus::AffinityRestrictedHyperThreadingCapable
+                                : ProcessorCountStatus::AffinityRestricted);
+    EXPECT_EQ(CurrentMasks().process, lowest);
+}
+
+}  // namespace
+}  // namespace norv
