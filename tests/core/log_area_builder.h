@@ -1,0 +1,132 @@
+// Builds management-log areas byte by byte for the tests: a header with end and start, and
+// entries written into the ring (an entry that reaches the area's end continues after the
+// header, as the driver writes them).
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "eventlog/sel_entry.h"
+#include "inventory/sensor_inventory.h"
+#include "inventory/sensor_kind.h"
+#include "inventory/sensor_record.h"
+
+namespace norv::test {
+
+inline constexpr std::size_t kAreaHeader = 19;
+inline constexpr std::size_t kPlainEntryLength = 34;  // the header and six data bytes
+
+// "Log Area Reset/Cleared" of the log-maintenance sensor: maps whatever its data bytes say.
+inline constexpr std::uint16_t kLogClearedClass = 33;
+inline constexpr std::uint16_t kLogClearedCode = 1;
+// A class without a mapping table: read, then dropped.
+inline constexpr std::uint16_t kUnmappedClass = 4;
+
+struct TestEntry {
+    std::uint16_t number = 0;
+    std::size_t length = kPlainEntryLength;
+    std::uint16_t eventClass = kLogClearedClass;
+    std::uint16_t eventCode = kLogClearedCode;
+    // century, year, month, day, hour, minute
+    std::array<std::uint8_t, 6> dateTime = {20, 7, 1, 2, 10, 30};
+    // Written into the length field instead of `length` when not 0xFFFF.
+    std::uint16_t declaredLength = 0xFFFF;
+};
+
+class LogAreaBuilder {
+public:
+    // An area of `size` bytes, every byte after the header 0xEE so that a stray read of
+    // unwritten bytes is not mistaken for zeros.
+    explicit LogAreaBuilder(std::size_t size) : area(size, 0xEE) {
+        std::fill_n(area.begin(), std::min(size, kAreaHeader), std::uint8_t{0});
+    }
+
+    LogAreaBuilder& Header(std::uint16_t end, std::uint16_t start) {
+        PutWord(0, end);
+        PutWord(2, start);
+        return *this;
+    }
+
+    // Writes the entry at ring position `at` and returns the position after it.
+    std::size_t Put(std::size_t at, const TestEntry& entry) {
+        std::vector<std::uint8_t> bytes(entry.length, 0);
+        const std::uint16_t declared = entry.declaredLength != 0xFFFF
+                                           ? entry.declaredLength
+                                           : static_cast<std::uint16_t>(entry.length);
+        const auto put = [&](std::size_t offset, std::uint8_t value) {
+            if (offset < bytes.size()) bytes[offset] = value;
+        };
+        const auto putWord = [&](std::size_t offset, std::uint16_t value) {
+            put(offset, static_cast<std::uint8_t>(value & 0xFF));
+            put(offset + 1, static_cast<std::uint8_t>(value >> 8));
+        };
+        putWord(0, declared);
+        putWord(2, entry.number);
+        put(7, 5);
+        putWord(8, entry.eventClass);
+        putWord(10, entry.eventCode);
+        for (std::size_t index = 0; index < entry.dateTime.size(); ++index) {
+            put(18 + index, entry.dateTime[index]);
+        }
+        // Fill the rest with a pattern so a long entry's copy can be checked byte by byte.
+        for (std::size_t offset = 34; offset < bytes.size(); ++offset) {
+            bytes[offset] = static_cast<std::uint8_t>(offset * 7);
+        }
+        std::size_t position = at;
+        for (const std::uint8_t byte : bytes) {
+            if (position == area.size()) position = kAreaHeader;
+            area[position++] = byte;
+        }
+        return position;
+    }
+
+    // Entries one after another from `at`; returns the position after the last.
+    std::size_t PutAll(std::size_t at, const std::vector<TestEntry>& entries) {
+        for (const TestEntry& entry : entries) at = Put(at, entry);
+        return at;
+    }
+
+    const std::vector<std::uint8_t>& Bytes() const { return area; }
+
+    // The first `count` bytes only, in a buffer of exactly that size, as a short read gives.
+    std::vector<std::uint8_t> FirstBytes(std::size_t count) const {
+        return {area.begin(), area.begin() + static_cast<std::ptrdiff_t>(count)};
+    }
+
+private:
+    void PutWord(std::size_t offset, std::uint16_t value) {
+        area[offset] = static_cast<std::uint8_t>(value & 0xFF);
+        area[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+    }
+
+    std::vector<std::uint8_t> area;
+};
+
+// One log-maintenance sensor (number 41, owner 0x20), which every log-cleared entry names,
+// behind a fan that none of them names.
+inline SensorInventory LogTestInventory() {
+    SensorInventory inventory;
+    SensorRecord fan;
+    fan.SetSensorNumber(1);
+    fan.SetOwnerId(0x20);
+    fan.SetName(SensorKind::Fan, 1, kNoNumber, kNoNumber);
+    inventory.Append(fan);
+    SensorRecord maintenance;
+    maintenance.SetSensorNumber(41);
+    maintenance.SetOwnerId(0x20);
+    maintenance.SetName(SensorKind::LogMaintenance, kNoNumber, kNoNumber, kNoNumber);
+    inventory.Append(maintenance);
+    inventory.SetValid(true);
+    return inventory;
+}
+
+inline std::vector<std::uint16_t> RecordIds(const std::vector<SelEntry>& entries) {
+    std::vector<std::uint16_t> ids;
+    for (const SelEntry& entry : entries) ids.push_back(entry.recordId);
+    return ids;
+}
+
+}  // namespace norv::test
