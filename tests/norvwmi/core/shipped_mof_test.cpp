@@ -111,7 +111,9 @@ TEST_P(ShippedMofLoads, WithoutError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, ShippedMofLoads,
-                         ::testing::Values(kDefaultPlatform, kDriverAbsentPlatform));
+                         ::testing::Values(kDefaultPlatform, kDriverAbsentPlatform,
+                                           "platforms/log-wrapped.mof",
+                                           "platforms/log-empty.mof"));
 
 // The class table of the module: each served class, its provider and the keys its
 // lookup reads from an object path.

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/embedded_mof.h"
+#include "platform/management_log_directives.h"
 #include "repository/mof_reader.h"
 #include "repository/name_compare.h"
 
@@ -113,6 +114,7 @@ std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::s
     auto read = ReadRepository(description);
     if (auto* error = std::get_if<MofError>(&read)) return *error;
     Repository& repository = std::get<Repository>(read);
+    if (auto error = AddManagementLog(repository)) return *error;
 
     auto absent = AbsentClasses(repository);
     if (auto* error = std::get_if<MofError>(&absent)) return *error;

@@ -2,8 +2,9 @@
 // WMI's system classes, the health driver's classes (tools/norvwmi/health.mof), the host's
 // directive classes (host.mof), the served classes with their provider registrations
 // (mof/Norvipmiprv.mof) and the description's instances. The description's directives
-// are then applied: Norvwmi_ClassBehaviour makes a class's enumerations stall,
-// Norvwmi_AbsentClass removes a class (docs/platform-descriptions.md).
+// are then applied: Norvwmi_LogEvent and Norvwmi_LogArea make the management log's KronInfo
+// instance, Norvwmi_ClassBehaviour makes a class's enumerations stall, Norvwmi_AbsentClass
+// removes a class (docs/platform-descriptions.md).
 #pragma once
 
 #include <memory>

@@ -1,0 +1,436 @@
+// The management log the host serves: an event's entry bytes where the provider's reading
+// looks for them, the area's header and ring layout read back with the provider's own
+// reading, the layout's limits, and the KronInfo instance that platform loading makes of
+// a description's log directives (the shipped descriptions included).
+#include "platform/management_log_assembly.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "eventlog/log_entry.h"
+#include "eventlog/management_log.h"
+#include "platform/management_log_directives.h"
+#include "platform/platform_loading.h"
+#include "support/shipped_mof.h"
+
+namespace norvwmi {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::uint16_t UInt16At(const Bytes& bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(bytes.at(offset) | (bytes.at(offset + 1) << 8));
+}
+
+Bytes Entry(const LogEvent& event) {
+    auto entry = AssembleLogEntry(event);
+    if (const auto* error = std::get_if<LogAssemblyError>(&entry)) {
+        ADD_FAILURE() << error->message;
+        return {};
+    }
+    return std::get<Bytes>(entry);
+}
+
+Bytes Area(const std::vector<LogEvent>& events, const LogAreaLayout& layout) {
+    auto area = AssembleLogArea(events, layout);
+    if (const auto* error = std::get_if<LogAssemblyError>(&area)) {
+        ADD_FAILURE() << error->message;
+        return {};
+    }
+    return std::get<Bytes>(area);
+}
+
+std::string ErrorOf(const std::vector<LogEvent>& events, const LogAreaLayout& layout) {
+    auto area = AssembleLogArea(events, layout);
+    const auto* error = std::get_if<LogAssemblyError>(&area);
+    return error ? error->message : std::string("<assembled>");
+}
+
+LogAreaLayout Layout(std::optional<std::uint32_t> size, std::uint32_t wrapAfter = 0) {
+    LogAreaLayout layout;
+    layout.size = size;
+    layout.wrapAfter = wrapAfter;
+    return layout;
+}
+
+LogEvent FanEvent(std::uint16_t sequence, std::size_t extraDataBytes = 0) {
+    LogEvent event;
+    event.sequence = sequence;
+    event.eventClass = 2;
+    event.eventCode = 2;
+    event.year = 2014;
+    event.month = 1;
+    event.day = static_cast<std::uint8_t>(sequence % 28 + 1);
+    event.data = {0, 0, 0, 6};
+    event.data.resize(event.data.size() + extraDataBytes, 0xAB);
+    return event;
+}
+
+// The sequence numbers of the entries the provider's reading finds in an area, in order.
+std::vector<std::uint16_t> SequencesReadBack(const Bytes& area) {
+    const Bytes entryBytes = norv::LogAreaEntryBytes(area, static_cast<std::int32_t>(area.size()));
+    std::vector<std::uint16_t> sequences;
+    for (const auto entry : norv::SplitLogEntries(entryBytes))
+        sequences.push_back(norv::LogEntry(entry).Header().value().number);
+    return sequences;
+}
+
+TEST(ManagementLogEntry, PostErrorTextLiesZeroTerminatedFromDataByteOne) {
+    LogEvent event;
+    event.sequence = 0x0102;
+    event.eventClass = 10;
+    event.eventCode = 1;
+    event.status = 3;
+    event.year = 2013;
+    event.month = 10;
+    event.day = 2;
+    event.hour = 8;
+    event.minute = 21;
+    event.data = {7};
+    event.text = "1785-Drive Array not Configured";
+    const Bytes entry = Entry(event);
+
+    const std::size_t expectedSize = 28 + 1 + event.text->size() + 1;
+    ASSERT_EQ(entry.size(), expectedSize);
+    EXPECT_EQ(UInt16At(entry, 0), expectedSize);
+    EXPECT_EQ((Bytes{entry[2], entry[3]}), (Bytes{0x02, 0x01}));  // little-endian
+    EXPECT_EQ(entry[7], 3);
+    EXPECT_EQ((Bytes{entry[8], entry[9], entry[10], entry[11]}), (Bytes{10, 0, 1, 0}));
+    EXPECT_EQ((Bytes(entry.begin() + 18, entry.begin() + 24)), (Bytes{20, 13, 10, 2, 8, 21}));
+    EXPECT_EQ(entry[28], 7);
+    EXPECT_EQ(std::string(entry.begin() + 29, entry.end() - 1), *event.text);
+    EXPECT_EQ(entry.back(), 0);
+    // Bytes the entry format leaves unnamed stay 0.
+    for (std::size_t offset : {4u, 5u, 6u, 12u, 17u, 24u, 27u})
+        EXPECT_EQ(entry[offset], 0) << offset;
+
+    // The provider's own reading finds the same fields.
+    const norv::LogEntry read(entry);
+    const auto header = read.Header();
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->number, 0x0102);
+    EXPECT_EQ(header->eventClass, 10);
+    EXPECT_EQ(header->dateTime.century, 20);
+    EXPECT_EQ(header->dateTime.minute, 21);
+    const auto text = read.DataText(1, 236);
+    EXPECT_EQ(std::string(text.begin(), text.end()), *event.text);
+}
+
+TEST(ManagementLogEntry, SizeCoversTheDataBytesTheMappingReads) {
+    LogEvent bare;
+    bare.eventClass = 13;
+    bare.eventCode = 2;
+    const Bytes entry = Entry(bare);
+    EXPECT_EQ(entry.size(), 28u + kMinLogEventDataBytes);
+    EXPECT_TRUE(norv::LogEntry(entry).DataByte(5));
+    EXPECT_FALSE(norv::LogEntry(entry).DataByte(6));
+    // Without a year the entry carries no date: century 0.
+    EXPECT_TRUE(std::all_of(entry.begin() + 18, entry.begin() + 24, [](auto b) { return b == 0; }));
+
+    EXPECT_EQ(Entry(FanEvent(1, 4)).size(), 28u + 8u);  // eight data bytes given
+}
+
+TEST(ManagementLogEntry, LengthPadsOrCutsTheEntry) {
+    LogEvent event = FanEvent(9);
+    event.length = 300;
+    Bytes entry = Entry(event);
+    ASSERT_EQ(entry.size(), 300u);
+    EXPECT_EQ(UInt16At(entry, 0), 300);
+    EXPECT_EQ(entry[31], 6);
+    EXPECT_TRUE(std::all_of(entry.begin() + 34, entry.end(), [](auto b) { return b == 0; }));
+
+    event.length = 20;  // ends before the date
+    entry = Entry(event);
+    ASSERT_EQ(entry.size(), 20u);
+    EXPECT_EQ(UInt16At(entry, 0), 20);
+    EXPECT_FALSE(norv::LogEntry(entry).Header());
+}
+
+TEST(ManagementLogEntry, RefusesEventsThatCannotBeAnEntry) {
+    LogEvent textAndData = FanEvent(4);
+    textAndData.text = "12";
+    LogEvent farYear = FanEvent(5);
+    farYear.year = 25600;
+    LogEvent tooShort = FanEvent(6);
+    tooShort.length = 1;
+    LogEvent tooLong = FanEvent(7);
+    tooLong.text = std::string(0xFFFF, 'x');
+    for (const LogEvent& event : {textAndData, farYear, tooShort, tooLong}) {
+        auto entry = AssembleLogEntry(event);
+        const auto* error = std::get_if<LogAssemblyError>(&entry);
+        ASSERT_NE(error, nullptr) << event.sequence;
+        EXPECT_EQ(error->message.rfind("log event " + std::to_string(event.sequence) + ": ", 0), 0u)
+            << error->message;
+    }
+    LogEvent lastYear = FanEvent(8);
+    lastYear.year = 25599;
+    EXPECT_EQ(Entry(lastYear).at(18), 255);
+}
+
+TEST(ManagementLogArea, UnwrappedEntriesFollowTheHeader) {
+    const std::vector<LogEvent> events = {FanEvent(1), FanEvent(2, 5), FanEvent(3)};
+    const std::size_t entryBytes = 34 + 37 + 34;
+
+    Bytes area = Area(events, {});
+    ASSERT_EQ(area.size(), 19 + entryBytes);
+    EXPECT_EQ(UInt16At(area, 0), 19 + entryBytes);  // end
+    EXPECT_EQ(UInt16At(area, 2), 19);               // start
+    EXPECT_TRUE(std::all_of(area.begin() + 4, area.begin() + 19, [](auto b) { return b == 0; }));
+    EXPECT_EQ(UInt16At(area, 19 + 2), 1);
+    EXPECT_EQ(UInt16At(area, 19 + 34 + 2), 2);
+    EXPECT_EQ(SequencesReadBack(area), (std::vector<std::uint16_t>{1, 2, 3}));
+
+    area = Area(events, Layout(4096));
+    ASSERT_EQ(area.size(), 4096u);
+    EXPECT_EQ(UInt16At(area, 0), 19 + entryBytes);
+    EXPECT_TRUE(std::all_of(area.begin() + 19 + static_cast<std::ptrdiff_t>(entryBytes), area.end(),
+                            [](auto b) { return b == 0; }));
+    EXPECT_EQ(SequencesReadBack(area), (std::vector<std::uint16_t>{1, 2, 3}));
+}
+
+TEST(ManagementLogArea, WithoutEventsEndAndStartAreTheHeadersEnd) {
+    for (const LogAreaLayout& layout : {LogAreaLayout{}, Layout(2048)}) {
+        const Bytes area = Area({}, layout);
+        EXPECT_EQ(area.size(), layout.size.value_or(19));
+        EXPECT_EQ(UInt16At(area, 0), 19);
+        EXPECT_EQ(UInt16At(area, 2), 19);
+        EXPECT_TRUE(SequencesReadBack(area).empty());
+    }
+}
+
+TEST(ManagementLogArea, WrappedRingPutsTheOldestEventsAtTheAreasEnd) {
+    const std::vector<LogEvent> events = {FanEvent(11), FanEvent(12, 4), FanEvent(13), FanEvent(14),
+                                          FanEvent(15, 3)};
+    const Bytes area = Area(events, Layout(400, 2));
+    ASSERT_EQ(area.size(), 400u);
+    const std::size_t oldest = 34 + 36;
+    EXPECT_EQ(UInt16At(area, 2), 400 - oldest);       // start
+    EXPECT_EQ(UInt16At(area, 0), 19 + 34 + 34 + 35);  // end
+    EXPECT_EQ(UInt16At(area, 400 - oldest + 2), 11);  // the oldest entry at start
+    EXPECT_EQ(UInt16At(area, 400 - 36 + 2), 12);      // the second runs to the area's end
+    EXPECT_EQ(UInt16At(area, 19 + 2), 13);            // the newest follow the header
+    EXPECT_EQ(SequencesReadBack(area), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
+
+    // Every event wrapped: nothing follows the header.
+    const Bytes allWrapped = Area(events, Layout(400, 5));
+    EXPECT_EQ(UInt16At(allWrapped, 0), 19);
+    EXPECT_EQ(SequencesReadBack(allWrapped), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
+}
+
+TEST(ManagementLogArea, SizeMustHoldTheHeaderAndEntriesAndAWrappedRingsFreeByte) {
+    const std::vector<LogEvent> events = {FanEvent(1), FanEvent(2)};  // 68 entry bytes
+    EXPECT_EQ(Area(events, Layout(87)).size(), 87u);
+    EXPECT_NE(ErrorOf(events, Layout(86)).find("below the 87 bytes"), std::string::npos);
+    // Wrapped, end and start must differ or the ring would read as empty.
+    EXPECT_NE(ErrorOf(events, Layout(87, 1))
+                  .find("below the 88 bytes of its header and entries and the free byte"),
+              std::string::npos);
+    const Bytes wrapped = Area(events, Layout(88, 1));
+    EXPECT_EQ(UInt16At(wrapped, 0) + 1, UInt16At(wrapped, 2));
+    EXPECT_EQ(SequencesReadBack(wrapped), (std::vector<std::uint16_t>{1, 2}));
+
+    EXPECT_EQ(ErrorOf(events, Layout(std::nullopt, 1)), "a wrapped log area needs its KronSize");
+    EXPECT_EQ(ErrorOf(events, Layout(400, 3)), "the log wraps after 3 events but has 2");
+    EXPECT_EQ(Area(events, Layout(kMaxLogAreaSize)).size(), 0xFFFFu);
+    EXPECT_NE(ErrorOf(events, Layout(kMaxLogAreaSize + 1)).find("65536"), std::string::npos);
+}
+
+TEST(ManagementLogArea, RawHeaderValuesReplaceTheTrueOffsets) {
+    const std::vector<LogEvent> events = {FanEvent(1), FanEvent(2)};
+    LogAreaLayout rawBoth = Layout(200);
+    rawBoth.headerEnd = 0x1234;
+    rawBoth.headerStart = 3;
+    const Bytes area = Area(events, rawBoth);
+    EXPECT_EQ((Bytes{area[0], area[1], area[2], area[3]}), (Bytes{0x34, 0x12, 3, 0}));
+    EXPECT_EQ(UInt16At(area, 19 + 2), 1);  // the entries stay where they belong
+    LogAreaLayout onlyStartLayout;
+    onlyStartLayout.headerStart = 40;
+    const Bytes onlyStart = Area(events, onlyStartLayout);
+    EXPECT_EQ(UInt16At(onlyStart, 0), 19 + 68);
+    EXPECT_EQ(UInt16At(onlyStart, 2), 40);
+}
+
+// Platform loading turns the directives into the health driver's KronInfo instance.
+constexpr std::string_view kHealthNamespace = "root\\wmi";
+
+std::variant<Platform, MofError> LoadText(std::string text) {
+    return LoadPlatform(MofFile{"log.mof", std::move(text)}, "NORVHOST");
+}
+
+std::vector<const InstanceDefinition*> LogInstances(const Platform& platform) {
+    return platform.classes->Instances(kHealthNamespace, kManagementLogClass);
+}
+
+const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view name) {
+    for (const PropertyValue& value : instance.values)
+        if (value.name == name) return &value.value;
+    return nullptr;
+}
+
+// KronSize and the bytes of KronData of the platform's one KronInfo instance.
+std::pair<std::uint64_t, Bytes> ServedArea(const Platform& platform) {
+    const auto instances = LogInstances(platform);
+    if (instances.size() != 1) {
+        ADD_FAILURE() << instances.size() << " KronInfo instances";
+        return {};
+    }
+    const CimValue* size = ValueOf(*instances.front(), "KronSize");
+    const CimValue* data = ValueOf(*instances.front(), "KronData");
+    if (!size || !data) {
+        ADD_FAILURE() << "KronSize or KronData missing";
+        return {};
+    }
+    Bytes bytes;
+    for (const CimValue& element : std::get<CimArray>(data->data))
+        bytes.push_back(static_cast<std::uint8_t>(std::get<std::uint64_t>(element.data)));
+    return {std::get<std::uint64_t>(size->data), bytes};
+}
+
+Platform Loaded(std::variant<Platform, MofError> loaded) {
+    if (const auto* error = std::get_if<MofError>(&loaded)) {
+        ADD_FAILURE() << FormatMofError(*error);
+        return {};
+    }
+    return std::get<Platform>(std::move(loaded));
+}
+
+constexpr std::string_view kTwoEvents =
+    "#pragma namespace(\"root\\\\norvwmi\")\n"
+    "instance of Norvwmi_LogEvent { Sequence = 7; EventClass = 2; EventCode = 2;\n"
+    "    Year = 2014; Month = 7; Day = 1; Hour = 9; Minute = 30; Data = {0, 0, 0, 6}; };\n"
+    "instance of Norvwmi_LogEvent { Sequence = 8; EventClass = 10; EventCode = 1;\n"
+    "    Data = {0}; Text = \"1785-Drive Array not Configured\"; };\n";
+
+TEST(ManagementLogLoading, EventsBecomeTheOneKronInfoInstance) {
+    const Platform platform = Loaded(LoadText(std::string(kTwoEvents)));
+    ASSERT_TRUE(platform.classes);
+    LogEvent first = FanEvent(7);
+    first.year = 2014, first.month = 7, first.day = 1, first.hour = 9, first.minute = 30;
+    LogEvent second;
+    second.sequence = 8, second.eventClass = 10, second.eventCode = 1, second.data = {0};
+    second.text = "1785-Drive Array not Configured";
+    const auto [size, bytes] = ServedArea(platform);
+    EXPECT_EQ(bytes, Area({first, second}, {}));
+    EXPECT_EQ(size, bytes.size());
+    const InstanceDefinition& log = *LogInstances(platform).front();
+    EXPECT_EQ(std::get<std::string>(ValueOf(log, "InstanceName")->data),
+              kManagementLogInstanceName);
+}
+
+TEST(ManagementLogLoading, AnAreaWithoutEventsIsAnEmptyLogAndNoDirectiveNoLog) {
+    const Platform empty =
+        Loaded(LoadText("#pragma namespace(\"root\\\\norvwmi\")\n"
+                        "instance of Norvwmi_LogArea { KronSize = 512; };\n"));
+    ASSERT_TRUE(empty.classes);
+    const auto [size, bytes] = ServedArea(empty);
+    EXPECT_EQ(size, 512u);
+    EXPECT_EQ(bytes, Area({}, Layout(512)));
+
+    const Platform none =
+        Loaded(LoadText("#pragma namespace(\"root\\\\wmi\")\n"
+                        "instance of ASRInfo { InstanceName = \"A\"; };\n"));
+    ASSERT_TRUE(none.classes);
+    EXPECT_TRUE(LogInstances(none).empty());
+}
+
+TEST(ManagementLogLoading, FaultsNameTheDirectiveConcerned) {
+    struct Case {
+        std::string text;
+        int line;
+        std::string_view says;
+    };
+    const Case cases[] = {
+        {"#pragma namespace(\"root\\\\norvwmi\")\n"
+         "instance of Norvwmi_LogEvent { Sequence = 1; EventClass = 2; };\n",
+         2, "needs EventClass and EventCode"},
+        {"#pragma namespace(\"root\\\\norvwmi\")\n"
+         "instance of Norvwmi_LogEvent { Sequence = 1; EventClass = 2; EventCode = 1;\n"
+         "    Data = {1, 2}; Text = \"x\"; };\n",
+         2, "log event 1: a Text starts at data byte 1"},
+        {std::string(kTwoEvents) + "instance of Norvwmi_LogArea { WrapAfter = 1; };\n", 6,
+         "a wrapped log area needs its KronSize"},
+        {std::string(kTwoEvents) + "#pragma namespace(\"root\\\\wmi\")\n"
+                                   "instance of KronInfo { InstanceName = \"K\"; };\n",
+         7, "instance of KronInfo in a description whose log directives make that instance"},
+        {std::string(kTwoEvents) + "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\";"
+                                   " ClassName = \"KronInfo\"; };\n",
+         2, "a class the description makes absent"},
+    };
+    for (const Case& c : cases) {
+        const auto loaded = LoadText(c.text);
+        const auto* error = std::get_if<MofError>(&loaded);
+        ASSERT_NE(error, nullptr) << c.text;
+        EXPECT_EQ(error->file, "log.mof");
+        EXPECT_EQ(error->line, c.line) << error->message;
+        EXPECT_NE(error->message.find(c.says), std::string::npos) << error->message;
+    }
+}
+
+// The shipped descriptions: the default log tells a history the provider can show.
+Platform LoadShipped(std::string_view path) {
+    return Loaded(LoadPlatform(MofFile{std::string(path), testing::ReadSourceFile(path)}, "H"));
+}
+
+TEST(ShippedManagementLogs, DefaultLogIsInTimeOrderAcrossSummerAndWinter) {
+    const Platform platform = LoadShipped("platforms/default.mof");
+    ASSERT_TRUE(platform.classes);
+    const auto [size, area] = ServedArea(platform);
+    const Bytes entryBytes = norv::LogAreaEntryBytes(area, static_cast<std::int32_t>(size));
+    const auto entries = norv::SplitLogEntries(entryBytes);
+    ASSERT_GE(entries.size(), 24u);
+
+    std::vector<std::uint64_t> minutes;
+    std::vector<std::uint16_t> sequences;
+    bool summer = false, winter = false;
+    for (const auto entry : entries) {
+        const auto header = norv::LogEntry(entry).Header().value();
+        const norv::LogDateTime& t = header.dateTime;
+        ASSERT_NE(t.century, 0) << header.number;
+        minutes.push_back(
+            ((((t.century * 100ull + t.year) * 100 + t.month) * 100 + t.day) * 100 + t.hour) * 100 +
+            t.minute);
+        sequences.push_back(header.number);
+        summer = summer || (t.month >= 6 && t.month <= 8);
+        winter = winter || t.month == 12 || t.month <= 2;
+    }
+    EXPECT_TRUE(std::is_sorted(minutes.begin(), minutes.end()));
+    EXPECT_TRUE(std::adjacent_find(minutes.begin(), minutes.end()) != minutes.end())
+        << "two events share a minute";
+    EXPECT_TRUE(std::is_sorted(sequences.begin(), sequences.end()));
+    EXPECT_TRUE(std::adjacent_find(sequences.begin(), sequences.end()) == sequences.end());
+    EXPECT_TRUE(summer && winter);
+}
+
+TEST(ShippedManagementLogs, WrappedLogReadsAsTheDefaultLogsNewestEntries) {
+    const Platform defaultPlatform = LoadShipped("platforms/default.mof");
+    const Platform wrappedPlatform = LoadShipped("platforms/log-wrapped.mof");
+    ASSERT_TRUE(defaultPlatform.classes && wrappedPlatform.classes);
+    const auto [defaultSize, defaultArea] = ServedArea(defaultPlatform);
+    const auto [wrappedSize, wrappedArea] = ServedArea(wrappedPlatform);
+    ASSERT_GT(UInt16At(wrappedArea, 2), UInt16At(wrappedArea, 0)) << "the ring has wrapped";
+    EXPECT_GT(UInt16At(wrappedArea, 0), 19) << "entries on both sides of the seam";
+
+    const Bytes fromDefault =
+        norv::LogAreaEntryBytes(defaultArea, static_cast<std::int32_t>(defaultSize));
+    const Bytes fromWrapped =
+        norv::LogAreaEntryBytes(wrappedArea, static_cast<std::int32_t>(wrappedSize));
+    ASSERT_FALSE(fromWrapped.empty());
+    ASSERT_LT(fromWrapped.size(), fromDefault.size()) << "the oldest entries were overwritten";
+    EXPECT_TRUE(std::equal(fromWrapped.rbegin(), fromWrapped.rend(), fromDefault.rbegin()));
+}
+
+TEST(ShippedManagementLogs, EmptyLogHasItsEndAtTheHeader) {
+    const Platform platform = LoadShipped("platforms/log-empty.mof");
+    ASSERT_TRUE(platform.classes);
+    const auto [size, area] = ServedArea(platform);
+    EXPECT_GT(size, 19u);
+    EXPECT_EQ(UInt16At(area, 0), 19);
+    EXPECT_LE(UInt16At(area, 2), 19);
+}
+
+}  // namespace
+}  // namespace norvwmi

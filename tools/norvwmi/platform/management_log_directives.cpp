@@ -1,0 +1,138 @@
+#include "platform/management_log_directives.h"
+
+#include <limits>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/management_log_assembly.h"
+#include "platform/platform_loading.h"
+#include "repository/name_compare.h"
+
+namespace norvwmi {
+
+namespace {
+
+constexpr std::string_view kHealthNamespace = "root\\wmi";
+
+MofError ErrorAt(const SourceLocation& where, std::string message) {
+    return MofError{where.file, where.line, std::move(message)};
+}
+
+const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view property) {
+    for (const PropertyValue& value : instance.values)
+        if (SameName(value.name, property) && !value.value.IsNull()) return &value.value;
+    return nullptr;
+}
+
+// The repository has checked each value against its unsigned property, so a value that is
+// there is a std::uint64_t within the property's range.
+template <typename Unsigned>
+std::optional<Unsigned> UnsignedOf(const InstanceDefinition& instance, std::string_view property) {
+    const CimValue* value = ValueOf(instance, property);
+    const auto* number = value ? std::get_if<std::uint64_t>(&value->data) : nullptr;
+    if (!number || *number > std::numeric_limits<Unsigned>::max()) return std::nullopt;
+    return static_cast<Unsigned>(*number);
+}
+
+std::vector<std::uint8_t> BytesOf(const InstanceDefinition& instance, std::string_view property) {
+    std::vector<std::uint8_t> bytes;
+    const CimValue* value = ValueOf(instance, property);
+    const auto* array = value ? std::get_if<CimArray>(&value->data) : nullptr;
+    if (!array) return bytes;
+    for (const CimValue& element : *array) {
+        const auto* number = std::get_if<std::uint64_t>(&element.data);
+        bytes.push_back(static_cast<std::uint8_t>(number ? *number : 0));
+    }
+    return bytes;
+}
+
+std::variant<LogEvent, MofError> ReadEvent(const InstanceDefinition& directive) {
+    LogEvent event;
+    const auto eventClass = UnsignedOf<std::uint16_t>(directive, "EventClass");
+    const auto eventCode = UnsignedOf<std::uint16_t>(directive, "EventCode");
+    if (!eventClass || !eventCode)
+        return ErrorAt(directive.where,
+                       std::string(kLogEventClass) + " needs EventClass and EventCode");
+    event.sequence = UnsignedOf<std::uint16_t>(directive, "Sequence").value_or(0);
+    event.eventClass = *eventClass;
+    event.eventCode = *eventCode;
+    event.status = UnsignedOf<std::uint8_t>(directive, "Status").value_or(0);
+    event.year = UnsignedOf<std::uint16_t>(directive, "Year").value_or(0);
+    event.month = UnsignedOf<std::uint8_t>(directive, "Month").value_or(0);
+    event.day = UnsignedOf<std::uint8_t>(directive, "Day").value_or(0);
+    event.hour = UnsignedOf<std::uint8_t>(directive, "Hour").value_or(0);
+    event.minute = UnsignedOf<std::uint8_t>(directive, "Minute").value_or(0);
+    event.data = BytesOf(directive, "Data");
+    if (const CimValue* text = ValueOf(directive, "Text"))
+        if (const auto* chars = std::get_if<std::string>(&text->data)) event.text = *chars;
+    event.length = UnsignedOf<std::uint16_t>(directive, "Length");
+
+    // Checked here so that the error points at the event's own lines.
+    const auto entry = AssembleLogEntry(event);
+    if (const auto* error = std::get_if<LogAssemblyError>(&entry))
+        return ErrorAt(directive.where, error->message);
+    return event;
+}
+
+LogAreaLayout ReadLayout(const InstanceDefinition& directive) {
+    LogAreaLayout layout;
+    layout.size = UnsignedOf<std::uint32_t>(directive, "KronSize");
+    layout.wrapAfter = UnsignedOf<std::uint32_t>(directive, "WrapAfter").value_or(0);
+    layout.headerEnd = UnsignedOf<std::uint16_t>(directive, "HeaderEnd");
+    layout.headerStart = UnsignedOf<std::uint16_t>(directive, "HeaderStart");
+    return layout;
+}
+
+CimValue AreaValue(const std::vector<std::uint8_t>& area) {
+    CimValue value;
+    CimArray& bytes = value.data.emplace<CimArray>(area.size());
+    for (std::size_t i = 0; i < area.size(); ++i) bytes[i].data = std::uint64_t{area[i]};
+    return value;
+}
+
+}  // namespace
+
+std::optional<MofError> AddManagementLog(Repository& repository) {
+    const auto eventDirectives = repository.Instances(kDirectiveNamespace, kLogEventClass);
+    const auto areaDirectives = repository.Instances(kDirectiveNamespace, kLogAreaClass);
+    if (eventDirectives.empty() && areaDirectives.empty()) return std::nullopt;
+
+    const auto declared = repository.Instances(kHealthNamespace, kManagementLogClass);
+    if (!declared.empty())
+        return ErrorAt(declared.front()->where,
+                       "instance of " + std::string(kManagementLogClass) +
+                           " in a description whose log directives make that instance");
+
+    std::vector<LogEvent> events;
+    for (const InstanceDefinition* directive : eventDirectives) {
+        auto event = ReadEvent(*directive);
+        if (auto* error = std::get_if<MofError>(&event)) return *error;
+        events.push_back(std::get<LogEvent>(std::move(event)));
+    }
+    // A singleton class has at most one instance.
+    const InstanceDefinition& origin =
+        areaDirectives.empty() ? *eventDirectives.front() : *areaDirectives.front();
+    const LogAreaLayout layout = areaDirectives.empty() ? LogAreaLayout{} : ReadLayout(origin);
+    auto area = AssembleLogArea(events, layout);
+    if (auto* error = std::get_if<LogAssemblyError>(&area))
+        return ErrorAt(origin.where, error->message);
+    const auto& bytes = std::get<std::vector<std::uint8_t>>(area);
+
+    InstanceDefinition log;
+    log.className = std::string(kManagementLogClass);
+    log.nameSpace = std::string(kHealthNamespace);
+    log.where = origin.where;
+    log.values = {
+        {"InstanceName", CimValue{std::string(kManagementLogInstanceName)}, origin.where},
+        {"Active", CimValue{true}, origin.where},
+        {"KronSize", CimValue{std::uint64_t{bytes.size()}}, origin.where},
+        {"KronData", AreaValue(bytes), origin.where},
+    };
+    MofDocument document;
+    document.file = origin.where.file;
+    document.instances.push_back(std::move(log));
+    return repository.Add(document);
+}
+
+}  // namespace norvwmi
