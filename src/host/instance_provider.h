@@ -8,6 +8,10 @@
 //   static bool Matches(const Entry&, const PathKeyValues<N>& wanted);
 //   static HRESULT Fill(const Entry&, const WbemObject& instance);
 //   static bool IsShown(const Entry&);                // optional; every entry otherwise
+//   static void BeforeEnumeration();                  // optional; runs before anything else
+//   static constexpr bool kEnumerationChecksFill;     // optional; true otherwise
+//   static constexpr const wchar_t* kMethodName;      // optional: the one method it runs,
+//   static constexpr std::uint32_t kMethodReturnValue;//   and what that method returns
 //
 // Data::Session(Data&, IWbemContext*) is opened once the provider's own lock is held and
 // closed before it is released: it takes any lock of its own (a process-wide cache's) and
@@ -22,6 +26,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -53,6 +58,7 @@ public:
     HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR /*className*/, LONG /*flags*/,
                                                       IWbemContext* context,
                                                       IWbemObjectSink* sink) noexcept override try {
+        if constexpr (requires { Class::BeforeEnumeration(); }) Class::BeforeEnumeration();
         ClientImpersonation client;
         NORV_RETURN_IF_FAILED(client.Begin());
         if (!sink) return kWbemInvalidParameter;
@@ -77,6 +83,42 @@ public:
         sink->Indicate(1, objects);
         sink->SetStatus(kWbemStatusComplete, kWbemNoError, nullptr, nullptr);
         return kWbemNoError;
+    }
+    NORV_CATCH_RETURN()
+
+    // The class's one method on the instance the path names, with its ReturnValue in an
+    // output instance; any other method is WBEM_E_NOT_SUPPORTED. A failure before the output
+    // is indicated is returned without calling the sink.
+    HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR path, const BSTR method, LONG flags,
+                                              IWbemContext* context, IWbemClassObject* inParameters,
+                                              IWbemObjectSink* sink) noexcept override try {
+        if constexpr (requires { Class::kMethodName; }) {
+            ClientImpersonation client;
+            NORV_RETURN_IF_FAILED(client.Begin());
+            if (!sink) return kWbemInvalidParameter;
+            if (!method || CompareStringOrdinal(method, -1, Class::kMethodName, -1, TRUE) !=
+                               CSTR_EQUAL) {
+                return kWbemNotSupported;
+            }
+            const std::wstring pathCopy = path ? std::wstring(path) : std::wstring();
+            const wchar_t* const pathText = path ? pathCopy.c_str() : nullptr;
+            if (FAILED(ValidateObjectPath(PathParserFactory(), pathText, ServedClassName(),
+                                          WBEMPATH_INFO_IS_INST_REF))) {
+                return kWbemInvalidParameter;
+            }
+            ComPtr<IWbemClassObject> instance;
+            NORV_RETURN_IF_FAILED(GetInstanceByPath(pathText, instance));
+            ComPtr<IWbemClassObject> output;
+            NORV_RETURN_IF_FAILED(SpawnMethodOutput(Class::kMethodName, output));
+            NORV_RETURN_IF_FAILED(
+                PutUInt32Property(output, L"ReturnValue", Class::kMethodReturnValue));
+            IWbemClassObject* objects[] = {output.get()};
+            sink->Indicate(1, objects);
+            sink->SetStatus(kWbemStatusComplete, kWbemNoError, nullptr, nullptr);
+            return kWbemNoError;
+        } else {
+            return ProviderBase::ExecMethodAsync(path, method, flags, context, inParameters, sink);
+        }
     }
     NORV_CATCH_RETURN()
 
@@ -112,6 +154,14 @@ private:
         }
     }
 
+    static constexpr bool EnumerationChecksFill() {
+        if constexpr (requires { Class::kEnumerationChecksFill; }) {
+            return Class::kEnumerationChecksFill;
+        } else {
+            return true;
+        }
+    }
+
     HRESULT MakeInstance(const Entry& entry, ComPtr<IWbemClassObject>& instance) {
         NORV_RETURN_IF_FAILED(SpawnInstance(instance));
         return Class::Fill(entry, instance);
@@ -126,7 +176,12 @@ private:
         for (const Entry& entry : session.Entries()) {
             if (!IsShown(entry)) continue;
             ComPtr<IWbemClassObject> instance;
-            NORV_RETURN_IF_FAILED(MakeInstance(entry, instance));
+            if constexpr (EnumerationChecksFill()) {
+                NORV_RETURN_IF_FAILED(MakeInstance(entry, instance));
+            } else {
+                NORV_RETURN_IF_FAILED(SpawnInstance(instance));
+                (void)Class::Fill(entry, instance);
+            }
             IWbemClassObject* objects[] = {instance.get()};
             NORV_RETURN_IF_FAILED(sink->Indicate(1, objects));
         }

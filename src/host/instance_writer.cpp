@@ -24,4 +24,12 @@ HRESULT InstanceWriter::Status() const {
     return failed_ ? kWbemFailed : kWbemNoError;
 }
 
+void InstanceWriter::PutUInt16(const wchar_t* name, std::uint16_t value) {
+    Write([&] { return PutUInt16Property(instance_, name, value); });
+}
+
+void InstanceWriter::PutUInt64(const wchar_t* name, std::uint64_t value) {
+    Write([&] { return PutUInt64Property(instance_, name, value); });
+}
+
 }  // namespace norv::win

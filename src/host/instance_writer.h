@@ -23,6 +23,8 @@ public:
     void PutString(const wchar_t* name, const std::string& value);
     void PutStringArray(const wchar_t* name, std::span<const std::string> values);
     void PutUInt16Array(const wchar_t* name, std::span<const std::uint16_t> values);
+    void PutUInt16(const wchar_t* name, std::uint16_t value);
+    void PutUInt64(const wchar_t* name, std::uint64_t value);
 
     // WBEM_S_NO_ERROR when every put succeeded, else WBEM_E_FAILED.
     HRESULT Status() const;

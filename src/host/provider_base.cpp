@@ -112,6 +112,15 @@ HRESULT ProviderBase::SpawnInstance(ComPtr<IWbemClassObject>& instance) const no
     return classObject_->SpawnInstance(0, instance.put());
 }
 
+HRESULT ProviderBase::SpawnMethodOutput(const wchar_t* method,
+                                        ComPtr<IWbemClassObject>& output) const noexcept {
+    if (!classObject_) return kWbemFailed;
+    ComPtr<IWbemClassObject> signature;
+    NORV_RETURN_IF_FAILED(classObject_->GetMethod(method, 0, nullptr, signature.put()));
+    if (!signature) return kWbemFailed;
+    return signature->SpawnInstance(0, output.put());
+}
+
 // ----- Answered at once, without looking at the arguments.
 
 HRESULT ProviderBase::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,

@@ -107,6 +107,10 @@ protected:
     IClassFactory* PathParserFactory() const noexcept { return pathParserFactory_.get(); }
     // A new instance of the served class; WBEM_E_FAILED before Initialize.
     HRESULT SpawnInstance(ComPtr<IWbemClassObject>& instance) const noexcept;
+    // A new instance of a method's output signature, from the served class's definition;
+    // WBEM_E_FAILED before Initialize, the class object's failure for an unknown method.
+    HRESULT SpawnMethodOutput(const wchar_t* method,
+                              ComPtr<IWbemClassObject>& output) const noexcept;
 
 private:
     LONG references_ = 0;

@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "eventlog/log_record_provider.h"
+#include "eventlog/record_log_provider.h"
+#include "sensors/sensor_providers.h"
 #include "system/admin_domain_provider.h"
 #include "system/computer_system_provider.h"
 #include "system/sensor_collection_provider.h"
@@ -12,8 +15,16 @@ namespace {
 // A provider class is served once its row is here, at the place its identity has in
 // kProviderClassIdentities (the order of registration and of the class-object search).
 constexpr std::array kServedClasses{
+    MakeProviderClassRow(IdentityOf(ProviderClass::LogRecord),
+                         &CreateProviderObject<NorvLogRecordProv>),
+    MakeProviderClassRow(IdentityOf(ProviderClass::RecordLog),
+                         &CreateProviderObject<NorvRecordLogProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::SystemSpecificCollection),
                          &CreateProviderObject<NorvSystemSpecificCollectionProv>),
+    MakeProviderClassRow(IdentityOf(ProviderClass::NumericSensor),
+                         &CreateProviderObject<NorvNumericSensorProv>),
+    MakeProviderClassRow(IdentityOf(ProviderClass::Sensor),
+                         &CreateProviderObject<NorvSensorProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::ComputerSystem),
                          &CreateProviderObject<NorvComputerSystemProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::AdminDomain),

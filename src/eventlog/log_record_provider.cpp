@@ -1,0 +1,26 @@
+#include "eventlog/log_record_provider.h"
+
+#include "host/instance_writer.h"
+
+namespace norv::win {
+
+static_assert(IdentityOf(LogRecordClass::kProviderClass).servedClass == kLogRecordClass);
+
+HRESULT FillLogRecord(const LogRecordData& record, const WbemObject& instance) {
+    InstanceWriter writer(instance);
+    writer.PutString(L"Caption", record.caption);
+    writer.PutWideString(L"CreationClassName", L"LogRecord");
+    writer.PutString(L"Description", record.description);
+    writer.PutString(L"ElementName", record.elementName);
+    writer.PutString(L"LogCreationClassName", record.logCreationClassName);
+    writer.PutString(L"LogName", record.logName);
+    writer.PutString(L"RecordData", record.recordData);
+    writer.PutString(L"RecordFormat", record.recordFormat);
+    writer.PutString(L"RecordID", record.recordNumber);
+    writer.PutString(L"MessageTimestamp", record.messageTimestamp);
+    return writer.Status();
+}
+
+template class InstanceProvider<LogRecordClass>;
+
+}  // namespace norv::win

@@ -1,0 +1,66 @@
+// The process-wide event-log cache: the platform's management log read through the health
+// driver's KronInfo class, its entries mapped to SEL events of the sensors the sensor cache
+// holds, and the texts of every LogRecord and of the RecordLog, rebuilt at most once every
+// two seconds under a machine-wide lock.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "eventlog/log_record_data.h"
+#include "eventlog/sel_entry.h"
+#include "eventlog/time_zone_rules.h"
+#include "inventory/sdr_cache.h"
+#include "platform/named_lock.h"
+
+namespace norv::win {
+
+inline constexpr char kSelLockName[] = "Norv_SEL_Access";
+inline constexpr char kManagementLogQuery[] = "SELECT KronData, KronSize FROM KronInfo";
+
+class SelCache {
+public:
+    using Clock = SdrCache::Clock;
+    using TimeZoneReader = TimeZoneRules (*)();
+
+    SelCache();
+    SelCache(SdrCache& sensors, Clock clock, TimeZoneReader timeZone);
+    SelCache(const SelCache&) = delete;
+    SelCache& operator=(const SelCache&) = delete;
+
+    // Held around Refresh and every read of the records and the log's values. Taken after
+    // the provider's own lock and before the sensor cache's.
+    NamedLock& Lock() noexcept { return lock_; }
+
+    // Rebuilds everything unless it was rebuilt in the last two seconds. Always true: a log
+    // that cannot be read is an empty (or shortened) log.
+    bool Refresh(IWbemContext* context);
+
+    // Fills the entries from every KronInfo instance; false when an instance's properties
+    // cannot be read (the entries of earlier instances stay).
+    bool ReadManagementLog(IWbemContext* context);
+
+    std::span<const LogRecordData> Records() const noexcept { return records_; }
+    const RecordLogData& LogData() const noexcept { return logData_; }
+
+private:
+    SdrCache& sensors_;
+    Clock clock_;
+    TimeZoneReader timeZone_;
+    std::int32_t lastRefresh_;
+    bool valid_ = false;
+    NamedLock lock_;
+    std::vector<LogRecordData> records_;
+    std::vector<SelEntry> entries_;
+    RecordLogData logData_;
+};
+
+// The one event-log cache of the module, built when it loads.
+SelCache& TheSelCache();
+
+}  // namespace norv::win

@@ -1,0 +1,51 @@
+#include "inventory/sdr_cache.h"
+
+#include <ctime>
+
+#include "eventlog/refresh_rule.h"
+#include "host/load_order.h"
+#include "inventory/inventory_build.h"
+#include "platform/processor_info_win.h"
+#include "platform/wmi_health_data_source.h"
+
+namespace norv::win {
+
+std::int32_t SystemClockSeconds() {
+    return static_cast<std::int32_t>(std::time(nullptr));
+}
+
+bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context) {
+    WmiHealthDataSource health(context);
+    WindowsProcessorInfoSource processors;
+    return BuildInventory(inventory, health, processors);
+}
+
+SdrCache::SdrCache() : SdrCache(&BuildPlatformInventory, &SystemClockSeconds) {}
+
+// The first Refresh always rebuilds: the cache starts invalid and three seconds old.
+SdrCache::SdrCache(InventoryBuilder builder, Clock clock)
+    : builder_(builder), clock_(clock), lastRefresh_(clock() - 3) {
+    lock_.SetObjectName(kSdrLockName);
+}
+
+bool SdrCache::Refresh(IWbemContext* context) {
+    if (IsCacheFresh(valid_, lastRefresh_, clock_())) return true;
+    valid_ = false;
+    valid_ = builder_(inventory_, context);
+    if (valid_) {
+        valid_ = BuildSensorList(sensors_, inventory_);
+        valid_ = BuildNumericSensorList(numericSensors_, inventory_) && valid_;
+    }
+    if (valid_) lastRefresh_ = clock_();
+    return valid_;
+}
+
+namespace {
+NORV_LOAD_ORDER(kLoadOrderSensorCache) SdrCache sdrCache;
+}  // namespace
+
+SdrCache& TheSdrCache() {
+    return sdrCache;
+}
+
+}  // namespace norv::win

@@ -1,0 +1,68 @@
+// The process-wide sensor cache: the inventory and the two instance lists made from it,
+// rebuilt at most once every two seconds, under a machine-wide lock that every reader holds
+// so that no host process reads a list while another rebuilds it.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <cstdint>
+
+#include "inventory/sensor_inventory.h"
+#include "platform/named_lock.h"
+#include "sensors/numeric_sensor_instance_data.h"
+#include "sensors/sensor_instance_data.h"
+
+namespace norv::win {
+
+inline constexpr char kSdrLockName[] = "Norv_SDR_Access";
+
+class SdrCache {
+public:
+    // Rebuilds the inventory from the platform; the request context may be null.
+    using InventoryBuilder = bool (*)(SensorInventory& inventory, IWbemContext* context);
+    // Seconds, 32-bit, as time() counts them.
+    using Clock = std::int32_t (*)();
+
+    SdrCache();
+    SdrCache(InventoryBuilder builder, Clock clock);
+    SdrCache(const SdrCache&) = delete;
+    SdrCache& operator=(const SdrCache&) = delete;
+
+    // Held around Refresh and every read of the inventory or the lists.
+    NamedLock& Lock() noexcept { return lock_; }
+
+    // Brings the data up to date: nothing when it was rebuilt in the last two seconds, else
+    // a rebuild of the inventory and both lists. True when all three are usable.
+    bool Refresh(IWbemContext* context);
+
+    // The event log's own rebuild, under the lock: the inventory only; the lists, their
+    // validity and the refresh time stay as they are.
+    bool RebuildInventory(IWbemContext* context) { return builder_(inventory_, context); }
+    const SensorInventory& Inventory() const noexcept { return inventory_; }
+    const SensorInstanceList& Sensors() const noexcept { return sensors_; }
+    const NumericSensorInstanceList& NumericSensors() const noexcept { return numericSensors_; }
+
+private:
+    InventoryBuilder builder_;
+    Clock clock_;
+    std::int32_t lastRefresh_;
+    NamedLock lock_;
+    SensorInventory inventory_;
+    SensorInstanceList sensors_;
+    NumericSensorInstanceList numericSensors_;
+    bool valid_ = false;
+};
+
+// The one cache of the module, built when it loads.
+SdrCache& TheSdrCache();
+
+// The inventory as the platform gives it now: the health driver's classes read through WMI
+// with the request's context, the processors from SMBIOS and CPUID.
+bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context);
+
+// time() as 32-bit seconds, the clock of both caches.
+std::int32_t SystemClockSeconds();
+
+}  // namespace norv::win
