@@ -1,0 +1,33 @@
+// Arbitrary bytes as a platform description of the host: read with the host's MOF files and
+// applied with every directive (management log, class behaviour, absent classes). A fault
+// must come back as a MofError with a place in the text; a loaded platform must still list
+// the provider's classes. Besides the sanitizers' findings, a broken invariant aborts.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <variant>
+
+#include "platform/platform_loading.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+using namespace norvwmi;
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const MofFile description{"fuzz.mof", std::string(reinterpret_cast<const char*>(data), size)};
+    const auto loaded = LoadPlatform(description, "FUZZHOST");
+    if (const Platform* platform = std::get_if<Platform>(&loaded)) {
+        Require(platform->classes != nullptr && platform->served != nullptr);
+        Require(ServedClassNames(*platform).size() == 7);
+    }
+    return 0;
+}
