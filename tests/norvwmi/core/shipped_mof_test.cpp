@@ -113,7 +113,11 @@ TEST_P(ShippedMofLoads, WithoutError) {
 INSTANTIATE_TEST_SUITE_P(Platforms, ShippedMofLoads,
                          ::testing::Values(kDefaultPlatform, kDriverAbsentPlatform,
                                            "platforms/log-wrapped.mof",
-                                           "platforms/log-empty.mof"));
+                                           "platforms/log-empty.mof",
+                                           "platforms/failures.mof",
+                                           "platforms/memory-cartridges.mof",
+                                           "platforms/memory-board.mof",
+                                           "platforms/big-server.mof"));
 
 // The class table of the module: each served class, its provider and the keys its
 // lookup reads from an object path.
