@@ -1,0 +1,257 @@
+// The process-wide sensor cache with a clock and an inventory builder of the test's own: when
+// it rebuilds, what a failed build leaves, what the event log's own rebuild leaves alone, and
+// the two instance lists it derives.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "inventory/sdr_cache.h"
+#include "inventory/sensor_record.h"
+#include "platform/win_resource.h"
+
+namespace norv::win {
+namespace {
+
+// What the fake platform gives and what the cache asked of it.
+struct FakePlatform {
+    std::int32_t now = 1'700'000'000;
+    int builds = 0;
+    bool buildFails = false;
+    IWbemContext* lastContext = nullptr;
+    std::vector<SensorRecord> records;
+};
+FakePlatform platform;
+
+std::int32_t FakeClock() {
+    return platform.now;
+}
+
+bool CountingBuilder(SensorInventory& inventory, IWbemContext* context) {
+    ++platform.builds;
+    platform.lastContext = context;
+    inventory.Clear();
+    if (platform.buildFails) return false;
+    for (const SensorRecord& record : platform.records) inventory.Append(record);
+    inventory.SetValid(true);
+    return true;
+}
+
+SensorRecord Discrete(std::uint32_t number, std::uint32_t lun, std::uint32_t owner,
+                      std::uint8_t present) {
+    SensorRecord record;
+    record.SetSensorNumber(number);
+    record.SetOwnerLun(lun);
+    record.SetOwnerId(owner);
+    record.SetSensorType(0x07);  // processor
+    record.SetEventReadingType(0x6F);
+    record.SetCurrentState(0x07);
+    record.SetPresent(present);
+    return record;
+}
+
+SensorRecord Numeric(std::uint32_t number, std::uint32_t lun, std::uint32_t owner,
+                     std::uint8_t present) {
+    SensorRecord record;
+    record.SetSensorNumber(number);
+    record.SetOwnerLun(lun);
+    record.SetOwnerId(owner);
+    record.SetSensorType(0x01);  // temperature
+    record.SetEventReadingType(0x01);
+    record.SetCurrentReading(410);
+    record.SetPresent(present);
+    return record;
+}
+
+template <typename List>
+std::vector<std::string> DeviceIds(const List& list) {
+    std::vector<std::string> ids;
+    for (const auto& entry : list.Entries()) ids.push_back(entry.deviceId);
+    return ids;
+}
+
+template <typename List>
+std::vector<int> PresentFlags(const List& list) {
+    std::vector<int> flags;
+    for (const auto& entry : list.Entries()) flags.push_back(entry.present);
+    return flags;
+}
+
+class SdrCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform = FakePlatform{};
+        platform.records = {Discrete(1, 0, 0, 1), Numeric(10, 0, 0, 1)};
+    }
+    // A cache made at the current fake time.
+    static SdrCache NewCache() { return SdrCache(&CountingBuilder, &FakeClock); }
+};
+
+TEST_F(SdrCacheTest, TheFirstRefreshRebuildsEvenWhenTheClockStandsAtTheStartValue) {
+    SdrCache cache = NewCache();
+    // Construction dates the cache three seconds back: had it started valid, a refresh at
+    // that very second would count as fresh.
+    platform.now -= 3;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 1);
+    EXPECT_EQ(cache.Inventory().Count(), 2u);
+}
+
+struct ClockStep {
+    const char* label;
+    std::int32_t refreshedAt;
+    std::int32_t askedAt;
+    bool rebuilds;
+};
+
+void PrintTo(const ClockStep& step, std::ostream* out) {
+    *out << step.label;
+}
+
+class SdrCacheClockTest : public SdrCacheTest, public ::testing::WithParamInterface<ClockStep> {};
+
+TEST_P(SdrCacheClockTest, ASecondRefreshRebuildsOnlyOutsideTheTwoSecondWindow) {
+    const ClockStep& step = GetParam();
+    platform.now = step.refreshedAt;
+    SdrCache cache = NewCache();
+    ASSERT_TRUE(cache.Refresh(nullptr));
+    ASSERT_EQ(platform.builds, 1);
+    platform.now = step.askedAt;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, step.rebuilds ? 2 : 1);
+}
+
+constexpr std::int32_t kT = 1'700'000'000;
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, SdrCacheClockTest,
+    ::testing::Values(ClockStep{"SameSecond", kT, kT, false},
+                      ClockStep{"OneSecondLater", kT, kT + 1, false},
+                      ClockStep{"TwoSecondsLater", kT, kT + 2, true},
+                      ClockStep{"AnHourLater", kT, kT + 3600, true},
+                      ClockStep{"OneSecondBack", kT, kT - 1, true},
+                      ClockStep{"AnHourBack", kT, kT - 3600, true},
+                      ClockStep{"LastSecondsOf32BitTime", INT32_MAX - 1, INT32_MAX, false},
+                      ClockStep{"32BitTimeWrapped", INT32_MAX, INT32_MIN, true}),
+    [](const auto& test) { return std::string(test.param.label); });
+
+TEST_F(SdrCacheTest, AFreshWindowIsCountedFromTheLastRebuildNotFromTheLastQuestion) {
+    SdrCache cache = NewCache();
+    ASSERT_TRUE(cache.Refresh(nullptr));
+    ++platform.now;
+    ASSERT_TRUE(cache.Refresh(nullptr));
+    ++platform.now;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 2);
+    // The rebuild at +2 opened a new window.
+    ++platform.now;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 2);
+}
+
+TEST_F(SdrCacheTest, AFailedBuildLeavesTheCacheInvalidAndTheNextRefreshRetries) {
+    SdrCache cache = NewCache();
+    platform.buildFails = true;
+    EXPECT_FALSE(cache.Refresh(nullptr));
+    EXPECT_FALSE(cache.Refresh(nullptr)) << "retried in the same second";
+    EXPECT_EQ(platform.builds, 2);
+    platform.buildFails = false;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 3);
+    EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"1.0.0"});
+
+    // A failure after a good rebuild: still invalid at once, not served from the old data.
+    platform.now += 2;
+    platform.buildFails = true;
+    EXPECT_FALSE(cache.Refresh(nullptr));
+    EXPECT_FALSE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 5);
+}
+
+TEST_F(SdrCacheTest, TheRequestsContextReachesTheBuilder) {
+    SdrCache cache = NewCache();
+    // Only passed on, never called: any distinct pointer will do.
+    auto* const context = reinterpret_cast<IWbemContext*>(&platform);
+    ASSERT_TRUE(cache.Refresh(context));
+    EXPECT_EQ(platform.lastContext, context);
+}
+
+TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
+    SdrCache cache = NewCache();
+    ASSERT_TRUE(cache.Refresh(nullptr));
+    platform.records = {Discrete(5, 0, 1, 1)};
+
+    EXPECT_TRUE(cache.RebuildInventory(nullptr));
+    EXPECT_EQ(platform.builds, 2);
+    ASSERT_EQ(cache.Inventory().Count(), 1u);
+    EXPECT_EQ(cache.Inventory().At(0).SensorNumber(), 5);
+    EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"1.0.0"});
+    EXPECT_EQ(DeviceIds(cache.NumericSensors()), std::vector<std::string>{"10.0.0"});
+
+    // Still fresh from the refresh: no rebuild, the old lists.
+    ++platform.now;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 2);
+    EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"1.0.0"});
+
+    // And the window still ends two seconds after the refresh, not after the rebuild.
+    ++platform.now;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 3);
+    EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"5.0.1"});
+    EXPECT_TRUE(cache.NumericSensors().Entries().empty());
+}
+
+TEST_F(SdrCacheTest, TheEventLogsRebuildDoesNotMakeAFailedCacheValid) {
+    SdrCache cache = NewCache();
+    platform.buildFails = true;
+    ASSERT_FALSE(cache.Refresh(nullptr));
+    platform.buildFails = false;
+    EXPECT_TRUE(cache.RebuildInventory(nullptr));
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 3) << "the refresh after it rebuilt all the same";
+}
+
+TEST_F(SdrCacheTest, EachRecordIsInExactlyOneListInInventoryOrderWithEveryRebuild) {
+    platform.records = {Numeric(10, 0, 0, 1), Discrete(1, 0, 0, 1),   Discrete(41, 0, 0, 0),
+                        Numeric(11, 0, 0, 0), Discrete(3, 2, 32, 1), Numeric(12, 1, 0, 1)};
+    SdrCache cache = NewCache();
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(cache.Refresh(nullptr));
+        EXPECT_EQ(platform.builds, round + 1);
+        // Device id: sensor number, owner LUN, owner id. Records that are not present keep
+        // their entries (the event log names them), marked.
+        EXPECT_EQ(DeviceIds(cache.Sensors()),
+                  (std::vector<std::string>{"1.0.0", "41.0.0", "3.2.32"}));
+        EXPECT_EQ(PresentFlags(cache.Sensors()), (std::vector<int>{1, 0, 1}));
+        EXPECT_EQ(DeviceIds(cache.NumericSensors()),
+                  (std::vector<std::string>{"10.0.0", "11.0.0", "12.1.0"}));
+        EXPECT_EQ(PresentFlags(cache.NumericSensors()), (std::vector<int>{1, 0, 1}));
+        platform.now += 2;
+    }
+}
+
+TEST_F(SdrCacheTest, ItsLockIsTheMachineWideSensorMutex) {
+    SdrCache cache = NewCache();
+    cache.Lock().Lock();
+    DWORD seenByOtherThread = 0;
+    std::thread other([&] {
+        const UniqueHandle mutex(
+            ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Global\\wmi_Norv_SDR_Access"));
+        if (!mutex) return;
+        seenByOtherThread = ::WaitForSingleObject(mutex.get(), 0);
+        if (seenByOtherThread == WAIT_OBJECT_0) ::ReleaseMutex(mutex.get());
+    });
+    other.join();
+    cache.Lock().Unlock();
+    EXPECT_EQ(seenByOtherThread, static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+}  // namespace
+}  // namespace norv::win
