@@ -40,6 +40,8 @@ struct LogRecordClass {
 
     using Entry = LogRecordData;
     using Data = SelCacheView<LogRecordData, &LogRecordsOf>;
+    // An update of a record is answered as its deletion: not capable.
+    static constexpr bool kUpdateIsDeletion = true;
 
     static bool Matches(const Entry& record, const PathKeyValues<5>& wanted) {
         return MatchesLogRecordKeys(

@@ -44,6 +44,8 @@ struct RecordLogClass {
     using Data = SelCacheView<RecordLogData, &RecordLogOf>;
 
     static constexpr bool kEnumerationChecksFill = false;
+    // An update of the log is answered as its deletion: not capable.
+    static constexpr bool kUpdateIsDeletion = true;
     static constexpr const wchar_t* kMethodName = L"ClearLog";
     static constexpr std::uint32_t kMethodReturnValue = kClearLogNotSupported;
 

@@ -12,6 +12,8 @@
 //   static constexpr bool kEnumerationChecksFill;     // optional; true otherwise
 //   static constexpr const wchar_t* kMethodName;      // optional: the one method it runs,
 //   static constexpr std::uint32_t kMethodReturnValue;//   and what that method returns
+//   static constexpr bool kUpdateIsDeletion;          // optional: PutInstanceAsync answers
+//                                                     //   as DeleteInstanceAsync; false otherwise
 //
 // Data::Session(Data&, IWbemContext*) is opened once the provider's own lock is held and
 // closed before it is released: it takes any lock of its own (a process-wide cache's) and
@@ -121,6 +123,19 @@ public:
         }
     }
     NORV_CATCH_RETURN()
+
+    // WBEM_E_PROVIDER_NOT_CAPABLE whatever the arguments for a class that answers an update
+    // as a deletion; else the answer every class shares.
+    HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject* instance, LONG flags,
+                                               IWbemContext* context,
+                                               IWbemObjectSink* sink) noexcept override {
+        if constexpr (requires { Class::kUpdateIsDeletion; }) {
+            if constexpr (Class::kUpdateIsDeletion) {
+                return DeleteInstanceAsync(nullptr, flags, context, sink);
+            }
+        }
+        return ProviderBase::PutInstanceAsync(instance, flags, context, sink);
+    }
 
     // The lookup worker: WBEM_E_INVALID_PARAMETER for a path that is not one of an instance
     // of the served class, WBEM_E_NOT_FOUND when no shown entry matches its keys or the

@@ -110,7 +110,8 @@ MofFile DefaultPlatformDescription() {
                    std::string(EmbeddedMofText(kDefaultPlatformName).value())};
 }
 
-std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName) {
+std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName,
+                                              std::optional<std::uint64_t> perturbSeed) {
     auto read = ReadRepository(description);
     if (auto* error = std::get_if<MofError>(&read)) return *error;
     Repository& repository = std::get<Repository>(read);
@@ -121,7 +122,13 @@ std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::s
     Platform platform;
     platform.classes = std::make_shared<const PlatformClassSource>(
         std::move(repository), std::move(std::get<std::vector<ClassInNamespace>>(absent)));
-    platform.served = std::make_shared<ServedNamespaces>(platform.classes, std::move(serverName));
+    std::shared_ptr<const ClassSource> served = platform.classes;
+    if (perturbSeed) {
+        platform.perturbation =
+            std::make_shared<const PerturbedClassSource>(platform.classes, *perturbSeed);
+        served = platform.perturbation;
+    }
+    platform.served = std::make_shared<ServedNamespaces>(std::move(served), std::move(serverName));
     if (auto error = ApplyStalls(platform.classes->Declared(), *platform.served)) return *error;
     return platform;
 }

@@ -7,13 +7,16 @@
 // removes a class (docs/platform-descriptions.md).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
 #include "platform/platform_class_source.h"
+#include "platform/platform_perturbation.h"
 #include "repository/mof_error.h"
 #include "repository/served_namespaces.h"
 
@@ -31,6 +34,9 @@ struct MofFile {
 struct Platform {
     std::shared_ptr<const PlatformClassSource> classes;
     std::shared_ptr<ServedNamespaces> served;
+    // Set when the health data changes while the host runs (--perturb); `served` then
+    // serves through it.
+    std::shared_ptr<const PerturbedClassSource> perturbation;
 };
 
 // The description compiled into the host (platforms/default.mof).
@@ -39,7 +45,9 @@ MofFile DefaultPlatformDescription();
 // The first fault of any file, or of the description's content: a description holds
 // instances only; a directive names a declared class and gives every value it needs; an
 // absent class has no instances.
-std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName);
+// With a seed the health data changes from query to query (platform_perturbation.h).
+std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName,
+                                              std::optional<std::uint64_t> perturbSeed = {});
 
 // The classes the provider serves, in declaration order.
 std::vector<std::string> ServedClassNames(const Platform& platform);

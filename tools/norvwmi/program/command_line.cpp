@@ -9,13 +9,15 @@ namespace norvwmi {
 const std::string_view kUsage =
     "usage: norvwmi [--platform FILE] [--module FILE]\n"
     "               [--client-level anonymous|identify|impersonate|delegate]\n"
-    "               [--format mof|json] COMMAND\n"
+    "               [--format mof|json] [--perturb SEED] COMMAND\n"
     "commands:\n"
     "  enum CLASS                  enumerate the instances of a served class\n"
     "  get OBJECT-PATH             get one object by its path\n"
     "  exec OBJECT-PATH METHOD     run a method\n"
     "  classes                     list the served classes\n"
-    "  query NAMESPACE WQL         run a query through the administrative locator\n";
+    "  query NAMESPACE WQL         run a query through the administrative locator\n"
+    "  stress THREADS SECONDS WATCHDOG-SECONDS\n"
+    "                              call every served class from many threads at once\n";
 
 namespace {
 
@@ -32,7 +34,19 @@ constexpr std::array kCommands{
     CommandRow{"exec", Command::Exec, 2, "OBJECT-PATH METHOD"},
     CommandRow{"classes", Command::Classes, 0, ""},
     CommandRow{"query", Command::Query, 2, "NAMESPACE WQL"},
+    CommandRow{"stress", Command::Stress, 3, "THREADS SECONDS WATCHDOG-SECONDS"},
 };
+
+// The limits of the stress command's numbers: threads, seconds of the run, of the watchdog.
+struct NumberLimit {
+    std::string_view what;
+    std::uint64_t low;
+    std::uint64_t high;
+};
+
+constexpr std::array kStressLimits{NumberLimit{"THREADS", 1, 64},
+                                   NumberLimit{"SECONDS", 1, 3600},
+                                   NumberLimit{"WATCHDOG-SECONDS", 1, 3600}};
 
 struct FormatRow {
     std::string_view name;
@@ -42,11 +56,22 @@ struct FormatRow {
 constexpr std::array kFormats{FormatRow{"mof", OutputFormat::Mof},
                               FormatRow{"json", OutputFormat::Json}};
 
-constexpr std::array<std::string_view, 4> kOptions{"--platform", "--module", "--client-level",
-                                                   "--format"};
+constexpr std::array<std::string_view, 5> kOptions{"--platform", "--module", "--client-level",
+                                                   "--format", "--perturb"};
 
 std::string Quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
+}
+
+// A decimal number without sign or blanks.
+std::optional<std::uint64_t> Decimal(std::string_view text) {
+    if (text.empty() || text.size() > 19) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value;
 }
 
 std::string Listed(std::span<const std::string_view> names) {
@@ -66,6 +91,9 @@ std::string ApplyOption(CommandLine& line, std::string_view option, const std::s
         line.platformFile = value;
     } else if (option == "--module") {
         line.moduleFile = value;
+    } else if (option == "--perturb") {
+        line.perturbSeed = Decimal(value);
+        if (!line.perturbSeed) return "--perturb needs a decimal seed, not " + Quoted(value);
     } else if (option == "--client-level") {
         const auto level =
             std::find_if(kClientLevelNames.begin(), kClientLevelNames.end(),
@@ -124,6 +152,17 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
         std::any_of(line.operands.begin(), line.operands.end(),
                     [](const std::string& operand) { return operand.empty(); });
     if (emptyOperand) return UsageError{std::string(row->name) + " was given an empty operand"};
+    if (line.command == Command::Stress) {
+        for (std::size_t i = 0; i < kStressLimits.size(); ++i) {
+            const NumberLimit& limit = kStressLimits[i];
+            const auto number = Decimal(line.operands[i]);
+            if (!number || *number < limit.low || *number > limit.high)
+                return UsageError{"stress takes " + std::string(limit.what) + " from " +
+                                  std::to_string(limit.low) + " to " +
+                                  std::to_string(limit.high) + ", not " +
+                                  Quoted(line.operands[i])};
+        }
+    }
     return line;
 }
 

@@ -1,12 +1,14 @@
 // The norvwmi command line:
 //   norvwmi [--platform FILE] [--module FILE]
 //           [--client-level anonymous|identify|impersonate|delegate] [--format mof|json]
+//           [--perturb SEED]
 //           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes
-//           | query NAMESPACE WQL
+//           | query NAMESPACE WQL | stress THREADS SECONDS WATCHDOG-SECONDS
 // Options come before the command, as `--name VALUE` or `--name=VALUE`, each at most once.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,7 +18,7 @@
 
 namespace norvwmi {
 
-enum class Command { Enumerate, Get, Exec, Classes, Query };
+enum class Command { Enumerate, Get, Exec, Classes, Query, Stress };
 enum class OutputFormat { Mof, Json };
 
 // The client levels the host can play, as ClientLevelFromName (com/call_context.h) reads them.
@@ -29,9 +31,11 @@ struct CommandLine {
     std::optional<std::string> moduleFile;         // Norvipmiprv.dll beside the program when absent
     std::string clientLevel{kDefaultClientLevel};  // one of kClientLevelNames, in lower case
     OutputFormat format = OutputFormat::Mof;
+    std::optional<std::uint64_t> perturbSeed;  // --perturb: the health data changes
     Command command = Command::Classes;
     // enum: the class; get: the path; exec: the path and the method; query: the namespace
-    // and the WQL text; classes: none.
+    // and the WQL text; stress: the thread count, the run's and the watchdog's seconds
+    // (decimal, checked); classes: none.
     std::vector<std::string> operands;
 };
 

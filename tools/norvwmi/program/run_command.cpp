@@ -16,6 +16,7 @@
 #include "platform/platform_loading.h"
 #include "program/locator_query.h"
 #include "program/output_json.h"
+#include "program/stress_run.h"
 #include "program/wbem_status_names.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
@@ -74,7 +75,7 @@ std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
 }
 
 std::string CommandText(const CommandLine& line) {
-    constexpr std::string_view kNames[] = {"enum", "get", "exec", "classes", "query"};
+    constexpr std::string_view kNames[] = {"enum", "get", "exec", "classes", "query", "stress"};
     std::string text(kNames[static_cast<int>(line.command)]);
     for (const std::string& operand : line.operands) text += " " + operand;
     return text;
@@ -165,6 +166,35 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
+ExitCode Stress(const CommandLine& line, const Platform& platform) {
+    ProviderModule module;
+    const std::wstring path =
+        line.moduleFile ? Utf8ToWide(*line.moduleFile) : DefaultProviderModulePath();
+    const HRESULT loaded = module.Load(path);
+    if (FAILED(loaded)) {
+        Complain("cannot load the provider module " + WideToUtf8(module.Path()) + ": " +
+                 DescribeStatus(static_cast<std::uint32_t>(loaded)));
+        return ExitCode::RequestFailed;
+    }
+    ProviderHost host;
+    host.served = platform.served;
+    host.nameSpace = std::string(kServedNamespace);
+    host.clientLevel = ClientLevelFromName(line.clientLevel).value_or(ClientLevel::Impersonate);
+    // The command line has checked the three numbers.
+    StressSettings settings;
+    settings.threads = static_cast<unsigned>(std::stoul(line.operands[0]));
+    settings.seconds = static_cast<unsigned>(std::stoul(line.operands[1]));
+    settings.watchdogSeconds = static_cast<unsigned>(std::stoul(line.operands[2]));
+    const StressReport report = RunStress(module, host, ServedClassNames(platform),
+                                          platform.perturbation.get(), settings);
+    Write(stdout, StressSummary(settings, report));
+    for (const std::string& problem : report.problems) Complain("stress: " + problem);
+    if (report.problemCount > report.problems.size())
+        Complain("stress: and " + std::to_string(report.problemCount - report.problems.size()) +
+                 " more problems");
+    return report.problemCount == 0 ? ExitCode::Success : ExitCode::RequestFailed;
+}
+
 ExitCode RunWithPlatform(const CommandLine& line, const Platform& platform) {
     const UtilityParserRegistration parsers = RegisterWmiUtilityParsers();
     if (FAILED(parsers.Status())) {
@@ -188,6 +218,8 @@ ExitCode RunWithPlatform(const CommandLine& line, const Platform& platform) {
         case Command::Get:
         case Command::Exec:
             return ServeByProvider(line, platform);
+        case Command::Stress:
+            return Stress(line, platform);
     }
     return ExitCode::Usage;
 }
@@ -211,7 +243,7 @@ ExitCode RunCommand(const CommandLine& line) {
         }
         description = MofFile{*line.platformFile, std::move(std::get<std::string>(read))};
     }
-    auto loaded = LoadPlatform(description, ComputerName());
+    auto loaded = LoadPlatform(description, ComputerName(), line.perturbSeed);
     if (const MofError* error = std::get_if<MofError>(&loaded)) {
         Write(stderr, FormatMofError(*error) + "\n");
         return ExitCode::PlatformInvalid;
