@@ -1,0 +1,296 @@
+// Times enumerations of one served class through Norvipmiprv.dll, loaded and called as
+// `norvwmi enum` does (the module's class object, Initialize, CreateInstanceEnumAsync in the
+// client's call context, a recording sink). Google Benchmark has no Windows build here, so
+// this program only measures and prints; bench/dll_enum_bench.cpp runs it and reports.
+//
+//   dll_enum_timer [--platform FILE] [--module FILE] CLASS WARM COLD
+//
+// WARM enumerations run while the module's caches are fresh (a "fill" enumeration fills them
+// first, and again after a sleep whenever the next one could reach the two-second limit);
+// COLD ones each follow an untimed 2.1-second sleep, so they rebuild the caches. Each prints
+// one line:
+//   fill|warm|cold NANOSECONDS OBJECTS PLATFORM_QUERIES
+// where PLATFORM_QUERIES counts the instance lists the host handed out from the platform's
+// namespaces (root\wmi, root\CIMv2) during that enumeration: one per WQL query the module sent
+// there. Exit status 0, or 1 with a message on standard error.
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "com/admin_locator.h"
+#include "com/factory_registration.h"
+#include "com/utility_parsers.h"
+#include "com/wide_text.h"
+#include "platform/platform_loading.h"
+#include "program/wbem_status_names.h"
+#include "provider/provider_call.h"
+#include "provider/provider_module.h"
+#include "repository/class_source.h"
+#include "repository/name_compare.h"
+#include "repository/served_namespaces.h"
+
+namespace {
+
+using norvwmi::ClassDefinition;
+using norvwmi::ClassSource;
+using norvwmi::InstanceDefinition;
+
+// The next enumeration is taken as warm only this long after the one that filled the caches;
+// they are rebuilt two seconds after it.
+constexpr double kWarmWindowSeconds = 1.5;
+constexpr DWORD kColdSleepMs = 2100;
+
+// The platform's classes, counting the instance lists handed out outside the served
+// namespace: the host's query evaluation asks for one per query.
+class CountingClassSource final : public ClassSource {
+public:
+    explicit CountingClassSource(std::shared_ptr<const ClassSource> inner)
+        : inner_(std::move(inner)) {}
+
+    std::optional<std::string> FindNamespace(std::string_view nameSpace) const override {
+        return inner_->FindNamespace(nameSpace);
+    }
+    const ClassDefinition* FindClass(std::string_view nameSpace,
+                                     std::string_view className) const override {
+        return inner_->FindClass(nameSpace, className);
+    }
+    std::vector<const InstanceDefinition*> Instances(std::string_view nameSpace,
+                                                     std::string_view className) const override {
+        if (!norvwmi::SameName(nameSpace, norvwmi::kServedNamespace)) ++platformReads_;
+        return inner_->Instances(nameSpace, className);
+    }
+
+    std::uint64_t PlatformReads() const { return platformReads_; }
+
+private:
+    std::shared_ptr<const ClassSource> inner_;
+    mutable std::atomic<std::uint64_t> platformReads_{0};
+};
+
+class ComApartment {
+public:
+    ComApartment() : status_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(status_)) ::CoUninitialize();
+    }
+    HRESULT Status() const { return status_; }
+
+private:
+    HRESULT status_;
+};
+
+std::string ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!::GetComputerNameW(name, &length)) return "localhost";
+    return norvwmi::WideToUtf8(std::wstring_view(name, length));
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "dll_enum_timer: %s\n", message.c_str());
+    return 1;
+}
+
+std::string StatusText(HRESULT status) {
+    return norvwmi::DescribeStatus(static_cast<std::uint32_t>(status));
+}
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+    norv::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+        if (read == 0) return text;
+        text.append(buffer, read);
+    }
+}
+
+class Stopwatch {
+public:
+    Stopwatch() {
+        ::QueryPerformanceFrequency(&frequency_);
+        ::QueryPerformanceCounter(&start_);
+    }
+    void Restart() { ::QueryPerformanceCounter(&start_); }
+    // Split so that ticks times 10^9 cannot overflow.
+    std::uint64_t Nanoseconds() const {
+        LARGE_INTEGER now;
+        ::QueryPerformanceCounter(&now);
+        const auto ticks = static_cast<std::uint64_t>(now.QuadPart - start_.QuadPart);
+        const auto perSecond = static_cast<std::uint64_t>(frequency_.QuadPart);
+        return ticks / perSecond * 1000000000u + ticks % perSecond * 1000000000u / perSecond;
+    }
+    double Seconds() const { return static_cast<double>(Nanoseconds()) / 1e9; }
+
+private:
+    LARGE_INTEGER frequency_{};
+    LARGE_INTEGER start_{};
+};
+
+struct Options {
+    std::optional<std::wstring> platformFile;
+    std::optional<std::wstring> moduleFile;
+    std::string className;
+    unsigned warm = 0;
+    unsigned cold = 0;
+};
+
+std::optional<unsigned> ParseCount(const wchar_t* text) {
+    wchar_t* end = nullptr;
+    const unsigned long value = std::wcstoul(text, &end, 10);
+    if (end == text || *end != L'\0' || value > 100000) return std::nullopt;
+    return static_cast<unsigned>(value);
+}
+
+std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
+    Options options;
+    std::vector<std::wstring> operands;
+    for (int i = 1; i < argc; ++i) {
+        const std::wstring argument = argv[i];
+        if ((argument == L"--platform" || argument == L"--module") && i + 1 < argc) {
+            (argument == L"--platform" ? options.platformFile : options.moduleFile) = argv[++i];
+        } else {
+            operands.push_back(argument);
+        }
+    }
+    if (operands.size() != 3) return std::nullopt;
+    const auto warm = ParseCount(operands[1].c_str());
+    const auto cold = ParseCount(operands[2].c_str());
+    if (!warm || !cold) return std::nullopt;
+    options.className = norvwmi::WideToUtf8(operands[0]);
+    options.warm = *warm;
+    options.cold = *cold;
+    return options;
+}
+
+class EnumerationTimer {
+public:
+    EnumerationTimer(const norvwmi::ProviderModule& module, norvwmi::ProviderHost host,
+                     const CountingClassSource& counter, std::string className)
+        : module_(module), host_(std::move(host)), counter_(counter) {
+        request_.operation = norvwmi::ProviderOperation::Enumerate;
+        request_.target = std::move(className);
+    }
+
+    // One enumeration; false (with a message on standard error) when it did not succeed.
+    bool Run(const char* kind) {
+        const std::uint64_t readsBefore = counter_.PlatformReads();
+        const Stopwatch watch;
+        const norvwmi::ProviderOutcome outcome =
+            norvwmi::RunProviderRequest(module_, host_, request_);
+        const std::uint64_t nanoseconds = watch.Nanoseconds();
+        if (outcome.status != WBEM_S_NO_ERROR || !outcome.problems.empty()) {
+            std::string message = "enum " + request_.target + ": " + StatusText(outcome.status);
+            if (!outcome.step.empty()) message += " from " + outcome.step;
+            for (const std::string& problem : outcome.problems) message += "; " + problem;
+            Fail(message);
+            return false;
+        }
+        std::printf("%s %llu %zu %llu\n", kind, static_cast<unsigned long long>(nanoseconds),
+                    outcome.objects.size(),
+                    static_cast<unsigned long long>(counter_.PlatformReads() - readsBefore));
+        std::fflush(stdout);
+        return true;
+    }
+
+private:
+    const norvwmi::ProviderModule& module_;
+    norvwmi::ProviderHost host_;
+    const CountingClassSource& counter_;
+    norvwmi::ProviderRequest request_;
+};
+
+int Measure(const Options& options, const norvwmi::Platform& platform) {
+    auto counter = std::make_shared<CountingClassSource>(platform.classes);
+    // A namespace set of its own over the counting source; the description's stall
+    // directives are not carried over, as a timed enumeration must not stall.
+    auto served =
+        std::make_shared<norvwmi::ServedNamespaces>(counter, platform.served->ServerName());
+
+    const norvwmi::UtilityParserRegistration parsers = norvwmi::RegisterWmiUtilityParsers();
+    if (FAILED(parsers.Status()))
+        return Fail("cannot register the WMI utility parsers: " + StatusText(parsers.Status()));
+    norvwmi::FactoryRegistration locator;
+    const HRESULT registered = norvwmi::RegisterAdminLocator(served, locator);
+    if (FAILED(registered))
+        return Fail("cannot register the administrative locator: " + StatusText(registered));
+
+    norvwmi::ProviderModule module;
+    const HRESULT loaded =
+        module.Load(options.moduleFile.value_or(norvwmi::DefaultProviderModulePath()));
+    if (FAILED(loaded))
+        return Fail("cannot load " + norvwmi::WideToUtf8(module.Path()) + ": " +
+                    StatusText(loaded));
+
+    norvwmi::ProviderHost host;
+    host.served = served;
+    host.nameSpace = std::string(norvwmi::kServedNamespace);
+    host.clientLevel = norvwmi::ClientLevel::Impersonate;
+    EnumerationTimer timer(module, host, *counter, options.className);
+
+    Stopwatch sinceFill;
+    if (!timer.Run("fill")) return 1;
+    sinceFill.Restart();
+    for (unsigned i = 0; i < options.warm; ++i) {
+        if (sinceFill.Seconds() > kWarmWindowSeconds) {
+            ::Sleep(kColdSleepMs);
+            if (!timer.Run("fill")) return 1;
+            sinceFill.Restart();
+        }
+        if (!timer.Run("warm")) return 1;
+    }
+    for (unsigned i = 0; i < options.cold; ++i) {
+        ::Sleep(kColdSleepMs);
+        if (!timer.Run("cold")) return 1;
+    }
+    return 0;
+}
+
+int Run(int argc, wchar_t** argv) {
+    const std::optional<Options> options = ParseOptions(argc, argv);
+    if (!options)
+        return Fail("usage: dll_enum_timer [--platform FILE] [--module FILE] CLASS WARM COLD");
+    const ComApartment apartment;
+    if (FAILED(apartment.Status()))
+        return Fail("cannot initialise COM: " + StatusText(apartment.Status()));
+
+    norvwmi::MofFile description = norvwmi::DefaultPlatformDescription();
+    if (options->platformFile) {
+        std::optional<std::string> text = ReadWholeFile(*options->platformFile);
+        if (!text) return Fail("cannot read " + norvwmi::WideToUtf8(*options->platformFile));
+        description = norvwmi::MofFile{norvwmi::WideToUtf8(*options->platformFile), *text};
+    }
+    auto platform = norvwmi::LoadPlatform(description, ComputerName());
+    if (const auto* error = std::get_if<norvwmi::MofError>(&platform))
+        return Fail(norvwmi::FormatMofError(*error));
+    return Measure(*options, std::get<norvwmi::Platform>(platform));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    }
+}
