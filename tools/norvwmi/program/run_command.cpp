@@ -11,6 +11,7 @@
 #include "com/admin_locator.h"
 #include "com/call_context.h"
 #include "com/class_object.h"
+#include "com/com_apartment.h"
 #include "com/utility_parsers.h"
 #include "com/wide_text.h"
 #include "platform/platform_loading.h"
@@ -37,26 +38,6 @@ void Complain(std::string_view text) {
     Write(stderr, "norvwmi: " + std::string(text) + "\n");
 }
 
-class ComApartment {
-public:
-    ComApartment() : status_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(status_)) ::CoUninitialize();
-    }
-    HRESULT Status() const { return status_; }
-
-private:
-    HRESULT status_;
-};
-
-std::string ComputerName() {
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
-    if (!::GetComputerNameW(name, &length)) return "localhost";
-    return WideToUtf8(std::wstring_view(name, length));
-}
 
 // The file's bytes, or the Win32 error that stopped reading it.
 std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
@@ -137,20 +118,31 @@ ExitCode Query(const CommandLine& line) {
     return Conclude(line, outcome.status, outcome.step, detail, {});
 }
 
-ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
-    ProviderModule module;
+// The module the command line names, else the one beside the host; a failure is reported.
+bool LoadProviderModule(const CommandLine& line, ProviderModule& module) {
     const std::wstring path =
         line.moduleFile ? Utf8ToWide(*line.moduleFile) : DefaultProviderModulePath();
     const HRESULT loaded = module.Load(path);
-    if (FAILED(loaded)) {
-        Complain("cannot load the provider module " + WideToUtf8(module.Path()) + ": " +
-                 DescribeStatus(static_cast<std::uint32_t>(loaded)));
-        return ExitCode::RequestFailed;
-    }
+    if (SUCCEEDED(loaded)) return true;
+    Complain("cannot load the provider module " + WideToUtf8(module.Path()) + ": " +
+             DescribeStatus(static_cast<std::uint32_t>(loaded)));
+    return false;
+}
+
+// The WMI service's side of the provider's requests: the platform's namespaces, the provider's
+// namespace and the client's impersonation level.
+ProviderHost HostFor(const CommandLine& line, const Platform& platform) {
     ProviderHost host;
     host.served = platform.served;
     host.nameSpace = std::string(kServedNamespace);
     host.clientLevel = ClientLevelFromName(line.clientLevel).value_or(ClientLevel::Impersonate);
+    return host;
+}
+
+ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
+    ProviderModule module;
+    if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
+    const ProviderHost host = HostFor(line, platform);
     ProviderRequest request;
     request.target = line.operands[0];
     if (line.command == Command::Enumerate) {
@@ -168,18 +160,8 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
 
 ExitCode Stress(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
-    const std::wstring path =
-        line.moduleFile ? Utf8ToWide(*line.moduleFile) : DefaultProviderModulePath();
-    const HRESULT loaded = module.Load(path);
-    if (FAILED(loaded)) {
-        Complain("cannot load the provider module " + WideToUtf8(module.Path()) + ": " +
-                 DescribeStatus(static_cast<std::uint32_t>(loaded)));
-        return ExitCode::RequestFailed;
-    }
-    ProviderHost host;
-    host.served = platform.served;
-    host.nameSpace = std::string(kServedNamespace);
-    host.clientLevel = ClientLevelFromName(line.clientLevel).value_or(ClientLevel::Impersonate);
+    if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
+    const ProviderHost host = HostFor(line, platform);
     // The command line has checked the three numbers.
     StressSettings settings;
     settings.threads = static_cast<unsigned>(std::stoul(line.operands[0]));
