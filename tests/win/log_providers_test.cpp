@@ -20,6 +20,7 @@
 #include "log_test_support.h"
 #include "platform/platform_loading.h"
 #include "repository/mof_error.h"
+#include "named_lock_probe.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {
@@ -75,21 +76,6 @@ long NumberOf(IWbemClassObject* object, const wchar_t* name) {
     return V_I4(&value);
 }
 
-// Whether another thread or process comes to own the named mutex within the time given:
-// polled, and let go at once whenever this thread got it instead.
-bool OwnedByAnotherWithin(const std::string& name, DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        const win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
-        if (mutex) {
-            const DWORD state = ::WaitForSingleObject(mutex.get(), 0);
-            if (state == WAIT_TIMEOUT) return true;
-            if (state == WAIT_OBJECT_0 || state == WAIT_ABANDONED) ::ReleaseMutex(mutex.get());
-        }
-        ::Sleep(20);
-    } while (::GetTickCount() - start < milliseconds);
-    return false;
-}
 
 std::wstring LogRecordPath(const std::wstring& messageTimestamp, const std::wstring& recordId,
                            const std::wstring& creationClassName = L"LogRecord",

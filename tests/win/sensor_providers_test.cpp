@@ -19,6 +19,7 @@
 #include "log_test_support.h"
 #include "sensors/numeric_sensor_instance_data.h"
 #include "sensors/sensor_instance_data.h"
+#include "named_lock_probe.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {
@@ -78,21 +79,6 @@ std::vector<SensorClassCase> SensorClassCases() {
     };
 }
 
-// Whether another thread or process comes to own the named mutex within the time given:
-// polled, and let go at once whenever this thread got it instead.
-bool OwnedByAnotherWithin(const std::string& name, DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        const win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
-        if (mutex) {
-            const DWORD state = ::WaitForSingleObject(mutex.get(), 0);
-            if (state == WAIT_TIMEOUT) return true;
-            if (state == WAIT_OBJECT_0 || state == WAIT_ABANDONED) ::ReleaseMutex(mutex.get());
-        }
-        ::Sleep(20);
-    } while (::GetTickCount() - start < milliseconds);
-    return false;
-}
 
 // A path with the four keys, written as given.
 std::wstring SensorPath(const std::wstring& className, const std::wstring& deviceId,
