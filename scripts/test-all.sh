@@ -15,7 +15,7 @@ steps=(native native-sanitize win32 win64 fuzz)
 
 status=0
 for step in "${steps[@]}"; do
-  echo "=== $step"
+  echo "=== $step (at ${SECONDS}s)"
   if [ "$step" = fuzz ]; then
     scripts/fuzz.sh "${NORV_FUZZ_SECONDS:-15}" || status=1
     continue
@@ -25,4 +25,5 @@ for step in "${steps[@]}"; do
   ctest --preset "$step" || status=1
 done
 
+echo "=== done in ${SECONDS}s"
 exit $status
