@@ -1,7 +1,15 @@
-// Enumerations through Norvipmiprv.dll with warm and cold caches, side by side. The Windows
-// program dll_enum_timer does the timing under Wine (QueryPerformanceCounter around each
-// enumeration); this benchmark runs it once per class and reports its samples as manual
-// iteration times, one repetition after another taking the next samples.
+// Enumerations through Norvipmiprv.dll with warm and cold caches, side by side with the floor
+// of a warm one, and the module's memory over a long burst of requests. The Windows program
+// dll_enum_timer does the timing under Wine (QueryPerformanceCounter around each enumeration);
+// this benchmark runs it once per class and reports its samples as manual iteration times,
+// one repetition after another taking the next samples.
+//
+//   DllEnumerate/CLASS/PLATFORM/warm|cold   whole enumerations through the module
+//   DllEnumerate/CLASS/PLATFORM/floor       after each warm one, the same instances spawned
+//                                           from the host's class object and their values
+//                                           put without the provider (what WMI itself does)
+//   DllMemory/PLATFORM/ARCH                 the process's private bytes over the burst (one
+//                                           run; the samples go to standard error)
 //
 // Environment (defaults configured by CMake):
 //   NORV_BENCH_WINE_RUN    the win64 build's wine-run script
@@ -10,13 +18,19 @@
 //   NORV_BENCH_DLL_ROUNDS  repetitions the program measures for (default 3)
 //   NORV_BENCH_DLL_PLATFORM a platform description for the host, as a Windows path
 //                           (Z:/...); the host's default platform when unset
+//   NORV_BENCH_DLL_ENUMERATIONS  0 leaves the enumerations out
+//   NORV_BENCH_DLL_MEMORY_REQUESTS requests of the memory burst (default 20000; 0 leaves it out)
+//   NORV_BENCH_DLL_MEMORY_EVERY    requests between memory samples (default 1000)
+//   NORV_BENCH_DLL_ARCH    the name the memory benchmark gives the build (default win64)
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -24,16 +38,20 @@ namespace {
 struct Sample {
     double seconds = 0;
     double objects = 0;
-    double platformQueries = 0;
+    double platformQueries = 0;  // floor: the properties put
 };
+
+enum class Kind { Warm, Cold, Floor };
 
 struct ClassSamples {
     bool measured = false;
     std::string error;
     std::vector<Sample> warm;
     std::vector<Sample> cold;
+    std::vector<Sample> floor;  // one after each warm sample
     std::size_t nextWarm = 0;
     std::size_t nextCold = 0;
+    std::size_t nextFloor = 0;
 };
 
 std::string Setting(const char* name, const std::string& fallback) {
@@ -56,24 +74,37 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-ClassSamples Measure(const std::string& className) {
-    ClassSamples samples;
-    const unsigned count = SamplesPerRepetition() * CountSetting("NORV_BENCH_DLL_ROUNDS", 3);
+// The timer's command line up to its operands.
+std::string TimerCommand() {
     std::string command = Quoted(Setting("NORV_BENCH_WINE_RUN", NORV_BENCH_WINE_RUN)) + " " +
                           Quoted(Setting("NORV_BENCH_DLL_TIMER", NORV_BENCH_DLL_TIMER)) + " ";
     const std::string platform = Setting("NORV_BENCH_DLL_PLATFORM", "");
     if (!platform.empty()) command += "--platform " + Quoted(platform) + " ";
-    command += Quoted(className) + " " + std::to_string(count) + " " + std::to_string(count);
+    return command;
+}
+
+// Runs the command and collects its standard output; false when it cannot be started.
+bool RunTimer(const std::string& command, std::string& text, int& status) {
     FILE* output = ::popen(command.c_str(), "r");
-    if (output == nullptr) {
-        samples.error = "cannot start " + command;
-        return samples;
-    }
-    std::string text;
+    if (output == nullptr) return false;
     char buffer[4096];
     for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, output)) > 0;)
         text.append(buffer, read);
-    const int status = ::pclose(output);
+    status = ::pclose(output);
+    return true;
+}
+
+ClassSamples Measure(const std::string& className) {
+    ClassSamples samples;
+    const unsigned count = SamplesPerRepetition() * CountSetting("NORV_BENCH_DLL_ROUNDS", 3);
+    const std::string command = TimerCommand() + Quoted(className) + " " + std::to_string(count) +
+                                " " + std::to_string(count);
+    int status = 0;
+    std::string text;
+    if (!RunTimer(command, text, status)) {
+        samples.error = "cannot start " + command;
+        return samples;
+    }
     std::istringstream lines(text);
     std::string kind;
     unsigned long long nanoseconds = 0;
@@ -82,11 +113,14 @@ ClassSamples Measure(const std::string& className) {
         sample.seconds = static_cast<double>(nanoseconds) / 1e9;
         if (kind == "warm") samples.warm.push_back(sample);
         if (kind == "cold") samples.cold.push_back(sample);
+        if (kind == "floor") samples.floor.push_back(sample);
     }
-    if (status != 0 || samples.warm.size() != count || samples.cold.size() != count)
+    if (status != 0 || samples.warm.size() != count || samples.cold.size() != count ||
+        samples.floor.size() != count)
         samples.error = command + " failed (status " + std::to_string(status) + ", " +
-                        std::to_string(samples.warm.size()) + " warm and " +
-                        std::to_string(samples.cold.size()) + " cold samples)";
+                        std::to_string(samples.warm.size()) + " warm, " +
+                        std::to_string(samples.cold.size()) + " cold and " +
+                        std::to_string(samples.floor.size()) + " floor samples)";
     samples.measured = true;
     return samples;
 }
@@ -98,7 +132,7 @@ ClassSamples& SamplesOf(const std::string& className) {
     return samples;
 }
 
-void Enumerate(benchmark::State& state, const std::string& className, bool warm) {
+void Enumerate(benchmark::State& state, const std::string& className, Kind kind) {
     ClassSamples& samples = SamplesOf(className);
     if (!samples.error.empty()) {
         state.SkipWithError(samples.error.c_str());
@@ -106,21 +140,113 @@ void Enumerate(benchmark::State& state, const std::string& className, bool warm)
         }
         return;
     }
-    const std::vector<Sample>& taken = warm ? samples.warm : samples.cold;
-    std::size_t& next = warm ? samples.nextWarm : samples.nextCold;
+    const std::vector<Sample>& taken = kind == Kind::Warm   ? samples.warm
+                                       : kind == Kind::Cold ? samples.cold
+                                                            : samples.floor;
+    std::size_t& next = kind == Kind::Warm   ? samples.nextWarm
+                        : kind == Kind::Cold ? samples.nextCold
+                                             : samples.nextFloor;
+    double seconds = 0;
     double objects = 0;
     double queries = 0;
     for (auto _ : state) {
         const Sample& sample = taken[next];
         next = (next + 1) % taken.size();
         state.SetIterationTime(sample.seconds);
+        seconds += sample.seconds;
         objects += sample.objects;
         queries += sample.platformQueries;
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["objects"] = objects / iterations;
-    // Queries the module sent to the platform's namespaces per enumeration.
-    state.counters["platform_queries"] = queries / iterations;
+    // Microseconds per object: the whole request's time shared out over what it returned.
+    if (objects > 0) state.counters["us_per_object"] = seconds * 1e6 / objects;
+    if (kind == Kind::Floor) {
+        state.counters["puts"] = queries / iterations;
+    } else {
+        // Queries the module sent to the platform's namespaces per enumeration.
+        state.counters["platform_queries"] = queries / iterations;
+    }
+}
+
+struct MemorySample {
+    double requests = 0;
+    double privateUsage = 0;
+    double pagefileUsage = 0;
+    double workingSet = 0;
+    double seconds = 0;  // since the first sample
+};
+
+// Least-squares slope of y over x.
+double Slope(const std::vector<MemorySample>& samples, double MemorySample::*y) {
+    const auto n = static_cast<double>(samples.size());
+    double sumX = 0, sumY = 0, sumXX = 0, sumXY = 0;
+    for (const MemorySample& sample : samples) {
+        sumX += sample.requests;
+        sumY += sample.*y;
+        sumXX += sample.requests * sample.requests;
+        sumXY += sample.requests * (sample.*y);
+    }
+    const double spread = n * sumXX - sumX * sumX;
+    return spread == 0 ? 0 : (n * sumXY - sumX * sumY) / spread;
+}
+
+// The burst runs once, whatever the repetitions; its samples go to standard error.
+void Memory(benchmark::State& state, const std::string& name, unsigned requests, unsigned every) {
+    const std::string command =
+        TimerCommand() + "--memory " + std::to_string(requests) + " " + std::to_string(every);
+    int status = 0;
+    std::string text;
+    std::vector<MemorySample> samples;
+    if (RunTimer(command, text, status)) {
+        std::istringstream lines(text);
+        std::string kind;
+        MemorySample sample;
+        unsigned long long nanoseconds = 0;
+        while (lines >> kind >> sample.requests >> sample.privateUsage >> sample.pagefileUsage >>
+               sample.workingSet >> nanoseconds) {
+            sample.seconds = static_cast<double>(nanoseconds) / 1e9;
+            if (kind == "memory") samples.push_back(sample);
+        }
+    }
+    if (status != 0 || samples.size() != requests / every + 1) {
+        const std::string error = command + " failed (status " + std::to_string(status) + ", " +
+                                  std::to_string(samples.size()) + " samples)";
+        state.SkipWithError(error.c_str());
+        for (auto _ : state) {
+        }
+        return;
+    }
+    // Wine leaves PrivateUsage at 0 and counts the committed private memory in PagefileUsage;
+    // Windows gives both the same value.
+    bool privateReported = false;
+    for (const MemorySample& sample : samples) privateReported |= sample.privateUsage > 0;
+    double MemorySample::*figure =
+        privateReported ? &MemorySample::privateUsage : &MemorySample::pagefileUsage;
+
+    std::fprintf(stderr, "%s: requests, %s KiB, working set KiB, seconds\n", name.c_str(),
+                 privateReported ? "PrivateUsage" : "PagefileUsage");
+    double lowest = samples.front().*figure;
+    double highest = lowest;
+    for (const MemorySample& sample : samples) {
+        std::fprintf(stderr, "  %6.0f %10.0f %10.0f %8.2f\n", sample.requests,
+                     sample.*figure / 1024, sample.workingSet / 1024, sample.seconds);
+        lowest = std::min(lowest, sample.*figure);
+        highest = std::max(highest, sample.*figure);
+    }
+    for (auto _ : state) state.SetIterationTime(samples.back().seconds / requests);
+    state.counters["requests"] = requests;
+    state.counters["samples"] = static_cast<double>(samples.size());
+    state.counters["from_pagefile_usage"] = privateReported ? 0 : 1;
+    state.counters["first_kib"] = samples.front().*figure / 1024;
+    state.counters["last_kib"] = samples.back().*figure / 1024;
+    state.counters["min_kib"] = lowest / 1024;
+    state.counters["max_kib"] = highest / 1024;
+    state.counters["slope_kib_per_1000"] = Slope(samples, figure) * 1000 / 1024;
+    state.counters["ws_first_kib"] = samples.front().workingSet / 1024;
+    state.counters["ws_last_kib"] = samples.back().workingSet / 1024;
+    state.counters["ws_slope_kib_per_1000"] =
+        Slope(samples, &MemorySample::workingSet) * 1000 / 1024;
 }
 
 // The description's file name without its folder and ".mof", or "default".
@@ -134,15 +260,31 @@ std::string PlatformName() {
 }
 
 const bool registered = [] {
-    for (const char* className : {"NumericSensor", "Sensor", "LogRecord"}) {
-        for (const bool warm : {true, false}) {
-            const std::string name = std::string("DllEnumerate/") + className + "/" +
-                                     PlatformName() + (warm ? "/warm" : "/cold");
-            benchmark::RegisterBenchmark(name.c_str(), Enumerate, std::string(className), warm)
-                ->UseManualTime()
-                ->Iterations(SamplesPerRepetition())
-                ->Unit(benchmark::kMillisecond);
+    if (Setting("NORV_BENCH_DLL_ENUMERATIONS", "1") != "0") {
+        constexpr std::pair<Kind, const char*> kinds[] = {
+            {Kind::Warm, "warm"}, {Kind::Floor, "floor"}, {Kind::Cold, "cold"}};
+        for (const char* className : {"NumericSensor", "Sensor", "LogRecord"}) {
+            for (const auto& [kind, kindName] : kinds) {
+                const std::string name = std::string("DllEnumerate/") + className + "/" +
+                                         PlatformName() + "/" + kindName;
+                benchmark::RegisterBenchmark(name.c_str(), Enumerate, std::string(className), kind)
+                    ->UseManualTime()
+                    ->Iterations(SamplesPerRepetition())
+                    ->Unit(benchmark::kMillisecond);
+            }
         }
+    }
+    const unsigned long requests =
+        std::strtoul(Setting("NORV_BENCH_DLL_MEMORY_REQUESTS", "20000").c_str(), nullptr, 10);
+    if (requests > 0) {
+        const std::string name =
+            "DllMemory/" + PlatformName() + "/" + Setting("NORV_BENCH_DLL_ARCH", "win64");
+        benchmark::RegisterBenchmark(name.c_str(), Memory, name, static_cast<unsigned>(requests),
+                                     CountSetting("NORV_BENCH_DLL_MEMORY_EVERY", 1000))
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Repetitions(1)
+            ->Unit(benchmark::kMicrosecond);
     }
     return true;
 }();
