@@ -48,6 +48,7 @@
 
 #include "com/admin_locator.h"
 #include "com/class_object.h"
+#include "com/com_apartment.h"
 #include "com/factory_registration.h"
 #include "com/utility_parsers.h"
 #include "com/wbem_services.h"
@@ -64,6 +65,8 @@
 namespace {
 
 using norvwmi::ClassDefinition;
+using norvwmi::ComApartment;
+using norvwmi::ComputerName;
 using norvwmi::ClassSource;
 using norvwmi::InstanceDefinition;
 
@@ -99,26 +102,6 @@ private:
     mutable std::atomic<std::uint64_t> platformReads_{0};
 };
 
-class ComApartment {
-public:
-    ComApartment() : status_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(status_)) ::CoUninitialize();
-    }
-    HRESULT Status() const { return status_; }
-
-private:
-    HRESULT status_;
-};
-
-std::string ComputerName() {
-    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
-    if (!::GetComputerNameW(name, &length)) return "localhost";
-    return norvwmi::WideToUtf8(std::wstring_view(name, length));
-}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "dll_enum_timer: %s\n", message.c_str());
