@@ -7,6 +7,7 @@
 
 #include "platform/management_log_assembly.h"
 #include "platform/platform_loading.h"
+#include "repository/instance_values.h"
 #include "repository/name_compare.h"
 
 namespace norvwmi {
@@ -17,34 +18,6 @@ constexpr std::string_view kHealthNamespace = "root\\wmi";
 
 MofError ErrorAt(const SourceLocation& where, std::string message) {
     return MofError{where.file, where.line, std::move(message)};
-}
-
-const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view property) {
-    for (const PropertyValue& value : instance.values)
-        if (SameName(value.name, property) && !value.value.IsNull()) return &value.value;
-    return nullptr;
-}
-
-// The repository has checked each value against its unsigned property, so a value that is
-// there is a std::uint64_t within the property's range.
-template <typename Unsigned>
-std::optional<Unsigned> UnsignedOf(const InstanceDefinition& instance, std::string_view property) {
-    const CimValue* value = ValueOf(instance, property);
-    const auto* number = value ? std::get_if<std::uint64_t>(&value->data) : nullptr;
-    if (!number || *number > std::numeric_limits<Unsigned>::max()) return std::nullopt;
-    return static_cast<Unsigned>(*number);
-}
-
-std::vector<std::uint8_t> BytesOf(const InstanceDefinition& instance, std::string_view property) {
-    std::vector<std::uint8_t> bytes;
-    const CimValue* value = ValueOf(instance, property);
-    const auto* array = value ? std::get_if<CimArray>(&value->data) : nullptr;
-    if (!array) return bytes;
-    for (const CimValue& element : *array) {
-        const auto* number = std::get_if<std::uint64_t>(&element.data);
-        bytes.push_back(static_cast<std::uint8_t>(number ? *number : 0));
-    }
-    return bytes;
 }
 
 std::variant<LogEvent, MofError> ReadEvent(const InstanceDefinition& directive) {

@@ -4,6 +4,7 @@
 
 #include "platform/embedded_mof.h"
 #include "platform/management_log_directives.h"
+#include "repository/instance_values.h"
 #include "repository/mof_reader.h"
 #include "repository/name_compare.h"
 
@@ -19,17 +20,6 @@ constexpr std::string_view kClassFiles[] = {kHealthMofName, kHostMofName, kServe
 
 MofError ErrorAt(const SourceLocation& where, std::string message) {
     return MofError{where.file, where.line, std::move(message)};
-}
-
-const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view property) {
-    for (const PropertyValue& value : instance.values)
-        if (SameName(value.name, property) && !value.value.IsNull()) return &value.value;
-    return nullptr;
-}
-
-const std::string* TextOf(const InstanceDefinition& instance, std::string_view property) {
-    const CimValue* value = ValueOf(instance, property);
-    return value ? std::get_if<std::string>(&value->data) : nullptr;
 }
 
 // The class a directive names, checked to be declared; the repository's spelling.

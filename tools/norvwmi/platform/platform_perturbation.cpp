@@ -4,6 +4,7 @@
 
 #include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
+#include "repository/instance_values.h"
 #include "repository/name_compare.h"
 
 namespace norvwmi {
@@ -28,16 +29,8 @@ std::uint64_t Mix(std::uint64_t x) {
     return x ^ (x >> 31);
 }
 
-const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view property) {
-    for (const PropertyValue& value : instance.values)
-        if (SameName(value.name, property)) return &value.value;
-    return nullptr;
-}
-
-std::uint64_t UnsignedOf(const InstanceDefinition& instance, std::string_view property) {
-    const CimValue* value = ValueOf(instance, property);
-    const auto* number = value ? std::get_if<std::uint64_t>(&value->data) : nullptr;
-    return number ? *number : 0;
+std::uint64_t UnsignedOrZero(const InstanceDefinition& instance, std::string_view property) {
+    return UnsignedOf(instance, property).value_or(0);
 }
 
 bool BooleanOf(const InstanceDefinition& instance, std::string_view property) {
@@ -62,18 +55,6 @@ std::vector<InstanceDefinition> Copies(const ClassSource& source, std::string_vi
     for (const InstanceDefinition* instance : source.Instances(kPerturbedNamespace, className))
         copies.push_back(*instance);
     return copies;
-}
-
-std::vector<std::uint8_t> BytesOf(const InstanceDefinition& instance, std::string_view property) {
-    std::vector<std::uint8_t> bytes;
-    const CimValue* value = ValueOf(instance, property);
-    const auto* array = value ? std::get_if<CimArray>(&value->data) : nullptr;
-    if (!array) return bytes;
-    for (const CimValue& element : *array) {
-        const auto* number = std::get_if<std::uint64_t>(&element.data);
-        bytes.push_back(static_cast<std::uint8_t>(number ? *number : 0));
-    }
-    return bytes;
 }
 
 std::uint16_t UInt16At(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
@@ -154,13 +135,13 @@ PerturbedClassSource::PerturbedClassSource(std::shared_ptr<const PlatformClassSo
     fans_ = Copies(*described_, kPerturbedFanClass);
     logs_ = Copies(*described_, kPerturbedLogClass);
     for (const InstanceDefinition& sensor : temperatures_)
-        describedTemperatures_.push_back(
-            DescribedTemperature{static_cast<std::uint32_t>(UnsignedOf(sensor, "TempCelsius")),
-                                 static_cast<std::uint32_t>(UnsignedOf(sensor, "TempThreshold")),
-                                 BooleanOf(sensor, "TempPresent")});
+        describedTemperatures_.push_back(DescribedTemperature{
+            static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempCelsius")),
+            static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempThreshold")),
+            BooleanOf(sensor, "TempPresent")});
     if (!logs_.empty()) {
         const std::vector<std::uint8_t> area = BytesOf(logs_.front(), "KronData");
-        const auto size = static_cast<std::int32_t>(UnsignedOf(logs_.front(), "KronSize"));
+        const auto size = static_cast<std::int32_t>(UnsignedOrZero(logs_.front(), "KronSize"));
         const std::vector<std::uint8_t> entryBytes = norv::LogAreaEntryBytes(area, size);
         for (std::span<const std::uint8_t> entry : norv::SplitLogEntries(entryBytes))
             if (entry.size() >= norv::kEntryHeaderSize)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "repository/instance_values.h"
 #include "repository/name_compare.h"
 #include "repository/object_path.h"
 
@@ -22,17 +23,6 @@ const Qualifier* FindQualifier(const std::vector<Qualifier>& qualifiers, std::st
 bool IsTrue(const CimValue& value) {
     const bool* flag = std::get_if<bool>(&value.data);
     return flag && *flag;
-}
-
-const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view property) {
-    for (const PropertyValue& value : instance.values)
-        if (SameName(value.name, property)) return &value.value;
-    return nullptr;
-}
-
-const std::string* TextOf(const InstanceDefinition& instance, std::string_view property) {
-    const CimValue* value = ValueOf(instance, property);
-    return value ? std::get_if<std::string>(&value->data) : nullptr;
 }
 
 // Whether a registration's Provider reference names the provider: __Win32Provider.Name="x".
