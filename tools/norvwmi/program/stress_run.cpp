@@ -36,6 +36,9 @@ constexpr std::int64_t kReadingsPerDegree = 10;
 constexpr std::string_view kNumericSensorClass = "NumericSensor";
 constexpr std::string_view kLogRecordClass = "LogRecord";
 constexpr std::string_view kRecordLogClass = "RecordLog";
+constexpr std::string_view kClearLogMethod = "ClearLog";
+// Every this many rounds a thread's RecordLog check also runs ClearLog.
+constexpr std::size_t kClearLogEveryRounds = 3;
 
 struct StressClass {
     std::string name;
@@ -238,10 +241,11 @@ public:
 
 private:
     ProviderOutcome Call(const StressClass& target, ProviderOperation operation,
-                         const std::string& what) {
+                         const std::string& what, const std::string& method = {}) {
         ProviderRequest request;
         request.operation = operation;
         request.target = what;
+        request.method = method;
         ProviderOutcome outcome;
         {
             ComPtr<IClassFactory> factory;
@@ -256,7 +260,9 @@ private:
         state_.Progress();
         const std::string label =
             target.name + " " +
-            (operation == ProviderOperation::Enumerate ? "enum" : "get " + what);
+            (operation == ProviderOperation::Enumerate ? "enum"
+             : operation == ProviderOperation::Get     ? "get " + what
+                                                       : "exec " + method + " " + what);
         for (const std::string& problem : outcome.problems) state_.Problem(label + ": " + problem);
         return outcome;
     }
@@ -345,7 +351,28 @@ private:
         if (recordLog == classes_.end()) return std::nullopt;
         const auto logs = Enumerate(*recordLog, round);
         if (!logs || logs->size() != 1) return std::nullopt;
+        if (round % kClearLogEveryRounds == 0) ClearLog(*recordLog, logs->front());
         return IntegerOf(logs->front(), "CurrentNumberOfRecords");
+    }
+
+    // ClearLog answers ReturnValue 1 and changes nothing: the platform's log cannot be
+    // cleared, so the count never drops (CheckList sees to that on the next enumeration).
+    void ClearLog(const StressClass& recordLog, const CimObject& log) {
+        state_.doing[index_] = "clearing";
+        const std::string path = log.RelativePath().value_or("");
+        const ProviderOutcome outcome =
+            Call(recordLog, ProviderOperation::ExecMethod, path, std::string(kClearLogMethod));
+        if (!outcome.problems.empty()) return;
+        if (outcome.status != WBEM_S_NO_ERROR || outcome.objects.size() != 1) {
+            state_.Problem("RecordLog exec ClearLog: " +
+                           DescribeStatus(static_cast<std::uint32_t>(outcome.status)) + " with " +
+                           std::to_string(outcome.objects.size()) + " objects from " +
+                           outcome.step);
+            return;
+        }
+        const auto output = SnapshotOf(outcome.objects.front().get());
+        if (output && IntegerOf(*output, "ReturnValue") != 1)
+            state_.Problem("RecordLog exec ClearLog: ReturnValue is not 1");
     }
 
     // RecordLog, LogRecord, RecordLog: as the log only grows, an unchanged count before and
