@@ -66,23 +66,9 @@ const std::vector<ServedClass> kServedClasses = {
     {ProviderClass::AdminDomain, L"AdminDomain", {L"CreationClassName", L"Name"}},
 };
 
-std::string ReadSource(std::string_view relativePath) {
-    std::ifstream in(std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath),
-                     std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The default platform as the norvwmi program loads it: with its management log.
 std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformWithLog() {
-    auto loaded = norvwmi::LoadPlatform(
-        norvwmi::MofFile{std::string(kDefaultPlatform), ReadSource(kDefaultPlatform)}, "NORVTEST");
-    if (const auto* error = std::get_if<norvwmi::MofError>(&loaded)) {
-        ADD_FAILURE() << norvwmi::FormatMofError(*error);
-        return nullptr;
-    }
-    return std::get<norvwmi::Platform>(loaded).served;
+    return PlatformOf(kDefaultPlatform);
 }
 
 // A key as a path writes it: a quoted text with " and \ escaped, or a literal as given.

@@ -47,26 +47,6 @@ GUID ClsidOf(ProviderClass providerClass) {
     return win::GuidOf(IdentityOf(providerClass).clsid);
 }
 
-std::string ReadSource(std::string_view relativePath) {
-    std::ifstream in(std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath),
-                     std::ios::binary);
-    EXPECT_TRUE(in.good()) << relativePath;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A platform description loaded as the program loads it.
-std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath) {
-    auto loaded = norvwmi::LoadPlatform(
-        norvwmi::MofFile{std::string(relativePath), ReadSource(relativePath)}, "NORVTEST");
-    if (const auto* error = std::get_if<norvwmi::MofError>(&loaded)) {
-        ADD_FAILURE() << norvwmi::FormatMofError(*error);
-        return nullptr;
-    }
-    return std::get<norvwmi::Platform>(loaded).served;
-}
-
 long NumberOf(IWbemClassObject* object, const wchar_t* name) {
     win::UniqueVariant value;
     if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)) || V_VT(&value) != VT_I4) {

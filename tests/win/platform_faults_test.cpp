@@ -58,33 +58,12 @@ std::int32_t FakeClock() {
     return fakeNow;
 }
 
-std::string ReadSource(std::string_view relativePath) {
-    std::ifstream in(std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath),
-                     std::ios::binary);
-    EXPECT_TRUE(in.good()) << relativePath;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A platform description loaded as the norvwmi program loads it (directives applied, the
-// management log assembled).
-std::shared_ptr<ServedNamespaces> PlatformOf(std::string_view relativePath) {
-    auto loaded = norvwmi::LoadPlatform(
-        norvwmi::MofFile{std::string(relativePath), ReadSource(relativePath)}, "NORVTEST");
-    if (const auto* error = std::get_if<norvwmi::MofError>(&loaded)) {
-        ADD_FAILURE() << norvwmi::FormatMofError(*error);
-        return nullptr;
-    }
-    return std::get<norvwmi::Platform>(loaded).served;
-}
-
 // WMI's system classes and then the given MOF texts, as plain classes and instances: a
 // driver whose classes are declared otherwise than tools/norvwmi/health.mof declares them.
 std::shared_ptr<ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files) {
     norvwmi::Repository repository;
     const norvwmi::MofReadResult system =
-        norvwmi::ReadMof(ReadSource("tools/norvwmi/system.mof"), "system.mof");
+        norvwmi::ReadMof(ReadSourceFile("tools/norvwmi/system.mof"), "system.mof");
     EXPECT_FALSE(system.error);
     if (auto error = repository.AddSystemClasses(system.document)) {
         ADD_FAILURE() << norvwmi::FormatMofError(*error);
@@ -99,7 +78,7 @@ std::shared_ptr<ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFil
 }
 
 norvwmi::MofFile SourceFile(std::string_view relativePath) {
-    return {std::string(relativePath), ReadSource(relativePath)};
+    return {std::string(relativePath), ReadSourceFile(relativePath)};
 }
 
 // The health driver's classes with one declaration line replaced.

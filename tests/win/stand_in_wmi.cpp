@@ -7,10 +7,13 @@
 #include <fstream>
 #include <sstream>
 #include <utility>
+#include <variant>
 
 #include "com/admin_locator.h"
 #include "com/completion_check.h"
 #include "com/wbem_services.h"
+#include "platform/platform_loading.h"
+#include "repository/mof_error.h"
 #include "repository/mof_reader.h"
 #include "repository/repository.h"
 #include "repository/repository_class_source.h"
@@ -28,6 +31,11 @@ Fn Export(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
+constexpr std::string_view kDefaultPlatformFiles[] = {kShippedClasses, kHealthClasses,
+                                                      kHostDirectives, kDefaultPlatform};
+
+}  // namespace
+
 std::string ReadSourceFile(std::string_view relativePath) {
     const std::string path = std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath);
     std::ifstream in(path, std::ios::binary);
@@ -37,10 +45,15 @@ std::string ReadSourceFile(std::string_view relativePath) {
     return text.str();
 }
 
-constexpr std::string_view kDefaultPlatformFiles[] = {kShippedClasses, kHealthClasses,
-                                                      kHostDirectives, kDefaultPlatform};
-
-}  // namespace
+std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath) {
+    auto loaded = norvwmi::LoadPlatform(
+        norvwmi::MofFile{std::string(relativePath), ReadSourceFile(relativePath)}, "NORVTEST");
+    if (const auto* error = std::get_if<norvwmi::MofError>(&loaded)) {
+        ADD_FAILURE() << norvwmi::FormatMofError(*error);
+        return nullptr;
+    }
+    return std::get<norvwmi::Platform>(loaded).served;
+}
 
 std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::string_view> files) {
     norvwmi::Repository repository;

@@ -84,6 +84,13 @@ HRESULT AsClient(Call&& call) {
     return AsClient(norvwmi::ClientLevel::Impersonate, std::forward<Call>(call));
 }
 
+// A file of the source tree, whole; a failure if it cannot be read.
+std::string ReadSourceFile(std::string_view relativePath);
+
+// A platform description (a path in the source tree) loaded as the norvwmi program loads it,
+// directives applied (the management log among them); null, and a failure, if it does not load.
+std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath);
+
 win::ComPtr<norvwmi::RecordingSink> NewSink();
 
 // The problems norvwmi::CheckCompletion finds, joined in one text (empty: none).
