@@ -48,24 +48,14 @@ void SetShownCounter(benchmark::State& state, const List& list) {
     state.counters["shown"] = static_cast<double>(shown);
 }
 
-void BuildSensorListOn(benchmark::State& state, BenchPlatform& platform) {
+// One of the two instance lists, built from an inventory built once.
+template <typename List, bool (*Build)(List&, const SensorInventory&)>
+void BuildListOn(benchmark::State& state, BenchPlatform& platform) {
     SensorInventory inventory;
     if (!BuildOnce(state, platform, inventory)) return;
-    SensorInstanceList list;
+    List list;
     for (auto _ : state) {
-        BuildSensorList(list, inventory);
-        benchmark::DoNotOptimize(list.Count());
-    }
-    SetSensorCounters(state, inventory, list.Count());
-    SetShownCounter(state, list);
-}
-
-void BuildNumericSensorListOn(benchmark::State& state, BenchPlatform& platform) {
-    SensorInventory inventory;
-    if (!BuildOnce(state, platform, inventory)) return;
-    NumericSensorInstanceList list;
-    for (auto _ : state) {
-        BuildNumericSensorList(list, inventory);
+        Build(list, inventory);
         benchmark::DoNotOptimize(list.Count());
     }
     SetSensorCounters(state, inventory, list.Count());
@@ -92,10 +82,11 @@ struct NamedRunner {
     void (*run)(benchmark::State&, BenchPlatform&);
 };
 
-constexpr NamedRunner kRunners[] = {{"BuildInventory", BuildInventoryOn},
-                                    {"BuildSensorList", BuildSensorListOn},
-                                    {"BuildNumericSensorList", BuildNumericSensorListOn},
-                                    {"RebuildSensorCache", RebuildSensorCacheOn}};
+constexpr NamedRunner kRunners[] = {
+    {"BuildInventory", BuildInventoryOn},
+    {"BuildSensorList", BuildListOn<SensorInstanceList, &BuildSensorList>},
+    {"BuildNumericSensorList", BuildListOn<NumericSensorInstanceList, &BuildNumericSensorList>},
+    {"RebuildSensorCache", RebuildSensorCacheOn}};
 
 }  // namespace
 
