@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need, from Debian's packages.
-# Idempotent, and quick when all is already there.
+# Idempotent, and quick when all is already there. wine32 is installed on every machine:
+# where the kernel runs no 32-bit x86 program, qemu-user runs its loader (scripts/win32-path.sh).
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang clang-format clang-tidy libclang-rt-14-dev python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfreeipmi-dev
   mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine32:i386 wine64
+  wine wine32:i386 wine64 qemu-user
 )
 
 missing=()

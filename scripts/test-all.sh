@@ -5,6 +5,11 @@
 # (NORV_FUZZ_SECONDS each, 15 by default) on its committed corpus.
 #
 #   scripts/test-all.sh [STEP...]   steps: native native-sanitize win32 win64 fuzz
+#
+# 64-bit Windows programs always run natively under Wine's 64-bit loader. The 32-bit suite
+# runs natively where the kernel executes 32-bit x86 programs, and under qemu-i386 where it
+# does not (or when NORV_WIN32_EMULATE=1); emulated, the tests that start a second 32-bit
+# process are skipped. The last line says which path it took and what was skipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +17,11 @@ scripts/setup.sh
 
 steps=(native native-sanitize win32 win64 fuzz)
 [ $# -gt 0 ] && steps=("$@")
+
+# Probed once here; wine-run of the win32 build takes the answer from the environment.
+NORV_WIN32_PATH=$(scripts/win32-path.sh)
+export NORV_WIN32_PATH
+win32_summary="the win32 suite was not run"
 
 status=0
 for step in "${steps[@]}"; do
@@ -22,8 +32,23 @@ for step in "${steps[@]}"; do
   fi
   cmake --preset "$step" >/dev/null
   cmake --build --preset "$step"
-  ctest --preset "$step" || status=1
+  log=$(mktemp)
+  step_start=$SECONDS
+  ctest --preset "$step" | tee "$log" || status=1
+  skipped=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*$/\1/p' "$log" | xargs)
+  rm -f "$log"
+  if [ "$step" = win32 ]; then
+    if [ "$NORV_WIN32_PATH" = native ]; then
+      win32_summary="the win32 suite ran natively"
+    elif [ "${NORV_WIN32_EMULATE-}" = 1 ]; then
+      win32_summary="the win32 suite ran under qemu-i386 (forced by NORV_WIN32_EMULATE=1)"
+    else
+      win32_summary="the win32 suite ran under qemu-i386 (this machine runs no 32-bit x86 program)"
+    fi
+    win32_summary+=" in $((SECONDS - step_start))s, skipping ${skipped:-nothing}"
+    if [ -n "$skipped" ]; then win32_summary+=" (they start a second 32-bit process)"; fi
+  fi
 done
 
-echo "=== done in ${SECONDS}s"
+echo "=== done in ${SECONDS}s: $win32_summary."
 exit $status

@@ -14,13 +14,16 @@ import subprocess
 import sys
 
 WINE_RUN, NORVWMI, SOURCE_DIR, CASE = sys.argv[1:5]
+# Seconds one run may take: longer where a build's programs may run emulated.
+CALL_TIMEOUT = 120 * int(os.environ.get("NORV_WINE_SLOWDOWN", "1"))
 
 SERVED_CLASSES = ["Sensor", "NumericSensor", "LogRecord", "RecordLog", "ComputerSystem",
                   "AdminDomain", "SystemSpecificCollection"]
 
 
 def norvwmi(*arguments):
-    result = subprocess.run([WINE_RUN, NORVWMI, *arguments], capture_output=True, timeout=120)
+    result = subprocess.run([WINE_RUN, NORVWMI, *arguments], capture_output=True,
+                            timeout=CALL_TIMEOUT)
     return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8")
 
 
@@ -439,8 +442,8 @@ def case_scenario_big_server():
 
 def norvwmi_in_zone(zone, *arguments):
     """Runs the program with TZ set for the Wine process, which takes its zone from it."""
-    result = subprocess.run([WINE_RUN, NORVWMI, *arguments], capture_output=True, timeout=120,
-                            env=dict(os.environ, TZ=zone))
+    result = subprocess.run([WINE_RUN, NORVWMI, *arguments], capture_output=True,
+                            timeout=CALL_TIMEOUT, env=dict(os.environ, TZ=zone))
     return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8")
 
 
