@@ -24,17 +24,23 @@ norvwmi=$(cat "$build/norvwmi-path.txt")
 "$wine_run" --start
 trap '"$wine_run" --stop' EXIT
 
-# Tables unless the options name a format.
-format=table named=no previous=
+# Tables unless the options name a format. The class list is read as plain lines, so it is
+# asked for without the format.
+format=table named=no previous= listing_options=()
 for option in "$@"; do
-  [ "$previous" = --format ] && { format=$option; named=yes; }
-  case $option in --format=*) format=${option#--format=}; named=yes ;; esac
+  if [ "$previous" = --format ]; then
+    format=$option named=yes
+  elif [[ $option == --format=* ]]; then
+    format=${option#--format=} named=yes
+  elif [ "$option" != --format ]; then
+    listing_options+=("$option")
+  fi
   previous=$option
 done
 format=${format,,}
 [ "$named" = no ] && set -- --format table "$@"
 
-classes=$("$wine_run" "$norvwmi" "$@" classes)
+classes=$("$wine_run" "$norvwmi" "${listing_options[@]}" classes)
 errors=$(mktemp)
 trap 'rm -f "$errors"; "$wine_run" --stop' EXIT
 

@@ -20,7 +20,7 @@ constexpr std::string_view kNoValue = "-";
 
 // Cut widths, so that a row of the log or of a sensor fits a terminal line.
 constexpr std::size_t kNameWidth = 48;
-constexpr std::size_t kTextWidth = 44;
+constexpr std::size_t kTextWidth = 48;
 constexpr std::size_t kLongTextWidth = 64;
 
 // The SensorType "Other", which OtherSensorTypeDescription then names.
