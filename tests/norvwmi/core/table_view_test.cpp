@@ -62,13 +62,21 @@ TEST(TableCells, ValuesAreScaledExactly) {
         const char* text;
     };
     constexpr Row kRows[] = {
-        {410, -1, "41.0"},   {-5, -2, "-0.05"},    {5, -1, "0.5"},      {0, -1, "0.0"},
-        {12345, -3, "12.345"}, {7, 2, "700"},      {0, 3, "0"},         {42, 0, "42"},
-        {7, 10, "7e10"},     {-7, -10, "-7e-10"},
+        {410, -1, "41.0"},
+        {-5, -2, "-0.05"},
+        {5, -1, "0.5"},
+        {0, -1, "0.0"},
+        {12345, -3, "12.345"},
+        {7, 2, "700"},
+        {0, 3, "0"},
+        {42, 0, "42"},
+        {7, 10, "7e10"},
+        {-7, -10, "-7e-10"},
         {std::numeric_limits<std::int64_t>::min(), 0, "-9223372036854775808"},
     };
     for (const Row& row : kRows)
-        EXPECT_EQ(ScaledValue(row.value, row.modifier), row.text) << row.value << " " << row.modifier;
+        EXPECT_EQ(ScaledValue(row.value, row.modifier), row.text)
+            << row.value << " " << row.modifier;
 }
 
 TEST(TableCells, UnitsAreNamedOrShownAsTheirNumber) {
@@ -117,25 +125,34 @@ TEST(TableLayout, ColumnsFitTheirWidestCellUpToTheirCap) {
 TEST(TableView, ANumericSensorShowsItsReadingThresholdsAndState) {
     const CimObject sensors[] = {
         Object("NumericSensor",
-               {{"Name", S("TEMP 1")}, {"SensorType", U(2)}, {"CurrentReading", I(-5)},
-                {"UnitModifier", I(-1)}, {"BaseUnits", U(2)}, {"RateUnits", U(0)},
-                {"UpperThresholdCritical", I(820)}, {"LowerThresholdNonCritical", I(-100)},
+               {{"Name", S("TEMP 1")},
+                {"SensorType", U(2)},
+                {"CurrentReading", I(-5)},
+                {"UnitModifier", I(-1)},
+                {"BaseUnits", U(2)},
+                {"RateUnits", U(0)},
+                {"UpperThresholdCritical", I(820)},
+                {"LowerThresholdNonCritical", I(-100)},
                 {"CurrentState", S("at or above upper critical threshold")}},
                {"UpperThresholdFatal"}),
-        Object("NumericSensor", {{"Name", S("PWR 2")}, {"SensorType", U(9)},
-                                 {"CurrentReading", I(1200)}, {"BaseUnits", U(42)}}),
-        Object("NumericSensor", {{"Name", S("FAN 3")}, {"SensorType", U(1)},
-                                 {"OtherSensorTypeDescription", S("Fan")}}),
+        Object("NumericSensor", {{"Name", S("PWR 2")},
+                                 {"SensorType", U(9)},
+                                 {"CurrentReading", I(1200)},
+                                 {"BaseUnits", U(42)}}),
+        Object(
+            "NumericSensor",
+            {{"Name", S("FAN 3")}, {"SensorType", U(1)}, {"OtherSensorTypeDescription", S("Fan")}}),
     };
-    EXPECT_EQ(InstancesTable(sensors),
-              "Name    Type                Reading  Thresholds                                     "
-              "State\n"
-              "------  -----------  --------------  ---------------------------------------------  "
-              "------------------------------------\n"
-              "TEMP 1  Temperature  -0.5 degrees C  lower non-critical -10.0, upper critical 82.0  "
-              "at or above upper critical threshold\n"
-              "PWR 2   9              1200 unit 42  -                                              -\n"
-              "FAN 3   Fan                       -  -                                              -\n");
+    EXPECT_EQ(
+        InstancesTable(sensors),
+        "Name    Type                Reading  Thresholds                                     "
+        "State\n"
+        "------  -----------  --------------  ---------------------------------------------  "
+        "------------------------------------\n"
+        "TEMP 1  Temperature  -0.5 degrees C  lower non-critical -10.0, upper critical 82.0  "
+        "at or above upper critical threshold\n"
+        "PWR 2   9              1200 unit 42  -                                              -\n"
+        "FAN 3   Fan                       -  -                                              -\n");
 }
 
 TEST(TableView, LogRecordsAreOneLineEachAndOtherClassesFallBack) {
@@ -144,25 +161,29 @@ TEST(TableView, LogRecordsAreOneLineEachAndOtherClassesFallBack) {
         Object("LogRecord", {{"RecordID", S("9")},
                              {"MessageTimestamp", S("00000000000000.000000+000")},
                              {"Caption", S(longCaption)}}),
-        Object("LogRecord", {{"RecordID", S("10")},
-                             {"MessageTimestamp", S("20140801061500.000000+120")}}),
+        Object("LogRecord",
+               {{"RecordID", S("10")}, {"MessageTimestamp", S("20140801061500.000000+120")}}),
         Object("Widget", {{"Caption", S("w")}, {"Size", U(3)}}, {"Name"}),
         Object("__PARAMETERS", {{"ReturnValue", U(1)}, {"When", S("20140801061500.000000+000")}},
                {"Unset"}),
     };
     EXPECT_EQ(InstancesTable(objects),
               "Record  Time              Event\n"
-              "------  ----------------  " + std::string(64, '-') + "\n"
-              "     9  undated           " + std::string(63, 'x') + "\u2026\n"
-              "    10  2014-08-01 06:15  -\n"
-              "\n"
-              "Name  Caption\n"
-              "----  -------\n"
-              "-     w\n"
-              "\n"
-              "ReturnValue  When\n"
-              "-----------  ----------------\n"
-              "1            2014-08-01 06:15\n");
+              "------  ----------------  " +
+                  std::string(64, '-') +
+                  "\n"
+                  "     9  undated           " +
+                  std::string(63, 'x') +
+                  "\u2026\n"
+                  "    10  2014-08-01 06:15  -\n"
+                  "\n"
+                  "Name  Caption\n"
+                  "----  -------\n"
+                  "-     w\n"
+                  "\n"
+                  "ReturnValue  When\n"
+                  "-----------  ----------------\n"
+                  "1            2014-08-01 06:15\n");
 }
 
 TEST(HealthSummary, CountsSensorsReadingsNotOkAndTheNewestRecord) {
@@ -173,9 +194,11 @@ TEST(HealthSummary, CountsSensorsReadingsNotOkAndTheNewestRecord) {
         Object("NumericSensor", {}, {"CurrentState"}),
     };
     const CimObject records[] = {
-        Object("LogRecord", {{"RecordID", S("9")}, {"Caption", S("older")},
+        Object("LogRecord", {{"RecordID", S("9")},
+                             {"Caption", S("older")},
                              {"MessageTimestamp", S("20150101000000.000000+000")}}),
-        Object("LogRecord", {{"RecordID", S("10")}, {"Caption", S("Fan Assert: Redundancy Lost")},
+        Object("LogRecord", {{"RecordID", S("10")},
+                             {"Caption", S("Fan Assert: Redundancy Lost")},
                              {"MessageTimestamp", S("00000000000000.000000+000")}}),
     };
     EXPECT_EQ(HealthSummary("p.mof", {sensors, numeric, records}),

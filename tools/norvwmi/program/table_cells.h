@@ -20,8 +20,8 @@ std::string ValueWithUnits(std::int64_t value, std::int64_t unitModifier,
                            std::optional<std::uint64_t> rateUnits);
 
 // "2014-08-01 06:15" from "20140801061500.000000+120": the local date and time the text
-// holds, its offset from UTC left out (seconds only when there are any). The date-time of an entry without a date reads
-// "undated"; a text that is not a date-time is shown as it is.
+// holds, its offset from UTC left out (seconds only when there are any). The date-time of
+// an entry without a date reads "undated"; a text that is not a date-time is shown as is.
 std::string LocalDateTime(std::string_view cimDateTime);
 
 }  // namespace norvwmi

@@ -15,8 +15,8 @@ bool IsContinuationByte(char c) {
 }
 
 std::size_t CodePoints(std::string_view utf8) {
-    return static_cast<std::size_t>(std::count_if(
-        utf8.begin(), utf8.end(), [](char c) { return !IsContinuationByte(c); }));
+    return static_cast<std::size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return !IsContinuationByte(c); }));
 }
 
 // The bytes of the first `count` code points.
@@ -51,8 +51,7 @@ std::string FitCell(std::string_view utf8, std::size_t width) {
     const bool cut = CodePoints(utf8) > width;
     std::string text(cut ? FirstCodePoints(utf8, width == 0 ? 0 : width - 1) : utf8);
     std::replace_if(
-        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; },
-        ' ');
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
     if (cut && width > 0) text += kEllipsis;
     return text;
 }

@@ -183,8 +183,8 @@ constexpr std::array kRecordLogColumns{
     Column{{"Newest", Align::Left, 0}, DateTime<kLastChange>},
 };
 constexpr std::array kComputerSystemColumns{kNameColumn, kCaptionColumn, kDescriptionColumn};
-constexpr std::array kAdminDomainColumns{
-    kNameColumn, kCaptionColumn, Column{{"NameFormat", Align::Left, 0}, Text<kNameFormat>}};
+constexpr std::array kAdminDomainColumns{kNameColumn, kCaptionColumn,
+                                         Column{{"NameFormat", Align::Left, 0}, Text<kNameFormat>}};
 constexpr std::array kCollectionColumns{kInstanceIdColumn, kCaptionColumn, kDescriptionColumn};
 
 struct ClassColumns {
