@@ -18,7 +18,7 @@ std::optional<std::string> TextOf(const CimObject& object, std::string_view name
     const auto index = object.Find(name);
     if (!index) return std::nullopt;
     const auto* text = std::get_if<std::string>(&object.ValueAt(*index).data);
-    return text ? std::optional<std::string>(*text) : std::nullopt;
+    return text != nullptr ? std::optional<std::string>(*text) : std::nullopt;
 }
 
 std::optional<std::uint64_t> Decimal(const std::optional<std::string>& text) {
@@ -39,7 +39,7 @@ const CimObject* NewestRecord(std::span<const CimObject> records) {
     std::uint64_t newestPosition = 0;
     for (const CimObject& record : records) {
         const auto position = Decimal(TextOf(record, "RecordID"));
-        if (position && (!newest || *position > newestPosition)) {
+        if (position && (newest == nullptr || *position > newestPosition)) {
             newest = &record;
             newestPosition = *position;
         }

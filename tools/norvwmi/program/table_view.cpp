@@ -34,14 +34,14 @@ const CimValue* Held(const CimObject& object, std::string_view name) {
 
 std::optional<std::int64_t> SignedOf(const CimObject& object, std::string_view name) {
     const CimValue* value = Held(object, name);
-    if (!value) return std::nullopt;
+    if (value == nullptr) return std::nullopt;
     if (const auto* number = std::get_if<std::int64_t>(&value->data)) return *number;
     return std::nullopt;
 }
 
 std::optional<std::uint64_t> UnsignedOf(const CimObject& object, std::string_view name) {
     const CimValue* value = Held(object, name);
-    if (!value) return std::nullopt;
+    if (value == nullptr) return std::nullopt;
     if (const auto* number = std::get_if<std::uint64_t>(&value->data)) return *number;
     return std::nullopt;
 }
@@ -71,19 +71,19 @@ std::string ValueText(const CimValue& value) {
 
 std::string TextOf(const CimObject& object, std::string_view name) {
     const CimValue* value = Held(object, name);
-    return value ? ValueText(*value) : std::string();
+    return value != nullptr ? ValueText(*value) : std::string();
 }
 
 std::string DateTimeOf(const CimObject& object, std::string_view name) {
     const CimValue* value = Held(object, name);
-    return value ? LocalDateTime(ValueText(*value)) : std::string();
+    return value != nullptr ? LocalDateTime(ValueText(*value)) : std::string();
 }
 
 // The type in words; "Other" gives way to the sensor's own description of its type.
 std::string SensorTypeCell(const CimObject& object) {
     const auto code = UnsignedOf(object, "SensorType");
     if (!code) return {};
-    const std::string other = TextOf(object, "OtherSensorTypeDescription");
+    std::string other = TextOf(object, "OtherSensorTypeDescription");
     if (*code == kSensorTypeOther && !other.empty()) return other;
     const auto name = SensorTypeName(*code);
     return name ? std::string(*name) : std::to_string(*code);
@@ -202,7 +202,7 @@ constexpr std::array<ClassColumns, 7> kClassColumns{{
     {"SystemSpecificCollection", kCollectionColumns},
 }};
 
-std::string OrNoValue(std::string text) {
+std::string OrNoValue(const std::string& text) {
     return text.empty() ? std::string(kNoValue) : text;
 }
 
@@ -227,7 +227,7 @@ std::string FallbackTable(std::span<const CimObject> objects) {
         for (std::size_t i = 0; i < first.PropertyCount(); ++i) {
             const std::string_view name = first.PropertyAt(i).name;
             for (const CimObject& object : objects) {
-                if (Held(object, name)) {
+                if (Held(object, name) != nullptr) {
                     shown.push_back(name);
                     break;
                 }
@@ -235,6 +235,7 @@ std::string FallbackTable(std::span<const CimObject> objects) {
         }
     }
     std::vector<TableColumn> layout;
+    layout.reserve(shown.size());
     for (std::string_view name : shown) layout.push_back({name, Align::Left, kLongTextWidth});
     std::vector<TableRow> rows;
     for (const CimObject& object : objects) {
