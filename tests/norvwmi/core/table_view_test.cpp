@@ -70,6 +70,7 @@ TEST(TableCells, ValuesAreScaledExactly) {
         {7, 2, "700"},
         {0, 3, "0"},
         {42, 0, "42"},
+        {7, 9, "7000000000"},
         {7, 10, "7e10"},
         {-7, -10, "-7e-10"},
         {std::numeric_limits<std::int64_t>::min(), 0, "-9223372036854775808"},
@@ -106,7 +107,12 @@ TEST(CimCodeNames, TheProvidersCodesHaveWords) {
     EXPECT_EQ(BaseUnitsName(19), "RPM");
     EXPECT_EQ(BaseUnitsName(65), "percent");
     EXPECT_EQ(BaseUnitsName(1), std::nullopt);
-    EXPECT_EQ(RateUnitsName(4), "per minute");
+    constexpr std::string_view kRates[] = {"per microsecond", "per millisecond", "per second",
+                                           "per minute",      "per hour",        "per day",
+                                           "per week",        "per month",       "per year"};
+    for (std::uint64_t code = 1; code <= 9; ++code)
+        EXPECT_EQ(RateUnitsName(code), kRates[code - 1]);
+    EXPECT_EQ(RateUnitsName(10), std::nullopt);
 }
 
 TEST(TableLayout, ColumnsFitTheirWidestCellUpToTheirCap) {
@@ -193,13 +199,14 @@ TEST(HealthSummary, CountsSensorsReadingsNotOkAndTheNewestRecord) {
         Object("NumericSensor", {{"CurrentState", S("at or above upper critical threshold")}}),
         Object("NumericSensor", {}, {"CurrentState"}),
     };
+    // The newest is the last written, the highest position, wherever it comes.
     const CimObject records[] = {
-        Object("LogRecord", {{"RecordID", S("9")},
-                             {"Caption", S("older")},
-                             {"MessageTimestamp", S("20150101000000.000000+000")}}),
         Object("LogRecord", {{"RecordID", S("10")},
                              {"Caption", S("Fan Assert: Redundancy Lost")},
                              {"MessageTimestamp", S("00000000000000.000000+000")}}),
+        Object("LogRecord", {{"RecordID", S("9")},
+                             {"Caption", S("older")},
+                             {"MessageTimestamp", S("20150101000000.000000+000")}}),
     };
     EXPECT_EQ(HealthSummary("p.mof", {sensors, numeric, records}),
               "p.mof: 4 sensors present, 1 of 3 readings not OK; 2 log records, newest undated "
