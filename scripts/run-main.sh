@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The main job: Norvipmiprv.dll served by the norvwmi host against the embedded default
 # platform. Builds the 64-bit Windows preset, then enumerates every served class as WMI
-# would (norvwmi classes, then norvwmi enum CLASS for each) and prints the instances.
+# would (norvwmi classes, then norvwmi enum CLASS for each) and prints the instances: as
+# tables after a one-line health summary (norvwmi summary), or with --format mof or
+# --format json as whole objects.
 #
-#   scripts/run-main.sh [NORVWMI-OPTIONS]    for example --format json, --platform FILE
+#   scripts/run-main.sh [NORVWMI-OPTIONS]    for example --format mof, --platform FILE
 #
 # A class whose provider the module does not serve yet (DllGetClassObject answers
 # CLASS_E_CLASSNOTAVAILABLE) is reported and the run goes on; any other failure makes the
@@ -22,13 +24,34 @@ norvwmi=$(cat "$build/norvwmi-path.txt")
 "$wine_run" --start
 trap '"$wine_run" --stop' EXIT
 
-classes=$("$wine_run" "$norvwmi" "$@" classes)
+# Tables unless the options name a format. The class list is read as plain lines, so it is
+# asked for without the format.
+format=table named=no previous= listing_options=()
+for option in "$@"; do
+  if [ "$previous" = --format ]; then
+    format=$option named=yes
+  elif [[ $option == --format=* ]]; then
+    format=${option#--format=} named=yes
+  elif [ "$option" != --format ]; then
+    listing_options+=("$option")
+  fi
+  previous=$option
+done
+format=${format,,}
+[ "$named" = no ] && set -- --format table "$@"
+
+classes=$("$wine_run" "$norvwmi" "${listing_options[@]}" classes)
 errors=$(mktemp)
 trap 'rm -f "$errors"; "$wine_run" --stop' EXIT
 
 served=() not_served=() failed=()
+[ "$format" = table ] && { "$wine_run" "$norvwmi" "$@" summary || true; }
 for class in $classes; do
-  echo "=== norvwmi enum $class"
+  if [ "$format" = table ]; then
+    printf '\n=== %s\n' "$class"
+  else
+    echo "=== norvwmi enum $class"
+  fi
   if "$wine_run" "$norvwmi" "$@" enum "$class" 2>"$errors"; then
     served+=("$class")
   elif grep -q "CLASS_E_CLASSNOTAVAILABLE" "$errors"; then
@@ -39,8 +62,11 @@ for class in $classes; do
   cat "$errors" >&2
 done
 
-echo "=== summary"
-echo "enumerated:              ${served[*]:-none}"
-echo "provider not in module:  ${not_served[*]:-none}"
-echo "failed:                  ${failed[*]:-none}"
+# The tables end the run unless a class was missed.
+if [ "$format" != table ] || [ ${#not_served[@]} -gt 0 ] || [ ${#failed[@]} -gt 0 ]; then
+  echo "=== summary"
+  echo "enumerated:              ${served[*]:-none}"
+  echo "provider not in module:  ${not_served[*]:-none}"
+  echo "failed:                  ${failed[*]:-none}"
+fi
 [ ${#failed[@]} -eq 0 ]

@@ -28,9 +28,7 @@ constexpr std::uint16_t kFanStates = 0xDC;             // 2, 3, 4, 6, 7
 constexpr std::uint16_t kPowerSupplyStates = 0x47;     // 0, 1, 2, 6
 
 // Temperatures are kept in tenths of a degree Celsius.
-constexpr std::uint32_t kDegreesCelsius = 2;
 constexpr std::int32_t kTenths = -1;
-constexpr std::uint32_t kNoRateUnits = 0;
 constexpr std::int32_t kMaxReadableTenths = 1270;
 constexpr std::int32_t kMinReadableTenths = 0;
 constexpr std::int32_t kNormalMaxTenths = 1000;
@@ -208,9 +206,9 @@ bool BuildTemperatureSensors(SensorInventory& inventory, HealthDataSource& sourc
         record.SetEntityId(LocaleToEntity(locale));
         record.SetEntityInstance(0);
 
-        record.SetBaseUnits(kDegreesCelsius);
+        record.SetBaseUnits(kCimUnitsDegreesCelsius);
         record.SetUnitModifier(kTenths);
-        record.SetRateUnits(kNoRateUnits);
+        record.SetRateUnits(kCimRateUnitsNone);
         record.SetCurrentReading(std::min(Tenths(celsius), kMaxReadableTenths));
         record.SetNominalReading(Tenths((std::int64_t{threshold} + kNominalOffsetDegrees) / 2));
         record.SetNormalMax(kNormalMaxTenths);

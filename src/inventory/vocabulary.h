@@ -70,4 +70,8 @@ std::uint32_t LocaleToEntity(std::uint8_t locale);
 // The CIM SensorType value of an IPMI sensor type.
 std::uint32_t CimSensorType(std::uint32_t sensorType);
 
+// The CIM BaseUnits and RateUnits codes of the temperature sensors' readings.
+inline constexpr std::uint32_t kCimUnitsDegreesCelsius = 2;
+inline constexpr std::uint32_t kCimRateUnitsNone = 0;
+
 }  // namespace norv

@@ -92,7 +92,7 @@ TEST(CommandLine, MisuseIsNamed) {
         {{"classes", "Sensor"}, "classes takes no operands"},
         {{"get", ""}, "get was given an empty operand"},
         {{"--verbose", "classes"}, "unknown option '--verbose'"},
-        {{"--format", "xml", "classes"}, "unknown format 'xml' (expected mof or json)"},
+        {{"--format", "xml", "classes"}, "unknown format 'xml' (expected mof, json or table)"},
         {{"--client-level", "admin", "classes"},
          "unknown client level 'admin' (expected anonymous, identify, impersonate, delegate)"},
         {{"--platform"}, "--platform needs a value"},

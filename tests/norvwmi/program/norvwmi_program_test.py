@@ -645,7 +645,43 @@ def case_event_log():
            "an empty log has no last change", logs)
 
 
+TABLE_LOG_PATH = 'RecordLog.InstanceID="IPMI:IPMI Controller 0 SEL Log"'
+TABLE_RUNS = {
+    # golden file under tests/data/norvwmi/table: the platform option and the extra runs
+    "default": ([], [("exec", TABLE_LOG_PATH, "ClearLog"),
+                     ("get", 'NumericSensor.CreationClassName="NumericSensor",DeviceID="16.0.0",'
+                      'SystemCreationClassName="ComputerSystem",SystemName="IPMI Controller 0"')]),
+    "failures": (["--platform", FAILURES], []),
+}
+
+
+def case_table(name):
+    """The summary and the table view of every served class, compared with a golden file;
+    NORVWMI_REGENERATE=1 rewrites the file instead (docs/testing.md)."""
+    platform, extra = TABLE_RUNS[name]
+    runs = [("summary",)] + [("enum", c) for c in SERVED_CLASSES] + extra
+    text = ""
+    for run in runs:
+        arguments = platform + ["--format", "table", *run]
+        result = subprocess.run([WINE_RUN, NORVWMI, *arguments], capture_output=True,
+                                timeout=120, cwd=SOURCE_DIR, env=dict(os.environ, TZ="UTC"))
+        expect(result.returncode == 0, " ".join(arguments) + " exits 0", result.stderr)
+        text += "$ norvwmi " + " ".join(arguments) + "\n" + result.stdout.decode("utf-8")
+    golden = source("tests/data/norvwmi/table/%s.txt" % name)
+    if os.environ.get("NORVWMI_REGENERATE") == "1":
+        with open(golden, "w", encoding="utf-8", newline="\n") as out:
+            out.write(text)
+    with open(golden, encoding="utf-8", newline="") as expected:
+        wanted = expected.read()
+    if text != wanted:
+        import difflib
+        expect(False, "the table view matches " + golden, "".join(difflib.unified_diff(
+            wanted.splitlines(True), text.splitlines(True), "expected", "printed")))
+
+
 CASES = {
+    "table-default": lambda: case_table("default"),
+    "table-failures": lambda: case_table("failures"),
     "controller": case_controller,
     "classes": case_classes,
     "temperatures": case_temperatures,

@@ -9,12 +9,13 @@ namespace norvwmi {
 const std::string_view kUsage =
     "usage: norvwmi [--platform FILE] [--module FILE]\n"
     "               [--client-level anonymous|identify|impersonate|delegate]\n"
-    "               [--format mof|json] [--perturb SEED] COMMAND\n"
+    "               [--format mof|json|table] [--perturb SEED] COMMAND\n"
     "commands:\n"
     "  enum CLASS                  enumerate the instances of a served class\n"
     "  get OBJECT-PATH             get one object by its path\n"
     "  exec OBJECT-PATH METHOD     run a method\n"
     "  classes                     list the served classes\n"
+    "  summary                     one line: sensors, readings not OK, log records\n"
     "  query NAMESPACE WQL         run a query through the administrative locator\n"
     "  stress THREADS SECONDS WATCHDOG-SECONDS\n"
     "                              call every served class from many threads at once\n";
@@ -35,6 +36,7 @@ constexpr std::array kCommands{
     CommandRow{"classes", Command::Classes, 0, ""},
     CommandRow{"query", Command::Query, 2, "NAMESPACE WQL"},
     CommandRow{"stress", Command::Stress, 3, "THREADS SECONDS WATCHDOG-SECONDS"},
+    CommandRow{"summary", Command::Summary, 0, ""},
 };
 
 // The limits of the stress command's numbers: threads, seconds of the run, of the watchdog.
@@ -54,7 +56,8 @@ struct FormatRow {
 };
 
 constexpr std::array kFormats{FormatRow{"mof", OutputFormat::Mof},
-                              FormatRow{"json", OutputFormat::Json}};
+                              FormatRow{"json", OutputFormat::Json},
+                              FormatRow{"table", OutputFormat::Table}};
 
 constexpr std::array<std::string_view, 5> kOptions{"--platform", "--module", "--client-level",
                                                    "--format", "--perturb"};
@@ -107,7 +110,7 @@ std::string ApplyOption(CommandLine& line, std::string_view option, const std::s
             std::find_if(kFormats.begin(), kFormats.end(),
                          [&](const FormatRow& row) { return SameName(row.name, value); });
         if (format == kFormats.end())
-            return "unknown format " + Quoted(value) + " (expected mof or json)";
+            return "unknown format " + Quoted(value) + " (expected mof, json or table)";
         line.format = format->format;
     }
     return {};

@@ -1,8 +1,8 @@
 // The norvwmi command line:
 //   norvwmi [--platform FILE] [--module FILE]
-//           [--client-level anonymous|identify|impersonate|delegate] [--format mof|json]
-//           [--perturb SEED]
-//           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes
+//           [--client-level anonymous|identify|impersonate|delegate]
+//           [--format mof|json|table] [--perturb SEED]
+//           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes | summary
 //           | query NAMESPACE WQL | stress THREADS SECONDS WATCHDOG-SECONDS
 // Options come before the command, as `--name VALUE` or `--name=VALUE`, each at most once.
 #pragma once
@@ -18,8 +18,8 @@
 
 namespace norvwmi {
 
-enum class Command { Enumerate, Get, Exec, Classes, Query, Stress };
-enum class OutputFormat { Mof, Json };
+enum class Command { Enumerate, Get, Exec, Classes, Query, Stress, Summary };
+enum class OutputFormat { Mof, Json, Table };
 
 // The client levels the host can play, as ClientLevelFromName (com/call_context.h) reads them.
 inline constexpr std::array<std::string_view, 4> kClientLevelNames{"anonymous", "identify",
@@ -35,7 +35,7 @@ struct CommandLine {
     Command command = Command::Classes;
     // enum: the class; get: the path; exec: the path and the method; query: the namespace
     // and the WQL text; stress: the thread count, the run's and the watchdog's seconds
-    // (decimal, checked); classes: none.
+    // (decimal, checked); classes and summary: none.
     std::vector<std::string> operands;
 };
 

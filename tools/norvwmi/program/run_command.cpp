@@ -4,6 +4,7 @@
 
 #include <objbase.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,10 +15,13 @@
 #include "com/com_apartment.h"
 #include "com/utility_parsers.h"
 #include "com/wide_text.h"
+#include "platform/embedded_mof.h"
 #include "platform/platform_loading.h"
+#include "program/health_summary.h"
 #include "program/locator_query.h"
 #include "program/output_json.h"
 #include "program/stress_run.h"
+#include "program/table_view.h"
 #include "program/wbem_status_names.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
@@ -56,21 +60,30 @@ std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
 }
 
 std::string CommandText(const CommandLine& line) {
-    constexpr std::string_view kNames[] = {"enum", "get", "exec", "classes", "query", "stress"};
+    constexpr std::string_view kNames[] = {"enum",  "get",    "exec",   "classes",
+                                           "query", "stress", "summary"};
     std::string text(kNames[static_cast<int>(line.command)]);
     for (const std::string& operand : line.operands) text += " " + operand;
     return text;
 }
 
+// The host's own objects' values; an object the host did not make is a provider fault,
+// reported on its own.
+std::vector<CimObject> Snapshots(const Objects& objects) {
+    std::vector<CimObject> snapshots;
+    for (const auto& object : objects) {
+        const ClassObject* ours = ClassObject::Implementation(object.get());
+        if (ours) snapshots.push_back(ours->Snapshot());
+    }
+    return snapshots;
+}
+
 void PrintObjects(const CommandLine& line, HRESULT status, const Objects& objects) {
     std::string text;
     if (line.format == OutputFormat::Json) {
-        std::vector<CimObject> snapshots;
-        for (const auto& object : objects) {
-            const ClassObject* ours = ClassObject::Implementation(object.get());
-            if (ours) snapshots.push_back(ours->Snapshot());
-        }
-        text = InstancesDocument(static_cast<std::uint32_t>(status), snapshots);
+        text = InstancesDocument(static_cast<std::uint32_t>(status), Snapshots(objects));
+    } else if (line.format == OutputFormat::Table) {
+        text = InstancesTable(Snapshots(objects));
     } else {
         for (const auto& object : objects) {
             norv::win::UniqueBstr mof;
@@ -158,6 +171,31 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
+// The health summary from three enumerations; the first that fails stops it.
+ExitCode Summary(const CommandLine& line, const Platform& platform) {
+    ProviderModule module;
+    if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
+    const ProviderHost host = HostFor(line, platform);
+    constexpr std::array<std::string_view, 3> kClasses{"Sensor", "NumericSensor", "LogRecord"};
+    std::array<std::vector<CimObject>, kClasses.size()> found;
+    for (std::size_t i = 0; i < kClasses.size(); ++i) {
+        ProviderRequest request;
+        request.operation = ProviderOperation::Enumerate;
+        request.target = std::string(kClasses[i]);
+        const ProviderOutcome outcome = RunProviderRequest(module, host, request);
+        if (outcome.status != WBEM_S_NO_ERROR || !outcome.problems.empty()) {
+            const std::string what = "enum " + request.target;
+            return Conclude(line, outcome.status, outcome.step,
+                            outcome.detail.empty() ? what : what + "; " + outcome.detail,
+                            outcome.problems);
+        }
+        found[i] = Snapshots(outcome.objects);
+    }
+    const std::string platformName = line.platformFile.value_or(std::string(kDefaultPlatformName));
+    Write(stdout, HealthSummary(platformName, HealthObjects{found[0], found[1], found[2]}));
+    return ExitCode::Success;
+}
+
 ExitCode Stress(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
@@ -202,6 +240,8 @@ ExitCode RunWithPlatform(const CommandLine& line, const Platform& platform) {
             return ServeByProvider(line, platform);
         case Command::Stress:
             return Stress(line, platform);
+        case Command::Summary:
+            return Summary(line, platform);
     }
     return ExitCode::Usage;
 }
