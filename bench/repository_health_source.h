@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "inventory/health_data_source.h"
-#include "inventory/processor_info_source.h"
+#include "platform/health_data_source.h"
 #include "platform/platform_loading.h"
+#include "platform/processor_info_source.h"
 #include "repository/cim_object.h"
 
 namespace norv::bench {

@@ -30,7 +30,7 @@ done
 echo "== module sizes in bytes: preset, as built, as packed"
 declare -A triplet=([win32]=i686-w64-mingw32 [win64]=x86_64-w64-mingw32)
 for preset in win32 win64; do
-  module=build/$preset/src/host/Norvipmiprv.dll
+  module=build/$preset/src/module/Norvipmiprv.dll
   stripped=$(mktemp)
   "${triplet[$preset]}-strip" --strip-debug -o "$stripped" "$module"
   echo "$preset $(stat -c %s "$module") $(stat -c %s "$stripped")"
@@ -64,7 +64,7 @@ done
 echo "== $(uptime)"
 # The default platform: enumerations (warm, their floor, cold) and the memory burst.
 NORV_BENCH_WINE_RUN="$root/build/win64/wine-run" \
-NORV_BENCH_DLL_TIMER="$root/build/win64/src/host/dll_enum_timer.exe" \
+NORV_BENCH_DLL_TIMER="$root/build/win64/src/module/dll_enum_timer.exe" \
 NORV_BENCH_DLL_ROUNDS=$repetitions \
   build/native/bench/dll_enum_bench --benchmark_repetitions=$repetitions \
   --benchmark_out="$results/dll_enum_bench.json" --benchmark_out_format=json "$@"
@@ -72,7 +72,7 @@ NORV_BENCH_DLL_ROUNDS=$repetitions \
 echo "== $(uptime)"
 if [ "$win32_path" = native ]; then
   NORV_BENCH_WINE_RUN="$root/build/win32/wine-run" \
-  NORV_BENCH_DLL_TIMER="$root/build/win32/src/host/dll_enum_timer.exe" \
+  NORV_BENCH_DLL_TIMER="$root/build/win32/src/module/dll_enum_timer.exe" \
   NORV_BENCH_DLL_ENUMERATIONS=0 NORV_BENCH_DLL_ARCH=win32 \
     build/native/bench/dll_enum_bench \
     --benchmark_out="$results/dll_memory_win32.json" --benchmark_out_format=json "$@"
@@ -84,7 +84,7 @@ fi
 # The big server once, with fewer samples, to show how the cold enumerations grow.
 echo "== $(uptime)"
 NORV_BENCH_WINE_RUN="$root/build/win64/wine-run" \
-NORV_BENCH_DLL_TIMER="$root/build/win64/src/host/dll_enum_timer.exe" \
+NORV_BENCH_DLL_TIMER="$root/build/win64/src/module/dll_enum_timer.exe" \
 NORV_BENCH_DLL_PLATFORM="Z:$root/platforms/big-server.mof" \
 NORV_BENCH_DLL_SAMPLES=5 NORV_BENCH_DLL_ROUNDS=1 NORV_BENCH_DLL_MEMORY_REQUESTS=0 \
   build/native/bench/dll_enum_bench \

@@ -53,7 +53,7 @@ for preset in win32 win64; do
   done
   mkdir -p "$staging/${folder[$preset]}"
   "${triplet[$preset]}-strip" --strip-debug -o "$staging/${folder[$preset]}/Norvipmiprv.dll" \
-    "build/$preset/src/host/Norvipmiprv.dll"
+    "build/$preset/src/module/Norvipmiprv.dll"
 done
 
 python3 scripts/package_archive.py --x86 "$staging/x86/Norvipmiprv.dll" \

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "eventlog/management_log.h"
-#include "eventlog/refresh_rule.h"
 #include "eventlog/time_zone_win.h"
-#include "host/load_order.h"
 #include "inventory/controller_record.h"
-#include "inventory/health_data_source.h"
+#include "inventory/refresh_rule.h"
+#include "platform/health_data_source.h"
+#include "platform/load_order.h"
 #include "platform/named_lock_scope.h"
 #include "platform/wmi_property.h"
 #include "platform/wmi_query.h"

@@ -15,8 +15,8 @@
 #include "eventlog/log_record_data.h"
 #include "eventlog/sel_entry.h"
 #include "eventlog/time_zone_rules.h"
-#include "inventory/sdr_cache.h"
 #include "platform/named_lock.h"
+#include "sensors/sdr_cache.h"
 
 namespace norv::win {
 

@@ -1,7 +1,7 @@
 #include "host/module_state.h"
 
-#include "host/load_order.h"
 #include "host/provider_class_row.h"
+#include "platform/load_order.h"
 
 namespace norv::win {
 namespace {

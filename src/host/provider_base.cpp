@@ -8,9 +8,9 @@
 
 #include "host/client_impersonation.h"
 #include "host/coclass_type_info.h"
-#include "host/load_order.h"
 #include "host/provider_class_row.h"
 #include "host/wbem_status.h"
+#include "platform/load_order.h"
 
 namespace norv::win {
 namespace {

@@ -1,6 +1,6 @@
-// The data of a class whose provider object owns its instance list and builds it anew for
-// every request (the controller, domain and collection classes): nothing survives from one
-// request to the next.
+// The data of a class whose instance list is built anew for every request (the controller,
+// domain and collection classes). Each request owns its list, so the provider object keeps
+// nothing that two requests could write at once, even when its own lock cannot be had.
 #pragma once
 
 #include <wbemcli.h>
@@ -14,13 +14,10 @@ namespace norv::win {
 template <typename Entry, void (*Build)(std::vector<Entry>& list, IWbemContext* context)>
 class RebuiltList {
 public:
-    // A request's view, opened under the provider's lock: the list as just rebuilt.
+    // A request's view: the list built for it alone.
     class Session {
     public:
-        Session(RebuiltList& data, IWbemContext* context) : entries_(data.entries_) {
-            entries_.clear();
-            Build(entries_, context);
-        }
+        Session(RebuiltList& /*data*/, IWbemContext* context) { Build(entries_, context); }
         Session(const Session&) = delete;
         Session& operator=(const Session&) = delete;
 
@@ -28,11 +25,8 @@ public:
         std::span<const Entry> Entries() const noexcept { return entries_; }
 
     private:
-        std::vector<Entry>& entries_;
+        std::vector<Entry> entries_;
     };
-
-private:
-    std::vector<Entry> entries_;
 };
 
 }  // namespace norv::win

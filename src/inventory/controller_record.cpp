@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/load_order.h"
+
 namespace norv {
 
 namespace {
@@ -18,10 +20,16 @@ ManagementControllerRecord MakeManagementControllerRecord(const std::string& man
     return ManagementControllerRecord{name, "1.5", manufacturerId, "0", productNumber + instance};
 }
 
+namespace {
+// Built at load, before the caches that describe events and sensors of this controller, and
+// destroyed after them.
+NORV_LOAD_ORDER(kLoadOrderControllerRecord)
+const ManagementControllerRecord controllerRecord =
+    MakeManagementControllerRecord(NORV_MANUFACTURER_ID, NORV_PRODUCT_NUMBER);
+}  // namespace
+
 const ManagementControllerRecord& TheManagementController() {
-    static const ManagementControllerRecord record =
-        MakeManagementControllerRecord(NORV_MANUFACTURER_ID, NORV_PRODUCT_NUMBER);
-    return record;
+    return controllerRecord;
 }
 
 }  // namespace norv

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "inventory/health_data_source.h"
 #include "inventory/sensor_inventory.h"
+#include "platform/health_data_source.h"
 
 namespace norv {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "inventory/health_data_source.h"
 #include "inventory/sensor_record.h"
+#include "platform/health_data_source.h"
 
 namespace norv {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "inventory/health_data_source.h"
-#include "inventory/processor_info_source.h"
 #include "inventory/sensor_inventory.h"
+#include "platform/health_data_source.h"
+#include "platform/processor_info_source.h"
 
 namespace norv {
 

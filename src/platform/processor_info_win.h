@@ -2,7 +2,7 @@
 // yet, matched with the processors counted on this machine.
 #pragma once
 
-#include "inventory/processor_info_source.h"
+#include "platform/processor_info_source.h"
 #include "platform/smbios_table_win.h"
 
 namespace norv {

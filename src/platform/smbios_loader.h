@@ -39,7 +39,8 @@ public:
     virtual ~SmbiosMachine() = default;
     // Whether the health driver's device opens.
     virtual bool DriverPresent() = 0;
-    // length bytes of physical memory from address through the driver; nothing on failure.
+    // Physical memory from address through the driver: the bytes it returned, which may be
+    // fewer than length; nothing on failure.
     virtual std::optional<std::vector<std::uint8_t>> ReadPhysicalMemory(std::uint32_t address,
                                                                         std::size_t length) = 0;
     // The result objects of kRawSmbiosQuery in kRawSmbiosNamespace; empty when the class is
@@ -53,9 +54,10 @@ struct LoadedSmbiosTable {
 };
 
 // The driver's road when the driver is present (the entry point in 0xF0000..0xFFFFF, then
-// the table at its address and length), else the Windows class, which must give exactly one
-// object with a Size above 0. A present driver without a table is not followed by the
-// Windows class. Nothing when no table was read.
+// the table at its address and length; a read that returns fewer bytes than asked fails the
+// road), else the Windows class, which must give exactly one object with a Size above 0. A
+// present driver without a table is not followed by the Windows class. Nothing when no table
+// was read.
 std::optional<LoadedSmbiosTable> LoadSmbiosTable(SmbiosMachine& machine);
 
 }  // namespace norv

@@ -1,11 +1,12 @@
 #include "platform/smbios_table_win.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "host/load_order.h"
+#include "platform/load_order.h"
 #include "platform/wmi_property.h"
 #include "platform/wmi_query.h"
 
@@ -74,13 +75,17 @@ win::UniqueFile OpenHealthDriver() {
                                          0, nullptr));
 }
 
-bool ReadPhysicalMemory(std::uint32_t address, std::span<std::uint8_t> buffer) {
+std::optional<std::size_t> ReadPhysicalMemory(std::uint32_t address,
+                                              std::span<std::uint8_t> buffer) {
+    if (!std::in_range<DWORD>(buffer.size())) return std::nullopt;
     const win::UniqueFile device = OpenHealthDriver();
-    if (!device) return false;
+    if (!device) return std::nullopt;
     DWORD returned = 0;
-    return ::DeviceIoControl(device.get(), kReadPhysicalMemoryControlCode, &address, sizeof address,
-                             buffer.data(), static_cast<DWORD>(buffer.size()), &returned,
-                             nullptr) != FALSE;
+    if (!::DeviceIoControl(device.get(), kReadPhysicalMemoryControlCode, &address, sizeof address,
+                           buffer.data(), static_cast<DWORD>(buffer.size()), &returned, nullptr)) {
+        return std::nullopt;
+    }
+    return std::min<std::size_t>(returned, buffer.size());
 }
 
 bool WindowsSmbiosMachine::DriverPresent() {
@@ -90,7 +95,10 @@ bool WindowsSmbiosMachine::DriverPresent() {
 std::optional<std::vector<std::uint8_t>> WindowsSmbiosMachine::ReadPhysicalMemory(
     std::uint32_t address, std::size_t length) {
     std::vector<std::uint8_t> bytes(length);
-    if (!norv::ReadPhysicalMemory(address, bytes)) return std::nullopt;
+    const std::optional<std::size_t> returned = norv::ReadPhysicalMemory(address, bytes);
+    if (!returned) return std::nullopt;
+    // Only what the driver wrote: the loader counts a short read as a failed one.
+    bytes.resize(*returned);
     return bytes;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -24,10 +25,12 @@ inline constexpr DWORD kReadPhysicalMemoryControlCode = 0x72154;
 // Opens the health driver's device for reading and writing, shared for both.
 win::UniqueFile OpenHealthDriver();
 
-// buffer.size() bytes of physical memory from address, through the health driver: the
-// address goes in as 4 bytes, the memory comes out in buffer. False when the device does not
-// open or the request fails.
-bool ReadPhysicalMemory(std::uint32_t address, std::span<std::uint8_t> buffer);
+// Physical memory from address into buffer, through the health driver: the address goes in
+// as 4 bytes, the memory comes out in buffer. The count of bytes the driver says it wrote (at
+// most buffer.size()); nothing when the device does not open, the request fails or the buffer
+// is too large for one request.
+std::optional<std::size_t> ReadPhysicalMemory(std::uint32_t address,
+                                              std::span<std::uint8_t> buffer);
 
 // The machine this process runs on: the driver's device and the Windows SMBIOS class.
 class WindowsSmbiosMachine : public SmbiosMachine {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-#include "inventory/health_data_source.h"
+#include "platform/health_data_source.h"
 #include "platform/win_resource.h"
 
 namespace norv {

@@ -7,8 +7,8 @@
 
 #include <span>
 
-#include "inventory/sdr_cache.h"
 #include "platform/named_lock_scope.h"
+#include "sensors/sdr_cache.h"
 
 namespace norv::win {
 

@@ -15,7 +15,6 @@
 #include "inventory/sensor_inventory.h"
 #include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
-#include "system/computer_system_data.h"
 
 namespace norv {
 

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "inventory/controller_record.h"
-#include "system/computer_system_data.h"
 
 namespace norv {
 

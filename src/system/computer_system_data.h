@@ -12,8 +12,6 @@
 
 namespace norv {
 
-inline constexpr std::string_view kComputerSystemClass = "ComputerSystem";
-
 // Where and how the health driver's version is read.
 inline constexpr std::string_view kDriverVersionNamespace = "root\\wmi";
 inline constexpr std::string_view kDriverVersionQuery =

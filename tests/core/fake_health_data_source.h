@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "inventory/health_data_source.h"
+#include "platform/health_data_source.h"
 
 namespace norv::testing {
 

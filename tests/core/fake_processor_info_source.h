@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "inventory/processor_info_source.h"
+#include "platform/processor_info_source.h"
 
 namespace norv::testing {
 

@@ -1,4 +1,4 @@
-#include "eventlog/refresh_rule.h"
+#include "inventory/refresh_rule.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // bytes behind the driver, and the Windows SMBIOS class as a list of objects.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -63,14 +64,16 @@ public:
 
     bool DriverPresent() override { return driverPresent; }
 
-    // Succeeds when the range lies inside one region.
+    // Succeeds when the address lies inside a region; a range that runs past the region's
+    // end returns only what the region holds, as a driver reports a short read.
     std::optional<Bytes> ReadPhysicalMemory(std::uint32_t address, std::size_t length) override {
         reads.push_back({address, length});
         if (failEveryRead) return std::nullopt;
         for (const auto& [start, bytes] : memory) {
-            if (address < start || address - start + length > bytes.size()) continue;
+            if (address < start || address - start >= bytes.size()) continue;
             const auto from = bytes.begin() + static_cast<std::ptrdiff_t>(address - start);
-            return Bytes(from, from + static_cast<std::ptrdiff_t>(length));
+            const std::size_t held = std::min(length, bytes.size() - (address - start));
+            return Bytes(from, from + static_cast<std::ptrdiff_t>(held));
         }
         return std::nullopt;
     }
@@ -186,11 +189,18 @@ Bytes WithByte(Bytes bytes, std::size_t offset, std::uint8_t value) {
     return bytes;
 }
 
+Bytes WithoutLastByte(Bytes bytes) {
+    bytes.pop_back();
+    return bytes;
+}
+
 const DriverFailureCase kDriverFailureCases[] = {
     {"EveryReadFails", {}, true},
     {"SegmentUnreadable", {{kTableAddress, kTable}}},
-    // The segment is there but one byte short of 64 KB.
-    {"SegmentShort", {{0xF0001, BiosSegment({})}, {kTableAddress, kTable}}},
+    // The segment read returns one byte short of 64 KB, its entry point and table intact.
+    {"SegmentShort",
+     {{0xF0000, WithoutLastByte(BiosSegment({{0x40, EntryPoint(2, 7, 30, kTableAddress)}}))},
+      {kTableAddress, Bytes(30, 0)}}},
     {"NoEntryPoint", {{0xF0000, BiosSegment({})}, {kTableAddress, kTable}}},
     {"OnlyVersion20",
      {{0xF0000, BiosSegment({{0x40, EntryPoint(2, 0, 30, kTableAddress)}})},
@@ -202,7 +212,7 @@ const DriverFailureCase kDriverFailureCases[] = {
      {{0xF0000, BiosSegment({{0x48, EntryPoint(2, 7, 30, kTableAddress)}})},
       {kTableAddress, kTable}}},
     {"TableUnreadable", {{0xF0000, BiosSegment({{0x40, EntryPoint(2, 7, 30, kTableAddress)}})}}},
-    // The table read runs one byte past the memory that is there.
+    // The table read returns one byte fewer than the entry point names.
     {"TableShorterThanItsLength",
      {{0xF0000, BiosSegment({{0x40, EntryPoint(2, 7, 31, kTableAddress)}})},
       {kTableAddress, Bytes(30, 0)}}},
@@ -231,6 +241,21 @@ TEST(SmbiosLoader, WindowsClassDataShorterThanSizeIsZeroFilledToSize) {
     const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->bytes, (Bytes{4, 5, 6, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// The Windows class may report a table longer than 64 KB: it is walked to its whole Size, so
+// a processor past the first 64 KB is still found.
+TEST(SmbiosLoader, WindowsClassTableBeyond64KBIsWalkedToItsSize) {
+    Bytes table;
+    for (std::uint16_t handle = 0x100; table.size() <= 0x10000; ++handle)
+        Append(table, Structure(0x80, handle, {}, {std::string(250, 'x')}));
+    Append(table, kTable);
+    FakeMachine machine;
+    machine.rawObjects = {{static_cast<std::int32_t>(table.size()), table}};
+    const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->bytes.size(), table.size());
+    EXPECT_EQ(CollectProcessorStructures(loaded->bytes).size(), 1u);
 }
 
 struct WindowsFailureCase {

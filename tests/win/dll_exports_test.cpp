@@ -13,8 +13,8 @@
 
 #include "host/provider_class_identity.h"
 #include "host/provider_class_row.h"
-#include "host/served_classes.h"
 #include "host_test_support.h"
+#include "module/served_classes.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {
@@ -145,7 +145,7 @@ TEST_F(ModuleExportsTest, CarriesItsNameTheTypeLibraryAndTheApplicationIdScript)
     const std::string embedded(
         static_cast<const char*>(::LockResource(::LoadResource(module_.get(), script))),
         ::SizeofResource(module_.get(), script));
-    std::ifstream source(NORV_HOST_SOURCE_DIR "/Norvipmiprv.rgs", std::ios::binary);
+    std::ifstream source(NORV_MODULE_SOURCE_DIR "/Norvipmiprv.rgs", std::ios::binary);
     ASSERT_TRUE(source) << "cannot read the script's source";
     std::ostringstream text;
     text << source.rdbuf();

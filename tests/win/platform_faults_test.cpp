@@ -23,7 +23,6 @@
 #include "eventlog/time_zone_win.h"
 #include "host/provider_class_identity.h"
 #include "host/provider_class_row.h"
-#include "inventory/sdr_cache.h"
 #include "log_test_support.h"
 #include "platform/platform_loading.h"
 #include "platform/wmi_property.h"
@@ -32,6 +31,7 @@
 #include "repository/mof_reader.h"
 #include "repository/repository.h"
 #include "repository/repository_class_source.h"
+#include "sensors/sdr_cache.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {

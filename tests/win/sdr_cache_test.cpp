@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "inventory/sdr_cache.h"
 #include "inventory/sensor_record.h"
 #include "platform/win_resource.h"
+#include "sensors/sdr_cache.h"
 
 namespace norv::win {
 namespace {

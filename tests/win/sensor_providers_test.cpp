@@ -15,10 +15,10 @@
 
 #include "host/provider_class_identity.h"
 #include "host/provider_class_row.h"
-#include "inventory/sdr_cache.h"
 #include "log_test_support.h"
 #include "named_lock_probe.h"
 #include "sensors/numeric_sensor_instance_data.h"
+#include "sensors/sdr_cache.h"
 #include "sensors/sensor_instance_data.h"
 #include "stand_in_wmi.h"
 

@@ -1,10 +1,10 @@
-#include "inventory/sdr_cache.h"
+#include "sensors/sdr_cache.h"
 
 #include <ctime>
 
-#include "eventlog/refresh_rule.h"
-#include "host/load_order.h"
 #include "inventory/inventory_build.h"
+#include "inventory/refresh_rule.h"
+#include "platform/load_order.h"
 #include "platform/processor_info_win.h"
 #include "platform/wmi_health_data_source.h"
 

@@ -1,6 +1,7 @@
 // The order in which the module's process-wide objects are built when it is loaded; they are
 // destroyed in the reverse order when it is unloaded. Each such object is defined with
-// NORV_LOAD_ORDER(its step) so that the order holds across source files.
+// NORV_LOAD_ORDER(its step) so that the order holds across source files. The log-entry
+// mapping tables have no step: they are constant data, complete at compile time.
 #pragma once
 
 namespace norv {
@@ -9,7 +10,6 @@ enum LoadOrder : int {
     kLoadOrderClassTable = 1100,          // class-table state: rows, cached class objects
     kLoadOrderModule = 1300,              // module state: lock count, type-information lock
     kLoadOrderControllerRecord = 1400,    // the management controller's record
-    kLoadOrderLogEntryMapping = 1500,     // completion of the log-entry mapping tables
     kLoadOrderSensorCache = 1600,         // the sensor cache and its named lock
     kLoadOrderEventLogCache = 1700,       // the event-log cache and its named lock
     kLoadOrderProcessorDiscovery = 1800,  // the processor-discovery mutex and buffer

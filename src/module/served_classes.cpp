@@ -1,4 +1,4 @@
-#include "host/served_classes.h"
+#include "module/served_classes.h"
 
 #include <array>
 

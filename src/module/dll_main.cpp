@@ -7,10 +7,10 @@
 #include <olectl.h>
 
 #include "host/class_table.h"
-#include "host/load_order.h"
 #include "host/module_state.h"
-#include "host/served_classes.h"
 #include "host/server_registration.h"
+#include "module/served_classes.h"
+#include "platform/load_order.h"
 #include "platform/win_resource.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
