@@ -1,12 +1,25 @@
 #include "eventlog/cim_datetime.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+#include "eventlog/text_digits.h"
 
 namespace norv {
 namespace {
 
-constexpr std::size_t kCimTextCapacity = 64;
+// "yyyymmddhhmm00.000000+mmm" and room for an offset of up to 20 digits.
+constexpr std::size_t kCimTextCapacity = 48;
+
+// The offset's minutes as "%03d" prints them: three digits at least, and a minus sign with
+// at least two digits for a count that overflowed into the negative.
+char* WriteOffsetMinutes(char* out, int minutes) {
+    if (minutes < 0) {
+        *out++ = '-';
+        return WriteDecimal(out, static_cast<std::uint64_t>(-std::int64_t{minutes}), 2);
+    }
+    return WriteDecimal(out, static_cast<std::uint64_t>(minutes), 3);
+}
 
 int FullYear(const LogDateTime& logTime) {
     return logTime.century * 100 + logTime.year;
@@ -49,17 +62,19 @@ CimDateTime ToCimDateTime(const LogDateTime& logTime, const TimeZoneRules& rules
     const char sign = bias <= 0 ? '+' : '-';
     const int minutes = static_cast<int>(std::abs(bias));
 
-    // Every value is non-negative, so zero-padded widths print what "%04.4d" and its kin
-    // would (GCC rejects the 0 flag beside a precision).
-    char text[kCimTextCapacity] = {};
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d00.000000%c%03d",
-                  FullYear(logTime), int{logTime.month}, int{logTime.day}, int{logTime.hour},
-                  int{logTime.minute}, sign, minutes);
+    char text[kCimTextCapacity];
+    char* out = WriteDecimal(text, static_cast<std::uint64_t>(FullYear(logTime)), 4);
+    for (const std::uint8_t field : {logTime.month, logTime.day, logTime.hour, logTime.minute}) {
+        out = WriteDecimal(out, field, 2);
+    }
+    for (const char character : std::string_view("00.000000")) *out++ = character;
+    *out++ = sign;
+    out = WriteOffsetMinutes(out, minutes);
 
     const std::uint32_t selTimestamp =
         event.date.SecondsSince1970() +
         static_cast<std::uint32_t>(event.time.HundredthsSinceMidnight() / 100);
-    return {text, selTimestamp};
+    return {std::string(text, out), selTimestamp};
 }
 
 }  // namespace norv
