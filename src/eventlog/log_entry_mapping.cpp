@@ -245,7 +245,11 @@ void SetTransitionToOkSeverity(SelEntry& selEntry) {
 bool FindSensor(const SensorInventory& inventory, SelEntry& selEntry) {
     for (std::size_t index = 0; index < inventory.Count(); ++index) {
         const SensorRecord& record = inventory.At(index);
-        if (!record.Matches(selEntry.sensorKind, selEntry.key1, selEntry.key2)) continue;
+        // Most records are of another kind; that is told without the call.
+        if (record.Kind() != selEntry.sensorKind ||
+            !record.Matches(selEntry.sensorKind, selEntry.key1, selEntry.key2)) {
+            continue;
+        }
         selEntry.ownerId = record.OwnerId();
         selEntry.ownerLun = record.OwnerLun();
         selEntry.sensorNumber = record.SensorNumber();
