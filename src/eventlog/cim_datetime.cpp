@@ -32,15 +32,6 @@ DateTime EventDateTime(const LogDateTime& logTime) {
     return event;
 }
 
-// Minutes to add to local time to reach UTC at that local time.
-std::int64_t UtcBias(const TimeZoneRules& rules, const DateTime& localTime) {
-    std::int64_t bias = rules.bias;
-    if (rules.daylightDate.wMonth != 0) {
-        bias += IsDaylightTime(rules, localTime) ? rules.daylightBias : rules.standardBias;
-    }
-    return bias;
-}
-
 // A field out of its range would print a text longer than a CIM date-time and count a
 // timestamp of a day that does not exist; such an entry is taken as one without a date.
 bool IsValidDate(const LogDateTime& logTime) {
@@ -53,11 +44,27 @@ bool IsValidDate(const LogDateTime& logTime) {
 }  // namespace
 
 CimDateTime ToCimDateTime(const LogDateTime& logTime, const TimeZoneRules& rules) {
+    return CimDateTimeConverter(rules).Convert(logTime);
+}
+
+// Minutes to add to local time to reach UTC at that local time.
+std::int64_t CimDateTimeConverter::UtcBias(const DateTime& localTime) {
+    std::int64_t bias = rules_.bias;
+    if (rules_.daylightDate.wMonth != 0) {
+        const int year = localTime.date.Year();
+        if (!starts_ || starts_->year != year) starts_ = SeasonStartsIn(rules_, year);
+        bias += IsDaylightTime(rules_, *starts_, localTime) ? rules_.daylightBias
+                                                            : rules_.standardBias;
+    }
+    return bias;
+}
+
+CimDateTime CimDateTimeConverter::Convert(const LogDateTime& logTime) {
     if (!IsValidDate(logTime)) {
         return {kUndatedCimDateTime, 0};
     }
     const DateTime event = EventDateTime(logTime);
-    const std::int64_t bias = UtcBias(rules, event);
+    const std::int64_t bias = UtcBias(event);
     // CIM counts minutes east of UTC as positive, the bias counts them as negative.
     const char sign = bias <= 0 ? '+' : '-';
     const int minutes = static_cast<int>(std::abs(bias));

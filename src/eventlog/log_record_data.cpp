@@ -135,10 +135,11 @@ SelRecords BuildSelRecords(std::vector<SelEntry>& entries, const TimeZoneRules& 
     // 1970 and before 2038 can become the newest.
     std::int32_t newestTimestamp = 0;
     std::string newestDateTime;
+    CimDateTimeConverter dateTimes(rules);
     for (std::size_t index = 0; index < entries.size(); ++index) {
         SelEntry& entry = entries[index];
         // An entry without a date gets timestamp 0.
-        CimDateTime converted = ToCimDateTime(EntryDateTime(entry), rules);
+        CimDateTime converted = dateTimes.Convert(EntryDateTime(entry));
         entry.timestamp = converted.selTimestamp;
 
         LogRecordData& record = built.records.emplace_back();
