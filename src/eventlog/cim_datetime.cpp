@@ -1,12 +1,25 @@
 #include "eventlog/cim_datetime.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+#include "eventlog/text_digits.h"
 
 namespace norv {
 namespace {
 
-constexpr std::size_t kCimTextCapacity = 64;
+// "yyyymmddhhmm00.000000+mmm" and room for an offset of up to 20 digits.
+constexpr std::size_t kCimTextCapacity = 48;
+
+// The offset's minutes as "%03d" prints them: three digits at least, and a minus sign with
+// at least two digits for a count that overflowed into the negative.
+char* WriteOffsetMinutes(char* out, int minutes) {
+    if (minutes < 0) {
+        *out++ = '-';
+        return WriteDecimal(out, static_cast<std::uint64_t>(-std::int64_t{minutes}), 2);
+    }
+    return WriteDecimal(out, static_cast<std::uint64_t>(minutes), 3);
+}
 
 int FullYear(const LogDateTime& logTime) {
     return logTime.century * 100 + logTime.year;
@@ -17,15 +30,6 @@ DateTime EventDateTime(const LogDateTime& logTime) {
     event.date = CalendarDate::FromYmd(FullYear(logTime), logTime.month, logTime.day);
     event.time = ClockTime::FromHms(logTime.hour, logTime.minute, 0, 0);
     return event;
-}
-
-// Minutes to add to local time to reach UTC at that local time.
-std::int64_t UtcBias(const TimeZoneRules& rules, const DateTime& localTime) {
-    std::int64_t bias = rules.bias;
-    if (rules.daylightDate.wMonth != 0) {
-        bias += IsDaylightTime(rules, localTime) ? rules.daylightBias : rules.standardBias;
-    }
-    return bias;
 }
 
 // A field out of its range would print a text longer than a CIM date-time and count a
@@ -40,26 +44,44 @@ bool IsValidDate(const LogDateTime& logTime) {
 }  // namespace
 
 CimDateTime ToCimDateTime(const LogDateTime& logTime, const TimeZoneRules& rules) {
+    return CimDateTimeConverter(rules).Convert(logTime);
+}
+
+// Minutes to add to local time to reach UTC at that local time.
+std::int64_t CimDateTimeConverter::UtcBias(const DateTime& localTime) {
+    std::int64_t bias = rules_.bias;
+    if (rules_.daylightDate.wMonth != 0) {
+        const int year = localTime.date.Year();
+        if (!starts_ || starts_->year != year) starts_ = SeasonStartsIn(rules_, year);
+        bias += IsDaylightTime(rules_, *starts_, localTime) ? rules_.daylightBias
+                                                            : rules_.standardBias;
+    }
+    return bias;
+}
+
+CimDateTime CimDateTimeConverter::Convert(const LogDateTime& logTime) {
     if (!IsValidDate(logTime)) {
         return {kUndatedCimDateTime, 0};
     }
     const DateTime event = EventDateTime(logTime);
-    const std::int64_t bias = UtcBias(rules, event);
+    const std::int64_t bias = UtcBias(event);
     // CIM counts minutes east of UTC as positive, the bias counts them as negative.
     const char sign = bias <= 0 ? '+' : '-';
     const int minutes = static_cast<int>(std::abs(bias));
 
-    // Every value is non-negative, so zero-padded widths print what "%04.4d" and its kin
-    // would (GCC rejects the 0 flag beside a precision).
-    char text[kCimTextCapacity] = {};
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d00.000000%c%03d",
-                  FullYear(logTime), int{logTime.month}, int{logTime.day}, int{logTime.hour},
-                  int{logTime.minute}, sign, minutes);
+    char text[kCimTextCapacity];
+    char* out = WriteDecimal(text, static_cast<std::uint64_t>(FullYear(logTime)), 4);
+    for (const std::uint8_t field : {logTime.month, logTime.day, logTime.hour, logTime.minute}) {
+        out = WriteDecimal(out, field, 2);
+    }
+    for (const char character : std::string_view("00.000000")) *out++ = character;
+    *out++ = sign;
+    out = WriteOffsetMinutes(out, minutes);
 
     const std::uint32_t selTimestamp =
         event.date.SecondsSince1970() +
         static_cast<std::uint32_t>(event.time.HundredthsSinceMidnight() / 100);
-    return {text, selTimestamp};
+    return {std::string(text, out), selTimestamp};
 }
 
 }  // namespace norv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "eventlog/time_zone_rules.h"
@@ -35,5 +36,19 @@ inline constexpr const char* kUndatedCimDateTime = "00000000000000.000000+000";
 
 // The rules in force now are applied to the entry's date, whatever year it lies in.
 CimDateTime ToCimDateTime(const LogDateTime& logTime, const TimeZoneRules& rules);
+
+// ToCimDateTime for the entries of one log: the season starts of a year are worked out once
+// for the entries that follow in the same year. `rules` outlives the converter.
+class CimDateTimeConverter {
+public:
+    explicit CimDateTimeConverter(const TimeZoneRules& rules) : rules_(rules) {}
+    CimDateTime Convert(const LogDateTime& logTime);
+
+private:
+    std::int64_t UtcBias(const DateTime& localTime);
+
+    const TimeZoneRules& rules_;
+    std::optional<SeasonStarts> starts_;
+};
 
 }  // namespace norv

@@ -1,5 +1,6 @@
 #include "eventlog/event_text.h"
 
+#include "eventlog/text_digits.h"
 #include "inventory/vocabulary.h"
 
 namespace norv {
@@ -19,16 +20,17 @@ std::uint32_t Data3Usage(std::uint32_t dataUsage) {
 
 void AppendNumber(std::string& text, std::string_view label, std::uint32_t value) {
     text += label;
-    text += std::to_string(value);
+    AppendDecimal(text, value);
 }
 
-std::string BaseText(std::uint32_t eventType, std::uint32_t sensorType, std::uint32_t offset) {
+void AppendBaseText(std::string& text, std::uint32_t eventType, std::uint32_t sensorType,
+                    std::uint32_t offset) {
     if (eventType == kReadingThreshold) {
         const StateList thresholdEvents = GenericStates(kReadingThreshold);
-        return std::string(offset < thresholdEvents.size() ? thresholdEvents[offset]
-                                                           : kStateTextNotApplicable);
+        text += offset < thresholdEvents.size() ? thresholdEvents[offset] : kStateTextNotApplicable;
+        return;
     }
-    return StateText(eventType, sensorType, offset);
+    text += StateText(eventType, sensorType, offset);
 }
 
 // Event data 2 of a discrete event: previous state in the low nibble, severity in the high.
@@ -103,11 +105,18 @@ std::string_view SlotConnectorText(std::uint32_t sensorType, std::uint32_t index
     return kSlotConnectorTexts[index];
 }
 
-std::string EventText(std::uint32_t eventType, std::uint32_t sensorType, std::uint32_t dataUsage,
-                      std::uint32_t offset, std::uint32_t eventData2, std::uint32_t eventData3) {
-    std::string text = BaseText(eventType, sensorType, offset);
+void AppendEventText(std::string& text, std::uint32_t eventType, std::uint32_t sensorType,
+                     std::uint32_t dataUsage, std::uint32_t offset, std::uint32_t eventData2,
+                     std::uint32_t eventData3) {
+    AppendBaseText(text, eventType, sensorType, offset);
     AppendData2(text, eventType, sensorType, Data2Usage(dataUsage), eventData2);
     AppendData3(text, eventType, sensorType, Data3Usage(dataUsage), eventData3);
+}
+
+std::string EventText(std::uint32_t eventType, std::uint32_t sensorType, std::uint32_t dataUsage,
+                      std::uint32_t offset, std::uint32_t eventData2, std::uint32_t eventData3) {
+    std::string text;
+    AppendEventText(text, eventType, sensorType, dataUsage, offset, eventData2, eventData3);
     return text;
 }
 

@@ -49,5 +49,9 @@ std::string_view SlotConnectorText(std::uint32_t sensorType, std::uint32_t index
 // type past its table adds nothing.
 std::string EventText(std::uint32_t eventType, std::uint32_t sensorType, std::uint32_t dataUsage,
                       std::uint32_t offset, std::uint32_t eventData2, std::uint32_t eventData3);
+// The same text, added at the end of `text`.
+void AppendEventText(std::string& text, std::uint32_t eventType, std::uint32_t sensorType,
+                     std::uint32_t dataUsage, std::uint32_t offset, std::uint32_t eventData2,
+                     std::uint32_t eventData3);
 
 }  // namespace norv

@@ -8,6 +8,7 @@
 #include "eventlog/event_text.h"
 #include "eventlog/log_entry.h"
 #include "eventlog/mapping_tables.h"
+#include "eventlog/text_digits.h"
 
 namespace norv {
 
@@ -244,16 +245,30 @@ void SetTransitionToOkSeverity(SelEntry& selEntry) {
 bool FindSensor(const SensorInventory& inventory, SelEntry& selEntry) {
     for (std::size_t index = 0; index < inventory.Count(); ++index) {
         const SensorRecord& record = inventory.At(index);
-        if (!record.Matches(selEntry.sensorKind, selEntry.key1, selEntry.key2)) continue;
+        // Most records are of another kind; that is told without the call.
+        if (record.Kind() != selEntry.sensorKind ||
+            !record.Matches(selEntry.sensorKind, selEntry.key1, selEntry.key2)) {
+            continue;
+        }
         selEntry.ownerId = record.OwnerId();
         selEntry.ownerLun = record.OwnerLun();
         selEntry.sensorNumber = record.SensorNumber();
         selEntry.entityId = record.EntityId();
         selEntry.entityInstance = record.EntityInstance();
-        selEntry.deviceId = std::to_string(selEntry.sensorNumber) + "." +
-                            std::to_string(selEntry.ownerLun) + "." +
-                            std::to_string(selEntry.ownerId);
-        selEntry.sensorLabel = record.Name() + "(" + selEntry.deviceId + ")";
+        std::string& deviceId = selEntry.deviceId;
+        deviceId.clear();
+        AppendDecimal(deviceId, selEntry.sensorNumber);
+        deviceId += '.';
+        AppendDecimal(deviceId, selEntry.ownerLun);
+        deviceId += '.';
+        AppendDecimal(deviceId, selEntry.ownerId);
+        std::string& label = selEntry.sensorLabel;
+        label.clear();
+        label.reserve(record.Name().size() + deviceId.size() + 2);
+        label += record.Name();
+        label += '(';
+        label += deviceId;
+        label += ')';
         return true;
     }
     return false;

@@ -40,7 +40,8 @@ struct LogRecordData {
     std::string elementName;
     std::string logCreationClassName;
     std::string messageTimestamp;  // CIM date-time of the event
-    std::string recordFormat;
+    // Always kRecordFormatText: the same for every record, so not copied into each.
+    std::string_view recordFormat;
     std::string recordData;
     std::string reserved;  // the tenth text, never set
 };

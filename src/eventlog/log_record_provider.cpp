@@ -1,5 +1,7 @@
 #include "eventlog/log_record_provider.h"
 
+#include <string>
+
 #include "host/instance_writer.h"
 
 namespace norv::win {
@@ -15,7 +17,7 @@ HRESULT FillLogRecord(const LogRecordData& record, const WbemObject& instance) {
     writer.PutString(L"LogCreationClassName", record.logCreationClassName);
     writer.PutString(L"LogName", record.logName);
     writer.PutString(L"RecordData", record.recordData);
-    writer.PutString(L"RecordFormat", record.recordFormat);
+    writer.PutString(L"RecordFormat", std::string(record.recordFormat));
     writer.PutString(L"RecordID", record.recordNumber);
     writer.PutString(L"MessageTimestamp", record.messageTimestamp);
     return writer.Status();

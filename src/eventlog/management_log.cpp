@@ -69,9 +69,12 @@ std::vector<std::span<const std::uint8_t>> SplitLogEntries(
 void ReadLogArea(std::span<const std::uint8_t> received, std::int32_t reportedSize,
                  const SensorInventory& inventory, std::vector<SelEntry>& entries) {
     const std::vector<std::uint8_t> entryBytes = LogAreaEntryBytes(received, reportedSize);
-    SelEntry selEntry;
-    for (const std::span<const std::uint8_t> entry : SplitLogEntries(entryBytes)) {
-        if (MapEntry(entry, inventory, selEntry)) entries.push_back(selEntry);
+    const std::vector<std::span<const std::uint8_t>> split = SplitLogEntries(entryBytes);
+    // Each entry is mapped in its place at the end of the list (a SelEntry is some 360
+    // bytes) and taken off again when it is dropped; the list grows once.
+    entries.reserve(entries.size() + split.size());
+    for (const std::span<const std::uint8_t> entry : split) {
+        if (!MapEntry(entry, inventory, entries.emplace_back())) entries.pop_back();
     }
 }
 

@@ -18,15 +18,24 @@ DateTime TransitionIn(int year, const SystemTime& transition) {
 
 }  // namespace
 
+SeasonStarts SeasonStartsIn(const TimeZoneRules& rules, int year) {
+    return {year, TransitionIn(year, rules.daylightDate), TransitionIn(year, rules.standardDate)};
+}
+
 bool IsDaylightTime(const TimeZoneRules& rules, const DateTime& localTime) {
     if (rules.daylightDate.wMonth == 0) {
         return false;
     }
-    const int year = localTime.date.Year();
-    const DateTime daylightStart = TransitionIn(year, rules.daylightDate);
-    const DateTime standardStart = TransitionIn(year, rules.standardDate);
-    const bool beforeStandard = localTime < standardStart;
-    const bool fromDaylight = localTime >= daylightStart;
+    return IsDaylightTime(rules, SeasonStartsIn(rules, localTime.date.Year()), localTime);
+}
+
+bool IsDaylightTime(const TimeZoneRules& rules, const SeasonStarts& starts,
+                    const DateTime& localTime) {
+    if (rules.daylightDate.wMonth == 0) {
+        return false;
+    }
+    const bool beforeStandard = localTime < starts.standard;
+    const bool fromDaylight = localTime >= starts.daylight;
     // Standard time beginning in an earlier month than daylight time (the southern
     // hemisphere) means daylight time spans the turn of the year.
     if (rules.standardDate.wMonth <= rules.daylightDate.wMonth) {

@@ -26,4 +26,17 @@ struct TimeZoneRules {
 // as daylight.
 bool IsDaylightTime(const TimeZoneRules& rules, const DateTime& localTime);
 
+// The moments daylight and standard time begin in one year; a log's entries mostly share a
+// year, so they are worked out once for it.
+struct SeasonStarts {
+    int year = 0;
+    DateTime daylight;
+    DateTime standard;
+};
+SeasonStarts SeasonStartsIn(const TimeZoneRules& rules, int year);
+
+// As above, with the season starts of the local time's year.
+bool IsDaylightTime(const TimeZoneRules& rules, const SeasonStarts& starts,
+                    const DateTime& localTime);
+
 }  // namespace norv

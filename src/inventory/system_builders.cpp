@@ -6,11 +6,13 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inventory/sensor_kind.h"
 #include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
+#include "inventory/wrapping_search_index.h"
 #include "platform/processor_topology.h"
 #include "platform/socket_designation.h"
 
@@ -268,19 +270,6 @@ CartridgeRange CartridgesOf(std::int32_t cartridges) {
     return {1, std::min(cartridges, kMaxBoardNumber)};
 }
 
-// The first of the objects, visited from start and wrapping around, that passes.
-template <typename Passes>
-const HealthObject* FindFrom(const HealthObjectList& objects, std::size_t start, Passes passes) {
-    const std::size_t count = objects.size();
-    for (std::size_t step = 0; step < count; ++step) {
-        const HealthObject& object = *objects[(start + step) % count];
-        if (passes(object)) {
-            return &object;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 bool BuildProcessorSensors(SensorInventory& inventory, HealthDataSource& health,
@@ -439,6 +428,12 @@ bool BuildMemoryBoardSensors(SensorInventory& inventory, HealthDataSource& healt
     Advance(counter, 2u * static_cast<std::uint32_t>(n));
 
     const HealthObjectList boards = health.Query(kHealthNamespace, kMemoryBoardQuery);
+    // A board is found by its CartID while its CartStatus is not 0.
+    const WrappingSearchIndex<std::int32_t> boardIndex(
+        boards, [&](const HealthObject& object) -> std::optional<std::int32_t> {
+            if (ReadInt(health, object, "CartStatus") == 0) return std::nullopt;
+            return ReadInt(health, object, "CartID", kUnreadableId);
+        });
     const CartridgeRange range = CartridgesOf(n);
     std::vector<SensorRecord> interlocks;
     for (std::int32_t k = range.first; k <= range.last; ++k) {
@@ -469,10 +464,7 @@ bool BuildMemoryBoardSensors(SensorInventory& inventory, HealthDataSource& healt
         interlock.AddStates(kInterlockStates);
         interlock.SetCurrentState(kStateDeasserted);
 
-        const HealthObject* found = FindFrom(boards, ordinal, [&](const HealthObject& object) {
-            return ReadInt(health, object, "CartStatus") != 0 &&
-                   ReadInt(health, object, "CartID", kUnreadableId) == k;
-        });
+        const HealthObject* found = boardIndex.Find(ordinal, k);
         if (found != nullptr) {
             board.SetCurrentState(StateByValue(kCartridgeStatusStates,
                                                ReadInt(health, *found, "CartStatus"),
@@ -504,6 +496,14 @@ bool BuildDimmSensors(SensorInventory& inventory, HealthDataSource& health, std:
             static_cast<std::uint32_t>(m) * static_cast<std::uint32_t>(memory->cartridges));
 
     const HealthObjectList dimms = health.Query(kHealthNamespace, kDimmQuery);
+    // A present DIMM is found by its CartID and ModuleID.
+    const WrappingSearchIndex<std::pair<std::int32_t, std::int32_t>> dimmIndex(
+        dimms,
+        [&](const HealthObject& object) -> std::optional<std::pair<std::int32_t, std::int32_t>> {
+            if (ReadInt(health, object, "Present") != 1) return std::nullopt;
+            return std::pair{ReadInt(health, object, "CartID", kUnreadableId),
+                             ReadInt(health, object, "ModuleID", kUnreadableId)};
+        });
     const CartridgeRange range = CartridgesOf(memory->cartridges);
     const std::int32_t lastModule = std::min(m, kMaxBoardNumber);
     for (std::int32_t k = range.first; k <= range.last; ++k) {
@@ -521,12 +521,8 @@ bool BuildDimmSensors(SensorInventory& inventory, HealthDataSource& health, std:
             record.AddStates(kDimmStates);
             record.SetCurrentState(kStateDeasserted);
 
-            const HealthObject* found = FindFrom(
-                dimms, static_cast<std::size_t>(position), [&](const HealthObject& object) {
-                    return ReadInt(health, object, "Present") == 1 &&
-                           ReadInt(health, object, "CartID", kUnreadableId) == k &&
-                           ReadInt(health, object, "ModuleID", kUnreadableId) == module;
-                });
+            const HealthObject* found =
+                dimmIndex.Find(static_cast<std::size_t>(position), std::pair{k, module});
             if (found != nullptr) {
                 const auto status = static_cast<std::uint32_t>(ReadInt(health, *found, "Status"));
                 record.SetCurrentState(status < kDimmStatusStates.size() ? kDimmStatusStates[status]

@@ -1,12 +1,17 @@
 #include "platform/text_conversion.h"
 
+#include <array>
 #include <charconv>
+#include <optional>
 
 namespace norv {
 namespace {
 
 // The first system version whose conversions can follow the thread's own locale.
 constexpr DWORD kFirstThreadCodePageMajorVersion = 5;
+
+// Wide characters ToBstr converts into without measuring first.
+constexpr std::size_t kShortTextCapacity = 256;
 
 UINT LocaleDefaultAnsiCodePage(LCID locale) {
     char digits[8] = {};
@@ -30,15 +35,29 @@ UINT ConversionCodePageFor(const OSVERSIONINFOA& version, LCID threadLocale) {
 }
 
 UINT ConversionCodePage() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version)) return CP_ACP;
-    return ConversionCodePageFor(version, GetThreadLocale());
+    // The system's version stays what it is while the module is loaded; the thread's locale
+    // does not, so only the version is read once.
+    static const std::optional<OSVERSIONINFOA> system = [] {
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof version;
+        return GetVersionExA(&version) ? std::optional(version) : std::nullopt;
+    }();
+    if (!system) return CP_ACP;
+    return ConversionCodePageFor(*system, GetThreadLocale());
 }
 
 win::UniqueBstr ToBstr(const char* text, int length) {
     if (text == nullptr || length == 0) return {};
     const UINT codePage = ConversionCodePage();
+    // A provider's texts are short: converted once into this buffer, they need no pass that
+    // only measures. A longer text, or one that fails here, takes the two passes below.
+    std::array<wchar_t, kShortTextCapacity> shortText;
+    const int shortLength = MultiByteToWideChar(codePage, 0, text, length, shortText.data(),
+                                                static_cast<int>(shortText.size()));
+    if (shortLength > 0) {
+        const int bstrLength = length == kUpToTerminator ? shortLength - 1 : shortLength;
+        return win::UniqueBstr(SysAllocStringLen(shortText.data(), static_cast<UINT>(bstrLength)));
+    }
     const int convertedLength = MultiByteToWideChar(codePage, 0, text, length, nullptr, 0);
     if (convertedLength <= 0) return {};
     // SysAllocStringLen adds the terminator itself: a converted terminator is not counted.

@@ -15,7 +15,8 @@ inline constexpr int kUpToTerminator = -1;
 
 // A new BSTR of the narrow text converted in the conversion code page. With kUpToTerminator
 // the terminator is converted but not counted in the BSTR's length. Null for null text, for
-// a length of 0, when memory runs out, or when the two conversion passes disagree.
+// a length of 0, when memory runs out, or when nothing converts (a long text is measured
+// first and then converted: null also when the two passes disagree).
 win::UniqueBstr ToBstr(const char* text, int length);
 
 // The text converted in the system ANSI code page (CP_ACP), up to its terminator; empty for
