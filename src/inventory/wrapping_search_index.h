@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "inventory/health_data_source.h"
+#include "platform/health_data_source.h"
 
 namespace norv {
 
