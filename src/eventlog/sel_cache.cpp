@@ -5,6 +5,7 @@
 #include "eventlog/management_log.h"
 #include "eventlog/refresh_rule.h"
 #include "eventlog/time_zone_win.h"
+#include "inventory/cache_clock.h"
 #include "host/load_order.h"
 #include "inventory/controller_record.h"
 #include "inventory/health_data_source.h"

@@ -1,18 +1,13 @@
 #include "inventory/sdr_cache.h"
 
-#include <ctime>
-
 #include "eventlog/refresh_rule.h"
+#include "inventory/cache_clock.h"
 #include "host/load_order.h"
 #include "inventory/inventory_build.h"
 #include "platform/processor_info_win.h"
 #include "platform/wmi_health_data_source.h"
 
 namespace norv::win {
-
-std::int32_t SystemClockSeconds() {
-    return static_cast<std::int32_t>(std::time(nullptr));
-}
 
 bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context) {
     WmiHealthDataSource health(context);
