@@ -4,6 +4,7 @@
 
 #include "eventlog/management_log.h"
 #include "eventlog/time_zone_win.h"
+#include "inventory/cache_clock.h"
 #include "inventory/controller_record.h"
 #include "inventory/refresh_rule.h"
 #include "platform/health_data_source.h"

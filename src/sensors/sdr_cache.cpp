@@ -1,7 +1,6 @@
 #include "sensors/sdr_cache.h"
 
-#include <ctime>
-
+#include "inventory/cache_clock.h"
 #include "inventory/inventory_build.h"
 #include "inventory/refresh_rule.h"
 #include "platform/load_order.h"
@@ -9,10 +8,6 @@
 #include "platform/wmi_health_data_source.h"
 
 namespace norv::win {
-
-std::int32_t SystemClockSeconds() {
-    return static_cast<std::int32_t>(std::time(nullptr));
-}
 
 bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context) {
     WmiHealthDataSource health(context);

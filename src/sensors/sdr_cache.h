@@ -62,7 +62,5 @@ SdrCache& TheSdrCache();
 // with the request's context, the processors from SMBIOS and CPUID.
 bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context);
 
-// time() as 32-bit seconds, the clock of both caches.
-std::int32_t SystemClockSeconds();
 
 }  // namespace norv::win

@@ -85,17 +85,6 @@ TEST(ToCimDateTime, FieldsArePaddedToTheirWidths) {
               "19991231235900.000000+000");
 }
 
-TEST(ToCimDateTime, DaylightBoundariesOfTheUsRule) {
-    EXPECT_EQ(ToCimDateTime(At(2007, 3, 11, 1, 59), kUsEastern).text,
-              "20070311015900.000000-300");
-    EXPECT_EQ(ToCimDateTime(At(2007, 3, 11, 2, 0), kUsEastern).text,
-              "20070311020000.000000-240");
-    EXPECT_EQ(ToCimDateTime(At(2007, 11, 4, 1, 59), kUsEastern).text,
-              "20071104015900.000000-240");
-    EXPECT_EQ(ToCimDateTime(At(2007, 11, 4, 2, 0), kUsEastern).text,
-              "20071104020000.000000-300");
-}
-
 TEST(ToCimDateTime, StandardBiasCountsOnlyInZonesWithDaylightTime) {
     TimeZoneRules rules = kUsEastern;
     rules.standardBias = 15;

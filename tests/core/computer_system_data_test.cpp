@@ -46,15 +46,6 @@ TEST(FirmwareVersionText, WithoutADriverVersionIsOnePointZeroZero) {
     EXPECT_EQ(FirmwareVersionText(std::nullopt), "1.00");
 }
 
-TEST(ComputerSystemData, AFreshRecordIsEmptyWithNoBitSet) {
-    const ComputerSystemData record;
-    EXPECT_EQ(record.presenceMask, 0u);
-    EXPECT_TRUE(record.name.empty());
-    EXPECT_TRUE(record.description.empty());
-    EXPECT_TRUE(record.roles.empty());
-    EXPECT_TRUE(record.dedicated.empty());
-}
-
 TEST(ComputerSystemData, EachSetterReplacesItsValueAndSetsOnlyItsBit) {
     using Data = ComputerSystemData;
     Data record;

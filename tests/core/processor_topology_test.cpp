@@ -294,14 +294,6 @@ TEST(CountingRealMachines, TwoSocketEpyc) {
     EXPECT_EQ(count.topology[48].coreId, 1);  // apic 1: the second thread of the first core
 }
 
-TEST(CountingRealMachines, TwoSocketOpteronGuest) {
-    const ProcessorCount count = CountProcessors(InputOf(AmdCpu(8, true), kOpteronGuest));
-    EXPECT_EQ(count.status, ProcessorCountStatus::MultiCore);
-    EXPECT_EQ(count.coresPerPackage, 8);
-    EXPECT_EQ(count.packages, 2);
-    ExpectSamePackages(count, kOpteronGuest);
-}
-
 TEST(CountingRealMachines, TwoSocketXeonWithMoreIdsThanThreads) {
     // Two 8-core, 16-thread Xeons whose packages address 32 logical ids (16 cores of 2):
     // socket 0 holds initial APIC ids 0..15, socket 1 32..47.

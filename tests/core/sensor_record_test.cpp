@@ -14,14 +14,6 @@ namespace {
 
 constexpr std::uint8_t kNone = 255;
 
-TEST(SensorRecord, NewRecordHasNothingSet) {
-    const SensorRecord record;
-    EXPECT_EQ(record.FieldMask(), 0u);
-    EXPECT_EQ(record.StateMask(), 0u);
-    EXPECT_EQ(record.Present(), 0u);
-    EXPECT_TRUE(record.Name().empty());
-}
-
 struct FieldSetterCase {
     const char* field;
     std::function<void(SensorRecord&)> set;
@@ -85,19 +77,6 @@ TEST(SensorRecord, EachSetterStoresItsValueAndMarksOnlyItsBit) {
     EXPECT_EQ(everything.FieldMask(), allBits);
     EXPECT_EQ(allBits & 0x782u, 0u);
     EXPECT_EQ(allBits, 0x7FF87Du);
-}
-
-TEST(SensorRecord, NamedFieldBitsHaveTheirDefinedValues) {
-    EXPECT_EQ(kFieldSensorType, 0x1u);
-    EXPECT_EQ(kFieldCurrentState, 0x4u);
-    EXPECT_EQ(kFieldCurrentReading, 0x8u);
-    EXPECT_EQ(kFieldNormalMin, 0x800u);
-    EXPECT_EQ(kFieldNormalMax, 0x1000u);
-    EXPECT_EQ(kFieldNominalReading, 0x2000u);
-    EXPECT_EQ(kFieldMinReadable, 0x4000u);
-    EXPECT_EQ(kFieldMaxReadable, 0x8000u);
-    EXPECT_EQ(kFieldName, 0x200000u);
-    EXPECT_EQ(kFieldEventReadingType, 0x400000u);
 }
 
 TEST(SensorRecord, SettersKeepTheFieldWidth) {
@@ -220,39 +199,6 @@ TEST(SensorRecordName, WithoutNumbersEveryKindGivesItsTextLiterally) {
     });
 }
 
-TEST(SensorRecordName, KindIndexesFollowTheNameTable) {
-    const std::vector<std::pair<SensorKind, std::uint32_t>> kinds = {
-        {SensorKind::Fan, 0},
-        {SensorKind::FanGroup, 1},
-        {SensorKind::FanSharedGroup, 2},
-        {SensorKind::Temperature, 3},
-        {SensorKind::PowerSupply, 4},
-        {SensorKind::PowerGroup, 5},
-        {SensorKind::PowerSubsystem, 6},
-        {SensorKind::CartridgeDimm, 7},
-        {SensorKind::BoardDimm, 8},
-        {SensorKind::CartridgePirn, 9},
-        {SensorKind::Cartridge, 10},
-        {SensorKind::BoardDimms, 11},
-        {SensorKind::AdvancedMemoryProtection, 12},
-        {SensorKind::Cpu, 13},
-        {SensorKind::Asr, 14},
-        {SensorKind::UidLight, 15},
-        {SensorKind::Nmi, 16},
-        {SensorKind::SlotNotify, 17},
-        {SensorKind::NetworkAdapters, 18},
-        {SensorKind::PostError, 19},
-        {SensorKind::OsStop, 20},
-        {SensorKind::LogMaintenance, 21},
-        {SensorKind::Rtc, 22},
-    };
-    ASSERT_EQ(kinds.size(), kSensorKindCount);
-    for (const auto& [kind, index] : kinds) {
-        EXPECT_EQ(static_cast<std::uint32_t>(kind), index);
-    }
-    EXPECT_EQ(kElementNameWidth, 22u);
-}
-
 TEST(SensorRecordName, NumbersArePrintedInDecimal) {
     ExpectNames({
         {SensorKind::Fan, 3, kNone, kNone, "FAN 3"},
@@ -347,48 +293,10 @@ TEST(SensorRecordMatches, EmptyKeyMatchesOnlyAnEmptyGroup) {
     EXPECT_FALSE(emptyGroup.Matches(SensorKind::FanSharedGroup, 0x01, 0x00));
 }
 
-// The walk the event log makes: the first record of the inventory that matches.
-std::optional<std::string> FirstMatchName(const SensorInventory& inventory, SensorKind kind,
-                                          std::uint8_t key1, std::uint8_t key2) {
-    for (std::size_t i = 0; i < inventory.Count(); ++i) {
-        if (inventory.At(i).Matches(kind, key1, key2)) {
-            return inventory.At(i).Name();
-        }
-    }
-    return std::nullopt;
-}
-
-TEST(SensorRecordMatches, FanEventAttachesToTheGroupHoldingThatFan) {
-    SensorInventory inventory;
-    SensorRecord lowGroup;  // fans 0 and 1
-    lowGroup.SetName(SensorKind::FanGroup, 0x03, 0x00, 1);
-    SensorRecord highGroup;  // fans 8 and 9
-    highGroup.SetName(SensorKind::FanGroup, 0x00, 0x03, 2);
-    SensorRecord mixedGroup;  // fans 2 and 10
-    mixedGroup.SetName(SensorKind::FanGroup, 0x04, 0x04, 3);
-    inventory.Append(lowGroup);
-    inventory.Append(highGroup);
-    inventory.Append(mixedGroup);
-
-    EXPECT_EQ(FirstMatchName(inventory, SensorKind::FanGroup, 0x00, 0x02), "FAN GROUP 2");
-    EXPECT_EQ(FirstMatchName(inventory, SensorKind::FanGroup, 0x02, 0x00), "FAN GROUP 1");
-    EXPECT_EQ(FirstMatchName(inventory, SensorKind::FanGroup, 0x00, 0x04), "FAN GROUP 3");
-    EXPECT_EQ(FirstMatchName(inventory, SensorKind::FanGroup, 0x04, 0x00), "FAN GROUP 3");
-    EXPECT_EQ(FirstMatchName(inventory, SensorKind::FanGroup, 0x01, 0x01), std::nullopt);
-    EXPECT_EQ(FirstMatchName(inventory, SensorKind::FanGroup, 0x00, 0x00), std::nullopt);
-    EXPECT_EQ(FirstMatchName(inventory, SensorKind::FanSharedGroup, 0x00, 0x02), std::nullopt);
-}
-
 SensorRecord NamedRecord(SensorKind kind, std::uint8_t number) {
     SensorRecord record;
     record.SetName(kind, number, kNone, kNone);
     return record;
-}
-
-TEST(SensorInventory, StartsEmptyAndInvalid) {
-    const SensorInventory inventory;
-    EXPECT_EQ(inventory.Count(), 0u);
-    EXPECT_FALSE(inventory.Valid());
 }
 
 TEST(SensorInventory, AppendCopiesAndKeepsOrder) {
@@ -415,16 +323,6 @@ TEST(SensorInventory, RemoveLastDropsOnlyTheNewestRecord) {
     EXPECT_EQ(inventory.Count(), 0u);
     inventory.RemoveLast();  // harmless on an empty inventory
     EXPECT_EQ(inventory.Count(), 0u);
-}
-
-TEST(SensorInventory, ClearEmptiesAndInvalidates) {
-    SensorInventory inventory;
-    inventory.Append(NamedRecord(SensorKind::Asr, kNone));
-    inventory.SetValid(true);
-    EXPECT_TRUE(inventory.Valid());
-    inventory.Clear();
-    EXPECT_EQ(inventory.Count(), 0u);
-    EXPECT_FALSE(inventory.Valid());
 }
 
 }  // namespace

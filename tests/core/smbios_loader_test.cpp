@@ -87,34 +87,6 @@ public:
     }
 };
 
-// An entry point as firmware writes it, its checksum byte at 4 making the first 0x1F bytes
-// sum to 0.
-Bytes EntryPoint(std::uint8_t major, std::uint8_t minor, std::uint16_t tableLength,
-                 std::uint32_t tableAddress) {
-    Bytes bytes(0x1F, 0);
-    bytes[0] = '_', bytes[1] = 'S', bytes[2] = 'M', bytes[3] = '_';
-    bytes[5] = 0x1F;
-    bytes[6] = major;
-    bytes[7] = minor;
-    bytes[0x16] = static_cast<std::uint8_t>(tableLength);
-    bytes[0x17] = static_cast<std::uint8_t>(tableLength >> 8);
-    for (int i = 0; i < 4; ++i)
-        bytes[0x18 + i] = static_cast<std::uint8_t>(tableAddress >> (8 * i));
-    unsigned sum = 0;
-    for (std::uint8_t byte : bytes) sum += byte;
-    bytes[4] = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
-    return bytes;
-}
-
-// The BIOS segment with entry points placed at offsets from 0xF0000.
-Bytes BiosSegment(std::initializer_list<std::pair<std::size_t, Bytes>> placed) {
-    Bytes segment(kSmbiosScanLength, 0xA5);
-    for (const auto& [offset, bytes] : placed)
-        std::copy(bytes.begin(), bytes.end(),
-                  segment.begin() + static_cast<std::ptrdiff_t>(offset));
-    return segment;
-}
-
 const Bytes kTable = Concat({Processor(0x0400, 1, kPopulated, {"Proc 1"}),
                              OemProcessor(0x0400, 0x00, 0, 1), EndOfTable(0x7F00)});
 constexpr std::uint32_t kTableAddress = 0x000EB3A0;
@@ -123,7 +95,7 @@ TEST(SmbiosLoader, DriverRoadReadsTheSegmentThenTheTableAtTheEntryPointsAddress)
     FakeMachine machine;
     machine.driverPresent = true;
     const auto length = static_cast<std::uint16_t>(kTable.size());
-    machine.memory[0xF0000] = BiosSegment({{0x5A0, EntryPoint(2, 7, length, kTableAddress)}});
+    machine.memory[0xF0000] = ImageWith({{0x5A0, EntryPoint(2, 7, length, kTableAddress)}});
     machine.memory[kTableAddress] = Concat({kTable, Bytes(64, 0xEE)});
     machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), Bytes(kTable.size(), 1)}};
 
@@ -144,7 +116,7 @@ TEST(SmbiosLoader, DriverRoadTakesTheFirstEntryPointThatPasses) {
     badChecksum[0x10] ^= 1;
     FakeMachine machine;
     machine.driverPresent = true;
-    machine.memory[0xF0000] = BiosSegment({{0x100, EntryPoint(2, 0, 4, 0x2000)},
+    machine.memory[0xF0000] = ImageWith({{0x100, EntryPoint(2, 0, 4, 0x2000)},
                                            {0x200, badChecksum},
                                            {0x300, EntryPoint(2, 1, 4, 0x3000)},
                                            {0x400, EntryPoint(2, 8, 4, 0x4000)}});
@@ -184,11 +156,6 @@ TEST_P(DriverRoadFailure, LeavesNoTableAndDoesNotFallBackToTheWindowsClass) {
     EXPECT_EQ(machine.reads.front(), (PhysicalRead{0xF0000, 0x10000}));
 }
 
-Bytes WithByte(Bytes bytes, std::size_t offset, std::uint8_t value) {
-    bytes[offset] = value;
-    return bytes;
-}
-
 Bytes WithoutLastByte(Bytes bytes) {
     bytes.pop_back();
     return bytes;
@@ -199,22 +166,13 @@ const DriverFailureCase kDriverFailureCases[] = {
     {"SegmentUnreadable", {{kTableAddress, kTable}}},
     // The segment read returns one byte short of 64 KB, its entry point and table intact.
     {"SegmentShort",
-     {{0xF0000, WithoutLastByte(BiosSegment({{0x40, EntryPoint(2, 7, 30, kTableAddress)}}))},
+     {{0xF0000, WithoutLastByte(ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}}))},
       {kTableAddress, Bytes(30, 0)}}},
-    {"NoEntryPoint", {{0xF0000, BiosSegment({})}, {kTableAddress, kTable}}},
-    {"OnlyVersion20",
-     {{0xF0000, BiosSegment({{0x40, EntryPoint(2, 0, 30, kTableAddress)}})},
-      {kTableAddress, kTable}}},
-    {"OnlyBadChecksum",
-     {{0xF0000, BiosSegment({{0x40, WithByte(EntryPoint(2, 7, 30, kTableAddress), 4, 0)}})},
-      {kTableAddress, kTable}}},
-    {"OffTheSixteenByteGrid",
-     {{0xF0000, BiosSegment({{0x48, EntryPoint(2, 7, 30, kTableAddress)}})},
-      {kTableAddress, kTable}}},
-    {"TableUnreadable", {{0xF0000, BiosSegment({{0x40, EntryPoint(2, 7, 30, kTableAddress)}})}}},
+    {"NoEntryPoint", {{0xF0000, ImageWith({})}, {kTableAddress, kTable}}},
+    {"TableUnreadable", {{0xF0000, ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}})}}},
     // The table read returns one byte fewer than the entry point names.
     {"TableShorterThanItsLength",
-     {{0xF0000, BiosSegment({{0x40, EntryPoint(2, 7, 31, kTableAddress)}})},
+     {{0xF0000, ImageWith({{0x40, EntryPoint(2, 7, 31, kTableAddress)}})},
       {kTableAddress, Bytes(30, 0)}}},
 };
 
@@ -223,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DriverRoadFailure, ::testing::ValuesIn(kDriverFa
 
 TEST(SmbiosLoader, WindowsClassRoadReadsSizeBytesOfTheOneObject) {
     FakeMachine machine;
-    machine.memory[0xF0000] = BiosSegment({{0x40, EntryPoint(2, 7, 4, 0x1000)}});
+    machine.memory[0xF0000] = ImageWith({{0x40, EntryPoint(2, 7, 4, 0x1000)}});
     machine.memory[0x1000] = {9, 9, 9, 9};
     machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), Concat({kTable, {7, 7}})}};
     const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
@@ -311,7 +269,7 @@ TEST_P(DumpedFirmware, DriverRoadLoadsTheTableTheEntryPointNames) {
     ASSERT_GT(dump.size(), 0x20u);
     FakeMachine machine;
     machine.driverPresent = true;
-    machine.memory[0xF0000] = BiosSegment({{0xE010, Bytes(dump.begin(), dump.begin() + 0x1F)}});
+    machine.memory[0xF0000] = ImageWith({{0xE010, Bytes(dump.begin(), dump.begin() + 0x1F)}});
     machine.memory[0x20] = Bytes(dump.begin() + 0x20, dump.end());
 
     const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);

@@ -17,35 +17,6 @@ namespace {
 
 using namespace smbios_test;
 
-// An entry point as firmware writes it: anchor, checksum byte at 4 that makes the first
-// length bytes sum to 0, version, table length and address.
-Bytes EntryPoint(std::uint8_t major, std::uint8_t minor, std::uint16_t tableLength,
-                 std::uint32_t tableAddress, std::uint8_t length = 0x1F) {
-    Bytes bytes(31, 0);
-    bytes[0] = '_', bytes[1] = 'S', bytes[2] = 'M', bytes[3] = '_';
-    bytes[5] = length;
-    bytes[6] = major;
-    bytes[7] = minor;
-    bytes[0x16] = static_cast<std::uint8_t>(tableLength);
-    bytes[0x17] = static_cast<std::uint8_t>(tableLength >> 8);
-    for (int i = 0; i < 4; ++i)
-        bytes[0x18 + i] = static_cast<std::uint8_t>(tableAddress >> (8 * i));
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < length && i < bytes.size(); ++i) sum += bytes[i];
-    bytes[4] = static_cast<std::uint8_t>(0x100 - (sum & 0xFF));
-    return bytes;
-}
-
-// An image of the given size with bytes placed at offsets; what runs past its end is cut.
-Bytes ImageWith(std::initializer_list<std::pair<std::size_t, Bytes>> placed,
-                std::size_t size = kSmbiosScanLength) {
-    Bytes image(size, 0xA5);
-    for (const auto& [offset, bytes] : placed)
-        for (std::size_t i = 0; i < bytes.size() && offset + i < size; ++i)
-            image[offset + i] = bytes[i];
-    return image;
-}
-
 TEST(SmbiosEntryPoint, ReadsVersionTableLengthAndAddress) {
     const Bytes image = ImageWith({{0x5A0, EntryPoint(2, 7, 0x1217, 0x000EB3A0)}});
     const std::optional<SmbiosEntryPoint> found = FindSmbiosEntryPoint(image);
@@ -72,11 +43,6 @@ TEST_P(EntryPointScan, AcceptsOnlyValidCandidates) {
     if (found) {
         EXPECT_EQ(found->offset, *GetParam().foundAt);
     }
-}
-
-Bytes WithByte(Bytes bytes, std::size_t offset, std::uint8_t value) {
-    bytes[offset] = value;
-    return bytes;
 }
 
 const ScanCase kScanCases[] = {
@@ -447,22 +413,6 @@ INSTANTIATE_TEST_SUITE_P(Uroot, DumpedTable,
                                  if (c == '-') c = '_';
                              return name;
                          });
-
-TEST(DumpedTable, KnownSocketsOfTheDualSocketBoard) {
-    const Bytes dump =
-        ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/uroot/SuperMicro-X9DBL.bin");
-    const std::optional<SmbiosEntryPoint> entryPoint = FindSmbiosEntryPoint(dump);
-    ASSERT_TRUE(entryPoint);
-    const auto table = std::span(dump).subspan(0x20, entryPoint->TableLength());
-    const std::vector<ProcessorStructure> processors = CollectProcessorStructures(table);
-    ASSERT_EQ(processors.size(), 2u);
-    EXPECT_EQ(GetSocketString(processors[0].SocketDesignationNumber(), processors[0].strings),
-              "SOCKET 0");
-    EXPECT_EQ(GetSocketString(processors[1].SocketDesignationNumber(), processors[1].strings),
-              "SOCKET 1");
-    EXPECT_EQ(processors[0].bytes[kProcessorStatusOffset], 0x41);
-    EXPECT_EQ(processors[1].bytes[kProcessorStatusOffset], 0x41);
-}
 
 // The same real table placed in a physical-memory image of the BIOS segment behind a decoy
 // anchor with a bad checksum, as the driver path reads it.

@@ -79,19 +79,6 @@ ProcessorInfo CompleteInfo(std::vector<ProcessorEntry> entries) {
     return info;
 }
 
-struct Key {
-    std::uint8_t slot;
-    std::uint8_t proc;
-};
-
-std::vector<Key> KeysOf(const SensorInventory& inventory) {
-    std::vector<Key> keys;
-    for (std::size_t i = 0; i < inventory.Count(); ++i) {
-        keys.push_back({inventory.At(i).KeyNumber1(), inventory.At(i).KeyNumber2()});
-    }
-    return keys;
-}
-
 TEST(ProcessorBuilder, TwoProcessorsAreNumberedFromTheCounterAndNamedFromZero) {
     FakeHealthDataSource source;
     source.Serve(kCimV2, kProcessorWql, {Processor("Proc 1"), Processor("Proc 2")});
@@ -138,71 +125,6 @@ TEST(ProcessorBuilder, EntityInstanceIsTheNumberAfterProcOrZero) {
         BuildProcessorSensors(inventory, source, processors, counter);
         ASSERT_EQ(inventory.Count(), 1u);
         EXPECT_EQ(inventory.At(0).EntityInstance(), instance);
-    }
-}
-
-TEST(ProcessorBuilder, OemNumbersNotGivenKeyAsZero) {
-    FakeHealthDataSource source;
-    source.Serve(kCimV2, kProcessorWql,
-                 {Processor("Proc 1"), Processor("Proc 2"), Processor("Proc 3")});
-    FakeProcessorInfoSource processors(CompleteInfo(
-        {EntryWithOemNumbers(3, 4), EntryWithOemNumbers(0xFF, 2), EntryWithOemNumbers(1, 0xFF)}));
-    SensorInventory inventory;
-    std::uint8_t counter = 1;
-    BuildProcessorSensors(inventory, source, processors, counter);
-
-    const std::vector<Key> keys = KeysOf(inventory);
-    ASSERT_EQ(keys.size(), 3u);
-    EXPECT_EQ(keys[0].slot, 3);
-    EXPECT_EQ(keys[0].proc, 4);
-    EXPECT_EQ(keys[1].slot, 0);
-    EXPECT_EQ(keys[1].proc, 2);
-    EXPECT_EQ(keys[2].slot, 1);
-    EXPECT_EQ(keys[2].proc, 0);
-    // The key is not printed: the name counts processors.
-    EXPECT_EQ(inventory.At(0).Name(), "CPU 0");
-}
-
-TEST(ProcessorBuilder, KeysFromPopulatedSocketsUnlessThereIsNoTable) {
-    const std::vector<ProcessorStructure> sockets = {Socket(true, "SLOT 1 Proc 1"),
-                                                     Socket(false, "SLOT 1 Proc 2"),
-                                                     Socket(true, "SLOT 2 Proc 3")};
-    struct Case {
-        const char* name;
-        ProcessorInfoStatus status;
-        std::vector<ProcessorEntry> entries;
-        std::vector<std::vector<std::uint8_t>> keys;
-    };
-    const std::vector<Case> cases = {
-        {"missing OEM record",
-         ProcessorInfoStatus::MissingOemRecord,
-         {EntryWithOemNumbers(7, 7)},
-         {{1, 1}, {2, 3}}},
-        {"more processors than entries",
-         ProcessorInfoStatus::Complete,
-         {EntryWithOemNumbers(7, 7)},
-         {{7, 7}, {2, 3}}},
-        {"no table", ProcessorInfoStatus::NoTable, {}, {{0, 0}, {0, 0}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeHealthDataSource source;
-        source.Serve(kCimV2, kProcessorWql, {Processor("Proc 1"), Processor("Proc 2")});
-        ProcessorInfo info;
-        info.status = c.status;
-        info.entries = c.entries;
-        info.structures = sockets;
-        FakeProcessorInfoSource processors(info);
-        SensorInventory inventory;
-        std::uint8_t counter = 1;
-        BuildProcessorSensors(inventory, source, processors, counter);
-        const std::vector<Key> keys = KeysOf(inventory);
-        ASSERT_EQ(keys.size(), c.keys.size());
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            SCOPED_TRACE(i);
-            EXPECT_EQ(keys[i].slot, c.keys[i][0]);
-            EXPECT_EQ(keys[i].proc, c.keys[i][1]);
-        }
     }
 }
 
@@ -467,68 +389,6 @@ FakeProperties Board(std::int32_t cartId, std::int32_t status, std::int32_t pirn
     return {{"CartID", cartId}, {"CartStatus", status}, {"CartPIRN", pirn}};
 }
 
-struct Brief {
-    std::string name;
-    std::uint8_t number;
-    std::uint8_t present;
-};
-
-std::vector<Brief> Briefs(const SensorInventory& inventory) {
-    std::vector<Brief> briefs;
-    for (std::size_t i = 0; i < inventory.Count(); ++i) {
-        briefs.push_back(
-            {inventory.At(i).Name(), inventory.At(i).SensorNumber(), inventory.At(i).Present()});
-    }
-    return briefs;
-}
-
-void ExpectBriefs(const SensorInventory& inventory, const std::vector<Brief>& expected) {
-    const std::vector<Brief> actual = Briefs(inventory);
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(actual[i].name, expected[i].name);
-        EXPECT_EQ(actual[i].number, expected[i].number);
-        EXPECT_EQ(actual[i].present, expected[i].present);
-    }
-}
-
-TEST(MemoryBoardBuilder, CartridgeNumbering) {
-    struct Case {
-        std::int32_t cartridges;
-        std::uint8_t counterAfter;
-        std::vector<Brief> records;
-    };
-    const std::vector<Case> cases = {
-        {1, 13, {{"SysBoard DIMMs", 11, 1}, {"MEM CART 0 PIRN", 12, 0}}},
-        {2,
-         15,
-         {{"MEM CART 1", 11, 1},
-          {"MEM CART 2", 12, 1},
-          {"MEM CART 1 PIRN", 13, 1},
-          {"MEM CART 2 PIRN", 14, 1}}},
-        {3,
-         17,
-         {{"MEM CART 1", 11, 1},
-          {"MEM CART 2", 12, 1},
-          {"MEM CART 3", 13, 1},
-          {"MEM CART 1 PIRN", 14, 1},
-          {"MEM CART 2 PIRN", 15, 1},
-          {"MEM CART 3 PIRN", 16, 1}}},
-        {0, 11, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.cartridges);
-        FakeHealthDataSource source;
-        source.Serve(kResMemWql, {Memory(c.cartridges, 4)});
-        SensorInventory inventory;
-        std::uint8_t counter = 11;
-        EXPECT_TRUE(BuildMemoryBoardSensors(inventory, source, counter));
-        EXPECT_EQ(counter, c.counterAfter);
-        ExpectBriefs(inventory, c.records);
-    }
-}
-
 TEST(MemoryBoardBuilder, SystemBoardAndCartridgeRecords) {
     FakeHealthDataSource source;
     source.Serve(kResMemWql, {Memory(1, 16)});
@@ -651,44 +511,6 @@ TEST(MemoryBuilders, NoPresentMemorySubsystemAddsNothing) {
 FakeProperties Dimm(std::int32_t cartId, std::int32_t moduleId, std::int32_t status,
                     std::int32_t present = 1) {
     return {{"Present", present}, {"CartID", cartId}, {"ModuleID", moduleId}, {"Status", status}};
-}
-
-TEST(DimmBuilder, Numbering) {
-    struct Case {
-        std::int32_t cartridges;
-        std::int32_t modules;
-        std::uint8_t counterAfter;
-        std::vector<Brief> records;
-    };
-    const std::vector<Case> cases = {
-        {1,
-         3,
-         23,
-         {{"SysBoard DIMM 1", 20, 1}, {"SysBoard DIMM 2", 21, 1}, {"SysBoard DIMM 3", 22, 1}}},
-        {2,
-         4,
-         28,
-         {{"CART 1: DIMM 1", 20, 1},
-          {"CART 1: DIMM 2", 21, 1},
-          {"CART 1: DIMM 3", 22, 1},
-          {"CART 1: DIMM 4", 23, 1},
-          {"CART 2: DIMM 1", 24, 1},
-          {"CART 2: DIMM 2", 25, 1},
-          {"CART 2: DIMM 3", 26, 1},
-          {"CART 2: DIMM 4", 27, 1}}},
-        {0, 4, 20, {}},
-        {2, 0, 20, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.cartridges << " x " << c.modules);
-        FakeHealthDataSource source;
-        source.Serve(kResMemWql, {Memory(c.cartridges, c.modules)});
-        SensorInventory inventory;
-        std::uint8_t counter = 20;
-        EXPECT_TRUE(BuildDimmSensors(inventory, source, counter));
-        EXPECT_EQ(counter, c.counterAfter);
-        ExpectBriefs(inventory, c.records);
-    }
 }
 
 TEST(DimmBuilder, CounterAdvancesByTheEightBitProduct) {

@@ -38,19 +38,6 @@ void ExpectDaylight(const TimeZoneRules& rules, std::initializer_list<Case> case
     }
 }
 
-TEST(IsDaylightTime, NorthernRecurringRule) {
-    ExpectDaylight(kUsEastern, {
-                                   {20070101, 0, 0, false},
-                                   {20070311, 1, 59, false},
-                                   {20070311, 2, 0, true},  // the hour that never happens
-                                   {20070701, 12, 0, true},
-                                   {20071104, 1, 0, true},  // the repeated hour
-                                   {20071104, 1, 59, true},
-                                   {20071104, 2, 0, false},
-                                   {20071231, 23, 59, false},
-                               });
-}
-
 TEST(IsDaylightTime, RecurringRuleIsAppliedToTheYearOfTheTime) {
     ExpectDaylight(kUsEastern, {
                                    {20230312, 1, 59, false},
@@ -61,18 +48,6 @@ TEST(IsDaylightTime, RecurringRuleIsAppliedToTheYearOfTheTime) {
                                    {20230311, 12, 0, false},
                                    {20231104, 12, 0, true},
                                });
-}
-
-TEST(IsDaylightTime, SouthernRuleSpansTheTurnOfTheYear) {
-    ExpectDaylight(kSydney, {
-                                {20230101, 0, 0, true},
-                                {20230402, 2, 59, true},  // the repeated hour
-                                {20230402, 3, 0, false},
-                                {20230701, 12, 0, false},
-                                {20231001, 1, 59, false},
-                                {20231001, 2, 0, true},  // the hour that never happens
-                                {20231231, 23, 59, true},
-                            });
 }
 
 TEST(IsDaylightTime, LastSundayRule) {

@@ -37,22 +37,7 @@ def script_lines(name):
             if not re.match(r"\s*(rem\b|::|$)", line, re.IGNORECASE)]
 
 
-def mof_classes(text):
-    """{class name: (set of property and method names, set of key names)} of a MOF text."""
-    text = re.sub(r"//[^\n]*", "", text)
-    classes = {}
-    for match in re.finditer(r"\bclass\s+(\w+)\s*\{(.*?)\n\};", text, re.DOTALL):
-        members, keys = set(), set()
-        for declaration in re.finditer(r"(\[[^\]]*\])?\s*\w+\s+(\w+)\s*(;|\[\]|\()", match.group(2)):
-            members.add(declaration.group(2))
-            if declaration.group(1) and re.search(r"\bkey\b", declaration.group(1), re.I):
-                keys.add(declaration.group(2))
-        classes[match.group(1)] = (members, keys)
-    return classes
-
-
 SERVED_MOF = (ROOT / "mof" / "Norvipmiprv.mof").read_text(encoding="ascii")
-SERVED_CLASSES = mof_classes(SERVED_MOF)
 
 
 def mof_string(literal):
@@ -200,83 +185,6 @@ class UninstallMofTest(unittest.TestCase):
                             r'\s*\{\s*Name = "(\w+)";', SERVED_MOF)
         self.assertEqual(parent, mof_string(created.group(1)).lower())
         self.assertEqual(path.group(1), created.group(2))
-
-
-class ReadmeTest(unittest.TestCase):
-    def setUp(self):
-        self.text = read_text("README.txt").replace("\r\n", "\n")
-        self.lines = self.text.splitlines()
-
-    def test_lines_fit_80_columns_without_tabs_or_trailing_blanks(self):
-        for number, line in enumerate(self.lines, 1):
-            self.assertLessEqual(len(line), 80, f"line {number}")
-            self.assertNotIn("\t", line, f"line {number}")
-            self.assertEqual(line, line.rstrip(), f"line {number}")
-
-    def test_enumerates_every_served_class(self):
-        listed = set(re.findall(r"Get-CimInstance -Namespace \$ns -ClassName (\w+)$", self.text,
-                                re.MULTILINE))
-        self.assertEqual(listed, set(SERVED_CLASSES))
-        self.assertIn("$ns = 'root/cimv2/ipmi'", self.text)
-
-    def test_gets_sensor_numeric_sensor_and_log_record_by_key(self):
-        for name in ("Sensor", "NumericSensor", "LogRecord"):
-            with self.subTest(name):
-                self.assertRegex(self.text, rf"-ClassName {name} -Filter \"\w+='[^']+'\""
-                                 rf"|FROM {name} WHERE \w+='[^']+'")
-        paths = re.findall(r"\[wmi\]\(((?:'[^']*'\s*\+?\s*)+)\)", self.text)
-        self.assertEqual(len(paths), 2)
-        for path in paths:
-            joined = "".join(re.findall(r"'([^']*)'", path))
-            match = re.fullmatch(r"root\\cimv2\\ipmi:(\w+)\.(.*)", joined)
-            self.assertIsNotNone(match, joined)
-            keys = dict(re.findall(r'(\w+)="([^"]*)"', match.group(2)))
-            self.assertEqual(set(keys), SERVED_CLASSES[match.group(1)][1], joined)
-            self.assertEqual(keys["CreationClassName"], match.group(1))
-            self.assertEqual(keys["SystemName"], "IPMI Controller 0")
-
-    def test_invokes_clear_log_and_says_it_returns_1(self):
-        self.assertIn("Invoke-CimMethod -InputObject $log -MethodName ClearLog", self.text)
-        self.assertIn("$log = Get-CimInstance -Namespace $ns -ClassName RecordLog", self.text)
-        self.assertRegex(self.text, r"ClearLog returns 1 \(not\s+supported\)")
-
-    def class_table(self):
-        """{class: [(property or method name, is key)]} of the 'Classes and properties'."""
-        section = self.text.split("Classes and properties\n", 1)[1]
-        table, current = {}, None
-        for line in section.splitlines():
-            header = re.match(r"(\w+) - ", line)
-            if header:
-                current = header.group(1)
-                table[current] = []
-            elif current and re.match(r"  \S", line):
-                # A row starts with property names, each perhaps marked (key), or a
-                # method name with (); an indented sentence is a note, not a row.
-                first_column = re.split(r"\s{2,}", line.strip())[0]
-                names = [n.strip() for n in first_column.split(",") if n.strip()]
-                if all(re.fullmatch(r"\w+( \(key\)|\(\))?", n) for n in names):
-                    table[current] += [(re.match(r"\w+", n).group(), n.endswith("(key)"))
-                                       for n in names]
-        return table
-
-    def test_class_table_names_real_properties_and_every_key(self):
-        table = self.class_table()
-        self.assertEqual(set(table), set(SERVED_CLASSES))
-        for name, rows in table.items():
-            members, keys = SERVED_CLASSES[name]
-            if name == "NumericSensor":
-                # Its table adds to the properties it shares with Sensor.
-                keys = keys - {"CreationClassName", "DeviceID", "SystemCreationClassName",
-                               "SystemName"}
-            with self.subTest(name):
-                self.assertGreater(len(rows), 2)
-                for prop, _ in rows:
-                    self.assertIn(prop, members)
-                self.assertEqual({prop for prop, key in rows if key}, keys)
-
-    def test_states_the_units_of_the_readings(self):
-        self.assertRegex(self.text, r"BaseUnits\s+2: degrees Celsius")
-        self.assertRegex(self.text, r"UnitModifier\s+-1: every value below is in tenths of a")
 
 
 def pe_image(machine, magic, exports, dll=True):

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "inventory/cache_clock.h"
 #include "platform/win_resource.h"
 
 namespace norv::test {
@@ -71,6 +72,14 @@ inline std::optional<KeyCounts> CountKeyContents(HKEY root, const std::wstring& 
         return std::nullopt;
     }
     return counts;
+}
+
+// Moves the clock of the module's caches past their two fresh seconds instead of waiting
+// them out: the next request reads the platform served now.
+inline void AgeTheCaches() {
+    static long skew = 0;
+    skew += 3;
+    ::SetEnvironmentVariableA(win::kCacheClockSkewVariable, std::to_string(skew).c_str());
 }
 
 inline std::wstring Wide(std::string_view text) {

@@ -129,33 +129,6 @@ TEST_F(LogWriterTest, NumbersAreFourBytesWhateverTheType) {
     }
 }
 
-TEST_F(LogWriterTest, LevelZeroWritesNothing) {
-    key.LogTo(logFile.Path());
-    key.SetDword("LEVEL", 0);
-    LogWriter writer;
-    writer.LoadConfiguration(key.Key());
-    EXPECT_EQ(writer.LogError("lost"), 0u);
-    EXPECT_EQ(writer.Write(LogType::Information, 0, "lost"), 0u);
-    EXPECT_EQ(writer.Write(LogType::Warning, -1, "lost"), 0u);
-    EXPECT_FALSE(test::FileExists(logFile.Path()));
-}
-
-TEST_F(LogWriterTest, TypeThreeWritesInformationAndWarningsButNoErrors) {
-    key.LogTo(logFile.Path());
-    key.SetDword("TYPE", 3);
-    LogWriter writer;
-    writer.LoadConfiguration(key.Key());
-    EXPECT_EQ(writer.LogError("lost"), 0u);
-    EXPECT_FALSE(test::FileExists(logFile.Path()));
-    EXPECT_EQ(writer.Write(LogType::Information, 1, "info"), 0u);
-    EXPECT_EQ(writer.Write(LogType::Warning, 1, "warning"), 0u);
-    EXPECT_EQ(writer.Write(LogType::Warning, 2, "above the level"), 0u);
-    const auto lines = Lines();
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[0].find("] [Information] - info"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[1].find("] [Warning] - warning"), std::string::npos) << lines[1];
-}
-
 const std::regex kLineShape(
     R"( \[(\d\d)/(\d\d)/(\d{4}) (\d\d):(\d\d):(\d\d):(\d{3})\] \[(Information|Warning|Error)\] - (.*))");
 

@@ -102,44 +102,6 @@ TEST_F(SdrCacheTest, TheFirstRefreshRebuildsEvenWhenTheClockStandsAtTheStartValu
     EXPECT_EQ(cache.Inventory().Count(), 2u);
 }
 
-struct ClockStep {
-    const char* label;
-    std::int32_t refreshedAt;
-    std::int32_t askedAt;
-    bool rebuilds;
-};
-
-void PrintTo(const ClockStep& step, std::ostream* out) {
-    *out << step.label;
-}
-
-class SdrCacheClockTest : public SdrCacheTest, public ::testing::WithParamInterface<ClockStep> {};
-
-TEST_P(SdrCacheClockTest, ASecondRefreshRebuildsOnlyOutsideTheTwoSecondWindow) {
-    const ClockStep& step = GetParam();
-    platform.now = step.refreshedAt;
-    SdrCache cache = NewCache();
-    ASSERT_TRUE(cache.Refresh(nullptr));
-    ASSERT_EQ(platform.builds, 1);
-    platform.now = step.askedAt;
-    EXPECT_TRUE(cache.Refresh(nullptr));
-    EXPECT_EQ(platform.builds, step.rebuilds ? 2 : 1);
-}
-
-constexpr std::int32_t kT = 1'700'000'000;
-
-INSTANTIATE_TEST_SUITE_P(
-    Steps, SdrCacheClockTest,
-    ::testing::Values(ClockStep{"SameSecond", kT, kT, false},
-                      ClockStep{"OneSecondLater", kT, kT + 1, false},
-                      ClockStep{"TwoSecondsLater", kT, kT + 2, true},
-                      ClockStep{"AnHourLater", kT, kT + 3600, true},
-                      ClockStep{"OneSecondBack", kT, kT - 1, true},
-                      ClockStep{"AnHourBack", kT, kT - 3600, true},
-                      ClockStep{"LastSecondsOf32BitTime", INT32_MAX - 1, INT32_MAX, false},
-                      ClockStep{"32BitTimeWrapped", INT32_MAX, INT32_MIN, true}),
-    [](const auto& test) { return std::string(test.param.label); });
-
 TEST_F(SdrCacheTest, AFreshWindowIsCountedFromTheLastRebuildNotFromTheLastQuestion) {
     SdrCache cache = NewCache();
     ASSERT_TRUE(cache.Refresh(nullptr));

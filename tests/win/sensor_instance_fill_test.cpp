@@ -9,69 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "class_object_double.h"
-#include "put_recorder.h"
 #include "sensors/numeric_sensor_instance_fill.h"
 #include "sensors/sensor_instance_fill.h"
+#include "support/recording_instance.h"
 
 namespace norv::win {
 namespace {
 
-using test::PutRecorder;
+using test::RecordingInstance;
 
 constexpr HRESULT kFailed = static_cast<HRESULT>(WBEM_E_FAILED);
 constexpr VARTYPE kText = VT_BSTR;
 constexpr VARTYPE kTexts = VT_ARRAY | VT_BSTR;
 constexpr VARTYPE kInteger = VT_I4;
-
-// Keeps a copy of every value put, by name, to read back what a client would see.
-class ValueRecorder final : public test::ClassObjectDouble {
-public:
-    ~ValueRecorder() {
-        for (Recorded& put : puts) VariantClear(&put.value);
-    }
-    // Lives on the test's stack; references only count.
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IWbemClassObject)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IWbemClassObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Put(LPCWSTR name, LONG, VARIANT* value, CIMTYPE) override {
-        Recorded& put = puts.emplace_back();
-        put.name = name;
-        VariantInit(&put.value);
-        return VariantCopy(&put.value, value);
-    }
-
-    // nullptr when the property was not put.
-    const VARIANT* Value(const wchar_t* name) const {
-        for (const Recorded& put : puts) {
-            if (put.name == name) return &put.value;
-        }
-        return nullptr;
-    }
-    std::wstring Text(const wchar_t* name) const {
-        const VARIANT* value = Value(name);
-        return value && V_VT(value) == VT_BSTR ? std::wstring(V_BSTR(value)) : L"<none>";
-    }
-    LONG Integer(const wchar_t* name) const {
-        const VARIANT* value = Value(name);
-        return value && V_VT(value) == VT_I4 ? V_I4(value) : 0x7EADBEEF;
-    }
-
-    struct Recorded {
-        std::wstring name;
-        VARIANT value;
-    };
-    std::vector<Recorded> puts;
-    ULONG references = 1;
-};
 
 SensorRecord PowerSupplyRedundancyRecord() {
     SensorRecord record;
@@ -133,21 +83,21 @@ const std::vector<std::wstring> kAlwaysPut = {L"CreationClassName",
                                               L"SystemName"};
 
 TEST(FillSensorInstance, PutsTheTwelvePropertiesInOrderWithTheirTypes) {
-    PutRecorder instance;
+    RecordingInstance instance;
     EXPECT_EQ(FillSensorInstance(SensorEntry(PowerSupplyRedundancyRecord()), WbemObject(&instance)),
               WBEM_S_NO_ERROR);
     std::vector<std::wstring> expected = kAlwaysPut;
     expected.insert(expected.end(), {L"SensorType", L"OtherSensorTypeDescription",
                                      L"PossibleStates", L"CurrentState"});
-    EXPECT_EQ(instance.puts, expected);
+    EXPECT_EQ(instance.PutNames(), expected);
     const std::vector<VARTYPE> types = {kText, kText, kText,    kText, kText,  kText,
                                         kText, kText, kInteger, kText, kTexts, kText};
-    EXPECT_EQ(instance.types, types);
+    EXPECT_EQ(instance.PutTypes(), types);
     EXPECT_EQ(instance.references, 1u) << "the fill keeps no reference";
 }
 
 TEST(FillSensorInstance, PutsTheClassNameAndTheEntrysValues) {
-    ValueRecorder instance;
+    RecordingInstance instance;
     ASSERT_EQ(FillSensorInstance(SensorEntry(PowerSupplyRedundancyRecord()), WbemObject(&instance)),
               WBEM_S_NO_ERROR);
     EXPECT_EQ(instance.Text(L"CreationClassName"), L"Sensor");
@@ -159,20 +109,20 @@ TEST(FillSensorInstance, PutsTheClassNameAndTheEntrysValues) {
 }
 
 TEST(FillSensorInstance, PutsOnlyTheMarkedOptionalProperties) {
-    PutRecorder bare;
+    RecordingInstance bare;
     EXPECT_EQ(FillSensorInstance(SensorInstanceData{}, WbemObject(&bare)), WBEM_S_NO_ERROR);
-    EXPECT_EQ(bare.puts, kAlwaysPut);
+    EXPECT_EQ(bare.PutNames(), kAlwaysPut);
 
     // A tachometer has no other description; its empty state list is still put.
     SensorInstanceData entry;
     entry.SetSensorType(5);
     entry.SetPossibleStates({});
-    PutRecorder instance;
+    RecordingInstance instance;
     EXPECT_EQ(FillSensorInstance(entry, WbemObject(&instance)), WBEM_S_NO_ERROR);
     std::vector<std::wstring> expected = kAlwaysPut;
     expected.insert(expected.end(), {L"SensorType", L"PossibleStates"});
-    EXPECT_EQ(instance.puts, expected);
-    EXPECT_EQ(instance.types.back(), kTexts);
+    EXPECT_EQ(instance.PutNames(), expected);
+    EXPECT_EQ(instance.PutTypes().back(), kTexts);
 }
 
 // Every bit set: all 31 puts.
@@ -212,19 +162,19 @@ std::vector<std::wstring> NumericOrder() {
 const std::vector<std::wstring> kNumericOrder = NumericOrder();
 
 TEST(FillNumericSensorInstance, PutsAllThirtyOnePropertiesInOrder) {
-    PutRecorder instance;
+    RecordingInstance instance;
     EXPECT_EQ(FillNumericSensorInstance(FullNumericEntry(), WbemObject(&instance)),
               WBEM_S_NO_ERROR);
-    EXPECT_EQ(instance.puts, kNumericOrder);
-    ASSERT_EQ(instance.types.size(), kNumericOrder.size());
+    EXPECT_EQ(instance.PutNames(), kNumericOrder);
+    ASSERT_EQ(instance.puts.size(), kNumericOrder.size());
     for (std::size_t index = 12; index < kNumericOrder.size(); ++index) {
         const VARTYPE expected = kNumericOrder[index] == L"IsLinear" ? VARTYPE{VT_BOOL} : kInteger;
-        EXPECT_EQ(instance.types[index], expected) << index;
+        EXPECT_EQ(V_VT(&instance.puts[index].value), expected) << index;
     }
 }
 
 TEST(FillNumericSensorInstance, TheTemperatureExampleArrivesWithItsSignedValues) {
-    ValueRecorder instance;
+    RecordingInstance instance;
     ASSERT_EQ(FillNumericSensorInstance(NumericEntry(TemperatureRecord()), WbemObject(&instance)),
               WBEM_S_NO_ERROR);
     EXPECT_EQ(instance.Text(L"CreationClassName"), L"NumericSensor");
@@ -248,14 +198,14 @@ TEST(FillNumericSensorInstance, TheTemperatureExampleArrivesWithItsSignedValues)
 TEST(SensorFills, TheFirstRefusedPutEndsTheFill) {
     const SensorInstanceData sensor = SensorEntry(PowerSupplyRedundancyRecord());
     for (std::size_t refused = 0; refused < 12; ++refused) {
-        PutRecorder instance;
+        RecordingInstance instance;
         instance.refusedPut = refused;
         EXPECT_EQ(FillSensorInstance(sensor, WbemObject(&instance)), kFailed) << refused;
         EXPECT_EQ(instance.puts.size(), refused + 1) << "nothing is put after put " << refused;
     }
     const NumericSensorInstanceData numeric = FullNumericEntry();
     for (std::size_t refused = 0; refused < kNumericOrder.size(); ++refused) {
-        PutRecorder instance;
+        RecordingInstance instance;
         instance.refusedPut = refused;
         EXPECT_EQ(FillNumericSensorInstance(numeric, WbemObject(&instance)), kFailed) << refused;
         EXPECT_EQ(instance.puts.size(), refused + 1) << "nothing is put after put " << refused;

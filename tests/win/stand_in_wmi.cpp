@@ -55,7 +55,11 @@ std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativeP
     return std::get<norvwmi::Platform>(loaded).served;
 }
 
-std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::string_view> files) {
+norvwmi::MofFile SourceFile(std::string_view relativePath) {
+    return {std::string(relativePath), ReadSourceFile(relativePath)};
+}
+
+std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files) {
     norvwmi::Repository repository;
     const norvwmi::MofReadResult system =
         norvwmi::ReadMof(ReadSourceFile("tools/norvwmi/system.mof"), "system.mof");
@@ -63,13 +67,19 @@ std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::s
     if (auto error = repository.AddSystemClasses(system.document)) {
         ADD_FAILURE() << norvwmi::FormatMofError(*error);
     }
-    for (std::string_view file : files) {
-        if (auto error = repository.AddMof(ReadSourceFile(file), file)) {
+    for (const norvwmi::MofFile& file : files) {
+        if (auto error = repository.AddMof(file.text, file.name)) {
             ADD_FAILURE() << norvwmi::FormatMofError(*error);
         }
     }
     return std::make_shared<norvwmi::ServedNamespaces>(
         std::make_shared<norvwmi::RepositoryClassSource>(std::move(repository)), "NORVTEST");
+}
+
+std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::string_view> files) {
+    std::vector<norvwmi::MofFile> texts;
+    for (std::string_view file : files) texts.push_back(SourceFile(file));
+    return RepositoryOf(texts);
 }
 
 std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces() {

@@ -9,6 +9,8 @@
 #include <wbemcli.h>
 #include <wbemprov.h>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <span>
 #include <string>
@@ -19,7 +21,9 @@
 #include "com/factory_registration.h"
 #include "com/recording_sink.h"
 #include "com/utility_parsers.h"
+#include "host/wbem_status.h"
 #include "host_test_support.h"
+#include "platform/platform_loading.h"
 #include "platform/win_resource.h"
 #include "repository/served_namespaces.h"
 
@@ -27,11 +31,23 @@ namespace norv::test {
 
 inline constexpr const wchar_t* kProviderNamespace = L"root\\cimv2\\ipmi";
 
+// The statuses the providers answer with, and the one a test's sink fails Indicate with.
+using win::kWbemAccessDenied, win::kWbemFailed, win::kWbemInvalidParameter, win::kWbemNotFound,
+    win::kWbemNotSupported, win::kWbemProviderNotCapable;
+inline constexpr HRESULT kCancelled = static_cast<HRESULT>(WBEM_E_CALL_CANCELLED);
+
 // MOF files of the source tree, loaded after WMI's system classes.
 inline constexpr std::string_view kShippedClasses = "mof/Norvipmiprv.mof";
 inline constexpr std::string_view kHealthClasses = "tools/norvwmi/health.mof";
 inline constexpr std::string_view kHostDirectives = "tools/norvwmi/host.mof";
 inline constexpr std::string_view kDefaultPlatform = "platforms/default.mof";
+
+// A file of the source tree as the host reads a MOF file.
+norvwmi::MofFile SourceFile(std::string_view relativePath);
+
+// WMI's system classes and then the given MOF texts, as plain classes and instances (no
+// directives applied); a text that does not load fails the current test and is left out.
+std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files);
 
 // The namespaces of the files, in the order given; a file that does not load fails the
 // current test and is left out.
@@ -72,6 +88,18 @@ private:
     norvwmi::FactoryRegistration locator_;
     norvwmi::UtilityParserRegistration parsers_;
     std::string problem_;
+};
+
+// The base of a suite whose tests share one stand-in WMI, serving what Served() gives.
+template <typename Base = ::testing::Test>
+class StandInSuite : public Base {
+protected:
+    static void SetUpTestSuite() { wmi_ = new StandInWmi(); }
+    static void TearDownTestSuite() {
+        delete wmi_;
+        wmi_ = nullptr;
+    }
+    inline static StandInWmi* wmi_ = nullptr;
 };
 
 // Runs a provider call as WMI makes it, from a client of the given level.

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "put_recorder.h"
+#include "support/recording_instance.h"
 #include "system/admin_domain_provider.h"
 #include "system/computer_system_provider.h"
 #include "system/sensor_collection_provider.h"
@@ -17,7 +17,7 @@
 namespace norv::win {
 namespace {
 
-using test::PutRecorder;
+using test::RecordingInstance;
 
 constexpr HRESULT kFailed = static_cast<HRESULT>(WBEM_E_FAILED);
 constexpr VARTYPE kText = VT_BSTR;
@@ -66,17 +66,17 @@ std::vector<FillCase> FillCases() {
 class InstanceFill : public ::testing::TestWithParam<FillCase> {};
 
 TEST_P(InstanceFill, PutsEveryPropertyInItsOrder) {
-    PutRecorder instance;
+    RecordingInstance instance;
     EXPECT_EQ(GetParam().fill(WbemObject(&instance)), WBEM_S_NO_ERROR);
-    EXPECT_EQ(instance.puts, GetParam().puts);
-    EXPECT_EQ(instance.types, GetParam().types);
+    EXPECT_EQ(instance.PutNames(), GetParam().puts);
+    EXPECT_EQ(instance.PutTypes(), GetParam().types);
     EXPECT_EQ(instance.references, 1u) << "the fill keeps no reference";
 }
 
 TEST_P(InstanceFill, TheFirstRefusedPutEndsTheFill) {
     const std::size_t count = GetParam().puts.size();
     for (std::size_t refused = 0; refused < count; ++refused) {
-        PutRecorder instance;
+        RecordingInstance instance;
         instance.refusedPut = refused;
         EXPECT_EQ(GetParam().fill(WbemObject(&instance)), kFailed) << "put " << refused;
         EXPECT_EQ(instance.puts.size(), refused + 1) << "nothing is put after the refused one";

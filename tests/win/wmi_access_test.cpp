@@ -16,7 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include "class_object_double.h"
 #include "com/admin_locator.h"
 #include "com/com_object.h"
 #include "com/factory_registration.h"
@@ -29,6 +28,7 @@
 #include "repository/repository.h"
 #include "repository/repository_class_source.h"
 #include "repository/served_namespaces.h"
+#include "support/recording_instance.h"
 
 namespace norv {
 namespace {
@@ -42,64 +42,11 @@ constexpr HRESULT kWbemNotFound = static_cast<HRESULT>(WBEM_E_NOT_FOUND);
 constexpr HRESULT kWbemTypeMismatch = static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
 
 // ---------------------------------------------------------------------------------------
-// A property bag that answers Get from what a test stored, records every Put, and notes
-// how many references it had while it was called. It serves the VARIANT types WMI's own Get
-// never hands out (VT_I1, VT_UI2, VT_INT, ...) and shows exactly what a putter gives Put;
+// Against the tests' recording instance: it serves the VARIANT types WMI's own Get never
+// hands out (VT_I1, VT_UI2, VT_INT, ...) and shows exactly what a putter gives Put;
 // everything else is tested against the stand-in below.
 
-class PropertyBag final : public test::ClassObjectDouble {
-public:
-    // The bag lives on the test's stack; references only count.
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references_; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IWbemClassObject)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IWbemClassObject*>(this);
-        AddRef();
-        return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG, VARIANT* value, CIMTYPE*, LONG*) override {
-        referencesDuringCall = references_;
-        const auto found = properties_.find(name);
-        if (found == properties_.end()) return kWbemNotFound;
-        return VariantCopy(value, &found->second);
-    }
-    HRESULT STDMETHODCALLTYPE Put(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE type) override {
-        referencesDuringCall = references_;
-        lastPutName = name;
-        lastPutFlags = flags;
-        lastPutType = type;
-        const HRESULT copied = VariantCopy(lastPut.put(), value);
-        return FAILED(copied) ? copied : putStatus;
-    }
-
-    // Stores the value as the property's; the bag takes it over.
-    void Set(const wchar_t* name, const VARIANT& value) {
-        VARIANT& slot = properties_[name];
-        VariantClear(&slot);
-        slot = value;
-    }
-    ULONG references() const { return references_; }
-
-    HRESULT putStatus = WBEM_S_NO_ERROR;
-    std::wstring lastPutName;
-    LONG lastPutFlags = -1;
-    CIMTYPE lastPutType = -1;
-    UniqueVariant lastPut;
-    ULONG referencesDuringCall = 0;
-
-    ~PropertyBag() {
-        for (auto& [name, value] : properties_) VariantClear(&value);
-    }
-
-private:
-    ULONG references_ = 1;
-    std::map<std::wstring, VARIANT> properties_;
-};
+using PropertyBag = test::RecordingInstance;
 
 constexpr wchar_t kName[] = L"Value";
 
@@ -331,14 +278,14 @@ TEST(PropertyAccess, HoldsItsOwnReferenceOnlyDuringTheCall) {
     PropertyBag bag;
     bag.Set(kName, Scalar(VT_I4, 1));
     ComPtr<IWbemClassObject> caller(&bag);
-    const ULONG before = bag.references();
+    const ULONG before = bag.references;
     std::int32_t value = 0;
     ASSERT_EQ(GetInt32Property(caller, kName, value), S_OK);
     EXPECT_EQ(bag.referencesDuringCall, before + 1);
-    EXPECT_EQ(bag.references(), before);
+    EXPECT_EQ(bag.references, before);
     ASSERT_EQ(PutUInt32Property(caller, kName, 2), S_OK);
     EXPECT_EQ(bag.referencesDuringCall, before + 1);
-    EXPECT_EQ(bag.references(), before);
+    EXPECT_EQ(bag.references, before);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -347,45 +294,45 @@ TEST(PropertyAccess, HoldsItsOwnReferenceOnlyDuringTheCall) {
 TEST(Putters, WriteIntegersAsVtI4AndUInt64AsText) {
     PropertyBag bag;
     ASSERT_EQ(PutUInt16Property(ComPtr<IWbemClassObject>(&bag), kName, 0xFFFF), S_OK);
-    EXPECT_EQ(bag.lastPutName, kName);
-    EXPECT_EQ(bag.lastPutFlags, 0);
-    EXPECT_EQ(bag.lastPutType, 0);
-    EXPECT_EQ(V_VT(&bag.lastPut), VT_I4);
-    EXPECT_EQ(V_I4(&bag.lastPut), 0xFFFF);
+    EXPECT_EQ(bag.puts.back().name, kName);
+    EXPECT_EQ(bag.puts.back().flags, 0);
+    EXPECT_EQ(bag.puts.back().type, 0);
+    EXPECT_EQ(V_VT(&bag.puts.back().value), VT_I4);
+    EXPECT_EQ(V_I4(&bag.puts.back().value), 0xFFFF);
 
     ASSERT_EQ(PutUInt32Property(ComPtr<IWbemClassObject>(&bag), kName, 0xFFFFFFFF), S_OK);
-    EXPECT_EQ(V_VT(&bag.lastPut), VT_I4);
-    EXPECT_EQ(V_I4(&bag.lastPut), -1);
+    EXPECT_EQ(V_VT(&bag.puts.back().value), VT_I4);
+    EXPECT_EQ(V_I4(&bag.puts.back().value), -1);
 
     ASSERT_EQ(PutUInt64Property(ComPtr<IWbemClassObject>(&bag), kName, 0), S_OK);
-    ASSERT_EQ(V_VT(&bag.lastPut), VT_BSTR);
-    EXPECT_STREQ(V_BSTR(&bag.lastPut), L"0");
+    ASSERT_EQ(V_VT(&bag.puts.back().value), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(&bag.puts.back().value), L"0");
 }
 
 TEST(Putters, WriteAnyNonZeroByteAsVariantTrue) {
     PropertyBag bag;
     ASSERT_EQ(PutBoolProperty(ComPtr<IWbemClassObject>(&bag), kName, 2), S_OK);
-    EXPECT_EQ(V_VT(&bag.lastPut), VT_BOOL);
-    EXPECT_EQ(V_BOOL(&bag.lastPut), VARIANT_TRUE);
+    EXPECT_EQ(V_VT(&bag.puts.back().value), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&bag.puts.back().value), VARIANT_TRUE);
     ASSERT_EQ(PutBoolProperty(ComPtr<IWbemClassObject>(&bag), kName, 0), S_OK);
-    EXPECT_EQ(V_BOOL(&bag.lastPut), VARIANT_FALSE);
+    EXPECT_EQ(V_BOOL(&bag.puts.back().value), VARIANT_FALSE);
 }
 
 // An empty text is still a text, not a null property.
 TEST(Putters, WriteAnEmptyTextAsAnEmptyBstr) {
     PropertyBag bag;
     ASSERT_EQ(PutStringProperty(ComPtr<IWbemClassObject>(&bag), kName, ""), S_OK);
-    ASSERT_EQ(V_VT(&bag.lastPut), VT_BSTR);
-    ASSERT_NE(V_BSTR(&bag.lastPut), nullptr);
-    EXPECT_EQ(SysStringLen(V_BSTR(&bag.lastPut)), 0u);
+    ASSERT_EQ(V_VT(&bag.puts.back().value), VT_BSTR);
+    ASSERT_NE(V_BSTR(&bag.puts.back().value), nullptr);
+    EXPECT_EQ(SysStringLen(V_BSTR(&bag.puts.back().value)), 0u);
 }
 
 TEST(Putters, WriteStringArraysAsSafeArraysOfBstr) {
     PropertyBag bag;
     const std::vector<std::string> states = {"OK", "Lower Non-critical", ""};
     ASSERT_EQ(PutStringArrayProperty(ComPtr<IWbemClassObject>(&bag), kName, states), S_OK);
-    ASSERT_EQ(V_VT(&bag.lastPut), 0x2008);
-    SAFEARRAY* array = V_ARRAY(&bag.lastPut);
+    ASSERT_EQ(V_VT(&bag.puts.back().value), 0x2008);
+    SAFEARRAY* array = V_ARRAY(&bag.puts.back().value);
     ASSERT_EQ(SafeArrayGetDim(array), 1u);
     LONG lower = -1;
     SafeArrayGetLBound(array, 1, &lower);
@@ -393,16 +340,16 @@ TEST(Putters, WriteStringArraysAsSafeArraysOfBstr) {
     EXPECT_EQ(TextElements(array), (std::vector<std::wstring>{L"OK", L"Lower Non-critical", L""}));
 
     ASSERT_EQ(PutStringArrayProperty(ComPtr<IWbemClassObject>(&bag), kName, {}), S_OK);
-    ASSERT_EQ(V_VT(&bag.lastPut), 0x2008);
-    EXPECT_TRUE(TextElements(V_ARRAY(&bag.lastPut)).empty());
+    ASSERT_EQ(V_VT(&bag.puts.back().value), 0x2008);
+    EXPECT_TRUE(TextElements(V_ARRAY(&bag.puts.back().value)).empty());
 }
 
 TEST(Putters, WriteUInt16ArraysAsSafeArraysOfVtI4) {
     PropertyBag bag;
     const std::vector<std::uint16_t> values = {2, 0, 0xFFFF};
     ASSERT_EQ(PutUInt16ArrayProperty(ComPtr<IWbemClassObject>(&bag), kName, values), S_OK);
-    ASSERT_EQ(V_VT(&bag.lastPut), 0x2003);
-    SAFEARRAY* array = V_ARRAY(&bag.lastPut);
+    ASSERT_EQ(V_VT(&bag.puts.back().value), 0x2003);
+    SAFEARRAY* array = V_ARRAY(&bag.puts.back().value);
     ASSERT_EQ(SafeArrayGetDim(array), 1u);
     LONG lower = -1;
     SafeArrayGetLBound(array, 1, &lower);
@@ -903,69 +850,6 @@ TEST_F(StandInWmi, ABatchThatTimesOutEndsTheQueryWithWhatArrived) {
     served_->SetWaitLimit(50);
     EXPECT_EQ(ExecWqlQuery(kTestNamespace, "SELECT * FROM Norvtest_Row", list, nullptr), kTimedOut);
     EXPECT_EQ(Indexes(list), Ascending(13));
-}
-
-TEST_F(StandInWmi, GettersReadWhatWmiHandsOut) {
-    const ComPtr<IWbemClassObject> values = SampleValues();
-    ASSERT_TRUE(values);
-
-    std::int32_t number = 0x5EED;
-    EXPECT_EQ(GetInt32Property(values, L"Small", number), S_OK);  // uint8 comes as VT_UI1
-    EXPECT_EQ(number, 200);
-    EXPECT_EQ(GetInt32Property(values, L"Tiny", number), S_OK);  // sint8 comes as VT_I2
-    EXPECT_EQ(number, -1);
-    EXPECT_EQ(GetInt32Property(values, L"Word", number), S_OK);
-    EXPECT_EQ(number, 65535);
-    EXPECT_EQ(GetInt32Property(values, L"Signed", number), S_OK);
-    EXPECT_EQ(number, -5);
-
-    // A null property, a text, a uint64 (decimal text) and an undeclared name.
-    number = 0x5EED;
-    EXPECT_EQ(GetInt32Property(values, L"Dword", number), kWbemFailed);
-    EXPECT_EQ(GetInt32Property(values, L"Text", number), kWbemFailed);
-    EXPECT_EQ(GetInt32Property(values, L"Big", number), kWbemFailed);
-    EXPECT_EQ(GetInt32Property(values, L"Undeclared", number), kWbemNotFound);
-    EXPECT_EQ(number, 0x5EED);
-
-    std::uint8_t small = 0;
-    std::uint16_t word = 0;
-    EXPECT_EQ(GetUInt8Property(values, L"Small", small), S_OK);
-    EXPECT_EQ(small, 200);
-    EXPECT_EQ(GetUInt16Property(values, L"Word", word), S_OK);
-    EXPECT_EQ(word, 65535);
-    EXPECT_EQ(GetUInt8Property(values, L"Undeclared", small), kWbemFailed);
-    EXPECT_EQ(GetUInt16Property(values, L"Dword", word), kWbemFailed);
-    EXPECT_EQ(small, 200);
-    EXPECT_EQ(word, 65535);
-
-    std::string text = "default";
-    EXPECT_EQ(GetStringProperty(values, L"Unset", text), kWbemFailed);
-    EXPECT_EQ(text, "default");
-    EXPECT_EQ(GetStringProperty(values, L"Text", text), S_OK);
-    EXPECT_EQ(text, "Fan 1");
-    EXPECT_EQ(GetStringProperty(values, L"Big", text), S_OK);
-    EXPECT_EQ(text, "18446744073709551615");
-
-    bool flag = false;
-    EXPECT_EQ(GetBoolProperty(values, L"Flag", flag), S_OK);
-    EXPECT_TRUE(flag);
-    flag = false;
-    EXPECT_EQ(GetBoolProperty(values, L"Small", flag), kWbemFailed);
-    EXPECT_EQ(GetBoolProperty(values, L"Undeclared", flag), kWbemNotFound);
-    EXPECT_FALSE(flag);
-
-    std::uint8_t buffer[6] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
-    std::uint32_t count = 4;
-    EXPECT_EQ(GetByteArrayProperty(values, L"Words", buffer, count), S_OK);
-    EXPECT_EQ(count, 4u);
-    EXPECT_EQ(std::vector<int>(buffer, buffer + 6), (std::vector<int>{1, 2, 3, 4, 0xEE, 0xEE}));
-    count = 6;
-    EXPECT_EQ(GetByteArrayProperty(values, L"Bytes", buffer, count), S_OK);
-    EXPECT_EQ(count, 2u);
-    EXPECT_EQ(std::vector<int>(buffer, buffer + 2), (std::vector<int>{1, 255}));
-    count = 6;
-    EXPECT_EQ(GetByteArrayProperty(values, L"Levels", buffer, count), kWbemFailed);  // null
-    EXPECT_EQ(count, 6u);
 }
 
 void Read(const ComPtr<IWbemClassObject>& object, const wchar_t* name, UniqueVariant& value) {

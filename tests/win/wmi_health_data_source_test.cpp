@@ -63,49 +63,6 @@ struct WrongRead {
     enum { Bool, Int32, UInt8, String } as;
 };
 
-// Each failed read leaves the caller's value as it was.
-TEST_F(WmiHealthData, AWrongTypeANullOrAnUnknownPropertyFails) {
-    const HealthObjectList fans = source_.Query(kHealthNamespace, "SELECT * FROM FanInfo");
-    ASSERT_FALSE(fans.empty());
-    const WrongRead reads[] = {
-        {"FanIndex", WrongRead::Bool},
-        {"FanLocale", WrongRead::String},
-        {"FanPresent", WrongRead::Int32},
-        {"FanPresent", WrongRead::UInt8},
-        {"InstanceName", WrongRead::Int32},
-        {"InstanceName", WrongRead::Bool},
-        {"FanSharedRedGroupId", WrongRead::Int32},  // not given for fan 1: null
-        {"FanSharedRedGroupId", WrongRead::UInt8},
-        {"FanWobble", WrongRead::Int32},
-        {"FanWobble", WrongRead::String},
-    };
-    for (const WrongRead& read : reads) {
-        SCOPED_TRACE(read.property);
-        bool flag = true;
-        std::int32_t number = -7;
-        std::uint8_t byte = 0xA5;
-        std::string text = "kept";
-        switch (read.as) {
-            case WrongRead::Bool:
-                EXPECT_FALSE(source_.ReadBool(*fans[0], read.property, flag));
-                break;
-            case WrongRead::Int32:
-                EXPECT_FALSE(source_.ReadInt32(*fans[0], read.property, number));
-                break;
-            case WrongRead::UInt8:
-                EXPECT_FALSE(source_.ReadUInt8(*fans[0], read.property, byte));
-                break;
-            case WrongRead::String:
-                EXPECT_FALSE(source_.ReadString(*fans[0], read.property, text));
-                break;
-        }
-        EXPECT_TRUE(flag);
-        EXPECT_EQ(number, -7);
-        EXPECT_EQ(byte, 0xA5);
-        EXPECT_EQ(text, "kept");
-    }
-}
-
 TEST_F(WmiHealthData, AnAbsentClassGivesAnEmptyList) {
     EXPECT_TRUE(source_.Query(kHealthNamespace, "SELECT * FROM NoSuchInfo").empty());
     EXPECT_TRUE(source_.Query("root\\nowhere", "SELECT * FROM TempSensorInfo").empty());

@@ -70,12 +70,6 @@ std::vector<std::string> Names(const CimObject& object) {
     return names;
 }
 
-TEST(CimObject, ListsPropertiesByNameIgnoringCase) {
-    const Hierarchy h;
-    EXPECT_EQ(Names(h.FanInstance()), (std::vector<std::string>{"Caption", "deviceID", "Readings",
-                                                                "Speed", "Status", "SystemName"}));
-}
-
 TEST(CimObject, SystemPropertiesOfALocatedInstance) {
     const Hierarchy h;
     const CimObject fan = h.FanInstance();
@@ -118,17 +112,6 @@ TEST(CimObject, SpawnedInstanceHasDefaultsAndNoLocation) {
     EXPECT_TRUE(spawned.SystemValue("__PATH")->IsNull());
 }
 
-TEST(CimObject, ClassObjectDefaultsChangedByPutReachSpawnedInstances) {
-    const Hierarchy h;
-    CimObject fanClass = CimObject::MakeClass(h.Lineage("Fan"), ObjectSource{});
-    ASSERT_TRUE(fanClass.Put(*fanClass.Find("Speed"), Unsigned(100)));
-    const CimObject spawned = fanClass.SpawnInstance();
-    EXPECT_EQ(spawned.ValueAt(*spawned.Find("Speed")), Unsigned(100));
-    // An instance's own values are not passed on.
-    const CimObject again = h.FanInstance().SpawnInstance();
-    EXPECT_TRUE(again.ValueAt(*again.Find("Speed")).IsNull());
-}
-
 TEST(CimObject, PutKeepsRangesAndNormalForms) {
     const Hierarchy h;
     CimObject fan = h.FanInstance();
@@ -146,19 +129,6 @@ TEST(CimObject, PutKeepsRangesAndNormalForms) {
     EXPECT_FALSE(fan.Put(readings, Unsigned(1)));  // a scalar for an array
     EXPECT_TRUE(fan.Put(speed, CimValue{}));
     EXPECT_TRUE(fan.ValueAt(speed).IsNull());
-}
-
-TEST(CimObject, OriginsAndInheritance) {
-    const Hierarchy h;
-    const CimObject fanClass = CimObject::MakeClass(h.Lineage("Fan"), ObjectSource{});
-    EXPECT_EQ(fanClass.OriginAt(*fanClass.Find("Caption")), "ManagedElement");
-    EXPECT_EQ(fanClass.OriginAt(*fanClass.Find("SystemName")), "Device");
-    EXPECT_EQ(fanClass.OriginAt(*fanClass.Find("Speed")), "Fan");
-    EXPECT_TRUE(fanClass.IsLocalAt(*fanClass.Find("Speed")));
-    EXPECT_FALSE(fanClass.IsLocalAt(*fanClass.Find("Caption")));
-    EXPECT_TRUE(fanClass.InheritsFrom("device"));
-    EXPECT_TRUE(fanClass.InheritsFrom("ManagedElement"));
-    EXPECT_FALSE(fanClass.InheritsFrom("Fan"));
 }
 
 TEST(CimObject, MakeInstanceRefusesUndeclaredPropertiesAndBadValues) {
@@ -194,55 +164,6 @@ TEST(CimObject, ProjectionKeepsSelectedPropertiesAndKeysOnlyForPaths) {
 
     const CimObject locatable = fan.Projected({"Speed"}, true);
     EXPECT_EQ(*locatable.SystemValue("__RELPATH"), fan.SystemValue("__RELPATH"));
-}
-
-TEST(CimObject, SingletonAndKeylessPaths) {
-    testing::MemoryClassSource source;
-    ClassDefinition settings;
-    settings.name = "Settings";
-    settings.qualifiers.push_back(Qualifier{"singleton", CimValue{true}});
-    ClassDefinition loose;
-    loose.name = "Loose";
-    source.AddClass("root", settings);
-    source.AddClass("root", loose);
-    auto lineage = [&](const char* name) {
-        ClassLineage l;
-        l.definition = std::shared_ptr<const ClassDefinition>(source.FindClass("root", name),
-                                                              [](const auto*) {});
-        return l;
-    };
-    EXPECT_EQ(CimObject::MakeClass(lineage("Settings"), {}).SpawnInstance().RelativePath(),
-              "Settings=@");
-    EXPECT_FALSE(CimObject::MakeClass(lineage("Loose"), {}).SpawnInstance().RelativePath());
-}
-
-TEST(MethodSignature, InAndOutParametersWithIdsAndReturnValue) {
-    MethodDefinition method;
-    method.name = "ClearLog";
-    method.returnType = CimType::UInt32;
-    PropertyDefinition reason = Property("Reason", CimType::String);
-    reason.qualifiers.push_back(Qualifier{"in", CimValue{true}});
-    PropertyDefinition cleared = Property("Cleared", CimType::UInt32);
-    cleared.qualifiers.push_back(Qualifier{"OUT", CimValue{true}});
-    method.parameters = {reason, cleared};
-
-    const auto in = MethodSignature(method, false);
-    ASSERT_TRUE(in);
-    EXPECT_EQ(in->name, "__PARAMETERS");
-    ASSERT_EQ(in->properties.size(), 1u);
-    EXPECT_EQ(in->properties[0].name, "Reason");
-    EXPECT_EQ(in->properties[0].FindQualifier("ID")->value, CimValue{std::int64_t{0}});
-
-    const auto out = MethodSignature(method, true);
-    ASSERT_TRUE(out);
-    ASSERT_EQ(out->properties.size(), 2u);
-    EXPECT_EQ(out->properties[0].FindQualifier("id")->value, CimValue{std::int64_t{1}});
-    EXPECT_EQ(out->properties[1].name, "ReturnValue");
-    EXPECT_EQ(out->properties[1].type, CimType::UInt32);
-
-    method.parameters.clear();
-    EXPECT_FALSE(MethodSignature(method, false));  // no in-parameters: no signature
-    EXPECT_EQ(MethodSignature(method, true)->properties.size(), 1u);
 }
 
 }  // namespace

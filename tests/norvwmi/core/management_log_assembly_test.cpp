@@ -44,12 +44,6 @@ Bytes Area(const std::vector<LogEvent>& events, const LogAreaLayout& layout) {
     return std::get<Bytes>(area);
 }
 
-std::string ErrorOf(const std::vector<LogEvent>& events, const LogAreaLayout& layout) {
-    auto area = AssembleLogArea(events, layout);
-    const auto* error = std::get_if<LogAssemblyError>(&area);
-    return error ? error->message : std::string("<assembled>");
-}
-
 LogAreaLayout Layout(std::optional<std::uint32_t> size, std::uint32_t wrapAfter = 0) {
     LogAreaLayout layout;
     layout.size = size;
@@ -120,88 +114,6 @@ TEST(ManagementLogEntry, PostErrorTextLiesZeroTerminatedFromDataByteOne) {
     EXPECT_EQ(std::string(text.begin(), text.end()), *event.text);
 }
 
-TEST(ManagementLogEntry, SizeCoversTheDataBytesTheMappingReads) {
-    LogEvent bare;
-    bare.eventClass = 13;
-    bare.eventCode = 2;
-    const Bytes entry = Entry(bare);
-    EXPECT_EQ(entry.size(), 28u + kMinLogEventDataBytes);
-    EXPECT_TRUE(norv::LogEntry(entry).DataByte(5));
-    EXPECT_FALSE(norv::LogEntry(entry).DataByte(6));
-    // Without a year the entry carries no date: century 0.
-    EXPECT_TRUE(std::all_of(entry.begin() + 18, entry.begin() + 24, [](auto b) { return b == 0; }));
-
-    EXPECT_EQ(Entry(FanEvent(1, 4)).size(), 28u + 8u);  // eight data bytes given
-}
-
-TEST(ManagementLogEntry, LengthPadsOrCutsTheEntry) {
-    LogEvent event = FanEvent(9);
-    event.length = 300;
-    Bytes entry = Entry(event);
-    ASSERT_EQ(entry.size(), 300u);
-    EXPECT_EQ(UInt16At(entry, 0), 300);
-    EXPECT_EQ(entry[31], 6);
-    EXPECT_TRUE(std::all_of(entry.begin() + 34, entry.end(), [](auto b) { return b == 0; }));
-
-    event.length = 20;  // ends before the date
-    entry = Entry(event);
-    ASSERT_EQ(entry.size(), 20u);
-    EXPECT_EQ(UInt16At(entry, 0), 20);
-    EXPECT_FALSE(norv::LogEntry(entry).Header());
-}
-
-TEST(ManagementLogEntry, RefusesEventsThatCannotBeAnEntry) {
-    LogEvent textAndData = FanEvent(4);
-    textAndData.text = "12";
-    LogEvent farYear = FanEvent(5);
-    farYear.year = 25600;
-    LogEvent tooShort = FanEvent(6);
-    tooShort.length = 1;
-    LogEvent tooLong = FanEvent(7);
-    tooLong.text = std::string(0xFFFF, 'x');
-    for (const LogEvent& event : {textAndData, farYear, tooShort, tooLong}) {
-        auto entry = AssembleLogEntry(event);
-        const auto* error = std::get_if<LogAssemblyError>(&entry);
-        ASSERT_NE(error, nullptr) << event.sequence;
-        EXPECT_EQ(error->message.rfind("log event " + std::to_string(event.sequence) + ": ", 0), 0u)
-            << error->message;
-    }
-    LogEvent lastYear = FanEvent(8);
-    lastYear.year = 25599;
-    EXPECT_EQ(Entry(lastYear).at(18), 255);
-}
-
-TEST(ManagementLogArea, UnwrappedEntriesFollowTheHeader) {
-    const std::vector<LogEvent> events = {FanEvent(1), FanEvent(2, 5), FanEvent(3)};
-    const std::size_t entryBytes = 34 + 37 + 34;
-
-    Bytes area = Area(events, {});
-    ASSERT_EQ(area.size(), 19 + entryBytes);
-    EXPECT_EQ(UInt16At(area, 0), 19 + entryBytes);  // end
-    EXPECT_EQ(UInt16At(area, 2), 19);               // start
-    EXPECT_TRUE(std::all_of(area.begin() + 4, area.begin() + 19, [](auto b) { return b == 0; }));
-    EXPECT_EQ(UInt16At(area, 19 + 2), 1);
-    EXPECT_EQ(UInt16At(area, 19 + 34 + 2), 2);
-    EXPECT_EQ(SequencesReadBack(area), (std::vector<std::uint16_t>{1, 2, 3}));
-
-    area = Area(events, Layout(4096));
-    ASSERT_EQ(area.size(), 4096u);
-    EXPECT_EQ(UInt16At(area, 0), 19 + entryBytes);
-    EXPECT_TRUE(std::all_of(area.begin() + 19 + static_cast<std::ptrdiff_t>(entryBytes), area.end(),
-                            [](auto b) { return b == 0; }));
-    EXPECT_EQ(SequencesReadBack(area), (std::vector<std::uint16_t>{1, 2, 3}));
-}
-
-TEST(ManagementLogArea, WithoutEventsEndAndStartAreTheHeadersEnd) {
-    for (const LogAreaLayout& layout : {LogAreaLayout{}, Layout(2048)}) {
-        const Bytes area = Area({}, layout);
-        EXPECT_EQ(area.size(), layout.size.value_or(19));
-        EXPECT_EQ(UInt16At(area, 0), 19);
-        EXPECT_EQ(UInt16At(area, 2), 19);
-        EXPECT_TRUE(SequencesReadBack(area).empty());
-    }
-}
-
 TEST(ManagementLogArea, WrappedRingPutsTheOldestEventsAtTheAreasEnd) {
     const std::vector<LogEvent> events = {FanEvent(11), FanEvent(12, 4), FanEvent(13), FanEvent(14),
                                           FanEvent(15, 3)};
@@ -219,39 +131,6 @@ TEST(ManagementLogArea, WrappedRingPutsTheOldestEventsAtTheAreasEnd) {
     const Bytes allWrapped = Area(events, Layout(400, 5));
     EXPECT_EQ(UInt16At(allWrapped, 0), 19);
     EXPECT_EQ(SequencesReadBack(allWrapped), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
-}
-
-TEST(ManagementLogArea, SizeMustHoldTheHeaderAndEntriesAndAWrappedRingsFreeByte) {
-    const std::vector<LogEvent> events = {FanEvent(1), FanEvent(2)};  // 68 entry bytes
-    EXPECT_EQ(Area(events, Layout(87)).size(), 87u);
-    EXPECT_NE(ErrorOf(events, Layout(86)).find("below the 87 bytes"), std::string::npos);
-    // Wrapped, end and start must differ or the ring would read as empty.
-    EXPECT_NE(ErrorOf(events, Layout(87, 1))
-                  .find("below the 88 bytes of its header and entries and the free byte"),
-              std::string::npos);
-    const Bytes wrapped = Area(events, Layout(88, 1));
-    EXPECT_EQ(UInt16At(wrapped, 0) + 1, UInt16At(wrapped, 2));
-    EXPECT_EQ(SequencesReadBack(wrapped), (std::vector<std::uint16_t>{1, 2}));
-
-    EXPECT_EQ(ErrorOf(events, Layout(std::nullopt, 1)), "a wrapped log area needs its KronSize");
-    EXPECT_EQ(ErrorOf(events, Layout(400, 3)), "the log wraps after 3 events but has 2");
-    EXPECT_EQ(Area(events, Layout(kMaxLogAreaSize)).size(), 0xFFFFu);
-    EXPECT_NE(ErrorOf(events, Layout(kMaxLogAreaSize + 1)).find("65536"), std::string::npos);
-}
-
-TEST(ManagementLogArea, RawHeaderValuesReplaceTheTrueOffsets) {
-    const std::vector<LogEvent> events = {FanEvent(1), FanEvent(2)};
-    LogAreaLayout rawBoth = Layout(200);
-    rawBoth.headerEnd = 0x1234;
-    rawBoth.headerStart = 3;
-    const Bytes area = Area(events, rawBoth);
-    EXPECT_EQ((Bytes{area[0], area[1], area[2], area[3]}), (Bytes{0x34, 0x12, 3, 0}));
-    EXPECT_EQ(UInt16At(area, 19 + 2), 1);  // the entries stay where they belong
-    LogAreaLayout onlyStartLayout;
-    onlyStartLayout.headerStart = 40;
-    const Bytes onlyStart = Area(events, onlyStartLayout);
-    EXPECT_EQ(UInt16At(onlyStart, 0), 19 + 68);
-    EXPECT_EQ(UInt16At(onlyStart, 2), 40);
 }
 
 // Platform loading turns the directives into the health driver's KronInfo instance.
@@ -319,22 +198,6 @@ TEST(ManagementLogLoading, EventsBecomeTheOneKronInfoInstance) {
     const InstanceDefinition& log = *LogInstances(platform).front();
     EXPECT_EQ(std::get<std::string>(ValueOf(log, "InstanceName")->data),
               kManagementLogInstanceName);
-}
-
-TEST(ManagementLogLoading, AnAreaWithoutEventsIsAnEmptyLogAndNoDirectiveNoLog) {
-    const Platform empty =
-        Loaded(LoadText("#pragma namespace(\"root\\\\norvwmi\")\n"
-                        "instance of Norvwmi_LogArea { KronSize = 512; };\n"));
-    ASSERT_TRUE(empty.classes);
-    const auto [size, bytes] = ServedArea(empty);
-    EXPECT_EQ(size, 512u);
-    EXPECT_EQ(bytes, Area({}, Layout(512)));
-
-    const Platform none =
-        Loaded(LoadText("#pragma namespace(\"root\\\\wmi\")\n"
-                        "instance of ASRInfo { InstanceName = \"A\"; };\n"));
-    ASSERT_TRUE(none.classes);
-    EXPECT_TRUE(LogInstances(none).empty());
 }
 
 TEST(ManagementLogLoading, FaultsNameTheDirectiveConcerned) {
@@ -421,15 +284,6 @@ TEST(ShippedManagementLogs, WrappedLogReadsAsTheDefaultLogsNewestEntries) {
     ASSERT_FALSE(fromWrapped.empty());
     ASSERT_LT(fromWrapped.size(), fromDefault.size()) << "the oldest entries were overwritten";
     EXPECT_TRUE(std::equal(fromWrapped.rbegin(), fromWrapped.rend(), fromDefault.rbegin()));
-}
-
-TEST(ShippedManagementLogs, EmptyLogHasItsEndAtTheHeader) {
-    const Platform platform = LoadShipped("platforms/log-empty.mof");
-    ASSERT_TRUE(platform.classes);
-    const auto [size, area] = ServedArea(platform);
-    EXPECT_GT(size, 19u);
-    EXPECT_EQ(UInt16At(area, 0), 19);
-    EXPECT_LE(UInt16At(area, 2), 19);
 }
 
 }  // namespace

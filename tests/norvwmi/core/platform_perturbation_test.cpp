@@ -56,21 +56,6 @@ std::vector<std::uint16_t> EntryNumbers(const std::vector<std::uint8_t>& area) {
     return numbers;
 }
 
-TEST(PlatformPerturbation, EachTemperatureQueryIsOneStepAndOtherQueriesNone) {
-    const Platform platform = Load(7);
-    const PerturbedClassSource& source = *platform.perturbation;
-    ASSERT_EQ(&platform.served->Classes(), &source);
-    EXPECT_EQ(source.Version(), 0u);
-    source.Instances(kWmi, "FanInfo");
-    source.Instances(kWmi, "KronInfo");
-    source.Instances("root\\CIMv2", "Win32_Processor");
-    EXPECT_EQ(source.Version(), 0u);
-    for (std::uint64_t step = 1; step <= 5; ++step) {
-        source.Instances(kWmi, "tempsensorinfo");  // class names in any case
-        EXPECT_EQ(source.Version(), step);
-    }
-}
-
 TEST(PlatformPerturbation, AQueryServesTheVersionItMadeAndTheCheckerCanRecomputeIt) {
     const Platform platform = Load(11);
     const PerturbedClassSource& source = *platform.perturbation;
@@ -82,30 +67,6 @@ TEST(PlatformPerturbation, AQueryServesTheVersionItMadeAndTheCheckerCanRecompute
         std::sort(served.begin(), served.end());
         EXPECT_EQ(served, source.PresentTemperatures(source.Version()));
     }
-}
-
-TEST(PlatformPerturbation, TemperaturesMoveWithinTheirBandAndFlagTheThreshold) {
-    const Platform described = Load(std::nullopt);
-    const auto base = described.served->Classes().Instances(kWmi, "TempSensorInfo");
-    const Platform platform = Load(3);
-    const PerturbedClassSource& source = *platform.perturbation;
-    std::set<std::uint64_t> seenFirst;
-    for (std::uint64_t v = 1; v <= 40; ++v) {
-        const auto version = source.Build(v);
-        ASSERT_EQ(version->temperatures.size(), base.size());
-        for (std::size_t i = 0; i < base.size(); ++i) {
-            const auto was = static_cast<std::int64_t>(UnsignedOf(*base[i], "TempCelsius"));
-            const auto now =
-                static_cast<std::int64_t>(UnsignedOf(version->temperatures[i], "TempCelsius"));
-            EXPECT_GE(now, was - kTemperatureBelow);
-            EXPECT_LE(now, was + kTemperatureAbove);
-            const auto threshold = UnsignedOf(version->temperatures[i], "TempThreshold");
-            EXPECT_EQ(BooleanOf(version->temperatures[i], "TempOverThreshold"),
-                      threshold > 0 && static_cast<std::uint64_t>(now) >= threshold);
-        }
-        seenFirst.insert(UnsignedOf(version->temperatures[0], "TempCelsius"));
-    }
-    EXPECT_GT(seenFirst.size(), 5u) << "the readings hardly move";
 }
 
 TEST(PlatformPerturbation, AVersionDependsOnlyOnTheSeedAndItsNumber) {
@@ -124,28 +85,6 @@ TEST(PlatformPerturbation, AVersionDependsOnlyOnTheSeedAndItsNumber) {
     const Platform described = Load(std::nullopt);
     const auto base = described.served->Classes().Instances(kWmi, "KronInfo");
     EXPECT_EQ(AreaOf(one.Build(0)->logs.front()), AreaOf(*base.front()));
-}
-
-TEST(PlatformPerturbation, OneFanFailsAndRecoversInTurns) {
-    const Platform platform = Load(5);
-    const PerturbedClassSource& source = *platform.perturbation;
-    const std::size_t fans = source.Build(0)->fans.size();
-    ASSERT_GT(fans, 0u);
-    const std::size_t failing = FailingFan(5, fans);
-    for (std::uint64_t v = 1; v <= 4 * kFanFailurePeriod; ++v) {
-        const auto version = source.Build(v);
-        const bool due = (v / kFanFailurePeriod) % 2 == 1;
-        for (std::size_t i = 0; i < fans; ++i) {
-            const bool failed = BooleanOf(version->fans[i], "FanPhysicallyFailed");
-            EXPECT_EQ(failed, due && i == failing) << "version " << v << " fan " << i;
-            const auto speed = UnsignedOf(version->fans[i], "FanSpeed");
-            if (failed) {
-                EXPECT_EQ(speed, kFailedFanSpeed);
-            } else {
-                EXPECT_TRUE(speed == 1 || speed == 2) << speed;
-            }
-        }
-    }
 }
 
 TEST(PlatformPerturbation, TheLogGrowsByOneNumberedEntryPerVersionAndStillParses) {
@@ -171,66 +110,6 @@ TEST(PlatformPerturbation, TheLogGrowsByOneNumberedEntryPerVersionAndStillParses
     const auto later =
         EntryNumbers(AreaOf(source.Build(kMaxAppendedLogEntries + 50)->logs.front()));
     EXPECT_EQ(capped, later);
-}
-
-// A query reads the instances it was handed after other threads have moved the platform on:
-// they must still be there (AddressSanitizer sees a freed version) and of one version.
-TEST(PlatformPerturbation, InstancesHandedOutStayValidWhileOtherThreadsMoveOn) {
-    const Platform platform = Load(13);
-    const PerturbedClassSource& source = *platform.perturbation;
-    const auto held = source.Instances(kWmi, "TempSensorInfo");
-    const std::uint64_t heldVersion = source.Version();
-    std::vector<std::uint64_t> before;
-    for (const InstanceDefinition* sensor : held)
-        before.push_back(UnsignedOf(*sensor, "TempCelsius"));
-    std::vector<std::thread> others;
-    for (int t = 0; t < 4; ++t)
-        others.emplace_back([&source] {
-            for (int i = 0; i < 25; ++i) {
-                source.Instances(kWmi, "TempSensorInfo");
-                source.Instances(kWmi, "KronInfo");
-            }
-        });
-    for (std::thread& thread : others) thread.join();
-    EXPECT_EQ(source.Version(), heldVersion + 100);
-    std::vector<std::uint64_t> after;
-    for (const InstanceDefinition* sensor : held)
-        after.push_back(UnsignedOf(*sensor, "TempCelsius"));
-    EXPECT_EQ(before, after);
-}
-
-TEST(PlatformPerturbation, ClassesThatDoNotChangeAreTheDescriptionsOwn) {
-    const Platform platform = Load(1);
-    const auto served = platform.served->Classes().Instances(kWmi, "PowerSupplyInfo");
-    const auto described = platform.classes->Instances(kWmi, "PowerSupplyInfo");
-    EXPECT_EQ(served, described);
-    auto loaded =
-        LoadPlatform(MofFile{"absent.mof",
-                             "#pragma namespace(\"root\\\\norvwmi\")\n"
-                             "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; "
-                             "ClassName = \"TempSensorInfo\"; };"},
-                     "HOST", 1);
-    if (const auto* error = std::get_if<MofError>(&loaded)) FAIL() << FormatMofError(*error);
-    const Platform& absent = std::get<Platform>(loaded);
-    EXPECT_TRUE(absent.served->Classes().Instances(kWmi, "TempSensorInfo").empty());
-}
-
-TEST(PerturbAndStressCommandLine, ReadTheSeedAndTheStressNumbers) {
-    const std::vector<std::string> good{"--perturb", "17", "stress", "7", "12", "15"};
-    const auto parsed = ParseCommandLine(good);
-    const auto* line = std::get_if<CommandLine>(&parsed);
-    ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->perturbSeed, 17u);
-    EXPECT_EQ(line->command, Command::Stress);
-    EXPECT_EQ(line->operands, (std::vector<std::string>{"7", "12", "15"}));
-
-    const std::vector<std::vector<std::string>> bad{
-        {"--perturb", "x1", "classes"}, {"--perturb", "-1", "classes"}, {"stress", "0", "12", "15"},
-        {"stress", "65", "12", "15"},   {"stress", "7", "12"},          {"stress", "7", "1s", "15"},
-        {"stress", "7", "12", "0"}};
-    for (const auto& arguments : bad)
-        EXPECT_TRUE(std::holds_alternative<UsageError>(ParseCommandLine(arguments)))
-            << arguments[0] << " " << arguments[1];
 }
 
 }  // namespace

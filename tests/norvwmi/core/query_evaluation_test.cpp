@@ -69,18 +69,6 @@ TEST_F(QueryEvaluation, SelectStarReturnsInstancesOfDerivedClassesToo) {
               1u);
 }
 
-TEST_F(QueryEvaluation, SelectListProjectsTheResults) {
-    const RequestResult result =
-        RunWqlSelect(*served, "root\\wmi", "SELECT FanLocale, fanpresent FROM FanInfo", {});
-    ASSERT_EQ(result.status, RequestStatus::Ok);
-    ASSERT_EQ(result.objects.size(), 2u);
-    const CimObject& first = result.objects[0];
-    EXPECT_EQ(first.PropertyCount(), 2u);
-    EXPECT_EQ(first.ValueAt(*first.Find("FanLocale")), Text("CPU"));
-    EXPECT_FALSE(first.Find("FanIndex"));
-    EXPECT_FALSE(result.objects[1].Find("FanRedGroupId"));
-}
-
 TEST_F(QueryEvaluation, StatusesOfBadQueries) {
     struct Row {
         std::string_view query;
@@ -135,15 +123,6 @@ TEST_F(QueryEvaluation, LookupByPath) {
     EXPECT_EQ(LookupObject(*served, "root\\wmi", "FanInfo").objects[0].GetGenus(), Genus::Class);
 }
 
-TEST_F(QueryEvaluation, EnumerationOfAClass) {
-    EXPECT_EQ(EnumerateInstances(*served, "root\\wmi", "FanInfo", {}).objects.size(), 2u);
-    QueryOptions shallow;
-    shallow.directRead = true;
-    EXPECT_EQ(EnumerateInstances(*served, "root\\wmi", "FanInfo", shallow).objects.size(), 1u);
-    EXPECT_EQ(EnumerateInstances(*served, "root\\wmi", "Nothing", {}).status,
-              RequestStatus::InvalidClass);
-}
-
 TEST(ServedNamespaces, ResolvesTheNamespaceFormsOfALocator) {
     auto source = std::make_shared<testing::MemoryClassSource>();
     source->AddInstance("root\\wmi", Instance("X", {}));
@@ -169,19 +148,6 @@ TEST(ServedNamespaces, ResolvesTheNamespaceFormsOfALocator) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(served.ResolveNamespace(row.requested), row.resolved) << row.requested;
-}
-
-TEST(ServedNamespaces, StallsAreKeptPerNamespaceAndClass) {
-    ServedNamespaces served(std::make_shared<testing::MemoryClassSource>(), "HOST");
-    served.SetStall("root\\wmi", "FanInfo", 5);
-    served.SetStall("ROOT\\WMI", "faninfo", 3);  // the same class: replaced
-    served.SetStall("root\\cimv2", "FanInfo", 9);
-    EXPECT_EQ(served.StallAfter("root\\wmi", "FANINFO"), 3u);
-    EXPECT_EQ(served.StallAfter("root\\cimv2", "FanInfo"), 9u);
-    EXPECT_FALSE(served.StallAfter("root\\wmi", "TempSensorInfo"));
-    served.ClearStall("root\\wmi", "FanInfo");
-    EXPECT_FALSE(served.StallAfter("root\\wmi", "FanInfo"));
-    EXPECT_EQ(served.WaitLimit(), 60000u);
 }
 
 }  // namespace

@@ -51,15 +51,6 @@ const CimValue& ValueOf(const InstanceDefinition& instance, std::string_view nam
     return kMissing;
 }
 
-TEST(Repository, EmptyDocumentAddsNothing) {
-    Repository repository;
-    EXPECT_FALSE(repository.AddMof("", "empty.mof").has_value());
-    EXPECT_TRUE(repository.Namespaces().empty());
-    EXPECT_TRUE(repository.Classes("root\\default").empty());
-    EXPECT_EQ(repository.FindClass("root\\default", "Anything"), nullptr);
-    EXPECT_TRUE(repository.Instances("root\\default", "Anything").empty());
-}
-
 TEST(Repository, FindsClassesByNamespaceAndNameWithoutRegardToCase) {
     Repository repository;
     AddValid(repository, R"(#pragma namespace("root\\wmi")
@@ -127,15 +118,6 @@ TEST(Repository, SubclassHoldsInheritedMembersFirstAndOverridesRedeclaredOnes) {
     EXPECT_EQ(base->properties[1].FindQualifier("MaxLen")->value, CimValue{std::uint64_t{8}});
 }
 
-TEST(Repository, SuperclassMayComeFromAnEarlierDocument) {
-    Repository repository;
-    AddValid(repository, "class Base { [key] string Id; };", "first.mof");
-    AddValid(repository, "class Derived : Base { uint32 Extra; };", "second.mof");
-    const ClassDefinition* derived = repository.FindClass("root\\default", "Derived");
-    ASSERT_NE(derived, nullptr);
-    EXPECT_EQ(PropertyNames(*derived), (std::vector<std::string>{"Id", "Extra"}));
-}
-
 TEST(Repository, NormalisesValuesToThePropertyType) {
     Repository repository;
     AddValid(repository, R"(
@@ -175,16 +157,6 @@ TEST(Repository, NormalisesValuesToThePropertyType) {
     EXPECT_EQ(ValueOf(t, "Signed"),
               (CimValue{CimArray{CimValue{std::int64_t{1}}, CimValue{std::int64_t{-1}}}}));
     EXPECT_TRUE(ValueOf(t, "Missing").IsNull());
-}
-
-TEST(Repository, InstanceTakesTheDeclaredSpellingOfClassAndPropertyNames) {
-    Repository repository;
-    AddValid(repository,
-             "class Thing { [key] string Name; }; instance of THING { NAME = \"x\"; };");
-    const auto instances = repository.Instances("root\\default", "thing");
-    ASSERT_EQ(instances.size(), 1u);
-    EXPECT_EQ(instances[0]->className, "Thing");
-    EXPECT_EQ(instances[0]->values.at(0).name, "Name");
 }
 
 struct InvalidCase {
@@ -296,27 +268,6 @@ const InvalidCase kInvalid[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, RepositoryRejects, testing::ValuesIn(kInvalid));
 
-TEST(Repository, AFailedDocumentAddsNothing) {
-    Repository repository;
-    AddValid(repository, "class Kept { [key] string Name; };");
-    const std::optional<MofError> error = repository.AddMof(R"(
-        class Fresh { [key] string Name; };
-        instance of Kept { Name = "k"; };
-        #pragma namespace("root\\new")
-        class Other { };
-        instance of Fresh { Name = 5; };)",
-                                                            "bad.mof");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->line, 6);
-    EXPECT_EQ(repository.FindClass("root\\default", "Fresh"), nullptr);
-    EXPECT_TRUE(repository.Instances("root\\default", "Kept").empty());
-    EXPECT_EQ(repository.Namespaces(), std::vector<std::string>{"root\\default"});
-    // The same document, corrected, is then accepted: nothing of it was half-added.
-    AddValid(repository,
-             "class Fresh { [key] string Name; }; instance of Fresh { Name = \"f\"; };\n"
-             "instance of Kept { Name = \"k\"; };");
-}
-
 TEST(Repository, InstanceKeysAreUniqueAcrossDocumentsIgnoringCase) {
     Repository repository;
     AddValid(repository,
@@ -333,146 +284,6 @@ TEST(Repository, InstanceKeysAreUniqueAcrossDocumentsIgnoringCase) {
     // An instance without all its keys has no path, so it cannot clash.
     AddValid(repository, "instance of Pair { A = \"x\"; }; instance of Pair { A = \"x\"; };");
     EXPECT_EQ(repository.Instances("root\\default", "Pair").size(), 4u);
-}
-
-// Documents built in code skip the reader's checks; the repository repeats them.
-TEST(Repository, ChecksDocumentsBuiltInCode) {
-    MofDocument document = Read("class A { uint32 X; uint32 M(); };\ninstance of A { X = 1; };");
-    ASSERT_EQ(document.classes.size(), 1u);
-    Repository repository;
-
-    MofDocument twiceProperty = document;
-    twiceProperty.classes[0].properties.push_back(twiceProperty.classes[0].properties[0]);
-    twiceProperty.classes[0].properties[1].name = "x";
-    std::optional<MofError> error = repository.Add(twiceProperty);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->message, "property 'x' is declared twice in class 'A'");
-
-    MofDocument twiceMethod = document;
-    twiceMethod.classes[0].methods.push_back(twiceMethod.classes[0].methods[0]);
-    error = repository.Add(twiceMethod);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->message, "method 'M' is declared twice in class 'A'");
-
-    MofDocument twiceValue = document;
-    twiceValue.instances[0].values.push_back(twiceValue.instances[0].values[0]);
-    error = repository.Add(twiceValue);
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->line, 2);
-    EXPECT_EQ(error->message, "property 'X' is given twice in the instance");
-
-    EXPECT_FALSE(repository.Add(document).has_value());
-}
-
-TEST(Repository, ReadErrorsComeBackFromAddMof) {
-    Repository repository;
-    const std::optional<MofError> error = repository.AddMof("class A {\n uint32 X\n};", "r.mof");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(*error, (MofError{"r.mof", 3, "expected ';' after property declaration, found '}'"}));
-    EXPECT_EQ(FormatMofError(*error),
-              "r.mof:3: expected ';' after property declaration, found '}'");
-}
-
-TEST(Repository, AliasesResolveToTheRelativePathOfTheAliasedInstance) {
-    Repository repository = WithSystemClasses();
-    AddValid(repository, R"(#pragma namespace("root\\cimv2\\ipmi")
-        instance of __Win32Provider as $SensorProvider {
-            Name = "NorvSensorProv";
-            CLSID = "{7F8E0E2B-3A55-4C1B-9E0A-1D2C3B4A5F60}";
-        };
-        instance of __InstanceProviderRegistration { Provider = $SensorProvider; SupportsGet = TRUE; };
-        instance of __MethodProviderRegistration { Provider = $sensorprovider; };
-        instance of __Win32Provider as $Odd { Name = "a\"b\\c"; };
-        instance of __MethodProviderRegistration { Provider = $Odd; };)");
-    const auto registrations =
-        repository.Instances("root\\cimv2\\ipmi", "__MethodProviderRegistration");
-    ASSERT_EQ(registrations.size(), 2u);
-    EXPECT_EQ(ValueOf(*registrations[0], "Provider"),
-              CimValue{std::string(R"(__Win32Provider.Name="NorvSensorProv")")});
-    EXPECT_EQ(ValueOf(*registrations[1], "Provider"),
-              CimValue{std::string(R"(__Win32Provider.Name="a\"b\\c")")});
-    const auto instanceRegistrations =
-        repository.Instances("ROOT\\CIMV2\\IPMI", "__InstanceProviderRegistration");
-    ASSERT_EQ(instanceRegistrations.size(), 1u);
-    EXPECT_EQ(ValueOf(*instanceRegistrations[0], "Provider"),
-              CimValue{std::string(R"(__Win32Provider.Name="NorvSensorProv")")});
-    EXPECT_EQ(ValueOf(*instanceRegistrations[0], "SupportsGet"), CimValue{true});
-}
-
-TEST(Repository, AliasPathsOrderKeysByNameAndUseDefaultsAndSingletons) {
-    Repository repository;
-    AddValid(repository, R"(
-        class Pair { [key] string zeta; [key] sint32 Alpha; [key] boolean Mode = TRUE; };
-        [singleton] class One { string Text; };
-        class Holder { string Paths[]; object ref Any; };
-        instance of Pair as $p { zeta = "z"; Alpha = -5; };
-        instance of One as $one { Text = "t"; };
-        instance of Holder { Paths = {$p, $one}; Any = $p; };)");
-    const auto holders = repository.Instances("root\\default", "Holder");
-    ASSERT_EQ(holders.size(), 1u);
-    EXPECT_EQ(ValueOf(*holders[0], "Paths"),
-              (CimValue{CimArray{CimValue{std::string(R"(Pair.Alpha=-5,Mode=TRUE,zeta="z")")},
-                                 CimValue{std::string("One=@")}}}));
-    EXPECT_EQ(ValueOf(*holders[0], "Any"),
-              CimValue{std::string(R"(Pair.Alpha=-5,Mode=TRUE,zeta="z")")});
-}
-
-TEST(Repository, ListsInstancesInDeclarationOrderExactOrDeep) {
-    Repository repository;
-    AddValid(repository, R"(
-        class Base { [key] uint32 Id; };
-        class Derived : Base { };
-        class Other { [key] uint32 Id; };
-        instance of Base { Id = 1; };
-        instance of Derived { Id = 2; };
-        instance of Other { Id = 3; };
-        instance of Base { Id = 4; };)");
-    AddValid(repository, "instance of Derived { Id = 5; };", "later.mof");
-    const auto ids = [](const std::vector<const InstanceDefinition*>& instances) {
-        std::vector<std::uint64_t> result;
-        for (const auto* instance : instances)
-            result.push_back(std::get<std::uint64_t>(ValueOf(*instance, "Id").data));
-        return result;
-    };
-    EXPECT_EQ(ids(repository.Instances("root\\default", "Base")),
-              (std::vector<std::uint64_t>{1, 4}));
-    EXPECT_EQ(ids(repository.Instances("root\\default", "base", true)),
-              (std::vector<std::uint64_t>{1, 2, 4, 5}));
-    EXPECT_EQ(ids(repository.Instances("root\\default", "Derived", true)),
-              (std::vector<std::uint64_t>{2, 5}));
-    EXPECT_TRUE(repository.Instances("root\\other", "Base").empty());
-    // Instances with the same key in different classes do not clash.
-    EXPECT_EQ(ids(repository.Instances("root\\default", "Other")), (std::vector<std::uint64_t>{3}));
-}
-
-TEST(Repository, SystemClassesAreKnownInEveryNamespace) {
-    Repository repository = WithSystemClasses();
-    AddValid(repository, "#pragma namespace(\"root\\\\wmi\")\nclass Mine { };");
-    for (std::string_view space : {"root\\wmi", "root\\default", "root\\cimv2\\ipmi"}) {
-        const ClassDefinition* provider = repository.FindClass(space, "__win32provider");
-        ASSERT_NE(provider, nullptr) << space;
-        EXPECT_EQ(PropertyNames(*provider), (std::vector<std::string>{"Name", "CLSID"}));
-    }
-    EXPECT_EQ(repository.SystemClasses().size(), 6u);
-    // Classes lists the declared classes only.
-    const auto classes = repository.Classes("root\\wmi");
-    ASSERT_EQ(classes.size(), 1u);
-    EXPECT_EQ(classes[0]->name, "Mine");
-}
-
-TEST(Repository, SystemClassDocumentsHoldOnlySystemClasses) {
-    Repository repository;
-    std::optional<MofError> error =
-        repository.AddSystemClasses(Read("class __A { };\nclass B { };"));
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->line, 2);
-    EXPECT_NE(error->message.find("system class 'B' does not start with '__'"), std::string::npos);
-    EXPECT_TRUE(repository.SystemClasses().empty());
-
-    error = repository.AddSystemClasses(
-        Read("class __A { [key] string N; };\ninstance of __A { N = \"x\"; };"));
-    ASSERT_TRUE(error.has_value());
-    EXPECT_NE(error->message.find("holds no instances"), std::string::npos);
 }
 
 }  // namespace

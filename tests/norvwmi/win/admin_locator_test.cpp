@@ -48,36 +48,5 @@ TEST(AdminLocator, CoCreateInstanceInTheProcessReachesTheRegisteredLocator) {
         Wbem(WBEM_E_INVALID_PARAMETER));
 }
 
-TEST(AdminLocator, RevokingTheRegistrationLetsGo) {
-    const long before = LiveComObjects();
-    {
-        FactoryRegistration registration;
-        ASSERT_EQ(RegisterAdminLocator(testing::MakeTestNamespace(), registration), S_OK);
-        EXPECT_EQ(LiveComObjects(), before + 1);  // the class factory
-        FactoryRegistration moved = std::move(registration);
-        EXPECT_FALSE(registration.IsRegistered());
-        EXPECT_TRUE(moved.IsRegistered());
-    }
-    EXPECT_EQ(LiveComObjects(), before);
-    // Whatever answers the class now, it is not the host's locator.
-    ComPtr<IWbemLocator> locator;
-    if (SUCCEEDED(::CoCreateInstance(kAdministrativeLocatorClsid, nullptr, CLSCTX_INPROC_SERVER,
-                                     __uuidof(IWbemLocator), locator.put_void()))) {
-        EXPECT_EQ(LiveComObjects(), before);
-        ComPtr<IWbemServices> services;
-        EXPECT_NE(Connect(locator.get(), L"root\\test", services), WBEM_S_NO_ERROR);
-    }
-}
-
-TEST(AdminLocator, FactoryRefusesAggregation) {
-    auto factory = AdminLocatorFactory::Create(testing::MakeTestNamespace());
-    void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()),
-                                      __uuidof(IWbemLocator), &object),
-              CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemServices), &object), E_NOINTERFACE);
-}
-
 }  // namespace
 }  // namespace norvwmi

@@ -70,29 +70,6 @@ TEST(ServerCallContext, AnonymousClientsCannotBeIdentified) {
     });
 }
 
-TEST(ServerCallContext, ThePreviousContextComesBack) {
-    EXPECT_NE(::CoImpersonateClient(), S_OK);  // no call context outside
-    {
-        ServerCallContext outer(ClientLevel::Identify);
-        ASSERT_EQ(outer.Status(), S_OK);
-        {
-            ServerCallContext inner(ClientLevel::Delegate);
-            ASSERT_EQ(inner.Status(), S_OK);
-            DWORD level = 0;
-            ASSERT_EQ(::CoQueryClientBlanket(nullptr, nullptr, nullptr, nullptr, &level, nullptr,
-                                             nullptr),
-                      S_OK);
-            EXPECT_EQ(level, static_cast<DWORD>(ClientLevel::Delegate));
-        }
-        DWORD level = 0;
-        ASSERT_EQ(
-            ::CoQueryClientBlanket(nullptr, nullptr, nullptr, nullptr, &level, nullptr, nullptr),
-            S_OK);
-        EXPECT_EQ(level, static_cast<DWORD>(ClientLevel::Identify));
-    }
-    EXPECT_NE(::CoImpersonateClient(), S_OK);
-}
-
 TEST(ServerCallContext, ACallThatForgetsToRevertIsRevertedAndReported) {
     ServerCallContext context(ClientLevel::Impersonate);
     ASSERT_EQ(context.Status(), S_OK);
@@ -106,14 +83,6 @@ TEST(ServerCallContext, ACallThatForgetsToRevertIsRevertedAndReported) {
     ASSERT_EQ(::CoRevertToSelf(), S_OK);
     tidy.End();
     EXPECT_FALSE(tidy.LeftImpersonating());
-}
-
-TEST(ClientLevelFromName, ReadsTheHostOptionValues) {
-    EXPECT_EQ(ClientLevelFromName("anonymous"), ClientLevel::Anonymous);
-    EXPECT_EQ(ClientLevelFromName("Identify"), ClientLevel::Identify);
-    EXPECT_EQ(ClientLevelFromName("IMPERSONATE"), ClientLevel::Impersonate);
-    EXPECT_EQ(ClientLevelFromName("delegate"), ClientLevel::Delegate);
-    EXPECT_FALSE(ClientLevelFromName("identification"));
 }
 
 }  // namespace

@@ -95,39 +95,5 @@ TEST_F(ObjectEnumeration, TheWaitLimitCutsLongTimeOutsAndEndsInfiniteOnes) {
     EXPECT_EQ(batch.returned, 25u);
 }
 
-TEST_F(ObjectEnumeration, SkipResetAndClone) {
-    auto results = Numbered(0);  // bidirectional
-    EXPECT_EQ(results->Skip(1000, 20), WBEM_S_NO_ERROR);
-    ComPtr<IEnumWbemClassObject> copy;
-    ASSERT_EQ(results->Clone(copy.put()), WBEM_S_NO_ERROR);
-    EXPECT_EQ(NextBatch(copy.get(), 1000).returned, 5u);  // the copy keeps the position
-    EXPECT_EQ(results->Skip(1000, 10), WBEM_S_FALSE);
-    EXPECT_EQ(results->Reset(), WBEM_S_NO_ERROR);
-    const Batch batch = NextBatch(results.get(), 1000);
-    EXPECT_EQ(batch.status, WBEM_S_NO_ERROR);
-    EXPECT_EQ(batch.returned, 10u);
-
-    auto forward = Numbered(kSemisynchronous);
-    EXPECT_EQ(forward->Reset(), Wbem(WBEM_E_INVALID_OPERATION));
-    EXPECT_EQ(forward->Clone(copy.put()), Wbem(WBEM_E_INVALID_OPERATION));
-    EXPECT_EQ(forward->NextAsync(1, nullptr), Wbem(WBEM_E_NOT_SUPPORTED));
-
-    served->SetStall("root\\test", "Numbered", 2);
-    served->SetWaitLimit(20);
-    auto stalled = Numbered(0);
-    EXPECT_EQ(stalled->Skip(0, 5), WBEM_S_TIMEDOUT);
-}
-
-TEST_F(ObjectEnumeration, NextChecksItsArguments) {
-    auto results = Numbered();
-    IWbemClassObject* objects[1] = {};
-    ULONG returned = 0;
-    EXPECT_EQ(results->Next(0, 1, nullptr, &returned), Wbem(WBEM_E_INVALID_PARAMETER));
-    EXPECT_EQ(results->Next(0, 1, objects, nullptr), Wbem(WBEM_E_INVALID_PARAMETER));
-    EXPECT_EQ(results->Next(-5, 1, objects, &returned), Wbem(WBEM_E_INVALID_PARAMETER));
-    EXPECT_EQ(results->Next(0, 0, objects, &returned), WBEM_S_NO_ERROR);
-    EXPECT_EQ(returned, 0u);
-}
-
 }  // namespace
 }  // namespace norvwmi

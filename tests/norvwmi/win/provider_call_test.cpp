@@ -152,20 +152,6 @@ TEST_F(ProviderCall, MisbehavingProvidersAreReported) {
     }
 }
 
-TEST_F(ProviderCall, ClassesWithoutAProviderComeFromTheRepository) {
-    const ProviderOutcome all = Run(ProviderOperation::Enumerate, "StaticThing");
-    EXPECT_EQ(all.status, WBEM_S_NO_ERROR);
-    ASSERT_EQ(all.objects.size(), 1u);
-    EXPECT_EQ(ValueOf(Snapshot(all, 0), "Name"), CimValue{std::string("fixed")});
-    EXPECT_EQ(Run(ProviderOperation::Get, "StaticThing.Name=\"FIXED\"").objects.size(), 1u);
-    EXPECT_EQ(Run(ProviderOperation::Get, "StaticThing.Name=\"other\"").status,
-              Wbem(WBEM_E_NOT_FOUND));
-    // A class path gives the class, as WMI does without asking the provider.
-    const ProviderOutcome widgetClass = Run(ProviderOperation::Get, "Widget");
-    ASSERT_EQ(widgetClass.objects.size(), 1u);
-    EXPECT_EQ(Snapshot(widgetClass, 0).GetGenus(), Genus::Class);
-}
-
 TEST_F(ProviderCall, RequestsWmiRefusesNeverReachTheModule) {
     struct Row {
         ProviderOperation operation;
@@ -194,28 +180,6 @@ TEST_F(ProviderCall, RequestsWmiRefusesNeverReachTheModule) {
     // the path as the client wrote it.
     EXPECT_EQ(Run(ProviderOperation::Get, "\\\\.\\ROOT\\test:Widget.Name=\"one\"").status,
               WBEM_S_NO_ERROR);
-}
-
-TEST(ProviderModule, LoadingFailsWithTheSystemsReason) {
-    ProviderModule module;
-    EXPECT_EQ(module.Load(L"Z:\\nowhere\\Norvipmiprv.dll"),
-              HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
-    EXPECT_FALSE(module.IsLoaded());
-    norv::win::ComPtr<IClassFactory> factory;
-    EXPECT_EQ(module.GetClassObject(CLSID_NULL, factory), E_UNEXPECTED);
-    // kernel32 is a module, but no COM server.
-    wchar_t system[MAX_PATH] = {};
-    ASSERT_NE(::GetSystemDirectoryW(system, MAX_PATH), 0u);
-    EXPECT_EQ(module.Load(std::wstring(system) + L"\\kernel32.dll"),
-              HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
-    EXPECT_FALSE(module.IsLoaded());
-    const std::wstring defaultPath = DefaultProviderModulePath();
-    EXPECT_TRUE(defaultPath.ends_with(L"\\Norvipmiprv.dll")) << WideToUtf8(defaultPath);
-}
-
-TEST(ClientLevelNames, EveryNameTheCommandLineTakesIsALevel) {
-    for (std::string_view name : kClientLevelNames) EXPECT_TRUE(ClientLevelFromName(name)) << name;
-    EXPECT_EQ(ClientLevelFromName(kDefaultClientLevel), ClientLevel::Impersonate);
 }
 
 }  // namespace

@@ -46,17 +46,6 @@ TEST(RecordingSink, RecordsIndicatesWithTheirObjectsAndStatuses) {
     EXPECT_EQ(sink->Objects().size(), 3u);
 }
 
-TEST(RecordingSink, ServesAsTheProviderInitSink) {
-    auto sink = RecordingSink::Create();
-    ComPtr<IWbemProviderInitSink> init;
-    ASSERT_EQ(sink.query(init), S_OK);
-    ASSERT_EQ(init->SetStatus(WBEM_S_INITIALIZED, 0), WBEM_S_NO_ERROR);
-    const auto statuses = sink->InitStatuses();
-    ASSERT_EQ(statuses.size(), 1u);
-    EXPECT_EQ(statuses[0].result, WBEM_S_INITIALIZED);
-    EXPECT_TRUE(sink->WaitForFinalStatus(0));
-}
-
 TEST(RecordingSink, WaitsForAFinalStatusFromAnotherThread) {
     auto sink = RecordingSink::Create();
     const DWORD start = ::GetTickCount();

@@ -15,22 +15,6 @@ namespace {
 using norv::win::ComPtr;
 using norv::win::UniqueBstr;
 
-TEST(ReferenceCounts, AddRefAndReleaseCountAlike) {
-    auto instance = testing::NewTestInstance("Base");
-    EXPECT_EQ(instance->AddRef(), 2u);
-    EXPECT_EQ(instance->AddRef(), 3u);
-    EXPECT_EQ(instance->Release(), 2u);
-    EXPECT_EQ(instance->Release(), 1u);
-    ComPtr<IUnknown> unknown;
-    ASSERT_EQ(instance.query(unknown), S_OK);
-    ComPtr<IUnknown> again;
-    ASSERT_EQ(unknown.query(again), S_OK);
-    EXPECT_EQ(unknown.get(), again.get());  // one identity
-    ComPtr<IWbemServices> wrong;
-    EXPECT_EQ(instance.query(wrong), E_NOINTERFACE);
-    EXPECT_FALSE(wrong);
-}
-
 TEST(ReferenceCounts, ReturnToZeroAfterAFullSession) {
     const long before = LiveComObjects();
     {

@@ -3,9 +3,7 @@
 // documented minimum.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
-#include <vector>
 
 #include "com/query_parser.h"
 #include "com/utility_parsers.h"
@@ -20,10 +18,6 @@ using norv::win::UniqueVariant;
 
 bool UnderWine() {
     return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-bool SameText(const wchar_t* a, const wchar_t* b) {
-    return ::CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
 TEST(UtilityParsers, RegistrationRoutesBothClassesToTheHost) {
@@ -75,62 +69,6 @@ TEST(UtilityParsers, RevokeEndsBothRegistrations) {
                                      __uuidof(IWbemPath), path.put_void()))) {
         EXPECT_EQ(LiveComObjects(), before);
     }
-}
-
-// ValidateObjectPath and the key reading, step by step as the provider runs them.
-TEST(UtilityParsers, ServeTheProvidersPathHandling) {
-    auto registration = RegisterWmiUtilityParsers();
-    ASSERT_EQ(registration.Status(), S_OK);
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ(::CoGetClassObject(kPathParserClsid, CLSCTX_INPROC_SERVER, nullptr,
-                                 __uuidof(IClassFactory), factory.put_void()),
-              S_OK);
-
-    const std::wstring text =
-        L"\\\\.\\root\\ipmi:sensor.creationclassname=\"Sensor\",DeviceID=\"4.0.32\","
-        L"SystemCreationClassName=\"ComputerSystem\",SystemName=\"IPMI Controller 32\","
-        L"Extra=5,DeviceID=\"4.0.33\"";
-    ComPtr<IWbemPath> path;
-    ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemPath), path.put_void()), S_OK);
-    ASSERT_EQ(path->SetText(WBEMPATH_CREATE_ACCEPT_ALL, text.c_str()), S_OK);
-    std::vector<wchar_t> buffer(text.size() + 1);
-    ULONG length = static_cast<ULONG>(buffer.size());
-    ASSERT_EQ(path->GetClassName(&length, buffer.data()), S_OK);
-    EXPECT_TRUE(SameText(buffer.data(), L"Sensor"));
-    ULONGLONG info = 0;
-    ASSERT_EQ(path->GetInfo(0, &info), S_OK);
-    EXPECT_NE(info & (WBEMPATH_INFO_IS_INST_REF | WBEMPATH_INFO_IS_COMPOUND), 0u);
-
-    ComPtr<IWbemPath> reader;
-    ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemPath), reader.put_void()), S_OK);
-    ASSERT_EQ(reader->SetText(WBEMPATH_CREATE_ACCEPT_ALL, text.c_str()), S_OK);
-    ComPtr<IWbemPathKeyList> keys;
-    ASSERT_EQ(reader->GetKeyList(keys.put()), S_OK);
-    ULONG count = 0;
-    ASSERT_EQ(keys->GetCount(&count), S_OK);
-    ASSERT_EQ(count, 6u);
-    std::map<std::wstring, std::wstring> strings;  // by upper-case name; later keys win
-    for (ULONG i = 0; i < count; ++i) {
-        ULONG nameLength = static_cast<ULONG>(buffer.size());
-        UniqueVariant value;
-        ULONG cimType = 0;
-        ASSERT_EQ(keys->GetKey2(i, 0, &nameLength, buffer.data(), &value, &cimType), S_OK);
-        if (cimType != CIM_STRING) continue;
-        std::wstring name(buffer.data());
-        ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-        strings[name] = std::wstring(V_BSTR(&value), ::SysStringLen(V_BSTR(&value)));
-    }
-    const std::map<std::wstring, std::wstring> expected{
-        {L"CREATIONCLASSNAME", L"Sensor"},
-        {L"DEVICEID", L"4.0.33"},
-        {L"SYSTEMCREATIONCLASSNAME", L"ComputerSystem"},
-        {L"SYSTEMNAME", L"IPMI Controller 32"}};
-    EXPECT_EQ(strings, expected);
-
-    // A class-only path is neither an instance nor a compound-key path.
-    ASSERT_EQ(path->SetText(WBEMPATH_CREATE_ACCEPT_ALL, L"Sensor"), S_OK);
-    ASSERT_EQ(path->GetInfo(0, &info), S_OK);
-    EXPECT_EQ(info & (WBEMPATH_INFO_IS_INST_REF | WBEMPATH_INFO_IS_COMPOUND), 0u);
 }
 
 class QueryParserTest : public ::testing::Test {

@@ -260,30 +260,6 @@ TEST(PutArrays, AcceptArraysOfAcceptedElementTypesAndComeBackWithLowerBoundZero)
     EXPECT_TRUE(testing::NumbersOf(*gotEmpty).empty());
 }
 
-TEST(PutArrays, RefuseWrongElementsAndShapes) {
-    struct Row {
-        const wchar_t* property;
-        Variant value;
-    };
-    SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
-    Variant twoDimensions;
-    V_VT(twoDimensions.get()) = VT_ARRAY | VT_I4;
-    V_ARRAY(twoDimensions.get()) = ::SafeArrayCreate(VT_I4, 2, bounds);
-    Row rows[] = {
-        {L"Words", Variant::Numbers(VT_I4, {1, 65536})},  // an element out of range
-        {L"Words", Variant::Numbers(VT_R8, {1})},         // WMI refuses reals for integer arrays
-        {L"Words", Variant::Number(VT_I4, 1)},            // a scalar for an array
-        {L"U16", Variant::Numbers(VT_I4, {1})},           // an array for a scalar
-        {L"Texts", Variant::Numbers(VT_I4, {1})},
-        {L"Flags", Variant::Numbers(VT_I4, {1})},
-        {L"Words", Variant::Numbers(VT_VARIANT, {1})},  // only an empty array may be of VARIANTs
-        {L"Words", std::move(twoDimensions)},
-    };
-    auto instance = NewTestInstance("Sample");
-    for (Row& row : rows)
-        EXPECT_EQ(instance->Put(row.property, 0, row.value.get(), 0), Wbem(WBEM_E_TYPE_MISMATCH));
-}
-
 TEST(Put, NullClearsAndUndeclaredPropertiesAreNotFound) {
     auto instance = NewTestInstance("Sample");
     for (int how = 0; how < 3; ++how) {

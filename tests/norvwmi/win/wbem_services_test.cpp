@@ -113,63 +113,6 @@ TEST_F(WbemServices, FailuresOfQueriesAsWmiReportsThem) {
     }
 }
 
-TEST_F(WbemServices, QueryLanguageAndParameters) {
-    ComPtr<IEnumWbemClassObject> results;
-    EXPECT_EQ(Query(L"SELECT * FROM Numbered", 0, results, L"SQL"),
-              Wbem(WBEM_E_INVALID_QUERY_TYPE));
-    EXPECT_EQ(Query(L"SELECT * FROM Numbered", kSemisynchronous, results, L"SQL"),
-              Wbem(WBEM_E_INVALID_QUERY_TYPE));
-    EXPECT_EQ(Query(L"SELECT * FROM Numbered", 0, results, L"wql"), WBEM_S_NO_ERROR);
-    EXPECT_EQ(Query(L"SELECT * FROM Numbered", 0x1000000, results), Wbem(WBEM_E_INVALID_PARAMETER));
-    EXPECT_EQ(services->ExecQuery(Bstr(L"WQL").get(), nullptr, 0, nullptr, results.put()),
-              Wbem(WBEM_E_INVALID_PARAMETER));
-    EXPECT_EQ(services->ExecQuery(Bstr(L"WQL").get(), Bstr(L"SELECT * FROM Numbered").get(), 0,
-                                  nullptr, nullptr),
-              Wbem(WBEM_E_INVALID_PARAMETER));
-}
-
-TEST_F(WbemServices, ASelectListReturnsOnlyTheSelectedProperties) {
-    ComPtr<IEnumWbemClassObject> results;
-    ASSERT_EQ(Query(L"select LABEL from numbered", kSemisynchronous, results), WBEM_S_NO_ERROR);
-    HRESULT last = 0;
-    auto objects = Drain(results.get(), last);
-    EXPECT_EQ(last, WBEM_S_FALSE);
-    ASSERT_EQ(objects.size(), 25u);
-    Variant label;
-    ASSERT_EQ(objects[3]->Get(L"Label", 0, label.get(), nullptr, nullptr), WBEM_S_NO_ERROR);
-    EXPECT_EQ(TextOf(*label), L"n3");
-    Variant index;
-    EXPECT_EQ(objects[3]->Get(L"Index", 0, index.get(), nullptr, nullptr), Wbem(WBEM_E_NOT_FOUND));
-    Variant path;
-    ASSERT_EQ(objects[3]->Get(L"__PATH", 0, path.get(), nullptr, nullptr), WBEM_S_NO_ERROR);
-    EXPECT_EQ(path.type(), VT_NULL);
-
-    ASSERT_EQ(Query(L"SELECT Label, __PATH FROM Numbered", kSemisynchronous, results),
-              WBEM_S_NO_ERROR);
-    objects = Drain(results.get(), last);
-    ASSERT_EQ(objects.size(), 25u);
-    ASSERT_EQ(objects[3]->Get(L"__PATH", 0, path.get(), nullptr, nullptr), WBEM_S_NO_ERROR);
-    EXPECT_EQ(TextOf(*path), L"\\\\TESTHOST\\root\\test:Numbered.Index=3");
-    EXPECT_EQ(objects[3]->Get(L"Index", 0, index.get(), nullptr, nullptr), WBEM_S_NO_ERROR);
-}
-
-TEST_F(WbemServices, QueriesOfABaseClassReturnDerivedInstances) {
-    ComPtr<IEnumWbemClassObject> results;
-    ASSERT_EQ(Query(L"SELECT * FROM Base", 0, results), WBEM_S_NO_ERROR);
-    HRESULT last = 0;
-    auto objects = Drain(results.get(), last);
-    ASSERT_EQ(objects.size(), 2u);
-    Variant className;
-    ASSERT_EQ(objects[1]->Get(L"__CLASS", 0, className.get(), nullptr, nullptr), WBEM_S_NO_ERROR);
-    EXPECT_EQ(TextOf(*className), L"Derived");
-    ASSERT_EQ(services->CreateInstanceEnum(Bstr(L"Base").get(), WBEM_FLAG_SHALLOW, nullptr,
-                                           results.put()),
-              WBEM_S_NO_ERROR);
-    EXPECT_EQ(Drain(results.get(), last).size(), 1u);
-    EXPECT_EQ(services->CreateInstanceEnum(Bstr(L"Nothing").get(), 0, nullptr, results.put()),
-              Wbem(WBEM_E_INVALID_CLASS));
-}
-
 TEST_F(WbemServices, GetObjectOfClassesAndInstances) {
     ComPtr<IWbemClassObject> object;
     ASSERT_EQ(services->GetObject(Bstr(L"Numbered").get(), 0, nullptr, object.put(), nullptr),
@@ -209,22 +152,6 @@ TEST_F(WbemServices, GetObjectOfClassesAndInstances) {
     }
     EXPECT_EQ(services->GetObject(Bstr(L"Numbered").get(), 0, nullptr, nullptr, nullptr),
               Wbem(WBEM_E_INVALID_PARAMETER));
-}
-
-TEST_F(WbemServices, TheRestIsNotSupported) {
-    ComPtr<IWbemServices> opened;
-    EXPECT_EQ(services->OpenNamespace(Bstr(L"x").get(), 0, nullptr, opened.put(), nullptr),
-              Wbem(WBEM_E_NOT_SUPPORTED));
-    EXPECT_EQ(services->ExecQueryAsync(Bstr(L"WQL").get(), Bstr(L"SELECT * FROM Numbered").get(), 0,
-                                       nullptr, nullptr),
-              Wbem(WBEM_E_NOT_SUPPORTED));
-    EXPECT_EQ(services->PutInstance(nullptr, 0, nullptr, nullptr), Wbem(WBEM_E_NOT_SUPPORTED));
-    EXPECT_EQ(services->ExecMethod(Bstr(L"RecordLog").get(), Bstr(L"ClearLog").get(), 0, nullptr,
-                                   nullptr, nullptr, nullptr),
-              Wbem(WBEM_E_NOT_SUPPORTED));
-    ComPtr<IEnumWbemClassObject> classes;
-    EXPECT_EQ(services->CreateClassEnum(nullptr, 0, nullptr, classes.put()),
-              Wbem(WBEM_E_NOT_SUPPORTED));
 }
 
 }  // namespace

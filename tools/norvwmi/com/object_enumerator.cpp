@@ -52,6 +52,12 @@ HRESULT ObjectEnumerator::Next(LONG timeout, ULONG count, IWbemClassObject** obj
     std::unique_lock lock(mutex_);
     const std::size_t handed = std::min<std::size_t>(count, Available());
     const bool stalled = handed < count && Stalled();
+    if (served_) {
+        served_->RecordNext({static_cast<std::int32_t>(timeout), static_cast<std::uint32_t>(count),
+                             stalled && timeout == static_cast<LONG>(WBEM_INFINITE)
+                                 ? 0u
+                                 : static_cast<std::uint32_t>(handed)});
+    }
     if (stalled && timeout == static_cast<LONG>(WBEM_INFINITE)) {
         lock.unlock();
         WaitOut(timeout);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "repository/name_compare.h"
 
@@ -90,6 +91,17 @@ std::optional<std::uint32_t> ServedNamespaces::StallAfter(std::string_view nameS
         if (SameName(stall.nameSpace, nameSpace) && SameName(stall.className, className))
             return stall.afterCount;
     return std::nullopt;
+}
+
+void ServedNamespaces::RecordNext(const NextRequest& request) const {
+    std::lock_guard lock(nextMutex_);
+    if (nextRequests_.size() == kNextRequestsKept) nextRequests_.erase(nextRequests_.begin());
+    nextRequests_.push_back(request);
+}
+
+std::vector<ServedNamespaces::NextRequest> ServedNamespaces::TakeNextRequests() const {
+    std::lock_guard lock(nextMutex_);
+    return std::exchange(nextRequests_, {});
 }
 
 }  // namespace norvwmi

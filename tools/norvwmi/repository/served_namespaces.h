@@ -47,6 +47,18 @@ public:
     void SetWaitLimit(std::uint32_t milliseconds) { waitLimit_ = milliseconds; }
     std::uint32_t WaitLimit() const { return waitLimit_; }
 
+    // The latest Next calls of the enumerators, oldest first (at most kNextRequestsKept): the
+    // batch size and time-out a client asks for, which the tests compare with its rules.
+    struct NextRequest {
+        std::int32_t timeout = 0;
+        std::uint32_t count = 0;
+        std::uint32_t returned = 0;
+        bool operator==(const NextRequest&) const = default;
+    };
+    static constexpr std::size_t kNextRequestsKept = 64;
+    void RecordNext(const NextRequest& request) const;
+    std::vector<NextRequest> TakeNextRequests() const;
+
 private:
     struct Stall {
         std::string nameSpace;
@@ -59,6 +71,8 @@ private:
     mutable std::mutex stallsMutex_;
     std::vector<Stall> stalls_;
     std::atomic<std::uint32_t> waitLimit_{60000};
+    mutable std::mutex nextMutex_;
+    mutable std::vector<NextRequest> nextRequests_;
 };
 
 }  // namespace norvwmi
