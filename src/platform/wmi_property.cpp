@@ -156,40 +156,40 @@ HRESULT GetByteArrayProperty(WbemObject object, const wchar_t* name, std::uint8_
     return WBEM_S_NO_ERROR;
 }
 
-HRESULT PutUInt16Property(const WbemObject& object, const wchar_t* name, std::uint16_t value) {
+HRESULT PutUInt16Property(WbemObject object, const wchar_t* name, std::uint16_t value) {
     win::UniqueVariant variant;
     V_VT(&variant) = VT_I4;
     V_I4(&variant) = value;
     return PutValue(object, name, variant);
 }
 
-HRESULT PutUInt32Property(const WbemObject& object, const wchar_t* name, std::uint32_t value) {
+HRESULT PutUInt32Property(WbemObject object, const wchar_t* name, std::uint32_t value) {
     win::UniqueVariant variant;
     V_VT(&variant) = VT_I4;
     V_I4(&variant) = static_cast<LONG>(value);
     return PutValue(object, name, variant);
 }
 
-HRESULT PutBoolProperty(const WbemObject& object, const wchar_t* name, std::uint8_t value) {
+HRESULT PutBoolProperty(WbemObject object, const wchar_t* name, std::uint8_t value) {
     win::UniqueVariant variant;
     V_VT(&variant) = VT_BOOL;
     V_BOOL(&variant) = value != 0 ? VARIANT_TRUE : VARIANT_FALSE;
     return PutValue(object, name, variant);
 }
 
-HRESULT PutWideStringProperty(const WbemObject& object, const wchar_t* name, const wchar_t* value) {
+HRESULT PutWideStringProperty(WbemObject object, const wchar_t* name, const wchar_t* value) {
     win::UniqueBstr text(SysAllocString(value));
     if (!text && value != nullptr) return PutOutOfMemory(object, name);
     return PutBstr(object, name, std::move(text));
 }
 
-HRESULT PutStringProperty(const WbemObject& object, const wchar_t* name, const std::string& value) {
+HRESULT PutStringProperty(WbemObject object, const wchar_t* name, const std::string& value) {
     win::UniqueBstr text = ToBstr(value.c_str(), kUpToTerminator);
     if (!text) return PutOutOfMemory(object, name);
     return PutBstr(object, name, std::move(text));
 }
 
-HRESULT PutUInt64Property(const WbemObject& object, const wchar_t* name, std::uint64_t value) {
+HRESULT PutUInt64Property(WbemObject object, const wchar_t* name, std::uint64_t value) {
     char digits[kUInt64TextBufferSize] = {};
     std::to_chars(digits, digits + kUInt64TextBufferSize - 1, value);
     win::UniqueBstr text = ToBstr(digits, kUpToTerminator);
@@ -197,7 +197,7 @@ HRESULT PutUInt64Property(const WbemObject& object, const wchar_t* name, std::ui
     return PutBstr(object, name, std::move(text));
 }
 
-HRESULT PutStringArrayProperty(const WbemObject& object, const wchar_t* name,
+HRESULT PutStringArrayProperty(WbemObject object, const wchar_t* name,
                                std::span<const std::string> values) {
     win::UniqueSafeArray array(
         SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(values.size())));
@@ -224,7 +224,7 @@ HRESULT PutStringArrayProperty(const WbemObject& object, const wchar_t* name,
     return PutValue(object, name, variant);
 }
 
-HRESULT PutUInt16ArrayProperty(const WbemObject& object, const wchar_t* name,
+HRESULT PutUInt16ArrayProperty(WbemObject object, const wchar_t* name,
                                std::span<const std::uint16_t> values) {
     win::UniqueSafeArray array(SafeArrayCreateVector(VT_I4, 0, static_cast<ULONG>(values.size())));
     if (!array) throw std::bad_alloc();

@@ -1,9 +1,8 @@
 // Typed access to one property of a WMI object: the getters read result objects of the
 // platform's classes, the putters fill the instances the providers hand back to WMI.
 //
-// Each getter takes its own counted reference to the object for the duration of the call; a
-// putter borrows the caller's, as a provider puts a dozen properties on every instance it
-// makes. A getter writes its out-value only on success, so the caller's initial value is the
+// Each function takes its own counted reference to the object for the duration of the call.
+// A getter writes its out-value only on success, so the caller's initial value is the
 // default for a missing or null property. A putter returns what IWbemClassObject::Put says.
 #pragma once
 
@@ -43,24 +42,24 @@ HRESULT GetByteArrayProperty(WbemObject object, const wchar_t* name, std::uint8_
                              std::uint32_t& count);
 
 // uint16, uint32 and sint32 properties take VT_I4.
-HRESULT PutUInt16Property(const WbemObject& object, const wchar_t* name, std::uint16_t value);
-HRESULT PutUInt32Property(const WbemObject& object, const wchar_t* name, std::uint32_t value);
+HRESULT PutUInt16Property(WbemObject object, const wchar_t* name, std::uint16_t value);
+HRESULT PutUInt32Property(WbemObject object, const wchar_t* name, std::uint32_t value);
 
 // VARIANT_TRUE for any non-zero value.
-HRESULT PutBoolProperty(const WbemObject& object, const wchar_t* name, std::uint8_t value);
+HRESULT PutBoolProperty(WbemObject object, const wchar_t* name, std::uint8_t value);
 
 // VT_BSTR. A text that cannot be allocated is put as VT_ERROR carrying E_OUTOFMEMORY.
-HRESULT PutWideStringProperty(const WbemObject& object, const wchar_t* name, const wchar_t* value);
-HRESULT PutStringProperty(const WbemObject& object, const wchar_t* name, const std::string& value);
+HRESULT PutWideStringProperty(WbemObject object, const wchar_t* name, const wchar_t* value);
+HRESULT PutStringProperty(WbemObject object, const wchar_t* name, const std::string& value);
 
 // uint64 travels as its unsigned decimal text in a VT_BSTR.
-HRESULT PutUInt64Property(const WbemObject& object, const wchar_t* name, std::uint64_t value);
+HRESULT PutUInt64Property(WbemObject object, const wchar_t* name, std::uint64_t value);
 
 // VT_ARRAY|VT_BSTR and VT_ARRAY|VT_I4 safe arrays with lower bound 0. Running out of memory
 // while building the array throws std::bad_alloc.
-HRESULT PutStringArrayProperty(const WbemObject& object, const wchar_t* name,
+HRESULT PutStringArrayProperty(WbemObject object, const wchar_t* name,
                                std::span<const std::string> values);
-HRESULT PutUInt16ArrayProperty(const WbemObject& object, const wchar_t* name,
+HRESULT PutUInt16ArrayProperty(WbemObject object, const wchar_t* name,
                                std::span<const std::uint16_t> values);
 
 }  // namespace norv
