@@ -6,7 +6,7 @@
 Each CASE runs the program a few times and checks its exit code, standard output and
 standard error. The case "golden" compares, for every platform description and every served
 class, the JSON that `norvwmi --format json enum CLASS` prints with the reviewed file in
-tests/data/golden/PLATFORM/CLASS.json; with NORV_UPDATE_GOLDEN=1 in the environment it
+tests/data/golden/PLATFORM/<objects>.json; with NORV_UPDATE_GOLDEN=1 in the environment it
 writes those files instead (see docs/testing.md).
 """
 import difflib
@@ -22,6 +22,11 @@ CALL_TIMEOUT = 120 * int(os.environ.get("NORV_WINE_SLOWDOWN", "1"))
 SERVED_CLASSES = ["Sensor", "NumericSensor", "LogRecord", "RecordLog", "ComputerSystem",
                   "AdminDomain", "SystemSpecificCollection"]
 NOT_FOUND = "WBEM_E_NOT_FOUND (0x80041002)"
+# The golden file of each served class, named after the objects it holds.
+GOLDEN_FILES = {"Sensor": "sensors", "NumericSensor": "numeric-sensors",
+                "LogRecord": "log-records", "RecordLog": "record-log",
+                "ComputerSystem": "controller", "AdminDomain": "admin-domain",
+                "SystemSpecificCollection": "sensor-collection"}
 
 
 def norvwmi_in_zone(zone, *arguments):
@@ -89,7 +94,7 @@ def case_golden():
             expect((code == 0) == (document["status"] == "0x00000000"),
                    "the exit code follows the status", platform, class_name, code, err)
             text = json.dumps(document, indent=1, ensure_ascii=False) + "\n"
-            path = os.path.join(folder, class_name + ".json")
+            path = os.path.join(folder, GOLDEN_FILES[class_name] + ".json")
             if update:
                 with open(path, "w", encoding="utf-8", newline="\n") as golden:
                     golden.write(text)
