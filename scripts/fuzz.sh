@@ -3,7 +3,8 @@
 # while on its corpus:
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     (default: 30 seconds, every fuzz/*_fuzz.cpp)
 # New inputs go to build/fuzz/corpus/<target>/ (the committed seeds in fuzz/corpus/ are
-# only read); a crashing input is written to build/fuzz/artifacts/ and the script fails.
+# only read), libFuzzer's output to build/fuzz/logs/<target>.log; a crashing input is
+# written to build/fuzz/artifacts/ and the script fails.
 # Copy an input worth keeping into fuzz/corpus/<target>/ so that ctest replays it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +33,15 @@ for target in "${targets[@]}"; do
   mkdir -p "$work" "$build/artifacts"
   options=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-")
   [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
-  echo "=== $target: ${seconds}s"
-  "$build/fuzz/$target" "${options[@]}" "$work" "fuzz/corpus/$target" || status=1
+  # libFuzzer's progress lines go to a log: a crash prints its end, a clean run one line.
+  log="$build/logs/$target.log"
+  mkdir -p "$build/logs"
+  if "$build/fuzz/$target" "${options[@]}" "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
+    echo "=== $target: ${seconds}s, $(sed -n 's/^stat::number_of_executed_units: *//p' "$log") runs, no fault"
+  else
+    status=1
+    tail -n 40 "$log"
+    echo "=== $target: FAILED (whole output in $log)"
+  fi
 done
 exit $status

@@ -24,17 +24,22 @@ export NORV_WIN32_PATH
 win32_summary="the win32 suite was not run"
 
 status=0
+failures=()
 for step in "${steps[@]}"; do
   echo "=== $step (at ${SECONDS}s)"
   if [ "$step" = fuzz ]; then
-    scripts/fuzz.sh "${NORV_FUZZ_SECONDS:-15}" || status=1
+    scripts/fuzz.sh "${NORV_FUZZ_SECONDS:-15}" || { status=1; failures+=("fuzz"); }
     continue
   fi
   cmake --preset "$step" >/dev/null
   cmake --build --preset "$step"
   log=$(mktemp)
   step_start=$SECONDS
-  ctest --preset "$step" | tee "$log" || status=1
+  if ! ctest --preset "$step" | tee "$log"; then
+    status=1
+    failed=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*$/\1/p' "$log" | xargs)
+    failures+=("$step: ${failed:-ctest failed}")
+  fi
   skipped=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*$/\1/p' "$log" | xargs)
   rm -f "$log"
   if [ "$step" = win32 ]; then
@@ -51,4 +56,6 @@ for step in "${steps[@]}"; do
 done
 
 echo "=== done in ${SECONDS}s: $win32_summary."
+# CI keeps only the end of the output: what failed is said again here.
+for failure in "${failures[@]}"; do echo "=== FAILED $failure"; done
 exit $status
