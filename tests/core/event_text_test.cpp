@@ -57,7 +57,9 @@ TEST(EventText, Composition) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        EXPECT_EQ(EventText(c.eventType, c.sensorType, c.dataUsage, c.offset, c.eventData2, c.eventData3), c.expected);
+        EXPECT_EQ(
+            EventText(c.eventType, c.sensorType, c.dataUsage, c.offset, c.eventData2, c.eventData3),
+            c.expected);
     }
     EXPECT_EQ(SlotConnectorText(0x21, 7), " DIMM/memory device");
     EXPECT_EQ(SlotConnectorText(0x0C, 7), "");

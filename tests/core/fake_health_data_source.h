@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -79,7 +80,8 @@ public:
     // How often exactly this query was sent to this namespace.
     std::size_t TimesSent(std::string_view nameSpace, std::string_view wql) const {
         std::size_t times = 0;
-        for (const SentQuery& query : sent) times += query.nameSpace == nameSpace && query.wql == wql;
+        for (const SentQuery& query : sent)
+            times += query.nameSpace == nameSpace && query.wql == wql;
         return times;
     }
 
@@ -128,6 +130,21 @@ inline Built Build(const Builder& build, std::string_view wql, std::vector<FakeP
     FakeHealthDataSource source;
     source.Serve(wql, std::move(objects));
     return Build(build, source, counter);
+}
+
+// A record in one line: owner.number, name, kind, sensor type / reading type, entity.instance,
+// state mask, key numbers, current state, and whether it is hidden.
+inline std::string Identity(const SensorRecord& r) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "%u.%u %s: kind %u type %02X/%02X entity %02X.%u mask %X key %u/%u state %u%s",
+                  unsigned{r.OwnerId()}, unsigned{r.SensorNumber()}, r.Name().c_str(),
+                  static_cast<unsigned>(r.Kind()), unsigned{r.SensorType()},
+                  unsigned{r.EventReadingType()}, unsigned{r.EntityId()},
+                  unsigned{r.EntityInstance()}, unsigned{r.StateMask()}, unsigned{r.KeyNumber1()},
+                  unsigned{r.KeyNumber2()}, unsigned{r.CurrentState()},
+                  r.Present() ? "" : " (hidden)");
+    return text;
 }
 
 }  // namespace norv::testing

@@ -9,6 +9,7 @@
 
 #include "fake_health_data_source.h"
 #include "fake_processor_info_source.h"
+#include "golden_text.h"
 #include "inventory/environmental_builders.h"
 #include "inventory/system_builders.h"
 
@@ -21,16 +22,21 @@ using testing::FakeProcessorInfoSource;
 using testing::FakeProperties;
 
 TEST(NextMultipleOfTen, RaisesToTheNextBlockInEightBits) {
-    const std::pair<std::uint8_t, std::uint8_t> cases[] = {{0, 10},  {9, 10},   {10, 20},  {19, 20},
-                                                           {99, 100}, {249, 250}, {250, 4}, {255, 4}};
-    for (const auto& [counter, raised] : cases) EXPECT_EQ(NextMultipleOfTen(counter), raised) << int{counter};
+    const std::pair<std::uint8_t, std::uint8_t> cases[] = {
+        {0, 10}, {9, 10}, {10, 20}, {19, 20}, {99, 100}, {249, 250}, {250, 4}, {255, 4}};
+    for (const auto& [counter, raised] : cases)
+        EXPECT_EQ(NextMultipleOfTen(counter), raised) << int{counter};
 }
 
 std::vector<FakeProperties> Temperatures(std::int32_t count) {
     std::vector<FakeProperties> objects;
     for (std::int32_t n = 1; n <= count; ++n) {
-        objects.push_back({{"TempNumber", n}, {"TempLocale", 1}, {"TempPresent", true}, {"TempCelsius", 40},
-                           {"TempThreshold", 80}, {"TempShutdownGracefully", true}});
+        objects.push_back({{"TempNumber", n},
+                           {"TempLocale", 1},
+                           {"TempPresent", true},
+                           {"TempCelsius", 40},
+                           {"TempThreshold", 80},
+                           {"TempShutdownGracefully", true}});
     }
     return objects;
 }
@@ -38,17 +44,28 @@ std::vector<FakeProperties> Temperatures(std::int32_t count) {
 std::vector<FakeProperties> Fans() {
     std::vector<FakeProperties> objects;
     for (std::int32_t n = 1; n <= 8; ++n) {
-        objects.push_back({{"FanIndex", n}, {"FanLocale", n}, {"FanPresent", true}, {"FanSpeed", 2},
-                           {"FanRedCapable", true}, {"FanRedGroupId", n <= 4 ? 1 : 2}, {"FanMinReqForRedundancy", 3},
-                           {"FanMinReqToRun", 2}, {"FanSharedGroupingCapable", n == 4 || n == 5},
-                           {"FanSharedRedGroupId", 1}, {"FanSharedMinReqForRedundancy", 2}, {"FanSharedMinReqToRun", 1}});
+        objects.push_back({{"FanIndex", n},
+                           {"FanLocale", n},
+                           {"FanPresent", true},
+                           {"FanSpeed", 2},
+                           {"FanRedCapable", true},
+                           {"FanRedGroupId", n <= 4 ? 1 : 2},
+                           {"FanMinReqForRedundancy", 3},
+                           {"FanMinReqToRun", 2},
+                           {"FanSharedGroupingCapable", n == 4 || n == 5},
+                           {"FanSharedRedGroupId", 1},
+                           {"FanSharedMinReqForRedundancy", 2},
+                           {"FanSharedMinReqToRun", 1}});
     }
     return objects;
 }
 
 void ServeMemory(FakeHealthDataSource& health, std::int32_t cartridges, std::int32_t modules) {
-    health.Serve(kMemorySubsystemQuery, {{{"Present", true}, {"MemorySubsystemStatus", 1}, {"SupportsMirrored", true},
-                                         {"NumberCartridges", cartridges}, {"NumberModules", modules}}});
+    health.Serve(kMemorySubsystemQuery, {{{"Present", true},
+                                          {"MemorySubsystemStatus", 1},
+                                          {"SupportsMirrored", true},
+                                          {"NumberCartridges", cartridges},
+                                          {"NumberModules", modules}}});
 }
 
 // A platform like the host's default one: two processors, seven temperatures, eight fans in
@@ -56,15 +73,20 @@ void ServeMemory(FakeHealthDataSource& health, std::int32_t cartridges, std::int
 // light, and sixteen DIMM sockets on the system board, four fitted of every eight.
 void ServeDefaultPlatform(FakeHealthDataSource& health) {
     health.Serve(kProcessorNamespace, kProcessorQuery,
-                 {{{"SocketDesignation", std::string("Proc 1")}}, {{"SocketDesignation", std::string("Proc 2")}}});
+                 {{{"SocketDesignation", std::string("Proc 1")}},
+                  {{"SocketDesignation", std::string("Proc 2")}}});
     health.Serve(kTemperatureQuery, Temperatures(7));
     health.Serve(kFanGroupQuery, Fans());
     health.Serve(kFanQuery, Fans());
     std::vector<FakeProperties> supplies;
     for (std::int32_t n = 1; n <= 2; ++n) {
-        supplies.push_back({{"PowerSupplyNumber", n}, {"MaximumPowerSupplyID", 2}, {"PowerSupplyPresent", true},
-                            {"PowerSupplyRedCapable", true}, {"PowerSupplyRedGroupId", 1},
-                            {"PowerSupplyMinReqForRedundancy", 2}, {"PowerSupplyMinReqToRun", 1}});
+        supplies.push_back({{"PowerSupplyNumber", n},
+                            {"MaximumPowerSupplyID", 2},
+                            {"PowerSupplyPresent", true},
+                            {"PowerSupplyRedCapable", true},
+                            {"PowerSupplyRedGroupId", 1},
+                            {"PowerSupplyMinReqForRedundancy", 2},
+                            {"PowerSupplyMinReqToRun", 1}});
     }
     health.Serve(kPowerRedundancyQuery, supplies);
     health.Serve(kPowerSupplyQuery, supplies);
@@ -75,7 +97,10 @@ void ServeDefaultPlatform(FakeHealthDataSource& health) {
     std::vector<FakeProperties> dimms;
     for (std::int32_t m = 1; m <= 16; ++m) {
         const bool fitted = (m - 1) % 8 < 4;
-        dimms.push_back({{"Present", fitted ? 1 : 0}, {"CartID", 0}, {"ModuleID", m}, {"Status", fitted ? 2 : 0}});
+        dimms.push_back({{"Present", fitted ? 1 : 0},
+                         {"CartID", 0},
+                         {"ModuleID", m},
+                         {"Status", fitted ? 2 : 0}});
     }
     health.Serve(kDimmQuery, dimms);
 }
@@ -87,19 +112,29 @@ FakeProcessorInfoSource TwoSockets() {
     return FakeProcessorInfoSource(info);
 }
 
+// Every record of the inventory in one line each, as a reviewed file.
+void ExpectGoldenRecords(const SensorInventory& inventory, const std::string& name) {
+    std::string text;
+    for (std::size_t i = 0; i < inventory.Count(); ++i)
+        text += testing::Identity(inventory.At(i)) + "\n";
+    test::ExpectGolden(name, text);
+}
+
 // Owner id, sensor number, name and presence of each record, in inventory order.
 std::vector<std::string> Plan(const SensorInventory& inventory) {
     std::vector<std::string> plan;
     for (std::size_t i = 0; i < inventory.Count(); ++i) {
         const SensorRecord& r = inventory.At(i);
-        plan.push_back(std::to_string(r.OwnerId()) + "." + std::to_string(r.SensorNumber()) + " " + r.Name() +
-                       (r.Present() ? "" : " (hidden)"));
+        plan.push_back(std::to_string(r.OwnerId()) + "." + std::to_string(r.SensorNumber()) + " " +
+                       r.Name() + (r.Present() ? "" : " (hidden)"));
     }
     return plan;
 }
 
-const std::vector<std::string> kFirmwarePlan = {"1.1 POST Error", "1.2 NMI", "1.3 Slot Notify", "1.4 Network Adapters",
-                                                "1.5 RTC (hidden)", "0.0 Kron Maintenance (hidden)", "65.0  (hidden)"};
+const std::vector<std::string> kFirmwarePlan = {"1.1 POST Error",   "1.2 NMI",
+                                                "1.3 Slot Notify",  "1.4 Network Adapters",
+                                                "1.5 RTC (hidden)", "0.0 Kron Maintenance (hidden)",
+                                                "65.0  (hidden)"};
 
 std::vector<std::string> Joined(std::vector<std::vector<std::string>> parts) {
     std::vector<std::string> all;
@@ -109,14 +144,22 @@ std::vector<std::string> Joined(std::vector<std::vector<std::string>> parts) {
 
 TEST(BuildInventory, DefaultPlatformFollowsTheNumberingPlanAndARebuildReusesTheProcessors) {
     std::vector<std::string> temperatures, fans, dimms;
-    for (int n = 1; n <= 7; ++n) temperatures.push_back("0." + std::to_string(9 + n) + " TEMPERATURE " + std::to_string(n));
-    for (int n = 1; n <= 8; ++n) fans.push_back("0." + std::to_string(27 + n) + " FAN " + std::to_string(n));
-    for (int m = 1; m <= 16; ++m) dimms.push_back("1." + std::to_string(19 + m) + " SysBoard DIMM " + std::to_string(m));
-    const std::vector<std::string> plan = Joined({
-        {"0.1 CPU 0", "0.2 CPU 1"}, temperatures, {"0.20 FAN GROUP 1", "0.21 FAN GROUP 2", "0.22 FAN SHARED GROUP 1"}, fans,
-        {"0.40 Pwr Subsystem", "0.41 POWER GROUP 1 (hidden)", "0.43 POWER SUPPLY 1", "0.44 POWER SUPPLY 2", "0.50 ASR",
-         "0.51 UID Light signal"},
-        kFirmwarePlan, {"1.10 Adv Mem Protect", "1.11 SysBoard DIMMs", "1.12 MEM CART 0 PIRN (hidden)"}, dimms});
+    for (int n = 1; n <= 7; ++n)
+        temperatures.push_back("0." + std::to_string(9 + n) + " TEMPERATURE " + std::to_string(n));
+    for (int n = 1; n <= 8; ++n)
+        fans.push_back("0." + std::to_string(27 + n) + " FAN " + std::to_string(n));
+    for (int m = 1; m <= 16; ++m)
+        dimms.push_back("1." + std::to_string(19 + m) + " SysBoard DIMM " + std::to_string(m));
+    const std::vector<std::string> plan =
+        Joined({{"0.1 CPU 0", "0.2 CPU 1"},
+                temperatures,
+                {"0.20 FAN GROUP 1", "0.21 FAN GROUP 2", "0.22 FAN SHARED GROUP 1"},
+                fans,
+                {"0.40 Pwr Subsystem", "0.41 POWER GROUP 1 (hidden)", "0.43 POWER SUPPLY 1",
+                 "0.44 POWER SUPPLY 2", "0.50 ASR", "0.51 UID Light signal"},
+                kFirmwarePlan,
+                {"1.10 Adv Mem Protect", "1.11 SysBoard DIMMs", "1.12 MEM CART 0 PIRN (hidden)"},
+                dimms});
 
     FakeHealthDataSource health;
     ServeDefaultPlatform(health);
@@ -125,6 +168,7 @@ TEST(BuildInventory, DefaultPlatformFollowsTheNumberingPlanAndARebuildReusesTheP
     EXPECT_TRUE(BuildInventory(inventory, health, processors));
     EXPECT_TRUE(inventory.Valid());
     EXPECT_EQ(Plan(inventory), plan);
+    ExpectGoldenRecords(inventory, "default_inventory.txt");
     EXPECT_EQ(inventory.At(1).KeyNumber2(), 2);                          // CPU 1 is proc 2
     EXPECT_EQ(inventory.At(inventory.Count() - 16).CurrentState(), 6);   // DIMM 1 fitted
     EXPECT_EQ(inventory.At(inventory.Count() - 12).CurrentState(), 17);  // DIMM 5 empty
@@ -146,7 +190,12 @@ TEST(BuildInventory, AFailingBuilderDoesNotStopTheBuild) {
     EXPECT_TRUE(BuildInventory(inventory, health, processors));
     EXPECT_TRUE(inventory.Valid());
     const std::vector<std::string> plan = Plan(inventory);
-    EXPECT_EQ(std::ranges::count_if(plan, [](const std::string& line) { return line.find(" FAN ") != std::string::npos && line.find("GROUP") == std::string::npos; }), 0);  // the fan builder took its three records back
+    EXPECT_EQ(std::ranges::count_if(plan,
+                                    [](const std::string& line) {
+                                        return line.find(" FAN ") != std::string::npos &&
+                                               line.find("GROUP") == std::string::npos;
+                                    }),
+              0);  // the fan builder took its three records back
     EXPECT_NE(std::find(plan.begin(), plan.end(), "0.50 ASR"), plan.end());
 }
 
@@ -159,24 +208,29 @@ TEST(BuildInventory, MemoryAndPowerBlocksWithoutHealthClassesAndWithCartridges) 
     std::vector<std::string> dimms;
     for (int k = 1; k <= 2; ++k)
         for (int m = 1; m <= 4; ++m)
-            dimms.push_back("1." + std::to_string(20 + (k - 1) * 4 + m - 1) + " CART " + std::to_string(k) + ": DIMM " +
-                            std::to_string(m));
-    EXPECT_EQ(Plan(inventory), Joined({{"0.30 Pwr Subsystem (hidden)"}, kFirmwarePlan,
-                                       {"1.10 Adv Mem Protect", "1.11 MEM CART 1", "1.12 MEM CART 2",
-                                        "1.13 MEM CART 1 PIRN", "1.14 MEM CART 2 PIRN"},
-                                       dimms}));
+            dimms.push_back("1." + std::to_string(20 + (k - 1) * 4 + m - 1) + " CART " +
+                            std::to_string(k) + ": DIMM " + std::to_string(m));
+    EXPECT_EQ(Plan(inventory),
+              Joined({{"0.30 Pwr Subsystem (hidden)"},
+                      kFirmwarePlan,
+                      {"1.10 Adv Mem Protect", "1.11 MEM CART 1", "1.12 MEM CART 2",
+                       "1.13 MEM CART 1 PIRN", "1.14 MEM CART 2 PIRN"},
+                      dimms}));
+    ExpectGoldenRecords(inventory, "cartridge_inventory.txt");
 }
 
 // Where the block after the temperatures starts, by the number of temperature sensors.
 TEST(BuildInventory, FanBlockStartsAtTheNextMultipleOfTen) {
-    for (const auto& [temperatures, firstFan] : std::vector<std::pair<std::int32_t, int>>{{0, 20}, {9, 20}, {10, 30}, {11, 30}}) {
+    for (const auto& [temperatures, firstFan] :
+         std::vector<std::pair<std::int32_t, int>>{{0, 20}, {9, 20}, {10, 30}, {11, 30}}) {
         FakeHealthDataSource health;
         health.Serve(kTemperatureQuery, Temperatures(temperatures));
         health.Serve(kFanQuery, {{{"FanIndex", 1}}});
         FakeProcessorInfoSource processors;
         SensorInventory inventory;
         ASSERT_TRUE(BuildInventory(inventory, health, processors));
-        EXPECT_EQ(Plan(inventory)[static_cast<std::size_t>(temperatures)], "0." + std::to_string(firstFan) + " FAN 1")
+        EXPECT_EQ(Plan(inventory)[static_cast<std::size_t>(temperatures)],
+                  "0." + std::to_string(firstFan) + " FAN 1")
             << temperatures;
     }
 }

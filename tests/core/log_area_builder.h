@@ -47,7 +47,7 @@ inline std::vector<std::uint8_t> EntryBytes(const TestEntry& entry) {
         full[offset + 1] = static_cast<std::uint8_t>(value >> 8);
     };
     putWord(0, entry.declaredLength != 0xFFFF ? entry.declaredLength
-                                               : static_cast<std::uint16_t>(entry.length));
+                                              : static_cast<std::uint16_t>(entry.length));
     putWord(2, entry.number);
     full[7] = entry.status;
     putWord(8, entry.eventClass);

@@ -29,17 +29,24 @@ TEST(LogFilter, PassesByLevelAndTypeBit) {
         bool passes;
     };
     const Case cases[] = {
-        {1, 7, LogType::Error, 1, true},        {1, 7, LogType::Error, 2, false},
-        {3, 7, LogType::Warning, 3, true},      {3, 7, LogType::Warning, -1, true},
-        {0, 7, LogType::Error, 0, false},       {-1, 7, LogType::Error, -5, false},  // level 0 or less: off
-        {1, 3, LogType::Error, 1, false},       {1, 3, LogType::Warning, 1, true},
-        {1, 4, LogType::Error, 1, true},        {1, 1, LogType::Information, 1, true},
-        {1, 6, LogType::Information, 1, false}, {1, 0xFFFFFFFF, static_cast<LogType>(3), 1, false},
+        {1, 7, LogType::Error, 1, true},
+        {1, 7, LogType::Error, 2, false},
+        {3, 7, LogType::Warning, 3, true},
+        {3, 7, LogType::Warning, -1, true},
+        {0, 7, LogType::Error, 0, false},
+        {-1, 7, LogType::Error, -5, false},  // level 0 or less: off
+        {1, 3, LogType::Error, 1, false},
+        {1, 3, LogType::Warning, 1, true},
+        {1, 4, LogType::Error, 1, true},
+        {1, 1, LogType::Information, 1, true},
+        {1, 6, LogType::Information, 1, false},
+        {1, 0xFFFFFFFF, static_cast<LogType>(3), 1, false},
         {1, 0xFFFFFFFF, static_cast<LogType>(-1), 1, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ((LogFilter{c.level, c.typeMask}.Passes(c.type, c.messageLevel)), c.passes)
-            << c.level << " " << c.typeMask << " " << static_cast<int>(c.type) << " " << c.messageLevel;
+            << c.level << " " << c.typeMask << " " << static_cast<int>(c.type) << " "
+            << c.messageLevel;
     }
     EXPECT_TRUE(LogFilter{}.Passes(LogType::Error, 1));  // by default errors of level 1
     EXPECT_FALSE(LogFilter{}.Passes(LogType::Error, 2));
@@ -50,7 +57,8 @@ bool ShiftJisLeadByte(unsigned char byte) {
 }
 
 TEST(LogSemaphoreName, DropsBackslashesAndUpperCasesSingleByteCharacters) {
-    EXPECT_EQ(LogSemaphoreName("C:\\Windows\\system32\\wbem\\logs\\norvwbems.log"), "C:WINDOWSSYSTEM32WBEMLOGSNORVWBEMS.LOG");
+    EXPECT_EQ(LogSemaphoreName("C:\\Windows\\system32\\wbem\\logs\\norvwbems.log"),
+              "C:WINDOWSSYSTEM32WBEMLOGSNORVWBEMS.LOG");
     EXPECT_EQ(LogSemaphoreName("\\\\server\\share\\a-b_c.Log"), "SERVERSHAREA-B_C.LOG");
     EXPECT_EQ(LogSemaphoreName("az@[`{"), "AZ@[`{");
     EXPECT_EQ(LogSemaphoreName("c:\\\xE9.log"), "C:\xE9.LOG");  // bytes above ASCII stay
@@ -77,7 +85,7 @@ TEST(LogTrim, StartsAt200000BytesAndKeepsFromAfterTheFirstLineBreakOfTheTail) {
         {TailWith(500, "\r\n"), 502},
         {TailWith(10, "\r\nab\r\n"), 12},  // the first of two
         {TailWith(0, "\r\n"), 2},
-        {TailWith(500, "\ry"), 501},  // CR without LF
+        {TailWith(500, "\ry"), 501},    // CR without LF
         {TailWith(5, "\nab\r\n"), 10},  // an LF before the CR does not count
         {TailWith(kLogTrimTail - 2, "\r\n"), kLogTrimTail},
         {TailWith(kLogTrimTail - 2, "\ry"), kLogTrimTail - 1},
@@ -88,7 +96,8 @@ TEST(LogTrim, StartsAt200000BytesAndKeepsFromAfterTheFirstLineBreakOfTheTail) {
         {"abc\r", 4},
         {"", 0},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(LogTrimKeepFrom(cases[i].first), cases[i].second) << i;
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(LogTrimKeepFrom(cases[i].first), cases[i].second) << i;
 }
 
 }  // namespace

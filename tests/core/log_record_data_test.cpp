@@ -54,7 +54,8 @@ TEST(BuildSelRecords, RecordOfALogClearedEvent) {
     EXPECT_EQ(record.messageTimestamp, "20070102103000.000000+000");
     EXPECT_EQ(record.caption, "Event Logging Disabled Assert: Log Area Reset/Cleared");
     // Entity 0: no " for " part.
-    EXPECT_EQ(record.description, "Kron Maintenance(41.0.32): Event Logging Disabled; Assert: Log Area Reset/Cleared");
+    EXPECT_EQ(record.description,
+              "Kron Maintenance(41.0.32): Event Logging Disabled; Assert: Log Area Reset/Cleared");
     EXPECT_EQ(record.recordFormat,
               "*string CIM_Sensor.DeviceID*uint8[2] IPMI_RecordID*uint8 IPMI_RecordType"
               "*uint8[4] IPMI_Timestamp*uint8[2] IPMI_GeneratorID*uint8 IPMI_EvMRev"
@@ -76,8 +77,9 @@ TEST(BuildSelRecords, TimeZoneGivesTheOffsetButNotTheTimestamp) {
 }
 
 TEST(BuildSelRecords, RecordNumbersCountMappedEntriesWhileRecordIdsKeepTheLogsNumbers) {
-    const SelRecords built = Built(
-        {{.number = 0x0102}, {.number = 0x0103, .eventClass = test::kUnmappedClass}, {.number = 0x0104}});
+    const SelRecords built = Built({{.number = 0x0102},
+                                    {.number = 0x0103, .eventClass = test::kUnmappedClass},
+                                    {.number = 0x0104}});
     ASSERT_EQ(built.records.size(), 2u);
     EXPECT_EQ(built.records[1].recordNumber, "2");
     EXPECT_EQ(FieldOf(built.records[0].recordData, kRecordIdField), "02 01");
@@ -103,7 +105,8 @@ TEST(BuildSelRecords, LastChangeIsTheNewestSignedTimestampAndUndatedEntriesReadZ
 
 TEST(BuildSelRecords, EmptyLogGivesNoRecordsAndTheFixedLogValues) {
     std::vector<SelEntry> entries;
-    const SelRecords built = BuildSelRecords(entries, {}, MakeManagementControllerRecord("232", "1"));
+    const SelRecords built =
+        BuildSelRecords(entries, {}, MakeManagementControllerRecord("232", "1"));
     EXPECT_TRUE(built.records.empty());
     const RecordLogData& log = built.logData;
     EXPECT_EQ(log.caption, "IPMI SEL");
@@ -135,13 +138,16 @@ TEST(LogRecordTexts, EntityDeassertionAndEventData1) {
     entry.sensorLabel = "FAN 3(3.1.32)";
     entry.entityId = 29;
     entry.entityInstance = 12;
-    EXPECT_EQ(CaptionText(entry), "Fan Deassert: Transition to Degraded.  Severity: Transition to OK");
+    EXPECT_EQ(CaptionText(entry),
+              "Fan Deassert: Transition to Degraded.  Severity: Transition to OK");
     EXPECT_EQ(DescriptionText(entry),
               "FAN 3(3.1.32): Fan for Fan/cooling device 12; Deassert: Transition to Degraded."
               "  Severity: Transition to OK");
-    EXPECT_EQ(RecordDataText(entry), "*3.1.32*0b 0a*02*04 03 02 01*20 01*04*04*03*false*0a*46*0f*ff*");
+    EXPECT_EQ(RecordDataText(entry),
+              "*3.1.32*0b 0a*02*04 03 02 01*20 01*04*04*03*false*0a*46*0f*ff*");
     // Event data 1: the usages above the offset.
-    const std::array<std::uint8_t, 4> cases[] = {{0, 0, 0, 0x00}, {2, 2, 0, 0xa0}, {0, 3, 9, 0x39}, {3, 3, 15, 0xff}};
+    const std::array<std::uint8_t, 4> cases[] = {
+        {0, 0, 0, 0x00}, {2, 2, 0, 0xa0}, {0, 3, 9, 0x39}, {3, 3, 15, 0xff}};
     for (const auto& [data2Usage, data3Usage, offset, expected] : cases) {
         entry.SetEventData2(0xFF, data2Usage);
         entry.SetEventData3(0xFF, data3Usage);

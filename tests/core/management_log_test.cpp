@@ -27,7 +27,8 @@ std::vector<SelEntry> Read(const std::vector<std::uint8_t>& received, std::int32
 TEST(ReadLogArea, KeepsMappedEntriesInLogOrderAcrossAreas) {
     LogAreaBuilder area(256);
     const std::size_t end = area.PutAll(
-        kAreaHeader, {{.number = 1}, {.number = 2, .eventClass = test::kUnmappedClass}, {.number = 3}});
+        kAreaHeader,
+        {{.number = 1}, {.number = 2, .eventClass = test::kUnmappedClass}, {.number = 3}});
     area.Header(static_cast<std::uint16_t>(end), 19);
     std::vector<SelEntry> entries = Read(area.Bytes(), 256);
     LogAreaBuilder second(128);
@@ -41,7 +42,8 @@ TEST(ReadLogArea, WrappedRingReadsFromStartToTheAreaEndThenFromTheHeaderToEnd) {
     // 10 and 11 lie before the area's end, 12 runs across it, 13 follows after the header.
     // Between end (75) and start (120) lie stale bytes that must not be read as entries.
     LogAreaBuilder area(200);
-    ASSERT_EQ(area.PutAll(120, {{.number = 10}, {.number = 11}, {.number = 12}, {.number = 13}}), 75u);
+    ASSERT_EQ(area.PutAll(120, {{.number = 10}, {.number = 11}, {.number = 12}, {.number = 13}}),
+              75u);
     area.Header(75, 120);
     EXPECT_EQ(LogAreaEntryBytes(area.Bytes(), 200).size(), (200u - 120u) + (75u - 19u));
     const std::vector<SelEntry> entries = Read(area.Bytes(), 200);
@@ -54,13 +56,16 @@ TEST(ReadLogArea, WrappedRingReadsFromStartToTheAreaEndThenFromTheHeaderToEnd) {
 
 TEST(ReadLogArea, LongEntryIsCutTo256BytesAndTheWalkSkipsItsWholeLength) {
     LogAreaBuilder area(512);
-    area.Header(static_cast<std::uint16_t>(area.PutAll(kAreaHeader, {{.number = 1, .length = 300}, {.number = 2}})), 19);
+    area.Header(static_cast<std::uint16_t>(
+                    area.PutAll(kAreaHeader, {{.number = 1, .length = 300}, {.number = 2}})),
+                19);
     const std::vector<SelEntry> entries = Read(area.Bytes(), 512);
     ASSERT_EQ(RecordIds(entries), (std::vector<std::uint16_t>{1, 2}));
     const auto first = area.Bytes().begin() + kAreaHeader;
     EXPECT_TRUE(std::equal(entries[0].raw.begin(), entries[0].raw.end(), first));
     EXPECT_EQ(entries[0].raw[0] | (entries[0].raw[1] << 8), 300);
-    EXPECT_TRUE(std::equal(entries[1].raw.begin(), entries[1].raw.begin() + kPlainEntryLength, first + 300));
+    EXPECT_TRUE(std::equal(entries[1].raw.begin(), entries[1].raw.begin() + kPlainEntryLength,
+                           first + 300));
 }
 
 // Areas the driver should never hand over. Each keeps the whole entries before the damage
@@ -78,7 +83,8 @@ struct HostileArea {
 
 // Entries 1, 2 and 3 of 34 bytes from the header on end at 53, 87 and 121.
 const std::vector<TestEntry> kThree = {{.number = 1}, {.number = 2}, {.number = 3}};
-const std::vector<TestEntry> kWrapped = {{.number = 10}, {.number = 11}, {.number = 12}, {.number = 13}};
+const std::vector<TestEntry> kWrapped = {
+    {.number = 10}, {.number = 11}, {.number = 12}, {.number = 13}};
 // Entry 1 fills the area up to 32740.
 const TestEntry kFiller = {.number = 1, .length = 32740 - kAreaHeader};
 
@@ -107,9 +113,12 @@ TEST(ReadLogArea, HostileAreasKeepTheWholeEntriesBeforeTheDamage) {
     for (const HostileArea& hostile : kHostileAreas) {
         LogAreaBuilder area(hostile.areaSize);
         const std::size_t after = area.PutAll(hostile.at, hostile.entries);
-        area.Header(hostile.end != 0 ? hostile.end : static_cast<std::uint16_t>(after), hostile.start);
-        std::vector<std::uint8_t> received = area.FirstBytes(hostile.received != 0 ? hostile.received : hostile.areaSize);
-        EXPECT_EQ(RecordIds(Read(received, hostile.reportedSize)), hostile.expected) << hostile.name;
+        area.Header(hostile.end != 0 ? hostile.end : static_cast<std::uint16_t>(after),
+                    hostile.start);
+        std::vector<std::uint8_t> received =
+            area.FirstBytes(hostile.received != 0 ? hostile.received : hostile.areaSize);
+        EXPECT_EQ(RecordIds(Read(received, hostile.reportedSize)), hostile.expected)
+            << hostile.name;
     }
 }
 

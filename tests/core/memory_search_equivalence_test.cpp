@@ -41,7 +41,8 @@ std::optional<std::size_t> VisitFrom(const std::vector<FakeProperties>& objects,
 
 // An id from a small range, so that keys repeat, or now and then none at all.
 void MaybeSet(FakeProperties& object, const char* name, std::mt19937& random, int low, int high) {
-    if (random() % 8 != 0) object[name] = std::uniform_int_distribution<std::int32_t>(low, high)(random);
+    if (random() % 8 != 0)
+        object[name] = std::uniform_int_distribution<std::int32_t>(low, high)(random);
 }
 
 TEST(WrappingSearchIndex, FindsWhatTheVisitFinds) {
@@ -53,12 +54,13 @@ TEST(WrappingSearchIndex, FindsWhatTheVisitFinds) {
         source.Serve(kDimmQuery, served);
         const HealthObjectList objects = source.Query(kHealthNamespace, kDimmQuery);
         // Objects with an odd id are never found.
-        const WrappingSearchIndex<std::int32_t> index(objects, [&](const HealthObject& object) -> std::optional<std::int32_t> {
-            std::int32_t id = -1;
-            source.ReadInt32(object, "Id", id);
-            if (id % 2 != 0) return std::nullopt;
-            return id;
-        });
+        const WrappingSearchIndex<std::int32_t> index(
+            objects, [&](const HealthObject& object) -> std::optional<std::int32_t> {
+                std::int32_t id = -1;
+                source.ReadInt32(object, "Id", id);
+                if (id % 2 != 0) return std::nullopt;
+                return id;
+            });
         for (std::size_t start = 0; start < 2 * served.size() + 1; ++start) {
             for (std::int32_t key = -1; key <= 6; ++key) {
                 const auto expected = VisitFrom(served, start, [&](const FakeProperties& o) {
@@ -86,15 +88,22 @@ public:
         }
         return objects;
     }
-    bool ReadBool(const HealthObject& o, std::string_view p, bool& v) override { return fake_.ReadBool(o, p, v); }
-    bool ReadInt32(const HealthObject& object, std::string_view property, std::int32_t& value) override {
+    bool ReadBool(const HealthObject& o, std::string_view p, bool& v) override {
+        return fake_.ReadBool(o, p, v);
+    }
+    bool ReadInt32(const HealthObject& object, std::string_view property,
+                   std::int32_t& value) override {
         for (std::size_t place = 0; property == property_ && place < places_.size(); ++place) {
             if (places_[place] == &object) found.push_back(place);
         }
         return fake_.ReadInt32(object, property, value);
     }
-    bool ReadUInt8(const HealthObject& o, std::string_view p, std::uint8_t& v) override { return fake_.ReadUInt8(o, p, v); }
-    bool ReadString(const HealthObject& o, std::string_view p, std::string& v) override { return fake_.ReadString(o, p, v); }
+    bool ReadUInt8(const HealthObject& o, std::string_view p, std::uint8_t& v) override {
+        return fake_.ReadUInt8(o, p, v);
+    }
+    bool ReadString(const HealthObject& o, std::string_view p, std::string& v) override {
+        return fake_.ReadString(o, p, v);
+    }
 
     std::vector<std::size_t> found;
 
@@ -108,8 +117,10 @@ TEST(MemorySearchEquivalence, BoardAndDimmBuildersFindTheObjectsTheVisitFinds) {
     std::mt19937 random(8);
     for (int trial = 0; trial < 400; ++trial) {
         const bool dimms = trial % 2 == 0;
-        const std::int32_t cartridges = std::uniform_int_distribution<std::int32_t>(1, dimms ? 4 : 6)(random);
-        const std::int32_t modules = dimms ? std::uniform_int_distribution<std::int32_t>(1, 5)(random) : 1;
+        const std::int32_t cartridges =
+            std::uniform_int_distribution<std::int32_t>(1, dimms ? 4 : 6)(random);
+        const std::int32_t modules =
+            dimms ? std::uniform_int_distribution<std::int32_t>(1, 5)(random) : 1;
         std::vector<FakeProperties> objects(random() % (dimms ? 40 : 16));
         for (FakeProperties& object : objects) {
             MaybeSet(object, dimms ? "Present" : "CartStatus", random, 0, 2);
@@ -123,9 +134,11 @@ TEST(MemorySearchEquivalence, BoardAndDimmBuildersFindTheObjectsTheVisitFinds) {
         const std::int32_t first = cartridges == 1 ? 0 : 1;
         for (std::int32_t k = first; k <= (cartridges == 1 ? 0 : cartridges); ++k) {
             for (std::int32_t module = 1; module <= modules; ++module) {
-                const auto start = static_cast<std::size_t>(dimms ? (k - first) * modules + module : k - first);
+                const auto start =
+                    static_cast<std::size_t>(dimms ? (k - first) * modules + module : k - first);
                 const auto place = VisitFrom(objects, start, [&](const FakeProperties& o) {
-                    if (!dimms) return Int(o, "CartStatus", 0) != 0 && Int(o, "CartID", kUnreadable) == k;
+                    if (!dimms)
+                        return Int(o, "CartStatus", 0) != 0 && Int(o, "CartID", kUnreadable) == k;
                     return Int(o, "Present", 0) == 1 && Int(o, "CartID", kUnreadable) == k &&
                            Int(o, "ModuleID", kUnreadable) == module;
                 });
@@ -133,13 +146,16 @@ TEST(MemorySearchEquivalence, BoardAndDimmBuildersFindTheObjectsTheVisitFinds) {
             }
         }
         FakeHealthDataSource fake;
-        fake.Serve(kMemorySubsystemQuery, {{{"Present", true}, {"NumberCartridges", cartridges}, {"NumberModules", modules}}});
+        fake.Serve(
+            kMemorySubsystemQuery,
+            {{{"Present", true}, {"NumberCartridges", cartridges}, {"NumberModules", modules}}});
         const std::string_view query = dimms ? kDimmQuery : kMemoryBoardQuery;
         fake.Serve(query, objects);
         FoundObjectRecorder source(fake, query, dimms ? "Status" : "CartPIRN");
         SensorInventory inventory;
         std::uint8_t counter = 0;
-        ASSERT_TRUE((dimms ? BuildDimmSensors : BuildMemoryBoardSensors)(inventory, source, counter));
+        ASSERT_TRUE(
+            (dimms ? BuildDimmSensors : BuildMemoryBoardSensors)(inventory, source, counter));
         EXPECT_EQ(source.found, expected) << "trial " << trial;
     }
 }

@@ -57,11 +57,13 @@ constexpr std::uint32_t kCacheTypeBits = 0x121;  // leaf 4 EAX low bits, which m
 CpuidIdentity IntelCpu(std::uint32_t maxLeaf, std::uint32_t logicalPerPackage, bool hyperThreading,
                        std::uint32_t maxCores) {
     return {std::string(kIntelVendor), maxLeaf, logicalPerPackage << 16 | 0x0800,
-            hyperThreading ? kHyperThreadingBit | 0x0F8B : 0x0F8B, (maxCores - 1) << 26 | kCacheTypeBits};
+            hyperThreading ? kHyperThreadingBit | 0x0F8B : 0x0F8B,
+            (maxCores - 1) << 26 | kCacheTypeBits};
 }
 
 CpuidIdentity AmdCpu(std::uint32_t logicalPerPackage, bool htBit) {
-    return {std::string(kAmdVendor), 13, logicalPerPackage << 16 | 0x0800, htBit ? kHyperThreadingBit : 0, 0};
+    return {std::string(kAmdVendor), 13, logicalPerPackage << 16 | 0x0800,
+            htBit ? kHyperThreadingBit : 0, 0};
 }
 
 CpuidIdentity OtherVendor(CpuidIdentity cpu, const char* vendor) {
@@ -80,8 +82,8 @@ TEST(Cpuid, HyperThreadingCoresPerPackageAndIdWidth) {
     EXPECT_EQ(MaxCoresPerPackage(AmdCpu(48, true)), 48u);
     EXPECT_EQ(MaxCoresPerPackage(AmdCpu(48, false)), 1u);
     EXPECT_EQ(MaxCoresPerPackage(OtherVendor(AmdCpu(48, true), "HygonGenuine")), 1u);
-    const std::pair<unsigned, unsigned> widths[] = {{0, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 3},
-                                                    {8, 3}, {9, 4}, {64, 6}, {65, 7}, {256, 8}};
+    const std::pair<unsigned, unsigned> widths[] = {
+        {0, 0}, {1, 0}, {2, 1}, {3, 2}, {4, 2}, {5, 3}, {8, 3}, {9, 4}, {64, 6}, {65, 7}, {256, 8}};
     for (const auto& [count, width] : widths) EXPECT_EQ(IdWidth(count), width) << count;
 }
 
@@ -133,7 +135,8 @@ TEST(Counting, StatusCountsAndTopology) {
 }
 
 // The processors that the count puts in one package are those Linux puts in one socket.
-void ExpectSamePackages(const CpuidIdentity& cpu, const std::vector<std::pair<std::uint8_t, unsigned>>& facts,
+void ExpectSamePackages(const CpuidIdentity& cpu,
+                        const std::vector<std::pair<std::uint8_t, unsigned>>& facts,
                         ProcessorCount& count) {
     ProcessorCountInput input{cpu, static_cast<std::uint32_t>(facts.size()), false, {}};
     for (const auto& fact : facts) input.initialApicIds.push_back(fact.first);
@@ -174,7 +177,8 @@ TEST(CountingRealMachines, TwoSocketXeonWithMoreIdsThanThreads) {
     // Two 8-core, 16-thread packages that address 32 logical ids: ids 0..15 and 32..47.
     std::vector<std::pair<std::uint8_t, unsigned>> facts;
     for (unsigned socket = 0; socket < 2; ++socket)
-        for (unsigned id = 0; id < 16; ++id) facts.emplace_back(static_cast<std::uint8_t>(socket * 32 + id), socket);
+        for (unsigned id = 0; id < 16; ++id)
+            facts.emplace_back(static_cast<std::uint8_t>(socket * 32 + id), socket);
     ProcessorCount count;
     ExpectSamePackages(IntelCpu(13, 32, true, 16), facts, count);
     EXPECT_EQ(count.status, ProcessorCountStatus::HyperThreadingMultiCore);
@@ -240,8 +244,9 @@ TEST(ProcessorInfo, SingleCoreSocketsTakeTheRecordsInOrderOrByApicId) {
 }
 
 TEST(ProcessorInfo, EachLogicalProcessorOfAPackageCarriesItsSocket) {
-    FakeCount fake = Counted(S::HyperThreadingMultiCore,
-                             {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}, {0x20, 1, 0, 0}, {0x21, 1, 0, 1}, {0x02, 0, 1, 0}});
+    FakeCount fake = Counted(
+        S::HyperThreadingMultiCore,
+        {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}, {0x20, 1, 0, 0}, {0x21, 1, 0, 1}, {0x02, 0, 1, 0}});
     const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
     ASSERT_EQ(info.status, ProcessorInfoStatus::Complete);
     // The sockets first, then for each socket its other processors in record order.
@@ -251,10 +256,12 @@ TEST(ProcessorInfo, EachLogicalProcessorOfAPackageCarriesItsSocket) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(info.entries[i].topology.apicId, expected[i].first) << i;
         EXPECT_EQ(GetSocketString(1, info.entries[i].strings), expected[i].second) << i;
-        EXPECT_EQ(info.entries[i].oemProcessor[kOemApicIdOffset], expected[i].second == "Proc 1" ? 0x00 : 0x20);
+        EXPECT_EQ(info.entries[i].oemProcessor[kOemApicIdOffset],
+                  expected[i].second == "Proc 1" ? 0x00 : 0x20);
     }
     // A later record with the same APIC id wins.
-    FakeCount twice = Counted(S::HyperThreadingMultiCore, {{0x00, 0, 0, 0}, {0x00, 3, 0, 0}, {0x05, 3, 1, 0}, {0x20, 1, 0, 0}});
+    FakeCount twice = Counted(S::HyperThreadingMultiCore,
+                              {{0x00, 0, 0, 0}, {0x00, 3, 0, 0}, {0x05, 3, 1, 0}, {0x20, 1, 0, 0}});
     const ProcessorInfo later = GetProcessorInfo(kTwoSocketTable, twice.Function());
     ASSERT_EQ(later.entries.size(), 3u);
     EXPECT_EQ(later.entries[0].topology, (TopologyRecord{0x00, 3, 0, 0}));
@@ -296,7 +303,8 @@ TEST(ProcessorInfo, APopulatedSocketWithoutOemRecordStopsTheListAndKeysComeFromS
 }
 
 TEST(ProcessorInfo, RealDualSocketTableWithOemRecordsAdded) {
-    const Bytes dump = ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/sidero/SuperMicro-Dual-Xeon.dmi");
+    const Bytes dump =
+        ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/sidero/SuperMicro-Dual-Xeon.dmi");
     ASSERT_FALSE(dump.empty());
     FakeCount fake = Counted(S::SingleCore, {{0, 0, 0, 0}, {32, 32, 0, 0}});
     const ProcessorInfo plain = GetProcessorInfo(dump, fake.Function());
@@ -311,7 +319,9 @@ TEST(ProcessorInfo, RealDualSocketTableWithOemRecordsAdded) {
     const ProcessorInfo info = GetProcessorInfo(table, fake.Function());
     ASSERT_EQ(info.status, ProcessorInfoStatus::Complete);
     ASSERT_EQ(info.entries.size(), 2u);
-    EXPECT_EQ(GetSocketString(info.entries[0].processor[kSocketDesignationOffset], info.entries[0].strings), "CPU 1");
+    EXPECT_EQ(GetSocketString(info.entries[0].processor[kSocketDesignationOffset],
+                              info.entries[0].strings),
+              "CPU 1");
     EXPECT_EQ(info.entries[1].topology.apicId, 32);
     EXPECT_EQ(ProcessorKeyOf(info, 1), (ProcessorKey{0, 2}));
 }

@@ -34,7 +34,8 @@ SensorRecord DiscreteRecord(SensorKind kind, std::uint32_t sensorNumber, std::ui
 // A temperature as the environmental builder makes it: 45.0 degrees C with one upper
 // critical threshold at 80.0.
 SensorRecord TemperatureRecord(std::uint32_t sensorNumber) {
-    SensorRecord record = DiscreteRecord(SensorKind::Temperature, sensorNumber, kSensorTypeTemperature, 0x07);
+    SensorRecord record =
+        DiscreteRecord(SensorKind::Temperature, sensorNumber, kSensorTypeTemperature, 0x07);
     record.SetName(SensorKind::Temperature, 3, kNone, kNone);
     record.SetEventReadingType(kReadingThreshold);
     record.SetEntityInstance(1);
@@ -118,10 +119,12 @@ TEST(SensorInstanceData, OnlyTheTypeOtherCarriesTheSensorTypeTextAsItsDescriptio
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ipmiSensorType);
         EXPECT_EQ(ToCimSensorType(c.ipmiSensorType), c.cimSensorType);
-        const Discrete entry = OnlySensorEntry(DiscreteRecord(SensorKind::PowerGroup, 9, c.ipmiSensorType, 0x0A));
+        const Discrete entry =
+            OnlySensorEntry(DiscreteRecord(SensorKind::PowerGroup, 9, c.ipmiSensorType, 0x0A));
         EXPECT_EQ(entry.sensorType, c.cimSensorType);
         EXPECT_EQ(entry.caption, c.caption);
-        EXPECT_EQ(entry.Has(Discrete::kOtherSensorTypeDescriptionBit), c.otherDescription != nullptr);
+        EXPECT_EQ(entry.Has(Discrete::kOtherSensorTypeDescriptionBit),
+                  c.otherDescription != nullptr);
         if (c.otherDescription) {
             EXPECT_EQ(entry.otherSensorTypeDescription, c.otherDescription);
         }
@@ -142,8 +145,9 @@ TEST(SensorInstanceData, EachRecordIsServedByExactlyOneClassInInventoryOrder) {
     // A reading alone makes a record numeric, whatever its reading type.
     SensorRecord discreteWithReading = DiscreteRecord(SensorKind::Fan, 22, kSensorTypeFan, 1);
     discreteWithReading.SetCurrentReading(7);
-    const SensorInventory inventory = InventoryOf({DiscreteRecord(SensorKind::Fan, 20, kSensorTypeFan, 0x1D),
-                                                   TemperatureRecord(40), hidden, hiddenTemperature, discreteWithReading});
+    const SensorInventory inventory =
+        InventoryOf({DiscreteRecord(SensorKind::Fan, 20, kSensorTypeFan, 0x1D),
+                     TemperatureRecord(40), hidden, hiddenTemperature, discreteWithReading});
     SensorInstanceList sensors;
     NumericSensorInstanceList numerics;
     EXPECT_TRUE(BuildSensorList(sensors, inventory));
@@ -153,8 +157,9 @@ TEST(SensorInstanceData, EachRecordIsServedByExactlyOneClassInInventoryOrder) {
     EXPECT_EQ(sensors.At(0).deviceId + "/" + sensors.At(1).deviceId, "20.0.0/21.0.0");
     EXPECT_EQ(sensors.At(1).present, 0u);
     ASSERT_EQ(numerics.Count(), 3u);
-    EXPECT_EQ(numerics.At(0).deviceId + "/" + numerics.At(1).deviceId + "/" + numerics.At(2).deviceId,
-              "40.0.0/43.0.0/22.0.0");
+    EXPECT_EQ(
+        numerics.At(0).deviceId + "/" + numerics.At(1).deviceId + "/" + numerics.At(2).deviceId,
+        "40.0.0/43.0.0/22.0.0");
     EXPECT_EQ(numerics.At(1).present, 0u);
     // A rebuild from an empty inventory leaves a built, empty list.
     EXPECT_TRUE(BuildSensorList(sensors, SensorInventory{}));
@@ -185,9 +190,10 @@ TEST(NumericSensorInstanceData, TheTemperatureExampleHasExactlyOneThreshold) {
     EXPECT_EQ(entry.systemName, "IPMI Controller 0");
     // Every property but the other-type description and the five other thresholds.
     for (std::uint32_t bit = Numeric::kSensorTypeBit; bit <= Numeric::kMaxReadableBit; bit <<= 1) {
-        const bool absent = bit == Numeric::kOtherSensorTypeDescriptionBit ||
-                            (bit >= Numeric::kLowerThresholdNonCriticalBit && bit <= Numeric::kUpperThresholdFatalBit &&
-                             bit != Numeric::kUpperThresholdCriticalBit);
+        const bool absent =
+            bit == Numeric::kOtherSensorTypeDescriptionBit ||
+            (bit >= Numeric::kLowerThresholdNonCriticalBit &&
+             bit <= Numeric::kUpperThresholdFatalBit && bit != Numeric::kUpperThresholdCriticalBit);
         EXPECT_EQ(entry.Has(bit), !absent) << std::hex << bit;
     }
 }
@@ -199,12 +205,18 @@ TEST(NumericSensorInstanceData, ThresholdsOnlyForThresholdSensorsEachToItsOwnPro
         std::uint32_t bit;
     };
     const Case cases[] = {
-        {&SensorRecord::SetLowerNonCritical, &Numeric::lowerThresholdNonCritical, Numeric::kLowerThresholdNonCriticalBit},
-        {&SensorRecord::SetUpperNonCritical, &Numeric::upperThresholdNonCritical, Numeric::kUpperThresholdNonCriticalBit},
-        {&SensorRecord::SetLowerCritical, &Numeric::lowerThresholdCritical, Numeric::kLowerThresholdCriticalBit},
-        {&SensorRecord::SetUpperCritical, &Numeric::upperThresholdCritical, Numeric::kUpperThresholdCriticalBit},
-        {&SensorRecord::SetLowerNonRecoverable, &Numeric::lowerThresholdFatal, Numeric::kLowerThresholdFatalBit},
-        {&SensorRecord::SetUpperNonRecoverable, &Numeric::upperThresholdFatal, Numeric::kUpperThresholdFatalBit},
+        {&SensorRecord::SetLowerNonCritical, &Numeric::lowerThresholdNonCritical,
+         Numeric::kLowerThresholdNonCriticalBit},
+        {&SensorRecord::SetUpperNonCritical, &Numeric::upperThresholdNonCritical,
+         Numeric::kUpperThresholdNonCriticalBit},
+        {&SensorRecord::SetLowerCritical, &Numeric::lowerThresholdCritical,
+         Numeric::kLowerThresholdCriticalBit},
+        {&SensorRecord::SetUpperCritical, &Numeric::upperThresholdCritical,
+         Numeric::kUpperThresholdCriticalBit},
+        {&SensorRecord::SetLowerNonRecoverable, &Numeric::lowerThresholdFatal,
+         Numeric::kLowerThresholdFatalBit},
+        {&SensorRecord::SetUpperNonRecoverable, &Numeric::upperThresholdFatal,
+         Numeric::kUpperThresholdFatalBit},
     };
     constexpr std::uint32_t kAllThresholdBits = 0x1F8000;
     for (const Case& c : cases) {

@@ -1,5 +1,5 @@
-#include "inventory/sensor_inventory.h"
 #include "inventory/sensor_record.h"
+#include "inventory/sensor_inventory.h"
 
 #include <gtest/gtest.h>
 
@@ -21,24 +21,42 @@ TEST(SensorRecord, EachSetterStoresItsValueAndMarksOnlyItsOwnBit) {
     };
     using R = SensorRecord;
     const Case cases[] = {
-        {[](R& r) { r.SetSensorType(0x04); }, kFieldSensorType, [](const R& r) { return r.SensorType() == 0x04; }},
-        {[](R& r) { r.SetCurrentState(17); }, kFieldCurrentState, [](const R& r) { return r.CurrentState() == 17; }},
-        {[](R& r) { r.SetCurrentReading(-410); }, kFieldCurrentReading, [](const R& r) { return r.CurrentReading() == -410; }},
-        {[](R& r) { r.SetBaseUnits(0x10002); }, kFieldBaseUnits, [](const R& r) { return r.BaseUnits() == 2; }},
-        {[](R& r) { r.SetUnitModifier(-1); }, kFieldUnitModifier, [](const R& r) { return r.UnitModifier() == -1; }},
-        {[](R& r) { r.SetRateUnits(3); }, kFieldRateUnits, [](const R& r) { return r.RateUnits() == 3; }},
-        {[](R& r) { r.SetNormalMin(100); }, kFieldNormalMin, [](const R& r) { return r.NormalMin() == 100; }},
-        {[](R& r) { r.SetNormalMax(600); }, kFieldNormalMax, [](const R& r) { return r.NormalMax() == 600; }},
-        {[](R& r) { r.SetNominalReading(350); }, kFieldNominalReading, [](const R& r) { return r.NominalReading() == 350; }},
-        {[](R& r) { r.SetMinReadable(-200); }, kFieldMinReadable, [](const R& r) { return r.MinReadable() == -200; }},
-        {[](R& r) { r.SetMaxReadable(1270); }, kFieldMaxReadable, [](const R& r) { return r.MaxReadable() == 1270; }},
-        {[](R& r) { r.SetOwnerId(0x141); }, kFieldOwnerId, [](const R& r) { return r.OwnerId() == 0x41; }},
-        {[](R& r) { r.SetOwnerLun(1); }, kFieldOwnerLun, [](const R& r) { return r.OwnerLun() == 1; }},
-        {[](R& r) { r.SetSensorNumber(0x112); }, kFieldSensorNumber, [](const R& r) { return r.SensorNumber() == 0x12; }},
-        {[](R& r) { r.SetEntityId(0x1D); }, kFieldEntityId, [](const R& r) { return r.EntityId() == 0x1D; }},
-        {[](R& r) { r.SetEntityInstance(3); }, kFieldEntityInstance, [](const R& r) { return r.EntityInstance() == 3; }},
-        {[](R& r) { r.SetName(SensorKind::Asr, kNone, kNone, kNone); }, kFieldName, [](const R& r) { return r.Name() == "ASR"; }},
-        {[](R& r) { r.SetEventReadingType(0x6F); }, kFieldEventReadingType, [](const R& r) { return r.EventReadingType() == 0x6F; }},
+        {[](R& r) { r.SetSensorType(0x04); }, kFieldSensorType,
+         [](const R& r) { return r.SensorType() == 0x04; }},
+        {[](R& r) { r.SetCurrentState(17); }, kFieldCurrentState,
+         [](const R& r) { return r.CurrentState() == 17; }},
+        {[](R& r) { r.SetCurrentReading(-410); }, kFieldCurrentReading,
+         [](const R& r) { return r.CurrentReading() == -410; }},
+        {[](R& r) { r.SetBaseUnits(0x10002); }, kFieldBaseUnits,
+         [](const R& r) { return r.BaseUnits() == 2; }},
+        {[](R& r) { r.SetUnitModifier(-1); }, kFieldUnitModifier,
+         [](const R& r) { return r.UnitModifier() == -1; }},
+        {[](R& r) { r.SetRateUnits(3); }, kFieldRateUnits,
+         [](const R& r) { return r.RateUnits() == 3; }},
+        {[](R& r) { r.SetNormalMin(100); }, kFieldNormalMin,
+         [](const R& r) { return r.NormalMin() == 100; }},
+        {[](R& r) { r.SetNormalMax(600); }, kFieldNormalMax,
+         [](const R& r) { return r.NormalMax() == 600; }},
+        {[](R& r) { r.SetNominalReading(350); }, kFieldNominalReading,
+         [](const R& r) { return r.NominalReading() == 350; }},
+        {[](R& r) { r.SetMinReadable(-200); }, kFieldMinReadable,
+         [](const R& r) { return r.MinReadable() == -200; }},
+        {[](R& r) { r.SetMaxReadable(1270); }, kFieldMaxReadable,
+         [](const R& r) { return r.MaxReadable() == 1270; }},
+        {[](R& r) { r.SetOwnerId(0x141); }, kFieldOwnerId,
+         [](const R& r) { return r.OwnerId() == 0x41; }},
+        {[](R& r) { r.SetOwnerLun(1); }, kFieldOwnerLun,
+         [](const R& r) { return r.OwnerLun() == 1; }},
+        {[](R& r) { r.SetSensorNumber(0x112); }, kFieldSensorNumber,
+         [](const R& r) { return r.SensorNumber() == 0x12; }},
+        {[](R& r) { r.SetEntityId(0x1D); }, kFieldEntityId,
+         [](const R& r) { return r.EntityId() == 0x1D; }},
+        {[](R& r) { r.SetEntityInstance(3); }, kFieldEntityInstance,
+         [](const R& r) { return r.EntityInstance() == 3; }},
+        {[](R& r) { r.SetName(SensorKind::Asr, kNone, kNone, kNone); }, kFieldName,
+         [](const R& r) { return r.Name() == "ASR"; }},
+        {[](R& r) { r.SetEventReadingType(0x6F); }, kFieldEventReadingType,
+         [](const R& r) { return r.EventReadingType() == 0x6F; }},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SensorRecord record;
@@ -65,8 +83,12 @@ TEST(SensorRecord, ThresholdSettersMarkTheirStateBitAndStatesAccumulate) {
     record.SetUpperCritical(5);
     record.SetUpperNonRecoverable(6);
     EXPECT_EQ(record.StateMask(), 0x3F);
-    EXPECT_EQ(record.LowerNonCritical() + record.LowerCritical() * 10 + record.LowerNonRecoverable() * 100, -321);
-    EXPECT_EQ(record.UpperNonCritical() + record.UpperCritical() * 10 + record.UpperNonRecoverable() * 100, 654);
+    EXPECT_EQ(record.LowerNonCritical() + record.LowerCritical() * 10 +
+                  record.LowerNonRecoverable() * 100,
+              -321);
+    EXPECT_EQ(record.UpperNonCritical() + record.UpperCritical() * 10 +
+                  record.UpperNonRecoverable() * 100,
+              654);
     EXPECT_EQ(record.FieldMask(), 0u);
     SensorRecord states;
     states.AddStates(0x0C);
@@ -84,23 +106,36 @@ TEST(SensorRecordName, FormatsNumbersByKindAndKeepsTheKey) {
     using K = SensorKind;
     const Case cases[] = {
         // Without numbers every kind gives its text literally.
-        {K::Fan, kNone, kNone, kNone, "FAN %u"}, {K::PowerSubsystem, kNone, kNone, kNone, "Pwr Subsystem"},
-        {K::CartridgeDimm, kNone, kNone, kNone, "CART %u: DIMM %u"}, {K::OsStop, kNone, kNone, kNone, ""},
-        {K::LogMaintenance, kNone, kNone, kNone, "Kron Maintenance"}, {K::UidLight, kNone, kNone, kNone, "UID Light signal"},
-        {K::FanGroup, 0x05, 0x00, kNone, "FAN GROUP %u"}, {K::Cpu, 0, 0, kNone, "CPU %u"},
-        {K::CartridgeDimm, 2, kNone, kNone, "CART 2: DIMM %u"},  // a missing second number leaves its mark
+        {K::Fan, kNone, kNone, kNone, "FAN %u"},
+        {K::PowerSubsystem, kNone, kNone, kNone, "Pwr Subsystem"},
+        {K::CartridgeDimm, kNone, kNone, kNone, "CART %u: DIMM %u"},
+        {K::OsStop, kNone, kNone, kNone, ""},
+        {K::LogMaintenance, kNone, kNone, kNone, "Kron Maintenance"},
+        {K::UidLight, kNone, kNone, kNone, "UID Light signal"},
+        {K::FanGroup, 0x05, 0x00, kNone, "FAN GROUP %u"},
+        {K::Cpu, 0, 0, kNone, "CPU %u"},
+        {K::CartridgeDimm, 2, kNone, kNone,
+         "CART 2: DIMM %u"},  // a missing second number leaves its mark
         // Numbers in decimal; a number the text has no place for is left out.
-        {K::Fan, 12, 7, kNone, "FAN 12"}, {K::Temperature, 0, kNone, kNone, "TEMPERATURE 0"},
-        {K::PowerSupply, 2, kNone, kNone, "POWER SUPPLY 2"}, {K::PowerGroup, 1, kNone, kNone, "POWER GROUP 1"},
-        {K::PowerSubsystem, 4, kNone, kNone, "Pwr Subsystem"}, {K::CartridgeDimm, 254, 254, kNone, "CART 254: DIMM 254"},
-        {K::BoardDimm, 7, kNone, kNone, "SysBoard DIMM 7"}, {K::CartridgePirn, 2, kNone, kNone, "MEM CART 2 PIRN"},
-        {K::Cartridge, 3, kNone, kNone, "MEM CART 3"}, {K::BoardDimms, 1, kNone, kNone, "SysBoard DIMMs"},
-        {K::OsStop, 1, 2, 3, ""}, {K::Rtc, 9, kNone, kNone, "RTC"},
+        {K::Fan, 12, 7, kNone, "FAN 12"},
+        {K::Temperature, 0, kNone, kNone, "TEMPERATURE 0"},
+        {K::PowerSupply, 2, kNone, kNone, "POWER SUPPLY 2"},
+        {K::PowerGroup, 1, kNone, kNone, "POWER GROUP 1"},
+        {K::PowerSubsystem, 4, kNone, kNone, "Pwr Subsystem"},
+        {K::CartridgeDimm, 254, 254, kNone, "CART 254: DIMM 254"},
+        {K::BoardDimm, 7, kNone, kNone, "SysBoard DIMM 7"},
+        {K::CartridgePirn, 2, kNone, kNone, "MEM CART 2 PIRN"},
+        {K::Cartridge, 3, kNone, kNone, "MEM CART 3"},
+        {K::BoardDimms, 1, kNone, kNone, "SysBoard DIMMs"},
+        {K::OsStop, 1, 2, 3, ""},
+        {K::Rtc, 9, kNone, kNone, "RTC"},
         // Fan groups and processors print the third number.
-        {K::FanGroup, 0x05, 0x00, 1, "FAN GROUP 1"}, {K::FanSharedGroup, 0xFF, 0xFF, 254, "FAN SHARED GROUP 254"},
+        {K::FanGroup, 0x05, 0x00, 1, "FAN GROUP 1"},
+        {K::FanSharedGroup, 0xFF, 0xFF, 254, "FAN SHARED GROUP 254"},
         {K::Cpu, 1, 2, 3, "CPU 3"},
         // Cartridge 0 is the system board.
-        {K::CartridgeDimm, 0, 5, kNone, "SysBoard DIMM 5"}, {K::CartridgeDimm, 0, kNone, kNone, "SysBoard DIMM %u"},
+        {K::CartridgeDimm, 0, 5, kNone, "SysBoard DIMM 5"},
+        {K::CartridgeDimm, 0, kNone, kNone, "SysBoard DIMM %u"},
         {K::Cartridge, 0, 4, 9, "SysBoard DIMMs"},
     };
     for (const Case& c : cases) {
@@ -132,8 +167,8 @@ TEST(SensorRecordMatches, ExactKeyOfTheSameKindAndFanGroupsBySubset) {
     SensorRecord group;  // fans 0, 2 and 9
     group.SetName(SensorKind::FanGroup, 0x05, 0x02, 1);
     EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x05, 0x02));
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x01, 0x00));  // fan 0
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x04, 0x02));  // fans 2 and 9
+    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x01, 0x00));   // fan 0
+    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x04, 0x02));   // fans 2 and 9
     EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x02, 0x00));  // fan 1
     EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x01, 0x01));  // fans 0 and 8
     EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x00, 0x00));  // no fan

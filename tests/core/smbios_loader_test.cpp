@@ -69,7 +69,8 @@ public:
         for (const auto& [start, bytes] : memory) {
             if (address < start || address - start >= bytes.size()) continue;
             const auto from = bytes.begin() + static_cast<std::ptrdiff_t>(address - start);
-            return Bytes(from, from + static_cast<std::ptrdiff_t>(std::min(length, bytes.size() - (address - start))));
+            return Bytes(from, from + static_cast<std::ptrdiff_t>(
+                                          std::min(length, bytes.size() - (address - start))));
         }
         return std::nullopt;
     }
@@ -77,12 +78,14 @@ public:
     RawSmbiosObjectList QueryRawSmbiosTables() override {
         ++queries;
         RawSmbiosObjectList objects;
-        for (const RawObjectData& data : rawObjects) objects.push_back(std::make_unique<FakeRawObject>(data, dataCapacities));
+        for (const RawObjectData& data : rawObjects)
+            objects.push_back(std::make_unique<FakeRawObject>(data, dataCapacities));
         return objects;
     }
 };
 
-const Bytes kTable = Concat({Processor(0x0400, 1, kPopulated, {"Proc 1"}), OemProcessor(0x0400, 0x00, 0, 1), EndOfTable(0x7F00)});
+const Bytes kTable = Concat({Processor(0x0400, 1, kPopulated, {"Proc 1"}),
+                             OemProcessor(0x0400, 0x00, 0, 1), EndOfTable(0x7F00)});
 constexpr std::uint32_t kTableAddress = 0x000EB3A0;
 constexpr std::uint32_t kSegment = 0xF0000;
 
@@ -91,7 +94,8 @@ TEST(SmbiosLoader, DriverRoadReadsTheSegmentThenTheTableOfTheFirstEntryPointThat
     machine.driverPresent = true;
     const auto length = static_cast<std::uint16_t>(kTable.size());
     // A 2.0 entry point comes first; it names a table of its own.
-    machine.memory[kSegment] = ImageWith({{0x100, EntryPoint(2, 0, 4, 0x2000)}, {0x5A0, EntryPoint(2, 7, length, kTableAddress)}});
+    machine.memory[kSegment] = ImageWith(
+        {{0x100, EntryPoint(2, 0, 4, 0x2000)}, {0x5A0, EntryPoint(2, 7, length, kTableAddress)}});
     machine.memory[0x2000] = {2, 2, 2, 2};
     machine.memory[kTableAddress] = Concat({kTable, Bytes(64, 0xEE)});
     machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), Bytes(kTable.size(), 1)}};
@@ -100,7 +104,8 @@ TEST(SmbiosLoader, DriverRoadReadsTheSegmentThenTheTableOfTheFirstEntryPointThat
     EXPECT_EQ(loaded->bytes, kTable);
     ASSERT_TRUE(loaded->entryPoint);
     EXPECT_EQ(loaded->entryPoint->offset, 0x5A0u);
-    EXPECT_EQ(machine.reads, (std::vector<PhysicalRead>{{kSegment, 0x10000}, {kTableAddress, length}}));
+    EXPECT_EQ(machine.reads,
+              (std::vector<PhysicalRead>{{kSegment, 0x10000}, {kTableAddress, length}}));
     EXPECT_EQ(machine.queries, 0);
 }
 
@@ -114,8 +119,11 @@ TEST(SmbiosLoader, DriverRoadFailureDoesNotFallBackToTheWindowsClass) {
         {"segment unreadable", {{kTableAddress, kTable}}},
         {"segment short", {{kSegment, shortSegment}, {kTableAddress, Bytes(30, 0)}}},
         {"no entry point", {{kSegment, ImageWith({})}, {kTableAddress, kTable}}},
-        {"table unreadable", {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}})}}},
-        {"table shorter than its length", {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 31, kTableAddress)}})}, {kTableAddress, Bytes(30, 0)}}},
+        {"table unreadable",
+         {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}})}}},
+        {"table shorter than its length",
+         {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 31, kTableAddress)}})},
+          {kTableAddress, Bytes(30, 0)}}},
     };
     for (const auto& [name, memory] : cases) {
         FakeMachine machine;
@@ -184,10 +192,12 @@ TEST(SmbiosLoader, WindowsClassRoadFailuresLeaveNoTable) {
 // BIOS segment and the table to physical address 0x20. Firmware with only the 3.x entry point
 // has no table on this road.
 TEST(SmbiosLoader, DumpedFirmwareOnTheDriverRoad) {
-    const std::pair<const char*, std::size_t> cases[] = {{"SuperMicro-X9DBL", 2}, {"GigaByte-X399", 0}};
+    const std::pair<const char*, std::size_t> cases[] = {{"SuperMicro-X9DBL", 2},
+                                                         {"GigaByte-X399", 0}};
     for (const auto& [file, processorStructures] : cases) {
         SCOPED_TRACE(file);
-        const Bytes dump = ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/uroot/" + file + ".bin");
+        const Bytes dump =
+            ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/uroot/" + file + ".bin");
         ASSERT_GT(dump.size(), 0x20u);
         FakeMachine machine;
         machine.driverPresent = true;
@@ -200,10 +210,12 @@ TEST(SmbiosLoader, DumpedFirmwareOnTheDriverRoad) {
         EXPECT_EQ(loaded->entryPoint->offset, 0xE010u);
         const std::size_t length = loaded->entryPoint->TableLength();
         ASSERT_LE(0x20 + length, dump.size());
-        EXPECT_EQ(loaded->bytes, Bytes(dump.begin() + 0x20, dump.begin() + 0x20 + static_cast<std::ptrdiff_t>(length)));
+        EXPECT_EQ(loaded->bytes, Bytes(dump.begin() + 0x20,
+                                       dump.begin() + 0x20 + static_cast<std::ptrdiff_t>(length)));
         EXPECT_EQ(CollectProcessorStructures(loaded->bytes).size(), processorStructures);
     }
-    const Bytes table = ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/sidero/SuperMicro-Dual-Xeon.dmi");
+    const Bytes table =
+        ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/sidero/SuperMicro-Dual-Xeon.dmi");
     ASSERT_EQ(table.size(), 6852u);
     FakeMachine machine;  // the Windows class road carries a real table unchanged
     machine.rawObjects = {{static_cast<std::int32_t>(table.size()), table}};

@@ -26,9 +26,11 @@ TEST(SmbiosEntryPoint, ReadsVersionTableLengthAndAddressAndZeroFillsPastTheImage
     EXPECT_EQ(found->Version(), 0x0207);
     EXPECT_EQ(found->TableLength(), 0x1217);
     EXPECT_EQ(found->TableAddress(), 0x000EB3A0u);
-    EXPECT_EQ(Bytes(found->bytes.begin(), found->bytes.end()), EntryPoint(2, 7, 0x1217, 0x000EB3A0));
+    EXPECT_EQ(Bytes(found->bytes.begin(), found->bytes.end()),
+              EntryPoint(2, 7, 0x1217, 0x000EB3A0));
     // 0x1C bytes is enough to be accepted; the rest of the 31-byte copy lies outside.
-    const auto cut = FindSmbiosEntryPoint(ImageWith({{0x10, EntryPoint(2, 7, 0x40, 0x1234, 0x1C)}}, 0x10 + 0x1C));
+    const auto cut = FindSmbiosEntryPoint(
+        ImageWith({{0x10, EntryPoint(2, 7, 0x40, 0x1234, 0x1C)}}, 0x10 + 0x1C));
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->TableAddress(), 0x1234u);
     EXPECT_EQ(cut->bytes[0x1C], 0);
@@ -72,9 +74,10 @@ TEST(SmbiosEntryPoint, TheScanAcceptsOnlyValidCandidates) {
 }
 
 TEST(SmbiosStructureWalk, FindsTheIndexthStructureOfATypeWithItsStrings) {
-    const Bytes table = Concat({Structure(0, 0x10, {1, 2}, {"bios"}), Structure(7, 0x11, {9}, {"L1", "L2"}),
-                                Structure(0, 0x12, {3, 4, 5}, {"second", "\xC4rger"}), Structure(4, 1, {0}, {}),
-                                Structure(5, 2, {}, {"after"}), EndOfTable(0x13)});
+    const Bytes table =
+        Concat({Structure(0, 0x10, {1, 2}, {"bios"}), Structure(7, 0x11, {9}, {"L1", "L2"}),
+                Structure(0, 0x12, {3, 4, 5}, {"second", "\xC4rger"}), Structure(4, 1, {0}, {}),
+                Structure(5, 2, {}, {"after"}), EndOfTable(0x13)});
     const std::optional<SmbiosStructure> second = FindStructure(table, 0, 1, 255);
     ASSERT_TRUE(second);
     EXPECT_EQ(second->formatted, (Bytes{0, 7, 0x12, 0, 3, 4, 5}));
@@ -103,10 +106,14 @@ TEST(SmbiosStructureWalk, FindsTheIndexthStructureOfATypeWithItsStrings) {
 // if well formed) is not, and the walk ends.
 TEST(SmbiosStructureWalk, AMalformedStructureStopsTheWalkAndKeepsWhatWasFound) {
     const Bytes malformed[] = {
-        {6, 0, 3, 0, 0, 0}, {6, 3, 3, 0, 0, 0},           // length below the header
-        {200, 0x30, 3, 0, 1, 2, 3, 0, 0},                 // formatted area past the end
-        {200, 4, 3, 0, 'a', 'b', 0}, {200, 6, 3, 0, 1, 2}, {200, 4, 3, 0, 0},  // no double NUL
-        {200, 4, 3}, {200},                               // header cut short
+        {6, 0, 3, 0, 0, 0},
+        {6, 3, 3, 0, 0, 0},                // length below the header
+        {200, 0x30, 3, 0, 1, 2, 3, 0, 0},  // formatted area past the end
+        {200, 4, 3, 0, 'a', 'b', 0},
+        {200, 6, 3, 0, 1, 2},
+        {200, 4, 3, 0, 0},  // no double NUL
+        {200, 4, 3},
+        {200},  // header cut short
     };
     for (const Bytes& bad : malformed) {
         Bytes table = Concat({Structure(4, 1, {0}, {"CPU 1"}), Structure(5, 2, {7}, {}), bad});
@@ -133,7 +140,8 @@ TEST(SmbiosStructureWalk, AMalformedStructureStopsTheWalkAndKeepsWhatWasFound) {
 }
 
 TEST(ProcessorStructures, EveryType4InTableOrderWith40BytesAndItsStrings) {
-    const Bytes table = Concat({Processor(0x0400, 1, kPopulated, {"CPU 1", "Intel"}), Structure(7, 0x0700, {1}, {"L1"}),
+    const Bytes table = Concat({Processor(0x0400, 1, kPopulated, {"CPU 1", "Intel"}),
+                                Structure(7, 0x0700, {1}, {"L1"}),
                                 Processor(0x0401, 1, kEmpty, {"CPU 2"}), EndOfTable(0x7F00)});
     const std::vector<ProcessorStructure> processors = CollectProcessorStructures(table);
     ASSERT_EQ(processors.size(), 2u);
@@ -142,7 +150,8 @@ TEST(ProcessorStructures, EveryType4InTableOrderWith40BytesAndItsStrings) {
     EXPECT_FALSE(processors[1].Populated());
     EXPECT_EQ(processors[0].SocketDesignationNumber(), 1);
     EXPECT_EQ(GetSocketString(2, processors[0].strings), "Intel");
-    for (const std::uint8_t number : std::vector<std::uint8_t>{0, 3, 255}) EXPECT_EQ(GetSocketString(number, processors[0].strings), "");
+    for (const std::uint8_t number : std::vector<std::uint8_t>{0, 3, 255})
+        EXPECT_EQ(GetSocketString(number, processors[0].strings), "");
     EXPECT_EQ(GetSocketString(1, {}), "");
     // A 42-byte structure: bytes 40 and 41 are not copied, the rest are.
     const Bytes whole = Processor(0x0400, 1, kPopulated, {"CPU 1", "Intel"});
@@ -152,16 +161,19 @@ TEST(ProcessorStructures, EveryType4InTableOrderWith40BytesAndItsStrings) {
     // the populated bit), which must not be taken for the status.
     Bytes body(0x18 - 4, 0);
     body[0] = 1;
-    const std::vector<ProcessorStructure> shortOne = CollectProcessorStructures(Structure(4, 0x22, body, {"AM2"}));
+    const std::vector<ProcessorStructure> shortOne =
+        CollectProcessorStructures(Structure(4, 0x22, body, {"AM2"}));
     ASSERT_EQ(shortOne.size(), 1u);
     EXPECT_FALSE(shortOne[0].Populated());
-    for (std::size_t i = 0x18; i < shortOne[0].bytes.size(); ++i) EXPECT_EQ(shortOne[0].bytes[i], 0) << i;
+    for (std::size_t i = 0x18; i < shortOne[0].bytes.size(); ++i)
+        EXPECT_EQ(shortOne[0].bytes[i], 0) << i;
     EXPECT_EQ(GetSocketString(shortOne[0].SocketDesignationNumber(), shortOne[0].strings), "AM2");
 }
 
 TEST(OemProcessor, FindsTheFirstRecordOfTheSocketsHandle) {
-    const Bytes table = Concat({OemProcessor(0x0401, 0x20, 2, 1), Structure(197, 0x99, {}, {}),
-                                OemProcessor(0x0400, 0x00, 1, 0xFF), OemProcessor(0x0400, 0x07, 9, 9)});
+    const Bytes table =
+        Concat({OemProcessor(0x0401, 0x20, 2, 1), Structure(197, 0x99, {}, {}),
+                OemProcessor(0x0400, 0x00, 1, 0xFF), OemProcessor(0x0400, 0x07, 9, 9)});
     const std::optional<OemProcessorBytes> socket0 = FindOemProcessor(table, 0x0400);
     ASSERT_TRUE(socket0);
     EXPECT_EQ((*socket0)[kOemApicIdOffset], 0x00);
@@ -171,7 +183,8 @@ TEST(OemProcessor, FindsTheFirstRecordOfTheSocketsHandle) {
     EXPECT_FALSE(FindOemProcessor(table, 0x0402));
     EXPECT_FALSE(FindOemProcessor(table, 0xC500));  // the record's own handle is not the socket's
     // A 4-byte record would read handle 0 from zero fill; it must not match socket 0.
-    const Bytes shortRecords = Concat({Structure(197, 0x50, {}, {}), Structure(197, 0x51, {0, 0, 5}, {})});
+    const Bytes shortRecords =
+        Concat({Structure(197, 0x50, {}, {}), Structure(197, 0x51, {0, 0, 5}, {})});
     const std::optional<OemProcessorBytes> found = FindOemProcessor(shortRecords, 0);
     ASSERT_TRUE(found);
     EXPECT_EQ((*found)[2], 0x51);
@@ -205,17 +218,25 @@ Decoding ReadDecoding(const std::string& path) {
     while (std::getline(file, line)) {
         unsigned handle = 0, type = 0, length = 0, major = 0, minor = 0, count = 0, bytes = 0;
         const std::size_t start = line.find_first_not_of(" \t");
-        const std::string field = start == std::string::npos ? "" : line.substr(start, line.find_last_not_of(" \t\r") - start + 1);
-        if (std::sscanf(line.c_str(), "Handle 0x%x, DMI type %u, %u bytes", &handle, &type, &length) == 3) {
-            decoding.structures.push_back({static_cast<std::uint16_t>(handle), type, length, {}, {}});
-        } else if (std::sscanf(line.c_str(), "SMBIOS %u.%u present.", &major, &minor) == 2 && major == 2) {
+        const std::string field =
+            start == std::string::npos
+                ? ""
+                : line.substr(start, line.find_last_not_of(" \t\r") - start + 1);
+        if (std::sscanf(line.c_str(), "Handle 0x%x, DMI type %u, %u bytes", &handle, &type,
+                        &length) == 3) {
+            decoding.structures.push_back(
+                {static_cast<std::uint16_t>(handle), type, length, {}, {}});
+        } else if (std::sscanf(line.c_str(), "SMBIOS %u.%u present.", &major, &minor) == 2 &&
+                   major == 2) {
             decoding.version = static_cast<std::uint16_t>(major << 8 | minor);
-        } else if (std::sscanf(line.c_str(), "%u structures occupying %u bytes.", &count, &bytes) == 2) {
+        } else if (std::sscanf(line.c_str(), "%u structures occupying %u bytes.", &count, &bytes) ==
+                   2) {
             decoding.occupiedBytes = bytes;
         } else if (!decoding.structures.empty() && decoding.structures.back().type == 4) {
             DecodedStructure& socket = decoding.structures.back();
             if (field.rfind("Socket Designation: ", 0) == 0) {
-                socket.socketDesignation = field.substr(20) == "Not Specified" ? "" : field.substr(20);
+                socket.socketDesignation =
+                    field.substr(20) == "Not Specified" ? "" : field.substr(20);
             } else if (field.rfind("Status: ", 0) == 0) {
                 socket.populated = field.rfind("Status: Populated", 0) == 0;
             }
@@ -266,14 +287,16 @@ TEST_P(DumpedTable, WalkAgreesWithDmidecode) {
         EXPECT_EQ(GetSocketString(processors[i].SocketDesignationNumber(), processors[i].strings),
                   sockets[i]->socketDesignation);
         EXPECT_EQ(processors[i].Populated(), sockets[i]->populated);
-        for (std::size_t b = sockets[i]->length; b < kProcessorCopyLength; ++b) EXPECT_EQ(processors[i].bytes[b], 0) << b;
+        for (std::size_t b = sockets[i]->length; b < kProcessorCopyLength; ++b)
+            EXPECT_EQ(processors[i].bytes[b], 0) << b;
         EXPECT_FALSE(FindOemProcessor(table, processors[i].Handle()));  // these dumps carry none
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Uroot, DumpedTable,
-                         ::testing::Values("Asus-UX307LA", "GigaByte-X399", "Gigabyte-GA-MA74GMT-S2",
-                                           "Lenovo-ThinkPad-T480", "Lenovo-ThinkPad-W510", "MSI-MS-7816",
+                         ::testing::Values("Asus-UX307LA", "GigaByte-X399",
+                                           "Gigabyte-GA-MA74GMT-S2", "Lenovo-ThinkPad-T480",
+                                           "Lenovo-ThinkPad-W510", "MSI-MS-7816",
                                            "SuperMicro-X9DBL", "Synology-RS3614xsp"),
                          [](const auto& tested) {
                              std::string name = tested.param;
@@ -302,14 +325,17 @@ TEST(RawTable, ProcessorsAgreeWithTheDecoding) {
         SmbiosStructureWalker walker(table);
         while (const std::optional<SmbiosStructureView> next = walker.Next()) {
             ++count;
-            lastEnd = static_cast<std::size_t>(next->stringSet.data() - table.data()) + next->stringSet.size();
+            lastEnd = static_cast<std::size_t>(next->stringSet.data() - table.data()) +
+                      next->stringSet.size();
         }
         EXPECT_EQ(count, c.structureCount);
         EXPECT_EQ(lastEnd + 2, table.size());  // the end-of-table structure closes the file
         const std::vector<ProcessorStructure> processors = CollectProcessorStructures(table);
         ASSERT_EQ(processors.size(), c.sockets.size());
         for (std::size_t i = 0; i < processors.size(); ++i) {
-            EXPECT_EQ(GetSocketString(processors[i].SocketDesignationNumber(), processors[i].strings), c.sockets[i].first);
+            EXPECT_EQ(
+                GetSocketString(processors[i].SocketDesignationNumber(), processors[i].strings),
+                c.sockets[i].first);
             EXPECT_EQ(processors[i].bytes[kProcessorStatusOffset], c.sockets[i].second);
             EXPECT_EQ(processors[i].Populated(), (c.sockets[i].second & 0x40) != 0);
         }

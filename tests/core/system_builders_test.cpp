@@ -20,12 +20,16 @@ using testing::FakeProcessorInfoSource;
 using testing::FakeProperties;
 
 FakeProperties Processor(const char* socketDesignation) {
-    return {{"DeviceID", std::string("CPU")}, {"SocketDesignation", std::string(socketDesignation)}};
+    return {{"DeviceID", std::string("CPU")},
+            {"SocketDesignation", std::string(socketDesignation)}};
 }
 
+// The default platform's records, name, type, entity and mask of every kind, are held in
+// tests/data/core/default_inventory.txt (inventory_build_test.cpp); here the rules.
 TEST(ProcessorBuilder, ProcessorsAreNumberedFromTheCounterAndNamedFromZero) {
     FakeHealthDataSource source;
-    source.Serve(kProcessorNamespace, kProcessorQuery, {Processor("Proc 1"), Processor("SLOT 2 Proc 4")});
+    source.Serve(kProcessorNamespace, kProcessorQuery,
+                 {Processor("Proc 1"), Processor("SLOT 2 Proc 4")});
     ProcessorInfo info;
     info.status = ProcessorInfoStatus::Complete;
     info.entries = {EntryWithOemNumbers(0, 1), EntryWithOemNumbers(0, 2)};
@@ -35,28 +39,15 @@ TEST(ProcessorBuilder, ProcessorsAreNumberedFromTheCounterAndNamedFromZero) {
     ASSERT_TRUE(BuildProcessorSensors(inventory, source, processors, counter));
     EXPECT_EQ(counter, 1);  // the processor block is not counted
     ASSERT_EQ(inventory.Count(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) {
-        const SensorRecord& r = inventory.At(i);
-        EXPECT_EQ(r.Present(), 1);
-        EXPECT_EQ(r.SensorNumber(), 1 + i);
-        EXPECT_EQ(r.Name(), "CPU " + std::to_string(i));
-        EXPECT_EQ(r.Kind(), SensorKind::Cpu);
-        EXPECT_EQ(r.KeyNumber1(), 0);
-        EXPECT_EQ(r.KeyNumber2(), 1 + i);
-        EXPECT_TRUE(r.HasField(kFieldOwnerId));
-        EXPECT_EQ(r.OwnerId(), 0);
-        EXPECT_EQ(r.SensorType(), 0x07u);
-        EXPECT_EQ(r.EntityId(), 0x03u);
-        EXPECT_EQ(r.EventReadingType(), 0x6Fu);
-        EXPECT_EQ(r.StateMask(), 0x7FF);
-        EXPECT_EQ(r.CurrentState(), 7);
-    }
-    EXPECT_EQ(inventory.At(1).EntityInstance(), 4);  // the number after "Proc"
+    EXPECT_TRUE(inventory.At(0).HasField(kFieldOwnerId));
+    // The entity instance is the number after "Proc".
+    EXPECT_EQ(testing::Identity(inventory.At(1)),
+              "0.2 CPU 1: kind 13 type 07/6F entity 03.4 mask 7FF key 0/2 state 7");
 }
 
 TEST(ProcessorBuilder, EntityInstanceIsTheNumberAfterProcOrZero) {
-    for (const auto& [designation, instance] :
-         std::vector<std::pair<const char*, std::uint8_t>>{{"Proc 3", 3}, {"Proc3", 0}, {"CPU 1", 0}, {"", 0}}) {
+    for (const auto& [designation, instance] : std::vector<std::pair<const char*, std::uint8_t>>{
+             {"Proc 3", 3}, {"Proc3", 0}, {"CPU 1", 0}, {"", 0}}) {
         FakeHealthDataSource source;
         source.Serve(kProcessorNamespace, kProcessorQuery, {Processor(designation)});
         FakeProcessorInfoSource processors;
@@ -104,23 +95,19 @@ TEST(AsrBuilder, OneRecordFromTheFirstObjectCounterByObjectCount) {
         EXPECT_TRUE(run.ok);
         EXPECT_EQ(run.counter, c.counterAfter);
         ASSERT_EQ(run.Count(), 1u);
-        const SensorRecord& r = run[0];
-        EXPECT_EQ(r.Name(), "ASR");
-        EXPECT_EQ(r.Present(), 1);
-        EXPECT_EQ(r.SensorNumber(), 50);
-        EXPECT_EQ(r.SensorType(), 0x23u);
-        EXPECT_TRUE(r.HasField(kFieldEntityId));
-        EXPECT_EQ(r.EntityId(), 0u);
-        EXPECT_EQ(r.EventReadingType(), 0x6Fu);
-        EXPECT_EQ(r.StateMask(), 0x10F);
-        EXPECT_EQ(r.CurrentState(), c.state);
+        EXPECT_EQ(run[0].SensorNumber(), 50);
+        EXPECT_EQ(run[0].CurrentState(), c.state);
     }
+    EXPECT_TRUE(Build(BuildAsrSensor, kAsrQuery, cases[0].objects, 50)[0].HasField(kFieldEntityId));
+    EXPECT_EQ(Build(BuildAsrSensor, kAsrQuery, {}, 50).Count(), 0u);
 }
 
 TEST(UidLightBuilder, LightStatesMapToUsageStatesAndNumbersWrap) {
-    const std::pair<std::int32_t, std::uint8_t> cases[] = {{1, 1}, {2, 0}, {4, 2}, {0, 18}, {3, 18}, {5, 18}, {0x102, 0}};
+    const std::pair<std::int32_t, std::uint8_t> cases[] = {{1, 1},  {2, 0},  {4, 2},    {0, 18},
+                                                           {3, 18}, {5, 18}, {0x102, 0}};
     for (const auto& [lightState, state] : cases) {
-        const auto run = Build(BuildUidLightSensors, kUidLightQuery, {{{"UIDLightState", lightState}}}, 51);
+        const auto run =
+            Build(BuildUidLightSensors, kUidLightQuery, {{{"UIDLightState", lightState}}}, 51);
         ASSERT_EQ(run.Count(), 1u);
         EXPECT_EQ(run[0].CurrentState(), state) << lightState;
     }
@@ -129,58 +116,29 @@ TEST(UidLightBuilder, LightStatesMapToUsageStatesAndNumbersWrap) {
     ASSERT_EQ(run.Count(), 2u);
     EXPECT_EQ(run[0].SensorNumber(), 255);
     EXPECT_EQ(run[1].SensorNumber(), 0);
-    EXPECT_EQ(run[1].Name(), "UID Light signal");
-    EXPECT_EQ(run[1].Present(), 1);
-    EXPECT_EQ(run[1].SensorType(), 0xC0u);
-    EXPECT_EQ(run[1].EventReadingType(), 0x02u);
-    EXPECT_EQ(run[1].StateMask(), 0x07);
 }
 
 TEST(FirmwareBuilder, SevenFixedRecordsNumberedOneToFive) {
-    struct Row {
-        const char* name;
-        SensorKind kind;
-        std::uint8_t ownerId, sensorNumber;
-        std::uint32_t sensorType, entityId;
-        std::uint8_t present;
-        std::uint16_t stateMask;
-    };
-    const Row rows[] = {
-        {"POST Error", SensorKind::PostError, 0x01, 1, 0x0F, 0x22, 1, 0x007},
-        {"NMI", SensorKind::Nmi, 0x01, 2, 0x13, 0, 1, 0x3FF},
-        {"Slot Notify", SensorKind::SlotNotify, 0x01, 3, 0x21, 0, 1, 0x3FF},
-        {"Network Adapters", SensorKind::NetworkAdapters, 0x01, 4, 0x21, 0, 1, 0x3FF},
-        {"RTC", SensorKind::Rtc, 0x01, 5, 0x29, 0, 0, 0x007},
-        {"Kron Maintenance", SensorKind::LogMaintenance, 0x00, 0, 0x10, 0, 0, 0x03F},
-        {"", SensorKind::OsStop, 0x41, 0, 0x20, 0, 0, 0x03F},
-    };
     FakeHealthDataSource source;
     const auto run = Build(BuildFirmwareSensors, source, 1);
     EXPECT_TRUE(run.ok);
     EXPECT_EQ(run.counter, 7);
-    ASSERT_EQ(run.Count(), std::size(rows));
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        const SensorRecord& r = run[i];
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(r.Name(), row.name);
-        EXPECT_EQ(r.Kind(), row.kind);
-        EXPECT_EQ(r.OwnerId(), row.ownerId);
-        EXPECT_EQ(r.SensorNumber(), row.sensorNumber);
-        EXPECT_TRUE(r.HasField(kFieldSensorNumber));
-        EXPECT_EQ(r.SensorType(), row.sensorType);
-        EXPECT_EQ(r.EntityId(), row.entityId);
-        EXPECT_EQ(r.Present(), row.present);
-        EXPECT_EQ(r.StateMask(), row.stateMask);
-        EXPECT_EQ(r.EventReadingType(), 0x6Fu);
-        EXPECT_EQ(r.CurrentState(), 18);
-    }
+    ASSERT_EQ(run.Count(), 7u);
+    EXPECT_EQ(testing::Identity(run[0]),
+              "1.1 POST Error: kind 19 type 0F/6F entity 22.0 mask 7 key 255/255 state 18");
+    EXPECT_EQ(testing::Identity(run[6]),
+              "65.0 : kind 20 type 20/6F entity 00.0 mask 3F key 255/255 state 18 (hidden)");
+    for (std::size_t i = 0; i < 7; ++i) EXPECT_TRUE(run[i].HasField(kFieldSensorNumber));
 }
 
 FakeProperties Memory(std::int32_t cartridges, std::int32_t modules, std::int32_t status = 1,
                       bool mirrored = false, bool spare = false, bool raid = false) {
-    return {{"Present", true},          {"MemorySubsystemStatus", status}, {"SupportsMirrored", mirrored},
-            {"SupportsOnlineSpare", spare}, {"SupportsRAID", raid},        {"NumberCartridges", cartridges},
+    return {{"Present", true},
+            {"MemorySubsystemStatus", status},
+            {"SupportsMirrored", mirrored},
+            {"SupportsOnlineSpare", spare},
+            {"SupportsRAID", raid},
+            {"NumberCartridges", cartridges},
             {"NumberModules", modules}};
 }
 
@@ -212,25 +170,23 @@ TEST(MemorySubsystemBuilder, StatusSelectsTypeStateAndPresence) {
         EXPECT_EQ(run[0].Present(), c.present);
         EXPECT_EQ(run[0].StateMask(), c.readingType == 0x0B ? 0xFF : 0x7B);
     }
-    const auto unreadable = Build(BuildMemorySubsystemSensors, kMemorySubsystemQuery, {{{"Present", true}}});
+    const auto unreadable =
+        Build(BuildMemorySubsystemSensors, kMemorySubsystemQuery, {{{"Present", true}}});
     EXPECT_EQ(unreadable[0].Present(), 0);
     EXPECT_EQ(unreadable[0].CurrentState(), 18);
 }
 
-TEST(MemorySubsystemBuilder, RecordIdentityAndAnAbsentSubsystemStopsTheRun) {
-    const auto run = Build(BuildMemorySubsystemSensors, kMemorySubsystemQuery, {Memory(1, 4), Memory(1, 4, 5)});
+TEST(MemorySubsystemBuilder, OneRecordPerObjectAndAnAbsentSubsystemStopsTheRun) {
+    const auto run =
+        Build(BuildMemorySubsystemSensors, kMemorySubsystemQuery, {Memory(1, 4), Memory(1, 4, 5)});
     EXPECT_EQ(run.counter, 12);
     ASSERT_EQ(run.Count(), 2u);
-    const SensorRecord& r = run[1];
-    EXPECT_EQ(r.SensorNumber(), 11);
-    EXPECT_EQ(r.Name(), "Adv Mem Protect");
-    EXPECT_EQ(r.OwnerId(), 0x01);
-    EXPECT_EQ(r.SensorType(), 0x0Cu);
-    EXPECT_EQ(r.EntityId(), 0x08u);
-
+    EXPECT_EQ(testing::Identity(run[1]),
+              "1.11 Adv Mem Protect: kind 12 type 0C/0B entity 08.0 mask FF key 255/255 state 0");
     FakeProperties absent = Memory(1, 4);
     absent["Present"] = false;
-    const auto stopped = Build(BuildMemorySubsystemSensors, kMemorySubsystemQuery, {Memory(1, 4), absent, Memory(1, 4)});
+    const auto stopped = Build(BuildMemorySubsystemSensors, kMemorySubsystemQuery,
+                               {Memory(1, 4), absent, Memory(1, 4)});
     EXPECT_FALSE(stopped.ok);
     EXPECT_EQ(stopped.counter, 10);
     EXPECT_EQ(stopped.Count(), 1u);
@@ -250,27 +206,15 @@ testing::Built Boards(std::int32_t cartridges, std::vector<FakeProperties> board
 TEST(MemoryBoardBuilder, SystemBoardAndCartridgeRecords) {
     const auto run = Boards(1, {Board(0, 2, 1)});
     ASSERT_EQ(run.Count(), 2u);
-    const SensorRecord& board = run[0];
-    EXPECT_EQ(board.Kind(), SensorKind::Cartridge);
-    EXPECT_EQ(board.OwnerId(), 0x01);
-    EXPECT_EQ(board.SensorType(), 0x0Cu);
-    EXPECT_EQ(board.EventReadingType(), 0x6Fu);
-    EXPECT_EQ(board.StateMask(), 0xFF);
-    EXPECT_EQ(board.EntityId(), 0x07u);
-    EXPECT_EQ(board.CurrentState(), 6);
-    const SensorRecord& interlock = run[1];
-    EXPECT_EQ(interlock.Kind(), SensorKind::CartridgePirn);
-    EXPECT_EQ(interlock.SensorType(), 0x21u);
-    EXPECT_EQ(interlock.StateMask(), 0x3E7);
-    EXPECT_EQ(interlock.EntityId(), 0x08u);
-    EXPECT_EQ(interlock.EntityInstance(), 0);
-    EXPECT_EQ(interlock.CurrentState(), 5);
-
+    EXPECT_EQ(testing::Identity(run[0]),
+              "1.11 SysBoard DIMMs: kind 10 type 0C/6F entity 07.0 mask FF key 0/255 state 6");
+    EXPECT_EQ(
+        testing::Identity(run[1]),
+        "1.12 MEM CART 0 PIRN: kind 9 type 21/6F entity 08.0 mask 3E7 key 0/255 state 5 (hidden)");
     const auto two = Boards(2, {});
     ASSERT_EQ(two.Count(), 4u);
-    EXPECT_EQ(two[1].EntityId(), 0x08u);
-    EXPECT_EQ(two[1].EntityInstance(), 2);
-    EXPECT_EQ(two[3].EntityInstance(), 2);
+    EXPECT_EQ(testing::Identity(two[3]),
+              "1.14 MEM CART 2 PIRN: kind 9 type 21/6F entity 08.2 mask 3E7 key 2/255 state 17");
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(two[i].CurrentState(), 17);  // no board objects
 }
 
@@ -283,7 +227,7 @@ TEST(MemoryBoardBuilder, StatesAndASearchThatStartsAtTheCartridgeOrdinalAndWraps
         {{Board(1, 1, 0)}, {4, 17, 7, 17}},
         {{Board(1, 3, 2)}, {18, 17, 17, 17}},
         {{Board(1, 0, 0)}, {17, 17, 17, 17}},  // status 0: the object is passed over
-        {{{{"CartID", 1}, {"CartStatus", 2}}}, {6, 17, 17, 17}},  // interlock not reported
+        {{{{"CartID", 1}, {"CartStatus", 2}}}, {6, 17, 17, 17}},     // interlock not reported
         {{{{"CartStatus", 2}, {"CartPIRN", 0}}}, {17, 17, 17, 17}},  // no cartridge id
         // Cartridge 2 starts at index 1, so of its two objects it finds the later one.
         {{Board(2, 1, 0), Board(1, 0, 1), Board(2, 2, 1), Board(1, 2, 0)}, {6, 6, 7, 5}},
@@ -293,7 +237,8 @@ TEST(MemoryBoardBuilder, StatesAndASearchThatStartsAtTheCartridgeOrdinalAndWraps
     for (std::size_t n = 0; n < cases.size(); ++n) {
         const auto run = Boards(2, cases[n].boards);
         ASSERT_EQ(run.Count(), 4u);
-        for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(run[i].CurrentState(), cases[n].states[i]) << n << "/" << i;
+        for (std::size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(run[i].CurrentState(), cases[n].states[i]) << n << "/" << i;
     }
 }
 
@@ -310,11 +255,13 @@ TEST(MemoryBuilders, NoPresentMemorySubsystemAddsNothing) {
     }
 }
 
-FakeProperties Dimm(std::int32_t cartId, std::int32_t moduleId, std::int32_t status, std::int32_t present = 1) {
+FakeProperties Dimm(std::int32_t cartId, std::int32_t moduleId, std::int32_t status,
+                    std::int32_t present = 1) {
     return {{"Present", present}, {"CartID", cartId}, {"ModuleID", moduleId}, {"Status", status}};
 }
 
-testing::Built Dimms(std::int32_t cartridges, std::int32_t modules, std::vector<FakeProperties> dimms) {
+testing::Built Dimms(std::int32_t cartridges, std::int32_t modules,
+                     std::vector<FakeProperties> dimms) {
     FakeHealthDataSource source;
     source.Serve(kMemorySubsystemQuery, {Memory(cartridges, modules)});
     source.Serve(kDimmQuery, std::move(dimms));
@@ -326,23 +273,14 @@ TEST(DimmBuilder, RecordsAndTheEightBitCounter) {
     EXPECT_EQ(many.counter, 36);  // 20 + 272, modulo 256
     EXPECT_EQ(many.Count(), 272u);
     EXPECT_EQ(many[271].SensorNumber(), 35);
-    const auto run = Dimms(2, 4, {});
-    const SensorRecord& r = run[6];  // CART 2: DIMM 3
-    EXPECT_EQ(r.Kind(), SensorKind::CartridgeDimm);
-    EXPECT_EQ(r.KeyNumber1(), 2);
-    EXPECT_EQ(r.KeyNumber2(), 3);
-    EXPECT_EQ(r.OwnerId(), 0x01);
-    EXPECT_EQ(r.SensorType(), 0x0Cu);
-    EXPECT_EQ(r.EntityId(), 0x20u);
-    EXPECT_EQ(r.EntityInstance(), 3);
-    EXPECT_EQ(r.EventReadingType(), 0x6Fu);
-    EXPECT_EQ(r.StateMask(), 0x1FF);
-    EXPECT_EQ(r.CurrentState(), 17);
+    EXPECT_EQ(testing::Identity(Dimms(2, 4, {})[6]),
+              "1.26 CART 2: DIMM 3: kind 7 type 0C/6F entity 20.3 mask 1FF key 2/3 state 17");
 }
 
 TEST(DimmBuilder, StatusStates) {
-    const std::pair<std::int32_t, std::uint8_t> cases[] = {{0, 17}, {1, 8}, {2, 6}, {3, 6}, {4, 6}, {5, 7}, {6, 7},
-                                                           {7, 7}, {8, 7}, {9, 0}, {10, 7}, {11, 17}, {-1, 17}};
+    const std::pair<std::int32_t, std::uint8_t> cases[] = {
+        {0, 17}, {1, 8}, {2, 6}, {3, 6},  {4, 6},   {5, 7},  {6, 7},
+        {7, 7},  {8, 7}, {9, 0}, {10, 7}, {11, 17}, {-1, 17}};
     for (const auto& [status, state] : cases) {
         const auto run = Dimms(1, 2, {Dimm(0, 2, status)});
         ASSERT_EQ(run.Count(), 2u);
@@ -352,8 +290,9 @@ TEST(DimmBuilder, StatusStates) {
 }
 
 TEST(DimmBuilder, ObjectsThatDoNotPassAreSkippedAndTheSearchWraps) {
-    for (const FakeProperties& object : {Dimm(1, 2, 9, 0), Dimm(1, 2, 9, 2), Dimm(2, 2, 9), Dimm(1, 1, 9),
-                                         FakeProperties{{"Present", 1}, {"CartID", 1}, {"Status", 9}}}) {
+    for (const FakeProperties& object :
+         {Dimm(1, 2, 9, 0), Dimm(1, 2, 9, 2), Dimm(2, 2, 9), Dimm(1, 1, 9),
+          FakeProperties{{"Present", 1}, {"CartID", 1}, {"Status", 9}}}) {
         const auto run = Dimms(2, 2, {object});
         ASSERT_EQ(run.Count(), 4u);
         EXPECT_EQ(run[1].CurrentState(), 17);  // CART 1: DIMM 2

@@ -40,7 +40,8 @@ TEST(FirmwareVersionText, MajorMinorAndTheRevisionGroups) {
 }
 
 TEST(ComputerSystemData, EveryPropertyOfTheControllerFromItsRecord) {
-    const ComputerSystemData record = MakeComputerSystemData(kController, DriverVersionNumbers{7, 90, 1234, 5});
+    const ComputerSystemData record =
+        MakeComputerSystemData(kController, DriverVersionNumbers{7, 90, 1234, 5});
     EXPECT_EQ(record.name, "IPMI Controller 0");
     EXPECT_EQ(record.elementName, "IPMI Controller 0");
     EXPECT_EQ(record.caption, "BMC 0");
@@ -99,21 +100,30 @@ TEST(SystemKeys, MatchExactlyWithRegardToCase) {
     const AdminDomainData domain = MakeAdminDomainData();
     const char* root = "Management Access Point (MAP) Addressing Root";
     EXPECT_TRUE(MatchesComputerSystemKeys(system, "ComputerSystem", "IPMI Controller 0"));
-    for (const auto& [cls, name] : std::vector<std::pair<const char*, const char*>>{
-             {"computersystem", "IPMI Controller 0"}, {"ComputerSystem", "ipmi controller 0"},
-             {"ComputerSystem", "IPMI Controller 0 "}, {"", "IPMI Controller 0"}, {"ComputerSystem", ""},
-             {"AdminDomain", "IPMI Controller 0"}}) {
+    for (const auto& [cls, name] :
+         std::vector<std::pair<const char*, const char*>>{{"computersystem", "IPMI Controller 0"},
+                                                          {"ComputerSystem", "ipmi controller 0"},
+                                                          {"ComputerSystem", "IPMI Controller 0 "},
+                                                          {"", "IPMI Controller 0"},
+                                                          {"ComputerSystem", ""},
+                                                          {"AdminDomain", "IPMI Controller 0"}}) {
         EXPECT_FALSE(MatchesComputerSystemKeys(system, cls, name)) << cls << "/" << name;
     }
     EXPECT_TRUE(MatchesAdminDomainKeys(domain, "AdminDomain", root));
     for (const auto& [cls, name] : std::vector<std::pair<const char*, const char*>>{
-             {"admindomain", root}, {"AdminDomain", "Management Access Point (MAP) addressing root"},
-             {"AdminDomain", "MAP Addressing Root"}, {"", root}, {"AdminDomain", ""}, {"ComputerSystem", root}}) {
+             {"admindomain", root},
+             {"AdminDomain", "Management Access Point (MAP) addressing root"},
+             {"AdminDomain", "MAP Addressing Root"},
+             {"", root},
+             {"AdminDomain", ""},
+             {"ComputerSystem", root}}) {
         EXPECT_FALSE(MatchesAdminDomainKeys(domain, cls, name)) << cls << "/" << name;
     }
-    const SensorCollectionData collection = MakeSensorCollectionData(MakeManagementControllerRecord("32473", "AB12"));
+    const SensorCollectionData collection =
+        MakeSensorCollectionData(MakeManagementControllerRecord("32473", "AB12"));
     EXPECT_TRUE(MatchesSensorCollectionKey(collection, "AB12:0"));
-    for (const char* key : {"ab12:0", "AB12:0 ", "AB12", ""}) EXPECT_FALSE(MatchesSensorCollectionKey(collection, key)) << key;
+    for (const char* key : {"ab12:0", "AB12:0 ", "AB12", ""})
+        EXPECT_FALSE(MatchesSensorCollectionKey(collection, key)) << key;
 }
 
 }  // namespace
