@@ -314,25 +314,6 @@ TEST(MapEntry, SensorKeysFromTheDataBytes) {
     }
 }
 
-TEST(MapEntry, FanGroupEventsFindTheGroupHoldingTheFans) {
-    SensorInventory inventory;
-    SensorRecord group;
-    group.SetSensorNumber(0x70);
-    group.SetName(SensorKind::FanGroup, 0x0C, 0x00, 1);  // fans 2 and 3
-    inventory.Append(group);
-    SensorRecord shared;
-    shared.SetSensorNumber(0x71);
-    shared.SetName(SensorKind::FanSharedGroup, 0x08, 0x02, 2);  // fans 3 and 9
-    inventory.Append(shared);
-    SelEntry e;
-    ASSERT_TRUE(MapEntry(Entry(2, 6, {0, 0, 0, 2, 0, 0}), inventory, e));
-    EXPECT_EQ(e.sensorLabel, "FAN GROUP 1(112.0.0)");
-    EXPECT_FALSE(MapEntry(Entry(2, 6, {0, 0, 0, 4, 0, 0}), inventory, e));
-    ASSERT_TRUE(MapEntry(Entry(2, 7, {0, 0, 0, 9, 3, 0}), inventory, e));
-    EXPECT_EQ(e.sensorNumber, 0x71);
-    EXPECT_FALSE(MapEntry(Entry(2, 7, {0, 0, 0, 3, 2, 0}), inventory, e));
-}
-
 TEST(FindSensor, CopiesTheFirstMatchingRecordsIdentity) {
     SensorInventory inventory;
     SensorRecord other;
