@@ -143,8 +143,9 @@ inline std::string Identity(const SensorRecord& r) {
                   unsigned{r.EventReadingType()}, unsigned{r.EntityId()},
                   unsigned{r.EntityInstance()}, unsigned{r.StateMask()}, unsigned{r.KeyNumber1()},
                   unsigned{r.KeyNumber2()}, unsigned{r.CurrentState()},
-                  r.Present() ? "" : " (hidden)");
-    return text;
+                  r.Present() == 0 ? " (hidden)" : "");
+    return r.Present() > 1 ? text + std::string(" (present ") + std::to_string(r.Present()) + ")"
+                           : text;
 }
 
 }  // namespace norv::testing

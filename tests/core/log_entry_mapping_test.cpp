@@ -166,6 +166,7 @@ const Row kRows[] = {
     {9, 1, Slot(3), K::SlotNotify, 0x62, 0x21, 0x6F, 7, kD, kNo, "Interlock asserted other standard internal expansion slot, Slot/Connector Number: 3", 4, 3, 3, 3},
     {9, 9, Slot(7), K::SlotNotify, 0x62, 0x21, 0x6F, 0, kA, kNo, "Fault Status assert other standard internal expansion slot, Slot/Connector Number: 7", 4, 3, 7, 3},
     {17, 1, Slot(5), K::NetworkAdapters, 0x63, 0x21, 0x6F, 0, kA, kNo, "Fault Status assert, Slot/Connector Number: 5", 0xFF, 0, 5, 3},
+    {18, 1, Slot(7), K::SlotNotify, 0x62, 0x21, 0x6F, 0, kA, kNo, "Fault Status assert SCSI, Slot/Connector Number: 7", 10, 3, 7, 3},
     {18, 3, Slot(7), K::SlotNotify, 0x62, 0x21, 0x0B, 1, kA, kNo, "Redundancy Lost SCSI", 10, 3},
     {19, 1, Slot(7), K::SlotNotify, 0x62, 0x21, 0x6F, 0, kA, kNo, "Fault Status assert Drive Array, Slot/Connector Number: 7", 1, 3, 7, 3},
     // The text of a POST error entry starts at data byte 1; "2" is not a number of 100 or more.

@@ -302,29 +302,5 @@ TEST(ProcessorInfo, APopulatedSocketWithoutOemRecordStopsTheListAndKeysComeFromS
     EXPECT_EQ(ProcessorKeyOf(info, 200), (ProcessorKey{0, 0}));
 }
 
-TEST(ProcessorInfo, RealDualSocketTableWithOemRecordsAdded) {
-    const Bytes dump =
-        ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/sidero/SuperMicro-Dual-Xeon.dmi");
-    ASSERT_FALSE(dump.empty());
-    FakeCount fake = Counted(S::SingleCore, {{0, 0, 0, 0}, {32, 32, 0, 0}});
-    const ProcessorInfo plain = GetProcessorInfo(dump, fake.Function());
-    EXPECT_EQ(plain.status, ProcessorInfoStatus::MissingOemRecord);
-    EXPECT_TRUE(plain.entries.empty());
-    // The vendor's records for its sockets (handles 4 and 8) before the end-of-table
-    // structure, which is the last 4 + 2 bytes.
-    Bytes table(dump.begin(), dump.end() - 6);
-    Append(table, OemProcessor(0x0008, 32, 0xFF, 2));
-    Append(table, OemProcessor(0x0004, 0, 0xFF, 1));
-    table.insert(table.end(), dump.end() - 6, dump.end());
-    const ProcessorInfo info = GetProcessorInfo(table, fake.Function());
-    ASSERT_EQ(info.status, ProcessorInfoStatus::Complete);
-    ASSERT_EQ(info.entries.size(), 2u);
-    EXPECT_EQ(GetSocketString(info.entries[0].processor[kSocketDesignationOffset],
-                              info.entries[0].strings),
-              "CPU 1");
-    EXPECT_EQ(info.entries[1].topology.apicId, 32);
-    EXPECT_EQ(ProcessorKeyOf(info, 1), (ProcessorKey{0, 2}));
-}
-
 }  // namespace
 }  // namespace norv

@@ -28,7 +28,9 @@ TEST(SensorRecord, SettersMarkTheirFieldBitsAndKeepTheFieldWidths) {
 
 TEST(SensorRecord, ThresholdSettersMarkTheirStateBitAndStatesAccumulate) {
     SensorRecord record;
-    for (std::uint16_t bit = 0x01; bit <= 0x20; bit <<= 1) EXPECT_FALSE(record.HasThreshold(bit));
+    for (unsigned bit = 0x01; bit <= 0x20; bit <<= 1) {
+        EXPECT_FALSE(record.HasThreshold(static_cast<std::uint16_t>(bit)));
+    }
     record.SetLowerNonCritical(-1);
     record.SetLowerCritical(-2);
     record.SetLowerNonRecoverable(-3);
