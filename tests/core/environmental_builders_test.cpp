@@ -402,6 +402,10 @@ TEST(PowerSupplyBuilder, StatesAndNumbers) {
                             {{{"PowerSupplyNumber", 1}, {"PowerSupplyPresent", true}}}, 43);
     EXPECT_EQ(bare.counter, 43);           // no MaximumPowerSupplyID
     EXPECT_EQ(bare[0].CurrentState(), 0);  // PowerSupplyFailed missing: not failed
+    // PowerSupplyPresent missing: absent.
+    EXPECT_EQ(Build(BuildPowerSupplySensors, kPowerSupplyQuery, {{{"PowerSupplyNumber", 1}}})[0]
+                  .CurrentState(),
+              17);
 }
 
 TEST(RedundancyGroup, FirstMinimumsMaskBitsAndSignedComparisons) {
