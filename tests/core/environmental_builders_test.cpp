@@ -9,86 +9,85 @@
 
 #include "fake_health_data_source.h"
 #include "inventory/redundancy_group.h"
-#include "inventory/sensor_inventory.h"
-#include "inventory/sensor_record.h"
+#include "inventory/system_builders.h"
 
 namespace norv {
 namespace {
 
+using testing::Build;
+using testing::Builder;
 using testing::FakeHealthDataSource;
 using testing::FakeProperties;
 
-// The query texts as the health driver's classes are asked, written out independently of
-// the builders' constants. The temperature query has two blanks before FROM.
-constexpr const char* kTemperatureWql =
-    "SELECT TempBlowout, TempCelsius, TempImmediatePowerOff, TempLocale, TempNumber, "
-    "TempOverThreshold, TempPhysicallyFailed, TempPresent, TempShutdownGracefully, "
-    "TempThreshold  FROM TempSensorInfo";
-constexpr const char* kFanGroupWql =
-    "SELECT FanLocale, FanPresent, FanPhysicallyFailed, FanRedundant, FanRedCapable, "
-    "FanRedGroupId, FanMinReqForRedundancy, FanMinReqToRun, FanSharedGroupingCapable, "
-    "FanSharedRedGroupId, FanSharedMinReqForRedundancy, FanSharedMinReqToRun FROM FanInfo";
-constexpr const char* kFanWql =
-    "SELECT FanIndex, FanLocale, FanPresent, FanType, FanSpeed, FanPhysicallyFailed FROM "
-    "FanInfo";
-constexpr const char* kPowerRedundancyWql =
-    "SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, PowerSupplyRedCapable, "
-    "PowerSupplyRedGroupId, PowerSupplyMinReqForRedundancy, PowerSupplyMinReqToRun, "
-    "MaximumPowerSupplyID, NumPowerSuppliesSupportedByChassis, PowerSupplyIsRedundant FROM "
-    "PowerSupplyInfo";
-constexpr const char* kPowerSupplyWql =
-    "SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, MaximumPowerSupplyID "
-    "FROM PowerSupplyInfo";
-
-using Builder = std::function<bool(SensorInventory&, HealthDataSource&, std::uint8_t&)>;
-
-struct BuilderCase {
-    const char* name;
-    Builder build;
-    const char* wql;
-    std::size_t recordsWithoutData;
-    std::uint8_t counterAdvanceWithoutData;
-};
-
-const std::vector<BuilderCase>& AllBuilders() {
-    static const std::vector<BuilderCase> cases = {
-        {"temperature", BuildTemperatureSensors, kTemperatureWql, 0, 0},
-        {"fan group", BuildFanGroupSensors, kFanGroupWql, 0, 0},
-        {"fan", BuildFanSensors, kFanWql, 0, 0},
-        {"power redundancy", BuildPowerRedundancySensors, kPowerRedundancyWql, 1, 1},
-        {"power supply", BuildPowerSupplySensors, kPowerSupplyWql, 0, 0},
+// The query texts of every builder, written out independently of the builders' constants
+// (the temperature query has two blanks before FROM). The builders below are then served
+// through the constants.
+TEST(Builders, EachSendsItsExactQueriesInOrderAndAMissingClassAddsNothing) {
+    struct Case {
+        const char* name;
+        Builder build;
+        std::vector<std::string> wql;
+        std::size_t recordsWithoutData;
     };
-    return cases;
-}
-
-TEST(EnvironmentalBuilders, EachSendsItsExactQueryOnceToRootWmi) {
-    for (const BuilderCase& c : AllBuilders()) {
+    const std::string kResMem = "SELECT * FROM ResMemInfo";
+    const std::vector<Case> cases = {
+        {"temperature",
+         BuildTemperatureSensors,
+         {"SELECT TempBlowout, TempCelsius, TempImmediatePowerOff, TempLocale, TempNumber, "
+          "TempOverThreshold, TempPhysicallyFailed, TempPresent, TempShutdownGracefully, "
+          "TempThreshold  FROM TempSensorInfo"},
+         0},
+        {"fan group",
+         BuildFanGroupSensors,
+         {"SELECT FanLocale, FanPresent, FanPhysicallyFailed, FanRedundant, FanRedCapable, "
+          "FanRedGroupId, FanMinReqForRedundancy, FanMinReqToRun, FanSharedGroupingCapable, "
+          "FanSharedRedGroupId, FanSharedMinReqForRedundancy, FanSharedMinReqToRun FROM FanInfo"},
+         0},
+        {"fan",
+         BuildFanSensors,
+         {"SELECT FanIndex, FanLocale, FanPresent, FanType, FanSpeed, FanPhysicallyFailed FROM "
+          "FanInfo"},
+         0},
+        {"power redundancy",
+         BuildPowerRedundancySensors,
+         {"SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, PowerSupplyRedCapable, "
+          "PowerSupplyRedGroupId, PowerSupplyMinReqForRedundancy, PowerSupplyMinReqToRun, "
+          "MaximumPowerSupplyID, NumPowerSuppliesSupportedByChassis, PowerSupplyIsRedundant FROM "
+          "PowerSupplyInfo"},
+         1},
+        {"power supply",
+         BuildPowerSupplySensors,
+         {"SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, MaximumPowerSupplyID "
+          "FROM PowerSupplyInfo"},
+         0},
+        {"asr", BuildAsrSensor, {"SELECT ASRIsEnabled, ASRTimeOut FROM ASRInfo"}, 0},
+        {"uid light", BuildUidLightSensors, {"SELECT UIDLightState FROM UIDLightInfo"}, 0},
+        {"memory subsystem", BuildMemorySubsystemSensors, {kResMem}, 0},
+        {"memory boards",
+         BuildMemoryBoardSensors,
+         {kResMem,
+          "SELECT CartID, NumModules, CartStatus, Removable, CartError, CartPIRN FROM "
+          "MemoryBoardInfo"},
+         0},
+        {"dimms", BuildDimmSensors, {kResMem, "SELECT * FROM MemoryDIMMInfo"}, 0},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FakeHealthDataSource source;
-        SensorInventory inventory;
-        std::uint8_t counter = 10;
-        c.build(inventory, source, counter);
-        ASSERT_EQ(source.SentQueries().size(), 1u);
-        EXPECT_EQ(source.SentQueries()[0].nameSpace, "root\\wmi");
-        EXPECT_EQ(source.SentQueries()[0].wql, c.wql);
+        source.Serve(kResMem, {{{"Present", true}, {"NumberCartridges", 1}}});
+        testing::Build(c.build, source, 30);
+        ASSERT_EQ(source.SentQueries().size(), c.wql.size());
+        for (std::size_t i = 0; i < c.wql.size(); ++i) {
+            EXPECT_EQ(source.SentQueries()[i].nameSpace, "root\\wmi");
+            EXPECT_EQ(source.SentQueries()[i].wql, c.wql[i]);
+        }
+        if (c.wql.size() != 1 || c.wql[0] == kResMem) continue;
+        const auto run = Build(c.build, c.wql[0], {}, 30);
+        EXPECT_TRUE(run.ok);
+        EXPECT_EQ(run.Count(), c.recordsWithoutData);
+        EXPECT_EQ(run.counter, 30 + c.recordsWithoutData);
     }
 }
-
-TEST(EnvironmentalBuilders, MissingClassAddsNothingButThePowerSubsystem) {
-    for (const BuilderCase& c : AllBuilders()) {
-        SCOPED_TRACE(c.name);
-        FakeHealthDataSource source;
-        SensorInventory inventory;
-        inventory.SetValid(true);
-        std::uint8_t counter = 30;
-        EXPECT_TRUE(c.build(inventory, source, counter));
-        EXPECT_EQ(inventory.Count(), c.recordsWithoutData);
-        EXPECT_EQ(counter, 30 + c.counterAdvanceWithoutData);
-        EXPECT_TRUE(inventory.Valid());
-    }
-}
-
-// ---- temperatures
 
 FakeProperties Temperature(std::int32_t number, std::int32_t celsius, std::int32_t threshold) {
     return {{"TempPresent", true},
@@ -101,175 +100,115 @@ FakeProperties Temperature(std::int32_t number, std::int32_t celsius, std::int32
             {"TempShutdownGracefully", false}};
 }
 
-std::vector<SensorRecord> Records(const SensorInventory& inventory) {
-    std::vector<SensorRecord> records;
-    for (std::size_t i = 0; i < inventory.Count(); ++i) {
-        records.push_back(inventory.At(i));
-    }
-    return records;
-}
-
-TEST(TemperatureBuilder, GracefulShutdownSensorCarriesOnlyAnUpperCriticalThreshold) {
-    FakeHealthDataSource source;
+// The default platform's records, name, type, entity and mask of every kind, are held in
+// tests/data/core/default_inventory.txt (inventory_build_test.cpp); here the readings.
+TEST(TemperatureBuilder, ReadingsOfAGracefulShutdownSensor) {
     FakeProperties sensor = Temperature(3, 45, 80);
     sensor["TempShutdownGracefully"] = true;
-    source.Serve(kTemperatureWql, {Temperature(1, 30, 70), sensor});
-    SensorInventory inventory;
-    std::uint8_t counter = 10;
-
-    ASSERT_TRUE(BuildTemperatureSensors(inventory, source, counter));
-
-    EXPECT_EQ(counter, 12);  // by the number of objects, not by the highest TempNumber
-    ASSERT_EQ(inventory.Count(), 2u);
-    const SensorRecord& r = inventory.At(1);
-    EXPECT_EQ(r.Present(), 1);
-    EXPECT_EQ(r.SensorNumber(), 12);  // 10 + 3 - 1
-    EXPECT_EQ(r.OwnerId(), 0);
-    EXPECT_EQ(r.OwnerLun(), 0);
-    EXPECT_EQ(r.SensorType(), 0x01u);
-    EXPECT_EQ(r.EventReadingType(), 0x01u);
-    EXPECT_EQ(r.Name(), "TEMPERATURE 3");
-    EXPECT_EQ(r.Kind(), SensorKind::Temperature);
-    EXPECT_EQ(r.EntityId(), 0x08u);  // locale 4: memory module
-    EXPECT_EQ(r.EntityInstance(), 0);
+    const auto run =
+        Build(BuildTemperatureSensors, kTemperatureQuery, {Temperature(1, 30, 70), sensor});
+    ASSERT_TRUE(run.ok);
+    EXPECT_EQ(run.counter, 12);  // by the number of objects, not by the highest TempNumber
+    ASSERT_EQ(run.Count(), 2u);
+    EXPECT_EQ(run[0].SensorNumber(), 10);
+    const SensorRecord& r = run[1];
+    EXPECT_EQ(testing::Identity(r),
+              "0.12 TEMPERATURE 3: kind 3 type 01/01 entity 08.0 mask 10 key 3/255 state 16");
     EXPECT_EQ(r.CurrentReading(), 450);
     EXPECT_EQ(r.BaseUnits(), 2);
     EXPECT_EQ(r.UnitModifier(), -1);
-    EXPECT_EQ(r.RateUnits(), 0);
     EXPECT_TRUE(r.HasField(kFieldRateUnits));
+    EXPECT_EQ(r.RateUnits(), 0);
     EXPECT_EQ(r.NominalReading(), 500);
     EXPECT_EQ(r.NormalMax(), 1000);
     EXPECT_EQ(r.NormalMin(), 60);
     EXPECT_EQ(r.MaxReadable(), 1270);
     EXPECT_EQ(r.MinReadable(), 0);
-    EXPECT_EQ(r.StateMask(), kThresholdUpperCritical);
     EXPECT_EQ(r.UpperCritical(), 800);
-    EXPECT_EQ(r.CurrentState(), 16);
-    EXPECT_EQ(inventory.At(0).SensorNumber(), 10);
 }
 
-struct ThresholdCase {
-    const char* name;
-    bool immediatePowerOff;
-    bool shutdownGracefully;
-    std::uint16_t thresholdBit;
-    std::function<std::int32_t(const SensorRecord&)> threshold;
-    std::uint8_t overState;
-};
-
 TEST(TemperatureBuilder, OverThresholdReadsTheOffsetOfItsOneThreshold) {
-    const std::vector<ThresholdCase> cases = {
-        {"immediate power off", true, false, 0x20,
-         [](const SensorRecord& r) { return r.UpperNonRecoverable(); }, 5},
-        {"power off wins over shutdown", true, true, 0x20,
-         [](const SensorRecord& r) { return r.UpperNonRecoverable(); }, 5},
-        {"graceful shutdown", false, true, 0x10,
-         [](const SensorRecord& r) { return r.UpperCritical(); }, 4},
-        {"no action", false, false, 0x08,
-         [](const SensorRecord& r) { return r.UpperNonCritical(); }, 3},
+    struct Case {
+        bool powerOff, shutdown;
+        std::uint16_t bit;
+        std::int32_t (SensorRecord::*threshold)() const;
+        std::uint8_t overState;
     };
-    for (const ThresholdCase& c : cases) {
+    const Case cases[] = {
+        {true, false, 0x20, &SensorRecord::UpperNonRecoverable, 5},
+        {true, true, 0x20, &SensorRecord::UpperNonRecoverable, 5},  // power off wins
+        {false, true, 0x10, &SensorRecord::UpperCritical, 4},
+        {false, false, 0x08, &SensorRecord::UpperNonCritical, 3},
+    };
+    for (const Case& c : cases) {
         for (bool over : {false, true}) {
-            SCOPED_TRACE(std::string(c.name) + (over ? ", over" : ", under"));
-            FakeHealthDataSource source;
+            SCOPED_TRACE(::testing::Message() << c.powerOff << c.shutdown << over);
             FakeProperties sensor = Temperature(1, 90, 85);
-            sensor["TempImmediatePowerOff"] = c.immediatePowerOff;
-            sensor["TempShutdownGracefully"] = c.shutdownGracefully;
+            sensor["TempImmediatePowerOff"] = c.powerOff;
+            sensor["TempShutdownGracefully"] = c.shutdown;
             sensor["TempOverThreshold"] = over;
-            source.Serve(kTemperatureWql, {sensor});
-            SensorInventory inventory;
-            std::uint8_t counter = 10;
-            ASSERT_TRUE(BuildTemperatureSensors(inventory, source, counter));
-            ASSERT_EQ(inventory.Count(), 1u);
-            const SensorRecord& r = inventory.At(0);
-            EXPECT_EQ(r.StateMask(), c.thresholdBit);
-            EXPECT_EQ(c.threshold(r), 850);
-            EXPECT_EQ(r.CurrentState(), over ? c.overState : 16);
+            const auto run = Build(BuildTemperatureSensors, kTemperatureQuery, {sensor});
+            ASSERT_EQ(run.Count(), 1u);
+            EXPECT_EQ(run[0].StateMask(), c.bit);
+            EXPECT_EQ((run[0].*c.threshold)(), 850);
+            EXPECT_EQ(run[0].CurrentState(), over ? c.overState : 16);
         }
     }
 }
 
-TEST(TemperatureBuilder, ReadingIsCappedAndNominalTruncates) {
+TEST(TemperatureBuilder, ReadingIsCappedNominalTruncatesAndMissingValuesKeepDefaults) {
     struct Case {
-        std::int32_t celsius;
-        std::int32_t threshold;
-        std::int32_t reading;
-        std::int32_t nominal;
+        FakeProperties object;
+        std::int32_t reading, nominal;
+        std::uint32_t entity;
+        std::uint8_t present, number;
     };
-    const std::vector<Case> cases = {
-        {127, 85, 1270, 520},  // (105 / 2) x 10
-        {128, 80, 1270, 500},
-        {130, -25, 1270, -20},  // -5 / 2 truncates toward zero
-        {-3, -27, -30, -30},
+    const Case cases[] = {
+        {Temperature(1, 127, 85), 1270, 520, 0x08, 1, 10},  // (105 / 2) x 10
+        {Temperature(1, 128, 80), 1270, 500, 0x08, 1, 10},
+        {Temperature(1, 130, -25), 1270, -20, 0x08, 1, 10},  // -5 / 2 truncates toward zero
+        {Temperature(1, -3, -27), -30, -30, 0x08, 1, 10},
+        {{{"TempPresent", true}, {"TempNumber", 2}}, 0, 100, 0x07, 1, 11},      // locale 0
+        {{{"TempPresent", false}, {"TempCelsius", 20}}, 200, 100, 0x07, 0, 9},  // 10 + 0 - 1
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.celsius);
-        FakeHealthDataSource source;
-        source.Serve(kTemperatureWql, {Temperature(1, c.celsius, c.threshold)});
-        SensorInventory inventory;
-        std::uint8_t counter = 10;
-        ASSERT_TRUE(BuildTemperatureSensors(inventory, source, counter));
-        EXPECT_EQ(inventory.At(0).CurrentReading(), c.reading);
-        EXPECT_EQ(inventory.At(0).NominalReading(), c.nominal);
+        const auto run = Build(BuildTemperatureSensors, kTemperatureQuery, {c.object});
+        ASSERT_EQ(run.Count(), 1u);
+        EXPECT_EQ(run[0].CurrentReading(), c.reading);
+        EXPECT_EQ(run[0].NominalReading(), c.nominal);
+        EXPECT_EQ(run[0].EntityId(), c.entity);
+        EXPECT_EQ(run[0].Present(), c.present);
+        EXPECT_EQ(run[0].SensorNumber(), c.number);
     }
+    const auto bare = Build(BuildTemperatureSensors, kTemperatureQuery, {cases[4].object});
+    EXPECT_EQ(bare[0].StateMask(), kThresholdUpperNonCritical);
+    EXPECT_EQ(bare[0].UpperNonCritical(), 0);
+    EXPECT_EQ(bare[0].CurrentState(), 16);
 }
 
-TEST(TemperatureBuilder, MissingPropertiesKeepTheirDefaults) {
-    FakeHealthDataSource source;
-    source.Serve(kTemperatureWql, {{{"TempPresent", true}, {"TempNumber", 2}}});
-    SensorInventory inventory;
-    std::uint8_t counter = 10;
-    ASSERT_TRUE(BuildTemperatureSensors(inventory, source, counter));
-    const SensorRecord& r = inventory.At(0);
-    EXPECT_EQ(r.EntityId(), 0x07u);  // locale 0: system board
-    EXPECT_EQ(r.CurrentReading(), 0);
-    EXPECT_EQ(r.NominalReading(), 100);
-    EXPECT_EQ(r.StateMask(), kThresholdUpperNonCritical);
-    EXPECT_EQ(r.UpperNonCritical(), 0);
-    EXPECT_EQ(r.CurrentState(), 16);
-}
-
-TEST(TemperatureBuilder, AbsentSensorWithoutNumberIsKeptHidden) {
-    FakeHealthDataSource source;
-    source.Serve(kTemperatureWql, {{{"TempPresent", false}, {"TempCelsius", 20}}});
-    SensorInventory inventory;
-    std::uint8_t counter = 10;
-    ASSERT_TRUE(BuildTemperatureSensors(inventory, source, counter));
-    ASSERT_EQ(inventory.Count(), 1u);
-    EXPECT_EQ(inventory.At(0).Present(), 0);
-    EXPECT_EQ(inventory.At(0).SensorNumber(), 9);  // 10 + 0 - 1
-}
-
-// ---- key-property failures
-
-struct FailureCase {
-    const char* name;
-    Builder build;
-    const char* wql;
-    std::vector<FakeProperties> objects;
-    std::uint8_t counterAfter;
-};
-
-TEST(EnvironmentalBuilders, UnreadableKeyRemovesThisRunsRecordsOnly) {
-    const std::vector<FailureCase> cases = {
-        {"temperature",
-         BuildTemperatureSensors,
-         kTemperatureWql,
+TEST(Builders, UnreadableKeyRemovesThisRunsRecordsOnly) {
+    struct Case {
+        Builder build;
+        std::string_view wql;
+        std::vector<FakeProperties> objects;
+        std::uint8_t counterAfter;
+    };
+    const std::vector<Case> cases = {
+        {BuildTemperatureSensors,
+         kTemperatureQuery,
          {Temperature(1, 40, 80), Temperature(2, 40, 80), {{"TempPresent", true}}},
          23},
-        {"fan",
-         BuildFanSensors,
-         kFanWql,
+        {BuildFanSensors,
+         kFanQuery,
          {{{"FanIndex", 1}, {"FanPresent", true}}, {{"FanPresent", true}}},
          22},
-        {"power supply",
-         BuildPowerSupplySensors,
-         kPowerSupplyWql,
+        {BuildPowerSupplySensors,
+         kPowerSupplyQuery,
          {{{"PowerSupplyNumber", 1}, {"MaximumPowerSupplyID", 4}}, {{"PowerSupplyPresent", true}}},
          24},
     };
-    for (const FailureCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.wql);
         FakeHealthDataSource source;
         source.Serve(c.wql, c.objects);
         SensorInventory inventory;
@@ -278,17 +217,13 @@ TEST(EnvironmentalBuilders, UnreadableKeyRemovesThisRunsRecordsOnly) {
         inventory.Append(earlier);
         inventory.SetValid(true);
         std::uint8_t counter = 20;
-
         EXPECT_FALSE(c.build(inventory, source, counter));
-
         ASSERT_EQ(inventory.Count(), 1u);
         EXPECT_EQ(inventory.At(0).Name(), "CPU 0");
         EXPECT_FALSE(inventory.Valid());
         EXPECT_EQ(counter, c.counterAfter);
     }
 }
-
-// ---- fans
 
 FakeProperties Fan(std::int32_t index, bool present, bool failed, std::int32_t speed) {
     return {{"FanIndex", index},
@@ -300,276 +235,145 @@ FakeProperties Fan(std::int32_t index, bool present, bool failed, std::int32_t s
 
 TEST(FanBuilder, StateFollowsPresenceFailureAndSpeed) {
     struct Case {
-        const char* name;
-        bool present;
-        bool failed;
+        bool present, failed;
         std::int32_t speed;
         std::uint8_t state;
     };
-    const std::vector<Case> cases = {
-        {"absent", false, false, 2, 17},
-        {"absent and failed", false, true, 2, 17},
-        {"failed", true, true, 2, 6},
-        {"speed 1", true, false, 1, 7},
-        {"speed 2", true, false, 2, 3},
-        {"speed 3", true, false, 3, 4},
-        {"speed 0", true, false, 0, 17},
-        {"speed 4", true, false, 4, 17},
-        {"speed 258 is 2 in the low byte", true, false, 258, 3},
-    };
+    const Case cases[] = {{false, false, 2, 17}, {false, true, 2, 17}, {true, true, 2, 6},
+                          {true, false, 1, 7},   {true, false, 2, 3},  {true, false, 3, 4},
+                          {true, false, 0, 17},  {true, false, 4, 17}, {true, false, 258, 3}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeHealthDataSource source;
-        source.Serve(kFanWql, {Fan(3, c.present, c.failed, c.speed)});
-        SensorInventory inventory;
-        std::uint8_t counter = 20;
-        ASSERT_TRUE(BuildFanSensors(inventory, source, counter));
-        ASSERT_EQ(inventory.Count(), 1u);
-        const SensorRecord& r = inventory.At(0);
-        EXPECT_EQ(r.Present(), 1);
-        EXPECT_EQ(r.CurrentState(), c.state);
+        SCOPED_TRACE(::testing::Message() << c.present << c.failed << " " << c.speed);
+        const auto run = Build(BuildFanSensors, kFanQuery, {Fan(3, c.present, c.failed, c.speed)});
+        ASSERT_EQ(run.Count(), 1u);
+        EXPECT_EQ(run[0].Present(), 1);
+        EXPECT_EQ(run[0].CurrentState(), c.state);
     }
 }
 
-TEST(FanBuilder, RecordIdentity) {
-    FakeHealthDataSource source;
-    source.Serve(kFanWql, {Fan(3, true, false, 2), Fan(1, true, false, 2)});
-    SensorInventory inventory;
-    std::uint8_t counter = 250;
-    ASSERT_TRUE(BuildFanSensors(inventory, source, counter));
-    EXPECT_EQ(counter, 252);
-    const SensorRecord& r = inventory.At(0);
-    EXPECT_EQ(r.SensorNumber(), 252);  // 250 + 3 - 1
-    EXPECT_EQ(r.SensorType(), 0x04u);
-    EXPECT_EQ(r.EventReadingType(), 0x0Au);
-    EXPECT_EQ(r.StateMask(), 0xDC);
-    EXPECT_EQ(r.Name(), "FAN 3");
-    EXPECT_EQ(r.EntityId(), 0x17u);  // locale 9: system chassis
-    EXPECT_EQ(r.EntityInstance(), 0);
-    EXPECT_EQ(inventory.At(1).SensorNumber(), 250);
+TEST(FanBuilder, NumbersFromTheCounterByFanIndexInEightBits) {
+    const auto run =
+        Build(BuildFanSensors, kFanQuery,
+              {Fan(3, true, false, 2), Fan(1, true, false, 2), Fan(10, true, false, 2)}, 250);
+    EXPECT_EQ(run.counter, 253);
+    EXPECT_EQ(testing::Identity(run[0]),
+              "0.252 FAN 3: kind 0 type 04/0A entity 17.0 mask DC key 3/255 state 3");
+    EXPECT_EQ(run[1].SensorNumber(), 250);
+    EXPECT_EQ(run[2].SensorNumber(), 3);  // 259 mod 256
 }
 
-TEST(FanBuilder, SensorNumbersWrapInEightBits) {
-    FakeHealthDataSource source;
-    source.Serve(kFanWql, {Fan(10, true, false, 2)});
-    SensorInventory inventory;
-    std::uint8_t counter = 250;
-    ASSERT_TRUE(BuildFanSensors(inventory, source, counter));
-    EXPECT_EQ(inventory.At(0).SensorNumber(), 3);  // 259 mod 256
-    EXPECT_EQ(counter, 251);
-}
-
-// ---- fan groups
-
-FakeProperties GroupFan(std::int32_t locale, bool healthy, std::int32_t group,
-                        std::int32_t minForRedundancy, std::int32_t minToRun) {
+FakeProperties GroupFan(std::int32_t locale, bool healthy, std::int32_t group, std::int32_t minRed,
+                        std::int32_t minRun) {
     return {{"FanLocale", locale},
             {"FanPresent", true},
             {"FanPhysicallyFailed", !healthy},
             {"FanRedCapable", true},
             {"FanRedGroupId", group},
-            {"FanMinReqForRedundancy", minForRedundancy},
-            {"FanMinReqToRun", minToRun},
+            {"FanMinReqForRedundancy", minRed},
+            {"FanMinReqToRun", minRun},
             {"FanSharedGroupingCapable", false}};
 }
 
 TEST(FanGroupBuilder, GroupStateFromHealthyMembersAndMinimums) {
     struct Case {
-        const char* name;
-        int healthyFans;
-        std::int32_t minForRedundancy;
-        std::int32_t minToRun;
+        int healthy;
+        std::int32_t minRed, minRun;
         std::uint8_t state;
     };
-    const std::vector<Case> cases = {
-        {"all healthy", 3, 3, 2, 0},
-        {"one failed, redundancy lost", 2, 3, 2, 1},
-        {"one failed, redundancy degraded", 2, 2, 1, 2},
-        {"two failed, insufficient", 1, 3, 2, 5},
-        {"none healthy, nothing needed", 0, 0, 0, 2},
-    };
+    const Case cases[] = {{3, 3, 2, 0}, {2, 3, 2, 1}, {2, 2, 1, 2}, {1, 3, 2, 5}, {0, 0, 0, 2}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.healthy);
         std::vector<FakeProperties> fans;
-        for (int i = 0; i < 3; ++i) {
-            fans.push_back(GroupFan(i + 1, i < c.healthyFans, 1, c.minForRedundancy, c.minToRun));
-        }
-        FakeHealthDataSource source;
-        source.Serve(kFanGroupWql, fans);
-        SensorInventory inventory;
-        std::uint8_t counter = 20;
-        ASSERT_TRUE(BuildFanGroupSensors(inventory, source, counter));
-        ASSERT_EQ(inventory.Count(), 1u);
-        EXPECT_EQ(inventory.At(0).CurrentState(), c.state);
-        EXPECT_EQ(counter, 23);  // three fans, one group
+        for (int i = 0; i < 3; ++i)
+            fans.push_back(GroupFan(i + 1, i < c.healthy, 1, c.minRed, c.minRun));
+        const auto run = Build(BuildFanGroupSensors, kFanGroupQuery, fans, 20);
+        ASSERT_EQ(run.Count(), 1u);
+        EXPECT_EQ(run[0].CurrentState(), c.state);
+        EXPECT_EQ(run.counter, 23);  // three fans, one group
     }
-}
-
-TEST(FanGroupBuilder, AbsentFanIsNotHealthy) {
-    FakeProperties absent = GroupFan(2, true, 1, 2, 1);
+    FakeProperties absent = GroupFan(2, true, 1, 2, 1);  // an absent fan is not healthy
     absent["FanPresent"] = false;
-    FakeHealthDataSource source;
-    source.Serve(kFanGroupWql, {GroupFan(1, true, 1, 2, 1), absent});
-    SensorInventory inventory;
-    std::uint8_t counter = 20;
-    ASSERT_TRUE(BuildFanGroupSensors(inventory, source, counter));
-    EXPECT_EQ(inventory.At(0).CurrentState(), 1);  // 1 healthy: short of 2, enough to run
+    EXPECT_EQ(Build(BuildFanGroupSensors, kFanGroupQuery, {GroupFan(1, true, 1, 2, 1), absent})[0]
+                  .CurrentState(),
+              1);
 }
 
 TEST(FanGroupBuilder, RecordsOfRedundantAndSharedGroups) {
-    FakeProperties shared1 = GroupFan(16, true, 2, 1, 1);  // locale 16: no mask bit
-    shared1["FanSharedGroupingCapable"] = true;
-    shared1["FanSharedRedGroupId"] = 1;
-    shared1["FanSharedMinReqForRedundancy"] = 1;
-    shared1["FanSharedMinReqToRun"] = 1;
-    FakeProperties shared2 = GroupFan(9, false, 2, 5, 5);  // minimums of the first member stay
-    shared2["FanSharedGroupingCapable"] = true;
-    shared2["FanSharedRedGroupId"] = 1;
-    shared2["FanSharedMinReqForRedundancy"] = 5;
-    shared2["FanSharedMinReqToRun"] = 5;
-    FakeHealthDataSource source;
-    source.Serve(kFanGroupWql,
-                 {GroupFan(0, true, 1, 1, 1), GroupFan(3, true, 1, 1, 1), shared1, shared2});
-    SensorInventory inventory;
-    std::uint8_t counter = 20;
-    ASSERT_TRUE(BuildFanGroupSensors(inventory, source, counter));
-    ASSERT_EQ(inventory.Count(), 3u);  // groups 1 and 2, shared group 1
-    EXPECT_EQ(counter, 24);            // four fans outnumber three groups
+    const auto shared = [](FakeProperties fan, std::int32_t min) {
+        fan["FanSharedGroupingCapable"] = true;
+        fan["FanSharedRedGroupId"] = 1;
+        fan["FanSharedMinReqForRedundancy"] = min;
+        fan["FanSharedMinReqToRun"] = min;
+        return fan;
+    };
+    // Locale 16 has no mask bit; the minimums of a group's first member stay.
+    const auto run =
+        Build(BuildFanGroupSensors, kFanGroupQuery,
+              {GroupFan(0, true, 1, 1, 1), GroupFan(3, true, 1, 1, 1),
+               shared(GroupFan(16, true, 2, 1, 1), 1), shared(GroupFan(9, false, 2, 5, 5), 5)},
+              20);
+    ASSERT_EQ(run.Count(), 3u);  // groups 1 and 2, shared group 1
+    EXPECT_EQ(run.counter, 24);  // four fans outnumber three groups
+    EXPECT_EQ(testing::Identity(run[0]),
+              "0.20 FAN GROUP 1: kind 1 type 04/0B entity 1E.1 mask 27 key 9/0 state 0");
+    // 1 healthy of 2, needs 1 for redundancy; the shared group after the two redundant ones.
+    EXPECT_EQ(testing::Identity(run[1]),
+              "0.21 FAN GROUP 2: kind 1 type 04/0B entity 1E.2 mask 27 key 0/2 state 2");
+    EXPECT_EQ(testing::Identity(run[2]),
+              "0.22 FAN SHARED GROUP 1: kind 2 type 04/0B entity 1E.1 mask 27 key 0/2 state 2");
 
-    const SensorRecord& g1 = inventory.At(0);
-    EXPECT_EQ(g1.Present(), 1);
-    EXPECT_EQ(g1.SensorNumber(), 20);
-    EXPECT_EQ(g1.Name(), "FAN GROUP 1");
-    EXPECT_EQ(g1.Kind(), SensorKind::FanGroup);
-    EXPECT_EQ(g1.KeyNumber1(), 0x09);  // fans 0 and 3
-    EXPECT_EQ(g1.KeyNumber2(), 0x00);
-    EXPECT_EQ(g1.SensorType(), 0x04u);
-    EXPECT_EQ(g1.EntityId(), 0x1Eu);
-    EXPECT_EQ(g1.EntityInstance(), 1);
-    EXPECT_EQ(g1.EventReadingType(), 0x0Bu);
-    EXPECT_EQ(g1.StateMask(), 0x27);
-    EXPECT_EQ(g1.CurrentState(), 0);
-
-    const SensorRecord& g2 = inventory.At(1);
-    EXPECT_EQ(g2.SensorNumber(), 21);
-    EXPECT_EQ(g2.KeyNumber1(), 0x00);  // locale 16 has no bit
-    EXPECT_EQ(g2.KeyNumber2(), 0x02);  // locale 9
-    EXPECT_EQ(g2.CurrentState(), 2);   // 1 healthy of 2, needs 1 for redundancy
-
-    const SensorRecord& s1 = inventory.At(2);
-    EXPECT_EQ(s1.SensorNumber(), 22);  // after the two redundant groups: 20 + 2 + 1 - 1
-    EXPECT_EQ(s1.Name(), "FAN SHARED GROUP 1");
-    EXPECT_EQ(s1.Kind(), SensorKind::FanSharedGroup);
-    EXPECT_EQ(s1.KeyNumber2(), 0x02);
-    EXPECT_EQ(s1.CurrentState(), 2);  // minimum 1 of the first member, not 5
+    const auto none = Build(BuildFanGroupSensors, kFanGroupQuery, {{{"FanPresent", true}}, {}}, 20);
+    EXPECT_EQ(none.Count(), 0u);  // no redundancy, no group; the counter still advances
+    EXPECT_EQ(none.counter, 22);
 }
 
-TEST(FanGroupBuilder, FansWithoutRedundancyMakeNoGroupButAdvanceTheCounter) {
-    FakeHealthDataSource source;
-    source.Serve(kFanGroupWql, {{{"FanPresent", true}}, {{"FanPresent", true}}});
-    SensorInventory inventory;
-    std::uint8_t counter = 20;
-    ASSERT_TRUE(BuildFanGroupSensors(inventory, source, counter));
-    EXPECT_EQ(inventory.Count(), 0u);
-    EXPECT_EQ(counter, 22);
-}
-
-// ---- power redundancy
-
-FakeProperties RedundantSupply(bool present, bool failed, std::int32_t group,
-                               std::int32_t minForRedundancy, std::int32_t minToRun) {
+FakeProperties RedundantSupply(bool present, bool failed, std::int32_t group, std::int32_t minRed,
+                               std::int32_t minRun) {
     return {{"PowerSupplyPresent", present},
             {"PowerSupplyFailed", failed},
             {"PowerSupplyRedCapable", true},
             {"PowerSupplyRedGroupId", group},
-            {"PowerSupplyMinReqForRedundancy", minForRedundancy},
-            {"PowerSupplyMinReqToRun", minToRun}};
+            {"PowerSupplyMinReqForRedundancy", minRed},
+            {"PowerSupplyMinReqToRun", minRun}};
 }
 
 TEST(PowerRedundancyBuilder, SingleGroupIsShownOnlyAsTheSubsystem) {
-    FakeHealthDataSource source;
-    source.Serve(kPowerRedundancyWql,
-                 {RedundantSupply(true, false, 1, 2, 1), RedundantSupply(true, true, 1, 2, 1)});
-    SensorInventory inventory;
-    std::uint8_t counter = 40;
-    ASSERT_TRUE(BuildPowerRedundancySensors(inventory, source, counter));
-    ASSERT_EQ(inventory.Count(), 2u);
-    EXPECT_EQ(counter, 43);  // 1 + two supplies
-
-    const SensorRecord& subsystem = inventory.At(0);
-    EXPECT_EQ(subsystem.Present(), 1);
-    EXPECT_EQ(subsystem.SensorNumber(), 40);
-    EXPECT_EQ(subsystem.Name(), "Pwr Subsystem");
-    EXPECT_EQ(subsystem.SensorType(), 0x08u);
-    EXPECT_EQ(subsystem.EntityId(), 0x13u);
-    EXPECT_EQ(subsystem.EventReadingType(), 0x0Bu);
-    EXPECT_EQ(subsystem.StateMask(), 0xFF);
-    EXPECT_EQ(subsystem.CurrentState(), 1);  // 1 healthy: below 2 for redundancy, enough to run
-
-    const SensorRecord& group = inventory.At(1);
-    EXPECT_EQ(group.Present(), 0);
-    EXPECT_EQ(group.SensorNumber(), 41);  // 41 + 1 - 1
-    EXPECT_EQ(group.Name(), "POWER GROUP 1");
-    EXPECT_EQ(group.Kind(), SensorKind::PowerGroup);
-    EXPECT_EQ(group.EntityId(), 0x13u);
-    EXPECT_EQ(group.EntityInstance(), 1);
-    EXPECT_EQ(group.StateMask(), 0x27);
-    EXPECT_EQ(group.CurrentState(), 1);
+    const auto run =
+        Build(BuildPowerRedundancySensors, kPowerRedundancyQuery,
+              {RedundantSupply(true, false, 1, 2, 1), RedundantSupply(true, true, 1, 2, 1)}, 40);
+    ASSERT_EQ(run.Count(), 2u);
+    EXPECT_EQ(run.counter, 43);  // 1 + two supplies
+    // 1 healthy: below 2 for redundancy, enough to run.
+    EXPECT_EQ(testing::Identity(run[0]),
+              "0.40 Pwr Subsystem: kind 6 type 08/0B entity 13.0 mask FF key 255/255 state 1");
+    EXPECT_EQ(
+        testing::Identity(run[1]),
+        "0.41 POWER GROUP 1: kind 5 type 08/0B entity 13.1 mask 27 key 1/255 state 1 (hidden)");
+    const auto none = Build(BuildPowerRedundancySensors, kPowerRedundancyQuery,
+                            {{{"PowerSupplyPresent", true}}, {}, {}}, 40);
+    ASSERT_EQ(none.Count(), 1u);  // no capable supply: a hidden subsystem
+    EXPECT_EQ(none[0].Present(), 0);
+    EXPECT_EQ(none[0].CurrentState(), 0);
+    EXPECT_EQ(none.counter, 44);
 }
 
 TEST(PowerRedundancyBuilder, SubsystemStateIsTheLevelEveryGroupReaches) {
-    struct Case {
-        const char* name;
-        std::vector<FakeProperties> supplies;
-        std::uint8_t subsystemState;
+    const auto S = RedundantSupply;
+    const std::vector<std::pair<std::vector<FakeProperties>, std::uint8_t>> cases = {
+        {{S(true, false, 1, 1, 1), S(true, false, 2, 1, 1)}, 0},
+        {{S(true, false, 1, 1, 1), S(true, false, 2, 1, 1), S(false, false, 2, 1, 1)}, 2},
+        {{S(true, false, 1, 1, 1), S(true, false, 2, 2, 1), S(true, true, 2, 2, 1)}, 1},
+        {{S(true, false, 1, 1, 1), S(true, true, 2, 2, 1)}, 5},
     };
-    const std::vector<Case> cases = {
-        {"both fully redundant",
-         {RedundantSupply(true, false, 1, 1, 1), RedundantSupply(true, false, 2, 1, 1)},
-         0},
-        {"one degraded",
-         {RedundantSupply(true, false, 1, 1, 1), RedundantSupply(true, false, 2, 1, 1),
-          RedundantSupply(false, false, 2, 1, 1)},
-         2},
-        {"one lost",
-         {RedundantSupply(true, false, 1, 1, 1), RedundantSupply(true, false, 2, 2, 1),
-          RedundantSupply(true, true, 2, 2, 1)},
-         1},
-        {"one insufficient",
-         {RedundantSupply(true, false, 1, 1, 1), RedundantSupply(true, true, 2, 2, 1)},
-         5},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeHealthDataSource source;
-        source.Serve(kPowerRedundancyWql, c.supplies);
-        SensorInventory inventory;
-        std::uint8_t counter = 40;
-        ASSERT_TRUE(BuildPowerRedundancySensors(inventory, source, counter));
-        ASSERT_EQ(inventory.Count(), 3u);
-        EXPECT_EQ(inventory.At(0).CurrentState(), c.subsystemState);
-        EXPECT_EQ(inventory.At(1).Present(), 1);  // two groups are both shown
-        EXPECT_EQ(inventory.At(2).Present(), 1);
-        EXPECT_EQ(inventory.At(2).SensorNumber(), 42);  // 41 + 2 - 1
-        EXPECT_EQ(counter, 41u + c.supplies.size());
+    for (const auto& [supplies, state] : cases) {
+        const auto run = Build(BuildPowerRedundancySensors, kPowerRedundancyQuery, supplies, 40);
+        ASSERT_EQ(run.Count(), 3u);
+        EXPECT_EQ(run[0].CurrentState(), state);
+        EXPECT_EQ(run[1].Present(), 1);  // two groups are both shown
+        EXPECT_EQ(run[2].SensorNumber(), 42);
+        EXPECT_EQ(run.counter, 41u + supplies.size());
     }
 }
-
-TEST(PowerRedundancyBuilder, NoCapableSupplyLeavesAHiddenSubsystem) {
-    FakeHealthDataSource source;
-    source.Serve(kPowerRedundancyWql, {{{"PowerSupplyPresent", true}},
-                                       {{"PowerSupplyPresent", true}},
-                                       {{"PowerSupplyPresent", false}}});
-    SensorInventory inventory;
-    std::uint8_t counter = 40;
-    ASSERT_TRUE(BuildPowerRedundancySensors(inventory, source, counter));
-    ASSERT_EQ(inventory.Count(), 1u);
-    EXPECT_EQ(inventory.At(0).Present(), 0);
-    EXPECT_EQ(inventory.At(0).CurrentState(), 0);
-    EXPECT_EQ(counter, 44);  // 1 + three supplies
-}
-
-// ---- power supplies
 
 FakeProperties Supply(std::int32_t number, bool present, bool failed) {
     return {{"PowerSupplyNumber", number},
@@ -578,45 +382,33 @@ FakeProperties Supply(std::int32_t number, bool present, bool failed) {
             {"MaximumPowerSupplyID", 6}};
 }
 
-TEST(PowerSupplyBuilder, StatesAndIdentity) {
-    FakeHealthDataSource source;
-    source.Serve(kPowerSupplyWql, {Supply(2, true, false), Supply(1, true, true),
-                                   Supply(4, false, false), Supply(5, false, true)});
-    SensorInventory inventory;
-    std::uint8_t counter = 43;
-    ASSERT_TRUE(BuildPowerSupplySensors(inventory, source, counter));
-    EXPECT_EQ(counter, 49);  // by MaximumPowerSupplyID of the first object
-    const std::vector<SensorRecord> records = Records(inventory);
-    ASSERT_EQ(records.size(), 4u);
-    const std::vector<std::uint8_t> states = {0, 1, 17, 17};
-    const std::vector<std::uint8_t> numbers = {44, 43, 46, 47};
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(records[i].Present(), 1);  // also when the supply is absent
-        EXPECT_EQ(records[i].CurrentState(), states[i]);
-        EXPECT_EQ(records[i].SensorNumber(), numbers[i]);
-        EXPECT_EQ(records[i].SensorType(), 0x08u);
-        EXPECT_EQ(records[i].EntityId(), 0x0Au);
-        EXPECT_EQ(records[i].EventReadingType(), 0x6Fu);
-        EXPECT_EQ(records[i].StateMask(), 0x47);
+TEST(PowerSupplyBuilder, StatesAndNumbers) {
+    const auto run = Build(BuildPowerSupplySensors, kPowerSupplyQuery,
+                           {Supply(2, true, false), Supply(1, true, true), Supply(4, false, false),
+                            Supply(5, false, true)},
+                           43);
+    EXPECT_EQ(run.counter, 49);  // by MaximumPowerSupplyID of the first object
+    ASSERT_EQ(run.Count(), 4u);
+    const std::uint8_t states[] = {0, 1, 17, 17};
+    const std::uint8_t numbers[] = {44, 43, 46, 47};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(run[i].Present(), 1);  // also when the supply is absent
+        EXPECT_EQ(run[i].CurrentState(), states[i]);
+        EXPECT_EQ(run[i].SensorNumber(), numbers[i]);
     }
-    EXPECT_EQ(records[0].Name(), "POWER SUPPLY 2");
-    EXPECT_EQ(records[0].EntityInstance(), 2);
+    EXPECT_EQ(testing::Identity(run[0]),
+              "0.44 POWER SUPPLY 2: kind 4 type 08/6F entity 0A.2 mask 47 key 2/255 state 0");
+    const auto bare = Build(BuildPowerSupplySensors, kPowerSupplyQuery,
+                            {{{"PowerSupplyNumber", 1}, {"PowerSupplyPresent", true}}}, 43);
+    EXPECT_EQ(bare.counter, 43);           // no MaximumPowerSupplyID
+    EXPECT_EQ(bare[0].CurrentState(), 0);  // PowerSupplyFailed missing: not failed
+    // PowerSupplyPresent missing: absent.
+    EXPECT_EQ(Build(BuildPowerSupplySensors, kPowerSupplyQuery, {{{"PowerSupplyNumber", 1}}})[0]
+                  .CurrentState(),
+              17);
 }
 
-TEST(PowerSupplyBuilder, MissingMaximumIdLeavesTheCounter) {
-    FakeHealthDataSource source;
-    source.Serve(kPowerSupplyWql, {{{"PowerSupplyNumber", 1}, {"PowerSupplyPresent", true}}});
-    SensorInventory inventory;
-    std::uint8_t counter = 43;
-    ASSERT_TRUE(BuildPowerSupplySensors(inventory, source, counter));
-    EXPECT_EQ(counter, 43);
-    EXPECT_EQ(inventory.At(0).CurrentState(), 0);  // PowerSupplyFailed missing: not failed
-}
-
-// ---- redundancy tally
-
-TEST(RedundancyGroup, AddMemberKeepsOrderFirstMinimumsAndMaskBits) {
+TEST(RedundancyGroup, FirstMinimumsMaskBitsAndSignedComparisons) {
     RedundancyGroupList groups;
     AddMember(groups, 7, 2, 1, true, 15);
     AddMember(groups, 3, 4, 4, false, 16);
@@ -629,13 +421,9 @@ TEST(RedundancyGroup, AddMemberKeepsOrderFirstMinimumsAndMaskBits) {
     EXPECT_EQ(groups[0].minForRedundancy, 2);
     EXPECT_EQ(groups[0].minToRun, 1);
     EXPECT_EQ(groups[1].memberMask, 0);
-    EXPECT_EQ(groups[1].healthyCount, 0);
-}
 
-TEST(RedundancyGroup, MinimumsCompareSigned) {
     RedundancyGroup group;
     group.memberCount = 2;
-    group.healthyCount = 0;
     group.minForRedundancy = -1;
     EXPECT_EQ(RedundancyState(group), kRedundancyDegraded);
     group.minForRedundancy = 1;

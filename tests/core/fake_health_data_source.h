@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +16,7 @@
 #include <variant>
 #include <vector>
 
+#include "inventory/sensor_inventory.h"
 #include "platform/health_data_source.h"
 
 namespace norv::testing {
@@ -34,12 +37,9 @@ struct SentQuery {
 
 class FakeHealthDataSource final : public HealthDataSource {
 public:
-    // Objects that the query with exactly this text answers in "root\wmi".
     void Serve(std::string_view wql, std::vector<FakeProperties> objects) {
-        Serve("root\\wmi", wql, std::move(objects));
+        Serve(kHealthNamespace, wql, std::move(objects));
     }
-
-    // Objects that the query with exactly this text answers in the given namespace.
     void Serve(std::string_view nameSpace, std::string_view wql,
                std::vector<FakeProperties> objects) {
         served[Key(nameSpace, wql)] = std::move(objects);
@@ -49,9 +49,7 @@ public:
         sent.push_back({std::string(nameSpace), std::string(wql)});
         HealthObjectList objects;
         const auto found = served.find(Key(nameSpace, wql));
-        if (found == served.end()) {
-            return objects;
-        }
+        if (found == served.end()) return objects;
         for (const FakeProperties& properties : found->second) {
             objects.push_back(std::make_unique<FakeHealthObject>(properties));
         }
@@ -59,42 +57,22 @@ public:
     }
 
     bool ReadBool(const HealthObject& object, std::string_view property, bool& value) override {
-        const FakeValue* found = Find(object, property);
-        if (found == nullptr || !std::holds_alternative<bool>(*found)) {
-            return false;
-        }
-        value = std::get<bool>(*found);
-        return true;
+        return Read(object, property, value);
     }
-
     bool ReadInt32(const HealthObject& object, std::string_view property,
                    std::int32_t& value) override {
-        const FakeValue* found = Find(object, property);
-        if (found == nullptr || !std::holds_alternative<std::int32_t>(*found)) {
-            return false;
-        }
-        value = std::get<std::int32_t>(*found);
-        return true;
+        return Read(object, property, value);
     }
-
     bool ReadUInt8(const HealthObject& object, std::string_view property,
                    std::uint8_t& value) override {
         std::int32_t wide = 0;
-        if (!ReadInt32(object, property, wide)) {
-            return false;
-        }
+        if (!ReadInt32(object, property, wide)) return false;
         value = static_cast<std::uint8_t>(static_cast<std::uint32_t>(wide) & 0xFFu);
         return true;
     }
-
     bool ReadString(const HealthObject& object, std::string_view property,
                     std::string& value) override {
-        const FakeValue* found = Find(object, property);
-        if (found == nullptr || !std::holds_alternative<std::string>(*found)) {
-            return false;
-        }
-        value = std::get<std::string>(*found);
-        return true;
+        return Read(object, property, value);
     }
 
     const std::vector<SentQuery>& SentQueries() const { return sent; }
@@ -102,31 +80,72 @@ public:
     // How often exactly this query was sent to this namespace.
     std::size_t TimesSent(std::string_view nameSpace, std::string_view wql) const {
         std::size_t times = 0;
-        for (const SentQuery& query : sent) {
-            if (query.nameSpace == nameSpace && query.wql == wql) {
-                ++times;
-            }
-        }
+        for (const SentQuery& query : sent)
+            times += query.nameSpace == nameSpace && query.wql == wql;
         return times;
     }
 
 private:
-    static const FakeValue* Find(const HealthObject& object, std::string_view property) {
+    template <typename T>
+    static bool Read(const HealthObject& object, std::string_view property, T& value) {
         const auto& properties = static_cast<const FakeHealthObject&>(object).properties;
         const auto found = properties.find(property);
-        return found == properties.end() ? nullptr : &found->second;
+        if (found == properties.end() || !std::holds_alternative<T>(found->second)) return false;
+        value = std::get<T>(found->second);
+        return true;
     }
 
     // Namespaces and query texts hold no NUL, so it separates them in the key.
     static std::string Key(std::string_view nameSpace, std::string_view wql) {
-        std::string key(nameSpace);
-        key += '\0';
-        key += wql;
-        return key;
+        return std::string(nameSpace) + '\0' + std::string(wql);
     }
 
     std::map<std::string, std::vector<FakeProperties>, std::less<>> served;
     std::vector<SentQuery> sent;
 };
+
+using Builder = std::function<bool(SensorInventory&, HealthDataSource&, std::uint8_t&)>;
+
+// What one builder run left: its result, the inventory and the counter.
+struct Built {
+    bool ok = false;
+    SensorInventory inventory;
+    std::uint8_t counter = 0;
+
+    const SensorRecord& operator[](std::size_t index) const { return inventory.At(index); }
+    std::size_t Count() const { return inventory.Count(); }
+};
+
+// Runs `build` from `counter` on a source that already serves what it needs.
+inline Built Build(const Builder& build, HealthDataSource& source, std::uint8_t counter = 10) {
+    Built run;
+    run.counter = counter;
+    run.ok = build(run.inventory, source, run.counter);
+    return run;
+}
+
+// Runs `build` from `counter` on a source that serves `objects` for `wql` in "root\wmi".
+inline Built Build(const Builder& build, std::string_view wql, std::vector<FakeProperties> objects,
+                   std::uint8_t counter = 10) {
+    FakeHealthDataSource source;
+    source.Serve(wql, std::move(objects));
+    return Build(build, source, counter);
+}
+
+// A record in one line: owner.number, name, kind, sensor type / reading type, entity.instance,
+// state mask, key numbers, current state, and whether it is hidden.
+inline std::string Identity(const SensorRecord& r) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "%u.%u %s: kind %u type %02X/%02X entity %02X.%u mask %X key %u/%u state %u%s",
+                  unsigned{r.OwnerId()}, unsigned{r.SensorNumber()}, r.Name().c_str(),
+                  static_cast<unsigned>(r.Kind()), unsigned{r.SensorType()},
+                  unsigned{r.EventReadingType()}, unsigned{r.EntityId()},
+                  unsigned{r.EntityInstance()}, unsigned{r.StateMask()}, unsigned{r.KeyNumber1()},
+                  unsigned{r.KeyNumber2()}, unsigned{r.CurrentState()},
+                  r.Present() == 0 ? " (hidden)" : "");
+    return r.Present() > 1 ? text + std::string(" (present ") + std::to_string(r.Present()) + ")"
+                           : text;
+}
 
 }  // namespace norv::testing

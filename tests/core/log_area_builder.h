@@ -1,6 +1,6 @@
-// Builds management-log areas byte by byte for the tests: a header with end and start, and
-// entries written into the ring (an entry that reaches the area's end continues after the
-// header, as the driver writes them).
+// Builds management-log entries and areas byte by byte for the tests: an area is a header
+// with end and start, and entries written into the ring (an entry that reaches the area's
+// end continues after the header, as the driver writes them).
 #pragma once
 
 #include <algorithm>
@@ -34,7 +34,30 @@ struct TestEntry {
     std::array<std::uint8_t, 6> dateTime = {20, 7, 1, 2, 10, 30};
     // Written into the length field instead of `length` when not 0xFFFF.
     std::uint16_t declaredLength = 0xFFFF;
+    std::uint8_t status = 5;
+    std::array<std::uint8_t, 6> data = {};
 };
+
+// The entry's `length` bytes, zero after its data bytes, in a buffer of exactly that size so
+// that AddressSanitizer catches a read past its end.
+inline std::vector<std::uint8_t> EntryBytes(const TestEntry& entry) {
+    std::vector<std::uint8_t> full(std::max(entry.length, kPlainEntryLength), 0);
+    const auto putWord = [&](std::size_t offset, std::uint16_t value) {
+        full[offset] = static_cast<std::uint8_t>(value & 0xFF);
+        full[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+    };
+    putWord(0, entry.declaredLength != 0xFFFF ? entry.declaredLength
+                                              : static_cast<std::uint16_t>(entry.length));
+    putWord(2, entry.number);
+    full[7] = entry.status;
+    putWord(8, entry.eventClass);
+    putWord(10, entry.eventCode);
+    std::copy(entry.dateTime.begin(), entry.dateTime.end(), full.begin() + 18);
+    std::copy(entry.data.begin(), entry.data.end(), full.begin() + 28);
+    full.resize(entry.length);
+    full.shrink_to_fit();
+    return full;
+}
 
 class LogAreaBuilder {
 public:
@@ -45,47 +68,27 @@ public:
     }
 
     LogAreaBuilder& Header(std::uint16_t end, std::uint16_t start) {
-        PutWord(0, end);
-        PutWord(2, start);
+        area[0] = static_cast<std::uint8_t>(end & 0xFF);
+        area[1] = static_cast<std::uint8_t>(end >> 8);
+        area[2] = static_cast<std::uint8_t>(start & 0xFF);
+        area[3] = static_cast<std::uint8_t>(start >> 8);
         return *this;
     }
 
-    // Writes the entry at ring position `at` and returns the position after it.
-    std::size_t Put(std::size_t at, const TestEntry& entry) {
-        std::vector<std::uint8_t> bytes(entry.length, 0);
-        const std::uint16_t declared = entry.declaredLength != 0xFFFF
-                                           ? entry.declaredLength
-                                           : static_cast<std::uint16_t>(entry.length);
-        const auto put = [&](std::size_t offset, std::uint8_t value) {
-            if (offset < bytes.size()) bytes[offset] = value;
-        };
-        const auto putWord = [&](std::size_t offset, std::uint16_t value) {
-            put(offset, static_cast<std::uint8_t>(value & 0xFF));
-            put(offset + 1, static_cast<std::uint8_t>(value >> 8));
-        };
-        putWord(0, declared);
-        putWord(2, entry.number);
-        put(7, 5);
-        putWord(8, entry.eventClass);
-        putWord(10, entry.eventCode);
-        for (std::size_t index = 0; index < entry.dateTime.size(); ++index) {
-            put(18 + index, entry.dateTime[index]);
-        }
-        // Fill the rest with a pattern so a long entry's copy can be checked byte by byte.
-        for (std::size_t offset = 34; offset < bytes.size(); ++offset) {
-            bytes[offset] = static_cast<std::uint8_t>(offset * 7);
-        }
-        std::size_t position = at;
-        for (const std::uint8_t byte : bytes) {
-            if (position == area.size()) position = kAreaHeader;
-            area[position++] = byte;
-        }
-        return position;
-    }
-
-    // Entries one after another from `at`; returns the position after the last.
+    // Writes the entries one after another from ring position `at` and returns the position
+    // after the last. Bytes past the data bytes get a pattern so a long entry's copy can be
+    // checked byte by byte.
     std::size_t PutAll(std::size_t at, const std::vector<TestEntry>& entries) {
-        for (const TestEntry& entry : entries) at = Put(at, entry);
+        for (const TestEntry& entry : entries) {
+            std::vector<std::uint8_t> bytes = EntryBytes(entry);
+            for (std::size_t offset = kPlainEntryLength; offset < bytes.size(); ++offset) {
+                bytes[offset] = static_cast<std::uint8_t>(offset * 7);
+            }
+            for (const std::uint8_t byte : bytes) {
+                if (at == area.size()) at = kAreaHeader;
+                area[at++] = byte;
+            }
+        }
         return at;
     }
 
@@ -97,11 +100,6 @@ public:
     }
 
 private:
-    void PutWord(std::size_t offset, std::uint16_t value) {
-        area[offset] = static_cast<std::uint8_t>(value & 0xFF);
-        area[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-    }
-
     std::vector<std::uint8_t> area;
 };
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,31 +15,19 @@
 namespace norv {
 namespace {
 
-using test::kAreaHeader;
-using test::TestEntry;
+using Date = std::array<std::uint8_t, 6>;
+constexpr Date kJan2nd2007At1030 = {20, 7, 1, 2, 10, 30};  // 1167733800 = 0x459A3428
+constexpr Date kJune1st2008 = {20, 8, 6, 1, 0, 0};
+constexpr Date kYear2040 = {20, 40, 1, 1, 0, 0};
+constexpr Date kUndated = {0, 8, 6, 1, 0, 0};
 
-constexpr std::array<std::uint8_t, 6> kJan2nd2007At1030 = {20, 7, 1, 2, 10, 30};
-constexpr std::array<std::uint8_t, 6> kJune1st2008 = {20, 8, 6, 1, 0, 0};
-constexpr std::array<std::uint8_t, 6> kYear2040 = {20, 40, 1, 1, 0, 0};
-constexpr std::array<std::uint8_t, 6> kUndated = {0, 8, 6, 1, 0, 0};
-
-constexpr std::uint32_t kJan2nd2007At1030Seconds = 1167733800;  // 0x459A3428
-
-const TimeZoneRules kUtc{};
-
-const ManagementControllerRecord& Controller() {
-    static const ManagementControllerRecord controller =
-        MakeManagementControllerRecord("232", "123456-B21");
-    return controller;
-}
-
-// The mapped entries of a log area holding these entries from the header on.
-std::vector<SelEntry> EntriesOf(const std::vector<TestEntry>& logged) {
+SelRecords Built(const std::vector<test::TestEntry>& logged, const TimeZoneRules& zone = {}) {
     test::LogAreaBuilder area(1024);
-    area.Header(static_cast<std::uint16_t>(area.PutAll(kAreaHeader, logged)), 19);
+    area.Header(static_cast<std::uint16_t>(area.PutAll(test::kAreaHeader, logged)), 19);
     std::vector<SelEntry> entries;
     ReadLogArea(area.Bytes(), 1024, test::LogTestInventory(), entries);
-    return entries;
+    entries.front().timestamp = 0xDEADBEEF;  // a stale value must not survive
+    return BuildSelRecords(entries, zone, MakeManagementControllerRecord("232", "123456-B21"));
 }
 
 // Field `index` of a "*"-separated text (field 0 is the empty text before the first "*").
@@ -52,16 +41,12 @@ std::string FieldOf(const std::string& text, std::size_t index) {
     return text.substr(begin, text.find('*', begin) - begin);
 }
 
-constexpr std::size_t kTimestampField = 4;
-constexpr std::size_t kEventData1Field = 11;
+constexpr std::size_t kRecordIdField = 2, kTimestampField = 4, kEventData1Field = 11;
 
 TEST(BuildSelRecords, RecordOfALogClearedEvent) {
-    std::vector<SelEntry> entries = EntriesOf({{.number = 0x0102, .dateTime = kJan2nd2007At1030}});
-    const SelRecords built = BuildSelRecords(entries, kUtc, Controller());
+    const SelRecords built = Built({{.number = 0x0102, .dateTime = kJan2nd2007At1030}});
     ASSERT_EQ(built.records.size(), 1u);
     const LogRecordData& record = built.records[0];
-
-    EXPECT_EQ(entries[0].timestamp, kJan2nd2007At1030Seconds);
     EXPECT_EQ(record.recordNumber, "1");
     EXPECT_EQ(record.logName, "IPMI SEL");
     EXPECT_EQ(record.elementName, "IPMI SEL Record");
@@ -83,62 +68,45 @@ TEST(BuildSelRecords, RecordOfALogClearedEvent) {
 }
 
 TEST(BuildSelRecords, TimeZoneGivesTheOffsetButNotTheTimestamp) {
-    std::vector<SelEntry> entries = EntriesOf({{.number = 1, .dateTime = kJan2nd2007At1030}});
     TimeZoneRules eastern;
     eastern.bias = 300;
-    const SelRecords built = BuildSelRecords(entries, eastern, Controller());
-    ASSERT_EQ(built.records.size(), 1u);
+    const SelRecords built = Built({{.number = 1, .dateTime = kJan2nd2007At1030}}, eastern);
     EXPECT_EQ(built.records[0].messageTimestamp, "20070102103000.000000-300");
     EXPECT_EQ(FieldOf(built.records[0].recordData, kTimestampField), "28 34 9a 45");
     EXPECT_EQ(built.logData.lastChange, "20070102103000.000000-300");
 }
 
 TEST(BuildSelRecords, RecordNumbersCountMappedEntriesWhileRecordIdsKeepTheLogsNumbers) {
-    std::vector<SelEntry> entries = EntriesOf({
-        {.number = 0x0102},
-        {.number = 0x0103, .eventClass = test::kUnmappedClass},
-        {.number = 0x0104},
-    });
-    const SelRecords built = BuildSelRecords(entries, kUtc, Controller());
+    const SelRecords built = Built({{.number = 0x0102},
+                                    {.number = 0x0103, .eventClass = test::kUnmappedClass},
+                                    {.number = 0x0104}});
     ASSERT_EQ(built.records.size(), 2u);
-    EXPECT_EQ(built.records[0].recordNumber, "1");
     EXPECT_EQ(built.records[1].recordNumber, "2");
-    EXPECT_EQ(FieldOf(built.records[0].recordData, 2), "02 01");
-    EXPECT_EQ(FieldOf(built.records[1].recordData, 2), "04 01");
+    EXPECT_EQ(FieldOf(built.records[0].recordData, kRecordIdField), "02 01");
+    EXPECT_EQ(FieldOf(built.records[1].recordData, kRecordIdField), "04 01");
     EXPECT_EQ(built.logData.currentNumberOfRecords, 2u);
 }
 
-TEST(BuildSelRecords, LastChangeIsTheNewestSignedTimestamp) {
+TEST(BuildSelRecords, LastChangeIsTheNewestSignedTimestampAndUndatedEntriesReadZero) {
     // 2040 lies past 2^31 seconds and so counts as older than anything; an undated entry
     // (timestamp 0) never counts. 2008 is logged twice, the tie keeps the first.
-    std::vector<SelEntry> entries = EntriesOf({
-        {.number = 1, .dateTime = kJan2nd2007At1030},
-        {.number = 2, .dateTime = kJune1st2008},
-        {.number = 3, .dateTime = kJan2nd2007At1030},
-        {.number = 4, .dateTime = kJune1st2008},
-        {.number = 5, .dateTime = kYear2040},
-        {.number = 6, .dateTime = kUndated},
-    });
-    const SelRecords built = BuildSelRecords(entries, kUtc, Controller());
-    ASSERT_EQ(built.records.size(), 6u);
+    const SelRecords built = Built({{.number = 1, .dateTime = kUndated},
+                                    {.number = 2, .dateTime = kJune1st2008},
+                                    {.number = 3, .dateTime = kJan2nd2007At1030},
+                                    {.number = 4, .dateTime = kJune1st2008},
+                                    {.number = 5, .dateTime = kYear2040}});
+    ASSERT_EQ(built.records.size(), 5u);
     EXPECT_EQ(built.logData.lastChange, "20080601000000.000000+000");
-    EXPECT_EQ(built.records[4].messageTimestamp, "20400101000000.000000+000");
-    EXPECT_EQ(FieldOf(built.records[4].recordData, kTimestampField), "80 7e aa 83");
-}
-
-TEST(BuildSelRecords, UndatedEntryHasTheEmptyDateTimeAndTimestampZero) {
-    std::vector<SelEntry> entries = EntriesOf({{.number = 1, .dateTime = kUndated}});
-    entries[0].timestamp = 0xDEADBEEF;  // a stale value must not survive
-    const SelRecords built = BuildSelRecords(entries, kUtc, Controller());
-    ASSERT_EQ(built.records.size(), 1u);
     EXPECT_EQ(built.records[0].messageTimestamp, "00000000000000.000000+000");
     EXPECT_EQ(FieldOf(built.records[0].recordData, kTimestampField), "00 00 00 00");
-    EXPECT_EQ(built.logData.lastChange, "");
+    EXPECT_EQ(FieldOf(built.records[4].recordData, kTimestampField), "80 7e aa 83");
+    EXPECT_EQ(Built({{.number = 1, .dateTime = kUndated}}).logData.lastChange, "");
 }
 
 TEST(BuildSelRecords, EmptyLogGivesNoRecordsAndTheFixedLogValues) {
     std::vector<SelEntry> entries;
-    const SelRecords built = BuildSelRecords(entries, kUtc, Controller());
+    const SelRecords built =
+        BuildSelRecords(entries, {}, MakeManagementControllerRecord("232", "1"));
     EXPECT_TRUE(built.records.empty());
     const RecordLogData& log = built.logData;
     EXPECT_EQ(log.caption, "IPMI SEL");
@@ -152,8 +120,8 @@ TEST(BuildSelRecords, EmptyLogGivesNoRecordsAndTheFixedLogValues) {
     EXPECT_EQ(log.lastChange, "");
 }
 
-// A fan event with an entity, written by hand: deassertion and the severity form of data 2.
-SelEntry DegradedFan() {
+TEST(LogRecordTexts, EntityDeassertionAndEventData1) {
+    // A fan event with an entity: deassertion and the severity form of data 2.
     SelEntry entry;
     entry.recordId = 0x0A0B;
     entry.timestamp = 0x01020304;
@@ -170,11 +138,6 @@ SelEntry DegradedFan() {
     entry.sensorLabel = "FAN 3(3.1.32)";
     entry.entityId = 29;
     entry.entityInstance = 12;
-    return entry;
-}
-
-TEST(LogRecordTexts, EntityAndDeassertionWording) {
-    const SelEntry entry = DegradedFan();
     EXPECT_EQ(CaptionText(entry),
               "Fan Deassert: Transition to Degraded.  Severity: Transition to OK");
     EXPECT_EQ(DescriptionText(entry),
@@ -182,23 +145,16 @@ TEST(LogRecordTexts, EntityAndDeassertionWording) {
               "  Severity: Transition to OK");
     EXPECT_EQ(RecordDataText(entry),
               "*3.1.32*0b 0a*02*04 03 02 01*20 01*04*04*03*false*0a*46*0f*ff*");
-}
-
-TEST(LogRecordTexts, EventData1IsTheUsageAboveTheOffset) {
-    struct Case {
-        std::uint8_t data2Usage, data3Usage, offset;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {0, 0, 0, "00"}, {1, 0, 6, "46"}, {2, 2, 0, "a0"}, {0, 3, 9, "39"}, {3, 3, 15, "ff"},
-    };
-    for (const Case& c : cases) {
-        SelEntry entry = DegradedFan();
-        entry.SetEventData2(0xFF, c.data2Usage);
-        entry.SetEventData3(0xFF, c.data3Usage);
-        entry.offset = c.offset;
-        EXPECT_EQ(FieldOf(RecordDataText(entry), kEventData1Field), c.expected)
-            << int{c.data2Usage} << "/" << int{c.data3Usage} << "/" << int{c.offset};
+    // Event data 1: the usages above the offset.
+    const std::array<std::uint8_t, 4> cases[] = {
+        {0, 0, 0, 0x00}, {2, 2, 0, 0xa0}, {0, 3, 9, 0x39}, {3, 3, 15, 0xff}};
+    for (const auto& [data2Usage, data3Usage, offset, expected] : cases) {
+        entry.SetEventData2(0xFF, data2Usage);
+        entry.SetEventData3(0xFF, data3Usage);
+        entry.offset = offset;
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02x", expected);
+        EXPECT_EQ(FieldOf(RecordDataText(entry), kEventData1Field), hex) << int{offset};
     }
 }
 
