@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "eventlog/record_log_provider.h"
@@ -180,27 +178,10 @@ TEST_F(LogProviderTest, EveryRecordLogEnumerationLeavesATraceLineWhateverItsOutc
 // (provider lock, then Norv_SEL_Access, then Norv_SDR_Access), and completes once it is free.
 TEST_F(LogProviderTest, ALogRecordEnumerationTakesProviderThenEventLogThenSensorLock) {
     AgeTheCaches();
-    const TestEvent ready("SdrReady");
-    const TestEvent releasing("SdrReleasing");
-    HelperProcess holder("lock Norv_SDR_Access " + ready.Name() + " " + releasing.Name() + " 1000");
-    ASSERT_TRUE(holder.Started());
-    ASSERT_TRUE(ready.WaitFor(10000));
-    std::atomic<bool> done{false};
     const auto sink = NewSink();
-    HRESULT result = E_FAIL;
-    std::thread request([&] {
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        result = Enumerate(logRecords_.get(), sink.get());
-        done = true;
-        ::CoUninitialize();
-    });
-    for (const std::string& name : {LockNameOf(ProviderClass::LogRecord), std::string("Global\\wmi_Norv_SEL_Access")}) {
-        EXPECT_TRUE(OwnedByAnotherWithin(name, 5000)) << "the waiting request holds " << name;
-    }
-    ASSERT_TRUE(releasing.WaitFor(10000));
-    EXPECT_FALSE(done) << "the event log was read while another process held Norv_SDR_Access";
-    request.join();
-    EXPECT_EQ(holder.WaitForExit(10000), 0u);
+    const HRESULT result = RequestWhileAnotherProcessHolds(
+        "Norv_SDR_Access", {LockNameOf(ProviderClass::LogRecord), "Global\\wmi_Norv_SEL_Access"},
+        [&] { return Enumerate(logRecords_.get(), sink.get()); });
     EXPECT_EQ(result, WBEM_S_NO_ERROR);
     EXPECT_FALSE(sink->Objects().empty());
     EXPECT_EQ(CompletionProblems(result, *sink.get()), "");

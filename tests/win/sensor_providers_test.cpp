@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "log_test_support.h"
@@ -115,27 +113,10 @@ TEST(NumericSensorProviderTest, ATemperatureThatIsNotFittedIsNeitherShownNorFoun
 TEST_P(SensorProviderTest, ARequestTakesItsOwnLockThenTheSensorLock) {
     const std::size_t shown = Enumerated(provider_.get()).size();
     AgeTheCaches();
-    const TestEvent ready("SdrReady");
-    const TestEvent releasing("SdrReleasing");
-    HelperProcess holder("lock Norv_SDR_Access " + ready.Name() + " " + releasing.Name() + " 1000");
-    ASSERT_TRUE(holder.Started());
-    ASSERT_TRUE(ready.WaitFor(10000));
-    std::atomic<bool> done{false};
     const auto sink = NewSink();
-    HRESULT result = E_FAIL;
-    std::thread request([&] {
-        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        result = Enumerate(provider_.get(), sink.get());
-        done = true;
-        ::CoUninitialize();
-    });
-    const std::string lock = LockNameOf(GetParam().providerClass);
-    EXPECT_TRUE(OwnedByAnotherWithin(lock, 5000)) << "the waiting request holds " << lock;
-    ASSERT_TRUE(releasing.WaitFor(10000));
-    EXPECT_FALSE(done) << "the request ran while another process held Norv_SDR_Access";
-    request.join();
-    EXPECT_EQ(holder.WaitForExit(10000), 0u);
-    EXPECT_EQ(result, WBEM_S_NO_ERROR);
+    EXPECT_EQ(RequestWhileAnotherProcessHolds("Norv_SDR_Access", {LockNameOf(GetParam().providerClass)},
+                                              [&] { return Enumerate(provider_.get(), sink.get()); }),
+              WBEM_S_NO_ERROR);
     EXPECT_EQ(sink->Objects().size(), shown);
 }
 
