@@ -50,16 +50,23 @@ inline bool KeyExists(HKEY root, const std::wstring& path) {
 }
 
 // A REG_SZ value (empty name: the default value); nullopt if the key or value is absent or
-// of another type.
+// of another type. The bytes as stored, less their terminating zeros: a writer that stores
+// one character too many shows.
 inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path,
                                               const std::wstring& name = L"") {
+    win::UniqueHkey key;
     wchar_t data[1024] = {};
+    DWORD type = 0;
     DWORD bytes = sizeof(data) - sizeof(wchar_t);
-    if (::RegGetValueW(root, path.c_str(), name.empty() ? nullptr : name.c_str(),
-                       RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr, data, &bytes) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
+        ::RegQueryValueExW(key.get(), name.empty() ? nullptr : name.c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ) {
         return std::nullopt;
     }
-    return std::wstring(data);
+    std::wstring text(data, bytes / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text;
 }
 
 // The number of subkeys and values of a key; nullopt when it is absent.
