@@ -93,6 +93,13 @@ TEST(GetByteArrayProperty, ReadsOneDimensionalIntegerArraysFromTheLowerBound) {
         EXPECT_EQ(std::vector<int>(buffer, buffer + count), (std::vector<int>{0xFF, 0x7F, 0}))
             << type;
     }
+    // A longer array fills the caller's count and not a byte more.
+    Bag longer(Array(VT_UI1, 0, {1, 2, 3}));
+    std::uint8_t two[3] = {0xEE, 0xEE, 0xEE};
+    std::uint32_t room = 2;
+    EXPECT_EQ(GetByteArrayProperty(longer.Object(), kName, two, room), S_OK);
+    EXPECT_EQ(std::vector<int>(two, two + 3), (std::vector<int>{1, 2, 0xEE}));
+    EXPECT_EQ(room, 2u);
     Bag empty(Array(VT_UI1, 0, {}));
     std::uint8_t untouched[2] = {0xEE, 0xEE};
     std::uint32_t count = 2;
