@@ -53,20 +53,13 @@ public:
     static void operator delete(void* p) noexcept { ::operator delete(p); }
 };
 
-constexpr ProviderClassIdentity kCountingIdentity = {"NorvCountingProv",
-                                                     "{6B1D0C3E-7A4F-4E42-9C1B-2F7E5A8D3C90}",
-                                                     "Norvipmiprv.Counting.1",
-                                                     "CNorvCountingProv Object",
-                                                     "Counting",
-                                                     "CNorvCountingProv",
-                                                     "Counting Class"};
-constexpr ProviderClassIdentity kUnallocatableIdentity = {"NorvUnallocatableProv",
-                                                          "{0E47C1D2-93B5-4A6E-8F21-6C3D9B7A5E14}",
-                                                          "Norvipmiprv.Unallocatable.1",
-                                                          "CNorvUnallocatableProv Object",
-                                                          "Unallocatable",
-                                                          "CNorvUnallocatableProv",
-                                                          "Unallocatable Class"};
+constexpr ProviderClassIdentity kCountingIdentity = {
+    "NorvCountingProv", "{6B1D0C3E-7A4F-4E42-9C1B-2F7E5A8D3C90}", "Norvipmiprv.Counting.1",
+    "CNorvCountingProv Object", "Counting", "CNorvCountingProv", "Counting Class"};
+constexpr ProviderClassIdentity kUnallocatableIdentity = {
+    "NorvUnallocatableProv", "{0E47C1D2-93B5-4A6E-8F21-6C3D9B7A5E14}",
+    "Norvipmiprv.Unallocatable.1", "CNorvUnallocatableProv Object", "Unallocatable",
+    "CNorvUnallocatableProv", "Unallocatable Class"};
 constexpr GUID kUnknownClsid = GuidOf("{D3A5F0B7-2C19-4E8A-B6D4-71E9C02F5A36}");
 
 const ProviderClassRow kRows[] = {
@@ -98,105 +91,66 @@ protected:
     ClassTable table_{kRows};
 };
 
-TEST_F(ClassTableTest, AnUnknownClsidIsNotAvailableAndClearsTheOutPointer) {
+// GetClassObject: one shared class object per class, which holds one module lock while a
+// client holds it; an unknown class, a missing out pointer or interface are refused.
+TEST_F(ClassTableTest, GivesOneClassObjectPerClassHoldingOneModuleLock) {
     void* out = kSentinel;
-    EXPECT_EQ(table_.GetClassObject(kUnknownClsid, IID_IClassFactory, &out),
-              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(table_.GetClassObject(kUnknownClsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
-}
-
-TEST_F(ClassTableTest, ANullOutPointerIsRefused) {
     EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IClassFactory, nullptr), E_POINTER);
-}
-
-TEST_F(ClassTableTest, TwoRequestsGetTheSameClassObject) {
-    ComPtr<IClassFactory> first = ClassObject();
-    ComPtr<IClassFactory> second = ClassObject();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first.get(), second.get());
-    ComPtr<IUnknown> asUnknown;
-    EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IUnknown, asUnknown.put_void()), S_OK);
-    EXPECT_EQ(static_cast<IUnknown*>(first.get()), asUnknown.get());
-}
-
-TEST_F(ClassTableTest, AHeldClassObjectTakesOneModuleLockAndAReleasedOneNone) {
+    out = kSentinel;
+    EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IDispatch, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(Module().LockCount(), 0);
     {
         ComPtr<IClassFactory> first = ClassObject();
-        EXPECT_EQ(Module().LockCount(), 1);
         ComPtr<IClassFactory> second = ClassObject();
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first.get(), second.get());
+        ComPtr<IUnknown> asUnknown;
+        EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IUnknown, asUnknown.put_void()), S_OK);
+        EXPECT_EQ(static_cast<IUnknown*>(first.get()), asUnknown.get());
         EXPECT_EQ(Module().LockCount(), 1) << "the lock is taken once per class object";
+        EXPECT_EQ(first->LockServer(TRUE), S_OK);
+        EXPECT_EQ(first->LockServer(TRUE), S_OK);
+        EXPECT_EQ(Module().LockCount(), 3);
+        EXPECT_EQ(first->LockServer(FALSE), S_OK);
+        EXPECT_EQ(first->LockServer(FALSE), S_OK);
+        EXPECT_EQ(Module().LockCount(), 1);
     }
     EXPECT_EQ(Module().LockCount(), 0) << "the table's own reference keeps no lock";
     ComPtr<IClassFactory> again = ClassObject();
     EXPECT_EQ(Module().LockCount(), 1);
 }
 
-TEST_F(ClassTableTest, AnInterfaceTheClassObjectLacksIsRefused) {
-    void* out = kSentinel;
-    EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IDispatch, &out), E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(Module().LockCount(), 0);
-}
-
-TEST_F(ClassTableTest, ALivingProviderObjectKeepsTheModuleLocked) {
+// CreateInstance: a living provider object keeps the module locked; aggregation, a missing
+// out pointer, an interface the object lacks and a failed allocation create nothing.
+TEST_F(ClassTableTest, CreatesProviderObjectsThatHoldTheModule) {
     ComPtr<IUnknown> object;
     {
         ComPtr<IClassFactory> factory = ClassObject();
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.put_void()), S_OK);
+        EXPECT_EQ(Module().LockCount(), 2);
+        void* out = kSentinel;
+        EXPECT_EQ(factory->CreateInstance(object.get(), IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+        out = kSentinel;
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(CountingObject::living, 1) << "the refused ones were destroyed";
+        EXPECT_EQ(Module().LockCount(), 2);
     }
-    EXPECT_EQ(CountingObject::living, 1);
     EXPECT_EQ(Module().LockCount(), 1);
     object.reset();
     EXPECT_EQ(CountingObject::living, 0);
     EXPECT_EQ(Module().LockCount(), 0);
-}
 
-TEST_F(ClassTableTest, AggregationIsRefusedAndCreatesNothing) {
-    ComPtr<IClassFactory> factory = ClassObject();
-    ComPtr<IUnknown> outer;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, outer.put_void()), S_OK);
-    const int livingBefore = CountingObject::living;
-    const LONG locksBefore = Module().LockCount();
-
+    ComPtr<IClassFactory> unallocatable = ClassObject(kRows[1].clsid);
+    ASSERT_TRUE(unallocatable);
     void* out = kSentinel;
-    EXPECT_EQ(factory->CreateInstance(outer.get(), IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(unallocatable->CreateInstance(nullptr, IID_IUnknown, &out), E_OUTOFMEMORY);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(CountingObject::living, livingBefore);
-    EXPECT_EQ(Module().LockCount(), locksBefore);
-}
-
-TEST_F(ClassTableTest, CreateInstanceChecksItsOutPointer) {
-    ComPtr<IClassFactory> factory = ClassObject();
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
-    EXPECT_EQ(CountingObject::living, 0);
-}
-
-TEST_F(ClassTableTest, AnObjectThatRefusesTheInterfaceIsDestroyedAndGivesItsLockBack) {
-    ComPtr<IClassFactory> factory = ClassObject();
-    void* out = kSentinel;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &out), E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(CountingObject::living, 0);
-    EXPECT_EQ(Module().LockCount(), 1) << "only the held class object's lock remains";
-}
-
-TEST_F(ClassTableTest, AnObjectThatCannotBeAllocatedGivesOutOfMemory) {
-    ComPtr<IClassFactory> factory = ClassObject(kRows[1].clsid);
-    ASSERT_TRUE(factory);
-    void* out = kSentinel;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, &out), E_OUTOFMEMORY);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(Module().LockCount(), 1);
-}
-
-TEST_F(ClassTableTest, LockServerTakesAndGivesBackModuleLocks) {
-    ComPtr<IClassFactory> factory = ClassObject();
-    ASSERT_EQ(Module().LockCount(), 1);
-    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
-    EXPECT_EQ(Module().LockCount(), 3);
-    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
-    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
     EXPECT_EQ(Module().LockCount(), 1);
 }
 

@@ -97,53 +97,37 @@ TEST_F(ClientImpersonationTest, AClientThatAllowsImpersonationIsImpersonatedUnti
     }
 }
 
-TEST_F(ClientImpersonationTest, RevertEndsTheImpersonationEarly) {
-    ServerCallContext context(ClientLevel::Impersonate);
-    ClientImpersonation client;
-    ASSERT_EQ(client.Begin(), S_OK);
-    client.Revert();
-    EXPECT_FALSE(client.Impersonating());
-    EXPECT_EQ(CurrentThreadToken().error, static_cast<DWORD>(ERROR_NO_TOKEN));
-}
-
-TEST_F(ClientImpersonationTest, AnIdentifyingClientIsDeniedAndNotImpersonated) {
-    ServerCallContext context(ClientLevel::Identify);
-    ASSERT_EQ(context.Status(), S_OK);
-    {
-        ClientImpersonation client;
-        EXPECT_EQ(client.Begin(), kAccessDenied);
-        EXPECT_FALSE(client.Impersonating());
-        EXPECT_EQ(CurrentThreadToken().error, static_cast<DWORD>(ERROR_NO_TOKEN))
-            << "the level check reverts before it answers";
+// Revert ends the impersonation early; an identifying client is denied and not impersonated
+// (the level check reverts before it answers); Wine cannot open an anonymous token, and the
+// prologue returns that failure; outside a server call the failure of impersonating is the
+// answer; a system without impersonation lets every request through.
+TEST_F(ClientImpersonationTest, EveryOtherClientIsRefusedAndLeftUnimpersonated) {
+    const HRESULT anonymous = static_cast<HRESULT>(0x80070000u | ERROR_CANT_OPEN_ANONYMOUS);
+    for (const auto& [level, expected] : {std::pair{ClientLevel::Impersonate, S_OK},
+                                          std::pair{ClientLevel::Identify, kAccessDenied},
+                                          std::pair{ClientLevel::Anonymous, anonymous}}) {
+        ServerCallContext context(level);
+        ASSERT_EQ(context.Status(), S_OK);
+        {
+            ClientImpersonation client;
+            EXPECT_EQ(client.Begin(), expected);
+            EXPECT_EQ(client.Impersonating(), expected == S_OK);
+            EXPECT_EQ(CurrentThreadToken().error == 0, expected == S_OK);
+            client.Revert();
+            EXPECT_FALSE(client.Impersonating());
+            EXPECT_EQ(CurrentThreadToken().error, static_cast<DWORD>(ERROR_NO_TOKEN));
+        }
+        context.End();
+        EXPECT_FALSE(context.LeftImpersonating());
     }
-    context.End();
-    EXPECT_FALSE(context.LeftImpersonating());
-}
-
-TEST_F(ClientImpersonationTest, AnAnonymousClientIsRefused) {
-    ServerCallContext context(ClientLevel::Anonymous);
-    ASSERT_EQ(context.Status(), S_OK);
-    ClientImpersonation client;
-    const HRESULT hr = client.Begin();
-    // Wine cannot open an anonymous token: the prologue returns that failure.
-    EXPECT_EQ(hr, static_cast<HRESULT>(0x80070000u | ERROR_CANT_OPEN_ANONYMOUS));
-    EXPECT_FALSE(client.Impersonating());
-    EXPECT_EQ(CurrentThreadToken().error, static_cast<DWORD>(ERROR_NO_TOKEN));
-}
-
-TEST_F(ClientImpersonationTest, OutsideAServerCallTheImpersonationFailureIsReturned) {
-    ClientImpersonation client;
-    const HRESULT hr = client.Begin();
+    ClientImpersonation outside;
+    const HRESULT hr = outside.Begin();
     EXPECT_TRUE(FAILED(hr));
-    EXPECT_NE(hr, kAccessDenied);
     EXPECT_EQ(hr, ::CoImpersonateClient());
-    EXPECT_FALSE(client.Impersonating());
-}
-
-TEST_F(ClientImpersonationTest, ASystemWithoutImpersonationLetsEveryRequestThrough) {
-    ClientImpersonation client(false);
-    EXPECT_EQ(client.Begin(), S_OK);
-    EXPECT_FALSE(client.Impersonating());
+    EXPECT_FALSE(outside.Impersonating());
+    ClientImpersonation unsupported(false);
+    EXPECT_EQ(unsupported.Begin(), S_OK);
+    EXPECT_FALSE(unsupported.Impersonating());
     EXPECT_EQ(CurrentThreadToken().error, static_cast<DWORD>(ERROR_NO_TOKEN));
 }
 

@@ -1,4 +1,5 @@
-// The built module through its exported entry points, as COM, regsvr32 and WMI use it.
+// The built module through its exported entry points, as COM, regsvr32 and WMI use it, and
+// the coclass type information each provider object hands out.
 #include <windows.h>
 
 #include <oleauto.h>
@@ -10,26 +11,21 @@
 #include <sstream>
 #include <string>
 
-#include "host/provider_class_identity.h"
+#include "host/coclass_type_info.h"
 #include "host/provider_class_row.h"
+#include "host/type_library_registration.h"
 #include "host_test_support.h"
-#include "module/served_classes.h"
-#include "platform/win_resource.h"
 
 namespace norv::win {
 namespace {
 
+using test::Export;
 using test::KeyExists;
+using test::TypeLibraryRegistered;
 using test::Wide;
 
-using CanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
+using EntryFn = HRESULT(STDAPICALLTYPE*)();
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-using RegisterFn = HRESULT(STDAPICALLTYPE*)();
-
-template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
 
 const GUID kLibraryId = GuidOf(kTypeLibraryId);
 void* const kSentinel = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xdeadbeef));
@@ -38,18 +34,18 @@ class ModuleExportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(module_) << "cannot load " << NORV_MODULE_FILE;
-        canUnloadNow_ = Export<CanUnloadNowFn>(module_.get(), "DllCanUnloadNow");
+        canUnloadNow_ = Export<EntryFn>(module_.get(), "DllCanUnloadNow");
         getClassObject_ = Export<GetClassObjectFn>(module_.get(), "DllGetClassObject");
-        register_ = Export<RegisterFn>(module_.get(), "DllRegisterServer");
-        unregister_ = Export<RegisterFn>(module_.get(), "DllUnregisterServer");
+        register_ = Export<EntryFn>(module_.get(), "DllRegisterServer");
+        unregister_ = Export<EntryFn>(module_.get(), "DllUnregisterServer");
         ASSERT_TRUE(canUnloadNow_ && getClassObject_ && register_ && unregister_);
     }
 
     test::UniqueModule module_ = test::LoadModuleUnderTest();
-    CanUnloadNowFn canUnloadNow_ = nullptr;
+    EntryFn canUnloadNow_ = nullptr;
     GetClassObjectFn getClassObject_ = nullptr;
-    RegisterFn register_ = nullptr;
-    RegisterFn unregister_ = nullptr;
+    EntryFn register_ = nullptr;
+    EntryFn unregister_ = nullptr;
 };
 
 TEST_F(ModuleExportsTest, ExportsItsFiveEntryPointsByNameAndOrdinal) {
@@ -57,40 +53,17 @@ TEST_F(ModuleExportsTest, ExportsItsFiveEntryPointsByNameAndOrdinal) {
                                  "DllRegisterServer", "DllUnregisterServer"};
     for (WORD ordinal = 1; ordinal <= 5; ++ordinal) {
         const FARPROC byName = ::GetProcAddress(module_.get(), names[ordinal - 1]);
-        const FARPROC byOrdinal = ::GetProcAddress(module_.get(), MAKEINTRESOURCEA(ordinal));
         EXPECT_NE(byName, nullptr) << names[ordinal - 1];
-        EXPECT_EQ(byName, byOrdinal) << "ordinal " << ordinal;
+        EXPECT_EQ(byName, ::GetProcAddress(module_.get(), MAKEINTRESOURCEA(ordinal))) << ordinal;
     }
     EXPECT_EQ(::GetProcAddress(module_.get(), MAKEINTRESOURCEA(6)), nullptr);
+    EXPECT_EQ(canUnloadNow_(), S_OK) << "may be unloaded right after loading";
 }
 
-TEST_F(ModuleExportsTest, MayBeUnloadedRightAfterLoading) {
-    EXPECT_EQ(canUnloadNow_(), S_OK);
-}
-
-// Every class of the identity table is served: a row missing from the served classes would
-// leave WMI without that provider.
-TEST_F(ModuleExportsTest, AnswersClassObjectRequestsForEveryClassOfTheTable) {
+// Every class of the identity table is served, by class objects that follow the unload rule:
+// a row missing from the served classes would leave WMI without that provider.
+TEST_F(ModuleExportsTest, ClassObjectsOfEveryClassFollowTheUnloadRule) {
     ASSERT_EQ(std::size(kProviderClassIdentities), 7u);
-    for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
-        void* out = kSentinel;
-        const HRESULT hr = getClassObject_(GuidOf(identity.clsid), IID_IClassFactory, &out);
-        ComPtr<IClassFactory> factory = ComPtr<IClassFactory>::attach(
-            SUCCEEDED(hr) ? static_cast<IClassFactory*>(out) : nullptr);
-        EXPECT_EQ(hr, S_OK) << identity.className;
-        EXPECT_NE(out, nullptr) << identity.className;
-    }
-    EXPECT_EQ(canUnloadNow_(), S_OK);
-    void* out = kSentinel;
-    EXPECT_EQ(getClassObject_(GuidOf(kTypeLibraryId), IID_IClassFactory, &out),
-              CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(
-        getClassObject_(GuidOf(kProviderClassIdentities[0].clsid), IID_IClassFactory, nullptr),
-        E_POINTER);
-}
-
-TEST_F(ModuleExportsTest, ClassObjectsOfServedClassesFollowTheUnloadRule) {
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         SCOPED_TRACE(identity.className);
         const GUID clsid = GuidOf(identity.clsid);
@@ -111,42 +84,36 @@ TEST_F(ModuleExportsTest, ClassObjectsOfServedClassesFollowTheUnloadRule) {
         EXPECT_EQ(canUnloadNow_(), S_FALSE) << "a provider object and a server lock hold it";
         provider.reset();
         EXPECT_EQ(canUnloadNow_(), S_FALSE) << "the server lock still holds the module";
-        ComPtr<IClassFactory> again;
-        ASSERT_EQ(getClassObject_(clsid, IID_IClassFactory, again.put_void()), S_OK);
-        EXPECT_EQ(again->LockServer(FALSE), S_OK);
-        again.reset();
+        ASSERT_EQ(getClassObject_(clsid, IID_IClassFactory, first.put_void()), S_OK);
+        EXPECT_EQ(first->LockServer(FALSE), S_OK);
+        first.reset();
         EXPECT_EQ(canUnloadNow_(), S_OK);
     }
+    void* out = kSentinel;
+    EXPECT_EQ(getClassObject_(kLibraryId, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(getClassObject_(GuidOf(kProviderClassIdentities[0].clsid), IID_IClassFactory, nullptr),
+              E_POINTER);
 }
 
 TEST_F(ModuleExportsTest, CarriesItsNameTheTypeLibraryAndTheApplicationIdScript) {
     wchar_t name[64] = {};
     ASSERT_GT(::LoadStringW(module_.get(), 100, name, 64), 0);
     EXPECT_STREQ(name, L"Norvipmiprv");
-
     const HRSRC typeLibrary = ::FindResourceW(module_.get(), MAKEINTRESOURCEW(1), L"TYPELIB");
     ASSERT_NE(typeLibrary, nullptr);
-    const auto* header =
-        static_cast<const char*>(::LockResource(::LoadResource(module_.get(), typeLibrary)));
-    EXPECT_EQ(std::string(header, 4), "MSFT");
-
+    EXPECT_EQ(std::string(static_cast<const char*>(
+                              ::LockResource(::LoadResource(module_.get(), typeLibrary))), 4),
+              "MSFT");
     const HRSRC script = ::FindResourceW(module_.get(), MAKEINTRESOURCEW(101), L"REGISTRY");
     ASSERT_NE(script, nullptr);
     const std::string embedded(
         static_cast<const char*>(::LockResource(::LoadResource(module_.get(), script))),
         ::SizeofResource(module_.get(), script));
     std::ifstream source(NORV_MODULE_SOURCE_DIR "/Norvipmiprv.rgs", std::ios::binary);
-    ASSERT_TRUE(source) << "cannot read the script's source";
     std::ostringstream text;
     text << source.rdbuf();
     EXPECT_EQ(embedded, text.str());
-}
-
-bool TypeLibraryRegistered() {
-    BSTR path = nullptr;
-    const HRESULT hr = ::QueryPathOfRegTypeLib(kLibraryId, 1, 0, 0, &path);
-    UniqueBstr owner(path);
-    return SUCCEEDED(hr);
 }
 
 // Registered by the module's own DllRegisterServer, the type library describes the module
@@ -154,49 +121,51 @@ bool TypeLibraryRegistered() {
 TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
     unregister_();
     ASSERT_EQ(register_(), S_OK);
-
     ComPtr<ITypeLib> library;
     ASSERT_EQ(::LoadRegTypeLib(kLibraryId, 1, 0, 0, library.put()), S_OK);
     TLIBATTR* attributes = nullptr;
     ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
     EXPECT_TRUE(IsEqualGUID(attributes->guid, kLibraryId));
-    EXPECT_EQ(attributes->wMajorVerNum, 1);
-    EXPECT_EQ(attributes->wMinorVerNum, 0);
+    EXPECT_EQ(attributes->wMajorVerNum * 100 + attributes->wMinorVerNum, 100);
     EXPECT_EQ(attributes->lcid, 0u);
     EXPECT_EQ(attributes->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     library->ReleaseTLibAttr(attributes);
-
-    BSTR rawName = nullptr;
-    BSTR rawHelp = nullptr;
-    ASSERT_EQ(library->GetDocumentation(-1, &rawName, &rawHelp, nullptr, nullptr), S_OK);
-    UniqueBstr libraryName(rawName);
-    UniqueBstr libraryHelp(rawHelp);
+    UniqueBstr libraryName;
+    UniqueBstr libraryHelp;
+    ASSERT_EQ(library->GetDocumentation(-1, libraryName.put(), libraryHelp.put(), nullptr, nullptr), S_OK);
     EXPECT_STREQ(libraryName.get(), L"Norvipmiprv");
     EXPECT_STREQ(libraryHelp.get(), L"Norvipmiprv 1.0 Type Library");
     EXPECT_EQ(library->GetTypeInfoCount(), kProviderClassCount);
 
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         SCOPED_TRACE(identity.className);
+        // The type information a provider object hands out: loaded once, kept after the
+        // library is unregistered; a class without a coclass is not found.
+        CoclassTypeInfo holder(GuidOf(identity.clsid));
         ComPtr<ITypeInfo> info;
-        ASSERT_EQ(library->GetTypeInfoOfGuid(GuidOf(identity.clsid), info.put()), S_OK);
+        ASSERT_EQ(holder.Get(info.put()), S_OK);
         TYPEATTR* typeAttributes = nullptr;
         ASSERT_EQ(info->GetTypeAttr(&typeAttributes), S_OK);
         EXPECT_EQ(typeAttributes->typekind, TKIND_COCLASS);
+        EXPECT_TRUE(IsEqualGUID(typeAttributes->guid, GuidOf(identity.clsid)));
         info->ReleaseTypeAttr(typeAttributes);
-        BSTR rawCoclass = nullptr;
-        BSTR rawCoclassHelp = nullptr;
-        ASSERT_EQ(
-            info->GetDocumentation(MEMBERID_NIL, &rawCoclass, &rawCoclassHelp, nullptr, nullptr),
-            S_OK);
-        UniqueBstr coclass(rawCoclass);
-        UniqueBstr coclassHelp(rawCoclassHelp);
+        UniqueBstr coclass;
+        UniqueBstr coclassHelp;
+        ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, coclass.put(), coclassHelp.put(), nullptr, nullptr),
+                  S_OK);
         EXPECT_EQ(std::wstring(coclass.get()), Wide(identity.coclassName));
         EXPECT_EQ(std::wstring(coclassHelp.get()), Wide(identity.coclassHelp));
-
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Wide(identity.progId)));
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Wide(VersionIndependentProgId(identity.progId))));
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + Wide(identity.clsid)));
     }
+    CoclassTypeInfo loaded(GuidOf(kProviderClassIdentities[0].clsid));
+    ComPtr<ITypeInfo> first;
+    ASSERT_EQ(loaded.Get(first.put()), S_OK);
+    ComPtr<ITypeInfo> none;
+    EXPECT_EQ(CoclassTypeInfo(GuidOf("{D3A5F0B7-2C19-4E8A-B6D4-71E9C02F5A36}")).Get(none.put()),
+              TYPE_E_ELEMENTNOTFOUND);
+    EXPECT_EQ(loaded.Get(nullptr), E_POINTER);
     library.reset();
 
     EXPECT_EQ(unregister_(), S_OK);
@@ -204,12 +173,17 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Wide(identity.progId))) << identity.progId;
     }
+    ComPtr<ITypeInfo> cached;
+    EXPECT_EQ(loaded.Get(cached.put()), S_OK);
+    EXPECT_EQ(cached.get(), first.get());
+    EXPECT_EQ(CoclassTypeInfo(GuidOf(kProviderClassIdentities[0].clsid)).Get(none.put()),
+              TYPE_E_LIBNOTREGISTERED);
+    EXPECT_FALSE(none);
 }
 
 // Runs regsvr32 of the module's own bitness (Wine picks it by the caller's) and waits.
 DWORD RunRegsvr32(const std::wstring& arguments) {
-    std::wstring commandLine =
-        L"regsvr32.exe " + arguments + L" \"" + Wide(NORV_MODULE_FILE) + L"\"";
+    std::wstring commandLine = L"regsvr32.exe " + arguments + L" \"" + Wide(NORV_MODULE_FILE) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

@@ -1,13 +1,17 @@
-// Helpers of the COM server tests: the built module loaded from its build folder, and
-// registry reads that tell absent, empty and present apart.
+// Helpers of the COM server tests: the built module loaded from its build folder, its entry
+// points, and registry reads that tell absent, empty and present apart.
 #pragma once
 
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "host/provider_class_identity.h"
+#include "host/provider_class_row.h"
 #include "inventory/cache_clock.h"
 #include "platform/win_resource.h"
 
@@ -25,10 +29,19 @@ inline UniqueModule LoadModuleUnderTest() {
     return UniqueModule(::LoadLibraryA(NORV_MODULE_FILE));
 }
 
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 inline std::wstring ModulePath(HMODULE module) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);
     return std::wstring(path, length);
+}
+
+inline std::wstring Wide(std::string_view text) {
+    return std::wstring(text.begin(), text.end());
 }
 
 inline bool KeyExists(HKEY root, const std::wstring& path) {
@@ -37,17 +50,16 @@ inline bool KeyExists(HKEY root, const std::wstring& path) {
 }
 
 // A REG_SZ value (empty name: the default value); nullopt if the key or value is absent or
-// of another type.
+// of another type. The bytes as stored, less their terminating zeros: a writer that stores
+// one character too many shows.
 inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& path,
                                               const std::wstring& name = L"") {
     win::UniqueHkey key;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
     wchar_t data[1024] = {};
     DWORD type = 0;
     DWORD bytes = sizeof(data) - sizeof(wchar_t);
-    if (::RegQueryValueExW(key.get(), name.empty() ? nullptr : name.c_str(), nullptr, &type,
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS ||
+        ::RegQueryValueExW(key.get(), name.empty() ? nullptr : name.c_str(), nullptr, &type,
                            reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS ||
         type != REG_SZ) {
         return std::nullopt;
@@ -57,21 +69,26 @@ inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& pat
     return text;
 }
 
+// The number of subkeys and values of a key; nullopt when it is absent.
 struct KeyCounts {
     DWORD subkeys = 0;
     DWORD values = 0;
+    bool operator==(const KeyCounts&) const = default;
 };
 inline std::optional<KeyCounts> CountKeyContents(HKEY root, const std::wstring& path) {
     win::UniqueHkey key;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
     KeyCounts counts;
-    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &counts.subkeys, nullptr, nullptr,
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+        ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &counts.subkeys, nullptr, nullptr,
                            &counts.values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     return counts;
+}
+
+inline bool TypeLibraryRegistered() {
+    win::UniqueBstr path;
+    return SUCCEEDED(::QueryPathOfRegTypeLib(win::GuidOf(kTypeLibraryId), 1, 0, 0, path.put()));
 }
 
 // Moves the clock of the module's caches past their two fresh seconds instead of waiting
@@ -80,10 +97,6 @@ inline void AgeTheCaches() {
     static long skew = 0;
     skew += 3;
     ::SetEnvironmentVariableA(win::kCacheClockSkewVariable, std::to_string(skew).c_str());
-}
-
-inline std::wstring Wide(std::string_view text) {
-    return std::wstring(text.begin(), text.end());
 }
 
 }  // namespace norv::test

@@ -82,50 +82,59 @@ inline std::vector<std::string> SplitLines(std::string_view bytes) {
     return lines;
 }
 
-// A logging key of its own under HKEY_CURRENT_USER, deleted with its values at the end.
+// A logging key made for a test and deleted with its values at the end, with the parents
+// no other run still uses: one of its own under HKEY_CURRENT_USER, or the module's
+// machine-wide key, which is usable only when the machine has none of its own.
 class TestLogKey {
 public:
-    TestLogKey() : path(std::string(kParent) + "\\" + UniqueName("LogKey") + "\\ServerLOGGING") {
-        win::UniqueHkey created;
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, created.put(), nullptr),
-                  ERROR_SUCCESS);
-    }
+    TestLogKey() : TestLogKey(HKEY_CURRENT_USER, "Software\\Norvane\\NorvTests\\" + UniqueName("LogKey")) {}
+    struct Machine {};
+    explicit TestLogKey(Machine) : TestLogKey(HKEY_LOCAL_MACHINE, "Software\\Norvane\\WBEM") {}
     TestLogKey(const TestLogKey&) = delete;
     TestLogKey& operator=(const TestLogKey&) = delete;
     ~TestLogKey() {
-        const std::string own = path.substr(0, path.rfind('\\'));
-        RegDeleteTreeA(HKEY_CURRENT_USER, own.c_str());
-        // The shared parents go when no other run still uses them.
-        RegDeleteKeyA(HKEY_CURRENT_USER, kParent);
-        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Norvane");
+        if (!created_) return;
+        RegDeleteTreeA(root_, path_.c_str());
+        for (std::string parent = path_.substr(0, path_.rfind('\\')); parent != "Software";
+             parent = parent.substr(0, parent.rfind('\\'))) {
+            RegDeleteKeyA(root_, parent.c_str());
+        }
     }
 
-    LogConfigurationKey Key() const { return {HKEY_CURRENT_USER, path.c_str()}; }
+    bool Usable() const { return created_; }
+    LogConfigurationKey Key() const { return {root_, path_.c_str()}; }
 
     void SetBytes(const char* name, DWORD type, std::string_view bytes) {
-        win::UniqueHkey key;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, key.put()),
+        ASSERT_EQ(RegSetKeyValueA(root_, path_.c_str(), name, type, bytes.data(),
+                                  static_cast<DWORD>(bytes.size())),
                   ERROR_SUCCESS);
-        ASSERT_EQ(
-            RegSetValueExA(key.get(), name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                           static_cast<DWORD>(bytes.size())),
-            ERROR_SUCCESS);
     }
     // The string with its terminating zero.
-    void SetString(const char* name, const std::string& value, DWORD type = REG_SZ) {
-        SetBytes(name, type, std::string_view(value.c_str(), value.size() + 1));
+    void SetString(const char* name, const std::string& value) {
+        SetBytes(name, REG_SZ, std::string_view(value.c_str(), value.size() + 1));
     }
     void SetDword(const char* name, DWORD value) {
-        SetBytes(name, REG_DWORD,
-                 std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
+        SetBytes(name, REG_DWORD, std::string_view(reinterpret_cast<const char*>(&value), 4));
     }
     // A key whose errors of level 1 go to the given file.
     void LogTo(const std::string& fileName) { SetString("LOGFILENAME", fileName); }
 
 private:
-    static constexpr const char* kParent = "Software\\Norvane\\NorvTests";
-    std::string path;
+    TestLogKey(HKEY root, const std::string& owner)
+        : root_(root), path_(owner + "\\ServerLOGGING") {
+        win::UniqueHkey key;
+        DWORD disposition = 0;
+        created_ = RegCreateKeyExA(root, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                   key.put(), &disposition) == ERROR_SUCCESS &&
+                   disposition == REG_CREATED_NEW_KEY;
+        if (root == HKEY_CURRENT_USER) {
+            EXPECT_TRUE(created_) << path_;
+        }
+    }
+
+    HKEY root_;
+    std::string path_;
+    bool created_ = false;
 };
 
 // A named event of this run, manual reset, initially clear.

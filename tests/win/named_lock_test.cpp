@@ -61,32 +61,29 @@ bool FreeForAnotherThread(const std::string& fullName) {
     return free;
 }
 
-TEST_F(NamedLockTest, FullNameIsInTheGlobalNamespace) {
+// Named: the mutex is Global\wmi_ and the name, made at the first Lock. Unnamed: another
+// thread is kept out all the same.
+TEST_F(NamedLockTest, ExcludesOtherThreadsUnderItsGlobalName) {
     const std::string base = test::UniqueName("Lock");
-    NamedLock lock(key.Key());
-    lock.SetObjectName(base);
-    // Naming creates nothing yet.
-    EXPECT_FALSE(
-        win::UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\wmi_" + base).c_str())));
-    lock.Lock();
+    NamedLock named(key.Key());
+    named.SetObjectName(base);
+    EXPECT_FALSE(win::UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\wmi_" + base).c_str())));
+    named.Lock();
     EXPECT_FALSE(FreeForAnotherThread("Global\\wmi_" + base));
-    lock.Unlock();
+    named.Unlock();
     EXPECT_TRUE(FreeForAnotherThread("Global\\wmi_" + base));
-    EXPECT_TRUE(LogLines().empty());
-}
 
-TEST_F(NamedLockTest, UnnamedLockExcludesOtherThreads) {
-    NamedLock lock(key.Key());
-    ASSERT_TRUE(lock.Open());
-    lock.Lock();
+    NamedLock unnamed(key.Key());
+    ASSERT_TRUE(unnamed.Open());
+    unnamed.Lock();
     TestEvent entered("Entered");
     std::thread other([&] {
-        lock.Lock();
+        unnamed.Lock();
         SetEvent(entered.Get());
-        lock.Unlock();
+        unnamed.Unlock();
     });
     EXPECT_FALSE(entered.WaitFor(200)) << "the second thread got in while the lock was held";
-    lock.Unlock();
+    unnamed.Unlock();
     EXPECT_TRUE(entered.WaitFor(5000));
     other.join();
     EXPECT_TRUE(LogLines().empty());

@@ -65,33 +65,24 @@ TEST_F(ObjectPathTest, AcceptsInstancePathsOfTheExpectedClassOnly) {
     }
 }
 
-TEST_F(ObjectPathTest, AnUnparsablePathGivesTheParsersFailure) {
+// An unparsable path gives the parser's own failure, not a mismatch; the required kinds
+// decide; without a parser or a path nothing is valid.
+TEST_F(ObjectPathTest, AnUnparsablePathOrAnotherKindIsRefused) {
     for (const wchar_t* path : {L"ComputerSystem.Name=\"open", L"", L"ComputerSystem.=\"x\""}) {
-        const HRESULT hr =
-            ValidateObjectPath(factory_.get(), path, L"ComputerSystem", kInstancePathKinds);
-        EXPECT_TRUE(FAILED(hr)) << testing::PrintToString(std::wstring(path));
-        EXPECT_NE(hr, kFailed) << "the parser's own failure, not a mismatch";
+        const HRESULT hr = ValidateObjectPath(factory_.get(), path, L"ComputerSystem", kInstancePathKinds);
+        EXPECT_TRUE(FAILED(hr) && hr != kFailed) << testing::PrintToString(std::wstring(path));
     }
-}
-
-TEST_F(ObjectPathTest, TheRequiredKindsDecide) {
     constexpr ULONGLONG kClassPath = WBEMPATH_INFO_IS_CLASS_REF;
     EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor", L"Sensor", kClassPath), S_OK);
-    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor", kClassPath),
-              kFailed);
-    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor",
-                                 WBEMPATH_INFO_IS_INST_REF),
+    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor", kClassPath), kFailed);
+    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor", WBEMPATH_INFO_IS_INST_REF),
               S_OK);
-}
-
-TEST_F(ObjectPathTest, WithoutAParserOrAPathNothingIsValid) {
     EXPECT_EQ(ValidateObjectPath(nullptr, L"Sensor.DeviceID=\"1\"", L"Sensor", kInstancePathKinds),
               kInvalidParameter);
-    EXPECT_EQ(ValidateObjectPath(factory_.get(), nullptr, L"Sensor", kInstancePathKinds),
-              kInvalidParameter);
+    EXPECT_EQ(ValidateObjectPath(factory_.get(), nullptr, L"Sensor", kInstancePathKinds), kInvalidParameter);
     std::array<std::string, 1> wanted;
-    const std::array<const wchar_t*, 1> names{L"DeviceID"};
-    EXPECT_EQ(ReadPathKeys(nullptr, L"Sensor.DeviceID=\"1\"", names, wanted), kFailed);
+    EXPECT_EQ(ReadPathKeys(nullptr, L"Sensor.DeviceID=\"1\"", std::array<const wchar_t*, 1>{L"DeviceID"}, wanted),
+              kFailed);
 }
 
 constexpr std::array<const wchar_t*, 4> kSensorKeys{L"CreationClassName", L"DeviceID",
@@ -107,10 +98,7 @@ TEST_F(ObjectPathTest, ReadsEveryKeyOfAFourKeyPath) {
                            L"CreationClassName=\"Sensor\"",
                            kSensorKeys, wanted),
               S_OK);
-    EXPECT_EQ(wanted[0], "Sensor");
-    EXPECT_EQ(wanted[1], "16.0.32");
-    EXPECT_EQ(wanted[2], "ComputerSystem");
-    EXPECT_EQ(wanted[3], "IPMI Controller 0");
+    EXPECT_EQ(wanted, (std::array<std::string, 4>{"Sensor", "16.0.32", "ComputerSystem", "IPMI Controller 0"}));
 }
 
 TEST_F(ObjectPathTest, KeyNamesMatchInAnyLetterCaseAndValuesAreKeptAsTheyAre) {
@@ -119,29 +107,23 @@ TEST_F(ObjectPathTest, KeyNamesMatchInAnyLetterCaseAndValuesAreKeptAsTheyAre) {
                            L"sensor.creationclassname=\"sensor\",DEVICEID=\"1.0.\\\"q\\\"\"",
                            kSensorKeys, wanted),
               S_OK);
-    EXPECT_EQ(wanted[0], "sensor");
-    EXPECT_EQ(wanted[1], "1.0.\"q\"");
-    EXPECT_EQ(wanted[2], "") << "a key the path does not give stays empty";
-    EXPECT_EQ(wanted[3], "");
+    // A key the path does not give stays empty.
+    EXPECT_EQ(wanted, (std::array<std::string, 4>{"sensor", "1.0.\"q\"", "", ""}));
 }
 
-TEST_F(ObjectPathTest, OnlyStringKeysAreRead) {
+// Only string keys are read; a key without a name matches no key name.
+TEST_F(ObjectPathTest, OnlyNamedStringKeysAreRead) {
     std::array<std::string, 2> wanted{"untouched", "untouched"};
     const std::array<const wchar_t*, 2> names{L"Id", L"Flag"};
     ASSERT_EQ(ReadPathKeys(factory_.get(), L"Thing.Id=42,Flag=TRUE", names, wanted), S_OK);
-    EXPECT_EQ(wanted[0], "untouched");
-    EXPECT_EQ(wanted[1], "untouched");
+    EXPECT_EQ(wanted, (std::array<std::string, 2>{"untouched", "untouched"}));
     ASSERT_EQ(ReadPathKeys(factory_.get(), L"Thing.Id=\"42\",Flag=\"TRUE\"", names, wanted), S_OK);
-    EXPECT_EQ(wanted[0], "42");
-    EXPECT_EQ(wanted[1], "TRUE");
-}
-
-TEST_F(ObjectPathTest, AKeyWithoutANameMatchesNoKeyName) {
-    std::array<std::string, 1> wanted;
-    const std::array<const wchar_t*, 1> names{L"InstanceID"};
-    ASSERT_EQ(ReadPathKeys(factory_.get(), L"SystemSpecificCollection=\"0:0\"", names, wanted),
+    EXPECT_EQ(wanted, (std::array<std::string, 2>{"42", "TRUE"}));
+    std::array<std::string, 1> instanceId;
+    ASSERT_EQ(ReadPathKeys(factory_.get(), L"SystemSpecificCollection=\"0:0\"",
+                           std::array<const wchar_t*, 1>{L"InstanceID"}, instanceId),
               S_OK);
-    EXPECT_EQ(wanted[0], "");
+    EXPECT_EQ(instanceId[0], "");
 }
 
 }  // namespace

@@ -3,113 +3,62 @@
 // own: every enumeration yields the one instance, every lookup finds it.
 #include <windows.h>
 
-#include <wbemcli.h>
-
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <atomic>
 #include <string>
 #include <thread>
 
-#include "host/provider_class_identity.h"
-#include "host/provider_class_row.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {
 namespace {
 
-using win::ComPtr;
-
-constexpr int kRequestsPerThread = 150;
-
-struct LockTakenCase {
-    const char* label;
-    ProviderClass providerClass;
-};
-
-void PrintTo(const LockTakenCase& tested, std::ostream* out) {
-    *out << tested.label;
-}
-
-class ProviderLockTaken : public ::testing::TestWithParam<LockTakenCase> {
-protected:
-    static void SetUpTestSuite() { wmi_ = new StandInWmi(); }
-    static void TearDownTestSuite() {
-        delete wmi_;
-        wmi_ = nullptr;
-    }
-
-    const ProviderClassIdentity& Identity() const { return IdentityOf(GetParam().providerClass); }
-
-    inline static StandInWmi* wmi_ = nullptr;
-};
-
-// What one thread saw go wrong, counted rather than asserted so that both threads finish.
-struct Mistakes {
-    int enumerations = 0;
-    int lookups = 0;
-};
+class ProviderLockTaken : public StandInSuite<::testing::TestWithParam<ProviderClass>> {};
 
 TEST_P(ProviderLockTaken, TwoThreadsOnOneProviderObjectEachSeeTheOneInstance) {
-    ASSERT_EQ(wmi_->Problem(), "");
     wmi_->Serve(DefaultPlatformNamespaces());
-    const std::string lockName = "Global\\wmi_" + std::string(Identity().className);
+    const std::string lockName = LockNameOf(GetParam());
     const win::UniqueHandle taken(::CreateEventA(nullptr, TRUE, FALSE, lockName.c_str()));
     ASSERT_TRUE(taken);
     ASSERT_FALSE(win::UniqueHandle(::CreateMutexA(nullptr, FALSE, lockName.c_str())))
         << "the provider's lock could still be made";
+    const ComPtr<IWbemServices> provider = wmi_->InitializedProvider(GetParam());
+    const auto enumerated = Enumerated(provider.get());
+    ASSERT_EQ(enumerated.size(), 1u);
+    const std::wstring path = StringOf(enumerated.front().get(), L"__RELPATH");
 
-    const ComPtr<IWbemServices> provider =
-        wmi_->InitializedProvider(win::GuidOf(Identity().clsid));
-    ASSERT_TRUE(provider);
-    const auto className = Bstr(Wide(Identity().servedClass).c_str());
-    const auto sink = NewSink();
-    ASSERT_EQ(AsClient([&] {
-                  return provider->CreateInstanceEnumAsync(className.get(), 0, nullptr, sink.get());
-              }),
-              WBEM_S_NO_ERROR);
-    ASSERT_EQ(sink->Objects().size(), 1u);
-    const ComPtr<IWbemClassObject> expected = sink->Objects().front();
-    const std::wstring path = StringOf(expected.get(), L"__RELPATH");
-    const auto pathText = Bstr(path.c_str());
-
-    const auto requests = [&](Mistakes& mistakes) {
+    // What the threads saw go wrong, counted rather than asserted so that both finish.
+    std::atomic<int> mistakes{0};
+    const auto requests = [&] {
         ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        for (int i = 0; i < kRequestsPerThread; ++i) {
-            const auto enumerated = NewSink();
-            const HRESULT listed = AsClient([&] {
-                return provider->CreateInstanceEnumAsync(className.get(), 0, nullptr,
-                                                         enumerated.get());
-            });
-            const auto objects = enumerated->Objects();
-            if (listed != WBEM_S_NO_ERROR || objects.size() != 1 ||
-                objects.front()->CompareTo(0, expected.get()) != WBEM_S_SAME) {
-                ++mistakes.enumerations;
+        for (int i = 0; i < 150; ++i) {
+            const auto listed = NewSink();
+            const HRESULT hr = Enumerate(provider.get(), listed.get());
+            const auto objects = listed->Objects();
+            if (hr != WBEM_S_NO_ERROR || objects.size() != 1 ||
+                objects.front()->CompareTo(0, enumerated.front().get()) != WBEM_S_SAME) {
+                ++mistakes;
             }
             const auto found = NewSink();
-            const HRESULT looked = AsClient(
-                [&] { return provider->GetObjectAsync(pathText.get(), 0, nullptr, found.get()); });
-            if (looked != WBEM_S_NO_ERROR || found->Objects().size() != 1) ++mistakes.lookups;
+            if (Get(provider.get(), path.c_str(), found.get()) != WBEM_S_NO_ERROR ||
+                found->Objects().size() != 1) {
+                ++mistakes;
+            }
         }
         ::CoUninitialize();
     };
-    Mistakes first;
-    Mistakes second;
-    std::thread one(requests, std::ref(first));
-    std::thread two(requests, std::ref(second));
+    std::thread one(requests);
+    std::thread two(requests);
     one.join();
     two.join();
-    EXPECT_EQ(first.enumerations + second.enumerations, 0);
-    EXPECT_EQ(first.lookups + second.lookups, 0);
+    EXPECT_EQ(mistakes, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, ProviderLockTaken,
-                         ::testing::Values(LockTakenCase{"ComputerSystem",
-                                                         ProviderClass::ComputerSystem},
-                                           LockTakenCase{"AdminDomain", ProviderClass::AdminDomain},
-                                           LockTakenCase{"SystemSpecificCollection",
-                                                         ProviderClass::SystemSpecificCollection}),
-                         [](const auto& tested) { return std::string(tested.param.label); });
+                         ::testing::Values(ProviderClass::ComputerSystem, ProviderClass::AdminDomain,
+                                           ProviderClass::SystemSpecificCollection),
+                         [](const auto& test) { return std::string(IdentityOf(test.param).servedClass); });
 
 }  // namespace
 }  // namespace norv::test

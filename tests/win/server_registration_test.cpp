@@ -19,6 +19,7 @@ namespace {
 using test::CountKeyContents;
 using test::KeyExists;
 using test::ReadString;
+using test::TypeLibraryRegistered;
 using test::Wide;
 
 HRESULT NotCreated(REFIID, void**) noexcept {
@@ -34,17 +35,8 @@ constexpr auto MakeAllRows(std::index_sequence<I...>) {
 }
 constexpr auto kAllRows = MakeAllRows(std::make_index_sequence<kProviderClassCount>{});
 
-const GUID kLibraryId = GuidOf(kTypeLibraryId);
-
 std::wstring ClassKey(const ProviderClassIdentity& identity) {
     return L"CLSID\\" + Wide(identity.clsid);
-}
-
-bool TypeLibraryRegistered() {
-    BSTR path = nullptr;
-    const HRESULT hr = ::QueryPathOfRegTypeLib(kLibraryId, 1, 0, 0, &path);
-    UniqueBstr owner(path);
-    return SUCCEEDED(hr);
 }
 
 // Nothing of a class is left: its ProgIDs and its CLSID subtree.
@@ -76,7 +68,7 @@ protected:
     std::wstring modulePath_;
 };
 
-TEST_F(ServerRegistrationTest, WritesTheProgIdsOfEveryClass) {
+TEST_F(ServerRegistrationTest, WritesTheProgIdsAndClassIdSubtreeOfEveryClass) {
     ASSERT_EQ(RegisterServer(kAllRows, module_.get()), S_OK);
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         SCOPED_TRACE(identity.className);
@@ -84,47 +76,27 @@ TEST_F(ServerRegistrationTest, WritesTheProgIdsOfEveryClass) {
         const std::wstring viProgId = Wide(VersionIndependentProgId(identity.progId));
         const std::wstring friendly = Wide(identity.friendlyName);
         const std::wstring clsid = Wide(identity.clsid);
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, progId), friendly);
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, progId + L"\\CLSID"), clsid);
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, viProgId), friendly);
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, viProgId + L"\\CLSID"), clsid);
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, viProgId + L"\\CurVer"), progId);
+        const std::wstring key = ClassKey(identity);
+        const std::pair<std::wstring, std::wstring> values[] = {
+            {progId, friendly}, {progId + L"\\CLSID", clsid}, {viProgId, friendly},
+            {viProgId + L"\\CLSID", clsid}, {viProgId + L"\\CurVer", progId}, {key, friendly},
+            {key + L"\\ProgID", progId}, {key + L"\\VersionIndependentProgID", viProgId},
+            {key + L"\\InprocServer32", modulePath_}, {key + L"\\TypeLib", Wide(kTypeLibraryId)}};
+        for (const auto& [path, value] : values) EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, path), value) << path;
+        EXPECT_EQ(CountKeyContents(HKEY_CLASSES_ROOT, key + L"\\Programmable"), test::KeyCounts{})
+            << "Programmable holds nothing";
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel"), L"both");
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\LocalServer32"));
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key, L"AppID"), L"") << "present, empty text";
     }
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, L"Norvipmiprv.NorvComputerSystemProv\\CurVer"),
               L"Norvipmiprv.NorvComputerSystemProv.1");
-}
-
-TEST_F(ServerRegistrationTest, WritesTheClassIdSubtreeOfEveryClass) {
-    ASSERT_EQ(RegisterServer(kAllRows, module_.get()), S_OK);
-    for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
-        SCOPED_TRACE(identity.className);
-        const std::wstring key = ClassKey(identity);
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key), Wide(identity.friendlyName));
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\ProgID"), Wide(identity.progId));
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\VersionIndependentProgID"),
-                  Wide(VersionIndependentProgId(identity.progId)));
-        const auto programmable = CountKeyContents(HKEY_CLASSES_ROOT, key + L"\\Programmable");
-        ASSERT_TRUE(programmable.has_value());
-        EXPECT_EQ(programmable->subkeys, 0u);
-        EXPECT_EQ(programmable->values, 0u) << "Programmable holds no value";
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32"), modulePath_);
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel"),
-                  L"both");
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\LocalServer32"));
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key, L"AppID"), L"") << "present, empty text";
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\TypeLib"), Wide(kTypeLibraryId));
-    }
-}
-
-TEST_F(ServerRegistrationTest, RegistersTheTypeLibraryWithTheModuleFolderAsHelpFolder) {
-    ASSERT_EQ(RegisterServer(kAllRows, module_.get()), S_OK);
-    BSTR raw = nullptr;
-    ASSERT_EQ(::QueryPathOfRegTypeLib(kLibraryId, 1, 0, 0, &raw), S_OK);
-    UniqueBstr path(raw);
+    // The type library, with the module folder as its help folder.
+    UniqueBstr path;
+    ASSERT_EQ(::QueryPathOfRegTypeLib(GuidOf(kTypeLibraryId), 1, 0, 0, path.put()), S_OK);
     EXPECT_STREQ(path.get(), modulePath_.c_str());
-    EXPECT_EQ(
-        ReadString(HKEY_CLASSES_ROOT, L"TypeLib\\" + Wide(kTypeLibraryId) + L"\\1.0\\HELPDIR"),
-        DirectoryOf(modulePath_));
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, L"TypeLib\\" + Wide(kTypeLibraryId) + L"\\1.0\\HELPDIR"),
+              DirectoryOf(modulePath_));
 }
 
 TEST_F(ServerRegistrationTest, RegisteringTwiceLeavesOneFreshCopy) {

@@ -2,8 +2,6 @@
 
 #include <objbase.h>
 
-#include <gtest/gtest.h>
-
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -12,42 +10,24 @@
 #include "com/admin_locator.h"
 #include "com/completion_check.h"
 #include "com/wbem_services.h"
-#include "platform/platform_loading.h"
 #include "repository/mof_error.h"
 #include "repository/mof_reader.h"
 #include "repository/repository.h"
 #include "repository/repository_class_source.h"
 
 namespace norv::test {
-namespace {
-
-using win::ComPtr;
-
-using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-using CanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
-
-template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
-constexpr std::string_view kDefaultPlatformFiles[] = {kShippedClasses, kHealthClasses,
-                                                      kHostDirectives, kDefaultPlatform};
-
-}  // namespace
-
-std::string ReadSourceFile(std::string_view relativePath) {
+norvwmi::MofFile SourceFile(std::string_view relativePath) {
     const std::string path = std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath);
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in.good()) << "cannot open " << path;
     std::ostringstream text;
     text << in.rdbuf();
-    return text.str();
+    return {std::string(relativePath), text.str()};
 }
 
-std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath) {
-    auto loaded = norvwmi::LoadPlatform(
-        norvwmi::MofFile{std::string(relativePath), ReadSourceFile(relativePath)}, "NORVTEST");
+std::shared_ptr<norvwmi::ServedNamespaces> PlatformText(const std::string& name,
+                                                        const std::string& text) {
+    auto loaded = norvwmi::LoadPlatform(norvwmi::MofFile{name, text}, "NORVTEST");
     if (const auto* error = std::get_if<norvwmi::MofError>(&loaded)) {
         ADD_FAILURE() << norvwmi::FormatMofError(*error);
         return nullptr;
@@ -55,14 +35,15 @@ std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativeP
     return std::get<norvwmi::Platform>(loaded).served;
 }
 
-norvwmi::MofFile SourceFile(std::string_view relativePath) {
-    return {std::string(relativePath), ReadSourceFile(relativePath)};
+std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath) {
+    const norvwmi::MofFile file = SourceFile(relativePath);
+    return PlatformText(file.name, file.text);
 }
 
 std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files) {
     norvwmi::Repository repository;
     const norvwmi::MofReadResult system =
-        norvwmi::ReadMof(ReadSourceFile("tools/norvwmi/system.mof"), "system.mof");
+        norvwmi::ReadMof(SourceFile("tools/norvwmi/system.mof").text, "system.mof");
     EXPECT_FALSE(system.error) << norvwmi::FormatMofError(*system.error);
     if (auto error = repository.AddSystemClasses(system.document)) {
         ADD_FAILURE() << norvwmi::FormatMofError(*error);
@@ -83,7 +64,9 @@ std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::s
 }
 
 std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces() {
-    return LoadNamespaces(kDefaultPlatformFiles);
+    constexpr std::string_view files[] = {kShippedClasses, kHealthClasses, kHostDirectives,
+                                          kDefaultPlatform};
+    return LoadNamespaces(files);
 }
 
 StandInWmi::StandInWmi() : module_(LoadModuleUnderTest()) {
@@ -118,19 +101,20 @@ ComPtr<IWbemServices> StandInWmi::ProviderNamespace() const {
 }
 
 HRESULT StandInWmi::CanUnloadNow() const {
-    return Export<CanUnloadNowFn>(module_.get(), "DllCanUnloadNow")();
+    return Export<HRESULT(STDAPICALLTYPE*)()>(module_.get(), "DllCanUnloadNow")();
 }
 
 HRESULT StandInWmi::CreateProvider(const GUID& clsid, ComPtr<IWbemServices>& provider) const {
-    const auto getClassObject = Export<GetClassObjectFn>(module_.get(), "DllGetClassObject");
+    const auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        module_.get(), "DllGetClassObject");
     ComPtr<IClassFactory> factory;
     NORV_RETURN_IF_FAILED(getClassObject(clsid, IID_IClassFactory, factory.put_void()));
     return factory->CreateInstance(nullptr, __uuidof(IWbemServices), provider.put_void());
 }
 
-ComPtr<IWbemServices> StandInWmi::InitializedProvider(const GUID& clsid) const {
+ComPtr<IWbemServices> StandInWmi::InitializedProvider(ProviderClass providerClass) const {
     ComPtr<IWbemServices> provider;
-    EXPECT_EQ(CreateProvider(clsid, provider), S_OK);
+    EXPECT_EQ(CreateProvider(ClsidOf(providerClass), provider), S_OK);
     ComPtr<IWbemProviderInit> init;
     if (!provider || FAILED(provider.query(init))) {
         ADD_FAILURE() << "no IWbemProviderInit";
@@ -147,11 +131,11 @@ ComPtr<IWbemServices> StandInWmi::InitializedProvider(const GUID& clsid) const {
     return provider;
 }
 
-ComPtr<norvwmi::RecordingSink> NewSink() {
-    return norvwmi::RecordingSink::Create();
+ComPtr<RecordingSink> NewSink() {
+    return RecordingSink::Create();
 }
 
-std::string CompletionProblems(HRESULT returned, const norvwmi::RecordingSink& sink) {
+std::string CompletionProblems(HRESULT returned, const RecordingSink& sink) {
     std::string text;
     for (const std::string& problem : norvwmi::CheckCompletion(returned, sink)) {
         text += problem + "\n";
@@ -159,10 +143,62 @@ std::string CompletionProblems(HRESULT returned, const norvwmi::RecordingSink& s
     return text;
 }
 
+HRESULT Enumerate(IWbemServices* provider, RecordingSink* sink, ClientLevel level) {
+    return AsClient(level,
+                    [&] { return provider->CreateInstanceEnumAsync(nullptr, 0, nullptr, sink); });
+}
+
+HRESULT Get(IWbemServices* provider, const wchar_t* path, RecordingSink* sink) {
+    const auto text = Bstr(path);
+    return AsClient([&] { return provider->GetObjectAsync(text.get(), 0, nullptr, sink); });
+}
+
+HRESULT Exec(IWbemServices* provider, const wchar_t* path, const wchar_t* method,
+             RecordingSink* sink) {
+    const auto pathText = Bstr(path);
+    const auto methodText = Bstr(method);
+    return AsClient([&] {
+        return provider->ExecMethodAsync(pathText.get(), methodText.get(), 0, nullptr, nullptr,
+                                         sink);
+    });
+}
+
+std::vector<ComPtr<IWbemClassObject>> Enumerated(IWbemServices* provider) {
+    const auto sink = NewSink();
+    const HRESULT hr = Enumerate(provider, sink.get());
+    EXPECT_EQ(hr, WBEM_S_NO_ERROR);
+    EXPECT_EQ(CompletionProblems(hr, *sink.get()), "");
+    for (const auto& event : sink->Events()) {
+        if (event.kind == norvwmi::SinkEvent::Kind::Indicate) {
+            EXPECT_EQ(event.objects.size(), 1u) << "one object per Indicate";
+        }
+    }
+    return sink->Objects();
+}
+
+ComPtr<IWbemClassObject> Found(IWbemServices* provider, const std::wstring& path) {
+    const auto sink = NewSink();
+    EXPECT_EQ(Get(provider, path.c_str(), sink.get()), WBEM_S_NO_ERROR)
+        << testing::PrintToString(path);
+    EXPECT_EQ(CompletionProblems(WBEM_S_NO_ERROR, *sink.get()), "");
+    const auto events = sink->Events();
+    if (events.size() != 2 || events[0].objects.size() != 1) {
+        ADD_FAILURE() << "not one Indicate of one object and one SetStatus";
+        return {};
+    }
+    return events[0].objects[0];
+}
+
+void ExpectNotFound(IWbemServices* provider, const std::wstring& path) {
+    const auto sink = NewSink();
+    EXPECT_EQ(Get(provider, path.c_str(), sink.get()), kWbemNotFound)
+        << testing::PrintToString(path);
+    EXPECT_TRUE(sink->Events().empty()) << "a failed lookup does not call the sink";
+}
+
 bool IsNull(IWbemClassObject* object, const wchar_t* name) {
     win::UniqueVariant value;
-    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr))) return false;
-    return V_VT(&value) == VT_NULL;
+    return SUCCEEDED(object->Get(name, 0, &value, nullptr, nullptr)) && V_VT(&value) == VT_NULL;
 }
 
 std::wstring StringOf(IWbemClassObject* object, const wchar_t* name) {
@@ -173,46 +209,11 @@ std::wstring StringOf(IWbemClassObject* object, const wchar_t* name) {
     return std::wstring(V_BSTR(&value), ::SysStringLen(V_BSTR(&value)));
 }
 
-namespace {
-
-// The elements of a one-dimensional array property, each read as `Element`.
-template <typename Element>
-std::vector<Element> ArrayOf(IWbemClassObject* object, const wchar_t* name, VARTYPE elementType) {
-    std::vector<Element> elements;
-    win::UniqueVariant value;
-    if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)) ||
-        V_VT(&value) != (VT_ARRAY | elementType)) {
-        ADD_FAILURE() << "property is not an array of the expected type";
-        return elements;
-    }
-    SAFEARRAY* array = V_ARRAY(&value);
-    LONG lower = 0;
-    LONG upper = -1;
-    ::SafeArrayGetLBound(array, 1, &lower);
-    ::SafeArrayGetUBound(array, 1, &upper);
-    for (LONG i = lower; i <= upper; ++i) {
-        Element element{};
-        ::SafeArrayGetElement(array, &i, &element);
-        elements.push_back(element);
-    }
-    return elements;
-}
-
-}  // namespace
-
-std::vector<std::wstring> StringsOf(IWbemClassObject* object, const wchar_t* name) {
-    std::vector<std::wstring> texts;
-    for (BSTR text : ArrayOf<BSTR>(object, name, VT_BSTR)) {
-        texts.emplace_back(text, ::SysStringLen(text));
-        ::SysFreeString(text);
-    }
-    return texts;
-}
-
-std::vector<long> NumbersOf(IWbemClassObject* object, const wchar_t* name) {
-    std::vector<long> numbers;
-    for (LONG number : ArrayOf<LONG>(object, name, VT_I4)) numbers.push_back(number);
-    return numbers;
+std::vector<std::wstring> StringsOf(const std::vector<ComPtr<IWbemClassObject>>& objects,
+                                    const wchar_t* name) {
+    std::vector<std::wstring> values;
+    for (const auto& object : objects) values.push_back(StringOf(object.get(), name));
+    return values;
 }
 
 }  // namespace norv::test

@@ -1,7 +1,7 @@
 // The WMI a provider of the built module meets in the tests: namespaces served from the
 // shipped MOF files by the norvwmi stand-in, its administrative locator and utility parsers
-// registered in this process, and the provider objects made through the module's own
-// DllGetClassObject.
+// registered in this process, the provider objects made through the module's own
+// DllGetClassObject, and the requests WMI makes of them.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,8 @@
 #include "com/factory_registration.h"
 #include "com/recording_sink.h"
 #include "com/utility_parsers.h"
+#include "host/provider_class_identity.h"
+#include "host/provider_class_row.h"
 #include "host/wbem_status.h"
 #include "host_test_support.h"
 #include "platform/platform_loading.h"
@@ -29,11 +31,12 @@
 
 namespace norv::test {
 
-inline constexpr const wchar_t* kProviderNamespace = L"root\\cimv2\\ipmi";
-
-// The statuses the providers answer with, and the one a test's sink fails Indicate with.
+using norvwmi::ClientLevel;
+using norvwmi::RecordingSink;
+using win::ComPtr;
 using win::kWbemAccessDenied, win::kWbemFailed, win::kWbemInvalidParameter, win::kWbemNotFound,
     win::kWbemNotSupported, win::kWbemProviderNotCapable;
+// The status a test's sink fails Indicate with.
 inline constexpr HRESULT kCancelled = static_cast<HRESULT>(WBEM_E_CALL_CANCELLED);
 
 // MOF files of the source tree, loaded after WMI's system classes.
@@ -42,19 +45,20 @@ inline constexpr std::string_view kHealthClasses = "tools/norvwmi/health.mof";
 inline constexpr std::string_view kHostDirectives = "tools/norvwmi/host.mof";
 inline constexpr std::string_view kDefaultPlatform = "platforms/default.mof";
 
-// A file of the source tree as the host reads a MOF file.
+// A file of the source tree as the host reads a MOF file; a failure if it cannot be read.
 norvwmi::MofFile SourceFile(std::string_view relativePath);
 
 // WMI's system classes and then the given MOF texts, as plain classes and instances (no
 // directives applied); a text that does not load fails the current test and is left out.
 std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files);
-
-// The namespaces of the files, in the order given; a file that does not load fails the
-// current test and is left out.
 std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::string_view> files);
-
 // The shipped classes, the health classes and the default platform.
 std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces();
+// A platform description (a path in the source tree, or a text) loaded as the norvwmi program
+// loads it, directives applied; null, and a failure, if it does not load.
+std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath);
+std::shared_ptr<norvwmi::ServedNamespaces> PlatformText(const std::string& name,
+                                                        const std::string& text);
 
 // Holds COM (multithreaded), the module under test, the locator and the parsers.
 class StandInWmi {
@@ -66,20 +70,15 @@ public:
 
     // Empty when everything is in place, else what is missing.
     const std::string& Problem() const { return problem_; }
-
     // Serves these namespaces from now on (the locator is registered anew).
     void Serve(std::shared_ptr<norvwmi::ServedNamespaces> served);
-    const std::shared_ptr<norvwmi::ServedNamespaces>& Served() const { return served_; }
-
     // The namespace a provider's Initialize is given.
-    win::ComPtr<IWbemServices> ProviderNamespace() const;
-
-    HMODULE Module() const { return module_.get(); }
+    ComPtr<IWbemServices> ProviderNamespace() const;
     HRESULT CanUnloadNow() const;
     // A new provider object of the class through the module's class object.
-    HRESULT CreateProvider(const GUID& clsid, win::ComPtr<IWbemServices>& provider) const;
+    HRESULT CreateProvider(const GUID& clsid, ComPtr<IWbemServices>& provider) const;
     // A new provider object, initialised as WMI does it (client at impersonation level).
-    win::ComPtr<IWbemServices> InitializedProvider(const GUID& clsid) const;
+    ComPtr<IWbemServices> InitializedProvider(ProviderClass providerClass) const;
 
 private:
     bool comInitialised_ = false;
@@ -90,7 +89,7 @@ private:
     std::string problem_;
 };
 
-// The base of a suite whose tests share one stand-in WMI, serving what Served() gives.
+// The base of a suite whose tests share one stand-in WMI.
 template <typename Base = ::testing::Test>
 class StandInSuite : public Base {
 protected:
@@ -99,39 +98,53 @@ protected:
         delete wmi_;
         wmi_ = nullptr;
     }
+    void SetUp() override { ASSERT_EQ(wmi_->Problem(), ""); }
     inline static StandInWmi* wmi_ = nullptr;
 };
 
+inline GUID ClsidOf(ProviderClass c) {
+    return win::GuidOf(IdentityOf(c).clsid);
+}
+// The machine-wide mutex each request of the class holds.
+inline std::string LockNameOf(ProviderClass c) {
+    return "Global\\wmi_" + std::string(IdentityOf(c).className);
+}
+
 // Runs a provider call as WMI makes it, from a client of the given level.
 template <typename Call>
-HRESULT AsClient(norvwmi::ClientLevel level, Call&& call) {
+HRESULT AsClient(ClientLevel level, Call&& call) {
     return norvwmi::RunInCallContext(level, std::forward<Call>(call));
 }
 template <typename Call>
 HRESULT AsClient(Call&& call) {
-    return AsClient(norvwmi::ClientLevel::Impersonate, std::forward<Call>(call));
+    return AsClient(ClientLevel::Impersonate, std::forward<Call>(call));
 }
 
-// A file of the source tree, whole; a failure if it cannot be read.
-std::string ReadSourceFile(std::string_view relativePath);
-
-// A platform description (a path in the source tree) loaded as the norvwmi program loads it,
-// directives applied (the management log among them); null, and a failure, if it does not load.
-std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath);
-
-win::ComPtr<norvwmi::RecordingSink> NewSink();
-
+inline win::UniqueBstr Bstr(const wchar_t* text) {
+    return win::UniqueBstr(text ? ::SysAllocString(text) : nullptr);
+}
+win::ComPtr<RecordingSink> NewSink();
 // The problems norvwmi::CheckCompletion finds, joined in one text (empty: none).
-std::string CompletionProblems(HRESULT returned, const norvwmi::RecordingSink& sink);
+std::string CompletionProblems(HRESULT returned, const RecordingSink& sink);
+
+// The requests, as a client of the level makes them; a null path or method is passed as null.
+HRESULT Enumerate(IWbemServices* provider, RecordingSink* sink,
+                  ClientLevel level = ClientLevel::Impersonate);
+HRESULT Get(IWbemServices* provider, const wchar_t* path, RecordingSink* sink);
+HRESULT Exec(IWbemServices* provider, const wchar_t* path, const wchar_t* method,
+             RecordingSink* sink);
+// The instances of an enumeration that succeeds and completes once.
+std::vector<ComPtr<IWbemClassObject>> Enumerated(IWbemServices* provider);
+// The one instance a lookup gives, indicated alone and completed once; null and a failure else.
+ComPtr<IWbemClassObject> Found(IWbemServices* provider, const std::wstring& path);
+// A lookup that is not found and does not touch its sink.
+void ExpectNotFound(IWbemServices* provider, const std::wstring& path);
 
 // Property values of an instance as a client reads them.
 bool IsNull(IWbemClassObject* object, const wchar_t* name);
 std::wstring StringOf(IWbemClassObject* object, const wchar_t* name);
-std::vector<std::wstring> StringsOf(IWbemClassObject* object, const wchar_t* name);
-std::vector<long> NumbersOf(IWbemClassObject* object, const wchar_t* name);
-
-inline win::UniqueBstr Bstr(const wchar_t* text) {
-    return win::UniqueBstr(::SysAllocString(text));
-}
+// The string values of a property over a list of instances.
+std::vector<std::wstring> StringsOf(const std::vector<ComPtr<IWbemClassObject>>& objects,
+                                    const wchar_t* name);
 
 }  // namespace norv::test

@@ -1,0 +1,196 @@
+// The fill operations of the five classes with instance data: which properties they put, in
+// which order and as which VARIANT type, which ones only when marked, and that the first
+// refused put ends the fill with WBEM_E_FAILED. (The values are in the golden outputs.)
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sensors/numeric_sensor_instance_fill.h"
+#include "sensors/sensor_instance_fill.h"
+#include "support/recording_instance.h"
+#include "system/admin_domain_provider.h"
+#include "system/computer_system_provider.h"
+#include "system/sensor_collection_provider.h"
+
+namespace norv::win {
+namespace {
+
+using test::RecordingInstance;
+
+constexpr VARTYPE kText = VT_BSTR;
+constexpr VARTYPE kTexts = VT_ARRAY | VT_BSTR;
+constexpr VARTYPE kNumbers = VT_ARRAY | VT_I4;
+constexpr VARTYPE kInteger = VT_I4;
+
+// A power supply redundancy record (with a sensor type description) and a temperature with
+// one threshold, through the instance lists the providers serve.
+SensorRecord Record(bool temperature) {
+    SensorRecord record;
+    record.SetPresent(1);
+    if (!temperature) {
+        record.SetName(SensorKind::PowerGroup, 1, kNoNumber, kNoNumber);
+        record.SetSensorNumber(9);
+        record.SetSensorType(kSensorTypePowerSupply);
+        record.SetEventReadingType(0x0B);
+        record.SetEntityId(0x0A);
+        record.SetCurrentState(0);
+        return record;
+    }
+    record.SetName(SensorKind::Temperature, 3, kNoNumber, kNoNumber);
+    record.SetSensorNumber(40);
+    record.SetSensorType(kSensorTypeTemperature);
+    record.SetEventReadingType(kReadingThreshold);
+    record.SetEntityId(0x07);
+    record.SetCurrentState(kStateOk);
+    record.SetCurrentReading(450);
+    record.SetUnitModifier(-1);
+    record.SetBaseUnits(2);
+    record.SetRateUnits(0);
+    record.SetUpperCritical(800);
+    record.SetNominalReading(500);
+    record.SetNormalMin(60);
+    record.SetNormalMax(1000);
+    record.SetMinReadable(0);
+    record.SetMaxReadable(1270);
+    return record;
+}
+
+SensorInstanceData SensorEntry() {
+    SensorInventory inventory;
+    inventory.Append(Record(false));
+    SensorInstanceList list;
+    BuildSensorList(list, inventory);
+    return list.Count() == 1 ? list.At(0) : SensorInstanceData{};
+}
+
+NumericSensorInstanceData NumericEntry(std::uint32_t fieldMask = 0) {
+    SensorInventory inventory;
+    inventory.Append(Record(true));
+    NumericSensorInstanceList list;
+    BuildNumericSensorList(list, inventory);
+    NumericSensorInstanceData entry = list.Count() == 1 ? list.At(0) : NumericSensorInstanceData{};
+    if (fieldMask != 0) entry.fieldMask = fieldMask;
+    return entry;
+}
+
+using Puts = std::vector<std::pair<std::wstring, VARTYPE>>;
+
+const Puts kSensorPuts = {{L"CreationClassName", kText}, {L"Name", kText},
+                          {L"Caption", kText},           {L"ElementName", kText},
+                          {L"Description", kText},       {L"DeviceID", kText},
+                          {L"SystemCreationClassName", kText}, {L"SystemName", kText}};
+
+Puts With(Puts puts, const Puts& more) {
+    puts.insert(puts.end(), more.begin(), more.end());
+    return puts;
+}
+
+struct FillCase {
+    const char* label;
+    std::function<HRESULT(const WbemObject&)> fill;
+    Puts puts;  // empty: only count and the spot checks below
+    std::size_t count;
+};
+
+void PrintTo(const FillCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+std::vector<FillCase> FillCases() {
+    const ComputerSystemData controller = MakeComputerSystemData(TheManagementController(), {});
+    const AdminDomainData domain = MakeAdminDomainData();
+    const SensorCollectionData collection = MakeSensorCollectionData(TheManagementController());
+    const Puts core = {{L"CreationClassName", kText}, {L"Name", kText}, {L"Caption", kText},
+                       {L"ElementName", kText}, {L"Description", kText}};
+    SensorInstanceData tachometer;  // no other description; its empty state list is still put
+    tachometer.SetSensorType(5);
+    tachometer.SetPossibleStates({});
+    return {
+        {"ComputerSystem",
+         [controller](const WbemObject& o) { return FillComputerSystemInstance(controller, o); },
+         With(core, {{L"NameFormat", kText}, {L"Roles", kTexts}, {L"IdentifyingDescriptions", kTexts},
+                     {L"OtherIdentifyingInfo", kTexts}, {L"Dedicated", kNumbers}}), 10},
+        {"ComputerSystemWithoutOptionalProperties",
+         [](const WbemObject& o) { return FillComputerSystemInstance(ComputerSystemData{}, o); }, core, 5},
+        // Roles before NameFormat.
+        {"AdminDomain", [domain](const WbemObject& o) { return FillAdminDomainInstance(domain, o); },
+         With(core, {{L"Roles", kTexts}, {L"NameFormat", kText}}), 7},
+        {"AdminDomainWithoutOptionalProperties",
+         [](const WbemObject& o) { return FillAdminDomainInstance(AdminDomainData{}, o); }, core, 5},
+        // The class has no CreationClassName.
+        {"SystemSpecificCollection",
+         [collection](const WbemObject& o) { return FillSensorCollectionInstance(collection, o); },
+         {{L"InstanceID", kText}, {L"Caption", kText}, {L"ElementName", kText}, {L"Description", kText}}, 4},
+        {"Sensor", [](const WbemObject& o) { return FillSensorInstance(SensorEntry(), o); },
+         With(kSensorPuts, {{L"SensorType", kInteger}, {L"OtherSensorTypeDescription", kText},
+                            {L"PossibleStates", kTexts}, {L"CurrentState", kText}}), 12},
+        {"SensorWithoutOptionalProperties",
+         [](const WbemObject& o) { return FillSensorInstance(SensorInstanceData{}, o); }, kSensorPuts, 8},
+        {"TachometerSensor", [tachometer](const WbemObject& o) { return FillSensorInstance(tachometer, o); },
+         With(kSensorPuts, {{L"SensorType", kInteger}, {L"PossibleStates", kTexts}}), 10},
+        // Every bit set: all 31 puts; spot checks below.
+        {"NumericSensorFull",
+         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(0x7FFFFF), o); }, {}, 31},
+        // One threshold only, and no other description for a temperature.
+        {"NumericSensorTemperature",
+         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(), o); }, {}, 25},
+    };
+}
+
+class InstanceFill : public ::testing::TestWithParam<FillCase> {};
+
+TEST_P(InstanceFill, PutsEveryPropertyInItsOrder) {
+    RecordingInstance instance;
+    EXPECT_EQ(GetParam().fill(WbemObject(&instance)), WBEM_S_NO_ERROR);
+    Puts puts;
+    for (const auto& put : instance.puts) puts.emplace_back(put.name, V_VT(&put.value));
+    EXPECT_EQ(puts.size(), GetParam().count);
+    if (!GetParam().puts.empty()) {
+        EXPECT_EQ(puts, GetParam().puts);
+    }
+    EXPECT_EQ(instance.references, 1u) << "the fill keeps no reference";
+}
+
+TEST_P(InstanceFill, TheFirstRefusedPutEndsTheFill) {
+    for (std::size_t refused = 0; refused < GetParam().count; ++refused) {
+        RecordingInstance instance;
+        instance.refusedPut = refused;
+        EXPECT_EQ(GetParam().fill(WbemObject(&instance)), static_cast<HRESULT>(WBEM_E_FAILED));
+        EXPECT_EQ(instance.puts.size(), refused + 1) << "nothing is put after put " << refused;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Classes, InstanceFill, ::testing::ValuesIn(FillCases()),
+                         [](const auto& test) { return std::string(test.param.label); });
+
+TEST(FillNumericSensorInstance, PutsTheNumbersSignedAndIsLinearAsABoolean) {
+    RecordingInstance full;
+    ASSERT_EQ(FillNumericSensorInstance(NumericEntry(0x7FFFFF), WbemObject(&full)), WBEM_S_NO_ERROR);
+    ASSERT_EQ(full.puts.size(), 31u);
+    EXPECT_EQ(full.puts[12].name, L"BaseUnits");
+    EXPECT_EQ(full.puts[18].name, L"IsLinear");
+    EXPECT_EQ(full.puts.back().name, L"MaxReadable");
+    for (std::size_t i = 12; i < full.puts.size(); ++i) {
+        EXPECT_EQ(V_VT(&full.puts[i].value), i == 18 ? VARTYPE{VT_BOOL} : kInteger) << i;
+    }
+    RecordingInstance temperature;
+    ASSERT_EQ(FillNumericSensorInstance(NumericEntry(), WbemObject(&temperature)), WBEM_S_NO_ERROR);
+    EXPECT_EQ(temperature.Text(L"CreationClassName"), L"NumericSensor");
+    EXPECT_EQ(temperature.Integer(L"UnitModifier"), -1);
+    EXPECT_EQ(temperature.Integer(L"CurrentReading"), 450);
+    EXPECT_EQ(temperature.Integer(L"UpperThresholdCritical"), 800);
+    EXPECT_EQ(temperature.Integer(L"MaxReadable"), 1270);
+    EXPECT_EQ(V_BOOL(temperature.Value(L"IsLinear")), VARIANT_TRUE);
+    for (const wchar_t* absent : {L"LowerThresholdNonCritical", L"UpperThresholdNonCritical",
+                                  L"LowerThresholdCritical", L"LowerThresholdFatal",
+                                  L"UpperThresholdFatal", L"OtherSensorTypeDescription"}) {
+        EXPECT_EQ(temperature.Value(absent), nullptr) << absent;
+    }
+}
+
+}  // namespace
+}  // namespace norv::win
