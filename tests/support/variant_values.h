@@ -18,26 +18,54 @@ inline VARIANT Scalar(VARTYPE type, std::int64_t bits) {
     ::VariantInit(&value);
     V_VT(&value) = type;
     switch (type) {
-        case VT_I1: V_I1(&value) = static_cast<CHAR>(bits); break;
-        case VT_UI1: V_UI1(&value) = static_cast<BYTE>(bits); break;
-        case VT_I2: V_I2(&value) = static_cast<SHORT>(bits); break;
-        case VT_UI2: V_UI2(&value) = static_cast<USHORT>(bits); break;
-        case VT_I4: V_I4(&value) = static_cast<LONG>(bits); break;
-        case VT_UI4: V_UI4(&value) = static_cast<ULONG>(bits); break;
-        case VT_INT: V_INT(&value) = static_cast<INT>(bits); break;
-        case VT_UINT: V_UINT(&value) = static_cast<UINT>(bits); break;
-        case VT_I8: V_I8(&value) = bits; break;
-        case VT_UI8: V_UI8(&value) = static_cast<ULONGLONG>(bits); break;
-        case VT_BOOL: V_BOOL(&value) = static_cast<VARIANT_BOOL>(bits); break;
-        case VT_R8: V_R8(&value) = static_cast<double>(bits); break;
-        case VT_BSTR: V_BSTR(&value) = ::SysAllocString(std::to_wstring(bits).c_str()); break;
-        default: break;
+        case VT_I1:
+            V_I1(&value) = static_cast<CHAR>(bits);
+            break;
+        case VT_UI1:
+            V_UI1(&value) = static_cast<BYTE>(bits);
+            break;
+        case VT_I2:
+            V_I2(&value) = static_cast<SHORT>(bits);
+            break;
+        case VT_UI2:
+            V_UI2(&value) = static_cast<USHORT>(bits);
+            break;
+        case VT_I4:
+            V_I4(&value) = static_cast<LONG>(bits);
+            break;
+        case VT_UI4:
+            V_UI4(&value) = static_cast<ULONG>(bits);
+            break;
+        case VT_INT:
+            V_INT(&value) = static_cast<INT>(bits);
+            break;
+        case VT_UINT:
+            V_UINT(&value) = static_cast<UINT>(bits);
+            break;
+        case VT_I8:
+            V_I8(&value) = bits;
+            break;
+        case VT_UI8:
+            V_UI8(&value) = static_cast<ULONGLONG>(bits);
+            break;
+        case VT_BOOL:
+            V_BOOL(&value) = static_cast<VARIANT_BOOL>(bits);
+            break;
+        case VT_R8:
+            V_R8(&value) = static_cast<double>(bits);
+            break;
+        case VT_BSTR:
+            V_BSTR(&value) = ::SysAllocString(std::to_wstring(bits).c_str());
+            break;
+        default:
+            break;
     }
     return value;
 }
 
 // A one-dimensional safe array of this element type holding the values from lowerBound on.
-inline VARIANT Array(VARTYPE elementType, LONG lowerBound, const std::vector<std::int64_t>& values) {
+inline VARIANT Array(VARTYPE elementType, LONG lowerBound,
+                     const std::vector<std::int64_t>& values) {
     SAFEARRAYBOUND bound{static_cast<ULONG>(values.size()), lowerBound};
     SAFEARRAY* array = ::SafeArrayCreate(elementType, 1, &bound);
     LONG index = lowerBound;

@@ -53,13 +53,20 @@ public:
     static void operator delete(void* p) noexcept { ::operator delete(p); }
 };
 
-constexpr ProviderClassIdentity kCountingIdentity = {
-    "NorvCountingProv", "{6B1D0C3E-7A4F-4E42-9C1B-2F7E5A8D3C90}", "Norvipmiprv.Counting.1",
-    "CNorvCountingProv Object", "Counting", "CNorvCountingProv", "Counting Class"};
-constexpr ProviderClassIdentity kUnallocatableIdentity = {
-    "NorvUnallocatableProv", "{0E47C1D2-93B5-4A6E-8F21-6C3D9B7A5E14}",
-    "Norvipmiprv.Unallocatable.1", "CNorvUnallocatableProv Object", "Unallocatable",
-    "CNorvUnallocatableProv", "Unallocatable Class"};
+constexpr ProviderClassIdentity kCountingIdentity = {"NorvCountingProv",
+                                                     "{6B1D0C3E-7A4F-4E42-9C1B-2F7E5A8D3C90}",
+                                                     "Norvipmiprv.Counting.1",
+                                                     "CNorvCountingProv Object",
+                                                     "Counting",
+                                                     "CNorvCountingProv",
+                                                     "Counting Class"};
+constexpr ProviderClassIdentity kUnallocatableIdentity = {"NorvUnallocatableProv",
+                                                          "{0E47C1D2-93B5-4A6E-8F21-6C3D9B7A5E14}",
+                                                          "Norvipmiprv.Unallocatable.1",
+                                                          "CNorvUnallocatableProv Object",
+                                                          "Unallocatable",
+                                                          "CNorvUnallocatableProv",
+                                                          "Unallocatable Class"};
 constexpr GUID kUnknownClsid = GuidOf("{D3A5F0B7-2C19-4E8A-B6D4-71E9C02F5A36}");
 
 const ProviderClassRow kRows[] = {
@@ -95,7 +102,8 @@ protected:
 // client holds it; an unknown class, a missing out pointer or interface are refused.
 TEST_F(ClassTableTest, GivesOneClassObjectPerClassHoldingOneModuleLock) {
     void* out = kSentinel;
-    EXPECT_EQ(table_.GetClassObject(kUnknownClsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(table_.GetClassObject(kUnknownClsid, IID_IClassFactory, &out),
+              CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IClassFactory, nullptr), E_POINTER);
     out = kSentinel;

@@ -92,8 +92,9 @@ TEST_F(ModuleExportsTest, ClassObjectsOfEveryClassFollowTheUnloadRule) {
     void* out = kSentinel;
     EXPECT_EQ(getClassObject_(kLibraryId, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(getClassObject_(GuidOf(kProviderClassIdentities[0].clsid), IID_IClassFactory, nullptr),
-              E_POINTER);
+    EXPECT_EQ(
+        getClassObject_(GuidOf(kProviderClassIdentities[0].clsid), IID_IClassFactory, nullptr),
+        E_POINTER);
 }
 
 TEST_F(ModuleExportsTest, CarriesItsNameTheTypeLibraryAndTheApplicationIdScript) {
@@ -103,7 +104,8 @@ TEST_F(ModuleExportsTest, CarriesItsNameTheTypeLibraryAndTheApplicationIdScript)
     const HRSRC typeLibrary = ::FindResourceW(module_.get(), MAKEINTRESOURCEW(1), L"TYPELIB");
     ASSERT_NE(typeLibrary, nullptr);
     EXPECT_EQ(std::string(static_cast<const char*>(
-                              ::LockResource(::LoadResource(module_.get(), typeLibrary))), 4),
+                              ::LockResource(::LoadResource(module_.get(), typeLibrary))),
+                          4),
               "MSFT");
     const HRSRC script = ::FindResourceW(module_.get(), MAKEINTRESOURCEW(101), L"REGISTRY");
     ASSERT_NE(script, nullptr);
@@ -132,7 +134,8 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
     library->ReleaseTLibAttr(attributes);
     UniqueBstr libraryName;
     UniqueBstr libraryHelp;
-    ASSERT_EQ(library->GetDocumentation(-1, libraryName.put(), libraryHelp.put(), nullptr, nullptr), S_OK);
+    ASSERT_EQ(library->GetDocumentation(-1, libraryName.put(), libraryHelp.put(), nullptr, nullptr),
+              S_OK);
     EXPECT_STREQ(libraryName.get(), L"Norvipmiprv");
     EXPECT_STREQ(libraryHelp.get(), L"Norvipmiprv 1.0 Type Library");
     EXPECT_EQ(library->GetTypeInfoCount(), kProviderClassCount);
@@ -151,7 +154,8 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
         info->ReleaseTypeAttr(typeAttributes);
         UniqueBstr coclass;
         UniqueBstr coclassHelp;
-        ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, coclass.put(), coclassHelp.put(), nullptr, nullptr),
+        ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, coclass.put(), coclassHelp.put(), nullptr,
+                                         nullptr),
                   S_OK);
         EXPECT_EQ(std::wstring(coclass.get()), Wide(identity.coclassName));
         EXPECT_EQ(std::wstring(coclassHelp.get()), Wide(identity.coclassHelp));
@@ -183,7 +187,8 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
 
 // Runs regsvr32 of the module's own bitness (Wine picks it by the caller's) and waits.
 DWORD RunRegsvr32(const std::wstring& arguments) {
-    std::wstring commandLine = L"regsvr32.exe " + arguments + L" \"" + Wide(NORV_MODULE_FILE) + L"\"";
+    std::wstring commandLine =
+        L"regsvr32.exe " + arguments + L" \"" + Wide(NORV_MODULE_FILE) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

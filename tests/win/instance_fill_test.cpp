@@ -79,10 +79,14 @@ NumericSensorInstanceData NumericEntry(std::uint32_t fieldMask = 0) {
 
 using Puts = std::vector<std::pair<std::wstring, VARTYPE>>;
 
-const Puts kSensorPuts = {{L"CreationClassName", kText}, {L"Name", kText},
-                          {L"Caption", kText},           {L"ElementName", kText},
-                          {L"Description", kText},       {L"DeviceID", kText},
-                          {L"SystemCreationClassName", kText}, {L"SystemName", kText}};
+const Puts kSensorPuts = {{L"CreationClassName", kText},
+                          {L"Name", kText},
+                          {L"Caption", kText},
+                          {L"ElementName", kText},
+                          {L"Description", kText},
+                          {L"DeviceID", kText},
+                          {L"SystemCreationClassName", kText},
+                          {L"SystemName", kText}};
 
 Puts With(Puts puts, const Puts& more) {
     puts.insert(puts.end(), more.begin(), more.end());
@@ -104,40 +108,63 @@ std::vector<FillCase> FillCases() {
     const ComputerSystemData controller = MakeComputerSystemData(TheManagementController(), {});
     const AdminDomainData domain = MakeAdminDomainData();
     const SensorCollectionData collection = MakeSensorCollectionData(TheManagementController());
-    const Puts core = {{L"CreationClassName", kText}, {L"Name", kText}, {L"Caption", kText},
-                       {L"ElementName", kText}, {L"Description", kText}};
+    const Puts core = {{L"CreationClassName", kText},
+                       {L"Name", kText},
+                       {L"Caption", kText},
+                       {L"ElementName", kText},
+                       {L"Description", kText}};
     SensorInstanceData tachometer;  // no other description; its empty state list is still put
     tachometer.SetSensorType(5);
     tachometer.SetPossibleStates({});
     return {
         {"ComputerSystem",
          [controller](const WbemObject& o) { return FillComputerSystemInstance(controller, o); },
-         With(core, {{L"NameFormat", kText}, {L"Roles", kTexts}, {L"IdentifyingDescriptions", kTexts},
-                     {L"OtherIdentifyingInfo", kTexts}, {L"Dedicated", kNumbers}}), 10},
+         With(core, {{L"NameFormat", kText},
+                     {L"Roles", kTexts},
+                     {L"IdentifyingDescriptions", kTexts},
+                     {L"OtherIdentifyingInfo", kTexts},
+                     {L"Dedicated", kNumbers}}),
+         10},
         {"ComputerSystemWithoutOptionalProperties",
-         [](const WbemObject& o) { return FillComputerSystemInstance(ComputerSystemData{}, o); }, core, 5},
+         [](const WbemObject& o) { return FillComputerSystemInstance(ComputerSystemData{}, o); },
+         core, 5},
         // Roles before NameFormat.
-        {"AdminDomain", [domain](const WbemObject& o) { return FillAdminDomainInstance(domain, o); },
+        {"AdminDomain",
+         [domain](const WbemObject& o) { return FillAdminDomainInstance(domain, o); },
          With(core, {{L"Roles", kTexts}, {L"NameFormat", kText}}), 7},
         {"AdminDomainWithoutOptionalProperties",
-         [](const WbemObject& o) { return FillAdminDomainInstance(AdminDomainData{}, o); }, core, 5},
+         [](const WbemObject& o) { return FillAdminDomainInstance(AdminDomainData{}, o); }, core,
+         5},
         // The class has no CreationClassName.
         {"SystemSpecificCollection",
          [collection](const WbemObject& o) { return FillSensorCollectionInstance(collection, o); },
-         {{L"InstanceID", kText}, {L"Caption", kText}, {L"ElementName", kText}, {L"Description", kText}}, 4},
+         {{L"InstanceID", kText},
+          {L"Caption", kText},
+          {L"ElementName", kText},
+          {L"Description", kText}},
+         4},
         {"Sensor", [](const WbemObject& o) { return FillSensorInstance(SensorEntry(), o); },
-         With(kSensorPuts, {{L"SensorType", kInteger}, {L"OtherSensorTypeDescription", kText},
-                            {L"PossibleStates", kTexts}, {L"CurrentState", kText}}), 12},
+         With(kSensorPuts, {{L"SensorType", kInteger},
+                            {L"OtherSensorTypeDescription", kText},
+                            {L"PossibleStates", kTexts},
+                            {L"CurrentState", kText}}),
+         12},
         {"SensorWithoutOptionalProperties",
-         [](const WbemObject& o) { return FillSensorInstance(SensorInstanceData{}, o); }, kSensorPuts, 8},
-        {"TachometerSensor", [tachometer](const WbemObject& o) { return FillSensorInstance(tachometer, o); },
+         [](const WbemObject& o) { return FillSensorInstance(SensorInstanceData{}, o); },
+         kSensorPuts, 8},
+        {"TachometerSensor",
+         [tachometer](const WbemObject& o) { return FillSensorInstance(tachometer, o); },
          With(kSensorPuts, {{L"SensorType", kInteger}, {L"PossibleStates", kTexts}}), 10},
         // Every bit set: all 31 puts; spot checks below.
         {"NumericSensorFull",
-         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(0x7FFFFF), o); }, {}, 31},
+         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(0x7FFFFF), o); },
+         {},
+         31},
         // One threshold only, and no other description for a temperature.
         {"NumericSensorTemperature",
-         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(), o); }, {}, 25},
+         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(), o); },
+         {},
+         25},
     };
 }
 
@@ -169,7 +196,8 @@ INSTANTIATE_TEST_SUITE_P(Classes, InstanceFill, ::testing::ValuesIn(FillCases())
 
 TEST(FillNumericSensorInstance, PutsTheNumbersSignedAndIsLinearAsABoolean) {
     RecordingInstance full;
-    ASSERT_EQ(FillNumericSensorInstance(NumericEntry(0x7FFFFF), WbemObject(&full)), WBEM_S_NO_ERROR);
+    ASSERT_EQ(FillNumericSensorInstance(NumericEntry(0x7FFFFF), WbemObject(&full)),
+              WBEM_S_NO_ERROR);
     ASSERT_EQ(full.puts.size(), 31u);
     EXPECT_EQ(full.puts[12].name, L"BaseUnits");
     EXPECT_EQ(full.puts[18].name, L"IsLinear");
@@ -185,9 +213,9 @@ TEST(FillNumericSensorInstance, PutsTheNumbersSignedAndIsLinearAsABoolean) {
     EXPECT_EQ(temperature.Integer(L"UpperThresholdCritical"), 800);
     EXPECT_EQ(temperature.Integer(L"MaxReadable"), 1270);
     EXPECT_EQ(V_BOOL(temperature.Value(L"IsLinear")), VARIANT_TRUE);
-    for (const wchar_t* absent : {L"LowerThresholdNonCritical", L"UpperThresholdNonCritical",
-                                  L"LowerThresholdCritical", L"LowerThresholdFatal",
-                                  L"UpperThresholdFatal", L"OtherSensorTypeDescription"}) {
+    for (const wchar_t* absent :
+         {L"LowerThresholdNonCritical", L"UpperThresholdNonCritical", L"LowerThresholdCritical",
+          L"LowerThresholdFatal", L"UpperThresholdFatal", L"OtherSensorTypeDescription"}) {
         EXPECT_EQ(temperature.Value(absent), nullptr) << absent;
     }
 }

@@ -57,7 +57,8 @@ TEST_F(LogProviderTest, RecordsComeInLogOrderNumberedFromOneAndTheLogSummarisesT
         EXPECT_EQ(StringOf(records[i].get(), L"RecordID"), std::to_wstring(i + 1));
         // The default platform logged its events in time order; the offset may differ
         // between summer and winter, the wall-clock digits do not go back.
-        const std::wstring wallClock = StringOf(records[i].get(), L"MessageTimestamp").substr(0, 14);
+        const std::wstring wallClock =
+            StringOf(records[i].get(), L"MessageTimestamp").substr(0, 14);
         EXPECT_LE(previousWallClock, wallClock) << i;
         previousWallClock = wallClock;
     }
@@ -92,15 +93,15 @@ TEST_F(LogProviderTest, ARecordIsFoundByItsFiveExactKeyValuesOnly) {
         if (timestamp != first) another = timestamp;
     }
     ASSERT_FALSE(another.empty()) << "the default log has events at different times";
-    for (const std::wstring& path : {
-             LogRecordPath(another, L"1"), LogRecordPath(first, L"1", L"logrecord"),
-             LogRecordPath(first, L"1", L"LogRecord", L"ipmi sel"),
-             LogRecordPath(first, L"1", L"LogRecord", L"IPMI SEL", L"recordlog"),
-             LogRecordPath(first, L"01"), LogRecordPath(first, L"0"),
-             LogRecordPath(first, std::to_wstring(records.size() + 1)),
-             LogRecordPath(first.substr(0, 21) + L"+999", L"1"),
-             // Without the record number: an empty one, which no record has.
-             LogRecordPath(first, L"").substr(0, LogRecordPath(first, L"").find(L",RecordID"))}) {
+    for (const std::wstring& path :
+         {LogRecordPath(another, L"1"), LogRecordPath(first, L"1", L"logrecord"),
+          LogRecordPath(first, L"1", L"LogRecord", L"ipmi sel"),
+          LogRecordPath(first, L"1", L"LogRecord", L"IPMI SEL", L"recordlog"),
+          LogRecordPath(first, L"01"), LogRecordPath(first, L"0"),
+          LogRecordPath(first, std::to_wstring(records.size() + 1)),
+          LogRecordPath(first.substr(0, 21) + L"+999", L"1"),
+          // Without the record number: an empty one, which no record has.
+          LogRecordPath(first, L"").substr(0, LogRecordPath(first, L"").find(L",RecordID"))}) {
         ExpectNotFound(logRecords_.get(), path);
     }
 }
@@ -134,7 +135,8 @@ TEST_F(LogProviderTest, ClearLogInAnyCaseReportsOneAndKeepsTheRecords) {
         ASSERT_EQ(events.size(), 2u);
         ASSERT_EQ(events[0].objects.size(), 1u);
         win::UniqueVariant returned;
-        ASSERT_EQ(events[0].objects[0]->Get(L"ReturnValue", 0, returned.put(), nullptr, nullptr), S_OK);
+        ASSERT_EQ(events[0].objects[0]->Get(L"ReturnValue", 0, returned.put(), nullptr, nullptr),
+                  S_OK);
         EXPECT_EQ(V_VT(&returned), VT_I4);
         EXPECT_EQ(V_I4(&returned), 1);
         EXPECT_EQ(events[1].result, WBEM_S_NO_ERROR);
@@ -162,13 +164,15 @@ TEST_F(LogProviderTest, EveryRecordLogEnumerationLeavesATraceLineWhateverItsOutc
     const std::string before = ReadFileBytes(trace);
     EXPECT_EQ(Enumerate(recordLog_.get(), NewSink().get()), WBEM_S_NO_ERROR);
     EXPECT_EQ(Enumerate(recordLog_.get(), nullptr), kWbemInvalidParameter);
-    EXPECT_EQ(Enumerate(recordLog_.get(), NewSink().get(), ClientLevel::Identify), kWbemAccessDenied);
+    EXPECT_EQ(Enumerate(recordLog_.get(), NewSink().get(), ClientLevel::Identify),
+              kWbemAccessDenied);
     // Records are not traced.
     EXPECT_EQ(Enumerate(logRecords_.get(), NewSink().get()), WBEM_S_NO_ERROR);
     // The norvwmi program tests, which trace into the same Wine prefix, never run meanwhile
     // (a ctest resource lock): exactly the three RecordLog enumerations left a line.
     const std::string added = before.size() <= ReadFileBytes(trace).size()
-                                  ? ReadFileBytes(trace).substr(before.size()) : "<shorter>";
+                                  ? ReadFileBytes(trace).substr(before.size())
+                                  : "<shorter>";
     EXPECT_EQ(ReadFileBytes(trace).substr(0, before.size()), before);
     EXPECT_EQ(added, std::string(kTraceLine) + std::string(kTraceLine) + std::string(kTraceLine));
 }

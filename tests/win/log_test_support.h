@@ -87,7 +87,8 @@ inline std::vector<std::string> SplitLines(std::string_view bytes) {
 // machine-wide key, which is usable only when the machine has none of its own.
 class TestLogKey {
 public:
-    TestLogKey() : TestLogKey(HKEY_CURRENT_USER, "Software\\Norvane\\NorvTests\\" + UniqueName("LogKey")) {}
+    TestLogKey()
+        : TestLogKey(HKEY_CURRENT_USER, "Software\\Norvane\\NorvTests\\" + UniqueName("LogKey")) {}
     struct Machine {};
     explicit TestLogKey(Machine) : TestLogKey(HKEY_LOCAL_MACHINE, "Software\\Norvane\\WBEM") {}
     TestLogKey(const TestLogKey&) = delete;

@@ -75,8 +75,10 @@ TEST(LogWriterConfiguration, ReadsATerminatedFileNameAndFourByteNumbers) {
         std::string bytes;
         std::int32_t expected;
     } numbers[] = {
-        {REG_BINARY, std::string("\x04\0\0\0", 4), 4}, {REG_SZ, std::string("\x05\0\0\0", 4), 5},
-        {REG_BINARY, std::string("\x06\0", 2), 1},     {REG_QWORD, std::string("\x07\0\0\0\0\0\0\0", 8), 1},
+        {REG_BINARY, std::string("\x04\0\0\0", 4), 4},
+        {REG_SZ, std::string("\x05\0\0\0", 4), 5},
+        {REG_BINARY, std::string("\x06\0", 2), 1},
+        {REG_QWORD, std::string("\x07\0\0\0\0\0\0\0", 8), 1},
     };
     for (const auto& c : numbers) {
         key.SetBytes("LEVEL", c.type, c.bytes);
@@ -181,15 +183,16 @@ TEST(LogWriterSemaphore, TheFirstWriterMakesTheFileFreeAndABusyOneLosesTheMessag
         ASSERT_EQ(first.OpenLog(file.Path(), 1, 7), 0u);
         LogWriter second;
         ASSERT_EQ(second.OpenLog(file.Path(), 1, 7), 0u);
-        const win::UniqueHandle semaphore(OpenSemaphoreA(SYNCHRONIZE | SEMAPHORE_MODIFY_STATE, FALSE,
-                                                         LogSemaphoreNameOf(file.Path()).c_str()));
+        const win::UniqueHandle semaphore(OpenSemaphoreA(
+            SYNCHRONIZE | SEMAPHORE_MODIFY_STATE, FALSE, LogSemaphoreNameOf(file.Path()).c_str()));
         ASSERT_TRUE(semaphore);
         EXPECT_EQ(WaitForSingleObject(semaphore.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
         EXPECT_EQ(WaitForSingleObject(semaphore.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     }
     // Someone else holds the file's semaphore: a writer that finds it leaves it held.
     const TempFile busy("Busy");
-    const win::UniqueHandle held(CreateSemaphoreA(nullptr, 0, 1, LogSemaphoreNameOf(busy.Path()).c_str()));
+    const win::UniqueHandle held(
+        CreateSemaphoreA(nullptr, 0, 1, LogSemaphoreNameOf(busy.Path()).c_str()));
     ASSERT_TRUE(held);
     LogWriter writer;
     ASSERT_EQ(writer.OpenLog(busy.Path(), 1, 7), 0u);
@@ -217,7 +220,8 @@ TEST(LogWriterProcesses, TwoProcessesNeverInterleaveWithinALine) {
     Sleep(200);  // the helper opens its writer before it waits
     SetEvent(go.Get());
     const std::string padding(200, '.');
-    for (int i = 0; i < kLinesEach; ++i) EXPECT_EQ(writer.LogError("line %d %s", i, padding.c_str()), 0u);
+    for (int i = 0; i < kLinesEach; ++i)
+        EXPECT_EQ(writer.LogError("line %d %s", i, padding.c_str()), 0u);
     ASSERT_EQ(helper.WaitForExit(20000), 0u);
 
     const std::string bytes = test::ReadFileBytes(file.Path());

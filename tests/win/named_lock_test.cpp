@@ -67,7 +67,8 @@ TEST_F(NamedLockTest, ExcludesOtherThreadsUnderItsGlobalName) {
     const std::string base = test::UniqueName("Lock");
     NamedLock named(key.Key());
     named.SetObjectName(base);
-    EXPECT_FALSE(win::UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\wmi_" + base).c_str())));
+    EXPECT_FALSE(
+        win::UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\wmi_" + base).c_str())));
     named.Lock();
     EXPECT_FALSE(FreeForAnotherThread("Global\\wmi_" + base));
     named.Unlock();

@@ -69,19 +69,24 @@ TEST_F(ObjectPathTest, AcceptsInstancePathsOfTheExpectedClassOnly) {
 // decide; without a parser or a path nothing is valid.
 TEST_F(ObjectPathTest, AnUnparsablePathOrAnotherKindIsRefused) {
     for (const wchar_t* path : {L"ComputerSystem.Name=\"open", L"", L"ComputerSystem.=\"x\""}) {
-        const HRESULT hr = ValidateObjectPath(factory_.get(), path, L"ComputerSystem", kInstancePathKinds);
+        const HRESULT hr =
+            ValidateObjectPath(factory_.get(), path, L"ComputerSystem", kInstancePathKinds);
         EXPECT_TRUE(FAILED(hr) && hr != kFailed) << testing::PrintToString(std::wstring(path));
     }
     constexpr ULONGLONG kClassPath = WBEMPATH_INFO_IS_CLASS_REF;
     EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor", L"Sensor", kClassPath), S_OK);
-    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor", kClassPath), kFailed);
-    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor", WBEMPATH_INFO_IS_INST_REF),
+    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor", kClassPath),
+              kFailed);
+    EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor",
+                                 WBEMPATH_INFO_IS_INST_REF),
               S_OK);
     EXPECT_EQ(ValidateObjectPath(nullptr, L"Sensor.DeviceID=\"1\"", L"Sensor", kInstancePathKinds),
               kInvalidParameter);
-    EXPECT_EQ(ValidateObjectPath(factory_.get(), nullptr, L"Sensor", kInstancePathKinds), kInvalidParameter);
+    EXPECT_EQ(ValidateObjectPath(factory_.get(), nullptr, L"Sensor", kInstancePathKinds),
+              kInvalidParameter);
     std::array<std::string, 1> wanted;
-    EXPECT_EQ(ReadPathKeys(nullptr, L"Sensor.DeviceID=\"1\"", std::array<const wchar_t*, 1>{L"DeviceID"}, wanted),
+    EXPECT_EQ(ReadPathKeys(nullptr, L"Sensor.DeviceID=\"1\"",
+                           std::array<const wchar_t*, 1>{L"DeviceID"}, wanted),
               kFailed);
 }
 
@@ -98,7 +103,8 @@ TEST_F(ObjectPathTest, ReadsEveryKeyOfAFourKeyPath) {
                            L"CreationClassName=\"Sensor\"",
                            kSensorKeys, wanted),
               S_OK);
-    EXPECT_EQ(wanted, (std::array<std::string, 4>{"Sensor", "16.0.32", "ComputerSystem", "IPMI Controller 0"}));
+    EXPECT_EQ(wanted, (std::array<std::string, 4>{"Sensor", "16.0.32", "ComputerSystem",
+                                                  "IPMI Controller 0"}));
 }
 
 TEST_F(ObjectPathTest, KeyNamesMatchInAnyLetterCaseAndValuesAreKeptAsTheyAre) {

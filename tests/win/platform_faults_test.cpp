@@ -208,11 +208,13 @@ TEST_P(MistypedPropertyTest, TemperaturesShowTheDefinedFallbacks) {
          {"instances.mof",
           "#pragma namespace(\"root\\\\wmi\")\ninstance of TempSensorInfo {\n"
           "InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_0\"; TempNumber = 1; TempPresent = TRUE;\n"
-          "TempThreshold = 80; TempShutdownGracefully = TRUE; " + c.properties + "\n};\n"
-          // One fan beside the temperature: the builders after a failed one still run.
-          "instance of FanInfo { InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_0\"; FanIndex = 1;\n"
-          "FanLocale = 3; FanPresent = TRUE; FanPhysicallyFailed = FALSE; FanSpeed = 2;\n"
-          "FanRedCapable = FALSE; FanSharedGroupingCapable = FALSE; };\n"}}));
+          "TempThreshold = 80; TempShutdownGracefully = TRUE; " +
+              c.properties +
+              "\n};\n"
+              // One fan beside the temperature: the builders after a failed one still run.
+              "instance of FanInfo { InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_0\"; FanIndex = 1;\n"
+              "FanLocale = 3; FanPresent = TRUE; FanPhysicallyFailed = FALSE; FanSpeed = 2;\n"
+              "FanRedCapable = FALSE; FanSharedGroupingCapable = FALSE; };\n"}}));
     SdrCache sensors(&win::BuildPlatformInventory, &FakeClock);
     ASSERT_TRUE(sensors.Refresh(nullptr));
     ASSERT_EQ(NamesOfType(sensors, kTemperatureType), std::vector<std::string>{"TEMPERATURE 1"});
@@ -261,10 +263,10 @@ void PrintTo(const LogReadCase& c, std::ostream* out) {
 // default platform's log events make.
 std::string LogInstanceText(LogInstance kind, int index, const std::string& size,
                             const std::string& data) {
-    const std::string properties[] = {
-        "KronSize = " + size + "; KronData = " + data, "KronData = " + data, "KronSize = " + size,
-        "KronSize = \"" + size + "\"; KronData = " + data,
-        "KronSize = " + size + "; KronData = {19.0, 0.0}"};
+    const std::string properties[] = {"KronSize = " + size + "; KronData = " + data,
+                                      "KronData = " + data, "KronSize = " + size,
+                                      "KronSize = \"" + size + "\"; KronData = " + data,
+                                      "KronSize = " + size + "; KronData = {19.0, 0.0}"};
     return "instance of KronInfo {\n    InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_" +
            std::to_string(index) + "\";\n    " + properties[static_cast<int>(kind)] + ";\n};\n";
 }
@@ -277,8 +279,9 @@ TEST_P(UnreadableLogTest, EntriesOfEarlierInstancesStayAndNothingIsInvented) {
     const auto served = PlatformOf(kDefaultPlatform);
     ASSERT_TRUE(served);
     WbemObjectList areas;
-    ExecWqlQuery(ComPtr<IWbemServices>(norvwmi::NamespaceServices::Create(served, "root\\wmi").get()),
-                 "SELECT * FROM KronInfo", areas, kNoBatchTimeout);
+    ExecWqlQuery(
+        ComPtr<IWbemServices>(norvwmi::NamespaceServices::Create(served, "root\\wmi").get()),
+        "SELECT * FROM KronInfo", areas, kNoBatchTimeout);
     ASSERT_EQ(areas.size(), 1u);
     std::int32_t size = 0;
     std::vector<std::uint8_t> bytes(65535);
@@ -299,11 +302,14 @@ TEST_P(UnreadableLogTest, EntriesOfEarlierInstancesStayAndNothingIsInvented) {
 
     std::string instances = "#pragma namespace(\"root\\\\wmi\")\n";
     for (std::size_t i = 0; i < c.instances.size(); ++i) {
-        instances += LogInstanceText(c.instances[i], static_cast<int>(i), std::to_string(size), data);
+        instances +=
+            LogInstanceText(c.instances[i], static_cast<int>(i), std::to_string(size), data);
     }
     // The default platform's sensors (its log events are inert in a plain repository).
-    wmi_->Serve(RepositoryOf({SourceFile(kShippedClasses), HealthClassesWith(c.declared, c.replacement),
-                              SourceFile(kHostDirectives), SourceFile(kDefaultPlatform),
+    wmi_->Serve(RepositoryOf({SourceFile(kShippedClasses),
+                              HealthClassesWith(c.declared, c.replacement),
+                              SourceFile(kHostDirectives),
+                              SourceFile(kDefaultPlatform),
                               {"logs.mof", instances}}));
     SdrCache sensors(&win::BuildPlatformInventory, &FakeClock);
     SelCache log(sensors, &FakeClock, &ReadTimeZoneRules);
@@ -393,23 +399,23 @@ TEST_P(UnwritableLogTest, RequestsSucceedAndDoNotHang) {
 
 INSTANTIATE_TEST_SUITE_P(
     Obstacles, UnwritableLogTest,
-    ::testing::Values(
-        LogObstacle{"Writable", [](const std::string&) { return HANDLE{}; }, true, 0},
-        LogObstacle{"LockedByAnotherHandle",
-                    [](const std::string& file) {
-                        const HANDLE held =
-                            ::CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    ::testing::Values(LogObstacle{"Writable", [](const std::string&) { return HANDLE{}; }, true, 0},
+                      LogObstacle{"LockedByAnotherHandle",
+                                  [](const std::string& file) {
+                                      const HANDLE held = ::CreateFileA(
+                                          file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-                        EXPECT_NE(held, INVALID_HANDLE_VALUE);
-                        return held;
-                    },
-                    false, 0},
-        // Created with no count left: every writer waits its second and gives up.
-        LogObstacle{"SemaphoreHeldElsewhere",
-                    [](const std::string& file) {
-                        return ::CreateSemaphoreA(nullptr, 0, 1, LogSemaphoreNameOf(file).c_str());
-                    },
-                    false, 900}),
+                                      EXPECT_NE(held, INVALID_HANDLE_VALUE);
+                                      return held;
+                                  },
+                                  false, 0},
+                      // Created with no count left: every writer waits its second and gives up.
+                      LogObstacle{"SemaphoreHeldElsewhere",
+                                  [](const std::string& file) {
+                                      return ::CreateSemaphoreA(nullptr, 0, 1,
+                                                                LogSemaphoreNameOf(file).c_str());
+                                  },
+                                  false, 900}),
     [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(PlatformFaultTest, ALogFileInAMissingFolderIsNotCreated) {

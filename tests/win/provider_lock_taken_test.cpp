@@ -56,9 +56,12 @@ TEST_P(ProviderLockTaken, TwoThreadsOnOneProviderObjectEachSeeTheOneInstance) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, ProviderLockTaken,
-                         ::testing::Values(ProviderClass::ComputerSystem, ProviderClass::AdminDomain,
+                         ::testing::Values(ProviderClass::ComputerSystem,
+                                           ProviderClass::AdminDomain,
                                            ProviderClass::SystemSpecificCollection),
-                         [](const auto& test) { return std::string(IdentityOf(test.param).servedClass); });
+                         [](const auto& test) {
+                             return std::string(IdentityOf(test.param).servedClass);
+                         });
 
 }  // namespace
 }  // namespace norv::test

@@ -115,7 +115,9 @@ protected:
         return hr;
     }
     HRESULT LookUp(const std::vector<PathKey>& keys) { return LookUp(PathOf(ClassName(), keys)); }
-    std::wstring ClassName() const { return Wide(IdentityOf(GetParam().providerClass).servedClass); }
+    std::wstring ClassName() const {
+        return Wide(IdentityOf(GetParam().providerClass).servedClass);
+    }
     std::wstring ValidPath() const { return PathOf(ClassName(), keys_); }
     std::vector<PathKey> WrongKeys() const {
         std::vector<PathKey> keys = keys_;
@@ -145,7 +147,8 @@ TEST_P(ProviderProtocolTest, OnlyAWellFormedPathOfTheClassIsLookedUp) {
           L"\\\\.\\root\\cimv2\\ipmi:" + c, std::wstring(kLongText, L'A'),
           // A class whose name starts with the served one's, or is a prefix of it.
           PathOf(c + L"X", keys_), PathOf(c.substr(0, c.size() - 1), keys_)}) {
-        EXPECT_EQ(LookUp(path), kWbemInvalidParameter) << testing::PrintToString(path.substr(0, 80));
+        EXPECT_EQ(LookUp(path), kWbemInvalidParameter)
+            << testing::PrintToString(path.substr(0, 80));
     }
     for (const ServedClass& other : kServedClasses) {
         if (other.providerClass == GetParam().providerClass) continue;
@@ -175,8 +178,10 @@ TEST_P(ProviderProtocolTest, KeysMatchOnlyAsStringsOfTheExactValue) {
             bool replaceWithWrong;       // the key itself carries the wrong value
             HRESULT expected;
         } twice[] = {
-            {{keys_[k]}, false, WBEM_S_NO_ERROR}, {{wrong}, false, kWbemNotFound},
-            {{keys_[k]}, true, WBEM_S_NO_ERROR},  {{number}, false, WBEM_S_NO_ERROR},
+            {{keys_[k]}, false, WBEM_S_NO_ERROR},
+            {{wrong}, false, kWbemNotFound},
+            {{keys_[k]}, true, WBEM_S_NO_ERROR},
+            {{number}, false, WBEM_S_NO_ERROR},
             {{{keys_[k].name, L"TRUE", false}}, false, WBEM_S_NO_ERROR},
             {{number}, true, kWbemNotFound},
         };
@@ -184,11 +189,14 @@ TEST_P(ProviderProtocolTest, KeysMatchOnlyAsStringsOfTheExactValue) {
             keys = keys_;
             if (v.replaceWithWrong) keys[k] = wrong;
             keys.insert(keys.end(), v.extra.begin(), v.extra.end());
-            EXPECT_EQ(LookUp(keys), v.expected) << testing::PrintToString(PathOf(ClassName(), keys));
+            EXPECT_EQ(LookUp(keys), v.expected)
+                << testing::PrintToString(PathOf(ClassName(), keys));
         }
         std::vector<PathKey> replacements = {
-            {keys_[k].name, L"0", false}, {keys_[k].name, L"-1", false},
-            {keys_[k].name, L"4294967296", false}, {keys_[k].name, L"FALSE", false},
+            {keys_[k].name, L"0", false},
+            {keys_[k].name, L"-1", false},
+            {keys_[k].name, L"4294967296", false},
+            {keys_[k].name, L"FALSE", false},
             {keys_[k].name, std::wstring(kLongText, L'7')},
             {keys_[k].name, keys_[k].value + std::wstring(kLongText, L' ')}};
         // A number whose digits are the wanted text still is not that text.
@@ -197,7 +205,8 @@ TEST_P(ProviderProtocolTest, KeysMatchOnlyAsStringsOfTheExactValue) {
         for (const PathKey& replacement : replacements) {
             keys = keys_;
             keys[k] = replacement;
-            EXPECT_EQ(LookUp(keys), kWbemNotFound) << testing::PrintToString(replacement.value.substr(0, 20));
+            EXPECT_EQ(LookUp(keys), kWbemNotFound)
+                << testing::PrintToString(replacement.value.substr(0, 20));
         }
     }
     // A key of no meaning to the class, with a 64K name or a 64K value, is passed over.
@@ -214,8 +223,9 @@ TEST_P(ProviderProtocolTest, MethodsOtherThanTheOneAreNotSupported) {
     const std::wstring valid = ValidPath();
     const std::wstring longName(kLongText, L'M');
     const auto sink = NewSink();
-    for (const wchar_t* method : {L"NoSuchMethod", L"", L"ClearLogs", L"Clear Log", L"ClearLo",
-                                  L"RequestStateChange", longName.c_str(), (const wchar_t*)nullptr}) {
+    for (const wchar_t* method :
+         {L"NoSuchMethod", L"", L"ClearLogs", L"Clear Log", L"ClearLo", L"RequestStateChange",
+          longName.c_str(), (const wchar_t*)nullptr}) {
         EXPECT_EQ(Exec(provider_.get(), valid.c_str(), method, sink.get()), kWbemNotSupported)
             << testing::PrintToString(std::wstring(method ? method : L"(null)").substr(0, 20));
     }
@@ -235,8 +245,9 @@ TEST_P(ProviderProtocolTest, MethodsOtherThanTheOneAreNotSupported) {
     };
     for (const auto& c : cases) {
         for (const wchar_t* method : {L"ClearLog", L"clearlog"}) {
-            EXPECT_EQ(Exec(provider_.get(), c.nullPath ? nullptr : c.path.c_str(), method, sink.get()),
-                      GetParam().hasMethod ? c.withMethod : kWbemNotSupported)
+            EXPECT_EQ(
+                Exec(provider_.get(), c.nullPath ? nullptr : c.path.c_str(), method, sink.get()),
+                GetParam().hasMethod ? c.withMethod : kWbemNotSupported)
                 << testing::PrintToString(c.path);
         }
     }
@@ -256,7 +267,8 @@ TEST_P(ProviderProtocolTest, NullArgumentsGetTheirStatusWithoutACrash) {
     const auto method = Bstr(L"ClearLog");
     IWbemServices* p = provider_.get();
     IWbemClassObject* instance = instance_.get();
-    const HRESULT put = GetParam().updateIsDeletion ? kWbemProviderNotCapable : kWbemInvalidParameter;
+    const HRESULT put =
+        GetParam().updateIsDeletion ? kWbemProviderNotCapable : kWbemInvalidParameter;
     const HRESULT cannot = kWbemProviderNotCapable;
     const HRESULT no = kWbemNotSupported;
     const HRESULT invalid = kWbemInvalidParameter;
@@ -267,39 +279,71 @@ TEST_P(ProviderProtocolTest, NullArgumentsGetTheirStatusWithoutACrash) {
         HRESULT expected;
         bool withSink;  // run with a recording sink (which must stay untouched), else null
     } calls[] = {
-        {"GetObjectAsync null path", [&](auto* s) { return p->GetObjectAsync(nullptr, 0, nullptr, s); }, invalid, true},
-        {"GetObjectAsync null sink", [&](auto* s) { return p->GetObjectAsync(path.get(), 0, nullptr, s); }, invalid, false},
-        {"GetObjectAsync nothing", [&](auto* s) { return p->GetObjectAsync(nullptr, 0, nullptr, s); }, invalid, false},
-        {"CreateInstanceEnumAsync", [&](auto* s) { return p->CreateInstanceEnumAsync(nullptr, 0, nullptr, s); }, invalid, false},
-        {"PutInstanceAsync null instance", [&](auto* s) { return p->PutInstanceAsync(nullptr, 0, nullptr, s); }, put, true},
-        {"PutInstanceAsync null sink", [&](auto* s) { return p->PutInstanceAsync(instance, 0, nullptr, s); }, put, false},
-        {"PutInstanceAsync nothing", [&](auto* s) { return p->PutInstanceAsync(nullptr, 0, nullptr, s); }, put, false},
-        {"PutInstanceAsync", [&](auto* s) { return p->PutInstanceAsync(instance, 0, nullptr, s); }, cannot, true},
-        {"DeleteInstanceAsync nothing", [&](auto* s) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, s); }, cannot, false},
-        {"DeleteInstanceAsync null path", [&](auto* s) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, s); }, cannot, true},
-        {"ExecQueryAsync null sink", [&](auto* s) { return p->ExecQueryAsync(nullptr, nullptr, 0, nullptr, s); }, cannot, false},
-        {"ExecMethodAsync nothing", [&](auto* s) { return p->ExecMethodAsync(nullptr, nullptr, 0, nullptr, nullptr, s); },
+        {"GetObjectAsync null path",
+         [&](auto* s) { return p->GetObjectAsync(nullptr, 0, nullptr, s); }, invalid, true},
+        {"GetObjectAsync null sink",
+         [&](auto* s) { return p->GetObjectAsync(path.get(), 0, nullptr, s); }, invalid, false},
+        {"GetObjectAsync nothing",
+         [&](auto* s) { return p->GetObjectAsync(nullptr, 0, nullptr, s); }, invalid, false},
+        {"CreateInstanceEnumAsync",
+         [&](auto* s) { return p->CreateInstanceEnumAsync(nullptr, 0, nullptr, s); }, invalid,
+         false},
+        {"PutInstanceAsync null instance",
+         [&](auto* s) { return p->PutInstanceAsync(nullptr, 0, nullptr, s); }, put, true},
+        {"PutInstanceAsync null sink",
+         [&](auto* s) { return p->PutInstanceAsync(instance, 0, nullptr, s); }, put, false},
+        {"PutInstanceAsync nothing",
+         [&](auto* s) { return p->PutInstanceAsync(nullptr, 0, nullptr, s); }, put, false},
+        {"PutInstanceAsync", [&](auto* s) { return p->PutInstanceAsync(instance, 0, nullptr, s); },
+         cannot, true},
+        {"DeleteInstanceAsync nothing",
+         [&](auto* s) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, s); }, cannot, false},
+        {"DeleteInstanceAsync null path",
+         [&](auto* s) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, s); }, cannot, true},
+        {"ExecQueryAsync null sink",
+         [&](auto* s) { return p->ExecQueryAsync(nullptr, nullptr, 0, nullptr, s); }, cannot,
+         false},
+        {"ExecMethodAsync nothing",
+         [&](auto* s) { return p->ExecMethodAsync(nullptr, nullptr, 0, nullptr, nullptr, s); },
          GetParam().hasMethod ? invalid : no, false},
-        {"OpenNamespace", [&](auto*) { return p->OpenNamespace(nullptr, 0, nullptr, nullptr, nullptr); }, no, false},
+        {"OpenNamespace",
+         [&](auto*) { return p->OpenNamespace(nullptr, 0, nullptr, nullptr, nullptr); }, no, false},
         {"CancelAsyncCall", [&](auto* s) { return p->CancelAsyncCall(s); }, no, false},
         {"QueryObjectSink", [&](auto*) { return p->QueryObjectSink(0, nullptr); }, no, false},
-        {"GetObject", [&](auto*) { return p->GetObject(path.get(), 0, nullptr, nullptr, nullptr); }, no, false},
+        {"GetObject", [&](auto*) { return p->GetObject(path.get(), 0, nullptr, nullptr, nullptr); },
+         no, false},
         {"PutClass", [&](auto*) { return p->PutClass(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"PutClassAsync", [&](auto* s) { return p->PutClassAsync(nullptr, 0, nullptr, s); }, no, true},
-        {"DeleteClass", [&](auto*) { return p->DeleteClass(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"DeleteClassAsync", [&](auto* s) { return p->DeleteClassAsync(nullptr, 0, nullptr, s); }, no, true},
-        {"CreateClassEnum", [&](auto*) { return p->CreateClassEnum(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"CreateClassEnumAsync", [&](auto* s) { return p->CreateClassEnumAsync(nullptr, 0, nullptr, s); }, no, true},
-        {"PutInstance", [&](auto*) { return p->PutInstance(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"DeleteInstance", [&](auto*) { return p->DeleteInstance(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"CreateInstanceEnum", [&](auto*) { return p->CreateInstanceEnum(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"ExecQuery", [&](auto*) { return p->ExecQuery(nullptr, nullptr, 0, nullptr, nullptr); }, no, false},
+        {"PutClassAsync", [&](auto* s) { return p->PutClassAsync(nullptr, 0, nullptr, s); }, no,
+         true},
+        {"DeleteClass", [&](auto*) { return p->DeleteClass(nullptr, 0, nullptr, nullptr); }, no,
+         false},
+        {"DeleteClassAsync", [&](auto* s) { return p->DeleteClassAsync(nullptr, 0, nullptr, s); },
+         no, true},
+        {"CreateClassEnum", [&](auto*) { return p->CreateClassEnum(nullptr, 0, nullptr, nullptr); },
+         no, false},
+        {"CreateClassEnumAsync",
+         [&](auto* s) { return p->CreateClassEnumAsync(nullptr, 0, nullptr, s); }, no, true},
+        {"PutInstance", [&](auto*) { return p->PutInstance(nullptr, 0, nullptr, nullptr); }, no,
+         false},
+        {"DeleteInstance", [&](auto*) { return p->DeleteInstance(nullptr, 0, nullptr, nullptr); },
+         no, false},
+        {"CreateInstanceEnum",
+         [&](auto*) { return p->CreateInstanceEnum(nullptr, 0, nullptr, nullptr); }, no, false},
+        {"ExecQuery", [&](auto*) { return p->ExecQuery(nullptr, nullptr, 0, nullptr, nullptr); },
+         no, false},
         {"ExecNotificationQuery",
-         [&](auto*) { return p->ExecNotificationQuery(language.get(), query.get(), 0, nullptr, nullptr); }, no, false},
+         [&](auto*) {
+             return p->ExecNotificationQuery(language.get(), query.get(), 0, nullptr, nullptr);
+         },
+         no, false},
         {"ExecNotificationQueryAsync",
-         [&](auto* s) { return p->ExecNotificationQueryAsync(nullptr, nullptr, 0, nullptr, s); }, no, true},
+         [&](auto* s) { return p->ExecNotificationQueryAsync(nullptr, nullptr, 0, nullptr, s); },
+         no, true},
         {"ExecMethod",
-         [&](auto*) { return p->ExecMethod(path.get(), method.get(), 0, nullptr, nullptr, nullptr, nullptr); }, no, false},
+         [&](auto*) {
+             return p->ExecMethod(path.get(), method.get(), 0, nullptr, nullptr, nullptr, nullptr);
+         },
+         no, false},
     };
     for (const auto& call : calls) {
         const auto sink = NewSink();
@@ -310,7 +354,8 @@ TEST_P(ProviderProtocolTest, NullArgumentsGetTheirStatusWithoutACrash) {
     // What completes through the sink even so: an enumeration given no class name (every
     // enumeration of these tests), and a query given neither language nor text.
     const auto queried = NewSink();
-    const HRESULT hr = AsClient([&] { return p->ExecQueryAsync(nullptr, nullptr, 0, nullptr, queried.get()); });
+    const HRESULT hr =
+        AsClient([&] { return p->ExecQueryAsync(nullptr, nullptr, 0, nullptr, queried.get()); });
     EXPECT_EQ(hr, kWbemProviderNotCapable);
     EXPECT_EQ(CompletionProblems(hr, *queried.get()), "");
     ASSERT_EQ(queried->FinalStatuses().size(), 1u);
@@ -330,7 +375,8 @@ TEST_P(ProviderProtocolTest, InitializeTakesNullsWhereItIgnoresTheArgument) {
         norvwmi::NamespaceServices::Create(LoadNamespaces(onlyHealth), "root\\wmi").get());
     const auto sink = NewSink();
     const auto initialize = [&](IWbemServices* services, IWbemProviderInitSink* to) {
-        return AsClient([&] { return init->Initialize(nullptr, -1, nullptr, nullptr, services, nullptr, to); });
+        return AsClient(
+            [&] { return init->Initialize(nullptr, -1, nullptr, nullptr, services, nullptr, to); });
     };
     EXPECT_EQ(initialize(nullptr, nullptr), kWbemInvalidParameter);
     EXPECT_EQ(initialize(nullptr, sink.get()), kWbemInvalidParameter);
@@ -391,7 +437,10 @@ TEST_P(ProviderProtocolTest, AClientThatMayNotBeImpersonatedIsDenied) {
         const auto sink = NewSink();
         IWbemObjectSink* s = sink.get();
         const std::vector<std::function<HRESULT()>> prologued = {
-            [&] { return init->Initialize(nullptr, 0, nullptr, nullptr, nameSpace.get(), nullptr, sink.get()); },
+            [&] {
+                return init->Initialize(nullptr, 0, nullptr, nullptr, nameSpace.get(), nullptr,
+                                        sink.get());
+            },
             [&] { return p->GetObjectAsync(path.get(), 0, nullptr, s); },
             [&] { return p->CreateInstanceEnumAsync(nullptr, 0, nullptr, s); },
             [&] { return p->PutInstanceAsync(instance_.get(), 0, nullptr, s); },
@@ -411,7 +460,8 @@ TEST_P(ProviderProtocolTest, AClientThatMayNotBeImpersonatedIsDenied) {
     const auto sink = NewSink();
     EXPECT_EQ(p->CreateInstanceEnumAsync(nullptr, 0, nullptr, sink.get()), ::CoImpersonateClient());
     EXPECT_TRUE(sink->Events().empty());
-    for (const std::wstring& lookup : {ValidPath(), std::wstring(L"Nothing.Name=\"x\""), std::wstring()}) {
+    for (const std::wstring& lookup :
+         {ValidPath(), std::wstring(L"Nothing.Name=\"x\""), std::wstring()}) {
         norvwmi::ServerCallContext context(ClientLevel::Impersonate);
         ASSERT_EQ(context.Status(), S_OK);
         const auto text = Bstr(lookup.c_str());

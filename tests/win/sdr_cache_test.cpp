@@ -144,15 +144,17 @@ TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
 }
 
 TEST_F(SdrCacheTest, EachRecordIsInExactlyOneListInInventoryOrderWithEveryRebuild) {
-    platform.records = {Record(true, 10, 0, 0, 1), Record(false, 1, 0, 0, 1), Record(false, 41, 0, 0, 0),
-                        Record(true, 11, 0, 0, 0), Record(false, 3, 2, 32, 1), Record(true, 12, 1, 0, 1)};
+    platform.records = {Record(true, 10, 0, 0, 1),  Record(false, 1, 0, 0, 1),
+                        Record(false, 41, 0, 0, 0), Record(true, 11, 0, 0, 0),
+                        Record(false, 3, 2, 32, 1), Record(true, 12, 1, 0, 1)};
     SdrCache cache = NewCache();
     for (int round = 0; round < 2; ++round, platform.now += 2) {
         ASSERT_TRUE(cache.Refresh(nullptr));
         EXPECT_EQ(platform.builds, round + 1);
         // Device id: sensor number, owner LUN, owner id. Records that are not present keep
         // their entries (the event log names them), marked.
-        EXPECT_EQ(DeviceIds(cache.Sensors()), (std::vector<std::string>{"1.0.0", "41.0.0", "3.2.32"}));
+        EXPECT_EQ(DeviceIds(cache.Sensors()),
+                  (std::vector<std::string>{"1.0.0", "41.0.0", "3.2.32"}));
         EXPECT_EQ(PresentFlags(cache.Sensors()), (std::vector<int>{1, 0, 1}));
         EXPECT_EQ(DeviceIds(cache.NumericSensors()),
                   (std::vector<std::string>{"10.0.0", "11.0.0", "12.1.0"}));

@@ -44,7 +44,9 @@ protected:
         provider_ = wmi_->InitializedProvider(GetParam().providerClass);
         ASSERT_TRUE(provider_);
     }
-    std::wstring ClassName() const { return Wide(IdentityOf(GetParam().providerClass).servedClass); }
+    std::wstring ClassName() const {
+        return Wide(IdentityOf(GetParam().providerClass).servedClass);
+    }
     std::wstring PathOf(const std::wstring& deviceId) const {
         return SensorPath(ClassName(), deviceId, ClassName());
     }
@@ -72,25 +74,26 @@ TEST_P(SensorProviderTest, KeyNamesMatchInAnyCaseAndValuesOnlyExactly) {
                                                   L"IPMI Controller 0", L"creationclassname")));
     std::wstring lowerClass = c;
     for (wchar_t& letter : lowerClass) letter = static_cast<wchar_t>(::towlower(letter));
-    for (const std::wstring& path : {
-             SensorPath(c, deviceId, lowerClass),
-             SensorPath(c, deviceId, c, L"computersystem"),
-             SensorPath(c, deviceId, c, L"ComputerSystem", L"ipmi controller 0"),
-             // Another controller, another system class, keys left out.
-             SensorPath(c, deviceId, c, L"ComputerSystem", L"IPMI Controller 1"),
-             SensorPath(c, deviceId, c, L"AdminDomain"),
-             SensorPath(c, deviceId, c, L"ComputerSystem", L""),
-             c + L".CreationClassName=\"" + c + L"\",DeviceID=\"" + deviceId + L"\"",
-             // A device id no sensor has, or one written with other numbers.
-             PathOf(L"99.0.0"), PathOf(deviceId + L".0"), PathOf(L"0" + deviceId),
-             // The other class's name as the creation class.
-             SensorPath(c, deviceId, GetParam().otherClassName)}) {
+    for (const std::wstring& path :
+         {SensorPath(c, deviceId, lowerClass), SensorPath(c, deviceId, c, L"computersystem"),
+          SensorPath(c, deviceId, c, L"ComputerSystem", L"ipmi controller 0"),
+          // Another controller, another system class, keys left out.
+          SensorPath(c, deviceId, c, L"ComputerSystem", L"IPMI Controller 1"),
+          SensorPath(c, deviceId, c, L"AdminDomain"),
+          SensorPath(c, deviceId, c, L"ComputerSystem", L""),
+          c + L".CreationClassName=\"" + c + L"\",DeviceID=\"" + deviceId + L"\"",
+          // A device id no sensor has, or one written with other numbers.
+          PathOf(L"99.0.0"), PathOf(deviceId + L".0"), PathOf(L"0" + deviceId),
+          // The other class's name as the creation class.
+          SensorPath(c, deviceId, GetParam().otherClassName)}) {
         ExpectNotFound(provider_.get(), path);
     }
-    for (const std::wstring& other : GetParam().otherClassSensors) ExpectNotFound(provider_.get(), PathOf(other));
+    for (const std::wstring& other : GetParam().otherClassSensors)
+        ExpectNotFound(provider_.get(), PathOf(other));
     // Records of the default platform that only the event log names: POWER GROUP 1, RTC and
     // MEM CART 0 PIRN.
-    for (const wchar_t* hidden : {L"41.0.0", L"5.0.1", L"12.0.1"}) ExpectNotFound(provider_.get(), PathOf(hidden));
+    for (const wchar_t* hidden : {L"41.0.0", L"5.0.1", L"12.0.1"})
+        ExpectNotFound(provider_.get(), PathOf(hidden));
 }
 
 // The failures platform has a temperature that is not fitted (TEMPERATURE 5, 14.0.0), whose
@@ -114,9 +117,10 @@ TEST_P(SensorProviderTest, ARequestTakesItsOwnLockThenTheSensorLock) {
     const std::size_t shown = Enumerated(provider_.get()).size();
     AgeTheCaches();
     const auto sink = NewSink();
-    EXPECT_EQ(RequestWhileAnotherProcessHolds("Norv_SDR_Access", {LockNameOf(GetParam().providerClass)},
-                                              [&] { return Enumerate(provider_.get(), sink.get()); }),
-              WBEM_S_NO_ERROR);
+    EXPECT_EQ(
+        RequestWhileAnotherProcessHolds("Norv_SDR_Access", {LockNameOf(GetParam().providerClass)},
+                                        [&] { return Enumerate(provider_.get(), sink.get()); }),
+        WBEM_S_NO_ERROR);
     EXPECT_EQ(sink->Objects().size(), shown);
 }
 
@@ -132,13 +136,16 @@ TEST_P(SensorProviderTest, TheEventLogLockIsNotTakenBySensorRequests) {
     EXPECT_EQ(holder.WaitForExit(10000), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Classes, SensorProviderTest,
-    ::testing::Values(SensorClassCase{"Sensor", ProviderClass::Sensor, L"NumericSensor",
-                                      {L"10.0.0", L"16.0.0"}},
-                      SensorClassCase{"NumericSensor", ProviderClass::NumericSensor, L"Sensor",
-                                      {L"1.0.0", L"20.0.0", L"35.0.1"}}),
-    [](const auto& test) { return std::string(test.param.label); });
+INSTANTIATE_TEST_SUITE_P(Classes, SensorProviderTest,
+                         ::testing::Values(SensorClassCase{"Sensor",
+                                                           ProviderClass::Sensor,
+                                                           L"NumericSensor",
+                                                           {L"10.0.0", L"16.0.0"}},
+                                           SensorClassCase{"NumericSensor",
+                                                           ProviderClass::NumericSensor,
+                                                           L"Sensor",
+                                                           {L"1.0.0", L"20.0.0", L"35.0.1"}}),
+                         [](const auto& test) { return std::string(test.param.label); });
 
 }  // namespace
 }  // namespace norv::test

@@ -78,14 +78,22 @@ TEST_F(ServerRegistrationTest, WritesTheProgIdsAndClassIdSubtreeOfEveryClass) {
         const std::wstring clsid = Wide(identity.clsid);
         const std::wstring key = ClassKey(identity);
         const std::pair<std::wstring, std::wstring> values[] = {
-            {progId, friendly}, {progId + L"\\CLSID", clsid}, {viProgId, friendly},
-            {viProgId + L"\\CLSID", clsid}, {viProgId + L"\\CurVer", progId}, {key, friendly},
-            {key + L"\\ProgID", progId}, {key + L"\\VersionIndependentProgID", viProgId},
-            {key + L"\\InprocServer32", modulePath_}, {key + L"\\TypeLib", Wide(kTypeLibraryId)}};
-        for (const auto& [path, value] : values) EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, path), value) << path;
+            {progId, friendly},
+            {progId + L"\\CLSID", clsid},
+            {viProgId, friendly},
+            {viProgId + L"\\CLSID", clsid},
+            {viProgId + L"\\CurVer", progId},
+            {key, friendly},
+            {key + L"\\ProgID", progId},
+            {key + L"\\VersionIndependentProgID", viProgId},
+            {key + L"\\InprocServer32", modulePath_},
+            {key + L"\\TypeLib", Wide(kTypeLibraryId)}};
+        for (const auto& [path, value] : values)
+            EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, path), value) << path;
         EXPECT_EQ(CountKeyContents(HKEY_CLASSES_ROOT, key + L"\\Programmable"), test::KeyCounts{})
             << "Programmable holds nothing";
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel"), L"both");
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel"),
+                  L"both");
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\LocalServer32"));
         EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key, L"AppID"), L"") << "present, empty text";
     }
@@ -95,8 +103,9 @@ TEST_F(ServerRegistrationTest, WritesTheProgIdsAndClassIdSubtreeOfEveryClass) {
     UniqueBstr path;
     ASSERT_EQ(::QueryPathOfRegTypeLib(GuidOf(kTypeLibraryId), 1, 0, 0, path.put()), S_OK);
     EXPECT_STREQ(path.get(), modulePath_.c_str());
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, L"TypeLib\\" + Wide(kTypeLibraryId) + L"\\1.0\\HELPDIR"),
-              DirectoryOf(modulePath_));
+    EXPECT_EQ(
+        ReadString(HKEY_CLASSES_ROOT, L"TypeLib\\" + Wide(kTypeLibraryId) + L"\\1.0\\HELPDIR"),
+        DirectoryOf(modulePath_));
 }
 
 TEST_F(ServerRegistrationTest, RegisteringTwiceLeavesOneFreshCopy) {

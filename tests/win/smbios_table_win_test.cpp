@@ -49,8 +49,9 @@ TEST_F(SmbiosTableUnderWine, TheWindowsClassGivesTheTableWithoutTheHealthDriver)
     const std::optional<SmbiosStructure> second =
         table.FindStructure(kProcessorStructureType, 1, kProcessorCopyLength);
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->strings, (std::vector<std::string>{"", "Proc 2", "Intel",
-                                                         "Intel(R) Xeon(R) CPU E5-2620 0 @ 2.00GHz"}));
+    EXPECT_EQ(second->strings,
+              (std::vector<std::string>{"", "Proc 2", "Intel",
+                                        "Intel(R) Xeon(R) CPU E5-2620 0 @ 2.00GHz"}));
     const std::string_view driverAbsent[] = {test::kShippedClasses, test::kHealthClasses,
                                              test::kHostDirectives, "platforms/driver-absent.mof"};
     wmi_->Serve(test::LoadNamespaces(driverAbsent));
@@ -94,12 +95,14 @@ TEST_F(SmbiosTableUnderWine, TheProcessorListNamesTheSocketsOfWin32Processor) {
     // each a copy of its socket's data.
     for (std::size_t socket = 0; socket < 2; ++socket) {
         EXPECT_EQ(info.entries[socket].oemProcessor[kOemApicIdOffset], socket * 0x20);
-        EXPECT_EQ(ProcessorKeyOf(info, socket), (ProcessorKey{0, static_cast<std::uint8_t>(socket + 1)}));
+        EXPECT_EQ(ProcessorKeyOf(info, socket),
+                  (ProcessorKey{0, static_cast<std::uint8_t>(socket + 1)}));
     }
     for (std::size_t k = 2; k < info.entries.size(); ++k) {
         const ProcessorEntry& sibling = info.entries[k];
         EXPECT_TRUE(sibling.oemProcessor == info.entries[0].oemProcessor ||
-                    sibling.oemProcessor == info.entries[1].oemProcessor) << k;
+                    sibling.oemProcessor == info.entries[1].oemProcessor)
+            << k;
         EXPECT_NE(sibling.topology.apicId, sibling.oemProcessor[kOemApicIdOffset]) << k;
     }
     // Windows' processor objects name the same sockets, in the same order.
@@ -110,14 +113,16 @@ TEST_F(SmbiosTableUnderWine, TheProcessorListNamesTheSocketsOfWin32Processor) {
         std::string designation;
         ASSERT_TRUE(wmi.ReadString(*processors[socket], "SocketDesignation", designation));
         const ProcessorEntry& entry = info.entries[socket];
-        EXPECT_EQ(designation, GetSocketString(entry.processor[kSocketDesignationOffset], entry.strings));
+        EXPECT_EQ(designation,
+                  GetSocketString(entry.processor[kSocketDesignationOffset], entry.strings));
     }
     // The process's table is the one the default source reads, even after the class is gone.
     ASSERT_TRUE(ProcessSmbiosTable().Load());
     wmi_->Serve(PlatformWithoutSmbiosClass());
     EXPECT_EQ(WindowsProcessorInfoSource().Read().structures.size(), 2u);
     SmbiosTable fresh;
-    EXPECT_EQ(WindowsProcessorInfoSource(fresh, machine).Read().status, ProcessorInfoStatus::NoTable);
+    EXPECT_EQ(WindowsProcessorInfoSource(fresh, machine).Read().status,
+              ProcessorInfoStatus::NoTable);
     EXPECT_FALSE(ProcessSmbiosTable().Load());
     EXPECT_EQ(WindowsProcessorInfoSource().Read().status, ProcessorInfoStatus::NoTable);
 }

@@ -40,7 +40,8 @@ std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativeP
     return PlatformText(file.name, file.text);
 }
 
-std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files) {
+std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(
+    const std::vector<norvwmi::MofFile>& files) {
     norvwmi::Repository repository;
     const norvwmi::MofReadResult system =
         norvwmi::ReadMof(SourceFile("tools/norvwmi/system.mof").text, "system.mof");

@@ -53,9 +53,14 @@ TEST(IntegerGetters, ReadEveryIntegerTypeOfUpTo32BitsAndRejectTheRest) {
         std::int64_t stored;
         std::int32_t expected;
     } accepted[] = {
-        {VT_UI1, 200, 200},       {VT_I1, -1, -1},           {VT_I2, -2, -2},
-        {VT_UI2, 0xFFFF, 0xFFFF}, {VT_I4, INT32_MIN, INT32_MIN}, {VT_UI4, 0xFFFFFFFE, -2},
-        {VT_INT, -7, -7},         {VT_UINT, 0x80000000, INT32_MIN},
+        {VT_UI1, 200, 200},
+        {VT_I1, -1, -1},
+        {VT_I2, -2, -2},
+        {VT_UI2, 0xFFFF, 0xFFFF},
+        {VT_I4, INT32_MIN, INT32_MIN},
+        {VT_UI4, 0xFFFFFFFE, -2},
+        {VT_INT, -7, -7},
+        {VT_UINT, 0x80000000, INT32_MIN},
     };
     for (const auto& c : accepted) {
         Bag bag(Scalar(c.type, c.stored));
@@ -166,7 +171,9 @@ TEST(Putters, WriteWhatWmiTakesForEachCimType) {
     ASSERT_NE(V_BSTR(&bag.Put()), nullptr);
     EXPECT_EQ(::SysStringLen(V_BSTR(&bag.Put())), 0u);
 
-    ASSERT_EQ(PutStringArrayProperty(bag.Object(), kName, std::vector<std::string>{"OK", "Lower Non-critical", ""}), S_OK);
+    ASSERT_EQ(PutStringArrayProperty(bag.Object(), kName,
+                                     std::vector<std::string>{"OK", "Lower Non-critical", ""}),
+              S_OK);
     ASSERT_EQ(V_VT(&bag.Put()), VT_ARRAY | VT_BSTR);
     LONG lower = -1;
     ::SafeArrayGetLBound(V_ARRAY(&bag.Put()), 1, &lower);
@@ -177,7 +184,8 @@ TEST(Putters, WriteWhatWmiTakesForEachCimType) {
     ASSERT_EQ(PutStringArrayProperty(bag.Object(), kName, {}), S_OK);
     ASSERT_EQ(V_VT(&bag.Put()), VT_ARRAY | VT_BSTR);
     EXPECT_TRUE(Elements<std::wstring>(V_ARRAY(&bag.Put())).empty());
-    ASSERT_EQ(PutUInt16ArrayProperty(bag.Object(), kName, std::vector<std::uint16_t>{2, 0, 0xFFFF}), S_OK);
+    ASSERT_EQ(PutUInt16ArrayProperty(bag.Object(), kName, std::vector<std::uint16_t>{2, 0, 0xFFFF}),
+              S_OK);
     ASSERT_EQ(V_VT(&bag.Put()), VT_ARRAY | VT_I4);
     EXPECT_EQ(Elements<LONG>(V_ARRAY(&bag.Put())), (std::vector<LONG>{2, 0, 0xFFFF}));
 }
@@ -213,7 +221,8 @@ TEST(ToBstr, LengthRules) {
 
 TEST(ConversionCodePage, FollowsTheThreadOnNt5AndTheLocaleBefore) {
     constexpr LCID kJapanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), SORT_DEFAULT);
-    constexpr LCID kEnglishUs = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+    constexpr LCID kEnglishUs =
+        MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
     const auto version = [](DWORD platform, DWORD major) {
         OSVERSIONINFOA v = {};
         v.dwOSVersionInfoSize = sizeof v;
@@ -284,11 +293,12 @@ protected:
     void SetUp() override {
         StandInSuite::SetUp();
         if (!served_) {
-            std::string mof = "#pragma namespace(\"root\\\\wmi\")\n"
-                              "class Norvtest_Row { [key] uint32 Index; };\n"
-                              "class Norvtest_Values { [key] string Name; uint8 Small; uint16 Word;\n"
-                              "  uint32 Dword; uint64 Big; boolean Flag; string Text;\n"
-                              "  uint16 Levels[]; string Names[]; };\n";
+            std::string mof =
+                "#pragma namespace(\"root\\\\wmi\")\n"
+                "class Norvtest_Row { [key] uint32 Index; };\n"
+                "class Norvtest_Values { [key] string Name; uint8 Small; uint16 Word;\n"
+                "  uint32 Dword; uint64 Big; boolean Flag; string Text;\n"
+                "  uint16 Levels[]; string Names[]; };\n";
             for (int i = 0; i < kRowCount; ++i) {
                 mof += "instance of Norvtest_Row { Index = " + std::to_string(i) + "; };\n";
             }
@@ -300,7 +310,8 @@ protected:
         served_->TakeNextRequests();
     }
     static ComPtr<IWbemServices> Connect() {
-        return ComPtr<IWbemServices>(norvwmi::NamespaceServices::Create(served_, kTestNamespace).get());
+        return ComPtr<IWbemServices>(
+            norvwmi::NamespaceServices::Create(served_, kTestNamespace).get());
     }
 
     inline static std::shared_ptr<norvwmi::ServedNamespaces> served_;
@@ -352,9 +363,12 @@ TEST_F(QueryThroughStandIn, WhatCannotBeQueriedGivesSuccessAndAnEmptyList) {
         const char* nameSpace;
         const char* query;
     } cases[] = {
-        {"root\\wmi", "SELECT * FROM Norvtest_Absent"}, {"root\\nowhere", "SELECT * FROM Norvtest_Row"},
-        {"root\\wmi", "SELECT Absent FROM Norvtest_Row"}, {"root\\wmi", "SELEKT * FROM Norvtest_Row"},
-        {"root\\wmi", ""}, {"", "SELECT * FROM Norvtest_Row"},
+        {"root\\wmi", "SELECT * FROM Norvtest_Absent"},
+        {"root\\nowhere", "SELECT * FROM Norvtest_Row"},
+        {"root\\wmi", "SELECT Absent FROM Norvtest_Row"},
+        {"root\\wmi", "SELEKT * FROM Norvtest_Row"},
+        {"root\\wmi", ""},
+        {"", "SELECT * FROM Norvtest_Row"},
     };
     const long objectsBefore = norvwmi::LiveComObjects();
     for (const auto& c : cases) {
@@ -407,14 +421,18 @@ TEST_F(QueryThroughStandIn, PuttersWriteWhatWmiAccepts) {
     ASSERT_EQ(PutWideStringProperty(instance, L"Text", L"CPU 1"), S_OK);
     EXPECT_EQ(GetStringProperty(instance, L"Text", text), S_OK);
     EXPECT_EQ(text, "CPU 1");
-    ASSERT_EQ(PutStringArrayProperty(instance, L"Names", std::vector<std::string>{"Redundant", "Degraded"}), S_OK);
-    ASSERT_EQ(PutUInt16ArrayProperty(instance, L"Levels", std::vector<std::uint16_t>{0, 2, 65535}), S_OK);
+    ASSERT_EQ(PutStringArrayProperty(instance, L"Names",
+                                     std::vector<std::string>{"Redundant", "Degraded"}),
+              S_OK);
+    ASSERT_EQ(PutUInt16ArrayProperty(instance, L"Levels", std::vector<std::uint16_t>{0, 2, 65535}),
+              S_OK);
     win::UniqueVariant levels;
     ASSERT_EQ(instance->Get(L"Levels", 0, levels.put(), nullptr, nullptr), S_OK);
     ASSERT_EQ(V_VT(&levels), VT_ARRAY | VT_I4);
     EXPECT_EQ(Elements<LONG>(V_ARRAY(&levels)), (std::vector<LONG>{0, 2, 65535}));
 
-    EXPECT_EQ(PutUInt16Property(instance, L"Undeclared", 1), static_cast<HRESULT>(WBEM_E_NOT_FOUND));
+    EXPECT_EQ(PutUInt16Property(instance, L"Undeclared", 1),
+              static_cast<HRESULT>(WBEM_E_NOT_FOUND));
     const HRESULT mismatch = static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
     EXPECT_EQ(PutUInt64Property(instance, L"Word", 1), mismatch);
     EXPECT_EQ(PutUInt32Property(instance, L"Small", 256), mismatch);

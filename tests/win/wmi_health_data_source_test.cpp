@@ -19,7 +19,8 @@ class WmiHealthData : public test::StandInSuite<> {};
 TEST_F(WmiHealthData, ReadsEachTypeAsDeclared) {
     wmi_->Serve(test::DefaultPlatformNamespaces());
     WmiHealthDataSource source;
-    const HealthObjectList temperatures = source.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo");
+    const HealthObjectList temperatures =
+        source.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo");
     ASSERT_GE(temperatures.size(), 7u);
     bool present = false;
     bool overThreshold = true;
