@@ -1,6 +1,7 @@
-// The table view of --format table and the main job's summary line: readings scaled
-// exactly and named by their CIM unit codes (an unknown code shows as its number), the
-// thresholds that are set, local date-times, cut cells, the fallback columns.
+// The cells of --format table and the main job's summary line: readings scaled exactly and
+// named by their CIM unit codes (an unknown code shows as its number), local date-times.
+// The whole table of the default and failing platforms is compared end to end with
+// tests/data/norvwmi/table.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,8 +11,6 @@
 #include "program/cim_code_names.h"
 #include "program/health_summary.h"
 #include "program/table_cells.h"
-#include "program/table_layout.h"
-#include "program/table_view.h"
 #include "support/memory_class_source.h"
 
 namespace norvwmi {
@@ -24,12 +23,6 @@ struct Given {
 
 CimValue S(std::string text) {
     return CimValue{std::move(text)};
-}
-CimValue I(std::int64_t number) {
-    return CimValue{number};
-}
-CimValue U(std::uint64_t number) {
-    return CimValue{number};
 }
 
 // An instance of a class declaring the given properties, typed by their values (a text of
@@ -64,12 +57,8 @@ TEST(TableCells, ValuesAreScaledExactly) {
     constexpr Row kRows[] = {
         {410, -1, "41.0"},
         {-5, -2, "-0.05"},
-        {5, -1, "0.5"},
-        {0, -1, "0.0"},
         {12345, -3, "12.345"},
         {7, 2, "700"},
-        {0, 3, "0"},
-        {42, 0, "42"},
         {7, 9, "7000000000"},
         {7, 10, "7e10"},
         {-7, -10, "-7e-10"},
@@ -107,89 +96,9 @@ TEST(CimCodeNames, TheProvidersCodesHaveWords) {
     EXPECT_EQ(BaseUnitsName(19), "RPM");
     EXPECT_EQ(BaseUnitsName(65), "percent");
     EXPECT_EQ(BaseUnitsName(1), std::nullopt);
-    constexpr std::string_view kRates[] = {"per microsecond", "per millisecond", "per second",
-                                           "per minute",      "per hour",        "per day",
-                                           "per week",        "per month",       "per year"};
-    for (std::uint64_t code = 1; code <= 9; ++code)
-        EXPECT_EQ(RateUnitsName(code), kRates[code - 1]);
+    EXPECT_EQ(RateUnitsName(1), "per microsecond");
+    EXPECT_EQ(RateUnitsName(9), "per year");
     EXPECT_EQ(RateUnitsName(10), std::nullopt);
-}
-
-TEST(TableLayout, ColumnsFitTheirWidestCellUpToTheirCap) {
-    const TableColumn columns[] = {{"Id", Align::Right, 0}, {"Text", Align::Left, 6}};
-    const TableRow rows[] = {{"7", "d\u00e9j\u00e0"}, {"123", "a long text"}, {"9", "a\tb"}};
-    EXPECT_EQ(LayOutTable(columns, rows),
-              " Id  Text\n"
-              "---  ------\n"
-              "  7  d\u00e9j\u00e0\n"
-              "123  a lon\u2026\n"
-              "  9  a b\n");
-    EXPECT_EQ(FitCell("abc", 3), "abc");
-    EXPECT_EQ(FitCell("abcd", 3), "ab\u2026");
-}
-
-TEST(TableView, ANumericSensorShowsItsReadingThresholdsAndState) {
-    const CimObject sensors[] = {
-        Object("NumericSensor",
-               {{"Name", S("TEMP 1")},
-                {"SensorType", U(2)},
-                {"CurrentReading", I(-5)},
-                {"UnitModifier", I(-1)},
-                {"BaseUnits", U(2)},
-                {"RateUnits", U(0)},
-                {"UpperThresholdCritical", I(820)},
-                {"LowerThresholdNonCritical", I(-100)},
-                {"CurrentState", S("at or above upper critical threshold")}},
-               {"UpperThresholdFatal"}),
-        Object("NumericSensor", {{"Name", S("PWR 2")},
-                                 {"SensorType", U(9)},
-                                 {"CurrentReading", I(1200)},
-                                 {"BaseUnits", U(42)}}),
-        Object(
-            "NumericSensor",
-            {{"Name", S("FAN 3")}, {"SensorType", U(1)}, {"OtherSensorTypeDescription", S("Fan")}}),
-    };
-    EXPECT_EQ(
-        InstancesTable(sensors),
-        "Name    Type                Reading  Thresholds                                     "
-        "State\n"
-        "------  -----------  --------------  ---------------------------------------------  "
-        "------------------------------------\n"
-        "TEMP 1  Temperature  -0.5 degrees C  lower non-critical -10.0, upper critical 82.0  "
-        "at or above upper critical threshold\n"
-        "PWR 2   9              1200 unit 42  -                                              -\n"
-        "FAN 3   Fan                       -  -                                              -\n");
-}
-
-TEST(TableView, LogRecordsAreOneLineEachAndOtherClassesFallBack) {
-    const std::string longCaption(70, 'x');
-    const CimObject objects[] = {
-        Object("LogRecord", {{"RecordID", S("9")},
-                             {"MessageTimestamp", S("00000000000000.000000+000")},
-                             {"Caption", S(longCaption)}}),
-        Object("LogRecord",
-               {{"RecordID", S("10")}, {"MessageTimestamp", S("20140801061500.000000+120")}}),
-        Object("Widget", {{"Caption", S("w")}, {"Size", U(3)}}, {"Name"}),
-        Object("__PARAMETERS", {{"ReturnValue", U(1)}, {"When", S("20140801061500.000000+000")}},
-               {"Unset"}),
-    };
-    EXPECT_EQ(InstancesTable(objects),
-              "Record  Time              Event\n"
-              "------  ----------------  " +
-                  std::string(64, '-') +
-                  "\n"
-                  "     9  undated           " +
-                  std::string(63, 'x') +
-                  "\u2026\n"
-                  "    10  2014-08-01 06:15  -\n"
-                  "\n"
-                  "Name  Caption\n"
-                  "----  -------\n"
-                  "-     w\n"
-                  "\n"
-                  "ReturnValue  When\n"
-                  "-----------  ----------------\n"
-                  "1            2014-08-01 06:15\n");
 }
 
 TEST(HealthSummary, CountsSensorsReadingsNotOkAndTheNewestRecord) {
