@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "com/class_object.h"
 #include "com/wbem_status.h"
@@ -17,23 +15,16 @@
 #include "program/command_line.h"
 #include "repository/mof_reader.h"
 #include "repository/repository_class_source.h"
+#include "support/shipped_mof.h"
 
 namespace norvwmi {
 namespace {
-
-std::string ReadTestData(const std::string& name) {
-    std::ifstream in(std::string(NORV_TEST_DATA_DIR) + "/norvwmi/" + name, std::ios::binary);
-    EXPECT_TRUE(in.good()) << name;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::shared_ptr<ServedNamespaces> TestProviderNamespace() {
     Repository repository;
     const MofReadResult system = ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName);
     EXPECT_FALSE(repository.AddSystemClasses(system.document));
-    const auto error = repository.AddMof(ReadTestData("test_provider.mof"), "test_provider.mof");
+    const auto error = repository.AddMof(testing::ReadSourceFile("tests/data/norvwmi/test_provider.mof"), "test_provider.mof");
     EXPECT_FALSE(error) << FormatMofError(*error);
     return std::make_shared<ServedNamespaces>(
         std::make_shared<RepositoryClassSource>(std::move(repository)), "TESTHOST");
@@ -94,42 +85,6 @@ TEST_F(ProviderCall, EnumerationReturnsTheIndicatedInstance) {
     EXPECT_EQ(ValueOf(widget, "Namespace"), CimValue{std::string("root\\test")});
 }
 
-TEST_F(ProviderCall, GetReturnsOneObjectOrTheProvidersStatus) {
-    const ProviderOutcome found = Run(ProviderOperation::Get, "Widget.Name=\"one\"");
-    EXPECT_EQ(found.status, WBEM_S_NO_ERROR);
-    EXPECT_EQ(found.step, "GetObjectAsync");
-    EXPECT_EQ(found.objects.size(), 1u);
-    EXPECT_TRUE(found.problems.empty());
-
-    const ProviderOutcome missing = Run(ProviderOperation::Get, "Widget.Name=\"two\"");
-    EXPECT_EQ(missing.status, Wbem(WBEM_E_NOT_FOUND));
-    EXPECT_TRUE(missing.objects.empty());
-    EXPECT_TRUE(missing.problems.empty());
-}
-
-TEST_F(ProviderCall, MethodCallsPassAnInParameterObjectAndReturnTheOutParameters) {
-    const ProviderOutcome outcome =
-        Run(ProviderOperation::ExecMethod, "Widget.Name=\"one\"", "Ping");
-    EXPECT_EQ(outcome.status, WBEM_S_NO_ERROR);
-    EXPECT_EQ(outcome.step, "ExecMethodAsync");
-    EXPECT_TRUE(outcome.problems.empty());
-    ASSERT_EQ(outcome.objects.size(), 1u);
-    const CimObject out = Snapshot(outcome, 0);
-    EXPECT_EQ(out.Definition().name, "__PARAMETERS");
-    // The provider refuses a null in-parameter object; an empty one gives 1.
-    EXPECT_EQ(ValueOf(out, "ReturnValue"), CimValue{std::uint64_t{1}});
-}
-
-TEST_F(ProviderCall, TheClientLevelReachesTheProvider) {
-    host_.clientLevel = ClientLevel::Identify;
-    const ProviderOutcome outcome = Run(ProviderOperation::Enumerate, "Widget");
-    EXPECT_EQ(outcome.status, Wbem(WBEM_E_ACCESS_DENIED));
-    EXPECT_TRUE(outcome.objects.empty());
-    EXPECT_TRUE(outcome.problems.empty());
-    host_.clientLevel = ClientLevel::Delegate;
-    EXPECT_EQ(Run(ProviderOperation::Enumerate, "Widget").status, WBEM_S_NO_ERROR);
-}
-
 TEST_F(ProviderCall, MisbehavingProvidersAreReported) {
     struct Row {
         const char* className;
@@ -176,10 +131,6 @@ TEST_F(ProviderCall, RequestsWmiRefusesNeverReachTheModule) {
         EXPECT_TRUE(outcome.objects.empty());
         EXPECT_FALSE(outcome.step.empty());
     }
-    // The namespace may be named as long as it is the provider's own; the provider gets
-    // the path as the client wrote it.
-    EXPECT_EQ(Run(ProviderOperation::Get, "\\\\.\\ROOT\\test:Widget.Name=\"one\"").status,
-              WBEM_S_NO_ERROR);
 }
 
 }  // namespace
