@@ -1,11 +1,10 @@
-// The MOF files the project ships and the host embeds: they load as the host loads
-// them, the served classes carry what their providers write and read, and the
-// platform descriptions hold data the sensor builders can number.
-#include "repository/repository.h"
+// The MOF the project ships, as the host loads it: the served classes carry the keys their
+// lookups read, the one implemented method, and every property a provider writes with a type
+// that accepts it (thresholds the default platform never sets included).
+#include "platform/platform_loading.h"
 
 #include "host/provider_class_identity.h"
 #include "repository/name_compare.h"
-#include "support/shipped_mof.h"
 
 #include <gtest/gtest.h>
 
@@ -22,39 +21,11 @@ namespace {
 
 constexpr std::string_view kServedNamespace = "root\\cimv2\\ipmi";
 
-constexpr std::string_view kDefaultPlatform = "platforms/default.mof";
-
-using testing::ReadSourceFile;
-
-std::string Describe(const std::optional<MofError>& error) {
-    return error ? FormatMofError(*error) : std::string();
-}
-
-// In the host's order: system classes, the served classes, the platform's classes, the
-// host's directives, then one platform description.
-struct LoadedMof {
-    Repository repository;
-    std::vector<std::string> errors;
-};
-
-LoadedMof LoadShipped(std::string_view platform) {
-    LoadedMof loaded;
-    const MofReadResult system = ReadMof(ReadSourceFile("tools/norvwmi/system.mof"), "system.mof");
-    if (system.error) loaded.errors.push_back(Describe(system.error));
-    if (auto error = loaded.repository.AddSystemClasses(system.document))
-        loaded.errors.push_back(Describe(error));
-    for (std::string_view file :
-         {std::string_view("mof/Norvipmiprv.mof"), std::string_view("tools/norvwmi/health.mof"),
-          std::string_view("tools/norvwmi/host.mof"), platform}) {
-        if (auto error = loaded.repository.AddMof(ReadSourceFile(file), file))
-            loaded.errors.push_back(Describe(error));
-    }
-    return loaded;
-}
-
+// The default platform as the host loads it (its embedded files are the source tree's).
 const Repository& DefaultPlatform() {
-    static const LoadedMof loaded = LoadShipped(kDefaultPlatform);
-    return loaded.repository;
+    static const Platform platform =
+        std::get<Platform>(LoadPlatform(DefaultPlatformDescription(), "HOST"));
+    return platform.classes->Declared();
 }
 
 const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view name) {
@@ -75,34 +46,12 @@ const Qualifier* FindQualifier(const std::vector<Qualifier>& qualifiers, std::st
     return nullptr;
 }
 
-bool IsTrue(const InstanceDefinition& instance, std::string_view name) {
-    const CimValue* value = ValueOf(instance, name);
-    const bool* flag = value ? std::get_if<bool>(&value->data) : nullptr;
-    return flag && *flag;
-}
-
 std::vector<std::string> Words(std::string_view text) {
     std::vector<std::string> words;
     std::istringstream in{std::string(text)};
     for (std::string word; in >> word;) words.push_back(word);
     return words;
 }
-
-class ShippedMofLoads : public ::testing::TestWithParam<std::string_view> {};
-
-TEST_P(ShippedMofLoads, WithoutError) {
-    const LoadedMof loaded = LoadShipped(GetParam());
-    EXPECT_TRUE(loaded.errors.empty()) << ::testing::PrintToString(loaded.errors);
-}
-
-INSTANTIATE_TEST_SUITE_P(Platforms, ShippedMofLoads,
-                         ::testing::Values(kDefaultPlatform, "platforms/driver-absent.mof",
-                                           "platforms/log-wrapped.mof",
-                                           "platforms/log-empty.mof",
-                                           "platforms/failures.mof",
-                                           "platforms/memory-cartridges.mof",
-                                           "platforms/memory-board.mof",
-                                           "platforms/big-server.mof"));
 
 // The keys each served class's lookup reads from an object path.
 const std::map<std::string_view, std::string_view> kLookupKeys = {
@@ -135,47 +84,6 @@ TEST(ShippedMof, ServedClassesCarryTheKeysTheirLookupsRead) {
         }
         const std::vector<std::string> expected = Words(kLookupKeys.at(served.servedClass));
         EXPECT_EQ(keys, std::set<std::string>(expected.begin(), expected.end()));
-    }
-}
-
-TEST(ShippedMof, EachServedClassIsRegisteredWithItsProviderObject) {
-    const Repository& repository = DefaultPlatform();
-    const auto providers = repository.Instances(kServedNamespace, "__Win32Provider");
-    const auto registrations =
-        repository.Instances(kServedNamespace, "__InstanceProviderRegistration");
-    EXPECT_EQ(providers.size(), norv::kProviderClassIdentities.size());
-    EXPECT_EQ(registrations.size(), norv::kProviderClassIdentities.size());
-    // The module's own class table: a class id the MOF and the module disagree on routes
-    // WMI's requests nowhere.
-    for (const norv::ProviderClassIdentity& served : norv::kProviderClassIdentities) {
-        SCOPED_TRACE(served.servedClass);
-        const ClassDefinition* definition =
-            repository.FindClass(kServedNamespace, served.servedClass);
-        ASSERT_NE(definition, nullptr);
-        const Qualifier* dynamic = FindQualifier(definition->qualifiers, "dynamic");
-        const Qualifier* provider = FindQualifier(definition->qualifiers, "provider");
-        ASSERT_NE(dynamic, nullptr);
-        EXPECT_EQ(dynamic->value, CimValue{true});
-        ASSERT_NE(provider, nullptr);
-        EXPECT_EQ(provider->value, CimValue{std::string(served.className)});
-
-        const auto object = std::find_if(providers.begin(), providers.end(), [&](const auto* p) {
-            return TextOf(*p, "Name") == served.className;
-        });
-        ASSERT_NE(object, providers.end());
-        EXPECT_EQ(TextOf(**object, "CLSID"), served.clsid);
-
-        const std::string path = "__Win32Provider.Name=\"" + std::string(served.className) + "\"";
-        const auto registration =
-            std::find_if(registrations.begin(), registrations.end(),
-                         [&](const auto* r) { return TextOf(*r, "Provider") == path; });
-        ASSERT_NE(registration, registrations.end()) << path;
-        EXPECT_TRUE(IsTrue(**registration, "SupportsGet"));
-        EXPECT_TRUE(IsTrue(**registration, "SupportsEnumeration"));
-        EXPECT_FALSE(IsTrue(**registration, "SupportsPut"));
-        // Queries must reach the provider as enumerations: it evaluates none itself.
-        const CimValue* levels = ValueOf(**registration, "QuerySupportLevels");
-        EXPECT_TRUE(levels == nullptr || levels->IsNull());
     }
 }
 
