@@ -124,6 +124,10 @@ TEST(Repository, StopsAtTheFirstFaultWithFileLineAndReason) {
         {"instance of A {\n X = \"abc };", 2, "unterminated string"},
         {"instance of A { X = \"\xC0\xAF\"; };", 1, "invalid UTF-8 in a string"},
         {"instance of A { X = 18446744073709551616; };", 1, "integer '18446744073709551616' is out of range"},
+        {"instance of A { X = 0x10000000000000000; };", 1, "is out of range"},
+        {"instance of A { X = 0755; };", 1, "leading zeros are not allowed in '0755'"},
+        {"\n\n/* never\n closed", 3, "unterminated comment"},
+        {"class A \x80 {};", 1, "unexpected byte 0x80"},
         {"\xFF\xFE" "c\0l\0", 1, "UTF-16 text is not supported"},
         // classes and instances
         {"class A : Missing { };", 1, "superclass 'Missing' of class 'A' is not declared"},

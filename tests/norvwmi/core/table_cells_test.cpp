@@ -21,6 +21,7 @@ TEST(TableCells, ValuesAreScaledExactly) {
     constexpr Row kRows[] = {
         {410, -1, "41.0"},
         {-5, -2, "-0.05"},
+        {5, -1, "0.5"},
         {12345, -3, "12.345"},
         {7, 2, "700"},
         {7, 9, "7000000000"},
