@@ -139,6 +139,7 @@ TEST(Repository, StopsAtTheFirstFaultWithFileLineAndReason) {
         {"instance of Known { Delta = -2147483649; };", 1, "-2147483649 is out of range for sint32 property 'Delta'"},
         {"instance of Known { When = \"2024-01-02\"; };", 1, "\"2024-01-02\" is not a CIM date-time for datetime property 'When'"},
         {"instance of Known { List = {1, 65536}; };", 1, "65536 is out of range for uint16 array property 'List'"},
+        {"instance of Known { Letter = \"ab\"; };", 1, "\"ab\" is not one character for char16 property 'Letter'"},
         {"instance of __Provider { Name = \"x\"; };", 1, "class '__Provider' is abstract"},
         // aliases
         {"instance of __InstanceProviderRegistration { Provider = $P; };\n"
@@ -154,7 +155,7 @@ TEST(Repository, StopsAtTheFirstFaultWithFileLineAndReason) {
         EXPECT_FALSE(repository.AddSystemClasses(ReadMof(kSystemClasses, "system.mof").document));
         AddValid(repository,
                  "class Known { [key] string Name; uint8 Level; sint32 Delta; boolean Flag;\n"
-                 "              datetime When; uint16 List[]; };",
+                 "              datetime When; uint16 List[]; char16 Letter; };",
                  "known.mof");
         const std::optional<MofError> error = repository.AddMof(row.text, "bad.mof");
         ASSERT_TRUE(error.has_value());
