@@ -56,6 +56,11 @@ TEST(WbemPath, AnswersThePathsTheProviderReadsAsWindowsDoes) {
          {{L"ElementName", L"Fan \"A\" \\ 2"}}},
         {L"\\\\.\\root\\cimv2\\ipmi:Sensor.DeviceID=\"v\"", S_OK,
          kInstanceRef | WBEMPATH_INFO_PATH_HAD_SERVER, L"Sensor", 3, {{L"DeviceID", L"v"}}},
+        // A server alone ends with the text: nothing past it is read.
+        {L"\\\\server", S_OK,
+         WBEMPATH_INFO_HAS_MACHINE_NAME | WBEMPATH_INFO_SERVER_NAMESPACE_ONLY | kParsed |
+             WBEMPATH_INFO_PATH_HAD_SERVER,
+         nullptr, 0, {}},
         {L"Sensor.DeviceID=\"1.0.0", Wbem(WBEM_E_INVALID_PARAMETER), rejected, nullptr, 0, {}},
         {L"Sensor.DeviceID=", Wbem(WBEM_E_INVALID_PARAMETER), rejected, nullptr, 0, {}},
         {L"Sensor.DeviceID=\"1\",", Wbem(WBEM_E_INVALID_PARAMETER), rejected, nullptr, 0, {}},
