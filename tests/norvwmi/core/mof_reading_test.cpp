@@ -66,7 +66,7 @@ TEST(Repository, SubclassHoldsInheritedMembersFirstAndOverridesRedeclaredOnes) {
     const PropertyDefinition& caption = derived->properties[1];
     EXPECT_EQ(caption.name, "caption");
     EXPECT_EQ(caption.FindQualifier("MaxLen")->value, CimValue{std::uint64_t{16}});
-    EXPECT_NE(caption.FindQualifier("Description"), nullptr);         // kept from Base
+    EXPECT_NE(caption.FindQualifier("Description"), nullptr);        // kept from Base
     EXPECT_EQ(caption.defaultValue, CimValue{std::string("base")});  // inherited
     ASSERT_EQ(derived->methods.size(), 1u);
     EXPECT_EQ(derived->methods[0].parameters.size(), 2u);

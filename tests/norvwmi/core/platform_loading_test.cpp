@@ -13,8 +13,8 @@
 #include "platform/embedded_mof.h"
 #include "provider/provider_registration.h"
 #include "repository/mof_reader.h"
-#include "repository/repository_class_source.h"
 #include "repository/query_evaluation.h"
+#include "repository/repository_class_source.h"
 #include "support/shipped_mof.h"
 
 namespace norvwmi {
@@ -62,7 +62,8 @@ TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
     const Platform platform = Load(Description(
         "instance of Norvwmi_ClassBehaviour\n"
         "{ Namespace = \"ROOT\\\\WMI\"; ClassName = \"tempsensorinfo\"; StallAfter = 2; };\n"
-        "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"FanInfo\"; };\n"));
+        "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"FanInfo\"; "
+        "};\n"));
     ASSERT_TRUE(platform.served);
     EXPECT_EQ(platform.served->ServerName(), "NORVHOST");
     EXPECT_EQ(platform.served->StallAfter("root\\wmi", "TempSensorInfo"), 2u);
@@ -78,10 +79,10 @@ TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
     EXPECT_EQ(RunWqlSelect(*platform.served, "root\\wmi", "SELECT * FROM TempSensorInfo", {})
                   .objects.size(),
               3u);
-    EXPECT_EQ(ServedClassNames(platform),
-              (std::vector<std::string>{"Sensor", "NumericSensor", "LogRecord", "RecordLog",
-                                        "ComputerSystem", "AdminDomain",
-                                        "SystemSpecificCollection"}));
+    EXPECT_EQ(
+        ServedClassNames(platform),
+        (std::vector<std::string>{"Sensor", "NumericSensor", "LogRecord", "RecordLog",
+                                  "ComputerSystem", "AdminDomain", "SystemSpecificCollection"}));
 }
 
 struct MalformedCase {
@@ -167,9 +168,9 @@ TEST(ProviderRegistration, MethodsUnknownAndStaticClasses) {
         {"root\\wmi", "TempSensorInfo", "", ProviderOperation::Get, Status::StaticClass},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(FindProvider(Shipped(), row.nameSpace, row.className, row.operation, row.method)
-                      .status,
-                  row.status)
+        EXPECT_EQ(
+            FindProvider(Shipped(), row.nameSpace, row.className, row.operation, row.method).status,
+            row.status)
             << row.className << "." << row.method;
 }
 

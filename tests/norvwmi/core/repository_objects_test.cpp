@@ -29,8 +29,8 @@ TEST(CimType, KeywordsRoundTripAndKeepWmiNumbers) {
         std::string_view keyword;
         std::uint16_t cimtype;  // CIMTYPE_ENUMERATION value
     };
-    constexpr Row rows[] = {{"sint8", 16},   {"uint16", 18},    {"uint32", 19}, {"uint64", 21},
-                            {"real64", 5},   {"boolean", 11},   {"string", 8},  {"datetime", 101},
+    constexpr Row rows[] = {{"sint8", 16},   {"uint16", 18},  {"uint32", 19}, {"uint64", 21},
+                            {"real64", 5},   {"boolean", 11}, {"string", 8},  {"datetime", 101},
                             {"char16", 103}, {"object", 13}};
     for (const Row& row : rows) {
         const auto type = CimTypeFromName(row.keyword);
@@ -69,8 +69,9 @@ protected:
         source->AddInstance("root\\wmi", Instance("Fan", {{"deviceID", Text("Fan \"1\""), {}},
                                                           {"SystemName", Text("HOST"), {}},
                                                           {"Speed", Unsigned(4200), {}}}));
-        source->AddInstance("root\\wmi", Instance("Pair", {{"Left", Text("Ab"), {}},
-                                                           {"Right", CimValue{std::int64_t{-3}}, {}}}));
+        source->AddInstance("root\\wmi",
+                            Instance("Pair", {{"Left", Text("Ab"), {}},
+                                              {"Right", CimValue{std::int64_t{-3}}, {}}}));
         source->AddInstance("root\\cimv2", Instance("Other", {}));
         served = std::make_unique<ServedNamespaces>(source, "HOST");
     }
@@ -183,7 +184,8 @@ TEST_F(ObjectModel, QueriesReturnDerivedInstancesOrWmisStatus) {
     EXPECT_EQ(all.objects[1].Definition().name, "Fan");
     QueryOptions direct;
     direct.directRead = true;
-    EXPECT_EQ(RunWqlSelect(*served, "root\\wmi", "SELECT * FROM Device", direct).objects.size(), 1u);
+    EXPECT_EQ(RunWqlSelect(*served, "root\\wmi", "SELECT * FROM Device", direct).objects.size(),
+              1u);
     struct Row {
         std::string_view query;
         RequestStatus status;
@@ -244,7 +246,8 @@ TEST(ObjectPath, ParsesWhatItFormatsAndRefusesMalformedPaths) {
                                        {"id", Unsigned(18446744073709551615ULL)},
                                        {"Enabled", CimValue{true}}};
     const std::string text = FormatRelativePath("Account", keys, false);
-    EXPECT_EQ(text, R"(Account.Delta=-1,Enabled=TRUE,id=18446744073709551615,name="a\"b\\c,y=\"z\"")");
+    EXPECT_EQ(text,
+              R"(Account.Delta=-1,Enabled=TRUE,id=18446744073709551615,name="a\"b\\c,y=\"z\"")");
     EXPECT_EQ(FormatRelativePath("Settings", {}, true), "Settings=@");
     auto path = ParseObjectPath(R"(\\.\root\wmi:)" + text);
     ASSERT_TRUE(path);
@@ -258,9 +261,9 @@ TEST(ObjectPath, ParsesWhatItFormatsAndRefusesMalformedPaths) {
     ASSERT_TRUE(path);
     EXPECT_TRUE(path->keys[0].name.empty());
     EXPECT_TRUE(path->nameSpace.empty());  // the ':' inside the quotes is no namespace
-    for (std::string_view bad : {"", ".Key=1", "Class.", "Class.Key=", "Class.Key=\"open",
-                                 "Class.Key=1,", "Class.Key=abc", "\\\\.\\root\\wmi",
-                                 "Class.Key=-18446744073709551615"})
+    for (std::string_view bad :
+         {"", ".Key=1", "Class.", "Class.Key=", "Class.Key=\"open", "Class.Key=1,", "Class.Key=abc",
+          "\\\\.\\root\\wmi", "Class.Key=-18446744073709551615"})
         EXPECT_FALSE(ParseObjectPath(bad)) << bad;
 }
 

@@ -172,7 +172,8 @@ TEST(QueryParser, ParsesWqlAndHandsOutOnlyTheQueryText) {
     EXPECT_EQ(query->Parse(L"WQL", L"SELECT * FROM LogRecord WHERE RecordID = 3", 0), S_OK);
     EXPECT_EQ(analysis(), L"SELECT * FROM LogRecord WHERE RecordID = 3");
     void* other = nullptr;
-    EXPECT_EQ(query->GetAnalysis(WMIQ_ANALYSIS_RPN_SEQUENCE, 0, &other), Wbem(WBEM_E_NOT_SUPPORTED));
+    EXPECT_EQ(query->GetAnalysis(WMIQ_ANALYSIS_RPN_SEQUENCE, 0, &other),
+              Wbem(WBEM_E_NOT_SUPPORTED));
     int foreign = 0;
     EXPECT_EQ(query->FreeMemory(&foreign), Wbem(WBEM_E_INVALID_PARAMETER));
     EXPECT_EQ(query->Parse(L"wql", L"SELECT * FROM Sensor", 0), Wbem(WBEM_E_INVALID_PARAMETER));

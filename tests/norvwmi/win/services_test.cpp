@@ -208,8 +208,9 @@ TEST(AdminLocator, ReachedByCoCreateInstanceServesTheNamespaceAndLeavesNoReferen
             EXPECT_EQ(NextBatch(results.get(), 1000).indexes.size(), 10u);
         }
         ComPtr<IWbemClassObject> logClass;
-        ASSERT_EQ(services->GetObject(Bstr(L"RecordLog").get(), 0, nullptr, logClass.put(), nullptr),
-                  WBEM_S_NO_ERROR);
+        ASSERT_EQ(
+            services->GetObject(Bstr(L"RecordLog").get(), 0, nullptr, logClass.put(), nullptr),
+            WBEM_S_NO_ERROR);
         ComPtr<IWbemClassObject> in;
         ComPtr<IWbemClassObject> out;
         ASSERT_EQ(logClass->GetMethod(L"Rename", 0, in.put(), out.put()), WBEM_S_NO_ERROR);

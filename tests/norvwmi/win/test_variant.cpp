@@ -65,7 +65,8 @@ Variant Variant::Texts(const std::vector<std::wstring>& texts) {
 std::int64_t NumberOf(const VARIANT& value) {
     if (V_VT(&value) == VT_BOOL) return V_BOOL(&value);
     Variant wide;
-    if (FAILED(::VariantChangeType(wide.get(), const_cast<VARIANT*>(&value), 0, VT_I8))) return -0x5EED;
+    if (FAILED(::VariantChangeType(wide.get(), const_cast<VARIANT*>(&value), 0, VT_I8)))
+        return -0x5EED;
     return V_I8(wide.get());
 }
 
