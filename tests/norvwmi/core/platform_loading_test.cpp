@@ -1,6 +1,7 @@
 // Loading the host's platform: the embedded files are the source tree's, the default and
 // driver-absent descriptions serve what they describe, the directives change what the
-// namespaces serve, and a malformed description stops with its file, line and reason.
+// namespaces serve, a malformed description stops with its file, line and reason; and the
+// provider each request reaches.
 #include "platform/platform_loading.h"
 
 #include <gtest/gtest.h>
@@ -8,16 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "host/provider_class_identity.h"
 #include "platform/embedded_mof.h"
+#include "provider/provider_registration.h"
+#include "repository/mof_reader.h"
 #include "repository/query_evaluation.h"
+#include "repository/repository_class_source.h"
 #include "support/shipped_mof.h"
 
 namespace norvwmi {
 namespace {
 
-constexpr std::string_view kHealthNamespace = "root\\wmi";
-
-using testing::kHealthClasses;
 using testing::ReadSourceFile;
 
 Platform Load(const MofFile& description) {
@@ -54,76 +56,33 @@ TEST(EmbeddedMof, EachFileIsTheSourceTreesFile) {
     EXPECT_EQ(DefaultPlatformDescription().name, "platforms/default.mof");
 }
 
-TEST(PlatformLoading, DefaultPlatformServesTheSevenClassesAndTheHealthDriver) {
-    const Platform platform = Load(DefaultPlatformDescription());
-    ASSERT_TRUE(platform.served);
-    EXPECT_EQ(
-        ServedClassNames(platform),
-        (std::vector<std::string>{"Sensor", "NumericSensor", "LogRecord", "RecordLog",
-                                  "ComputerSystem", "AdminDomain", "SystemSpecificCollection"}));
-    EXPECT_EQ(platform.served->ServerName(), "NORVHOST");
-
-    const RequestResult temperatures = RunWqlSelect(*platform.served, kHealthNamespace,
-                                                    "select TempCelsius from TempSensorInfo", {});
-    ASSERT_EQ(temperatures.status, RequestStatus::Ok) << temperatures.detail;
-    EXPECT_EQ(temperatures.objects.size(),
-              platform.classes->Declared().Instances(kHealthNamespace, "TempSensorInfo").size());
-    EXPECT_GE(temperatures.objects.size(), 1u);
-    for (std::string_view healthClass : kHealthClasses)
-        EXPECT_TRUE(platform.served->Lineage(kHealthNamespace, healthClass)) << healthClass;
-    EXPECT_EQ(platform.served->StallAfter(kHealthNamespace, "TempSensorInfo"), std::nullopt);
-}
-
-TEST(PlatformLoading, DriverAbsentRemovesEveryHealthClassButKeepsTheProcessors) {
-    const Platform platform =
-        Load(MofFile{"driver-absent.mof", ReadSourceFile("platforms/driver-absent.mof")});
-    ASSERT_TRUE(platform.served);
-    for (std::string_view healthClass : kHealthClasses) {
-        SCOPED_TRACE(healthClass);
-        EXPECT_TRUE(platform.classes->IsAbsent("ROOT\\WMI", healthClass));
-        EXPECT_FALSE(platform.served->Lineage(kHealthNamespace, healthClass));
-        const RequestResult query = RunWqlSelect(*platform.served, kHealthNamespace,
-                                                 "SELECT * FROM " + std::string(healthClass), {});
-        EXPECT_EQ(query.status, RequestStatus::InvalidClass);
-        EXPECT_TRUE(query.objects.empty());
-        // Declared all the same: the MOF of the health driver is the host's.
-        EXPECT_NE(platform.classes->Declared().FindClass(kHealthNamespace, healthClass), nullptr);
-    }
-    const RequestResult processors =
-        RunWqlSelect(*platform.served, "root\\CIMv2", "SELECT * FROM Win32_Processor", {});
-    ASSERT_EQ(processors.status, RequestStatus::Ok);
-    EXPECT_EQ(processors.objects.size(), 2u);
-    EXPECT_EQ(ServedClassNames(platform).size(), 7u);
-}
-
-TEST(PlatformLoading, ClassBehaviourStallsTheNamedClass) {
+// The golden outputs show what the shipped descriptions serve; these are the directives'
+// own rules.
+TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
     const Platform platform = Load(Description(
         "instance of Norvwmi_ClassBehaviour\n"
         "{ Namespace = \"ROOT\\\\WMI\"; ClassName = \"tempsensorinfo\"; StallAfter = 2; };\n"
-        "instance of Norvwmi_ClassBehaviour\n"
-        "{ Namespace = \"root\\\\CIMv2\"; ClassName = \"Win32_Processor\"; StallAfter = 0; };\n"));
+        "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"FanInfo\"; "
+        "};\n"));
     ASSERT_TRUE(platform.served);
+    EXPECT_EQ(platform.served->ServerName(), "NORVHOST");
     EXPECT_EQ(platform.served->StallAfter("root\\wmi", "TempSensorInfo"), 2u);
-    EXPECT_EQ(platform.served->StallAfter("root\\CIMv2", "Win32_Processor"), 0u);
-    EXPECT_EQ(platform.served->StallAfter("root\\wmi", "FanInfo"), std::nullopt);
-    // A stall changes how objects are handed out, not which exist.
-    EXPECT_EQ(RunWqlSelect(*platform.served, "root\\wmi", "SELECT * FROM TempSensorInfo", {})
-                  .objects.size(),
-              3u);
-}
-
-TEST(PlatformLoading, AbsentClassLeavesTheOtherClassesAlone) {
-    const Platform platform =
-        Load(Description("instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName "
-                         "= \"FanInfo\"; };\n"));
-    ASSERT_TRUE(platform.served);
+    EXPECT_EQ(platform.served->StallAfter("root\\wmi", "ASRInfo"), std::nullopt);
+    EXPECT_TRUE(platform.classes->IsAbsent("ROOT\\WMI", "faninfo"));
+    EXPECT_FALSE(platform.classes->IsAbsent("root\\wmi", "TempSensorInfo"));
     EXPECT_EQ(RunWqlSelect(*platform.served, "root\\wmi", "SELECT * FROM FanInfo", {}).status,
               RequestStatus::InvalidClass);
     EXPECT_EQ(LookupObject(*platform.served, "root\\wmi", "FanInfo").status,
               RequestStatus::NotFound);
+    // Declared all the same: the MOF of the health driver is the host's.
+    EXPECT_NE(platform.classes->Declared().FindClass("root\\wmi", "FanInfo"), nullptr);
     EXPECT_EQ(RunWqlSelect(*platform.served, "root\\wmi", "SELECT * FROM TempSensorInfo", {})
                   .objects.size(),
               3u);
+    EXPECT_EQ(
+        ServedClassNames(platform),
+        (std::vector<std::string>{"Sensor", "NumericSensor", "LogRecord", "RecordLog",
+                                  "ComputerSystem", "AdminDomain", "SystemSpecificCollection"}));
 }
 
 struct MalformedCase {
@@ -146,26 +105,10 @@ TEST(PlatformLoading, MalformedDescriptionsStopWithFileLineAndReason) {
          "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"Fans\"; "
          "};\n",
          6, "Norvwmi_AbsentClass names the class 'Fans', which root\\wmi does not declare"},
-        {"class of another namespace",
-         "instance of Norvwmi_ClassBehaviour\n"
-         "{ Namespace = \"root\\\\wmi\"; ClassName = \"Win32_Processor\"; StallAfter = 1; };\n",
-         6,
-         "Norvwmi_ClassBehaviour names the class 'Win32_Processor', which root\\wmi does not "
-         "declare"},
-        {"system class",
-         "instance of Norvwmi_AbsentClass\n"
-         "{ Namespace = \"root\\\\wmi\"; ClassName = \"__Namespace\"; };\n",
-         6, "Norvwmi_AbsentClass names the class '__Namespace', which root\\wmi does not declare"},
-        {"stall without a count",
-         "instance of Norvwmi_ClassBehaviour\n"
-         "{ Namespace = \"root\\\\wmi\"; ClassName = \"FanInfo\"; };\n",
-         6, "Norvwmi_ClassBehaviour needs StallAfter"},
         {"instances of an absent class",
          "instance of Norvwmi_AbsentClass\n"
          "{ Namespace = \"root\\\\wmi\"; ClassName = \"TempSensorInfo\"; };\n",
          2, "instance of TempSensorInfo, a class the description makes absent from root\\wmi"},
-        {"undeclared property", "instance of Norvwmi_ClassBehaviour { Colour = 3; };\n", 6,
-         "Colour"},
     };
     for (const MalformedCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,6 +119,122 @@ TEST(PlatformLoading, MalformedDescriptionsStopWithFileLineAndReason) {
         EXPECT_EQ(error->line, c.line) << error->message;
         EXPECT_NE(error->message.find(c.reason), std::string::npos) << error->message;
     }
+}
+
+// Finding the provider of a request as WMI does, in the shipped MOF (against the module's
+// own table of class ids) and in registrations that are wrong in each way WMI notices.
+using Status = ProviderLookupStatus;
+
+const PlatformClassSource& Shipped() {
+    static const Platform platform =
+        std::get<Platform>(LoadPlatform(DefaultPlatformDescription(), "NORVHOST"));
+    return *platform.classes;
+}
+
+TEST(ProviderRegistration, EachServedClassReachesTheModulesClassIdForEnumerationAndGet) {
+    for (const norv::ProviderClassIdentity& identity : norv::kProviderClassIdentities) {
+        SCOPED_TRACE(identity.servedClass);
+        for (ProviderOperation operation : {ProviderOperation::Enumerate, ProviderOperation::Get}) {
+            const ProviderLookup lookup =
+                FindProvider(Shipped(), kServedNamespace, identity.servedClass, operation);
+            ASSERT_EQ(lookup.status, Status::Found) << lookup.detail;
+            EXPECT_EQ(lookup.providerName, identity.className);
+            EXPECT_EQ(lookup.clsid, identity.clsid);
+            EXPECT_EQ(lookup.className, identity.servedClass);
+        }
+    }
+    EXPECT_EQ(
+        FindProvider(Shipped(), kServedNamespace, "numericsensor", ProviderOperation::Enumerate)
+            .className,
+        "NumericSensor");
+}
+
+TEST(ProviderRegistration, MethodsUnknownAndStaticClasses) {
+    struct Row {
+        std::string_view nameSpace, className, method;
+        ProviderOperation operation;
+        Status status;
+    };
+    const Row rows[] = {
+        {kServedNamespace, "RecordLog", "clearlog", ProviderOperation::ExecMethod, Status::Found},
+        {kServedNamespace, "RecordLog", "RequestStateChange", ProviderOperation::ExecMethod,
+         Status::MethodNotImplemented},
+        {kServedNamespace, "RecordLog", "Erase", ProviderOperation::ExecMethod, Status::NoMethod},
+        {kServedNamespace, "Sensor", "Reset", ProviderOperation::ExecMethod,
+         Status::MethodNotImplemented},
+        {kServedNamespace, "Fan", "", ProviderOperation::Enumerate, Status::NoClass},
+        {"root\\wmi", "Sensor", "", ProviderOperation::Enumerate, Status::NoClass},
+        // A class without a provider qualifier is served from the repository.
+        {"root\\wmi", "TempSensorInfo", "", ProviderOperation::Get, Status::StaticClass},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(
+            FindProvider(Shipped(), row.nameSpace, row.className, row.operation, row.method).status,
+            row.status)
+            << row.className << "." << row.method;
+}
+
+// Classes of root\test, each registered wrongly in one way.
+constexpr std::string_view kRegistrations = R"(
+#pragma namespace("root\\test")
+instance of __Win32Provider as $Good
+    { Name = "GoodProv"; CLSID = "{11111111-2222-3333-4444-555555555555}"; };
+instance of __InstanceProviderRegistration
+    { Provider = $Good; SupportsGet = TRUE; SupportsEnumeration = FALSE; };
+instance of __Win32Provider as $Bare
+    { Name = "BareProv"; CLSID = "{11111111-2222-3333-4444-666666666666}"; };
+instance of __Win32Provider as $Nameless { Name = "NoClsidProv"; };
+instance of __InstanceProviderRegistration
+    { Provider = $Nameless; SupportsGet = TRUE; SupportsEnumeration = TRUE; };
+[dynamic, provider("GoodProv")] class GetOnly { [key] string Id; [Implemented] uint32 Run(); };
+[dynamic, provider("BareProv")] class Unregistered { [key] string Id; };
+[dynamic, provider("MissingProv")] class Orphan { [key] string Id; };
+[dynamic, provider("NoClsidProv")] class NoClsid { [key] string Id; };
+class Plain { [key] string Id; [Implemented] uint32 Run(); };
+)";
+
+const ClassSource& Registrations() {
+    static const RepositoryClassSource source = [] {
+        Repository repository;
+        const MofReadResult system =
+            ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName);
+        EXPECT_FALSE(system.error);
+        EXPECT_FALSE(repository.AddSystemClasses(system.document));
+        const auto error = repository.AddMof(kRegistrations, "registrations.mof");
+        EXPECT_FALSE(error) << FormatMofError(*error);
+        return RepositoryClassSource(std::move(repository));
+    }();
+    return source;
+}
+
+TEST(ProviderRegistration, WrongRegistrationsGiveWmisStatuses) {
+    struct Row {
+        const char* className;
+        ProviderOperation operation;
+        Status expected;
+    };
+    constexpr Row rows[] = {
+        {"GetOnly", ProviderOperation::Get, Status::Found},
+        {"GetOnly", ProviderOperation::Enumerate, Status::NotCapable},
+        {"GetOnly", ProviderOperation::ExecMethod, Status::NotCapable},  // no method registration
+        {"Unregistered", ProviderOperation::Get, Status::NotCapable},
+        {"Orphan", ProviderOperation::Enumerate, Status::ProviderNotFound},
+        {"NoClsid", ProviderOperation::Enumerate, Status::InvalidRegistration},
+        {"Plain", ProviderOperation::Enumerate, Status::StaticClass},
+        {"Plain", ProviderOperation::ExecMethod, Status::NotCapable},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.className);
+        const ProviderLookup lookup =
+            FindProvider(Registrations(), "root\\test", row.className, row.operation, "Run");
+        EXPECT_EQ(lookup.status, row.expected) << lookup.detail;
+        EXPECT_EQ(lookup.status == Status::Found, !lookup.clsid.empty());
+        if (row.expected != Status::Found) {
+            EXPECT_FALSE(lookup.detail.empty());
+        }
+    }
+    EXPECT_EQ(FindProvider(Registrations(), "root\\test", "GetOnly", ProviderOperation::Get).clsid,
+              "{11111111-2222-3333-4444-555555555555}");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The files the project ships, read from the source tree, and the health classes the
-// platform descriptions serve: what the shipped-file tests compare against.
+// The files the project ships, read from the source tree: what the shipped-file tests
+// compare against.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,11 +10,6 @@
 #include <string_view>
 
 namespace norvwmi::testing {
-
-inline constexpr std::string_view kHealthClasses[] = {
-    "TempSensorInfo", "FanInfo", "PowerSupplyInfo", "ResMemInfo", "MemoryBoardInfo",
-    "MemoryDIMMInfo", "ASRInfo", "UIDLightInfo",    "KronInfo",   "DriverVersion",
-};
 
 // The file at `relativePath` under the source tree; a missing file fails the test.
 inline std::string ReadSourceFile(std::string_view relativePath) {

@@ -35,8 +35,6 @@ ClassDefinition SampleClass() {
         Property("Link", CimType::Reference),
         Property("Texts", CimType::String, true),
         Property("Words", CimType::UInt16, true),
-        Property("Bytes", CimType::UInt8, true),
-        Property("Flags", CimType::Boolean, true),
     };
     return sample;
 }

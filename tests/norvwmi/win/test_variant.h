@@ -1,4 +1,4 @@
-// VARIANTs for tests: owned, movable, built from plain values.
+// VARIANTs for tests: owned, movable, built from plain values by the system's own conversions.
 #pragma once
 
 #include <windows.h>
@@ -23,8 +23,7 @@ public:
     const VARIANT& operator*() const { return value_; }
     VARTYPE type() const { return V_VT(&value_); }
 
-    // An integer of any VARIANT integer type, VT_BOOL (the value as VARIANT_BOOL bits) or a
-    // real type.
+    // A number of any VARIANT number type; VT_BOOL takes the value as VARIANT_BOOL bits.
     static Variant Number(VARTYPE type, std::int64_t value);
     static Variant Real(VARTYPE type, double value);
     static Variant Text(const std::wstring& text);
@@ -38,12 +37,12 @@ private:
     VARIANT value_;
 };
 
-// The elements of a one-dimensional SAFEARRAY variant, read back (integers; texts).
+// Any number VARIANT (VT_BOOL as its bits) as an integer; the elements of a one-dimensional
+// SAFEARRAY variant; its lower bound; a VT_BSTR's text.
+std::int64_t NumberOf(const VARIANT& value);
 std::vector<std::int64_t> NumbersOf(const VARIANT& value);
 std::vector<std::wstring> TextsOf(const VARIANT& value);
 LONG LowerBoundOf(const VARIANT& value);
-// Any integer VARIANT (and VT_BOOL) as a number.
-std::int64_t NumberOf(const VARIANT& value);
 std::wstring TextOf(const VARIANT& value);
 
 }  // namespace norvwmi::testing
