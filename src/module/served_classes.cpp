@@ -4,6 +4,7 @@
 
 #include "eventlog/log_record_provider.h"
 #include "eventlog/record_log_provider.h"
+#include "events/hardware_event_provider.h"
 #include "sensors/sensor_providers.h"
 #include "system/admin_domain_provider.h"
 #include "system/computer_system_provider.h"
@@ -29,6 +30,8 @@ constexpr std::array kServedClasses{
                          &CreateProviderObject<NorvComputerSystemProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::AdminDomain),
                          &CreateProviderObject<NorvAdminDomainProv>),
+    MakeProviderClassRow(IdentityOf(ProviderClass::HardwareEvent),
+                         &CreateProviderObject<NorvHardwareEventProv>),
 };
 
 static_assert(FollowsIdentityOrder(kServedClasses),

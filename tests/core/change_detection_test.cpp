@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "eventlog/log_entry.h"
+#include "events/event_period.h"
 #include "events/threshold_band.h"
 
 namespace norv {
@@ -142,6 +143,14 @@ TEST(ChangeDetectionTest, ANumericSensorChangesWhenItsReadingCrossesAThreshold) 
     EXPECT_TRUE(DetectHardwareEvents(&previous, withinBand).Empty());
     EXPECT_THAT(DetectHardwareEvents(&previous, crossed).numericSensorChanges,
                 ElementsAre(SensorChange{SensorChangeKind::State, 0, 0}));
+}
+
+TEST(EventPeriodTest, ADwordIsClampedAndAnythingElseKeepsTheDefault) {
+    EXPECT_EQ(EventPeriodSeconds(std::nullopt), 10u);
+    EXPECT_EQ(EventPeriodSeconds(0), 1u);
+    EXPECT_EQ(EventPeriodSeconds(1), 1u);
+    EXPECT_EQ(EventPeriodSeconds(3600), 3600u);
+    EXPECT_EQ(EventPeriodSeconds(3601), 3600u);
 }
 
 }  // namespace
