@@ -99,7 +99,7 @@ HRESULT MakeSensorEvents(const std::vector<SensorChange>& changes,
 }  // namespace
 
 NorvHardwareEventProv::NorvHardwareEventProv() {
-    lock_.SetObjectName(IdentityOf(kProviderClass).className);
+    lock_.SetObjectName(kHardwareEventProviderIdentity.className);
 }
 
 NorvHardwareEventProv::~NorvHardwareEventProv() {

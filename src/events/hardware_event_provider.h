@@ -34,8 +34,6 @@ class NorvHardwareEventProv final : public IWbemProviderInit,
                                     public IWbemEventProviderQuerySink,
                                     public IWbemEventProviderSecurity {
 public:
-    static constexpr ProviderClass kProviderClass = ProviderClass::HardwareEvent;
-
     NorvHardwareEventProv();
     NorvHardwareEventProv(const NorvHardwareEventProv&) = delete;
     NorvHardwareEventProv& operator=(const NorvHardwareEventProv&) = delete;

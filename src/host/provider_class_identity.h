@@ -1,4 +1,4 @@
-// The provider classes of the module (seven instance providers and the event provider): their names, COM identifiers and the WMI class
+// The seven provider classes of the module: their names, COM identifiers and the WMI class
 // each serves, in the order of registration and of the class-object search. A class is
 // served only once its provider exists (served_classes.h); its identity is fixed here.
 #pragma once
@@ -20,10 +20,9 @@ enum class ProviderClass : std::uint8_t {
     Sensor,
     ComputerSystem,
     AdminDomain,
-    HardwareEvent,
 };
 
-inline constexpr std::size_t kProviderClassCount = 8;
+inline constexpr std::size_t kProviderClassCount = 7;
 
 struct ProviderClassIdentity {
     std::string_view className;     // the provider class
@@ -59,13 +58,18 @@ inline constexpr std::array<ProviderClassIdentity, kProviderClassCount> kProvide
     {"NorvAdminDomainProv", "{5E51E62A-6753-433D-9AAA-9D149ECE03CD}",
      "Norvipmiprv.NorvAdminDomainProv.1", "CNorvAdminDomainProv Object", "AdminDomain",
      "CNorvAdminDomainProv", "NorvAdminDomainProv Class"},
-    // The event provider: it serves no instances, it pushes events of LogRecord, Sensor and
-    // NumericSensor.
-    {"NorvHardwareEventProv", "{7D3A1C52-8E64-4F0B-9A27-5C1E0B6D4F83}",
-     "Norvipmiprv.HardwareEvent.1", "CNorvHardwareEventProv Object", "",
-     "CNorvHardwareEventProv", "NorvHardwareEventProv Class"},
 }};
+
+// The event provider: it serves no class's instances, it pushes events of LogRecord, Sensor
+// and NumericSensor. It is registered and found after the seven instance providers.
+inline constexpr ProviderClassIdentity kHardwareEventProviderIdentity{
+    "NorvHardwareEventProv", "{7D3A1C52-8E64-4F0B-9A27-5C1E0B6D4F83}",
+    "Norvipmiprv.HardwareEvent.1", "CNorvHardwareEventProv Object", "",
+    "CNorvHardwareEventProv", "NorvHardwareEventProv Class"};
 // clang-format on
+
+// Every class the module registers: the instance providers and the event provider.
+inline constexpr std::size_t kModuleClassCount = kProviderClassCount + 1;
 
 constexpr const ProviderClassIdentity& IdentityOf(ProviderClass providerClass) noexcept {
     return kProviderClassIdentities[static_cast<std::size_t>(providerClass)];
@@ -92,7 +96,9 @@ constexpr bool IdentitiesAreWellFormed() noexcept {
         if (!ParseGuidText(identity.clsid)) return false;
         if (!identity.progId.ends_with(kProgIdVersionSuffix)) return false;
     }
-    return ParseGuidText(kTypeLibraryId).has_value();
+    return ParseGuidText(kHardwareEventProviderIdentity.clsid) &&
+           kHardwareEventProviderIdentity.progId.ends_with(kProgIdVersionSuffix) &&
+           ParseGuidText(kTypeLibraryId).has_value();
 }
 }  // namespace detail
 static_assert(detail::IdentitiesAreWellFormed(),

@@ -13,9 +13,9 @@
 namespace norv::win {
 namespace {
 
-// A provider class is served once its row is here, at the place its identity has in
-// kProviderClassIdentities (the order of registration and of the class-object search).
-constexpr std::array kServedClasses{
+// An instance provider class is served once its row is here, at the place its identity has
+// in kProviderClassIdentities (the order of registration and of the class-object search).
+constexpr std::array kInstanceProviderRows{
     MakeProviderClassRow(IdentityOf(ProviderClass::LogRecord),
                          &CreateProviderObject<NorvLogRecordProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::RecordLog),
@@ -30,12 +30,20 @@ constexpr std::array kServedClasses{
                          &CreateProviderObject<NorvComputerSystemProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::AdminDomain),
                          &CreateProviderObject<NorvAdminDomainProv>),
-    MakeProviderClassRow(IdentityOf(ProviderClass::HardwareEvent),
-                         &CreateProviderObject<NorvHardwareEventProv>),
 };
 
-static_assert(FollowsIdentityOrder(kServedClasses),
+static_assert(FollowsIdentityOrder(kInstanceProviderRows),
               "served rows keep the order of the identity table, each class once");
+
+// The instance providers, then the event provider.
+constexpr auto kServedClasses = [] {
+    std::array<ProviderClassRow, kInstanceProviderRows.size() + 1> rows{};
+    for (std::size_t i = 0; i < kInstanceProviderRows.size(); ++i) rows[i] = kInstanceProviderRows[i];
+    rows.back() = MakeProviderClassRow(kHardwareEventProviderIdentity,
+                                       &CreateProviderObject<NorvHardwareEventProv>);
+    return rows;
+}();
+static_assert(kServedClasses.size() <= kModuleClassCount);
 
 }  // namespace
 

@@ -132,7 +132,7 @@ protected:
         const auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
             reinterpret_cast<void*>(::GetProcAddress(wmi_->Module(), "DllGetClassObject")));
         ComPtr<IClassFactory> factory;
-        EXPECT_EQ(getClassObject(win::GuidOf(IdentityOf(ProviderClass::HardwareEvent).clsid),
+        EXPECT_EQ(getClassObject(win::GuidOf(kHardwareEventProviderIdentity.clsid),
                                  IID_IClassFactory, factory.put_void()),
                   S_OK);
         if (!factory) return subscription;
