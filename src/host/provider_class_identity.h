@@ -61,7 +61,8 @@ inline constexpr std::array<ProviderClassIdentity, kProviderClassCount> kProvide
 }};
 
 // The event provider: it serves no class's instances, it pushes events of LogRecord, Sensor
-// and NumericSensor. It is registered and found after the seven instance providers.
+// and NumericSensor. It is registered and found after the seven instance providers; it has
+// no coclass in the type library, since it answers no IProvideClassInfo.
 inline constexpr ProviderClassIdentity kHardwareEventProviderIdentity{
     "NorvHardwareEventProv", "{7D3A1C52-8E64-4F0B-9A27-5C1E0B6D4F83}",
     "Norvipmiprv.HardwareEvent.1", "CNorvHardwareEventProv Object", "",
