@@ -46,6 +46,8 @@ public:
     bool ReadManagementLog(IWbemContext* context);
 
     std::span<const LogRecordData> Records() const noexcept { return records_; }
+    // The mapped entries the records were made of, one per record and in the same order.
+    std::span<const SelEntry> Entries() const noexcept { return entries_; }
     const RecordLogData& LogData() const noexcept { return logData_; }
 
 private:

@@ -5,7 +5,7 @@
 namespace norv::win {
 
 ClassTable::ClassTable(std::span<const ProviderClassRow> rows) noexcept
-    : rows_(rows.first(std::min(rows.size(), kProviderClassCount))) {}
+    : rows_(rows.first(std::min(rows.size(), kModuleClassCount))) {}
 
 ClassTable::~ClassTable() {
     for (auto& classObject : classObjects_) {

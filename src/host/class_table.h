@@ -16,7 +16,7 @@ namespace norv::win {
 
 class ClassTable {
 public:
-    // At most kProviderClassCount rows; `rows` must outlive the table.
+    // At most kModuleClassCount rows; `rows` must outlive the table.
     explicit ClassTable(std::span<const ProviderClassRow> rows) noexcept;
     ~ClassTable();
     ClassTable(const ClassTable&) = delete;
@@ -32,7 +32,7 @@ private:
     HRESULT CachedClassObject(std::size_t row, ClassFactory*& factory) noexcept;
 
     std::span<const ProviderClassRow> rows_;
-    std::array<std::atomic<ClassFactory*>, kProviderClassCount> classObjects_{};
+    std::array<std::atomic<ClassFactory*>, kModuleClassCount> classObjects_{};
     CriticalSection section_;
 };
 

@@ -59,7 +59,18 @@ inline constexpr std::array<ProviderClassIdentity, kProviderClassCount> kProvide
      "Norvipmiprv.NorvAdminDomainProv.1", "CNorvAdminDomainProv Object", "AdminDomain",
      "CNorvAdminDomainProv", "NorvAdminDomainProv Class"},
 }};
+
+// The event provider: it serves no class's instances, it pushes events of LogRecord, Sensor
+// and NumericSensor. It is registered and found after the seven instance providers; it has
+// no coclass in the type library, since it answers no IProvideClassInfo.
+inline constexpr ProviderClassIdentity kHardwareEventProviderIdentity{
+    "NorvHardwareEventProv", "{7D3A1C52-8E64-4F0B-9A27-5C1E0B6D4F83}",
+    "Norvipmiprv.HardwareEvent.1", "CNorvHardwareEventProv Object", "",
+    "CNorvHardwareEventProv", "NorvHardwareEventProv Class"};
 // clang-format on
+
+// Every class the module registers: the instance providers and the event provider.
+inline constexpr std::size_t kModuleClassCount = kProviderClassCount + 1;
 
 constexpr const ProviderClassIdentity& IdentityOf(ProviderClass providerClass) noexcept {
     return kProviderClassIdentities[static_cast<std::size_t>(providerClass)];
@@ -86,7 +97,9 @@ constexpr bool IdentitiesAreWellFormed() noexcept {
         if (!ParseGuidText(identity.clsid)) return false;
         if (!identity.progId.ends_with(kProgIdVersionSuffix)) return false;
     }
-    return ParseGuidText(kTypeLibraryId).has_value();
+    return ParseGuidText(kHardwareEventProviderIdentity.clsid) &&
+           kHardwareEventProviderIdentity.progId.ends_with(kProgIdVersionSuffix) &&
+           ParseGuidText(kTypeLibraryId).has_value();
 }
 }  // namespace detail
 static_assert(detail::IdentitiesAreWellFormed(),

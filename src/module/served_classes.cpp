@@ -4,6 +4,7 @@
 
 #include "eventlog/log_record_provider.h"
 #include "eventlog/record_log_provider.h"
+#include "events/hardware_event_provider.h"
 #include "sensors/sensor_providers.h"
 #include "system/admin_domain_provider.h"
 #include "system/computer_system_provider.h"
@@ -12,9 +13,9 @@
 namespace norv::win {
 namespace {
 
-// A provider class is served once its row is here, at the place its identity has in
-// kProviderClassIdentities (the order of registration and of the class-object search).
-constexpr std::array kServedClasses{
+// An instance provider class is served once its row is here, at the place its identity has
+// in kProviderClassIdentities (the order of registration and of the class-object search).
+constexpr std::array kInstanceProviderRows{
     MakeProviderClassRow(IdentityOf(ProviderClass::LogRecord),
                          &CreateProviderObject<NorvLogRecordProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::RecordLog),
@@ -31,8 +32,18 @@ constexpr std::array kServedClasses{
                          &CreateProviderObject<NorvAdminDomainProv>),
 };
 
-static_assert(FollowsIdentityOrder(kServedClasses),
+static_assert(FollowsIdentityOrder(kInstanceProviderRows),
               "served rows keep the order of the identity table, each class once");
+
+// The instance providers, then the event provider.
+constexpr auto kServedClasses = [] {
+    std::array<ProviderClassRow, kInstanceProviderRows.size() + 1> rows{};
+    for (std::size_t i = 0; i < kInstanceProviderRows.size(); ++i) rows[i] = kInstanceProviderRows[i];
+    rows.back() = MakeProviderClassRow(kHardwareEventProviderIdentity,
+                                       &CreateProviderObject<NorvHardwareEventProv>);
+    return rows;
+}();
+static_assert(kServedClasses.size() <= kModuleClassCount);
 
 }  // namespace
 

@@ -231,6 +231,20 @@ def case_table(name):
         wanted.splitlines(True), text.splitlines(True), "expected", "printed")))
 
 
+def case_watch():
+    query = "SELECT * FROM __InstanceCreationEvent WHERE TargetInstance ISA 'LogRecord'"
+    # Shorter than the provider's period: nothing to print, and the module must be free to
+    # unload once the subscription ends (its worker stopped), or the host reports a fault.
+    code, out, err = norvwmi("watch", "--seconds", "1", query)
+    expect(code == 0 and out == "" and err == "", "a quiet watch ends cleanly", code, out, err)
+    code, out, err = norvwmi("--client-level", "identify", "watch", "--seconds=1", query)
+    expect(code == 1 and out == "" and "WBEM_E_ACCESS_DENIED" in err,
+           "an identify-level subscriber is refused", code, out, err)
+    code, out, err = norvwmi("watch", query.replace("LogRecord", "RecordLog"))
+    expect(code == 1 and "WBEM_E_PROVIDER_NOT_CAPABLE" in err,
+           "a query no event provider is registered for is refused at once", code, err)
+
+
 CASES = {
     "table-default": lambda: case_table("default"),
     "table-failures": lambda: case_table("failures"),
@@ -240,6 +254,7 @@ CASES = {
     "usage": case_usage,
     "lookups": case_lookups,
     "event-log": case_event_log,
+    "watch": case_watch,
 }
 
 if __name__ == "__main__":

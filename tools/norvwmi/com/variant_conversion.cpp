@@ -1,5 +1,7 @@
 #include "com/variant_conversion.h"
 
+#include "com/class_object.h"
+
 #include <wbemcli.h>
 
 #include <algorithm>
@@ -266,6 +268,16 @@ VARTYPE VariantTypeOf(CimType type, bool isArray) {
 
 HRESULT ToVariant(const CimValue& value, CimType type, bool isArray, VARIANT& out) try {
     const VARTYPE elementType = RuleFor(type).handedOut;
+    const auto* embedded = std::get_if<CimEmbedded>(&value.data);
+    if (embedded && !isArray && embedded->object) {
+        // A copy of its own for every Get, as WMI hands out embedded objects.
+        auto copy = ClassObject::Create(*embedded->object);
+        ::VariantInit(&out);
+        V_VT(&out) = VT_UNKNOWN;
+        V_UNKNOWN(&out) = static_cast<IWbemClassObject*>(copy.get());
+        V_UNKNOWN(&out)->AddRef();
+        return S_OK;
+    }
     if (value.IsNull() || elementType == VT_UNKNOWN) {
         ::VariantInit(&out);
         V_VT(&out) = VT_NULL;
@@ -308,6 +320,19 @@ HRESULT FromVariant(const VARIANT& in, CimType type, bool isArray, CimValue& out
     const VARTYPE given = V_VT(&in);
     if (given == VT_NULL || given == VT_EMPTY) {
         out = CimValue{};
+        return S_OK;
+    }
+    if (type == CimType::Object && !isArray && given == VT_UNKNOWN) {
+        // Only the host's own objects can be held: their data is what is copied.
+        norv::win::ComPtr<IWbemClassObject> object;
+        IUnknown* unknown = V_UNKNOWN(&in);
+        if (!unknown || FAILED(unknown->QueryInterface(__uuidof(IWbemClassObject),
+                                                       object.put_void()))) {
+            return Wbem(WBEM_E_TYPE_MISMATCH);
+        }
+        const ClassObject* implementation = ClassObject::Implementation(object.get());
+        if (!implementation) return Wbem(WBEM_E_TYPE_MISMATCH);
+        out = CimValue{CimEmbedded{std::make_shared<const CimObject>(implementation->Snapshot())}};
         return S_OK;
     }
     const VariantRule& rule = RuleFor(type);

@@ -18,7 +18,9 @@ const std::string_view kUsage =
     "  summary                     one line: sensors, readings not OK, log records\n"
     "  query NAMESPACE WQL         run a query through the administrative locator\n"
     "  stress THREADS SECONDS WATCHDOG-SECONDS\n"
-    "                              call every served class from many threads at once\n";
+    "                              call every served class from many threads at once\n"
+    "  watch [--seconds N] QUERY   subscribe to an event query for N seconds (default 10)\n"
+    "                              and print each event as it arrives\n";
 
 namespace {
 
@@ -37,6 +39,7 @@ constexpr std::array kCommands{
     CommandRow{"query", Command::Query, 2, "NAMESPACE WQL"},
     CommandRow{"stress", Command::Stress, 3, "THREADS SECONDS WATCHDOG-SECONDS"},
     CommandRow{"summary", Command::Summary, 0, ""},
+    CommandRow{"watch", Command::Watch, 1, "[--seconds N] QUERY"},
 };
 
 // The limits of the stress command's numbers: threads, seconds of the run, of the watchdog.
@@ -146,6 +149,25 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
     if (row == kCommands.end()) return UsageError{"unknown command " + Quoted(name)};
     line.command = row->command;
     line.operands.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next), arguments.end());
+    if (line.command == Command::Watch && !line.operands.empty() &&
+        line.operands.front().starts_with("--seconds")) {
+        std::string value = line.operands.front().substr(9);
+        std::size_t used = 1;
+        if (value.empty() && line.operands.size() > 1) {
+            value = line.operands[1];
+            used = 2;
+        } else if (value.starts_with("=")) {
+            value.erase(0, 1);
+        } else {
+            value = "-";
+        }
+        const auto seconds = Decimal(value);
+        if (!seconds || *seconds < 1 || *seconds > 3600)
+            return UsageError{"watch takes --seconds from 1 to 3600, not " + Quoted(value)};
+        line.watchSeconds = static_cast<std::uint32_t>(*seconds);
+        line.operands.erase(line.operands.begin(),
+                            line.operands.begin() + static_cast<std::ptrdiff_t>(used));
+    }
     if (line.operands.size() != row->operandCount) {
         if (row->operandCount == 0)
             return UsageError{std::string(row->name) + " takes no operands"};

@@ -4,6 +4,7 @@
 //           [--format mof|json|table] [--perturb SEED]
 //           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes | summary
 //           | query NAMESPACE WQL | stress THREADS SECONDS WATCHDOG-SECONDS
+//           | watch [--seconds N] EVENT-QUERY
 // Options come before the command, as `--name VALUE` or `--name=VALUE`, each at most once.
 #pragma once
 
@@ -18,13 +19,14 @@
 
 namespace norvwmi {
 
-enum class Command { Enumerate, Get, Exec, Classes, Query, Stress, Summary };
+enum class Command { Enumerate, Get, Exec, Classes, Query, Stress, Summary, Watch };
 enum class OutputFormat { Mof, Json, Table };
 
 // The client levels the host can play, as ClientLevelFromName (com/call_context.h) reads them.
 inline constexpr std::array<std::string_view, 4> kClientLevelNames{"anonymous", "identify",
                                                                    "impersonate", "delegate"};
 inline constexpr std::string_view kDefaultClientLevel = "impersonate";
+inline constexpr std::uint32_t kDefaultWatchSeconds = 10;
 
 struct CommandLine {
     std::optional<std::string> platformFile;       // the embedded default when absent
@@ -37,6 +39,8 @@ struct CommandLine {
     // and the WQL text; stress: the thread count, the run's and the watchdog's seconds
     // (decimal, checked); classes and summary: none.
     std::vector<std::string> operands;
+    // watch: how long the subscription lasts (--seconds, 1..3600).
+    std::uint32_t watchSeconds = kDefaultWatchSeconds;
 };
 
 struct HelpRequest {};  // --help or -h: print kUsage and succeed

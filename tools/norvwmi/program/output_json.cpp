@@ -94,6 +94,9 @@ std::string ScalarJson(CimType type, const CimValue& value) {
         std::string operator()(const CimAliasRef& alias) const {
             return JsonString("$" + alias.alias);
         }
+        std::string operator()(const CimEmbedded& embedded) const {
+            return JsonObject(*embedded.object);
+        }
         std::string operator()(const CimArray& elements) const {
             std::string text = "[";
             for (const CimValue& element : elements) {

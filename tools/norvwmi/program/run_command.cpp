@@ -23,6 +23,7 @@
 #include "program/stress_run.h"
 #include "program/table_view.h"
 #include "program/wbem_status_names.h"
+#include "provider/event_watch.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
 
@@ -60,8 +61,8 @@ std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
 }
 
 std::string CommandText(const CommandLine& line) {
-    constexpr std::string_view kNames[] = {"enum",  "get",    "exec",   "classes",
-                                           "query", "stress", "summary"};
+    constexpr std::string_view kNames[] = {"enum",   "get",     "exec", "classes",
+                                           "query",  "stress",  "summary", "watch"};
     std::string text(kNames[static_cast<int>(line.command)]);
     for (const std::string& operand : line.operands) text += " " + operand;
     return text;
@@ -171,6 +172,21 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
+// Each matching event as it arrives: its MOF text (with the target instance nested), or one
+// JSON document or table of the event per line.
+ExitCode Watch(const CommandLine& line, const Platform& platform) {
+    ProviderModule module;
+    if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
+    const EventHandler print = [&line](IWbemClassObject* event) {
+        const Objects one{norv::win::ComPtr<IWbemClassObject>(event)};
+        PrintObjects(line, WBEM_S_NO_ERROR, one);
+        std::fflush(stdout);
+    };
+    const WatchOutcome outcome = WatchEvents(module, HostFor(line, platform), line.operands[0],
+                                             line.watchSeconds * 1000, print);
+    return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
+}
+
 // The health summary from three enumerations; the first that fails stops it.
 ExitCode Summary(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
@@ -242,6 +258,8 @@ ExitCode RunWithPlatform(const CommandLine& line, const Platform& platform) {
             return Stress(line, platform);
         case Command::Summary:
             return Summary(line, platform);
+        case Command::Watch:
+            return Watch(line, platform);
     }
     return ExitCode::Usage;
 }

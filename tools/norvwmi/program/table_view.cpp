@@ -59,6 +59,9 @@ std::string ValueText(const CimValue& value) {
         }
         std::string operator()(const std::string& text) const { return text; }
         std::string operator()(const CimAliasRef& alias) const { return "$" + alias.alias; }
+        std::string operator()(const CimEmbedded& embedded) const {
+            return embedded.object->Definition().name;
+        }
         std::string operator()(const CimArray& elements) const {
             std::string text;
             for (const CimValue& element : elements)

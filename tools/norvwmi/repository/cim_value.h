@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -24,9 +25,18 @@ struct CimAliasRef {
     bool operator==(const CimAliasRef&) const = default;
 };
 
+class CimObject;
+
+// An object held in an object-typed property (an event's TargetInstance): a copy made when
+// it was put, shared by the copies of the holder.
+struct CimEmbedded {
+    std::shared_ptr<const CimObject> object;
+    bool operator==(const CimEmbedded&) const = default;
+};
+
 struct CimValue {
     std::variant<CimNull, bool, std::int64_t, std::uint64_t, double, std::string, CimAliasRef,
-                 CimArray>
+                 CimArray, CimEmbedded>
         data;
 
     bool IsNull() const { return std::holds_alternative<CimNull>(data); }

@@ -55,6 +55,11 @@ void AppendLiteral(std::string& out, const CimValue& value) {
             } else if constexpr (std::is_same_v<T, CimAliasRef>) {
                 out += '$';
                 out += v.alias;
+            } else if constexpr (std::is_same_v<T, CimEmbedded>) {
+                // Nested as GetObjectText nests it: the object's text without its ";".
+                std::string text = ObjectText(*v.object);
+                while (!text.empty() && (text.back() == '\n' || text.back() == ';')) text.pop_back();
+                out += text;
             } else {
                 out += '{';
                 for (std::size_t i = 0; i < v.size(); ++i) {

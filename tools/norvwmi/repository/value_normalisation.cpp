@@ -50,6 +50,7 @@ std::string KindOf(const CimValue& value) {
             return "an alias reference ($" + alias.alias + ")";
         }
         std::string operator()(const CimArray&) const { return "an array"; }
+        std::string operator()(const CimEmbedded&) const { return "an embedded object"; }
     };
     return std::visit(Describer{}, value.data);
 }
@@ -142,6 +143,8 @@ std::optional<std::string> NormaliseElement(const PropertyDefinition& property, 
             }
             break;
         case CimType::Object:
+            // Only a provider's Put makes one; MOF text has no embedded objects.
+            if (std::holds_alternative<CimEmbedded>(value.data)) return std::nullopt;
             return "embedded object values are not supported (" + Describe(property) + ")";
         default:
             break;

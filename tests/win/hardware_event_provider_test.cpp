@@ -1,0 +1,255 @@
+// The event provider of the built module as WMI drives it: a subscription sees each new log
+// record once and nothing for records that only moved, a threshold crossing once with the
+// instance before it, and its worker ends promptly with the subscription or the provider.
+// The platform changes by serving another description and ageing the caches; waits end
+// when the awaited event arrives.
+#include <windows.h>
+
+#include <wbemcli.h>
+#include <wbemprov.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "events/event_period_win.h"
+#include "host/provider_class_identity.h"
+#include "host/provider_class_row.h"
+#include "platform/platform_loading.h"
+#include "stand_in_wmi.h"
+
+namespace norv::test {
+namespace {
+
+using norvwmi::ClientLevel;
+using win::ComPtr;
+
+constexpr DWORD kEventWaitMs = 15000;
+
+// The default platform's description with `edit` applied to its text.
+std::shared_ptr<norvwmi::ServedNamespaces> Platform(std::string text) {
+    auto loaded = norvwmi::LoadPlatform({"changed.mof", std::move(text)}, "NORVTEST");
+    if (const auto* error = std::get_if<norvwmi::MofError>(&loaded)) {
+        ADD_FAILURE() << norvwmi::FormatMofError(*error);
+        return nullptr;
+    }
+    return std::get<norvwmi::Platform>(loaded).served;
+}
+
+// An operating-system stop, which the default platform maps to a sensor.
+std::string OsStop(int sequence) {
+    return "instance of Norvwmi_LogEvent { Sequence = " + std::to_string(sequence) +
+           "; EventClass = 14; EventCode = 1; Status = 4; Year = 2014; Month = 1; Day = 17;"
+           " Hour = 2; Minute = 58; };\n";
+}
+
+// The text without its oldest `count` log events: the ring dropped them.
+std::string WithoutOldest(std::string text, int count) {
+    for (int i = 0; i < count; ++i) {
+        const std::size_t start = text.find("instance of Norvwmi_LogEvent");
+        const std::size_t end = text.find("\n};", start);
+        text.erase(start, end + 3 - start);
+    }
+    return text;
+}
+
+void SetPeriod(DWORD seconds) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, win::kEventProviderKey, 0, nullptr, 0,
+                                KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    win::UniqueHkey owner(key);
+    ASSERT_EQ(::RegSetValueExW(key, win::kEventPeriodValue, 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&seconds), sizeof seconds),
+              ERROR_SUCCESS);
+}
+
+ComPtr<IWbemClassObject> ObjectOf(IWbemClassObject* event, const wchar_t* name) {
+    win::UniqueVariant value;
+    ComPtr<IWbemClassObject> object;
+    if (SUCCEEDED(event->Get(name, 0, &value, nullptr, nullptr)) && V_VT(&value) == VT_UNKNOWN)
+        (void)V_UNKNOWN(&value)->QueryInterface(__uuidof(IWbemClassObject), object.put_void());
+    return object;
+}
+
+long ReadingOf(IWbemClassObject* sensor) {
+    win::UniqueVariant value;
+    if (FAILED(sensor->Get(L"CurrentReading", 0, &value, nullptr, nullptr)) ||
+        V_VT(&value) != VT_I4) {
+        return -1;
+    }
+    return V_I4(&value);
+}
+
+// One subscription: the provider initialised, its sink given and query 1 reported.
+struct Subscription {
+    ComPtr<IWbemProviderInit> provider;
+    ComPtr<norvwmi::RecordingSink> sink = NewSink();
+
+    ComPtr<IWbemEventProviderQuerySink> Queries() {
+        ComPtr<IWbemEventProviderQuerySink> queries;
+        EXPECT_EQ(provider.query(queries), S_OK);
+        return queries;
+    }
+    HRESULT NewQuery(ULONG id) {
+        std::wstring language = L"WQL";
+        std::wstring query = L"SELECT * FROM __InstanceCreationEvent";
+        return Queries()->NewQuery(id, language.data(), query.data());
+    }
+    // Waits for the events to number `count`; those that came.
+    std::vector<ComPtr<IWbemClassObject>> Await(std::size_t count) {
+        const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
+        while (sink->Objects().size() < count && ::GetTickCount64() < deadline) ::Sleep(20);
+        return sink->Objects();
+    }
+};
+
+class HardwareEventProviderTest : public StandInSuite<> {
+protected:
+    static void SetUpTestSuite() {
+        StandInSuite::SetUpTestSuite();
+        defaultText_ = new std::string(ReadSourceFile(kDefaultPlatform));
+    }
+    static void TearDownTestSuite() {
+        ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, win::kEventProviderKey);
+        delete defaultText_;
+        StandInSuite::TearDownTestSuite();
+    }
+    void SetUp() override {
+        ASSERT_EQ(wmi_->Problem(), "");
+        SetPeriod(1);
+        Serve(*defaultText_);
+    }
+    static void Serve(const std::string& text) {
+        wmi_->Serve(Platform(text));
+        AgeTheCaches();
+    }
+
+    Subscription Subscribe(ClientLevel level = ClientLevel::Impersonate) {
+        Subscription subscription;
+        const auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(::GetProcAddress(wmi_->Module(), "DllGetClassObject")));
+        ComPtr<IClassFactory> factory;
+        EXPECT_EQ(getClassObject(win::GuidOf(kHardwareEventProviderIdentity.clsid),
+                                 IID_IClassFactory, factory.put_void()),
+                  S_OK);
+        if (!factory) return subscription;
+        EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit),
+                                          subscription.provider.put_void()),
+                  S_OK);
+        if (!subscription.provider) return subscription;
+        const auto initSink = NewSink();
+        std::wstring nameSpace = kProviderNamespace;
+        EXPECT_EQ(AsClient(level, [&] {
+                      return subscription.provider->Initialize(nullptr, 0, nameSpace.data(),
+                                                               nullptr,
+                                                               wmi_->ProviderNamespace().get(),
+                                                               nullptr, initSink.get());
+                  }),
+                  WBEM_S_NO_ERROR);
+        ComPtr<IWbemEventProvider> events;
+        EXPECT_EQ(subscription.provider.query(events), S_OK);
+        EXPECT_EQ(events->ProvideEvents(subscription.sink.get(), 0), WBEM_S_NO_ERROR);
+        return subscription;
+    }
+
+    inline static std::string* defaultText_ = nullptr;
+};
+
+// RecordData names the entry's own number, least significant byte first.
+bool NamesEntry(IWbemClassObject* event, int sequence) {
+    const auto record = ObjectOf(event, L"TargetInstance");
+    const std::wstring data = record ? StringOf(record.get(), L"RecordData") : L"";
+    wchar_t number[16];
+    swprintf(number, 16, L"*%02x 00*", sequence);
+    return data.find(number) != std::wstring::npos;
+}
+
+TEST_F(HardwareEventProviderTest, EachNewRecordOnceAcrossTwoSubscriptionsAndNoneWhenTheRingDrops) {
+    Subscription first = Subscribe();
+    Subscription second = Subscribe();
+    ASSERT_EQ(first.NewQuery(1), WBEM_S_NO_ERROR);
+    ASSERT_EQ(second.NewQuery(1), WBEM_S_NO_ERROR);
+
+    const std::string appended = *defaultText_ + OsStop(201) + OsStop(202) + OsStop(203);
+    Serve(appended);
+    for (Subscription* subscription : {&first, &second}) {
+        const auto events = subscription->Await(3);
+        ASSERT_EQ(events.size(), 3u);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(StringOf(events[i].get(), L"__CLASS"), L"__InstanceCreationEvent");
+            EXPECT_TRUE(NamesEntry(events[i].get(), 201 + i)) << i;
+        }
+    }
+    // The two oldest records go, every RecordID shifts; then one more entry comes. Had the
+    // shifted records raised events, they would come before the new entry's.
+    Serve(WithoutOldest(appended, 2));
+    Serve(WithoutOldest(appended, 2) + OsStop(204));
+    const auto events = first.Await(4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_TRUE(NamesEntry(events[3].get(), 204));
+}
+
+TEST_F(HardwareEventProviderTest, AThresholdCrossingIsOneModificationWithThePreviousInstance) {
+    Subscription subscription = Subscribe();
+    ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+    std::string hot = *defaultText_;
+    hot.replace(hot.find("TempCelsius = 41;"), 17, "TempCelsius = 90;");
+    Serve(hot);
+    auto events = subscription.Await(1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(StringOf(events[0].get(), L"__CLASS"), L"__InstanceModificationEvent");
+    const auto now = ObjectOf(events[0].get(), L"TargetInstance");
+    const auto before = ObjectOf(events[0].get(), L"PreviousInstance");
+    ASSERT_TRUE(now && before);
+    EXPECT_EQ(StringOf(now.get(), L"__CLASS"), L"NumericSensor");
+    // Tenths of a degree.
+    EXPECT_EQ(ReadingOf(now.get()), 900);
+    EXPECT_EQ(ReadingOf(before.get()), 410);
+    EXPECT_EQ(StringOf(now.get(), L"DeviceID"), StringOf(before.get(), L"DeviceID"));
+    // Nothing more for the same sensor: the next event is the new record's.
+    Serve(hot + OsStop(205));
+    events = subscription.Await(2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(StringOf(events[1].get(), L"__CLASS"), L"__InstanceCreationEvent");
+}
+
+// With an hour's period a worker that waited out its period would hold the test for an
+// hour; the wake-up event ends it at once.
+TEST_F(HardwareEventProviderTest, CancellingOrReleasingEndsTheWorkerAtOnce) {
+    SetPeriod(3600);
+    Subscription cancelled = Subscribe();
+    ASSERT_EQ(cancelled.NewQuery(1), WBEM_S_NO_ERROR);
+    ASSERT_EQ(cancelled.NewQuery(2), WBEM_S_NO_ERROR);
+    EXPECT_EQ(cancelled.Queries()->CancelQuery(1), WBEM_S_NO_ERROR);
+    ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(cancelled.Queries()->CancelQuery(2), WBEM_S_NO_ERROR);
+    EXPECT_LT(::GetTickCount64() - start, 1000u);
+    cancelled = Subscription{};
+    EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
+
+    Subscription released = Subscribe();
+    ASSERT_EQ(released.NewQuery(7), WBEM_S_NO_ERROR);
+    EXPECT_EQ(wmi_->CanUnloadNow(), S_FALSE);
+    start = ::GetTickCount64();
+    released = Subscription{};
+    EXPECT_LT(::GetTickCount64() - start, 1000u);
+    EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
+}
+
+TEST_F(HardwareEventProviderTest, AnIdentifyLevelClientIsRefused) {
+    Subscription subscription = Subscribe();
+    ComPtr<IWbemEventProviderSecurity> security;
+    ASSERT_EQ(subscription.provider.query(security), S_OK);
+    const wchar_t* query = L"SELECT * FROM __InstanceCreationEvent";
+    EXPECT_EQ(AsClient(ClientLevel::Identify,
+                       [&] { return security->AccessCheck(L"WQL", query, 0, nullptr); }),
+              kWbemAccessDenied);
+    EXPECT_EQ(AsClient([&] { return security->AccessCheck(L"WQL", query, 0, nullptr); }),
+              WBEM_S_NO_ERROR);
+}
+
+}  // namespace
+}  // namespace norv::test

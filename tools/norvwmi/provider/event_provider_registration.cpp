@@ -1,0 +1,124 @@
+#include "provider/event_provider_registration.h"
+
+#include <cctype>
+#include <vector>
+
+#include "repository/instance_values.h"
+#include "repository/name_compare.h"
+#include "repository/object_path.h"
+
+namespace norvwmi {
+namespace {
+
+constexpr std::string_view kEventRegistration = "__EventProviderRegistration";
+constexpr std::string_view kWin32Provider = "__Win32Provider";
+
+// Words, with a quoted text as one word without its quotes.
+std::vector<std::string> Words(std::string_view text) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+        } else if (c == '\'' || c == '"') {
+            const std::size_t end = text.find(c, i + 1);
+            if (end == std::string_view::npos) return {};
+            words.emplace_back(text.substr(i + 1, end - i - 1));
+            i = end + 1;
+        } else {
+            std::size_t end = i;
+            while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
+                   text[end] != '\'' && text[end] != '"') {
+                ++end;
+            }
+            words.emplace_back(text.substr(i, end - i));
+            i = end;
+        }
+    }
+    return words;
+}
+
+// The provider a registration's Provider reference names: __Win32Provider.Name="x".
+std::optional<std::string> ProviderNameOf(const InstanceDefinition& registration) {
+    const std::string* reference = TextOf(registration, "Provider");
+    if (!reference) return std::nullopt;
+    const auto path = ParseObjectPath(*reference);
+    if (!path || !SameName(path->className, kWin32Provider) || path->keys.size() != 1)
+        return std::nullopt;
+    const auto* name = std::get_if<std::string>(&path->keys.front().value.data);
+    if (!name) return std::nullopt;
+    return *name;
+}
+
+bool ListsQuery(const InstanceDefinition& registration, const EventQuery& wanted) {
+    const CimValue* list = ValueOf(registration, "EventQueryList");
+    const auto* queries = list ? std::get_if<CimArray>(&list->data) : nullptr;
+    if (!queries) return false;
+    for (const CimValue& entry : *queries) {
+        const auto* text = std::get_if<std::string>(&entry.data);
+        const auto registered = text ? ParseEventQuery(*text) : std::nullopt;
+        if (registered && SameName(registered->eventClass, wanted.eventClass) &&
+            SameName(registered->targetClass, wanted.targetClass)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<EventQuery> ParseEventQuery(std::string_view query) {
+    const std::vector<std::string> words = Words(query);
+    std::size_t i = 0;
+    const auto take = [&](std::string_view keyword) {
+        if (i < words.size() && SameName(words[i], keyword)) {
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    if (!take("SELECT") || !take("*") || !take("FROM") || i >= words.size()) return std::nullopt;
+    EventQuery parsed;
+    parsed.eventClass = words[i++];
+    if (take("WITHIN")) {
+        if (i >= words.size()) return std::nullopt;
+        ++i;
+    }
+    if (!take("WHERE") || !take("TargetInstance") || !take("ISA") || i + 1 != words.size())
+        return std::nullopt;
+    parsed.targetClass = words[i];
+    return parsed;
+}
+
+ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view nameSpace,
+                                 const EventQuery& query) {
+    ProviderLookup lookup;
+    lookup.className = query.targetClass;
+    for (const InstanceDefinition* registration : classes.Instances(nameSpace, kEventRegistration)) {
+        const auto providerName = ProviderNameOf(*registration);
+        if (!providerName || !ListsQuery(*registration, query)) continue;
+        lookup.providerName = *providerName;
+        for (const InstanceDefinition* provider : classes.Instances(nameSpace, kWin32Provider)) {
+            const std::string* name = TextOf(*provider, "Name");
+            if (!name || !SameName(*name, *providerName)) continue;
+            const std::string* clsid = TextOf(*provider, "CLSID");
+            if (!clsid || clsid->empty()) {
+                lookup.status = ProviderLookupStatus::InvalidRegistration;
+                lookup.detail = "the __Win32Provider " + *providerName + " has no CLSID";
+                return lookup;
+            }
+            lookup.clsid = *clsid;
+            return lookup;
+        }
+        lookup.status = ProviderLookupStatus::ProviderNotFound;
+        lookup.detail = "no __Win32Provider named " + *providerName;
+        return lookup;
+    }
+    lookup.status = ProviderLookupStatus::NotCapable;
+    lookup.detail = "no event provider is registered for " + query.eventClass + " of " +
+                    query.targetClass;
+    return lookup;
+}
+
+}  // namespace norvwmi

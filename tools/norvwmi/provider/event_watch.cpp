@@ -1,0 +1,172 @@
+#include "provider/event_watch.h"
+
+#include <wbemprov.h>
+
+#include <mutex>
+
+#include "com/com_object.h"
+#include "com/recording_sink.h"
+#include "com/wbem_services.h"
+#include "com/wbem_status.h"
+#include "com/wide_text.h"
+#include "provider/event_provider_registration.h"
+
+namespace norvwmi {
+namespace {
+
+using norv::win::ComPtr;
+
+// The class itself or one derived from it.
+bool IsA(IWbemClassObject* object, const std::wstring& className) {
+    norv::win::UniqueVariant name;
+    if (SUCCEEDED(object->Get(L"__CLASS", 0, &name, nullptr, nullptr)) && V_VT(&name) == VT_BSTR &&
+        ::CompareStringOrdinal(V_BSTR(&name), -1, className.c_str(), -1, TRUE) == CSTR_EQUAL) {
+        return true;
+    }
+    return object->InheritsFrom(className.c_str()) == WBEM_S_NO_ERROR;
+}
+
+// The sink WMI gives an event provider: hands on the events that match the query, as WMI
+// filters an event provider's events against each subscriber's query.
+class FilteringSink final : public ComObject<FilteringSink, IWbemObjectSink> {
+public:
+    FilteringSink(EventQuery query, const EventHandler& handler)
+        : eventClass_(Utf8ToWide(query.eventClass)),
+          targetClass_(Utf8ToWide(query.targetClass)),
+          handler_(handler) {}
+
+    HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
+        if (count < 0 || (count > 0 && !objects)) return Wbem(WBEM_E_INVALID_PARAMETER);
+        std::lock_guard lock(mutex_);
+        for (LONG i = 0; i < count; ++i) {
+            if (objects[i] && Matches(objects[i])) {
+                ++delivered_;
+                handler_(objects[i]);
+            }
+        }
+        return WBEM_S_NO_ERROR;
+    }
+    HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override {
+        return WBEM_S_NO_ERROR;
+    }
+
+    std::size_t Delivered() {
+        std::lock_guard lock(mutex_);
+        return delivered_;
+    }
+
+private:
+    bool Matches(IWbemClassObject* event) const {
+        if (!IsA(event, eventClass_)) return false;
+        norv::win::UniqueVariant target;
+        if (FAILED(event->Get(L"TargetInstance", 0, &target, nullptr, nullptr)) ||
+            V_VT(&target) != VT_UNKNOWN || !V_UNKNOWN(&target)) {
+            return false;
+        }
+        ComPtr<IWbemClassObject> instance;
+        if (FAILED(V_UNKNOWN(&target)->QueryInterface(__uuidof(IWbemClassObject),
+                                                      instance.put_void()))) {
+            return false;
+        }
+        return IsA(instance.get(), targetClass_);
+    }
+
+    const std::wstring eventClass_;
+    const std::wstring targetClass_;
+    const EventHandler& handler_;
+    std::mutex mutex_;
+    std::size_t delivered_ = 0;
+};
+
+WatchOutcome Failed(HRESULT status, std::string step, std::string detail = {}) {
+    WatchOutcome outcome;
+    outcome.status = status;
+    outcome.step = std::move(step);
+    outcome.detail = std::move(detail);
+    return outcome;
+}
+
+// Initialize to NewQuery, the wait, then CancelQuery; the provider is released on return.
+WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const EventQuery& query,
+                       const std::string& queryText, DWORD milliseconds,
+                       const EventHandler& handler) {
+    ComPtr<IWbemProviderInit> init;
+    HRESULT hr = factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit), init.put_void());
+    if (FAILED(hr)) return Failed(hr, "CreateInstance");
+    const ComPtr<IWbemServices> nameSpace(
+        NamespaceServices::Create(host.served, host.nameSpace).get());
+    std::wstring namespaceName = Utf8ToWide(host.nameSpace);
+    const auto initSink = RecordingSink::Create();
+    hr = RunInCallContext(host.clientLevel, [&] {
+        return init->Initialize(nullptr, 0, namespaceName.data(), nullptr, nameSpace.get(),
+                                nullptr, initSink.get());
+    });
+    if (FAILED(hr)) return Failed(hr, "Initialize");
+    initSink->WaitForFinalStatus(host.completionWaitMs);
+    const auto initStatuses = initSink->InitStatuses();
+    if (initStatuses.empty()) return Failed(Wbem(WBEM_E_FAILED), "Initialize", "no SetStatus");
+    if (FAILED(initStatuses.front().result)) return Failed(initStatuses.front().result, "Initialize");
+
+    ComPtr<IWbemEventProvider> events;
+    ComPtr<IWbemEventProviderQuerySink> queries;
+    ComPtr<IWbemEventProviderSecurity> security;
+    if (FAILED(init.query(events)) || FAILED(init.query(queries)))
+        return Failed(Wbem(WBEM_E_PROVIDER_NOT_CAPABLE), "QueryInterface", "not an event provider");
+    std::wstring language = L"WQL";
+    std::wstring wideQuery = Utf8ToWide(queryText);
+    if (SUCCEEDED(init.query(security))) {
+        hr = RunInCallContext(host.clientLevel, [&] {
+            return security->AccessCheck(language.c_str(), wideQuery.c_str(), 0, nullptr);
+        });
+        if (FAILED(hr)) return Failed(hr, "AccessCheck");
+    }
+    const auto sink = FilteringSink::Create(query, handler);
+    hr = events->ProvideEvents(sink.get(), 0);
+    if (FAILED(hr)) return Failed(hr, "ProvideEvents");
+    hr = queries->NewQuery(1, language.data(), wideQuery.data());
+    if (FAILED(hr)) return Failed(hr, "NewQuery");
+    ::Sleep(milliseconds);
+    WatchOutcome outcome;
+    hr = queries->CancelQuery(1);
+    if (FAILED(hr)) return Failed(hr, "CancelQuery");
+    outcome.delivered = sink->Delivered();
+    return outcome;
+}
+
+}  // namespace
+
+WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
+                         const std::string& query, DWORD milliseconds,
+                         const EventHandler& handler) try {
+    const auto parsed = ParseEventQuery(query);
+    if (!parsed)
+        return Failed(Wbem(WBEM_E_INVALID_QUERY), "the event query",
+                      "expected SELECT * FROM <event class> [WITHIN n] WHERE TargetInstance "
+                      "ISA '<class>'");
+    const ProviderLookup lookup = FindEventProvider(host.served->Classes(), host.nameSpace, *parsed);
+    if (lookup.status != ProviderLookupStatus::Found)
+        return Failed(lookup.status == ProviderLookupStatus::NotCapable
+                          ? Wbem(WBEM_E_PROVIDER_NOT_CAPABLE)
+                          : Wbem(WBEM_E_PROVIDER_NOT_FOUND),
+                      "the provider registration", lookup.detail);
+    CLSID clsid{};
+    if (FAILED(::CLSIDFromString(Utf8ToWide(lookup.clsid).c_str(), &clsid)))
+        return Failed(Wbem(WBEM_E_INVALID_PROVIDER_REGISTRATION), "the provider registration",
+                      "the CLSID of " + lookup.providerName + " is not a class id");
+    WatchOutcome outcome;
+    {
+        ComPtr<IClassFactory> factory;
+        const HRESULT hr = module.GetClassObject(clsid, factory);
+        if (FAILED(hr)) return Failed(hr, "DllGetClassObject", lookup.providerName);
+        outcome = Subscribe(factory.get(), host, *parsed, query, milliseconds, handler);
+    }
+    if (module.CanUnloadNow() != S_OK)
+        outcome.problems.push_back(
+            "DllCanUnloadNow answers S_FALSE once the subscription is cancelled and every "
+            "reference released: the module still counts an object, a lock or a worker");
+    return outcome;
+} catch (const std::bad_alloc&) {
+    return Failed(E_OUTOFMEMORY, "the host");
+}
+
+}  // namespace norvwmi

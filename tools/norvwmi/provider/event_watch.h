@@ -1,0 +1,36 @@
+// WMI's event side for one event query: the event provider registered for it
+// (event_provider_registration.h) is created from its module's class object, initialised,
+// asked whether the client may subscribe (IWbemEventProviderSecurity::AccessCheck in the
+// client's call context), given the sink (ProvideEvents) and told of the query (NewQuery).
+// The events that arrive for a while and match the query are handed on as they come; then
+// the query is cancelled and the provider released, and the module must be free to unload.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "provider/provider_call.h"
+
+namespace norvwmi {
+
+struct WatchOutcome {
+    HRESULT status = WBEM_S_NO_ERROR;
+    std::string step;    // what gave a failure ("AccessCheck", "NewQuery", ...)
+    std::string detail;  // why, when the host itself refused
+    std::vector<std::string> problems;
+    std::size_t delivered = 0;  // events that matched the query
+};
+
+// Called on the provider's thread, one event at a time.
+using EventHandler = std::function<void(IWbemClassObject* event)>;
+
+WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
+                         const std::string& query, DWORD milliseconds,
+                         const EventHandler& handler);
+
+}  // namespace norvwmi
