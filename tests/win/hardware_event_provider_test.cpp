@@ -28,16 +28,6 @@ using win::ComPtr;
 
 constexpr DWORD kEventWaitMs = 15000;
 
-// The default platform's description with `edit` applied to its text.
-std::shared_ptr<norvwmi::ServedNamespaces> Platform(std::string text) {
-    auto loaded = norvwmi::LoadPlatform({"changed.mof", std::move(text)}, "NORVTEST");
-    if (const auto* error = std::get_if<norvwmi::MofError>(&loaded)) {
-        ADD_FAILURE() << norvwmi::FormatMofError(*error);
-        return nullptr;
-    }
-    return std::get<norvwmi::Platform>(loaded).served;
-}
-
 // An operating-system stop, which the default platform maps to a sensor.
 std::string OsStop(int sequence) {
     return "instance of Norvwmi_LogEvent { Sequence = " + std::to_string(sequence) +
@@ -110,7 +100,7 @@ class HardwareEventProviderTest : public StandInSuite<> {
 protected:
     static void SetUpTestSuite() {
         StandInSuite::SetUpTestSuite();
-        defaultText_ = new std::string(ReadSourceFile(kDefaultPlatform));
+        defaultText_ = new std::string(SourceFile(kDefaultPlatform).text);
     }
     static void TearDownTestSuite() {
         ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, win::kEventProviderKey);
@@ -123,7 +113,7 @@ protected:
         Serve(*defaultText_);
     }
     static void Serve(const std::string& text) {
-        wmi_->Serve(Platform(text));
+        wmi_->Serve(PlatformText("changed.mof", text));
         AgeTheCaches();
     }
 
@@ -141,7 +131,7 @@ protected:
                   S_OK);
         if (!subscription.provider) return subscription;
         const auto initSink = NewSink();
-        std::wstring nameSpace = kProviderNamespace;
+        std::wstring nameSpace = L"root\\cimv2\\ipmi";
         EXPECT_EQ(AsClient(level, [&] {
                       return subscription.provider->Initialize(nullptr, 0, nameSpace.data(),
                                                                nullptr,

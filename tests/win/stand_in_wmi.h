@@ -75,6 +75,7 @@ public:
     // The namespace a provider's Initialize is given.
     ComPtr<IWbemServices> ProviderNamespace() const;
     HRESULT CanUnloadNow() const;
+    HMODULE Module() const { return module_.get(); }
     // A new provider object of the class through the module's class object.
     HRESULT CreateProvider(const GUID& clsid, ComPtr<IWbemServices>& provider) const;
     // A new provider object, initialised as WMI does it (client at impersonation level).
