@@ -264,9 +264,9 @@ bool FindSensor(const SensorSearch& search, SelEntry& selEntry) {
     out = WriteDecimal(out, selEntry.ownerLun);
     *out++ = '.';
     out = WriteDecimal(out, selEntry.ownerId);
-    selEntry.deviceId.assign(deviceId, out);
+    selEntry.deviceId = std::string(deviceId, out);
     *out++ = ')';
-    selEntry.sensorLabel.assign(texts, out);
+    selEntry.sensorLabel = std::string(texts, out);
     return true;
 }
 
