@@ -70,9 +70,11 @@ CimDateTime CimDateTimeConverter::Convert(const LogDateTime& logTime) {
     const int minutes = static_cast<int>(std::abs(bias));
 
     char text[kCimTextCapacity];
-    char* out = WriteDecimal(text, static_cast<std::uint64_t>(FullYear(logTime)), 4);
-    for (const std::uint8_t field : {logTime.month, logTime.day, logTime.hour, logTime.minute}) {
-        out = WriteDecimal(out, field, 2);
+    // Every field was checked to be below 100 above.
+    char* out = WriteTwoDigits(text, logTime.century);
+    for (const std::uint8_t field :
+         {logTime.year, logTime.month, logTime.day, logTime.hour, logTime.minute}) {
+        out = WriteTwoDigits(out, field);
     }
     for (const char character : std::string_view("00.000000")) *out++ = character;
     *out++ = sign;

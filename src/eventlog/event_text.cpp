@@ -30,7 +30,7 @@ void AppendBaseText(std::string& text, std::uint32_t eventType, std::uint32_t se
         text += offset < thresholdEvents.size() ? thresholdEvents[offset] : kStateTextNotApplicable;
         return;
     }
-    text += StateText(eventType, sensorType, offset);
+    AppendStateText(text, eventType, sensorType, offset);
 }
 
 // Event data 2 of a discrete event: previous state in the low nibble, severity in the high.
@@ -40,7 +40,7 @@ void AppendPreviousStateAndSeverity(std::string& text, std::uint32_t eventType,
     const std::uint32_t severity = (eventData2 >> 4) & 0x0F;
     if (previousState != kUnspecifiedNibble) {
         text += kEventPreviousStateText;
-        text += StateText(eventType, sensorType, previousState);
+        AppendStateText(text, eventType, sensorType, previousState);
     }
     const StateList severities = GenericStates(kReadingSeverity);
     if (severity != kUnspecifiedNibble && severity < severities.size()) {

@@ -242,39 +242,44 @@ void SetTransitionToOkSeverity(SelEntry& selEntry) {
 
 }  // namespace
 
+bool FindSensor(const SensorSearch& search, SelEntry& selEntry) {
+    const SensorRecord* record = search.Find(selEntry.sensorKind, selEntry.key1, selEntry.key2);
+    if (record == nullptr) return false;
+    selEntry.ownerId = record->OwnerId();
+    selEntry.ownerLun = record->OwnerLun();
+    selEntry.sensorNumber = record->SensorNumber();
+    selEntry.entityId = record->EntityId();
+    selEntry.entityInstance = record->EntityInstance();
+    // Both texts are written into one buffer and each is stored in one step: a name holds at
+    // most kMaxElementNameLength characters and a device id three numbers of three digits.
+    constexpr std::size_t kDeviceIdMax = 3 * 3 + 2;
+    char texts[kMaxElementNameLength + kDeviceIdMax + 2];
+    const std::string& name = record->Name();
+    const std::size_t nameLength = std::min(name.size(), kMaxElementNameLength);
+    char* out = std::copy_n(name.data(), nameLength, texts);
+    *out++ = '(';
+    char* const deviceId = out;
+    out = WriteDecimal(out, selEntry.sensorNumber);
+    *out++ = '.';
+    out = WriteDecimal(out, selEntry.ownerLun);
+    *out++ = '.';
+    out = WriteDecimal(out, selEntry.ownerId);
+    selEntry.deviceId = std::string(deviceId, out);
+    *out++ = ')';
+    selEntry.sensorLabel = std::string(texts, out);
+    return true;
+}
+
 bool FindSensor(const SensorInventory& inventory, SelEntry& selEntry) {
-    for (std::size_t index = 0; index < inventory.Count(); ++index) {
-        const SensorRecord& record = inventory.At(index);
-        // Most records are of another kind; that is told without the call.
-        if (record.Kind() != selEntry.sensorKind ||
-            !record.Matches(selEntry.sensorKind, selEntry.key1, selEntry.key2)) {
-            continue;
-        }
-        selEntry.ownerId = record.OwnerId();
-        selEntry.ownerLun = record.OwnerLun();
-        selEntry.sensorNumber = record.SensorNumber();
-        selEntry.entityId = record.EntityId();
-        selEntry.entityInstance = record.EntityInstance();
-        std::string& deviceId = selEntry.deviceId;
-        deviceId.clear();
-        AppendDecimal(deviceId, selEntry.sensorNumber);
-        deviceId += '.';
-        AppendDecimal(deviceId, selEntry.ownerLun);
-        deviceId += '.';
-        AppendDecimal(deviceId, selEntry.ownerId);
-        std::string& label = selEntry.sensorLabel;
-        label.clear();
-        label.reserve(record.Name().size() + deviceId.size() + 2);
-        label += record.Name();
-        label += '(';
-        label += deviceId;
-        label += ')';
-        return true;
-    }
-    return false;
+    return FindSensor(SensorSearch(inventory), selEntry);
 }
 
 bool MapEntry(std::span<const std::uint8_t> entryBytes, const SensorInventory& inventory,
+              SelEntry& selEntry) {
+    return MapEntry(entryBytes, SensorSearch(inventory), selEntry);
+}
+
+bool MapEntry(std::span<const std::uint8_t> entryBytes, const SensorSearch& search,
               SelEntry& selEntry) {
     selEntry = SelEntry{};
     const std::span<const std::uint8_t> whole = LogEntry(entryBytes).Bytes();
@@ -295,7 +300,7 @@ bool MapEntry(std::span<const std::uint8_t> entryBytes, const SensorInventory& i
     selEntry.sensorKind = row->sensorKind;
     selEntry.key1 = key->key1;
     selEntry.key2 = key->key2;
-    if (!FindSensor(inventory, selEntry)) return false;
+    if (!FindSensor(search, selEntry)) return false;
 
     selEntry.sensorType = row->sensorType;
     selEntry.deassertion = row->direction == EventDirection::Deassertion ? 1 : 0;

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "eventlog/sel_entry.h"
+#include "eventlog/sensor_search.h"
 #include "inventory/sensor_inventory.h"
 
 namespace norv {
@@ -23,11 +24,14 @@ inline constexpr std::size_t kMaxPostErrorTextLength = 236;
 // Returns false for an entry that is dropped: unmapped, shorter than the fields its class
 // reads, or naming a sensor the inventory does not hold. Nothing past the end of `entry`
 // or past its own length field is read.
+bool MapEntry(std::span<const std::uint8_t> entry, const SensorSearch& search, SelEntry& selEntry);
+// The same, for one entry: a search over the inventory is made for the call.
 bool MapEntry(std::span<const std::uint8_t> entry, const SensorInventory& inventory,
               SelEntry& selEntry);
 
 // Takes the first record of the inventory that matches selEntry's sensorKind, key1 and key2
 // and copies its identity (owner, number, entity, device id and label) into selEntry.
+bool FindSensor(const SensorSearch& search, SelEntry& selEntry);
 bool FindSensor(const SensorInventory& inventory, SelEntry& selEntry);
 
 }  // namespace norv

@@ -34,13 +34,14 @@ inline constexpr std::uint16_t kRecordLogEnabled = 2;
 
 struct LogRecordData {
     std::string recordNumber;  // 1-based position among the records, decimal
-    std::string logName;
+    // The names and the format are the same for every record, so they are not copied into
+    // each: kSelLogName, kSelRecordElementName, kRecordLogClassName and kRecordFormatText.
+    std::string_view logName;
     std::string caption;
     std::string description;
-    std::string elementName;
-    std::string logCreationClassName;
+    std::string_view elementName;
+    std::string_view logCreationClassName;
     std::string messageTimestamp;  // CIM date-time of the event
-    // Always kRecordFormatText: the same for every record, so not copied into each.
     std::string_view recordFormat;
     std::string recordData;
     std::string reserved;  // the tenth text, never set

@@ -13,9 +13,9 @@ HRESULT FillLogRecord(const LogRecordData& record, const WbemObject& instance) {
     writer.PutString(L"Caption", record.caption);
     writer.PutWideString(L"CreationClassName", L"LogRecord");
     writer.PutString(L"Description", record.description);
-    writer.PutString(L"ElementName", record.elementName);
-    writer.PutString(L"LogCreationClassName", record.logCreationClassName);
-    writer.PutString(L"LogName", record.logName);
+    writer.PutString(L"ElementName", std::string(record.elementName));
+    writer.PutString(L"LogCreationClassName", std::string(record.logCreationClassName));
+    writer.PutString(L"LogName", std::string(record.logName));
     writer.PutString(L"RecordData", record.recordData);
     writer.PutString(L"RecordFormat", std::string(record.recordFormat));
     writer.PutString(L"RecordID", record.recordNumber);

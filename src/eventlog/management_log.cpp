@@ -73,8 +73,9 @@ void ReadLogArea(std::span<const std::uint8_t> received, std::int32_t reportedSi
     // Each entry is mapped in its place at the end of the list (a SelEntry is some 360
     // bytes) and taken off again when it is dropped; the list grows once.
     entries.reserve(entries.size() + split.size());
+    const SensorSearch search(inventory);
     for (const std::span<const std::uint8_t> entry : split) {
-        if (!MapEntry(entry, inventory, entries.emplace_back())) entries.pop_back();
+        if (!MapEntry(entry, search, entries.emplace_back())) entries.pop_back();
     }
 }
 

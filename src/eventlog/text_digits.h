@@ -25,6 +25,13 @@ inline char* WriteDecimal(char* out, std::uint64_t value, std::size_t minWidth =
     return out;
 }
 
+// `value` below 100 as two decimal digits, a leading zero included.
+inline char* WriteTwoDigits(char* out, std::uint32_t value) {
+    *out++ = static_cast<char>('0' + value / 10);
+    *out++ = static_cast<char>('0' + value % 10);
+    return out;
+}
+
 // The low eight bits of `value` as two lower-case hexadecimal digits.
 inline char* WriteHexByte(char* out, std::uint32_t value) {
     constexpr std::string_view kHexDigits = "0123456789abcdef";

@@ -614,8 +614,8 @@ constexpr std::uint32_t kCimSensorTypeOther = 1;
 constexpr std::string_view kWatchdogTimerInterrupt = "Timer interrupt";
 constexpr std::string_view kOemStatePrefix = "OEM State: ";
 
-std::string TextAt(StateList list, std::uint32_t state) {
-    return std::string(state < list.size() ? list[state] : kStateTextNotApplicable);
+std::string_view TextAt(StateList list, std::uint32_t state) {
+    return state < list.size() ? list[state] : kStateTextNotApplicable;
 }
 
 bool IsGenericReading(std::uint32_t eventReadingType) {
@@ -634,28 +634,38 @@ StateList GenericStates(std::uint32_t eventReadingType) {
                                                         : StateList{};
 }
 
-std::string StateText(std::uint32_t eventReadingType, std::uint32_t sensorType,
-                      std::uint32_t state) {
+void AppendStateText(std::string& text, std::uint32_t eventReadingType, std::uint32_t sensorType,
+                     std::uint32_t state) {
     switch (state) {
     case kStateOk:
-        return std::string(kStateTextOk);
+        text += kStateTextOk;
+        return;
     case kStateDeasserted:
-        return std::string(kStateTextDeasserted);
+        text += kStateTextDeasserted;
+        return;
     case kStateNotApplicable:
-        return std::string(kStateTextNotApplicable);
+        text += kStateTextNotApplicable;
+        return;
     default:
         break;
     }
     if (eventReadingType == kReadingThreshold || eventReadingType == kReadingSensorSpecific) {
-        return TextAt(SensorTypeStates(sensorType), state);
+        text += TextAt(SensorTypeStates(sensorType), state);
+    } else if (IsGenericReading(eventReadingType)) {
+        text += TextAt(GenericStates(eventReadingType), state);
+    } else if (eventReadingType >= kReadingOemFirst) {
+        text += kOemStatePrefix;
+        text += std::to_string(state);
+    } else {
+        text += kStateTextNotApplicable;
     }
-    if (IsGenericReading(eventReadingType)) {
-        return TextAt(GenericStates(eventReadingType), state);
-    }
-    if (eventReadingType >= kReadingOemFirst) {
-        return std::string(kOemStatePrefix) + std::to_string(state);
-    }
-    return std::string(kStateTextNotApplicable);
+}
+
+std::string StateText(std::uint32_t eventReadingType, std::uint32_t sensorType,
+                      std::uint32_t state) {
+    std::string text;
+    AppendStateText(text, eventReadingType, sensorType, state);
+    return text;
 }
 
 std::vector<std::string> PossibleStates(std::uint32_t eventReadingType, std::uint32_t sensorType) {

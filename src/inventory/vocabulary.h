@@ -54,6 +54,9 @@ StateList GenericStates(std::uint32_t eventReadingType);
 // sensor; a state without a text (past the end of its list) reads "N/A".
 std::string StateText(std::uint32_t eventReadingType, std::uint32_t sensorType,
                       std::uint32_t state);
+// The same text added at the end of `text`: an event's text is built without a copy of it.
+void AppendStateText(std::string& text, std::uint32_t eventReadingType, std::uint32_t sensorType,
+                     std::uint32_t state);
 
 // The ordered list of state texts a sensor of this type offers.
 std::vector<std::string> PossibleStates(std::uint32_t eventReadingType, std::uint32_t sensorType);
