@@ -2,7 +2,7 @@
 # Installs what is missing, then builds every preset and runs every test:
 # the native suite plain and under the sanitizers, the Windows suites
 # (32-bit and 64-bit) under Wine, and every fuzz target for a bounded time
-# (NORV_FUZZ_SECONDS each, 15 by default) on its committed corpus.
+# (NORV_FUZZ_SECONDS each, 10 by default) on its committed corpus.
 #
 #   scripts/test-all.sh [STEP...]   steps: native native-sanitize win32 win64 fuzz
 #
@@ -28,7 +28,7 @@ failures=()
 for step in "${steps[@]}"; do
   echo "=== $step (at ${SECONDS}s)"
   if [ "$step" = fuzz ]; then
-    scripts/fuzz.sh "${NORV_FUZZ_SECONDS:-15}" || { status=1; failures+=("fuzz"); }
+    scripts/fuzz.sh "${NORV_FUZZ_SECONDS:-10}" || { status=1; failures+=("fuzz"); }
     continue
   fi
   cmake --preset "$step" >/dev/null
