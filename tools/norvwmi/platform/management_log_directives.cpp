@@ -29,13 +29,6 @@ LogAreaLayout ReadLayout(const InstanceDefinition& directive) {
     return layout;
 }
 
-CimValue AreaValue(const std::vector<std::uint8_t>& area) {
-    CimValue value;
-    CimArray& bytes = value.data.emplace<CimArray>(area.size());
-    for (std::size_t i = 0; i < area.size(); ++i) bytes[i].data = std::uint64_t{area[i]};
-    return value;
-}
-
 }  // namespace
 
 std::variant<LogEvent, MofError> ReadLogEvent(const InstanceDefinition& directive) {
@@ -97,6 +90,13 @@ std::variant<std::optional<DescribedLog>, MofError> ReadManagementLog(const Repo
     return log;
 }
 
+CimValue LogAreaValue(const std::vector<std::uint8_t>& area) {
+    CimValue value;
+    CimArray& bytes = value.data.emplace<CimArray>(area.size());
+    for (std::size_t i = 0; i < area.size(); ++i) bytes[i].data = std::uint64_t{area[i]};
+    return value;
+}
+
 InstanceDefinition ManagementLogInstance(const std::vector<std::uint8_t>& area,
                                          const SourceLocation& where) {
     InstanceDefinition log;
@@ -107,7 +107,7 @@ InstanceDefinition ManagementLogInstance(const std::vector<std::uint8_t>& area,
         {"InstanceName", CimValue{std::string(kManagementLogInstanceName)}, where},
         {"Active", CimValue{true}, where},
         {"KronSize", CimValue{std::uint64_t{area.size()}}, where},
-        {"KronData", AreaValue(area), where},
+        {"KronData", LogAreaValue(area), where},
     };
     return log;
 }

@@ -39,6 +39,9 @@ std::variant<std::optional<DescribedLog>, MofError> ReadManagementLog(const Repo
 // One event directive (Norvwmi_LogEvent or a class derived from it) as an entry's content.
 std::variant<LogEvent, MofError> ReadLogEvent(const InstanceDefinition& directive);
 
+// KronData's value: the area's bytes.
+CimValue LogAreaValue(const std::vector<std::uint8_t>& area);
+
 // The KronInfo instance serving `area`.
 InstanceDefinition ManagementLogInstance(const std::vector<std::uint8_t>& area,
                                          const SourceLocation& where);

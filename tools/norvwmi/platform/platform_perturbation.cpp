@@ -4,6 +4,7 @@
 
 #include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
+#include "platform/management_log_directives.h"
 #include "platform/temperature_reading.h"
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
@@ -72,13 +73,6 @@ std::vector<std::uint8_t> AppendedEntry(const std::vector<std::vector<std::uint8
                                      static_cast<std::uint8_t>(k % 60)};
     std::copy(std::begin(dateTime), std::end(dateTime), entry.begin() + norv::kEntryDateTimeOffset);
     return entry;
-}
-
-CimValue AreaValue(const std::vector<std::uint8_t>& area) {
-    CimValue value;
-    CimArray& bytes = value.data.emplace<CimArray>(area.size());
-    for (std::size_t i = 0; i < area.size(); ++i) bytes[i].data = std::uint64_t{area[i]};
-    return value;
 }
 
 bool IsClass(std::string_view nameSpace, std::string_view className, std::string_view wanted) {
@@ -175,7 +169,7 @@ std::shared_ptr<const PlatformVersion> PerturbedClassSource::Build(std::uint64_t
         PutUInt16(area, norv::kLogAreaStartOffset,
                   static_cast<std::uint16_t>(norv::kLogAreaHeaderSize));
         SetValue(version->logs.front(), "KronSize", CimValue{std::uint64_t{area.size()}});
-        SetValue(version->logs.front(), "KronData", AreaValue(area));
+        SetValue(version->logs.front(), "KronData", LogAreaValue(area));
     }
     return version;
 }

@@ -11,9 +11,6 @@ namespace norvwmi {
 
 namespace {
 
-constexpr std::string_view kHealthNamespace = "root\\wmi";
-constexpr std::string_view kTemperatureClass = "TempSensorInfo";
-
 MofError ErrorAt(const SourceLocation& where, std::string message) {
     return MofError{where.file, where.line, std::move(message)};
 }
@@ -88,7 +85,7 @@ private:
             return ErrorAt(directive.where, directive.className + " needs InstanceName and TempCelsius");
         bool named = false;
         for (const InstanceDefinition* sensor :
-             repository_.Instances(kHealthNamespace, kTemperatureClass)) {
+             repository_.Instances(kTimedNamespace, kTemperatureClass)) {
             const std::string* sensorName = TextOf(*sensor, "InstanceName");
             named = named || (sensorName && SameName(*sensorName, *name));
         }
@@ -110,6 +107,10 @@ std::variant<std::vector<TimedStep>, MofError> ReadTimedSteps(const Repository& 
     StepReader reader(repository);
     if (auto error = reader.Read()) return *error;
     return std::move(reader).Steps();
+}
+
+MofError TimedLogFault(const TimedStep& step, const std::string& message) {
+    return ErrorAt(step.logWhere, "at second " + std::to_string(step.second) + ", " + message);
 }
 
 }  // namespace norvwmi

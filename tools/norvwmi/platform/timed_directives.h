@@ -17,6 +17,9 @@
 namespace norvwmi {
 
 inline constexpr std::string_view kReadingChangeClass = "Norvwmi_ReadingChange";
+// What the steps change: the health driver's temperatures (and its log, KronInfo).
+inline constexpr std::string_view kTimedNamespace = "root\\wmi";
+inline constexpr std::string_view kTemperatureClass = "TempSensorInfo";
 // A watch lasts at most this long, so a later change would never apply.
 inline constexpr std::uint32_t kLastTimedSecond = 3600;
 
@@ -43,5 +46,8 @@ struct TimedStep {
 // cannot be an entry, or a reading change that does not name a TempSensorInfo instance of
 // the description or lacks TempCelsius is an error at the directive.
 std::variant<std::vector<TimedStep>, MofError> ReadTimedSteps(const Repository& repository);
+
+// A fault of the step's log, at its log directive: "at second N, <message>".
+MofError TimedLogFault(const TimedStep& step, const std::string& message);
 
 }  // namespace norvwmi

@@ -11,40 +11,28 @@ namespace norvwmi {
 
 namespace {
 
-constexpr std::string_view kHealthNamespace = "root\\wmi";
-constexpr std::string_view kTemperatureClass = "TempSensorInfo";
-
-MofError ErrorAt(const SourceLocation& where, std::string message) {
-    return MofError{where.file, where.line, std::move(message)};
-}
-
 std::vector<InstanceDefinition> Copies(const ClassSource& source, std::string_view className) {
     std::vector<InstanceDefinition> copies;
-    for (const InstanceDefinition* instance : source.Instances(kHealthNamespace, className))
+    for (const InstanceDefinition* instance : source.Instances(kTimedNamespace, className))
         copies.push_back(*instance);
     return copies;
 }
 
-std::string AtSecond(const TimedStep& step) {
-    return "at second " + std::to_string(step.second) + ", ";
-}
-
 std::optional<MofError> ChangeLog(TimedData& data, const TimedStep& step) {
-    if (!data.log) return ErrorAt(step.logWhere, AtSecond(step) + "there is no management log");
+    if (!data.log) return TimedLogFault(step, "there is no management log");
     DescribedLog& log = *data.log;
     log.events.insert(log.events.end(), step.appended.begin(), step.appended.end());
     if (step.dropped > log.events.size())
-        return ErrorAt(step.logWhere, AtSecond(step) + "the log holds " +
-                                          std::to_string(log.events.size()) +
-                                          " events, too few to drop " +
-                                          std::to_string(step.dropped));
+        return TimedLogFault(step, "the log holds " + std::to_string(log.events.size()) +
+                                       " events, too few to drop " +
+                                       std::to_string(step.dropped));
     log.events.erase(log.events.begin(),
                      log.events.begin() + static_cast<std::ptrdiff_t>(step.dropped));
     // The wrapped events lie at the area's end from start on: the oldest, so they go first.
     log.layout.wrapAfter -= std::min(log.layout.wrapAfter, step.dropped);
     auto area = AssembleLogArea(log.events, log.layout);
     if (const auto* error = std::get_if<LogAssemblyError>(&area))
-        return ErrorAt(step.logWhere, AtSecond(step) + error->message);
+        return TimedLogFault(step, error->message);
     data.logs = {ManagementLogInstance(std::get<std::vector<std::uint8_t>>(area), log.where)};
     return std::nullopt;
 }
@@ -108,7 +96,7 @@ const ClassDefinition* TimedClassSource::FindClass(std::string_view nameSpace,
 
 std::vector<const InstanceDefinition*> TimedClassSource::Instances(
     std::string_view nameSpace, std::string_view className) const {
-    const bool timed = SameName(nameSpace, kHealthNamespace) &&
+    const bool timed = SameName(nameSpace, kTimedNamespace) &&
                        (SameName(className, kTemperatureClass) ||
                         SameName(className, kManagementLogClass));
     std::shared_ptr<const TimedData> data;
