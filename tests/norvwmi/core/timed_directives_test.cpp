@@ -70,7 +70,7 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndTheLogWrapsFromTheOldest) {
         "instance of Norvwmi_ReadingChange { AtSecond = 3; InstanceName = \"t0\"; TempCelsius = 81; };\n"
         "instance of Norvwmi_LogDrop { AtSecond = 4; Count = 2; };\n"
         "instance of Norvwmi_ReadingChange { AtSecond = 5; InstanceName = \"T0\"; TempCelsius = 82; };\n"
-        "instance of Norvwmi_LogDrop { AtSecond = 6; Count = 2; };\n"));
+        "instance of Norvwmi_LogDrop { AtSecond = 3600; Count = 2; };\n"));
     ASSERT_TRUE(std::holds_alternative<Platform>(loaded)) << FormatMofError(std::get<MofError>(loaded));
     const Platform& platform = std::get<Platform>(loaded);
     ASSERT_TRUE(platform.timed);
@@ -87,7 +87,7 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndTheLogWrapsFromTheOldest) {
         // The wrapped event 1 goes first, then event 2 from the header on.
         {4, {{3, 4}, norv::kLogAreaHeaderSize, 81, false}},
         {5, {{3, 4}, norv::kLogAreaHeaderSize, 82, true}},
-        {6, {{}, norv::kLogAreaHeaderSize, 82, true}},
+        {3599, {{3, 4}, norv::kLogAreaHeaderSize, 82, true}},
         {3600, {{}, norv::kLogAreaHeaderSize, 82, true}},
     };
     for (const auto& step : kSteps) {
@@ -153,6 +153,7 @@ TEST(TimedDirectives, AFaultIsReportedAtItsDirective) {
     }
     const auto perturbed = Load(Description(Event("Norvwmi_LogAppend", 3, "AtSecond = 1; ")), 5);
     ASSERT_TRUE(std::holds_alternative<MofError>(perturbed));
+    EXPECT_EQ(std::get<MofError>(perturbed).line, 8);
     EXPECT_NE(std::get<MofError>(perturbed).message.find("without --perturb"), std::string::npos);
 }
 

@@ -45,7 +45,7 @@ private:
         if (!second || *second == 0 || *second > kLastTimedSecond) return nullptr;
         auto [found, added] = steps_.try_emplace(*second);
         TimedStep& step = found->second;
-        if (added || directive.where.line < step.where.line) step.where = directive.where;
+        if (added) step.where = directive.where;
         step.second = *second;
         return &step;
     }

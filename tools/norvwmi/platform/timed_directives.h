@@ -37,7 +37,7 @@ struct TimedStep {
     std::vector<LogEvent> appended;
     std::uint32_t dropped = 0;
     std::vector<ReadingChange> readings;
-    SourceLocation where;     // the step's first directive in the description
+    SourceLocation where;     // the step's first directive read (appends, drops, readings)
     SourceLocation logWhere;  // its drop, else its last append: where a log fault is reported
 };
 
