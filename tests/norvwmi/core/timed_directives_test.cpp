@@ -109,6 +109,12 @@ TEST(TimedDirectives, UntilTheFirstStepTheDescribedInstancesAreServed) {
         EXPECT_EQ(platform.timed->Instances(kWmi, className),
                   platform.classes->Instances(kWmi, className));
     }
+    // Once it moves on, only the changed classes come from the step.
+    platform.timed->AdvanceTo(2);
+    EXPECT_NE(platform.timed->Instances(kWmi, "TempSensorInfo"),
+              platform.classes->Instances(kWmi, "TempSensorInfo"));
+    EXPECT_EQ(platform.timed->Instances("root\\norvwmi", "Norvwmi_LogEvent"),
+              platform.classes->Instances("root\\norvwmi", "Norvwmi_LogEvent"));
     // A description without timed directives is served as it always was.
     EXPECT_FALSE(std::get<Platform>(Load(Description(""))).timed);
 }
