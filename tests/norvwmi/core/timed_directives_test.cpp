@@ -21,22 +21,26 @@ namespace {
 constexpr std::string_view kWmi = "root\\wmi";
 
 std::string Event(const char* directive, int sequence, const char* extra = "") {
-    return std::string("instance of ") + directive + " { Sequence = " +
-           std::to_string(sequence) + "; EventClass = 14; EventCode = 1; " + extra + "};\n";
+    return std::string("instance of ") + directive + " { Sequence = " + std::to_string(sequence) +
+           "; EventClass = 14; EventCode = 1; " + extra + "};\n";
 }
 
 // Line 1 pragma, 2-3 the sensor, 4 pragma, 5 the area, 6-7 the described events; the
 // timed directives follow from line 8.
-std::string Description(const std::string& timed, const char* area = "KronSize = 512; WrapAfter = 1;") {
+std::string Description(const std::string& timed,
+                        const char* area = "KronSize = 512; WrapAfter = 1;") {
     return "#pragma namespace(\"root\\\\wmi\")\n"
            "instance of TempSensorInfo { InstanceName = \"T0\"; Active = TRUE; TempNumber = 1;\n"
-           "  TempPresent = TRUE; TempCelsius = 41; TempThreshold = 82; TempOverThreshold = FALSE; };\n"
+           "  TempPresent = TRUE; TempCelsius = 41; TempThreshold = 82; TempOverThreshold = FALSE; "
+           "};\n"
            "#pragma namespace(\"root\\\\norvwmi\")\n"
-           "instance of Norvwmi_LogArea { " + std::string(area) + " };\n" +
-           Event("Norvwmi_LogEvent", 1) + Event("Norvwmi_LogEvent", 2) + timed;
+           "instance of Norvwmi_LogArea { " +
+           std::string(area) + " };\n" + Event("Norvwmi_LogEvent", 1) +
+           Event("Norvwmi_LogEvent", 2) + timed;
 }
 
-std::variant<Platform, MofError> Load(const std::string& text, std::optional<std::uint64_t> seed = {}) {
+std::variant<Platform, MofError> Load(const std::string& text,
+                                      std::optional<std::uint64_t> seed = {}) {
     return LoadPlatform(MofFile{"timed.mof", text}, "HOST", seed);
 }
 
@@ -65,13 +69,17 @@ Served ServedBy(const ClassSource& source) {
 }
 
 TEST(TimedDirectives, EachStepAppliesAtItsSecondAndTheLogWrapsFromTheOldest) {
-    const auto loaded = Load(Description(
-        Event("Norvwmi_LogAppend", 3, "AtSecond = 2; ") + Event("Norvwmi_LogAppend", 4, "AtSecond = 2; ") +
-        "instance of Norvwmi_ReadingChange { AtSecond = 3; InstanceName = \"t0\"; TempCelsius = 81; };\n"
-        "instance of Norvwmi_LogDrop { AtSecond = 4; Count = 2; };\n"
-        "instance of Norvwmi_ReadingChange { AtSecond = 5; InstanceName = \"T0\"; TempCelsius = 82; };\n"
-        "instance of Norvwmi_LogDrop { AtSecond = 3600; Count = 2; };\n"));
-    ASSERT_TRUE(std::holds_alternative<Platform>(loaded)) << FormatMofError(std::get<MofError>(loaded));
+    const auto loaded =
+        Load(Description(Event("Norvwmi_LogAppend", 3, "AtSecond = 2; ") +
+                         Event("Norvwmi_LogAppend", 4, "AtSecond = 2; ") +
+                         "instance of Norvwmi_ReadingChange { AtSecond = 3; InstanceName = \"t0\"; "
+                         "TempCelsius = 81; };\n"
+                         "instance of Norvwmi_LogDrop { AtSecond = 4; Count = 2; };\n"
+                         "instance of Norvwmi_ReadingChange { AtSecond = 5; InstanceName = \"T0\"; "
+                         "TempCelsius = 82; };\n"
+                         "instance of Norvwmi_LogDrop { AtSecond = 3600; Count = 2; };\n"));
+    ASSERT_TRUE(std::holds_alternative<Platform>(loaded))
+        << FormatMofError(std::get<MofError>(loaded));
     const Platform& platform = std::get<Platform>(loaded);
     ASSERT_TRUE(platform.timed);
     // Event 1 has wrapped to the area's end: 512 minus its 34 bytes.
@@ -101,8 +109,9 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndTheLogWrapsFromTheOldest) {
 }
 
 TEST(TimedDirectives, UntilTheFirstStepTheDescribedInstancesAreServed) {
-    const auto loaded = Load(Description(
-        "instance of Norvwmi_ReadingChange { AtSecond = 2; InstanceName = \"T0\"; TempCelsius = 90; };\n"));
+    const auto loaded =
+        Load(Description("instance of Norvwmi_ReadingChange { AtSecond = 2; InstanceName = \"T0\"; "
+                         "TempCelsius = 90; };\n"));
     const Platform& platform = std::get<Platform>(loaded);
     for (const char* className : {"KronInfo", "TempSensorInfo"}) {
         platform.timed->AdvanceTo(1);
@@ -120,8 +129,8 @@ TEST(TimedDirectives, UntilTheFirstStepTheDescribedInstancesAreServed) {
 }
 
 TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
-    const auto loaded = Load(
-        "#pragma namespace(\"root\\\\norvwmi\")\n" + Event("Norvwmi_LogAppend", 9, "AtSecond = 1; "));
+    const auto loaded = Load("#pragma namespace(\"root\\\\norvwmi\")\n" +
+                             Event("Norvwmi_LogAppend", 9, "AtSecond = 1; "));
     const Platform& platform = std::get<Platform>(loaded);
     const std::vector<std::uint8_t> area =
         BytesOf(*platform.classes->Instances(kWmi, "KronInfo").at(0), "KronData");
@@ -145,7 +154,8 @@ TEST(TimedDirectives, AFaultIsReportedAtItsDirective) {
          "at second 1, the log holds 2 events, too few to drop 3"},
         // Two events of 34 bytes fill the 87-byte area; a third does not fit.
         {Event("Norvwmi_LogAppend", 3, "AtSecond = 7; "), "KronSize = 87;", "at second 7, "},
-        {"instance of Norvwmi_ReadingChange { AtSecond = 1; InstanceName = \"T9\"; TempCelsius = 1; };\n",
+        {"instance of Norvwmi_ReadingChange { AtSecond = 1; InstanceName = \"T9\"; TempCelsius = "
+         "1; };\n",
          "", "names 'T9', which is no TempSensorInfo instance of the description"},
         {"instance of Norvwmi_ReadingChange { AtSecond = 1; InstanceName = \"T0\"; };\n", "",
          "needs InstanceName and TempCelsius"},

@@ -36,8 +36,7 @@ std::variant<LogEvent, MofError> ReadLogEvent(const InstanceDefinition& directiv
     const auto eventClass = UnsignedOf<std::uint16_t>(directive, "EventClass");
     const auto eventCode = UnsignedOf<std::uint16_t>(directive, "EventCode");
     if (!eventClass || !eventCode)
-        return ErrorAt(directive.where,
-                       directive.className + " needs EventClass and EventCode");
+        return ErrorAt(directive.where, directive.className + " needs EventClass and EventCode");
     event.sequence = UnsignedOf<std::uint16_t>(directive, "Sequence").value_or(0);
     event.eventClass = *eventClass;
     event.eventCode = *eventCode;
@@ -59,8 +58,8 @@ std::variant<LogEvent, MofError> ReadLogEvent(const InstanceDefinition& directiv
     return event;
 }
 
-
-std::variant<std::optional<DescribedLog>, MofError> ReadManagementLog(const Repository& repository) {
+std::variant<std::optional<DescribedLog>, MofError> ReadManagementLog(
+    const Repository& repository) {
     const auto eventDirectives = repository.Instances(kDirectiveNamespace, kLogEventClass);
     const auto areaDirectives = repository.Instances(kDirectiveNamespace, kLogAreaClass);
     const auto appendDirectives = repository.Instances(kDirectiveNamespace, kLogAppendClass);

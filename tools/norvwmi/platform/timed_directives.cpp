@@ -82,7 +82,8 @@ private:
         const std::string* name = TextOf(directive, "InstanceName");
         const auto celsius = UnsignedOf<std::uint32_t>(directive, "TempCelsius");
         if (!name || !celsius)
-            return ErrorAt(directive.where, directive.className + " needs InstanceName and TempCelsius");
+            return ErrorAt(directive.where,
+                           directive.className + " needs InstanceName and TempCelsius");
         bool named = false;
         for (const InstanceDefinition* sensor :
              repository_.Instances(kTimedNamespace, kTemperatureClass)) {

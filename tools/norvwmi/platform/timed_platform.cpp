@@ -24,8 +24,7 @@ std::optional<MofError> ChangeLog(TimedData& data, const TimedStep& step) {
     log.events.insert(log.events.end(), step.appended.begin(), step.appended.end());
     if (step.dropped > log.events.size())
         return TimedLogFault(step, "the log holds " + std::to_string(log.events.size()) +
-                                       " events, too few to drop " +
-                                       std::to_string(step.dropped));
+                                       " events, too few to drop " + std::to_string(step.dropped));
     log.events.erase(log.events.begin(),
                      log.events.begin() + static_cast<std::ptrdiff_t>(step.dropped));
     // The wrapped events lie at the area's end from start on: the oldest, so they go first.
@@ -96,9 +95,9 @@ const ClassDefinition* TimedClassSource::FindClass(std::string_view nameSpace,
 
 std::vector<const InstanceDefinition*> TimedClassSource::Instances(
     std::string_view nameSpace, std::string_view className) const {
-    const bool timed = SameName(nameSpace, kTimedNamespace) &&
-                       (SameName(className, kTemperatureClass) ||
-                        SameName(className, kManagementLogClass));
+    const bool timed =
+        SameName(nameSpace, kTimedNamespace) &&
+        (SameName(className, kTemperatureClass) || SameName(className, kManagementLogClass));
     std::shared_ptr<const TimedData> data;
     if (timed && described_->FindClass(nameSpace, className)) {
         std::lock_guard lock(mutex_);

@@ -153,8 +153,8 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
 }  // namespace
 
 WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
-                         const std::string& query, DWORD milliseconds,
-                         const EventHandler& handler, const SecondHandler& onSecond) try {
+                         const std::string& query, DWORD milliseconds, const EventHandler& handler,
+                         const SecondHandler& onSecond) try {
     const auto parsed = ParseEventQuery(query);
     if (!parsed)
         return Failed(Wbem(WBEM_E_INVALID_QUERY), "the event query",
