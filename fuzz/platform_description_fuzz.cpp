@@ -1,7 +1,8 @@
 // Arbitrary bytes as a platform description of the host: read with the host's MOF files and
-// applied with every directive (management log, class behaviour, absent classes). A fault
-// must come back as a MofError with a place in the text; a loaded platform must still list
-// the provider's classes. Besides the sanitizers' findings, a broken invariant aborts.
+// applied with every directive (management log, class behaviour, absent classes, the timed
+// steps of a watch). A fault must come back as a MofError with a place in the text; a loaded
+// platform must still list the provider's classes, and its timed steps, checked when it was
+// loaded, must all apply. Besides the sanitizers' findings, a broken invariant aborts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,6 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const Platform* platform = std::get_if<Platform>(&loaded)) {
         Require(platform->classes != nullptr && platform->served != nullptr);
         Require(ServedClassNames(*platform).size() == 7);
+        if (platform->timed) {
+            platform->timed->AdvanceTo(kLastTimedSecond);
+            Require(platform->timed->Instances("root\\wmi", "TempSensorInfo").size() ==
+                    platform->classes->Instances("root\\wmi", "TempSensorInfo").size());
+        }
     }
     return 0;
 }

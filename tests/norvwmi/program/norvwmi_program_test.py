@@ -245,6 +245,42 @@ def case_watch():
            "a query no event provider is registered for is refused at once", code, err)
 
 
+def case_watch_timed():
+    """A description that changes under a watch (platforms/timed/log-and-threshold.mof): its
+    three appended records are three creation events, the wrap after them raises none, its
+    threshold crossing is one modification. Both watches run at once, at a 1-second period."""
+    if emulated():
+        print("SKIPPED: a watch is timed; emulated 32-bit programs take a minute per start")
+        sys.exit(77)
+    key = r"HKLM\Software\Norvane\WBEM\NorvHardwareEventProv"
+    period = ["/v", "PeriodSeconds"]
+    subprocess.run([WINE_RUN, "reg", "add", key, *period, "/t", "REG_DWORD", "/d", "1", "/f"],
+                   check=True, capture_output=True, timeout=CALL_TIMEOUT)
+    try:
+        watches = [subprocess.Popen(
+            [WINE_RUN, NORVWMI, "--platform", source("platforms/timed/log-and-threshold.mof"),
+             "watch", "--seconds", "10",
+             "SELECT * FROM %s WHERE TargetInstance ISA '%s'" % query],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            for query in [("__InstanceCreationEvent", "LogRecord"),
+                          ("__InstanceModificationEvent", "NumericSensor")]]
+        (created, err), (modified, err2) = [w.communicate(timeout=CALL_TIMEOUT) for w in watches]
+    finally:
+        subprocess.run([WINE_RUN, "reg", "delete", key, *period, "/f"], capture_output=True,
+                       timeout=CALL_TIMEOUT)
+    created, modified = created.decode("utf-8"), modified.decode("utf-8")
+    expect([w.returncode for w in watches] == [0, 0] and not err and not err2,
+           "both watches end cleanly", err, err2)
+    # RecordData names each record's entry number, low byte first.
+    numbers = [line.split("*")[2] for line in created.splitlines() if "RecordData" in line]
+    expect(created.count("instance of __InstanceCreationEvent") == 3 and
+           numbers == ["05 00", "06 00", "07 00"], "the three appended records, once each", created)
+    readings = [line.strip() for line in modified.splitlines() if "CurrentReading" in line]
+    expect(modified.count("instance of __InstanceModificationEvent") == 1 and
+           readings == ["CurrentReading = 410;", "CurrentReading = 900;"],
+           "one modification, from 41.0 to 90.0 degrees C", modified)
+
+
 CASES = {
     "table-default": lambda: case_table("default"),
     "table-failures": lambda: case_table("failures"),
@@ -255,6 +291,7 @@ CASES = {
     "lookups": case_lookups,
     "event-log": case_event_log,
     "watch": case_watch,
+    "watch-timed": case_watch_timed,
 }
 
 if __name__ == "__main__":

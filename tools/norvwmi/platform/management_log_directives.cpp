@@ -20,13 +20,23 @@ MofError ErrorAt(const SourceLocation& where, std::string message) {
     return MofError{where.file, where.line, std::move(message)};
 }
 
-std::variant<LogEvent, MofError> ReadEvent(const InstanceDefinition& directive) {
+LogAreaLayout ReadLayout(const InstanceDefinition& directive) {
+    LogAreaLayout layout;
+    layout.size = UnsignedOf<std::uint32_t>(directive, "KronSize");
+    layout.wrapAfter = UnsignedOf<std::uint32_t>(directive, "WrapAfter").value_or(0);
+    layout.headerEnd = UnsignedOf<std::uint16_t>(directive, "HeaderEnd");
+    layout.headerStart = UnsignedOf<std::uint16_t>(directive, "HeaderStart");
+    return layout;
+}
+
+}  // namespace
+
+std::variant<LogEvent, MofError> ReadLogEvent(const InstanceDefinition& directive) {
     LogEvent event;
     const auto eventClass = UnsignedOf<std::uint16_t>(directive, "EventClass");
     const auto eventCode = UnsignedOf<std::uint16_t>(directive, "EventCode");
     if (!eventClass || !eventCode)
-        return ErrorAt(directive.where,
-                       std::string(kLogEventClass) + " needs EventClass and EventCode");
+        return ErrorAt(directive.where, directive.className + " needs EventClass and EventCode");
     event.sequence = UnsignedOf<std::uint16_t>(directive, "Sequence").value_or(0);
     event.eventClass = *eventClass;
     event.eventCode = *eventCode;
@@ -48,28 +58,19 @@ std::variant<LogEvent, MofError> ReadEvent(const InstanceDefinition& directive) 
     return event;
 }
 
-LogAreaLayout ReadLayout(const InstanceDefinition& directive) {
-    LogAreaLayout layout;
-    layout.size = UnsignedOf<std::uint32_t>(directive, "KronSize");
-    layout.wrapAfter = UnsignedOf<std::uint32_t>(directive, "WrapAfter").value_or(0);
-    layout.headerEnd = UnsignedOf<std::uint16_t>(directive, "HeaderEnd");
-    layout.headerStart = UnsignedOf<std::uint16_t>(directive, "HeaderStart");
-    return layout;
-}
-
-CimValue AreaValue(const std::vector<std::uint8_t>& area) {
-    CimValue value;
-    CimArray& bytes = value.data.emplace<CimArray>(area.size());
-    for (std::size_t i = 0; i < area.size(); ++i) bytes[i].data = std::uint64_t{area[i]};
-    return value;
-}
-
-}  // namespace
-
-std::optional<MofError> AddManagementLog(Repository& repository) {
+std::variant<std::optional<DescribedLog>, MofError> ReadManagementLog(
+    const Repository& repository) {
     const auto eventDirectives = repository.Instances(kDirectiveNamespace, kLogEventClass);
     const auto areaDirectives = repository.Instances(kDirectiveNamespace, kLogAreaClass);
-    if (eventDirectives.empty() && areaDirectives.empty()) return std::nullopt;
+    const auto appendDirectives = repository.Instances(kDirectiveNamespace, kLogAppendClass);
+    const auto dropDirectives = repository.Instances(kDirectiveNamespace, kLogDropClass);
+    // A singleton class has at most one instance.
+    const InstanceDefinition* origin = !areaDirectives.empty()     ? areaDirectives.front()
+                                       : !eventDirectives.empty()  ? eventDirectives.front()
+                                       : !appendDirectives.empty() ? appendDirectives.front()
+                                       : !dropDirectives.empty()   ? dropDirectives.front()
+                                                                   : nullptr;
+    if (!origin) return std::nullopt;
 
     const auto declared = repository.Instances(kHealthNamespace, kManagementLogClass);
     if (!declared.empty())
@@ -77,34 +78,47 @@ std::optional<MofError> AddManagementLog(Repository& repository) {
                        "instance of " + std::string(kManagementLogClass) +
                            " in a description whose log directives make that instance");
 
-    std::vector<LogEvent> events;
+    DescribedLog log;
     for (const InstanceDefinition* directive : eventDirectives) {
-        auto event = ReadEvent(*directive);
+        auto event = ReadLogEvent(*directive);
         if (auto* error = std::get_if<MofError>(&event)) return *error;
-        events.push_back(std::get<LogEvent>(std::move(event)));
+        log.events.push_back(std::get<LogEvent>(std::move(event)));
     }
-    // A singleton class has at most one instance.
-    const InstanceDefinition& origin =
-        areaDirectives.empty() ? *eventDirectives.front() : *areaDirectives.front();
-    const LogAreaLayout layout = areaDirectives.empty() ? LogAreaLayout{} : ReadLayout(origin);
-    auto area = AssembleLogArea(events, layout);
-    if (auto* error = std::get_if<LogAssemblyError>(&area))
-        return ErrorAt(origin.where, error->message);
-    const auto& bytes = std::get<std::vector<std::uint8_t>>(area);
+    if (!areaDirectives.empty()) log.layout = ReadLayout(*origin);
+    log.where = origin->where;
+    return log;
+}
 
+CimValue LogAreaValue(const std::vector<std::uint8_t>& area) {
+    CimValue value;
+    CimArray& bytes = value.data.emplace<CimArray>(area.size());
+    for (std::size_t i = 0; i < area.size(); ++i) bytes[i].data = std::uint64_t{area[i]};
+    return value;
+}
+
+InstanceDefinition ManagementLogInstance(const std::vector<std::uint8_t>& area,
+                                         const SourceLocation& where) {
     InstanceDefinition log;
     log.className = std::string(kManagementLogClass);
     log.nameSpace = std::string(kHealthNamespace);
-    log.where = origin.where;
+    log.where = where;
     log.values = {
-        {"InstanceName", CimValue{std::string(kManagementLogInstanceName)}, origin.where},
-        {"Active", CimValue{true}, origin.where},
-        {"KronSize", CimValue{std::uint64_t{bytes.size()}}, origin.where},
-        {"KronData", AreaValue(bytes), origin.where},
+        {"InstanceName", CimValue{std::string(kManagementLogInstanceName)}, where},
+        {"Active", CimValue{true}, where},
+        {"KronSize", CimValue{std::uint64_t{area.size()}}, where},
+        {"KronData", LogAreaValue(area), where},
     };
+    return log;
+}
+
+std::optional<MofError> AddManagementLog(Repository& repository, const DescribedLog& log) {
+    auto area = AssembleLogArea(log.events, log.layout);
+    if (auto* error = std::get_if<LogAssemblyError>(&area))
+        return ErrorAt(log.where, error->message);
     MofDocument document;
-    document.file = origin.where.file;
-    document.instances.push_back(std::move(log));
+    document.file = log.where.file;
+    document.instances.push_back(
+        ManagementLogInstance(std::get<std::vector<std::uint8_t>>(area), log.where));
     return repository.Add(document);
 }
 

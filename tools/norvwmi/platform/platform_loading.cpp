@@ -4,6 +4,7 @@
 
 #include "platform/embedded_mof.h"
 #include "platform/management_log_directives.h"
+#include "platform/timed_directives.h"
 #include "repository/instance_values.h"
 #include "repository/mof_reader.h"
 #include "repository/name_compare.h"
@@ -105,10 +106,21 @@ std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::s
     auto read = ReadRepository(description);
     if (auto* error = std::get_if<MofError>(&read)) return *error;
     Repository& repository = std::get<Repository>(read);
-    if (auto error = AddManagementLog(repository)) return *error;
+    auto log = ReadManagementLog(repository);
+    if (auto* error = std::get_if<MofError>(&log)) return *error;
+    auto& describedLog = std::get<std::optional<DescribedLog>>(log);
+    if (describedLog)
+        if (auto error = AddManagementLog(repository, *describedLog)) return *error;
 
     auto absent = AbsentClasses(repository);
     if (auto* error = std::get_if<MofError>(&absent)) return *error;
+    auto steps = ReadTimedSteps(repository);
+    if (auto* error = std::get_if<MofError>(&steps)) return *error;
+    auto& timedSteps = std::get<std::vector<TimedStep>>(steps);
+    if (!timedSteps.empty() && perturbSeed)
+        return ErrorAt(timedSteps.front().where,
+                       "a description with timed directives is served without --perturb: both "
+                       "would change the same data");
     Platform platform;
     platform.classes = std::make_shared<const PlatformClassSource>(
         std::move(repository), std::move(std::get<std::vector<ClassInNamespace>>(absent)));
@@ -117,6 +129,13 @@ std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::s
         platform.perturbation =
             std::make_shared<const PerturbedClassSource>(platform.classes, *perturbSeed);
         served = platform.perturbation;
+    }
+    if (!timedSteps.empty()) {
+        auto timed = TimedClassSource::Make(platform.classes, std::move(timedSteps),
+                                            std::move(describedLog));
+        if (auto* error = std::get_if<MofError>(&timed)) return *error;
+        platform.timed = std::get<std::shared_ptr<const TimedClassSource>>(std::move(timed));
+        served = platform.timed;
     }
     platform.served = std::make_shared<ServedNamespaces>(std::move(served), std::move(serverName));
     if (auto error = ApplyStalls(platform.classes->Declared(), *platform.served)) return *error;

@@ -4,7 +4,8 @@
 // (mof/Norvipmiprv.mof) and the description's instances. The description's directives
 // are then applied: Norvwmi_LogEvent and Norvwmi_LogArea make the management log's KronInfo
 // instance, Norvwmi_ClassBehaviour makes a class's enumerations stall, Norvwmi_AbsentClass
-// removes a class (docs/platform-descriptions.md).
+// removes a class; the timed directives make a platform that a watch moves on second by
+// second (docs/platform-descriptions.md).
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 
 #include "platform/platform_class_source.h"
 #include "platform/platform_perturbation.h"
+#include "platform/timed_platform.h"
 #include "repository/mof_error.h"
 #include "repository/served_namespaces.h"
 
@@ -37,6 +39,8 @@ struct Platform {
     // Set when the health data changes while the host runs (--perturb); `served` then
     // serves through it.
     std::shared_ptr<const PerturbedClassSource> perturbation;
+    // Set when the description has timed directives; `served` then serves through it.
+    std::shared_ptr<const TimedClassSource> timed;
 };
 
 // The description compiled into the host (platforms/default.mof).
@@ -45,7 +49,8 @@ MofFile DefaultPlatformDescription();
 // The first fault of any file, or of the description's content: a description holds
 // instances only; a directive names a declared class and gives every value it needs; an
 // absent class has no instances.
-// With a seed the health data changes from query to query (platform_perturbation.h).
+// With a seed the health data changes from query to query (platform_perturbation.h); a
+// description with timed directives cannot have one, as both would change the same data.
 std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName,
                                               std::optional<std::uint64_t> perturbSeed = {});
 

@@ -4,6 +4,8 @@
 
 #include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
+#include "platform/management_log_directives.h"
+#include "platform/temperature_reading.h"
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
 
@@ -39,17 +41,6 @@ bool BooleanOf(const InstanceDefinition& instance, std::string_view property) {
     return flag && *flag;
 }
 
-void Set(InstanceDefinition& instance, std::string_view property, CimValue value) {
-    for (PropertyValue& existing : instance.values) {
-        if (SameName(existing.name, property)) {
-            existing.value = std::move(value);
-            return;
-        }
-    }
-    instance.values.push_back(
-        PropertyValue{std::string(property), std::move(value), instance.where});
-}
-
 std::vector<InstanceDefinition> Copies(const ClassSource& source, std::string_view className) {
     std::vector<InstanceDefinition> copies;
     for (const InstanceDefinition* instance : source.Instances(kPerturbedNamespace, className))
@@ -82,13 +73,6 @@ std::vector<std::uint8_t> AppendedEntry(const std::vector<std::vector<std::uint8
                                      static_cast<std::uint8_t>(k % 60)};
     std::copy(std::begin(dateTime), std::end(dateTime), entry.begin() + norv::kEntryDateTimeOffset);
     return entry;
-}
-
-CimValue AreaValue(const std::vector<std::uint8_t>& area) {
-    CimValue value;
-    CimArray& bytes = value.data.emplace<CimArray>(area.size());
-    for (std::size_t i = 0; i < area.size(); ++i) bytes[i].data = std::uint64_t{area[i]};
-    return value;
 }
 
 bool IsClass(std::string_view nameSpace, std::string_view className, std::string_view wanted) {
@@ -137,7 +121,6 @@ PerturbedClassSource::PerturbedClassSource(std::shared_ptr<const PlatformClassSo
     for (const InstanceDefinition& sensor : temperatures_)
         describedTemperatures_.push_back(DescribedTemperature{
             static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempCelsius")),
-            static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempThreshold")),
             BooleanOf(sensor, "TempPresent")});
     if (!logs_.empty()) {
         const std::vector<std::uint8_t> area = BytesOf(logs_.front(), "KronData");
@@ -166,15 +149,13 @@ std::shared_ptr<const PlatformVersion> PerturbedClassSource::Build(std::uint64_t
     for (std::size_t i = 0; i < version->temperatures.size(); ++i) {
         const DescribedTemperature& described = describedTemperatures_[i];
         const std::uint32_t celsius = PerturbedCelsius(seed_, number, i, described.celsius);
-        Set(version->temperatures[i], "TempCelsius", CimValue{std::uint64_t{celsius}});
-        Set(version->temperatures[i], "TempOverThreshold",
-            CimValue{described.threshold > 0 && celsius >= described.threshold});
+        SetTemperature(version->temperatures[i], celsius);
     }
     for (std::size_t i = 0; i < version->fans.size(); ++i) {
         const bool failed = FanFailedIn(number) && i == FailingFan(seed_, version->fans.size());
-        Set(version->fans[i], "FanPhysicallyFailed", CimValue{failed});
+        SetValue(version->fans[i], "FanPhysicallyFailed", CimValue{failed});
         const std::uint8_t speed = failed ? kFailedFanSpeed : PerturbedFanSpeed(seed_, number, i);
-        Set(version->fans[i], "FanSpeed", CimValue{std::uint64_t{speed}});
+        SetValue(version->fans[i], "FanSpeed", CimValue{std::uint64_t{speed}});
     }
     if (!version->logs.empty() && !logEntries_.empty()) {
         std::vector<std::uint8_t> area(norv::kLogAreaHeaderSize, 0);
@@ -187,8 +168,8 @@ std::shared_ptr<const PlatformVersion> PerturbedClassSource::Build(std::uint64_t
         PutUInt16(area, norv::kLogAreaEndOffset, static_cast<std::uint16_t>(area.size()));
         PutUInt16(area, norv::kLogAreaStartOffset,
                   static_cast<std::uint16_t>(norv::kLogAreaHeaderSize));
-        Set(version->logs.front(), "KronSize", CimValue{std::uint64_t{area.size()}});
-        Set(version->logs.front(), "KronData", AreaValue(area));
+        SetValue(version->logs.front(), "KronSize", CimValue{std::uint64_t{area.size()}});
+        SetValue(version->logs.front(), "KronData", LogAreaValue(area));
     }
     return version;
 }

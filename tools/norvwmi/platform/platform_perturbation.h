@@ -83,7 +83,6 @@ public:
 private:
     struct DescribedTemperature {
         std::uint32_t celsius = 0;
-        std::uint32_t threshold = 0;
         bool present = false;
     };
 

@@ -172,8 +172,9 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
-// Each matching event as it arrives: its MOF text (with the target instance nested), or one
-// JSON document or table of the event per line.
+// Each matching event as it arrives, while a timed platform moves on second by second: its
+// MOF text (with the target instance nested), or one JSON document or table of the event per
+// line.
 ExitCode Watch(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
@@ -182,8 +183,12 @@ ExitCode Watch(const CommandLine& line, const Platform& platform) {
         PrintObjects(line, WBEM_S_NO_ERROR, one);
         std::fflush(stdout);
     };
+    // A description's timed directives change the platform at their seconds of the watch.
+    SecondHandler advance;
+    if (platform.timed)
+        advance = [timed = platform.timed](std::uint32_t second) { timed->AdvanceTo(second); };
     const WatchOutcome outcome = WatchEvents(module, HostFor(line, platform), line.operands[0],
-                                             line.watchSeconds * 1000, print);
+                                             line.watchSeconds * 1000, print, advance);
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 

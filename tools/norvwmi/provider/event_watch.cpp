@@ -10,6 +10,7 @@
 #include "com/wbem_status.h"
 #include "com/wide_text.h"
 #include "provider/event_provider_registration.h"
+#include "provider/provider_class_object.h"
 
 namespace norvwmi {
 namespace {
@@ -86,10 +87,26 @@ WatchOutcome Failed(HRESULT status, std::string step, std::string detail = {}) {
     return outcome;
 }
 
+// The watch's time from the subscription on, telling `onSecond` each whole second that has
+// passed before the end: the tick count, not the sum of the sleeps, so that handling a second
+// does not delay the next one.
+void WaitSecondBySecond(DWORD milliseconds, const SecondHandler& onSecond) {
+    const ULONGLONG start = ::GetTickCount64();
+    const auto sleepUntil = [start](ULONGLONG elapsed) {
+        const ULONGLONG now = ::GetTickCount64() - start;
+        if (now < elapsed) ::Sleep(static_cast<DWORD>(elapsed - now));
+    };
+    for (std::uint32_t second = 1; ULONGLONG{second} * 1000 < milliseconds; ++second) {
+        sleepUntil(ULONGLONG{second} * 1000);
+        if (onSecond) onSecond(second);
+    }
+    sleepUntil(milliseconds);
+}
+
 // Initialize to NewQuery, the wait, then CancelQuery; the provider is released on return.
 WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const EventQuery& query,
                        const std::string& queryText, DWORD milliseconds,
-                       const EventHandler& handler) {
+                       const EventHandler& handler, const SecondHandler& onSecond) {
     ComPtr<IWbemProviderInit> init;
     HRESULT hr = factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit), init.put_void());
     if (FAILED(hr)) return Failed(hr, "CreateInstance");
@@ -125,7 +142,7 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
     if (FAILED(hr)) return Failed(hr, "ProvideEvents");
     hr = queries->NewQuery(1, language.data(), wideQuery.data());
     if (FAILED(hr)) return Failed(hr, "NewQuery");
-    ::Sleep(milliseconds);
+    WaitSecondBySecond(milliseconds, onSecond);
     WatchOutcome outcome;
     hr = queries->CancelQuery(1);
     if (FAILED(hr)) return Failed(hr, "CancelQuery");
@@ -136,8 +153,8 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
 }  // namespace
 
 WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
-                         const std::string& query, DWORD milliseconds,
-                         const EventHandler& handler) try {
+                         const std::string& query, DWORD milliseconds, const EventHandler& handler,
+                         const SecondHandler& onSecond) try {
     const auto parsed = ParseEventQuery(query);
     if (!parsed)
         return Failed(Wbem(WBEM_E_INVALID_QUERY), "the event query",
@@ -149,22 +166,13 @@ WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
                           ? Wbem(WBEM_E_PROVIDER_NOT_CAPABLE)
                           : Wbem(WBEM_E_PROVIDER_NOT_FOUND),
                       "the provider registration", lookup.detail);
-    CLSID clsid{};
-    if (FAILED(::CLSIDFromString(Utf8ToWide(lookup.clsid).c_str(), &clsid)))
-        return Failed(Wbem(WBEM_E_INVALID_PROVIDER_REGISTRATION), "the provider registration",
-                      "the CLSID of " + lookup.providerName + " is not a class id");
-    WatchOutcome outcome;
-    {
-        ComPtr<IClassFactory> factory;
-        const HRESULT hr = module.GetClassObject(clsid, factory);
-        if (FAILED(hr)) return Failed(hr, "DllGetClassObject", lookup.providerName);
-        outcome = Subscribe(factory.get(), host, *parsed, query, milliseconds, handler);
-    }
-    if (module.CanUnloadNow() != S_OK)
-        outcome.problems.push_back(
-            "DllCanUnloadNow answers S_FALSE once the subscription is cancelled and every "
-            "reference released: the module still counts an object, a lock or a worker");
-    return outcome;
+    return CallThroughClassObject<WatchOutcome>(
+        module, lookup,
+        "DllCanUnloadNow answers S_FALSE once the subscription is cancelled and every "
+        "reference released: the module still counts an object, a lock or a worker",
+        [&](IClassFactory* factory) {
+            return Subscribe(factory, host, *parsed, query, milliseconds, handler, onSecond);
+        });
 } catch (const std::bad_alloc&) {
     return Failed(E_OUTOFMEMORY, "the host");
 }

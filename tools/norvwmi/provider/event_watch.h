@@ -10,6 +10,7 @@
 
 #include <wbemcli.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,9 +29,12 @@ struct WatchOutcome {
 
 // Called on the provider's thread, one event at a time.
 using EventHandler = std::function<void(IWbemClassObject* event)>;
+// Called on the watching thread once each whole second of the watch has passed, counted
+// from the subscription (NewQuery's return): 1, 2, ... up to the last before the end.
+using SecondHandler = std::function<void(std::uint32_t second)>;
 
 WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
                          const std::string& query, DWORD milliseconds,
-                         const EventHandler& handler);
+                         const EventHandler& handler, const SecondHandler& onSecond = {});
 
 }  // namespace norvwmi

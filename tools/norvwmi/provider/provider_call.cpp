@@ -11,6 +11,7 @@
 #include "com/wbem_status.h"
 #include "com/wide_text.h"
 #include "program/wbem_status_names.h"
+#include "provider/provider_class_object.h"
 #include "repository/object_path.h"
 
 namespace norvwmi {
@@ -250,25 +251,11 @@ ProviderOutcome RunProviderRequest(const ProviderModule& module, const ProviderH
     if (lookup.status != ProviderLookupStatus::Found)
         return Failed(CodeOf(lookup.status), "the provider registration", lookup.detail);
 
-    CLSID clsid{};
-    if (FAILED(::CLSIDFromString(Utf8ToWide(lookup.clsid).c_str(), &clsid)))
-        return Failed(Wbem(WBEM_E_INVALID_PROVIDER_REGISTRATION), "the provider registration",
-                      "the CLSID of " + lookup.providerName + " is not a class id");
-    ProviderOutcome outcome;
-    {
-        ComPtr<IClassFactory> factory;
-        const HRESULT hr = module.GetClassObject(clsid, factory);
-        if (FAILED(hr))
-            return Failed(
-                hr, "DllGetClassObject",
-                lookup.providerName + " " + lookup.clsid + " from " + WideToUtf8(module.Path()));
-        outcome = CallProvider(factory.get(), host, request);
-    }
-    if (module.CanUnloadNow() != S_OK)
-        outcome.problems.push_back(
-            "DllCanUnloadNow answers S_FALSE once every reference is "
-            "released: the module still counts an object or a lock");
-    return outcome;
+    return CallThroughClassObject<ProviderOutcome>(
+        module, lookup,
+        "DllCanUnloadNow answers S_FALSE once every reference is released: the module still "
+        "counts an object or a lock",
+        [&](IClassFactory* factory) { return CallProvider(factory, host, request); });
 } catch (const std::bad_alloc&) {
     return Failed(E_OUTOFMEMORY, "the host");
 }

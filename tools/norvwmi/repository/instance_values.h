@@ -1,5 +1,6 @@
 // Reading the values an instance of a description carries, by property name in any letter
-// case. A property the instance does not give, or gives as null, has no value.
+// case. A property the instance does not give, or gives as null, has no value. The host's
+// changing platforms set values of copies of instances the same way.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,18 @@ inline std::vector<std::uint8_t> BytesOf(const InstanceDefinition& instance,
         bytes.push_back(static_cast<std::uint8_t>(number ? *number : 0));
     }
     return bytes;
+}
+
+// Replaces the property's value, or adds the property where the instance does not give it.
+inline void SetValue(InstanceDefinition& instance, std::string_view property, CimValue value) {
+    for (PropertyValue& existing : instance.values) {
+        if (SameName(existing.name, property)) {
+            existing.value = std::move(value);
+            return;
+        }
+    }
+    instance.values.push_back(
+        PropertyValue{std::string(property), std::move(value), instance.where});
 }
 
 }  // namespace norvwmi
