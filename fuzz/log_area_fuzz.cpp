@@ -153,7 +153,7 @@ void CheckRecords(const std::vector<SelEntry>& entries, const SelRecords& built)
         const LogRecordData& record = built.records[index];
         REQUIRE(record.recordNumber == std::to_string(index + 1));
         // Always 25 characters: a date with a field past its range counts as no date.
-        const std::string& stamp = record.messageTimestamp;
+        const std::string_view stamp = record.messageTimestamp;
         REQUIRE(stamp.size() == 25);
         REQUIRE(stamp.substr(stamp.size() - 13, 9) == "00.000000");
         const char sign = stamp[stamp.size() - 4];

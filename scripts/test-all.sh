@@ -37,7 +37,8 @@ for step in "${steps[@]}"; do
   step_start=$SECONDS
   if ! ctest --preset "$step" | tee "$log"; then
     status=1
-    failed=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*$/\1/p' "$log" | xargs)
+    # ctest lists the skipped tests too, before the failed ones: read only the latter list.
+    failed=$(sed -n '/tests FAILED:/,$ s/^[[:space:]]*[0-9]* - \([^ ]*\) .*$/\1/p' "$log" | xargs)
     failures+=("$step: ${failed:-ctest failed}")
   fi
   skipped=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*$/\1/p' "$log" | xargs)

@@ -53,15 +53,22 @@ std::int64_t CimDateTimeConverter::UtcBias(const DateTime& localTime) {
     if (rules_.daylightDate.wMonth != 0) {
         const int year = localTime.date.Year();
         if (!starts_ || starts_->year != year) starts_ = SeasonStartsIn(rules_, year);
-        bias += IsDaylightTime(rules_, *starts_, localTime) ? rules_.daylightBias
-                                                            : rules_.standardBias;
+        bias +=
+            IsDaylightTime(rules_, *starts_, localTime) ? rules_.daylightBias : rules_.standardBias;
     }
     return bias;
 }
 
 CimDateTime CimDateTimeConverter::Convert(const LogDateTime& logTime) {
+    CimDateTime converted;
+    converted.selTimestamp = AppendTo(logTime, converted.text);
+    return converted;
+}
+
+std::uint32_t CimDateTimeConverter::AppendTo(const LogDateTime& logTime, std::string& text) {
     if (!IsValidDate(logTime)) {
-        return {kUndatedCimDateTime, 0};
+        text += kUndatedCimDateTime;
+        return 0;
     }
     const DateTime event = EventDateTime(logTime);
     const std::int64_t bias = UtcBias(event);
@@ -69,9 +76,9 @@ CimDateTime CimDateTimeConverter::Convert(const LogDateTime& logTime) {
     const char sign = bias <= 0 ? '+' : '-';
     const int minutes = static_cast<int>(std::abs(bias));
 
-    char text[kCimTextCapacity];
+    char written[kCimTextCapacity];
     // Every field was checked to be below 100 above.
-    char* out = WriteTwoDigits(text, logTime.century);
+    char* out = WriteTwoDigits(written, logTime.century);
     for (const std::uint8_t field :
          {logTime.year, logTime.month, logTime.day, logTime.hour, logTime.minute}) {
         out = WriteTwoDigits(out, field);
@@ -80,10 +87,9 @@ CimDateTime CimDateTimeConverter::Convert(const LogDateTime& logTime) {
     *out++ = sign;
     out = WriteOffsetMinutes(out, minutes);
 
-    const std::uint32_t selTimestamp =
-        event.date.SecondsSince1970() +
-        static_cast<std::uint32_t>(event.time.HundredthsSinceMidnight() / 100);
-    return {std::string(text, out), selTimestamp};
+    text.append(written, out);
+    return event.date.SecondsSince1970() +
+           static_cast<std::uint32_t>(event.time.HundredthsSinceMidnight() / 100);
 }
 
 }  // namespace norv

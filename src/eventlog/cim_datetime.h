@@ -43,6 +43,8 @@ class CimDateTimeConverter {
 public:
     explicit CimDateTimeConverter(const TimeZoneRules& rules) : rules_(rules) {}
     CimDateTime Convert(const LogDateTime& logTime);
+    // Convert, with the text appended to `text`; returns the SEL timestamp.
+    std::uint32_t AppendTo(const LogDateTime& logTime, std::string& text);
 
 private:
     std::int64_t UtcBias(const DateTime& localTime);

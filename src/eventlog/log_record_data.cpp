@@ -19,10 +19,12 @@ constexpr std::string_view kAssertionFalse = "false";
 constexpr std::string_view kInstanceIdPrefix = "IPMI:";
 constexpr std::string_view kInstanceIdSuffix = " SEL Log";
 
-// Room reserved for a text, so that it is mostly built in one allocation: a caption; the
-// entity part of a description beyond its label and caption (" for ", the longest entity
-// name, an instance number); the fixed-width fields of RecordData beside its device id (56
-// characters with "false").
+// Room reserved for a record's texts, so that they mostly take one allocation: the date-time;
+// a caption, twice (the description repeats it but for the sensor type); the entity part of
+// a description beyond its label and caption (" for ", the longest entity name, an instance
+// number); the fixed-width fields of RecordData beside its device id (56 characters with
+// "false").
+constexpr std::size_t kCimDateTimeLength = 25;
 constexpr std::size_t kCaptionReserve = 64;
 constexpr std::size_t kDescriptionEntityReserve = 64;
 constexpr std::size_t kRecordDataFixedReserve = 64;
@@ -91,7 +93,8 @@ void AppendCaption(std::string& text, const SelEntry& entry) {
     AppendActText(text, entry);
 }
 
-void AppendDescription(std::string& text, const SelEntry& entry, std::string_view act) {
+// "<sensor label>: <sensor type> for <entity> <instance>;", the description before its act.
+void AppendDescriptionHead(std::string& text, const SelEntry& entry) {
     text += entry.sensorLabel;
     text += ": ";
     text += SensorTypeText(entry.sensorType);
@@ -102,7 +105,6 @@ void AppendDescription(std::string& text, const SelEntry& entry, std::string_vie
         AppendDecimal(text, entry.entityInstance);
     }
     text += ';';
-    text += act;
 }
 
 }  // namespace
@@ -123,10 +125,65 @@ std::string DescriptionText(const SelEntry& entry) {
     std::string act;
     AppendActText(act, entry);
     std::string text;
-    AppendDescription(text, entry, act);
+    AppendDescriptionHead(text, entry);
+    text += act;
     return text;
 }
 
+LogRecordData::LogRecordData(const LogRecordData& other)
+    : recordNumber(other.recordNumber),
+      logName(other.logName),
+      elementName(other.elementName),
+      logCreationClassName(other.logCreationClassName),
+      recordFormat(other.recordFormat),
+      reserved(other.reserved),
+      texts_(other.texts_) {
+    ViewOwnTexts(other, other.texts_.data());
+}
+
+LogRecordData::LogRecordData(LogRecordData&& other) noexcept
+    : recordNumber(std::move(other.recordNumber)),
+      logName(other.logName),
+      elementName(other.elementName),
+      logCreationClassName(other.logCreationClassName),
+      recordFormat(other.recordFormat),
+      reserved(std::move(other.reserved)) {
+    // A short buffer moves by copy: the views are placed by their offsets in the old one.
+    const char* const fromTexts = other.texts_.data();
+    texts_ = std::move(other.texts_);
+    ViewOwnTexts(other, fromTexts);
+}
+
+LogRecordData& LogRecordData::operator=(const LogRecordData& other) {
+    if (this != &other) *this = LogRecordData(other);
+    return *this;
+}
+
+LogRecordData& LogRecordData::operator=(LogRecordData&& other) noexcept {
+    if (this == &other) return *this;
+    recordNumber = std::move(other.recordNumber);
+    logName = other.logName;
+    elementName = other.elementName;
+    logCreationClassName = other.logCreationClassName;
+    recordFormat = other.recordFormat;
+    reserved = std::move(other.reserved);
+    const char* const fromTexts = other.texts_.data();
+    texts_ = std::move(other.texts_);
+    ViewOwnTexts(other, fromTexts);
+    return *this;
+}
+
+void LogRecordData::ViewOwnTexts(const LogRecordData& from, const char* fromTexts) noexcept {
+    const auto rebase = [&](std::string_view view) {
+        if (view.empty()) return std::string_view();
+        const auto offset = static_cast<std::size_t>(view.data() - fromTexts);
+        return std::string_view(texts_).substr(offset, view.size());
+    };
+    caption = rebase(from.caption);
+    description = rebase(from.description);
+    messageTimestamp = rebase(from.messageTimestamp);
+    recordData = rebase(from.recordData);
+}
 SelRecords BuildSelRecords(std::vector<SelEntry>& entries, const TimeZoneRules& rules,
                            const ManagementControllerRecord& controller) {
     SelRecords built;
@@ -134,36 +191,44 @@ SelRecords BuildSelRecords(std::vector<SelEntry>& entries, const TimeZoneRules& 
     // Timestamps are compared as signed numbers from 0 on, so only an event dated after
     // 1970 and before 2038 can become the newest.
     std::int32_t newestTimestamp = 0;
-    std::string newestDateTime;
+    // In a log kept in order every record is the newest so far: its text is copied once, at
+    // the end. No record is the newest while this is the count of entries.
+    std::size_t newest = entries.size();
     CimDateTimeConverter dateTimes(rules);
     for (std::size_t index = 0; index < entries.size(); ++index) {
         SelEntry& entry = entries[index];
-        // An entry without a date gets timestamp 0.
-        CimDateTime converted = dateTimes.Convert(EntryDateTime(entry));
-        entry.timestamp = converted.selTimestamp;
-
         LogRecordData& record = built.records.emplace_back();
+        std::string& texts = record.texts_;
+        texts.reserve(kCimDateTimeLength + kCaptionReserve + entry.sensorLabel.size() +
+                      kDescriptionEntityReserve + kCaptionReserve + entry.deviceId.size() +
+                      kRecordDataFixedReserve);
+        // An entry without a date gets timestamp 0.
+        entry.timestamp = dateTimes.AppendTo(EntryDateTime(entry), texts);
+        const std::size_t captionBegin = texts.size();
+        AppendCaption(texts, entry);
+        const std::size_t actBegin = captionBegin + SensorTypeText(entry.sensorType).size();
+        const std::size_t descriptionBegin = texts.size();
+        // The description ends in the act text that the caption ends in too.
+        AppendDescriptionHead(texts, entry);
+        texts.append(texts, actBegin, descriptionBegin - actBegin);
+        const std::size_t recordDataBegin = texts.size();
+        AppendRecordData(texts, entry);
+
+        const std::string_view view(texts);
+        record.messageTimestamp = view.substr(0, captionBegin);
+        record.caption = view.substr(captionBegin, descriptionBegin - captionBegin);
+        record.description = view.substr(descriptionBegin, recordDataBegin - descriptionBegin);
+        record.recordData = view.substr(recordDataBegin);
         AppendDecimal(record.recordNumber, index + 1);
         record.logName = kSelLogName;
         record.logCreationClassName = kRecordLogClassName;
         record.elementName = kSelRecordElementName;
-        record.messageTimestamp = std::move(converted.text);
+        record.recordFormat = kRecordFormatText;
         const auto signedTimestamp = static_cast<std::int32_t>(entry.timestamp);
         if (signedTimestamp > newestTimestamp) {
             newestTimestamp = signedTimestamp;
-            newestDateTime = record.messageTimestamp;
+            newest = index;
         }
-        // The caption ends in the act text that the description ends in too.
-        record.caption.reserve(kCaptionReserve);
-        AppendCaption(record.caption, entry);
-        const std::string_view act =
-            std::string_view(record.caption).substr(SensorTypeText(entry.sensorType).size());
-        record.description.reserve(entry.sensorLabel.size() + record.caption.size() +
-                                   kDescriptionEntityReserve);
-        AppendDescription(record.description, entry, act);
-        record.recordFormat = kRecordFormatText;
-        record.recordData.reserve(entry.deviceId.size() + kRecordDataFixedReserve);
-        AppendRecordData(record.recordData, entry);
     }
 
     RecordLogData& log = built.logData;
@@ -177,7 +242,7 @@ SelRecords BuildSelRecords(std::vector<SelEntry>& entries, const TimeZoneRules& 
     log.instanceId = std::string(kInstanceIdPrefix);
     log.instanceId += controller.name;
     log.instanceId += kInstanceIdSuffix;
-    log.lastChange = newestDateTime;
+    if (newest < entries.size()) log.lastChange = built.records[newest].messageTimestamp;
     return built;
 }
 

@@ -14,6 +14,8 @@
 
 namespace norv {
 
+struct SelRecords;
+
 // The fields of RecordData, by name and CIM type; the same for every record.
 inline constexpr std::string_view kRecordFormatText =
     "*string CIM_Sensor.DeviceID*uint8[2] IPMI_RecordID*uint8 IPMI_RecordType"
@@ -32,19 +34,37 @@ inline constexpr std::uint8_t kSelEventMessageRevision = 0x04;
 // The RecordLog's EnabledState: "Enabled".
 inline constexpr std::uint16_t kRecordLogEnabled = 2;
 
+// One record's texts. The caption, the description, the date-time and RecordData are views
+// of one buffer the record owns, so that a record costs one allocation; a copy views its own
+// buffer.
 struct LogRecordData {
+    LogRecordData() = default;
+    LogRecordData(const LogRecordData& other);
+    LogRecordData(LogRecordData&& other) noexcept;
+    LogRecordData& operator=(const LogRecordData& other);
+    LogRecordData& operator=(LogRecordData&& other) noexcept;
+    ~LogRecordData() = default;
+
     std::string recordNumber;  // 1-based position among the records, decimal
     // The names and the format are the same for every record, so they are not copied into
     // each: kSelLogName, kSelRecordElementName, kRecordLogClassName and kRecordFormatText.
     std::string_view logName;
-    std::string caption;
-    std::string description;
+    std::string_view caption;
+    std::string_view description;
     std::string_view elementName;
     std::string_view logCreationClassName;
-    std::string messageTimestamp;  // CIM date-time of the event
+    std::string_view messageTimestamp;  // CIM date-time of the event
     std::string_view recordFormat;
-    std::string recordData;
+    std::string_view recordData;
     std::string reserved;  // the tenth text, never set
+
+private:
+    friend SelRecords BuildSelRecords(std::vector<SelEntry>& entries, const TimeZoneRules& rules,
+                                      const ManagementControllerRecord& controller);
+    // Points the four owned views at `texts_`, where `from`'s lie in `fromTexts`, its buffer.
+    void ViewOwnTexts(const LogRecordData& from, const char* fromTexts) noexcept;
+
+    std::string texts_;
 };
 
 struct RecordLogData {

@@ -10,16 +10,16 @@ static_assert(IdentityOf(LogRecordClass::kProviderClass).servedClass == kLogReco
 
 HRESULT FillLogRecord(const LogRecordData& record, const WbemObject& instance) {
     InstanceWriter writer(instance);
-    writer.PutString(L"Caption", record.caption);
+    writer.PutString(L"Caption", std::string(record.caption));
     writer.PutWideString(L"CreationClassName", L"LogRecord");
-    writer.PutString(L"Description", record.description);
+    writer.PutString(L"Description", std::string(record.description));
     writer.PutString(L"ElementName", std::string(record.elementName));
     writer.PutString(L"LogCreationClassName", std::string(record.logCreationClassName));
     writer.PutString(L"LogName", std::string(record.logName));
-    writer.PutString(L"RecordData", record.recordData);
+    writer.PutString(L"RecordData", std::string(record.recordData));
     writer.PutString(L"RecordFormat", std::string(record.recordFormat));
     writer.PutString(L"RecordID", record.recordNumber);
-    writer.PutString(L"MessageTimestamp", record.messageTimestamp);
+    writer.PutString(L"MessageTimestamp", std::string(record.messageTimestamp));
     return writer.Status();
 }
 

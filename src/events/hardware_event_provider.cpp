@@ -6,6 +6,7 @@
 #include "eventlog/log_record_provider.h"
 #include "events/event_period_win.h"
 #include "events/hardware_snapshot_win.h"
+#include "host/class_definition.h"
 #include "host/client_impersonation.h"
 #include "host/wbem_status.h"
 #include "platform/named_lock_scope.h"
@@ -14,19 +15,6 @@
 
 namespace norv::win {
 namespace {
-
-HRESULT FetchClass(IWbemServices* services, const wchar_t* name, IWbemContext* context,
-                   ComPtr<IWbemClassObject>& out) {
-    const UniqueBstr className(::SysAllocString(name));
-    if (!className) return E_OUTOFMEMORY;
-    ComPtr<IWbemClassObject> fetched;
-    if (FAILED(services->GetObject(className.get(), 0, context, fetched.put(), nullptr)) ||
-        !fetched) {
-        return kWbemFailed;
-    }
-    out = std::move(fetched);
-    return kWbemNoError;
-}
 
 template <typename Entry>
 HRESULT MakeInstance(IWbemClassObject* classObject, const Entry& entry,
@@ -74,7 +62,8 @@ HRESULT MakeSensorEvents(const std::vector<SensorChange>& changes,
         ComPtr<IWbemClassObject> before;
         ComPtr<IWbemClassObject> now;
         if (change.previous != kNoEntry) {
-            NORV_RETURN_IF_FAILED(MakeInstance(classObject, previous[change.previous], fill, before));
+            NORV_RETURN_IF_FAILED(
+                MakeInstance(classObject, previous[change.previous], fill, before));
         }
         if (change.current != kNoEntry) {
             NORV_RETURN_IF_FAILED(MakeInstance(classObject, current[change.current], fill, now));
@@ -109,31 +98,18 @@ NorvHardwareEventProv::~NorvHardwareEventProv() {
 }
 
 HRESULT NorvHardwareEventProv::QueryInterface(REFIID iid, void** out) noexcept {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IWbemProviderInit)) {
-        *out = static_cast<IWbemProviderInit*>(this);
-    } else if (iid == __uuidof(IWbemEventProvider)) {
-        *out = static_cast<IWbemEventProvider*>(this);
-    } else if (iid == __uuidof(IWbemEventProviderQuerySink)) {
-        *out = static_cast<IWbemEventProviderQuerySink*>(this);
-    } else if (iid == __uuidof(IWbemEventProviderSecurity)) {
-        *out = static_cast<IWbemEventProviderSecurity*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    return QueryInterfaceAmong<IWbemProviderInit, IWbemEventProvider, IWbemEventProviderQuerySink,
+                               IWbemEventProviderSecurity>(this, iid, out);
 }
 
 ULONG NorvHardwareEventProv::AddRef() noexcept {
-    return static_cast<ULONG>(::InterlockedIncrement(&references_));
+    return references_.Add();
 }
 
 ULONG NorvHardwareEventProv::Release() noexcept {
-    const LONG left = ::InterlockedDecrement(&references_);
+    const ULONG left = references_.Remove();
     if (left == 0) delete this;
-    return static_cast<ULONG>(left);
+    return left;
 }
 
 HRESULT NorvHardwareEventProv::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*nameSpace*/,
@@ -143,14 +119,15 @@ HRESULT NorvHardwareEventProv::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWST
     ClientImpersonation client;
     NORV_RETURN_IF_FAILED(client.Begin());
     if (!services || !initSink) return kWbemInvalidParameter;
-    NORV_RETURN_IF_FAILED(FetchClass(services, L"LogRecord", context, logRecordClass_));
-    NORV_RETURN_IF_FAILED(FetchClass(services, L"Sensor", context, sensorClass_));
-    NORV_RETURN_IF_FAILED(FetchClass(services, L"NumericSensor", context, numericSensorClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"LogRecord", context, logRecordClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"Sensor", context, sensorClass_));
     NORV_RETURN_IF_FAILED(
-        FetchClass(services, L"__InstanceCreationEvent", context, creationEventClass_));
+        FetchClassDefinition(services, L"NumericSensor", context, numericSensorClass_));
     NORV_RETURN_IF_FAILED(
-        FetchClass(services, L"__InstanceModificationEvent", context, modificationEventClass_));
-    (void)FetchClass(services, L"__InstanceDeletionEvent", context, deletionEventClass_);
+        FetchClassDefinition(services, L"__InstanceCreationEvent", context, creationEventClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"__InstanceModificationEvent", context,
+                                               modificationEventClass_));
+    (void)FetchClassDefinition(services, L"__InstanceDeletionEvent", context, deletionEventClass_);
     initSink->SetStatus(WBEM_S_INITIALIZED, 0);
     return kWbemNoError;
 }
@@ -216,8 +193,7 @@ void NorvHardwareEventProv::Tick() {
 
 HRESULT NorvHardwareEventProv::Deliver(const HardwareSnapshot& previous,
                                        const HardwareSnapshot& current,
-                                       const HardwareEvents& events,
-                                       IWbemObjectSink* sink) const {
+                                       const HardwareEvents& events, IWbemObjectSink* sink) const {
     const EventClasses eventClasses{creationEventClass_.get(), modificationEventClass_.get(),
                                     deletionEventClass_.get()};
     std::vector<ComPtr<IWbemClassObject>> made;

@@ -21,6 +21,7 @@
 
 #include "events/change_detection.h"
 #include "events/monitoring_worker.h"
+#include "host/com_object.h"
 #include "host/critical_section.h"
 #include "host/module_state.h"
 #include "host/provider_class_identity.h"
@@ -70,7 +71,7 @@ private:
     HRESULT Deliver(const HardwareSnapshot& previous, const HardwareSnapshot& current,
                     const HardwareEvents& events, IWbemObjectSink* sink) const;
 
-    LONG references_ = 0;
+    ReferenceCount references_;
     ModuleLockHolder moduleLock_;
     NamedLock lock_;
     ComPtr<IWbemClassObject> logRecordClass_;

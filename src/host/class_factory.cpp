@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "host/com_object.h"
 #include "host/module_state.h"
 
 namespace norv::win {
@@ -20,14 +21,7 @@ HRESULT ClassFactory::Create(ProviderCreator create, ClassFactory*& out) noexcep
 }
 
 HRESULT ClassFactory::QueryInterface(REFIID iid, void** out) noexcept {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-        *out = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceAmong<IClassFactory>(this, iid, out);
 }
 
 ULONG ClassFactory::AddRef() noexcept {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "host/class_definition.h"
 #include "host/client_impersonation.h"
 #include "host/coclass_type_info.h"
 #include "host/provider_class_row.h"
@@ -48,29 +49,17 @@ ProviderBase::~ProviderBase() {
 }
 
 HRESULT ProviderBase::QueryInterface(REFIID iid, void** out) noexcept {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IWbemServices)) {
-        *out = static_cast<IWbemServices*>(this);
-    } else if (iid == __uuidof(IWbemProviderInit)) {
-        *out = static_cast<IWbemProviderInit*>(this);
-    } else if (iid == __uuidof(IProvideClassInfo)) {
-        *out = static_cast<IProvideClassInfo*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    return QueryInterfaceAmong<IWbemServices, IWbemProviderInit, IProvideClassInfo>(this, iid, out);
 }
 
 ULONG ProviderBase::AddRef() noexcept {
-    return static_cast<ULONG>(::InterlockedIncrement(&references_));
+    return references_.Add();
 }
 
 ULONG ProviderBase::Release() noexcept {
-    const LONG left = ::InterlockedDecrement(&references_);
+    const ULONG left = references_.Remove();
     if (left == 0) delete this;
-    return static_cast<ULONG>(left);
+    return left;
 }
 
 HRESULT ProviderBase::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*nameSpace*/,
@@ -81,14 +70,8 @@ HRESULT ProviderBase::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*nameS
     if (!services || !initSink) return kWbemInvalidParameter;
     services_ = ComPtr<IWbemServices>(services);
 
-    const UniqueBstr className(::SysAllocString(servedClass_.c_str()));
-    if (!className) return E_OUTOFMEMORY;
-    ComPtr<IWbemClassObject> classObject;
-    if (FAILED(services->GetObject(className.get(), 0, context, classObject.put(), nullptr)) ||
-        !classObject) {
-        return kWbemFailed;
-    }
-    classObject_ = std::move(classObject);
+    NORV_RETURN_IF_FAILED(
+        FetchClassDefinition(services, servedClass_.c_str(), context, classObject_));
 
     ComPtr<IClassFactory> factory;
     if (FAILED(::CoGetClassObject(kPathParserClsid, CLSCTX_INPROC_SERVER, nullptr,

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <string>
 
+#include "host/com_object.h"
 #include "host/module_state.h"
 #include "host/provider_class_identity.h"
 #include "platform/named_lock.h"
@@ -113,7 +114,7 @@ protected:
                               ComPtr<IWbemClassObject>& output) const noexcept;
 
 private:
-    LONG references_ = 0;
+    ReferenceCount references_;
     ModuleLockHolder moduleLock_;
     const ProviderClass providerClass_;
     const std::wstring servedClass_;

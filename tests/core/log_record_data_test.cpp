@@ -31,22 +31,33 @@ SelRecords Built(const std::vector<test::TestEntry>& logged, const TimeZoneRules
 }
 
 // Field `index` of a "*"-separated text (field 0 is the empty text before the first "*").
-std::string FieldOf(const std::string& text, std::size_t index) {
+std::string FieldOf(std::string_view text, std::size_t index) {
     std::size_t begin = 0;
     for (std::size_t skipped = 0; skipped < index; ++skipped) {
         begin = text.find('*', begin);
-        if (begin == std::string::npos) return "<missing>";
+        if (begin == std::string_view::npos) return "<missing>";
         ++begin;
     }
-    return text.substr(begin, text.find('*', begin) - begin);
+    return std::string(text.substr(begin, text.find('*', begin) - begin));
 }
 
 constexpr std::size_t kRecordIdField = 2, kTimestampField = 4, kEventData1Field = 11;
 
+// A record's texts share one buffer that the record owns: a copy (as an event snapshot keeps)
+// and a moved record still read them once the log they came from is gone.
 TEST(BuildSelRecords, RecordOfALogClearedEvent) {
-    const SelRecords built = Built({{.number = 0x0102, .dateTime = kJan2nd2007At1030}});
-    ASSERT_EQ(built.records.size(), 1u);
-    const LogRecordData& record = built.records[0];
+    LogRecordData record;
+    LogRecordData moved;
+    {
+        SelRecords built = Built({{.number = 0x0102, .dateTime = kJan2nd2007At1030}});
+        ASSERT_EQ(built.records.size(), 1u);
+        record = built.records[0];
+        moved = std::move(built.records[0]);
+    }
+    for (const auto text : {&LogRecordData::messageTimestamp, &LogRecordData::caption,
+                            &LogRecordData::description, &LogRecordData::recordData}) {
+        EXPECT_EQ(moved.*text, record.*text);
+    }
     EXPECT_EQ(record.recordNumber, "1");
     EXPECT_EQ(record.logName, "IPMI SEL");
     EXPECT_EQ(record.elementName, "IPMI SEL Record");
