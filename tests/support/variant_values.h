@@ -7,10 +7,19 @@
 #include <oleauto.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace norv::test {
+
+// The bits converted to T and stored at the start of the VARIANT's value, where every
+// integer member and VT_BOOL's sit.
+template <typename T>
+void Store(VARIANT& value, std::int64_t bits) {
+    const T converted = static_cast<T>(bits);
+    std::memcpy(&V_UI1(&value), &converted, sizeof converted);
+}
 
 // A VARIANT of the type holding bits converted to it (VT_NULL and VT_EMPTY hold nothing).
 inline VARIANT Scalar(VARTYPE type, std::int64_t bits) {
@@ -19,40 +28,26 @@ inline VARIANT Scalar(VARTYPE type, std::int64_t bits) {
     V_VT(&value) = type;
     switch (type) {
         case VT_I1:
-            V_I1(&value) = static_cast<CHAR>(bits);
-            break;
         case VT_UI1:
-            V_UI1(&value) = static_cast<BYTE>(bits);
+            Store<BYTE>(value, bits);
             break;
         case VT_I2:
-            V_I2(&value) = static_cast<SHORT>(bits);
-            break;
         case VT_UI2:
-            V_UI2(&value) = static_cast<USHORT>(bits);
+        case VT_BOOL:
+            Store<USHORT>(value, bits);
             break;
         case VT_I4:
-            V_I4(&value) = static_cast<LONG>(bits);
-            break;
         case VT_UI4:
-            V_UI4(&value) = static_cast<ULONG>(bits);
-            break;
         case VT_INT:
-            V_INT(&value) = static_cast<INT>(bits);
-            break;
         case VT_UINT:
-            V_UINT(&value) = static_cast<UINT>(bits);
+            Store<ULONG>(value, bits);
             break;
         case VT_I8:
-            V_I8(&value) = bits;
-            break;
         case VT_UI8:
-            V_UI8(&value) = static_cast<ULONGLONG>(bits);
-            break;
-        case VT_BOOL:
-            V_BOOL(&value) = static_cast<VARIANT_BOOL>(bits);
+            Store<std::int64_t>(value, bits);
             break;
         case VT_R8:
-            V_R8(&value) = static_cast<double>(bits);
+            Store<double>(value, bits);
             break;
         case VT_BSTR:
             V_BSTR(&value) = ::SysAllocString(std::to_wstring(bits).c_str());

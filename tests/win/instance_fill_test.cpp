@@ -79,23 +79,31 @@ NumericSensorInstanceData NumericEntry(std::uint32_t fieldMask = 0) {
 
 using Puts = std::vector<std::pair<std::wstring, VARTYPE>>;
 
-const Puts kSensorPuts = {{L"CreationClassName", kText},
-                          {L"Name", kText},
-                          {L"Caption", kText},
-                          {L"ElementName", kText},
-                          {L"Description", kText},
-                          {L"DeviceID", kText},
-                          {L"SystemCreationClassName", kText},
-                          {L"SystemName", kText}};
-
 Puts With(Puts puts, const Puts& more) {
     puts.insert(puts.end(), more.begin(), more.end());
     return puts;
 }
 
+// The properties of every class with a CreationClassName, and of both sensor classes.
+const Puts kCorePuts = {{L"CreationClassName", kText},
+                        {L"Name", kText},
+                        {L"Caption", kText},
+                        {L"ElementName", kText},
+                        {L"Description", kText}};
+const Puts kSensorPuts = With(
+    kCorePuts, {{L"DeviceID", kText}, {L"SystemCreationClassName", kText}, {L"SystemName", kText}});
+
+using Fill = std::function<HRESULT(const WbemObject&)>;
+
+// The class's fill operation over these data.
+template <typename Data>
+Fill Filling(HRESULT (*fill)(const Data&, const WbemObject&), Data data) {
+    return [fill, data](const WbemObject& o) { return fill(data, o); };
+}
+
 struct FillCase {
     const char* label;
-    std::function<HRESULT(const WbemObject&)> fill;
+    Fill fill;
     Puts puts;  // empty: only count and the spot checks below
     std::size_t count;
 };
@@ -108,63 +116,46 @@ std::vector<FillCase> FillCases() {
     const ComputerSystemData controller = MakeComputerSystemData(TheManagementController(), {});
     const AdminDomainData domain = MakeAdminDomainData();
     const SensorCollectionData collection = MakeSensorCollectionData(TheManagementController());
-    const Puts core = {{L"CreationClassName", kText},
-                       {L"Name", kText},
-                       {L"Caption", kText},
-                       {L"ElementName", kText},
-                       {L"Description", kText}};
     SensorInstanceData tachometer;  // no other description; its empty state list is still put
     tachometer.SetSensorType(5);
     tachometer.SetPossibleStates({});
     return {
-        {"ComputerSystem",
-         [controller](const WbemObject& o) { return FillComputerSystemInstance(controller, o); },
-         With(core, {{L"NameFormat", kText},
-                     {L"Roles", kTexts},
-                     {L"IdentifyingDescriptions", kTexts},
-                     {L"OtherIdentifyingInfo", kTexts},
-                     {L"Dedicated", kNumbers}}),
+        {"ComputerSystem", Filling(&FillComputerSystemInstance, controller),
+         With(kCorePuts, {{L"NameFormat", kText},
+                          {L"Roles", kTexts},
+                          {L"IdentifyingDescriptions", kTexts},
+                          {L"OtherIdentifyingInfo", kTexts},
+                          {L"Dedicated", kNumbers}}),
          10},
         {"ComputerSystemWithoutOptionalProperties",
-         [](const WbemObject& o) { return FillComputerSystemInstance(ComputerSystemData{}, o); },
-         core, 5},
+         Filling(&FillComputerSystemInstance, ComputerSystemData{}), kCorePuts, 5},
         // Roles before NameFormat.
-        {"AdminDomain",
-         [domain](const WbemObject& o) { return FillAdminDomainInstance(domain, o); },
-         With(core, {{L"Roles", kTexts}, {L"NameFormat", kText}}), 7},
+        {"AdminDomain", Filling(&FillAdminDomainInstance, domain),
+         With(kCorePuts, {{L"Roles", kTexts}, {L"NameFormat", kText}}), 7},
         {"AdminDomainWithoutOptionalProperties",
-         [](const WbemObject& o) { return FillAdminDomainInstance(AdminDomainData{}, o); }, core,
-         5},
+         Filling(&FillAdminDomainInstance, AdminDomainData{}), kCorePuts, 5},
         // The class has no CreationClassName.
         {"SystemSpecificCollection",
-         [collection](const WbemObject& o) { return FillSensorCollectionInstance(collection, o); },
+         Filling(&FillSensorCollectionInstance, collection),
          {{L"InstanceID", kText},
           {L"Caption", kText},
           {L"ElementName", kText},
           {L"Description", kText}},
          4},
-        {"Sensor", [](const WbemObject& o) { return FillSensorInstance(SensorEntry(), o); },
+        {"Sensor", Filling(&FillSensorInstance, SensorEntry()),
          With(kSensorPuts, {{L"SensorType", kInteger},
                             {L"OtherSensorTypeDescription", kText},
                             {L"PossibleStates", kTexts},
                             {L"CurrentState", kText}}),
          12},
-        {"SensorWithoutOptionalProperties",
-         [](const WbemObject& o) { return FillSensorInstance(SensorInstanceData{}, o); },
+        {"SensorWithoutOptionalProperties", Filling(&FillSensorInstance, SensorInstanceData{}),
          kSensorPuts, 8},
-        {"TachometerSensor",
-         [tachometer](const WbemObject& o) { return FillSensorInstance(tachometer, o); },
+        {"TachometerSensor", Filling(&FillSensorInstance, tachometer),
          With(kSensorPuts, {{L"SensorType", kInteger}, {L"PossibleStates", kTexts}}), 10},
         // Every bit set: all 31 puts; spot checks below.
-        {"NumericSensorFull",
-         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(0x7FFFFF), o); },
-         {},
-         31},
+        {"NumericSensorFull", Filling(&FillNumericSensorInstance, NumericEntry(0x7FFFFF)), {}, 31},
         // One threshold only, and no other description for a temperature.
-        {"NumericSensorTemperature",
-         [](const WbemObject& o) { return FillNumericSensorInstance(NumericEntry(), o); },
-         {},
-         25},
+        {"NumericSensorTemperature", Filling(&FillNumericSensorInstance, NumericEntry()), {}, 25},
     };
 }
 

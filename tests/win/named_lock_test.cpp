@@ -61,41 +61,15 @@ bool FreeForAnotherThread(const std::string& fullName) {
     return free;
 }
 
-// Named: the mutex is Global\wmi_ and the name, made at the first Lock. Unnamed: another
-// thread is kept out all the same.
-TEST_F(NamedLockTest, ExcludesOtherThreadsUnderItsGlobalName) {
-    const std::string base = test::UniqueName("Lock");
-    NamedLock named(key.Key());
-    named.SetObjectName(base);
-    EXPECT_FALSE(
-        win::UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, ("Global\\wmi_" + base).c_str())));
-    named.Lock();
-    EXPECT_FALSE(FreeForAnotherThread("Global\\wmi_" + base));
-    named.Unlock();
-    EXPECT_TRUE(FreeForAnotherThread("Global\\wmi_" + base));
-
-    NamedLock unnamed(key.Key());
-    ASSERT_TRUE(unnamed.Open());
-    unnamed.Lock();
-    TestEvent entered("Entered");
-    std::thread other([&] {
-        unnamed.Lock();
-        SetEvent(entered.Get());
-        unnamed.Unlock();
-    });
-    EXPECT_FALSE(entered.WaitFor(200)) << "the second thread got in while the lock was held";
-    unnamed.Unlock();
-    EXPECT_TRUE(entered.WaitFor(5000));
-    other.join();
-    EXPECT_TRUE(LogLines().empty());
-}
-
-TEST_F(NamedLockTest, IsReentrantForItsOwner) {
+// The mutex is Global\wmi_ and the name, made at the first Lock, and the lock is reentrant
+// for its owner (ThreadsTakingAFreshLockShareOneMutex shows an unnamed one keeps them out).
+TEST_F(NamedLockTest, ExcludesOtherThreadsUnderItsGlobalNameAndIsReentrant) {
     const std::string base = test::UniqueName("Lock");
     const std::string fullName = "Global\\wmi_" + base;
     {
         NamedLock lock(key.Key());
         lock.SetObjectName(base);
+        EXPECT_FALSE(win::UniqueHandle(OpenMutexA(SYNCHRONIZE, FALSE, fullName.c_str())));
         lock.Lock();
         lock.Lock();
         lock.Unlock();

@@ -125,6 +125,16 @@ TEST_F(ObjectPathTest, OnlyNamedStringKeysAreRead) {
     EXPECT_EQ(wanted, (std::array<std::string, 2>{"untouched", "untouched"}));
     ASSERT_EQ(ReadPathKeys(factory_.get(), L"Thing.Id=\"42\",Flag=\"TRUE\"", names, wanted), S_OK);
     EXPECT_EQ(wanted, (std::array<std::string, 2>{"42", "TRUE"}));
+    // A key given twice keeps its last string value; a key of no meaning is passed over,
+    // whatever its length, and a long value is read whole.
+    const std::wstring longText(65536, L'K');
+    const std::wstring twice = L"Thing.Id=\"a\",Flag=\"f\",Id=\"b\",Flag=5," + longText + L"=\"x\"";
+    ASSERT_EQ(ReadPathKeys(factory_.get(), twice.c_str(), names, wanted), S_OK);
+    EXPECT_EQ(wanted, (std::array<std::string, 2>{"b", "f"}));
+    ASSERT_EQ(
+        ReadPathKeys(factory_.get(), (L"Thing.Id=\"" + longText + L"\"").c_str(), names, wanted),
+        S_OK);
+    EXPECT_EQ(wanted[0], std::string(longText.begin(), longText.end()));
     std::array<std::string, 1> instanceId;
     ASSERT_EQ(ReadPathKeys(factory_.get(), L"SystemSpecificCollection=\"0:0\"",
                            std::array<const wchar_t*, 1>{L"InstanceID"}, instanceId),

@@ -53,22 +53,16 @@ void PrintTo(const ServedClass& c, std::ostream* out) {
     *out << IdentityOf(c.providerClass).className;
 }
 
-// A key as a path writes it: a quoted text with " and \ escaped, or a literal as given.
+// A key as a path writes it: a quoted text with " and \ escaped.
 struct PathKey {
     std::wstring name;
     std::wstring value;
-    bool quoted = true;
 };
 
 std::wstring PathOf(const std::wstring& className, const std::vector<PathKey>& keys) {
     std::wstring path = className;
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        path += (i == 0 ? L"." : L",") + keys[i].name + L"=";
-        if (!keys[i].quoted) {
-            path += keys[i].value;
-            continue;
-        }
-        path += L"\"";
+        path += (i == 0 ? L"." : L",") + keys[i].name + L"=\"";
         for (wchar_t c : keys[i].value) {
             if (c == L'"' || c == L'\\') path += L'\\';
             path += c;
@@ -143,8 +137,7 @@ TEST_P(ProviderProtocolTest, OnlyAWellFormedPathOfTheClassIsLookedUp) {
     const std::wstring c = ClassName();
     // The provider only passes the parser's refusal on; a few shapes show it does.
     for (const std::wstring& path :
-         {std::wstring(), c + L".Name=\"open", ValidPath() + L",", c,
-          L"\\\\.\\root\\cimv2\\ipmi:" + c, std::wstring(kLongText, L'A'),
+         {std::wstring(), c + L".Name=\"open", c, std::wstring(kLongText, L'A'),
           // A class whose name starts with the served one's, or is a prefix of it.
           PathOf(c + L"X", keys_), PathOf(c.substr(0, c.size() - 1), keys_)}) {
         EXPECT_EQ(LookUp(path), kWbemInvalidParameter)
@@ -156,99 +149,59 @@ TEST_P(ProviderProtocolTest, OnlyAWellFormedPathOfTheClassIsLookedUp) {
         std::vector<PathKey> keys;
         for (const wchar_t* key : other.keys) keys.push_back({key, L"x"});
         EXPECT_EQ(LookUp(PathOf(otherName, keys)), kWbemInvalidParameter);
-        EXPECT_EQ(LookUp(L"\\\\.\\root\\cimv2\\ipmi:" + PathOf(otherName, keys_)),
-                  kWbemInvalidParameter);
     }
 }
 
-// Each key left out in turn: an empty wanted value matches nothing (one key left out leaves a
-// class path, which is invalid). A key given twice keeps its last string value; a key written
-// as a number or a boolean, or a very long one, is not a string key that matches.
-TEST_P(ProviderProtocolTest, KeysMatchOnlyAsStringsOfTheExactValue) {
+// Each key matches only its exact value, in its letter case, and a path that leaves one out matches
+// nothing (one left out of a one-key path leaves a class path, which is invalid). How a path's keys
+// are read (case, duplicates, non-string and long keys) is object_path_keys_test's.
+TEST_P(ProviderProtocolTest, EachKeyMatchesOnlyItsExactValue) {
     for (std::size_t k = 0; k < keys_.size(); ++k) {
         SCOPED_TRACE(testing::PrintToString(keys_[k].name));
         std::vector<PathKey> keys = keys_;
         keys.erase(keys.begin() + static_cast<std::ptrdiff_t>(k));
         EXPECT_EQ(LookUp(keys), keys.empty() ? kWbemInvalidParameter : kWbemNotFound);
-
-        const PathKey wrong{keys_[k].name, keys_[k].value + L"x"};
-        const PathKey number{keys_[k].name, L"5", false};
-        const struct {
-            std::vector<PathKey> extra;  // appended after the keys
-            bool replaceWithWrong;       // the key itself carries the wrong value
-            HRESULT expected;
-        } twice[] = {
-            {{keys_[k]}, false, WBEM_S_NO_ERROR},
-            {{wrong}, false, kWbemNotFound},
-            {{keys_[k]}, true, WBEM_S_NO_ERROR},
-            {{number}, false, WBEM_S_NO_ERROR},
-            {{{keys_[k].name, L"TRUE", false}}, false, WBEM_S_NO_ERROR},
-            {{number}, true, kWbemNotFound},
-        };
-        for (const auto& v : twice) {
+        std::wstring otherCase = keys_[k].value;
+        for (wchar_t& letter : otherCase) letter = static_cast<wchar_t>(std::towlower(letter));
+        std::vector<std::wstring> values = {keys_[k].value + L"x", keys_[k].value + L" ",
+                                            keys_[k].value.substr(0, keys_[k].value.size() - 1),
+                                            std::wstring(kLongText, L'7')};
+        if (otherCase != keys_[k].value) values.push_back(otherCase);
+        for (const std::wstring& value : values) {
             keys = keys_;
-            if (v.replaceWithWrong) keys[k] = wrong;
-            keys.insert(keys.end(), v.extra.begin(), v.extra.end());
-            EXPECT_EQ(LookUp(keys), v.expected)
-                << testing::PrintToString(PathOf(ClassName(), keys));
-        }
-        std::vector<PathKey> replacements = {
-            {keys_[k].name, L"0", false},
-            {keys_[k].name, L"-1", false},
-            {keys_[k].name, L"4294967296", false},
-            {keys_[k].name, L"FALSE", false},
-            {keys_[k].name, std::wstring(kLongText, L'7')},
-            {keys_[k].name, keys_[k].value + std::wstring(kLongText, L' ')}};
-        // A number whose digits are the wanted text still is not that text.
-        if (std::all_of(keys_[k].value.begin(), keys_[k].value.end(), ::iswdigit))
-            replacements.push_back({keys_[k].name, keys_[k].value, false});
-        for (const PathKey& replacement : replacements) {
-            keys = keys_;
-            keys[k] = replacement;
-            EXPECT_EQ(LookUp(keys), kWbemNotFound)
-                << testing::PrintToString(replacement.value.substr(0, 20));
+            keys[k].value = value;
+            EXPECT_EQ(LookUp(keys), kWbemNotFound) << testing::PrintToString(value.substr(0, 20));
         }
     }
-    // A key of no meaning to the class, with a 64K name or a 64K value, is passed over.
-    std::vector<PathKey> keys = keys_;
-    keys.push_back({std::wstring(kLongText, L'K'), L"v"});
-    EXPECT_EQ(LookUp(keys), WBEM_S_NO_ERROR);
-    keys.back() = {L"Other", std::wstring(kLongText, L'v')};
-    EXPECT_EQ(LookUp(keys), WBEM_S_NO_ERROR);
 }
 
 // Unknown methods are not supported; ClearLog on a bad path gets the method's own path check,
 // then the lookup's answer. A null sink is refused before the method name is looked at.
 TEST_P(ProviderProtocolTest, MethodsOtherThanTheOneAreNotSupported) {
     const std::wstring valid = ValidPath();
-    const std::wstring longName(kLongText, L'M');
     const auto sink = NewSink();
     for (const wchar_t* method :
-         {L"NoSuchMethod", L"", L"ClearLogs", L"Clear Log", L"ClearLo", L"RequestStateChange",
-          longName.c_str(), (const wchar_t*)nullptr}) {
+         {L"NoSuchMethod", L"", L"ClearLogs", L"ClearLo", static_cast<const wchar_t*>(nullptr)}) {
         EXPECT_EQ(Exec(provider_.get(), valid.c_str(), method, sink.get()), kWbemNotSupported)
-            << testing::PrintToString(std::wstring(method ? method : L"(null)").substr(0, 20));
+            << testing::PrintToString(std::wstring(method ? method : L"(null)"));
     }
     EXPECT_EQ(Exec(provider_.get(), nullptr, L"NoSuchMethod", sink.get()), kWbemNotSupported);
     const struct {
-        std::wstring path;
-        bool nullPath;
+        const wchar_t* path;
         HRESULT withMethod;
     } cases[] = {
-        {L"", true, kWbemInvalidParameter},
-        {L"", false, kWbemInvalidParameter},
-        {ClassName(), false, kWbemInvalidParameter},
-        {ClassName() + L".InstanceID=\"open", false, kWbemInvalidParameter},
-        {L"Sensor.DeviceID=\"1.0.0\"", false, kWbemInvalidParameter},
-        {PathOf(ClassName(), WrongKeys()), false, kWbemNotFound},
-        {PathOf(ClassName(), {{L"InstanceID", L"5", false}}), false, kWbemNotFound},
+        {nullptr, kWbemInvalidParameter},
+        {L"", kWbemInvalidParameter},
+        {L"Sensor.DeviceID=\"1.0.0\"", kWbemInvalidParameter},
+        {L"RecordLog", kWbemInvalidParameter},
+        {L"RecordLog.InstanceID=5", kWbemNotFound},
     };
     for (const auto& c : cases) {
         for (const wchar_t* method : {L"ClearLog", L"clearlog"}) {
-            EXPECT_EQ(
-                Exec(provider_.get(), c.nullPath ? nullptr : c.path.c_str(), method, sink.get()),
-                GetParam().hasMethod ? c.withMethod : kWbemNotSupported)
-                << testing::PrintToString(c.path);
+            const std::wstring path = c.path && GetParam().hasMethod ? c.path : ValidPath();
+            EXPECT_EQ(Exec(provider_.get(), c.path ? path.c_str() : nullptr, method, sink.get()),
+                      GetParam().hasMethod ? c.withMethod : kWbemNotSupported)
+                << testing::PrintToString(std::wstring(c.path ? c.path : L"(null)"));
         }
     }
     EXPECT_TRUE(sink->Events().empty());
@@ -264,7 +217,6 @@ TEST_P(ProviderProtocolTest, NullArgumentsGetTheirStatusWithoutACrash) {
     const auto path = Bstr(ValidPath().c_str());
     const auto language = Bstr(L"WQL");
     const auto query = Bstr(L"SELECT * FROM Sensor");
-    const auto method = Bstr(L"ClearLog");
     IWbemServices* p = provider_.get();
     IWbemClassObject* instance = instance_.get();
     const HRESULT put =
@@ -272,87 +224,52 @@ TEST_P(ProviderProtocolTest, NullArgumentsGetTheirStatusWithoutACrash) {
     const HRESULT cannot = kWbemProviderNotCapable;
     const HRESULT no = kWbemNotSupported;
     const HRESULT invalid = kWbemInvalidParameter;
-    IWbemObjectSink* const n = nullptr;
-    const struct {
-        const char* label;
-        std::function<HRESULT(IWbemObjectSink*)> run;
-        HRESULT expected;
-        bool withSink;  // run with a recording sink (which must stay untouched), else null
-    } calls[] = {
-        {"GetObjectAsync null path",
-         [&](auto* s) { return p->GetObjectAsync(nullptr, 0, nullptr, s); }, invalid, true},
-        {"GetObjectAsync null sink",
-         [&](auto* s) { return p->GetObjectAsync(path.get(), 0, nullptr, s); }, invalid, false},
-        {"GetObjectAsync nothing",
-         [&](auto* s) { return p->GetObjectAsync(nullptr, 0, nullptr, s); }, invalid, false},
-        {"CreateInstanceEnumAsync",
-         [&](auto* s) { return p->CreateInstanceEnumAsync(nullptr, 0, nullptr, s); }, invalid,
-         false},
-        {"PutInstanceAsync null instance",
-         [&](auto* s) { return p->PutInstanceAsync(nullptr, 0, nullptr, s); }, put, true},
-        {"PutInstanceAsync null sink",
-         [&](auto* s) { return p->PutInstanceAsync(instance, 0, nullptr, s); }, put, false},
-        {"PutInstanceAsync nothing",
-         [&](auto* s) { return p->PutInstanceAsync(nullptr, 0, nullptr, s); }, put, false},
-        {"PutInstanceAsync", [&](auto* s) { return p->PutInstanceAsync(instance, 0, nullptr, s); },
-         cannot, true},
-        {"DeleteInstanceAsync nothing",
-         [&](auto* s) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, s); }, cannot, false},
-        {"DeleteInstanceAsync null path",
-         [&](auto* s) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, s); }, cannot, true},
-        {"ExecQueryAsync null sink",
-         [&](auto* s) { return p->ExecQueryAsync(nullptr, nullptr, 0, nullptr, s); }, cannot,
-         false},
-        {"ExecMethodAsync nothing",
-         [&](auto* s) { return p->ExecMethodAsync(nullptr, nullptr, 0, nullptr, nullptr, s); },
-         GetParam().hasMethod ? invalid : no, false},
-        {"OpenNamespace",
-         [&](auto*) { return p->OpenNamespace(nullptr, 0, nullptr, nullptr, nullptr); }, no, false},
-        {"CancelAsyncCall", [&](auto* s) { return p->CancelAsyncCall(s); }, no, false},
-        {"QueryObjectSink", [&](auto*) { return p->QueryObjectSink(0, nullptr); }, no, false},
-        {"GetObject", [&](auto*) { return p->GetObject(path.get(), 0, nullptr, nullptr, nullptr); },
-         no, false},
-        {"PutClass", [&](auto*) { return p->PutClass(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"PutClassAsync", [&](auto* s) { return p->PutClassAsync(nullptr, 0, nullptr, s); }, no,
-         true},
-        {"DeleteClass", [&](auto*) { return p->DeleteClass(nullptr, 0, nullptr, nullptr); }, no,
-         false},
-        {"DeleteClassAsync", [&](auto* s) { return p->DeleteClassAsync(nullptr, 0, nullptr, s); },
-         no, true},
-        {"CreateClassEnum", [&](auto*) { return p->CreateClassEnum(nullptr, 0, nullptr, nullptr); },
-         no, false},
-        {"CreateClassEnumAsync",
-         [&](auto* s) { return p->CreateClassEnumAsync(nullptr, 0, nullptr, s); }, no, true},
-        {"PutInstance", [&](auto*) { return p->PutInstance(nullptr, 0, nullptr, nullptr); }, no,
-         false},
-        {"DeleteInstance", [&](auto*) { return p->DeleteInstance(nullptr, 0, nullptr, nullptr); },
-         no, false},
-        {"CreateInstanceEnum",
-         [&](auto*) { return p->CreateInstanceEnum(nullptr, 0, nullptr, nullptr); }, no, false},
-        {"ExecQuery", [&](auto*) { return p->ExecQuery(nullptr, nullptr, 0, nullptr, nullptr); },
-         no, false},
-        {"ExecNotificationQuery",
-         [&](auto*) {
+    const HRESULT method = GetParam().hasMethod ? invalid : no;
+    // Each call is made with a recording sink s, which must stay untouched, where it passes one.
+    const std::vector<std::pair<std::function<HRESULT(IWbemObjectSink * s)>, HRESULT>> calls = {
+        {[&](auto* s) { return p->GetObjectAsync(nullptr, 0, nullptr, s); }, invalid},
+        {[&](auto*) { return p->GetObjectAsync(path.get(), 0, nullptr, nullptr); }, invalid},
+        {[&](auto*) { return p->CreateInstanceEnumAsync(nullptr, 0, nullptr, nullptr); }, invalid},
+        {[&](auto* s) { return p->PutInstanceAsync(nullptr, 0, nullptr, s); }, put},
+        {[&](auto*) { return p->PutInstanceAsync(instance, 0, nullptr, nullptr); }, put},
+        {[&](auto* s) { return p->PutInstanceAsync(instance, 0, nullptr, s); }, cannot},
+        {[&](auto*) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, nullptr); }, cannot},
+        {[&](auto* s) { return p->DeleteInstanceAsync(nullptr, 0, nullptr, s); }, cannot},
+        {[&](auto*) { return p->ExecQueryAsync(nullptr, nullptr, 0, nullptr, nullptr); }, cannot},
+        {[&](auto*) { return p->ExecMethodAsync(nullptr, nullptr, 0, nullptr, nullptr, nullptr); },
+         method},
+        {[&](auto*) { return p->OpenNamespace(nullptr, 0, nullptr, nullptr, nullptr); }, no},
+        {[&](auto* s) { return p->CancelAsyncCall(s); }, no},
+        {[&](auto*) { return p->QueryObjectSink(0, nullptr); }, no},
+        {[&](auto*) { return p->GetObject(path.get(), 0, nullptr, nullptr, nullptr); }, no},
+        {[&](auto*) { return p->PutClass(nullptr, 0, nullptr, nullptr); }, no},
+        {[&](auto* s) { return p->PutClassAsync(nullptr, 0, nullptr, s); }, no},
+        {[&](auto*) { return p->DeleteClass(nullptr, 0, nullptr, nullptr); }, no},
+        {[&](auto* s) { return p->DeleteClassAsync(nullptr, 0, nullptr, s); }, no},
+        {[&](auto*) { return p->CreateClassEnum(nullptr, 0, nullptr, nullptr); }, no},
+        {[&](auto* s) { return p->CreateClassEnumAsync(nullptr, 0, nullptr, s); }, no},
+        {[&](auto*) { return p->PutInstance(nullptr, 0, nullptr, nullptr); }, no},
+        {[&](auto*) { return p->DeleteInstance(nullptr, 0, nullptr, nullptr); }, no},
+        {[&](auto*) { return p->CreateInstanceEnum(nullptr, 0, nullptr, nullptr); }, no},
+        {[&](auto*) { return p->ExecQuery(nullptr, nullptr, 0, nullptr, nullptr); }, no},
+        {[&](auto*) {
              return p->ExecNotificationQuery(language.get(), query.get(), 0, nullptr, nullptr);
          },
-         no, false},
-        {"ExecNotificationQueryAsync",
-         [&](auto* s) { return p->ExecNotificationQueryAsync(nullptr, nullptr, 0, nullptr, s); },
-         no, true},
-        {"ExecMethod",
-         [&](auto*) {
-             return p->ExecMethod(path.get(), method.get(), 0, nullptr, nullptr, nullptr, nullptr);
+         no},
+        {[&](auto* s) { return p->ExecNotificationQueryAsync(nullptr, nullptr, 0, nullptr, s); },
+         no},
+        {[&](auto*) {
+             return p->ExecMethod(path.get(), nullptr, 0, nullptr, nullptr, nullptr, nullptr);
          },
-         no, false},
+         no},
     };
-    for (const auto& call : calls) {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
         const auto sink = NewSink();
-        EXPECT_EQ(AsClient([&] { return call.run(call.withSink ? sink.get() : n); }), call.expected)
-            << call.label;
-        EXPECT_TRUE(sink->Events().empty()) << call.label << " touched the sink";
+        EXPECT_EQ(AsClient([&] { return calls[i].first(sink.get()); }), calls[i].second)
+            << "call " << i;
+        EXPECT_TRUE(sink->Events().empty()) << "call " << i << " touched the sink";
     }
-    // What completes through the sink even so: an enumeration given no class name (every
-    // enumeration of these tests), and a query given neither language nor text.
+    // What completes through the sink even so: a query given neither language nor text.
     const auto queried = NewSink();
     const HRESULT hr =
         AsClient([&] { return p->ExecQueryAsync(nullptr, nullptr, 0, nullptr, queried.get()); });
@@ -360,7 +277,6 @@ TEST_P(ProviderProtocolTest, NullArgumentsGetTheirStatusWithoutACrash) {
     EXPECT_EQ(CompletionProblems(hr, *queried.get()), "");
     ASSERT_EQ(queried->FinalStatuses().size(), 1u);
     EXPECT_EQ(queried->FinalStatuses()[0].result, kWbemProviderNotCapable);
-    EXPECT_TRUE(queried->Objects().empty());
 }
 
 // Initialize uses only the namespace, the context and the sink: the rest may be null, and a
@@ -422,8 +338,8 @@ TEST_P(ProviderProtocolTest, AFailedIndicateEndsTheEnumerationAndIsItsResult) {
 }
 
 // Every method that runs the security prologue refuses a client that may not be
-// impersonated, before it looks at anything else; outside a server call the failure of
-// impersonating is the answer; and every request ends without impersonating.
+// impersonated, before it looks at anything else, and a request ends without impersonating.
+// (The prologue's answer at each client level is client_impersonation_test's.)
 TEST_P(ProviderProtocolTest, AClientThatMayNotBeImpersonatedIsDenied) {
     const auto path = Bstr(ValidPath().c_str());
     const auto language = Bstr(L"WQL");
@@ -433,46 +349,29 @@ TEST_P(ProviderProtocolTest, AClientThatMayNotBeImpersonatedIsDenied) {
     ASSERT_EQ(provider_.query(init), S_OK);
     const ComPtr<IWbemServices> nameSpace = wmi_->ProviderNamespace();
     IWbemServices* p = provider_.get();
-    for (const ClientLevel level : {ClientLevel::Identify, ClientLevel::Anonymous}) {
-        const auto sink = NewSink();
-        IWbemObjectSink* s = sink.get();
-        const std::vector<std::function<HRESULT()>> prologued = {
-            [&] {
-                return init->Initialize(nullptr, 0, nullptr, nullptr, nameSpace.get(), nullptr,
-                                        sink.get());
-            },
-            [&] { return p->GetObjectAsync(path.get(), 0, nullptr, s); },
-            [&] { return p->CreateInstanceEnumAsync(nullptr, 0, nullptr, s); },
-            [&] { return p->PutInstanceAsync(instance_.get(), 0, nullptr, s); },
-            [&] { return p->DeleteInstanceAsync(path.get(), 0, nullptr, s); },
-            [&] { return p->ExecQueryAsync(language.get(), query.get(), 0, nullptr, s); },
-            [&] { return p->ExecMethodAsync(path.get(), method.get(), 0, nullptr, nullptr, s); },
-        };
-        // Wine cannot open an anonymous token: that failure is then the answer.
-        const HRESULT denied = level == ClientLevel::Identify
-                                   ? kWbemAccessDenied
-                                   : static_cast<HRESULT>(0x80070000u | ERROR_CANT_OPEN_ANONYMOUS);
-        for (std::size_t i = 0; i < prologued.size(); ++i) {
-            EXPECT_EQ(AsClient(level, prologued[i]), denied) << "call " << i;
-        }
-        EXPECT_TRUE(sink->Events().empty()) << "a denied request does not reach the sink";
-    }
     const auto sink = NewSink();
-    EXPECT_EQ(p->CreateInstanceEnumAsync(nullptr, 0, nullptr, sink.get()), ::CoImpersonateClient());
-    EXPECT_TRUE(sink->Events().empty());
-    for (const std::wstring& lookup :
-         {ValidPath(), std::wstring(L"Nothing.Name=\"x\""), std::wstring()}) {
-        norvwmi::ServerCallContext context(ClientLevel::Impersonate);
-        ASSERT_EQ(context.Status(), S_OK);
-        const auto text = Bstr(lookup.c_str());
-        if (lookup.empty()) {
-            p->CreateInstanceEnumAsync(nullptr, 0, nullptr, NewSink().get());
-        } else {
-            p->GetObjectAsync(text.get(), 0, nullptr, NewSink().get());
-        }
-        context.End();
-        EXPECT_FALSE(context.LeftImpersonating()) << testing::PrintToString(lookup);
+    IWbemObjectSink* s = sink.get();
+    const std::vector<std::function<HRESULT()>> prologued = {
+        [&] {
+            return init->Initialize(nullptr, 0, nullptr, nullptr, nameSpace.get(), nullptr,
+                                    sink.get());
+        },
+        [&] { return p->GetObjectAsync(path.get(), 0, nullptr, s); },
+        [&] { return p->CreateInstanceEnumAsync(nullptr, 0, nullptr, s); },
+        [&] { return p->PutInstanceAsync(instance_.get(), 0, nullptr, s); },
+        [&] { return p->DeleteInstanceAsync(path.get(), 0, nullptr, s); },
+        [&] { return p->ExecQueryAsync(language.get(), query.get(), 0, nullptr, s); },
+        [&] { return p->ExecMethodAsync(path.get(), method.get(), 0, nullptr, nullptr, s); },
+    };
+    for (std::size_t i = 0; i < prologued.size(); ++i) {
+        EXPECT_EQ(AsClient(ClientLevel::Identify, prologued[i]), kWbemAccessDenied) << "call " << i;
     }
+    EXPECT_TRUE(sink->Events().empty()) << "a denied request does not reach the sink";
+    norvwmi::ServerCallContext context(ClientLevel::Impersonate);
+    ASSERT_EQ(context.Status(), S_OK);
+    p->GetObjectAsync(path.get(), 0, nullptr, NewSink().get());
+    context.End();
+    EXPECT_FALSE(context.LeftImpersonating());
 }
 
 TEST_P(ProviderProtocolTest, AnswersItsThreeInterfacesWithOneIdentityAndHoldsTheModule) {

@@ -8,11 +8,9 @@
 #include <climits>
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "inventory/sensor_record.h"
-#include "platform/win_resource.h"
 #include "sensors/sdr_cache.h"
 
 namespace norv::win {
@@ -160,22 +158,6 @@ TEST_F(SdrCacheTest, EachRecordIsInExactlyOneListInInventoryOrderWithEveryRebuil
                   (std::vector<std::string>{"10.0.0", "11.0.0", "12.1.0"}));
         EXPECT_EQ(PresentFlags(cache.NumericSensors()), (std::vector<int>{1, 0, 1}));
     }
-}
-
-TEST_F(SdrCacheTest, ItsLockIsTheMachineWideSensorMutex) {
-    SdrCache cache = NewCache();
-    cache.Lock().Lock();
-    DWORD seenByOtherThread = 0;
-    std::thread other([&] {
-        const UniqueHandle mutex(
-            ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "Global\\wmi_Norv_SDR_Access"));
-        if (!mutex) return;
-        seenByOtherThread = ::WaitForSingleObject(mutex.get(), 0);
-        if (seenByOtherThread == WAIT_OBJECT_0) ::ReleaseMutex(mutex.get());
-    });
-    other.join();
-    cache.Lock().Unlock();
-    EXPECT_EQ(seenByOtherThread, static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 }  // namespace

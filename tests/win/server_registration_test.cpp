@@ -108,7 +108,7 @@ TEST_F(ServerRegistrationTest, WritesTheProgIdsAndClassIdSubtreeOfEveryClass) {
         DirectoryOf(modulePath_));
 }
 
-TEST_F(ServerRegistrationTest, RegisteringTwiceLeavesOneFreshCopy) {
+TEST_F(ServerRegistrationTest, RegisteringTwiceLeavesOneFreshCopyAndUnregisteringNone) {
     const ProviderClassIdentity& sensor = IdentityOf(ProviderClass::Sensor);
     const std::wstring key = ClassKey(sensor);
     ASSERT_EQ(RegisterServer(kAllRows, module_.get()), S_OK);
@@ -131,10 +131,8 @@ TEST_F(ServerRegistrationTest, RegisteringTwiceLeavesOneFreshCopy) {
     ASSERT_TRUE(viProgId.has_value());
     EXPECT_EQ(viProgId->subkeys, 2u);
     EXPECT_EQ(viProgId->values, 1u);
-}
 
-TEST_F(ServerRegistrationTest, UnregisteringRemovesEverythingButTheClsidKey) {
-    ASSERT_EQ(RegisterServer(kAllRows, module_.get()), S_OK);
+    // Unregistering removes everything but the CLSID key.
     ASSERT_EQ(UnregisterServer(kAllRows, module_.get()), S_OK);
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         ExpectClassAbsent(identity);

@@ -156,9 +156,10 @@ TEST(Putters, WriteWhatWmiTakesForEachCimType) {
     ASSERT_EQ(PutUInt32Property(bag.Object(), kName, 0xFFFFFFFF), S_OK);
     EXPECT_EQ(V_VT(&bag.Put()), VT_I4);
     EXPECT_EQ(V_I4(&bag.Put()), -1);
-    ASSERT_EQ(PutUInt64Property(bag.Object(), kName, 0), S_OK);
+    ASSERT_EQ(PutUInt64Property(bag.Object(), kName, std::numeric_limits<std::uint64_t>::max()),
+              S_OK);
     ASSERT_EQ(V_VT(&bag.Put()), VT_BSTR);
-    EXPECT_STREQ(V_BSTR(&bag.Put()), L"0");
+    EXPECT_STREQ(V_BSTR(&bag.Put()), L"18446744073709551615");
     // Any non-zero byte is true.
     ASSERT_EQ(PutBoolProperty(bag.Object(), kName, 2), S_OK);
     EXPECT_EQ(V_VT(&bag.Put()), VT_BOOL);
@@ -397,39 +398,27 @@ TEST_F(QueryThroughStandIn, ABatchThatTimesOutEndsTheQueryWithWhatArrived) {
     EXPECT_EQ(Indexes(list), Ascending(13));
 }
 
-// What only a class object of WMI shows: the types it accepts for each CIM type and its
-// refusals, which come back unchanged.
+// What only a class object of WMI shows: that it takes each putter's VARIANT for the CIM type
+// (the values put are the recording instance's cases above), and its refusals, which come
+// back unchanged.
 TEST_F(QueryThroughStandIn, PuttersWriteWhatWmiAccepts) {
     ComPtr<IWbemClassObject> definition;
     ComPtr<IWbemClassObject> instance;
     const UniqueBstr className(::SysAllocString(L"Norvtest_Values"));
     ASSERT_EQ(Connect()->GetObject(className.get(), 0, nullptr, definition.put(), nullptr), S_OK);
     ASSERT_EQ(definition->SpawnInstance(0, instance.put()), S_OK);
-
-    std::int32_t number = 0;
-    ASSERT_EQ(PutUInt16Property(instance, L"Word", 65535), S_OK);
-    EXPECT_EQ(GetInt32Property(instance, L"Word", number), S_OK);
-    EXPECT_EQ(number, 65535);
-    ASSERT_EQ(PutUInt32Property(instance, L"Dword", 0xFFFFFFFF), S_OK);
-    EXPECT_EQ(GetInt32Property(instance, L"Dword", number), S_OK);
-    EXPECT_EQ(number, -1);
+    EXPECT_EQ(PutUInt16Property(instance, L"Word", 65535), S_OK);
+    EXPECT_EQ(PutUInt32Property(instance, L"Dword", 0xFFFFFFFF), S_OK);
+    EXPECT_EQ(PutUInt64Property(instance, L"Big", std::numeric_limits<std::uint64_t>::max()), S_OK);
+    EXPECT_EQ(PutBoolProperty(instance, L"Flag", 2), S_OK);
+    EXPECT_EQ(PutWideStringProperty(instance, L"Text", L"CPU 1"), S_OK);
+    EXPECT_EQ(PutStringArrayProperty(instance, L"Names", std::vector<std::string>{"Redundant"}),
+              S_OK);
+    EXPECT_EQ(PutUInt16ArrayProperty(instance, L"Levels", std::vector<std::uint16_t>{0, 65535}),
+              S_OK);
     std::string text;
-    ASSERT_EQ(PutUInt64Property(instance, L"Big", std::numeric_limits<std::uint64_t>::max()), S_OK);
-    EXPECT_EQ(GetStringProperty(instance, L"Big", text), S_OK);
-    EXPECT_EQ(text, "18446744073709551615");
-    ASSERT_EQ(PutBoolProperty(instance, L"Flag", 2), S_OK);
-    ASSERT_EQ(PutWideStringProperty(instance, L"Text", L"CPU 1"), S_OK);
     EXPECT_EQ(GetStringProperty(instance, L"Text", text), S_OK);
     EXPECT_EQ(text, "CPU 1");
-    ASSERT_EQ(PutStringArrayProperty(instance, L"Names",
-                                     std::vector<std::string>{"Redundant", "Degraded"}),
-              S_OK);
-    ASSERT_EQ(PutUInt16ArrayProperty(instance, L"Levels", std::vector<std::uint16_t>{0, 2, 65535}),
-              S_OK);
-    win::UniqueVariant levels;
-    ASSERT_EQ(instance->Get(L"Levels", 0, levels.put(), nullptr, nullptr), S_OK);
-    ASSERT_EQ(V_VT(&levels), VT_ARRAY | VT_I4);
-    EXPECT_EQ(Elements<LONG>(V_ARRAY(&levels)), (std::vector<LONG>{0, 2, 65535}));
 
     EXPECT_EQ(PutUInt16Property(instance, L"Undeclared", 1),
               static_cast<HRESULT>(WBEM_E_NOT_FOUND));
