@@ -113,7 +113,7 @@ std::string Mapped(const std::vector<std::uint8_t>& entry, const SensorInventory
                   "keys %02X/%02X: ",
                   static_cast<unsigned>(KindIndex(e.sensorKind)), unsigned{e.sensorNumber},
                   unsigned{e.sensorType}, unsigned{e.eventType}, unsigned{e.offset},
-                  e.deassertion != 0 ? "deassert" : "assert", unsigned{e.eventData2},
+                  e.deassertion == 0 ? "assert" : e.deassertion == 1 ? "deassert" : "other", unsigned{e.eventData2},
                   unsigned{e.EventData2Usage()}, unsigned{e.eventData3},
                   unsigned{e.EventData3Usage()}, unsigned{e.key1}, unsigned{e.key2});
     return text + TextOf(e);
