@@ -9,19 +9,11 @@
 #include <string>
 
 #include "events/change_detection.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz_invariant.h"
 
 using namespace norv;
 
 namespace {
-
-void Require(bool condition, int line) {
-    if (condition) return;
-    std::fprintf(stderr, "change_detection_fuzz: invariant of line %d broken\n", line);
-    std::abort();
-}
-#define REQUIRE(condition) Require(condition, __LINE__)
 
 using Bits = NumericSensorInstanceBits;
 

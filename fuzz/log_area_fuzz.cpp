@@ -20,20 +20,11 @@
 #include "inventory/sensor_kind.h"
 #include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz_invariant.h"
 
 using namespace norv;
 
 namespace {
-
-// Names the broken invariant's line before aborting, so that a finding reads at once.
-void Require(bool condition, int line) {
-    if (condition) return;
-    std::fprintf(stderr, "log_area_fuzz: invariant of line %d broken\n", line);
-    std::abort();
-}
-#define REQUIRE(condition) Require(condition, __LINE__)
 
 constexpr std::size_t kSizeFieldBytes = 4;
 constexpr std::uint8_t kOwnerId = 0x20;

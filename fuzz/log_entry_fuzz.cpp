@@ -12,16 +12,11 @@
 #include "eventlog/log_entry_mapping.h"
 #include "inventory/sensor_inventory.h"
 #include "inventory/sensor_kind.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz_invariant.h"
 
 using namespace norv;
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
 
 // Keys with small numbers, so that the fuzzer finds them: fan, temperature and power supply
 // 1, cartridge 1 with DIMM 1, the processor in slot 0 of socket 0, fan groups of every fan.
@@ -67,22 +62,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The entry's bytes are kept up to its length field, the input's end or 256 bytes.
     std::size_t kept = std::min(size, kSelEntryRawSize);
     if (size >= 2) kept = std::min<std::size_t>(kept, data[0] | (data[1] << 8));
-    Require(std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kept),
+    REQUIRE(std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kept),
                        entry.raw.begin()));
-    Require(std::all_of(entry.raw.begin() + static_cast<std::ptrdiff_t>(kept), entry.raw.end(),
+    REQUIRE(std::all_of(entry.raw.begin() + static_cast<std::ptrdiff_t>(kept), entry.raw.end(),
                         [](std::uint8_t byte) { return byte == 0; }));
     if (!mapped) return 0;
 
-    Require(kept >= 24);
-    Require(entry.recordId == (data[2] | (data[3] << 8)));
-    Require(entry.offset <= 0x0F && entry.eventType <= 0x7F && entry.deassertion <= 1);
-    Require(entry.dataUsage <= 0x0F);
-    Require(entry.sensorNumber == KindIndex(entry.sensorKind) + 1);
-    Require(entry.deviceId == std::to_string(entry.sensorNumber) + ".0.65");
+    REQUIRE(kept >= 24);
+    REQUIRE(entry.recordId == (data[2] | (data[3] << 8)));
+    REQUIRE(entry.offset <= 0x0F && entry.eventType <= 0x7F && entry.deassertion <= 1);
+    REQUIRE(entry.dataUsage <= 0x0F);
+    REQUIRE(entry.sensorNumber == KindIndex(entry.sensorKind) + 1);
+    REQUIRE(entry.deviceId == std::to_string(entry.sensorNumber) + ".0.65");
     const std::string labelEnd = "(" + entry.deviceId + ")";
-    Require(entry.sensorLabel.size() >= labelEnd.size() &&
+    REQUIRE(entry.sensorLabel.size() >= labelEnd.size() &&
             entry.sensorLabel.ends_with(labelEnd));
-    Require(!EventText(entry.eventType, entry.sensorType, entry.dataUsage, entry.offset,
+    REQUIRE(!EventText(entry.eventType, entry.sensorType, entry.dataUsage, entry.offset,
                        entry.eventData2, entry.eventData3)
                  .empty());
     return 0;

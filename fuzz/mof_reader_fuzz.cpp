@@ -10,8 +10,7 @@
 #include "repository/mof_reader.h"
 #include "repository/repository.h"
 #include "repository/value_normalisation.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz_invariant.h"
 
 using namespace norvwmi;
 
@@ -29,15 +28,11 @@ class __InstanceProviderRegistration : __ProviderRegistration {
 class __MethodProviderRegistration : __ProviderRegistration { };
 )";
 
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
 const Repository& WithSystemClasses() {
     static const Repository repository = [] {
         Repository built;
         const MofReadResult read = ReadMof(kSystemClasses, "system.mof");
-        Require(!read.error && !built.AddSystemClasses(read.document));
+        REQUIRE(!read.error && !built.AddSystemClasses(read.document));
         return built;
     }();
     return repository;
@@ -46,18 +41,18 @@ const Repository& WithSystemClasses() {
 void CheckHeld(const Repository& repository) {
     for (const std::string& space : repository.Namespaces()) {
         for (const ClassDefinition* definition : repository.Classes(space)) {
-            Require(repository.FindClass(space, definition->name) == definition);
+            REQUIRE(repository.FindClass(space, definition->name) == definition);
             for (const InstanceDefinition* instance :
                  repository.Instances(space, definition->name, true)) {
                 const ClassDefinition* own = repository.FindClass(space, instance->className);
-                Require(own != nullptr &&
+                REQUIRE(own != nullptr &&
                         repository.IsDerivedFrom(space, own->name, definition->name));
                 // What the repository keeps is already in its normal form.
                 for (const PropertyValue& value : instance->values) {
                     const PropertyDefinition* property = own->FindProperty(value.name);
-                    Require(property != nullptr);
+                    REQUIRE(property != nullptr);
                     CimValue again = value.value;
-                    Require(!NormaliseToProperty(*property, again) && again == value.value);
+                    REQUIRE(!NormaliseToProperty(*property, again) && again == value.value);
                 }
             }
         }
@@ -72,14 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read.error) {
         int lines = 1;
         for (char c : text) lines += c == '\n';
-        Require(read.error->line >= 1 && read.error->line <= lines && !read.error->message.empty());
-        Require(read.document.classes.empty() && read.document.instances.empty());
+        REQUIRE(read.error->line >= 1 && read.error->line <= lines && !read.error->message.empty());
+        REQUIRE(read.document.classes.empty() && read.document.instances.empty());
         return 0;
     }
     Repository repository = WithSystemClasses();
     if (const std::optional<MofError> error = repository.Add(read.document)) {
-        Require(error->line >= 1 && !error->message.empty());
-        Require(repository.Namespaces().empty());  // a failed document adds nothing
+        REQUIRE(error->line >= 1 && !error->message.empty());
+        REQUIRE(repository.Namespaces().empty());  // a failed document adds nothing
         return 0;
     }
     CheckHeld(repository);

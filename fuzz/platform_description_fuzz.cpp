@@ -10,28 +10,19 @@
 #include <variant>
 
 #include "platform/platform_loading.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz_invariant.h"
 
 using namespace norvwmi;
-
-namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const MofFile description{"fuzz.mof", std::string(reinterpret_cast<const char*>(data), size)};
     const auto loaded = LoadPlatform(description, "FUZZHOST");
     if (const Platform* platform = std::get_if<Platform>(&loaded)) {
-        Require(platform->classes != nullptr && platform->served != nullptr);
-        Require(ServedClassNames(*platform).size() == 7);
+        REQUIRE(platform->classes != nullptr && platform->served != nullptr);
+        REQUIRE(ServedClassNames(*platform).size() == 7);
         if (platform->timed) {
             platform->timed->AdvanceTo(kLastTimedSecond);
-            Require(platform->timed->Instances("root\\wmi", "TempSensorInfo").size() ==
+            REQUIRE(platform->timed->Instances("root\\wmi", "TempSensorInfo").size() ==
                     platform->classes->Instances("root\\wmi", "TempSensorInfo").size());
         }
     }

@@ -16,29 +16,24 @@
 #include "platform/smbios_entry_point.h"
 #include "platform/smbios_table.h"
 #include "platform/socket_designation.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz_invariant.h"
 
 using namespace norv;
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
 void CheckEntryPoint(std::span<const std::uint8_t> image) {
     const std::optional<SmbiosEntryPoint> found = FindSmbiosEntryPoint(image);
     if (!found) return;
-    Require(found->offset % kSmbiosAnchorAlignment == 0);
+    REQUIRE(found->offset % kSmbiosAnchorAlignment == 0);
     const std::span<const std::uint8_t> at = image.subspan(found->offset);
     const std::size_t length = at[kEntryPointLengthOffset];
-    Require(length >= kMinimumEntryPointLength && length <= at.size());
+    REQUIRE(length >= kMinimumEntryPointLength && length <= at.size());
     unsigned sum = 0;
     for (std::size_t i = 0; i < length; ++i) sum += at[i];
-    Require((sum & 0xFF) == 0);
-    Require(std::memcmp(at.data(), kSmbiosAnchor.data(), kSmbiosAnchor.size()) == 0);
-    Require(found->Version() >= kMinimumSmbiosVersion);
+    REQUIRE((sum & 0xFF) == 0);
+    REQUIRE(std::memcmp(at.data(), kSmbiosAnchor.data(), kSmbiosAnchor.size()) == 0);
+    REQUIRE(found->Version() >= kMinimumSmbiosVersion);
 }
 
 // Walks the table and checks that the structures tile it from the start without overlap.
@@ -47,20 +42,20 @@ std::size_t CheckWalk(std::span<const std::uint8_t> table) {
     std::size_t expectedStart = 0;
     std::size_t count = 0;
     while (const std::optional<SmbiosStructureView> structure = walker.Next()) {
-        Require(structure->formatted.data() == table.data() + expectedStart);
-        Require(structure->formatted.size() >= kStructureHeaderLength);
-        Require(structure->formatted.size() == structure->formatted[kStructureLengthOffset]);
-        Require(structure->stringSet.data() ==
+        REQUIRE(structure->formatted.data() == table.data() + expectedStart);
+        REQUIRE(structure->formatted.size() >= kStructureHeaderLength);
+        REQUIRE(structure->formatted.size() == structure->formatted[kStructureLengthOffset]);
+        REQUIRE(structure->stringSet.data() ==
                 structure->formatted.data() + structure->formatted.size());
         expectedStart += structure->formatted.size() + structure->stringSet.size() + 2;
-        Require(expectedStart <= table.size());
+        REQUIRE(expectedStart <= table.size());
         const std::vector<std::string> strings = structure->Strings();
-        Require(!strings.empty() && strings[0].empty());
+        REQUIRE(!strings.empty() && strings[0].empty());
         for (std::size_t i = 1; i < strings.size(); ++i)
-            Require(!strings[i].empty() && strings[i].find('\0') == std::string::npos);
+            REQUIRE(!strings[i].empty() && strings[i].find('\0') == std::string::npos);
         ++count;
     }
-    Require(!walker.Next());
+    REQUIRE(!walker.Next());
     return count;
 }
 
@@ -69,29 +64,29 @@ void CheckProcessors(std::span<const std::uint8_t> table, const ProcessorCount& 
     for (std::size_t i = 0; i < processors.size(); ++i) {
         const std::optional<SmbiosStructure> same =
             FindStructure(table, kProcessorStructureType, i, kProcessorCopyLength);
-        Require(same && same->formatted.size() <= kProcessorCopyLength);
-        Require(std::memcmp(same->formatted.data(), processors[i].bytes.data(),
+        REQUIRE(same && same->formatted.size() <= kProcessorCopyLength);
+        REQUIRE(std::memcmp(same->formatted.data(), processors[i].bytes.data(),
                             same->formatted.size()) == 0);
-        Require(same->strings == processors[i].strings);
+        REQUIRE(same->strings == processors[i].strings);
         const std::string designation =
             GetSocketString(processors[i].SocketDesignationNumber(), processors[i].strings);
         (void)ParseNumberAfterKeyword(designation, kProcKeyword);
         (void)ParseNumberAfterKeyword(designation, kSlotKeyword);
         if (const std::optional<OemProcessorBytes> oem =
                 FindOemProcessor(table, processors[i].Handle())) {
-            Require((*oem)[kStructureTypeOffset] == kOemProcessorStructureType);
+            REQUIRE((*oem)[kStructureTypeOffset] == kOemProcessorStructureType);
         }
     }
     const ProcessorInfo info = GetProcessorInfo(table, [&count] { return count; });
-    Require(info.structures.size() == processors.size());
+    REQUIRE(info.structures.size() == processors.size());
     std::size_t populated = 0;
     for (const ProcessorStructure& processor : processors) populated += processor.Populated();
     if (info.status == ProcessorInfoStatus::Complete) {
-        Require(info.entries.size() >= populated);
-        Require(info.entries.size() <= populated * (count.topology.size() + 1));
+        REQUIRE(info.entries.size() >= populated);
+        REQUIRE(info.entries.size() <= populated * (count.topology.size() + 1));
     } else {
-        Require(info.status == ProcessorInfoStatus::MissingOemRecord);
-        Require(info.entries.size() < populated);
+        REQUIRE(info.status == ProcessorInfoStatus::MissingOemRecord);
+        REQUIRE(info.entries.size() < populated);
     }
     for (std::size_t i = 0; i <= info.entries.size() + 1; ++i) (void)ProcessorKeyOf(info, i);
 }
@@ -120,8 +115,8 @@ ProcessorCount CountFrom(std::span<const std::uint8_t> bytes) {
     input.initialApicIds.assign(bytes.begin(),
                                 bytes.begin() + static_cast<std::ptrdiff_t>(visited));
     const ProcessorCount count = CountProcessors(input);
-    Require(count.topology.size() == (input.affinityMasksDiffer ? 0 : visited));
-    if (input.affinityMasksDiffer) Require(count.packages == kPackagesWhenRestricted);
+    REQUIRE(count.topology.size() == (input.affinityMasksDiffer ? 0 : visited));
+    if (input.affinityMasksDiffer) REQUIRE(count.packages == kPackagesWhenRestricted);
     return count;
 }
 

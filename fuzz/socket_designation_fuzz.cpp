@@ -8,18 +8,9 @@
 #include <string_view>
 
 #include "platform/socket_designation.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "fuzz_invariant.h"
 
 using namespace norv;
-
-namespace {
-
-void Require(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
@@ -28,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<std::uint8_t> number = ParseNumberAfterKeyword(text, keyword);
     if (number) {
         // A keyword token and a token after it with a digit need at least this many bytes.
-        Require(text.size() >= keyword.size() + 2);
+        REQUIRE(text.size() >= keyword.size() + 2);
     }
     // The text is read only up to its first NUL and its 255th character.
     const std::size_t cut = text.find('\0');
     if (cut != std::string_view::npos) {
-        Require(ParseNumberAfterKeyword(text.substr(0, cut), keyword) == number);
+        REQUIRE(ParseNumberAfterKeyword(text.substr(0, cut), keyword) == number);
     }
     return 0;
 }

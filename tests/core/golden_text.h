@@ -7,23 +7,59 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 namespace norv::test {
 
-inline void ExpectGolden(const std::string& name, const std::string& text) {
-    const std::string path = std::string(NORV_TEST_DATA_DIR) + "/core/" + name;
+inline bool UpdatingGolden() {
     const char* update = std::getenv("NORV_UPDATE_GOLDEN");
-    if (update != nullptr && std::string(update) == "1") {
-        std::ofstream(path, std::ios::binary) << text;
+    return update != nullptr && std::string(update) == "1";
+}
+
+inline std::string GoldenPath(const std::string& name) {
+    return std::string(NORV_TEST_DATA_DIR) + "/core/" + name;
+}
+
+inline std::string ReadGolden(const std::string& name) {
+    std::ifstream file(GoldenPath(name), std::ios::binary);
+    EXPECT_TRUE(file) << GoldenPath(name);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline void ExpectGolden(const std::string& name, const std::string& text) {
+    if (UpdatingGolden()) {
+        std::ofstream(GoldenPath(name), std::ios::binary) << text;
         return;
     }
-    std::ifstream file(path, std::ios::binary);
-    ASSERT_TRUE(file) << path;
-    const std::string expected{std::istreambuf_iterator<char>(file),
-                               std::istreambuf_iterator<char>()};
-    EXPECT_EQ(text, expected) << path;
+    EXPECT_EQ(text, ReadGolden(name)) << GoldenPath(name);
+}
+
+// A table of cases in a reviewed file: each line is `input => expected`, and lines that
+// start with '#' or hold no " => " are comments. `answer` gives the actual answer to an
+// input, compared with the expected one line by line. The inputs are the reviewed cases;
+// the answers were written once by the code that passed the independently typed
+// expectations they replace (NORV_UPDATE_GOLDEN=1 writes them again).
+inline void ExpectCases(const std::string& name,
+                        const std::function<std::string(const std::string&)>& answer) {
+    std::istringstream lines(ReadGolden(name));
+    std::string text;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t arrow = line.find(" => ");
+        if (line.empty() || line[0] == '#' || arrow == std::string::npos) {
+            text += line + "\n";
+            continue;
+        }
+        const std::string input = line.substr(0, arrow);
+        const std::string actual = answer(input);
+        if (!UpdatingGolden()) {
+            EXPECT_EQ(actual, line.substr(arrow + 4)) << name << ": " << input;
+        }
+        text += input + " => " + actual + "\n";
+    }
+    if (UpdatingGolden()) ExpectGolden(name, text);
 }
 
 }  // namespace norv::test

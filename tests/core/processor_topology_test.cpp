@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -213,71 +214,66 @@ const Bytes kTwoSocketTable = Concat({
     EndOfTable(0x7F00),
 });
 
-TEST(ProcessorInfo, SingleCoreSocketsTakeTheRecordsInOrderOrByApicId) {
-    FakeCount none = Counted(S::SingleCore, {{0, 0, 0, 0}});
-    const ProcessorInfo noTable = GetProcessorInfo(std::nullopt, none.Function());
-    EXPECT_EQ(noTable.status, ProcessorInfoStatus::NoTable);
-    EXPECT_TRUE(noTable.entries.empty());
-    EXPECT_EQ(none.calls, 0);
-    EXPECT_EQ(ProcessorKeyOf(noTable, 0), (ProcessorKey{0, 0}));
-    EXPECT_TRUE(GetProcessorInfo(Concat({EndOfTable(1)}), none.Function()).entries.empty());
+// The list in one line: status, then each entry's APIC id, package, core and logical id, its
+// socket's designation and OEM APIC id.
+std::string Describe(const ProcessorInfo& info) {
+    std::string text = "status " + std::to_string(static_cast<int>(info.status)) + ":";
+    for (const ProcessorEntry& e : info.entries) {
+        char entry[64];
+        std::snprintf(entry, sizeof entry, " %02X.%u.%u.%u %s/%02X", unsigned{e.topology.apicId},
+                      unsigned{e.topology.packageId}, unsigned{e.topology.coreId},
+                      unsigned{e.topology.logicalId}, GetSocketString(1, e.strings).c_str(),
+                      unsigned{e.oemProcessor[kOemApicIdOffset]});
+        text += entry;
+    }
+    return text;
+}
 
+TEST(ProcessorInfo, EachLogicalProcessorCarriesItsSocket) {
+    struct Case {
+        const char* rule;
+        ProcessorCountStatus status;
+        std::vector<TopologyRecord> topology;
+        const char* list;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"single-core sockets take the records in order, though neither OEM APIC id is 6",
+         S::SingleCore, {{0, 0, 0, 0}, {6, 6, 0, 0}}, "status 0: 00.0.0.0 Proc 1/00 06.6.0.0 Proc 2/20"},
+        {"or by APIC id when there are more", S::SingleCore, {{0x20, 0x20, 0, 0}, {0, 0, 0, 0}, {7, 7, 0, 0}},
+         "status 0: 00.0.0.0 Proc 1/00 20.32.0.0 Proc 2/20"},
+        {"the sockets first, then each socket's other processors in record order", S::HyperThreadingMultiCore,
+         {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}, {0x20, 1, 0, 0}, {0x21, 1, 0, 1}, {0x02, 0, 1, 0}},
+         "status 0: 00.0.0.0 Proc 1/00 20.1.0.0 Proc 2/20 01.0.0.1 Proc 1/00 02.0.1.0 Proc 1/00 21.1.0.1 Proc 2/20"},
+        {"a later record with the same APIC id wins", S::HyperThreadingMultiCore,
+         {{0x00, 0, 0, 0}, {0x00, 3, 0, 0}, {0x05, 3, 1, 0}, {0x20, 1, 0, 0}},
+         "status 0: 00.3.0.0 Proc 1/00 20.1.0.0 Proc 2/20 05.3.1.0 Proc 1/00"},
+        {"no visited processor has socket 2's APIC id: its package is unknown", S::HyperThreadingMultiCore,
+         {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}}, "status 0: 00.0.0.0 Proc 1/00 00.0.0.0 Proc 2/20 01.0.0.1 Proc 1/00"},
+        {"a restricted process leaves zero topology", S::AffinityRestricted, {},
+         "status 0: 00.0.0.0 Proc 1/00 00.0.0.0 Proc 2/20"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        FakeCount fake = Counted(c.status, c.topology);
+        const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
+        EXPECT_EQ(Describe(info), c.list) << c.rule;
+        EXPECT_EQ(fake.calls, 1);
+        EXPECT_EQ(info.structures.size(), 2u);
+    }
     FakeCount fake = Counted(S::SingleCore, {{0, 0, 0, 0}, {6, 6, 0, 0}});
     const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
-    EXPECT_EQ(fake.calls, 1);
-    ASSERT_EQ(info.status, ProcessorInfoStatus::Complete);
-    ASSERT_EQ(info.entries.size(), 2u);
-    EXPECT_EQ(info.structures.size(), 2u);
-    // In order, even though neither OEM APIC id is 6.
-    EXPECT_EQ(info.entries[1].topology, (TopologyRecord{6, 6, 0, 0}));
     EXPECT_EQ(info.entries[0].strings, (std::vector<std::string>{"", "Proc 1"}));
-    EXPECT_EQ(info.entries[1].oemProcessor[kOemApicIdOffset], 0x20);
     EXPECT_EQ(info.entries[1].processor[2], 0x01);
     EXPECT_EQ(ProcessorKeyOf(info, 0), (ProcessorKey{1, 0}));  // proc 0xFF: not given
     EXPECT_EQ(ProcessorKeyOf(info, 1), (ProcessorKey{2, 1}));
 
-    FakeCount three = Counted(S::SingleCore, {{0x20, 0x20, 0, 0}, {0, 0, 0, 0}, {7, 7, 0, 0}});
-    const ProcessorInfo byApic = GetProcessorInfo(kTwoSocketTable, three.Function());
-    ASSERT_EQ(byApic.entries.size(), 2u);
-    EXPECT_EQ(byApic.entries[0].topology.apicId, 0);
-    EXPECT_EQ(byApic.entries[1].topology.apicId, 0x20);
-}
-
-TEST(ProcessorInfo, EachLogicalProcessorOfAPackageCarriesItsSocket) {
-    FakeCount fake = Counted(
-        S::HyperThreadingMultiCore,
-        {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}, {0x20, 1, 0, 0}, {0x21, 1, 0, 1}, {0x02, 0, 1, 0}});
-    const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
-    ASSERT_EQ(info.status, ProcessorInfoStatus::Complete);
-    // The sockets first, then for each socket its other processors in record order.
-    const std::vector<std::pair<std::uint8_t, std::string>> expected = {
-        {0x00, "Proc 1"}, {0x20, "Proc 2"}, {0x01, "Proc 1"}, {0x02, "Proc 1"}, {0x21, "Proc 2"}};
-    ASSERT_EQ(info.entries.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(info.entries[i].topology.apicId, expected[i].first) << i;
-        EXPECT_EQ(GetSocketString(1, info.entries[i].strings), expected[i].second) << i;
-        EXPECT_EQ(info.entries[i].oemProcessor[kOemApicIdOffset],
-                  expected[i].second == "Proc 1" ? 0x00 : 0x20);
-    }
-    // A later record with the same APIC id wins.
-    FakeCount twice = Counted(S::HyperThreadingMultiCore,
-                              {{0x00, 0, 0, 0}, {0x00, 3, 0, 0}, {0x05, 3, 1, 0}, {0x20, 1, 0, 0}});
-    const ProcessorInfo later = GetProcessorInfo(kTwoSocketTable, twice.Function());
-    ASSERT_EQ(later.entries.size(), 3u);
-    EXPECT_EQ(later.entries[0].topology, (TopologyRecord{0x00, 3, 0, 0}));
-    EXPECT_EQ(later.entries[2].topology, (TopologyRecord{0x05, 3, 1, 0}));
-    // Socket 2 names APIC id 0x20, which no visited processor has: its package is unknown, so
-    // the processors of package 0 are not attributed to it.
-    FakeCount half = Counted(S::HyperThreadingMultiCore, {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}});
-    const ProcessorInfo unknown = GetProcessorInfo(kTwoSocketTable, half.Function());
-    ASSERT_EQ(unknown.entries.size(), 3u);
-    EXPECT_EQ(unknown.entries[1].topology, TopologyRecord{});
-    EXPECT_EQ(GetSocketString(1, unknown.entries[2].strings), "Proc 1");
-    // A restricted process leaves zero topology.
-    FakeCount restricted = Counted(S::AffinityRestricted, {});
-    const ProcessorInfo zero = GetProcessorInfo(kTwoSocketTable, restricted.Function());
-    ASSERT_EQ(zero.entries.size(), 2u);
-    EXPECT_EQ(zero.entries[1].topology, TopologyRecord{});
+    FakeCount none = Counted(S::SingleCore, {{0, 0, 0, 0}});
+    const ProcessorInfo noTable = GetProcessorInfo(std::nullopt, none.Function());
+    EXPECT_EQ(Describe(noTable), "status 1:");
+    EXPECT_EQ(none.calls, 0);
+    EXPECT_EQ(ProcessorKeyOf(noTable, 0), (ProcessorKey{0, 0}));
+    EXPECT_TRUE(GetProcessorInfo(Concat({EndOfTable(1)}), none.Function()).entries.empty());
 }
 
 TEST(ProcessorInfo, APopulatedSocketWithoutOemRecordStopsTheListAndKeysComeFromSockets) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -73,26 +74,41 @@ Numeric OnlyNumericEntry(const SensorRecord& record) {
     return list.Count() == 1 ? list.At(0) : Numeric{};
 }
 
+// An entry in one line: the texts, presence, CIM type, other-type description, states
+// (count and first) and the field bits.
+template <typename Entry>
+std::string Texts(const Entry& e) {
+    char head[64];
+    std::snprintf(head, sizeof head, "present %u type %u fields %X: ", unsigned{e.present},
+                  unsigned{e.sensorType}, unsigned{e.fieldMask});
+    return head + e.deviceId + " | " + e.name + " | " + e.elementName + " | " + e.caption +
+           " | " + e.description + " | " + e.systemCreationClassName + " | " + e.systemName +
+           " | other \"" + e.otherSensorTypeDescription + "\" | " + e.currentState + " | " +
+           std::to_string(e.possibleStates.size()) + " states" +
+           (e.possibleStates.empty() ? "" : ", first " + e.possibleStates.front());
+}
+
+std::string Readings(const Numeric& e) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "reading %d units %u/%d/%u resolution %u accuracy %d linear %d hysteresis %u "
+                  "normal %d..%d nominal %d thresholds %d/%d %d/%d %d/%d readable %d..%d",
+                  e.currentReading, unsigned{e.baseUnits}, e.unitModifier, unsigned{e.rateUnits},
+                  e.resolution, e.accuracy, int{e.isLinear}, e.hysteresis, e.normalMin,
+                  e.normalMax, e.nominalReading, e.lowerThresholdNonCritical,
+                  e.upperThresholdNonCritical, e.lowerThresholdCritical, e.upperThresholdCritical,
+                  e.lowerThresholdFatal, e.upperThresholdFatal, e.minReadable, e.maxReadable);
+    return text;
+}
+
 TEST(SensorInstanceData, TheFanExampleAndItsIdentityTexts) {
     SensorRecord record = DiscreteRecord(SensorKind::Fan, 20, kSensorTypeFan, 0x1D);
     record.SetCurrentState(1);
-    const Discrete entry = OnlySensorEntry(record);
-    EXPECT_EQ(entry.deviceId, "20.0.0");
-    EXPECT_EQ(entry.name, "FAN 1(20.0.0)");
-    EXPECT_EQ(entry.elementName, "FAN 1(20.0.0)");
-    EXPECT_EQ(entry.caption, "Fan(20.0.0)");
-    EXPECT_EQ(entry.description, "FAN 1(20.0.0):Fan for Fan/cooling device 0");
-    EXPECT_EQ(entry.systemCreationClassName, "ComputerSystem");
-    EXPECT_EQ(entry.systemName, "IPMI Controller 0");
-    EXPECT_EQ(entry.present, 1u);
-    EXPECT_EQ(entry.sensorType, 5u);
-    EXPECT_EQ(entry.currentState, "at or below lower critical threshold");
-    ASSERT_EQ(entry.possibleStates.size(), 8u);
-    EXPECT_EQ(entry.possibleStates.front(), "Deasserted");
     // A tachometer needs no other description.
-    EXPECT_TRUE(entry.Has(Discrete::kSensorTypeBit) && entry.Has(Discrete::kPossibleStatesBit) &&
-                entry.Has(Discrete::kCurrentStateBit));
-    EXPECT_FALSE(entry.Has(Discrete::kOtherSensorTypeDescriptionBit));
+    EXPECT_EQ(Texts(OnlySensorEntry(record)),
+              "present 1 type 5 fields 68: 20.0.0 | FAN 1(20.0.0) | FAN 1(20.0.0) | Fan(20.0.0) | "
+              "FAN 1(20.0.0):Fan for Fan/cooling device 0 | ComputerSystem | IPMI Controller 0 | "
+              "other \"\" | at or below lower critical threshold | 8 states, first Deasserted");
     // DeviceID is number, LUN, owner; the entity instance ends the description.
     record.SetSensorNumber(7);
     record.SetOwnerLun(2);
@@ -101,40 +117,31 @@ TEST(SensorInstanceData, TheFanExampleAndItsIdentityTexts) {
     EXPECT_EQ(OnlySensorEntry(record).description, "FAN 1(7.2.65):Fan for Fan/cooling device 255");
 }
 
+// Only the type "Other" carries the sensor type's text as its description; a type without
+// a text still is "Other".
 TEST(SensorInstanceData, OnlyTheTypeOtherCarriesTheSensorTypeTextAsItsDescription) {
-    struct Case {
-        std::uint32_t ipmiSensorType;
-        std::uint16_t cimSensorType;
-        const char* otherDescription;  // nullptr: none
-        const char* caption;
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {kSensorTypeVoltage, "type 3 fields 68: Voltage(9.0.0) other \"\""},
+        {kSensorTypeCurrent, "type 4 fields 68: Current(9.0.0) other \"\""},
+        {kSensorTypePowerSupply, "type 1 fields 78: Power Supply(9.0.0) other \"Power Supply\""},
+        {0x00, "type 1 fields 78: reserved(9.0.0) other \"reserved\""},
+        {0x50, "type 1 fields 78: (9.0.0) other \"\""},
+        {0xC0, "type 1 fields 78: OEM(9.0.0) other \"OEM\""},
     };
-    const Case cases[] = {
-        {kSensorTypeVoltage, 3, nullptr, "Voltage(9.0.0)"},
-        {kSensorTypeCurrent, 4, nullptr, "Current(9.0.0)"},
-        {kSensorTypePowerSupply, 1, "Power Supply", "Power Supply(9.0.0)"},
-        {0x00, 1, "reserved", "reserved(9.0.0)"},
-        {0x50, 1, "", "(9.0.0)"},  // a type without a text still is "Other"
-        {0xC0, 1, "OEM", "OEM(9.0.0)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.ipmiSensorType);
-        EXPECT_EQ(ToCimSensorType(c.ipmiSensorType), c.cimSensorType);
-        const Discrete entry =
-            OnlySensorEntry(DiscreteRecord(SensorKind::PowerGroup, 9, c.ipmiSensorType, 0x0A));
-        EXPECT_EQ(entry.sensorType, c.cimSensorType);
-        EXPECT_EQ(entry.caption, c.caption);
-        EXPECT_EQ(entry.Has(Discrete::kOtherSensorTypeDescriptionBit),
-                  c.otherDescription != nullptr);
-        if (c.otherDescription) {
-            EXPECT_EQ(entry.otherSensorTypeDescription, c.otherDescription);
-        }
+    for (const auto& [type, expected] : cases) {
+        const Discrete e = OnlySensorEntry(DiscreteRecord(SensorKind::PowerGroup, 9, type, 0x0A));
+        EXPECT_EQ(e.sensorType, ToCimSensorType(type));
+        char head[32];
+        std::snprintf(head, sizeof head, "type %u fields %X: ", unsigned{e.sensorType},
+                      unsigned{e.fieldMask});
+        EXPECT_EQ(head + e.caption + " other \"" + e.otherSensorTypeDescription + "\"", expected);
     }
     SensorRecord asr = DiscreteRecord(SensorKind::Asr, 30, 0x23, 0x07);
     asr.SetEventReadingType(0x00);  // no state list of its own: still marked
-    const Discrete entry = OnlySensorEntry(asr);
-    EXPECT_TRUE(entry.possibleStates.empty());
-    EXPECT_TRUE(entry.Has(Discrete::kPossibleStatesBit));
-    EXPECT_EQ(entry.name, "ASR(30.0.0)");
+    EXPECT_EQ(Texts(OnlySensorEntry(asr)),
+              "present 1 type 1 fields 78: 30.0.0 | ASR(30.0.0) | ASR(30.0.0) | Watchdog 2(30.0.0) "
+              "| ASR(30.0.0):Watchdog 2 for System board 0 | ComputerSystem | IPMI Controller 0 | "
+              "other \"Watchdog 2\" | OK | 0 states");
 }
 
 TEST(SensorInstanceData, EachRecordIsServedByExactlyOneClassInInventoryOrder) {
@@ -168,85 +175,52 @@ TEST(SensorInstanceData, EachRecordIsServedByExactlyOneClassInInventoryOrder) {
     EXPECT_TRUE(sensors.Built() && numerics.Built());
 }
 
+// Every property but the other-type description and the five other thresholds.
 TEST(NumericSensorInstanceData, TheTemperatureExampleHasExactlyOneThreshold) {
     const Numeric entry = OnlyNumericEntry(TemperatureRecord(40));
-    EXPECT_EQ(entry.currentReading, 450);
-    EXPECT_EQ(entry.unitModifier, -1);
-    EXPECT_EQ(entry.baseUnits, 2u);
-    EXPECT_EQ(entry.rateUnits, 0u);
-    EXPECT_EQ(entry.upperThresholdCritical, 800);
-    EXPECT_EQ(entry.nominalReading, 500);
-    EXPECT_EQ(entry.normalMin, 60);
-    EXPECT_EQ(entry.normalMax, 1000);
-    EXPECT_EQ(entry.minReadable, 0);
-    EXPECT_EQ(entry.maxReadable, 1270);
-    EXPECT_EQ(entry.resolution, 0u);
-    EXPECT_EQ(entry.accuracy, 0);
-    EXPECT_EQ(entry.hysteresis, 0u);
-    EXPECT_TRUE(entry.isLinear);
-    EXPECT_EQ(entry.sensorType, 2u);
-    EXPECT_EQ(entry.name, "TEMPERATURE 3(40.0.0)");
-    EXPECT_EQ(entry.description, "TEMPERATURE 3(40.0.0):Temperature for System board 1");
-    EXPECT_EQ(entry.systemName, "IPMI Controller 0");
-    // Every property but the other-type description and the five other thresholds.
-    for (std::uint32_t bit = Numeric::kSensorTypeBit; bit <= Numeric::kMaxReadableBit; bit <<= 1) {
-        const bool absent =
-            bit == Numeric::kOtherSensorTypeDescriptionBit ||
-            (bit >= Numeric::kLowerThresholdNonCriticalBit &&
-             bit <= Numeric::kUpperThresholdFatalBit && bit != Numeric::kUpperThresholdCriticalBit);
-        EXPECT_EQ(entry.Has(bit), !absent) << std::hex << bit;
-    }
+    EXPECT_EQ(Texts(entry),
+              "present 1 type 2 fields 647FFD: 40.0.0 | TEMPERATURE 3(40.0.0) | TEMPERATURE "
+              "3(40.0.0) | Temperature(40.0.0) | TEMPERATURE 3(40.0.0):Temperature for System "
+              "board 1 | ComputerSystem | IPMI Controller 0 | other \"\" | OK | 8 states, first OK");
+    EXPECT_EQ(Readings(entry),
+              "reading 450 units 2/-1/0 resolution 0 accuracy 0 linear 1 hysteresis 0 normal "
+              "60..1000 nominal 500 thresholds 0/0 0/800 0/0 readable 0..1270");
 }
 
+// Thresholds only for threshold sensors, each to its own property; each end of the readable
+// range only when the record has it; the other type uses the numeric class's own bits.
 TEST(NumericSensorInstanceData, ThresholdsOnlyForThresholdSensorsEachToItsOwnProperty) {
-    struct Case {
-        void (SensorRecord::*set)(std::int32_t);
-        std::int32_t Numeric::*property;
-        std::uint32_t bit;
-    };
-    const Case cases[] = {
-        {&SensorRecord::SetLowerNonCritical, &Numeric::lowerThresholdNonCritical,
-         Numeric::kLowerThresholdNonCriticalBit},
-        {&SensorRecord::SetUpperNonCritical, &Numeric::upperThresholdNonCritical,
-         Numeric::kUpperThresholdNonCriticalBit},
-        {&SensorRecord::SetLowerCritical, &Numeric::lowerThresholdCritical,
-         Numeric::kLowerThresholdCriticalBit},
-        {&SensorRecord::SetUpperCritical, &Numeric::upperThresholdCritical,
-         Numeric::kUpperThresholdCriticalBit},
-        {&SensorRecord::SetLowerNonRecoverable, &Numeric::lowerThresholdFatal,
-         Numeric::kLowerThresholdFatalBit},
-        {&SensorRecord::SetUpperNonRecoverable, &Numeric::upperThresholdFatal,
-         Numeric::kUpperThresholdFatalBit},
-    };
-    constexpr std::uint32_t kAllThresholdBits = 0x1F8000;
-    for (const Case& c : cases) {
+    using Set = void (SensorRecord::*)(std::int32_t);
+    const Set setters[] = {&SensorRecord::SetLowerNonCritical,   &SensorRecord::SetUpperNonCritical,
+                           &SensorRecord::SetLowerCritical,      &SensorRecord::SetUpperCritical,
+                           &SensorRecord::SetLowerNonRecoverable, &SensorRecord::SetUpperNonRecoverable};
+    std::string answers;
+    for (const Set set : setters) {
         SensorRecord record;
         record.SetName(SensorKind::Temperature, 1, kNone, kNone);
         record.SetSensorType(kSensorTypePowerSupply);
         record.SetEventReadingType(kReadingThreshold);
         record.SetCurrentReading(300);
         record.SetMaxReadable(-5);
-        (record.*c.set)(-1234);
+        (record.*set)(-1234);
         const Numeric entry = OnlyNumericEntry(record);
-        EXPECT_EQ(entry.fieldMask & kAllThresholdBits, c.bit);
-        EXPECT_EQ(entry.*c.property, -1234);
-        // Each end of the readable range only when the record has it.
-        EXPECT_FALSE(entry.Has(Numeric::kMinReadableBit));
-        EXPECT_EQ(entry.maxReadable, -5);
-        // The other type uses the numeric class's own bits.
-        EXPECT_EQ(entry.sensorType, 1u);
-        EXPECT_EQ(entry.otherSensorTypeDescription, "Power Supply");
-        EXPECT_TRUE(entry.Has(Numeric::kOtherSensorTypeDescriptionBit));
-        // The reading, units, normal range and the four fixed values are always marked.
-        EXPECT_EQ(entry.fieldMask & 0x7FF0u, 0x7FF0u);
+        char fields[48];
+        std::snprintf(fields, sizeof fields, "fields %X other ", unsigned{entry.fieldMask});
+        answers += fields + entry.otherSensorTypeDescription + ": " + Readings(entry) + "\n";
     }
+    const std::string rest = " other Power Supply: reading 300 units 0/0/0 resolution 0 accuracy 0 "
+                             "linear 1 hysteresis 0 normal 0..0 nominal 0 thresholds ";
+    EXPECT_EQ(answers, "fields 40FFFF" + rest + "-1234/0 0/0 0/0 readable 0..-5\n" +
+                           "fields 417FFF" + rest + "0/-1234 0/0 0/0 readable 0..-5\n" +
+                           "fields 427FFF" + rest + "0/0 -1234/0 0/0 readable 0..-5\n" +
+                           "fields 447FFF" + rest + "0/0 0/-1234 0/0 readable 0..-5\n" +
+                           "fields 487FFF" + rest + "0/0 0/0 -1234/0 readable 0..-5\n" +
+                           "fields 507FFF" + rest + "0/0 0/0 0/-1234 readable 0..-5\n");
     for (const std::uint32_t readingType : {0x00u, 0x07u, kReadingSensorSpecific, 0x70u}) {
         SensorRecord record = TemperatureRecord(40);
-        for (const Case& c : cases) (record.*c.set)(55);
+        for (const Set set : setters) (record.*set)(55);
         record.SetEventReadingType(readingType);
-        const Numeric entry = OnlyNumericEntry(record);
-        EXPECT_EQ(entry.fieldMask & kAllThresholdBits, 0u) << readingType;
-        EXPECT_TRUE(entry.Has(Numeric::kCurrentReadingBit));
+        EXPECT_EQ(OnlyNumericEntry(record).fieldMask, 0x607FFDu) << readingType;
     }
 }
 

@@ -188,39 +188,5 @@ TEST(SmbiosLoader, WindowsClassRoadFailuresLeaveNoTable) {
     }
 }
 
-// Real firmware: the dump's entry point (its table address rewritten to 0x20) goes into the
-// BIOS segment and the table to physical address 0x20. Firmware with only the 3.x entry point
-// has no table on this road.
-TEST(SmbiosLoader, DumpedFirmwareOnTheDriverRoad) {
-    const std::pair<const char*, std::size_t> cases[] = {{"SuperMicro-X9DBL", 2},
-                                                         {"GigaByte-X399", 0}};
-    for (const auto& [file, processorStructures] : cases) {
-        SCOPED_TRACE(file);
-        const Bytes dump =
-            ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/uroot/" + file + ".bin");
-        ASSERT_GT(dump.size(), 0x20u);
-        FakeMachine machine;
-        machine.driverPresent = true;
-        machine.memory[kSegment] = ImageWith({{0xE010, Bytes(dump.begin(), dump.begin() + 0x1F)}});
-        machine.memory[0x20] = Bytes(dump.begin() + 0x20, dump.end());
-        const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
-        ASSERT_EQ(loaded.has_value(), processorStructures != 0);
-        EXPECT_EQ(machine.queries, 0);
-        if (!loaded) continue;
-        EXPECT_EQ(loaded->entryPoint->offset, 0xE010u);
-        const std::size_t length = loaded->entryPoint->TableLength();
-        ASSERT_LE(0x20 + length, dump.size());
-        EXPECT_EQ(loaded->bytes, Bytes(dump.begin() + 0x20,
-                                       dump.begin() + 0x20 + static_cast<std::ptrdiff_t>(length)));
-        EXPECT_EQ(CollectProcessorStructures(loaded->bytes).size(), processorStructures);
-    }
-    const Bytes table =
-        ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/sidero/SuperMicro-Dual-Xeon.dmi");
-    ASSERT_EQ(table.size(), 6852u);
-    FakeMachine machine;  // the Windows class road carries a real table unchanged
-    machine.rawObjects = {{static_cast<std::int32_t>(table.size()), table}};
-    EXPECT_EQ(LoadSmbiosTable(machine)->bytes, table);
-}
-
 }  // namespace
 }  // namespace norv
