@@ -141,17 +141,8 @@ LogRecordData::LogRecordData(const LogRecordData& other)
     ViewOwnTexts(other, other.texts_.data());
 }
 
-LogRecordData::LogRecordData(LogRecordData&& other) noexcept
-    : recordNumber(std::move(other.recordNumber)),
-      logName(other.logName),
-      elementName(other.elementName),
-      logCreationClassName(other.logCreationClassName),
-      recordFormat(other.recordFormat),
-      reserved(std::move(other.reserved)) {
-    // A short buffer moves by copy: the views are placed by their offsets in the old one.
-    const char* const fromTexts = other.texts_.data();
-    texts_ = std::move(other.texts_);
-    ViewOwnTexts(other, fromTexts);
+LogRecordData::LogRecordData(LogRecordData&& other) noexcept {
+    *this = std::move(other);
 }
 
 LogRecordData& LogRecordData::operator=(const LogRecordData& other) {
@@ -184,6 +175,7 @@ void LogRecordData::ViewOwnTexts(const LogRecordData& from, const char* fromText
     messageTimestamp = rebase(from.messageTimestamp);
     recordData = rebase(from.recordData);
 }
+
 SelRecords BuildSelRecords(std::vector<SelEntry>& entries, const TimeZoneRules& rules,
                            const ManagementControllerRecord& controller) {
     SelRecords built;
