@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the native, win64 and win32 presets and runs every benchmark, three repetitions
 # each, with the results as JSON in build/bench-results/ and the whole output in
-# build/bench-results/run.log. A whole run takes about four minutes, most of it the cold
+# build/bench-results/run.log. A whole run takes about six minutes, most of it the cold
 # enumerations (each waits 2.1 s for the DLL's caches to go stale). Run it when no Windows
 # tests run: they share the mingw builds' Wine prefixes.
 #   bench/run.sh [extra Google Benchmark flags, e.g. --benchmark_filter=LogRefresh]
@@ -81,12 +81,15 @@ else
   echo "== the 32-bit memory burst is skipped: this machine runs 32-bit programs only under" \
     "qemu-i386, whose figures would not compare with the native 64-bit ones"
 fi
-# The big server once, with fewer samples, to show how the cold enumerations grow.
+# The big server with as many samples: how the enumerations grow with the instances.
 echo "== $(uptime)"
 NORV_BENCH_WINE_RUN="$root/build/win64/wine-run" \
 NORV_BENCH_DLL_TIMER="$root/build/win64/src/module/dll_enum_timer.exe" \
 NORV_BENCH_DLL_PLATFORM="Z:$root/platforms/big-server.mof" \
-NORV_BENCH_DLL_SAMPLES=5 NORV_BENCH_DLL_ROUNDS=1 NORV_BENCH_DLL_MEMORY_REQUESTS=0 \
-  build/native/bench/dll_enum_bench \
+NORV_BENCH_DLL_ROUNDS=$repetitions NORV_BENCH_DLL_MEMORY_REQUESTS=0 \
+  build/native/bench/dll_enum_bench --benchmark_repetitions=$repetitions \
   --benchmark_out="$results/dll_enum_bench_big_server.json" --benchmark_out_format=json "$@"
 echo "== $(uptime)"
+echo "== a warm enumeration's cost per added instance (medians, default -> big server)"
+bench/warm_per_instance.py "$results/dll_enum_bench.json" \
+  "$results/dll_enum_bench_big_server.json" | tee "$results/warm_per_instance.txt"
