@@ -47,3 +47,10 @@ function(norv_starts_child_process test what)
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "NORV_CHILD_PROCESS=${what}")
   set_tests_properties(${test} PROPERTIES SKIP_RETURN_CODE 77)
 endfunction()
+
+# A test that the emulator itself breaks (a fault of qemu-i386, not of the code under test):
+# where 32-bit programs run emulated, wine-run reports it skipped with the reason.
+function(norv_broken_by_emulator test why)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "NORV_EMULATOR_FAULT=${why}")
+  set_tests_properties(${test} PROPERTIES SKIP_RETURN_CODE 77)
+endfunction()

@@ -52,7 +52,9 @@ for step in "${steps[@]}"; do
       win32_summary="the win32 suite ran under qemu-i386 (this machine runs no 32-bit x86 program)"
     fi
     win32_summary+=" in $((SECONDS - step_start))s, skipping ${skipped:-nothing}"
-    if [ -n "$skipped" ]; then win32_summary+=" (they start a second 32-bit process)"; fi
+    if [ -n "$skipped" ]; then
+      win32_summary+=" (they start a second 32-bit process, or the emulator breaks them)"
+    fi
   fi
 done
 
