@@ -45,11 +45,18 @@ def write_lines(path, lines):
 
 
 def find_line(lines, text, old_number):
-    """1-based number of the line equal to `text`, preferring `old_number`, else nearest."""
-    if 0 < old_number <= len(lines) and lines[old_number - 1] == text:
+    """1-based number of the line that reads `text` (reports keep lines without their
+    indentation), preferring `old_number`, else the nearest; None when there is none."""
+    text = text.strip()
+    if 0 < old_number <= len(lines) and lines[old_number - 1].strip() == text:
         return old_number
-    found = [i + 1 for i, line in enumerate(lines) if line == text]
+    found = [i + 1 for i, line in enumerate(lines) if line.strip() == text]
     return min(found, key=lambda n: abs(n - old_number)) if found else None
+
+
+def mutated(line, after):
+    """The line with its text replaced by the mutant's, keeping its indentation."""
+    return line[: len(line) - len(line.lstrip())] + after.strip()
 
 
 def restore(path):
@@ -94,7 +101,7 @@ def main():
             continue
         shutil.copy2(mutant["file"], mutant["file"] + BACKUP)
         try:
-            lines[at - 1] = mutant["after"]
+            lines[at - 1] = mutated(lines[at - 1], mutant["after"])
             write_lines(mutant["file"], lines)
             if run(build, 1800) != 0:
                 outcome = "invalid"
