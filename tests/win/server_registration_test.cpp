@@ -161,19 +161,6 @@ TEST_F(ServerRegistrationTest, AFailingClassEndsRegistrationAndKeepsTheEarlierOn
     UpdateClassRegistry(broken, module_.get(), RegistryMode::Unregister);
 }
 
-TEST_F(ServerRegistrationTest, AnExecutableRegistersAsLocalServer) {
-    const ProviderClassIdentity& identity = IdentityOf(ProviderClass::AdminDomain);
-    const HMODULE executable = ::GetModuleHandleW(nullptr);
-    ASSERT_EQ(UpdateClassRegistry(identity, executable, RegistryMode::Register), S_OK);
-    const std::wstring key = ClassKey(identity);
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\LocalServer32"),
-              test::ModulePath(executable));
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + L"\\LocalServer32", L"ThreadingModel"), L"both");
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\InprocServer32"));
-    ASSERT_EQ(UpdateClassRegistry(identity, executable, RegistryMode::Unregister), S_OK);
-    ExpectClassAbsent(identity);
-}
-
 // A copy of the module in a folder whose path leaves no room in a 260-character buffer.
 class LongPathModule {
 public:
