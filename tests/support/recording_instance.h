@@ -1,7 +1,6 @@
-// The tests' one IWbemClassObject double. Get answers from the values a test set; every Put
-// is recorded (name, flags, CIM type, a copy of the value, the references held meanwhile)
-// and the put with a chosen index can be refused; every other method answers E_NOTIMPL. It
-// lives on the test's stack: its references only count.
+// The tests' one IWbemClassObject double, on the test's stack (its references only count).
+// Get answers from the values a test set; every Put is recorded (name, flags, CIM type, value,
+// references held meanwhile), the put with a chosen index refused; the rest is E_NOTIMPL.
 #pragma once
 
 #include <windows.h>
@@ -86,7 +85,6 @@ public:
     ULONG references = 1;
     ULONG referencesDuringCall = 0;
 
-    // Every other method of the interface.
 #define NORV_NOT_IMPLEMENTED(name, ...)                    \
     HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { \
         return E_NOTIMPL;                                  \
