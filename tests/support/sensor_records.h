@@ -1,8 +1,6 @@
 // Sensor records as the builders make them, shared by the core's and the providers' tests.
 #pragma once
 
-#include <cstdint>
-
 #include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
 
@@ -14,6 +12,8 @@ inline SensorRecord TemperatureRecord(std::uint32_t sensorNumber) {
     SensorRecord record;
     record.SetPresent(1);
     record.SetName(SensorKind::Temperature, 3, kNoNumber, kNoNumber);
+    record.SetOwnerId(0);
+    record.SetOwnerLun(0);
     record.SetSensorNumber(sensorNumber);
     record.SetSensorType(kSensorTypeTemperature);
     record.SetEventReadingType(kReadingThreshold);
