@@ -163,13 +163,7 @@ TEST(LogWriterTrim, AFullFileKeepsTheWholeLinesOfItsLastPart) {
                                  std::regex(R"( \[.*\] \[Error\] - appended\r\n)")));
 }
 
-TEST(LogWriterSemaphore, NameIsTheFileNameWithoutBackslashesInUpperCase) {
-    EXPECT_EQ(LogSemaphoreNameOf("c:\\Dir\\sub\\file.log"), "C:DIRSUBFILE.LOG");
-    if (GetACP() == 1252) {
-        EXPECT_EQ(LogSemaphoreNameOf("c:\\\xE9t\xE9.log"), "C:\xC9T\xC9.LOG");
-    }
-}
-
+// The semaphore's name is the core's LogSemaphoreNameOf of the file name.
 TEST(LogWriterSemaphore, TheFirstWriterMakesTheFileFreeAndABusyOneLosesTheMessageAfterASecond) {
     const TempFile file("Busy");
     {
