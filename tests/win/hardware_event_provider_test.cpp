@@ -96,18 +96,24 @@ protected:
         AgeTheCaches();
     }
 
-    Subscription Subscribe() {
-        Subscription subscription;
+    static ComPtr<IWbemProviderInit> NewProvider() {
         const auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
             wmi_->Module(), "DllGetClassObject");
         ComPtr<IClassFactory> factory;
+        ComPtr<IWbemProviderInit> provider;
         EXPECT_EQ(getClassObject(win::GuidOf(kHardwareEventProviderIdentity.clsid),
                                  IID_IClassFactory, factory.put_void()),
                   S_OK);
-        if (!factory) return subscription;
-        EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit),
-                                          subscription.provider.put_void()),
-                  S_OK);
+        if (factory) {
+            EXPECT_EQ(
+                factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit), provider.put_void()),
+                S_OK);
+        }
+        return provider;
+    }
+    Subscription Subscribe() {
+        Subscription subscription;
+        subscription.provider = NewProvider();
         if (!subscription.provider) return subscription;
         const auto initSink = NewSink();
         std::wstring nameSpace = L"root\\cimv2\\ipmi";
@@ -175,6 +181,24 @@ TEST_F(HardwareEventProviderTest, CancellingOrReleasingEndsTheWorkerAtOnce) {
     released = Subscription{};
     EXPECT_LT(::GetTickCount64() - start, 1000u);
     EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
+}
+
+// Initialize needs the namespace and the sink; without either it reports nothing.
+TEST_F(HardwareEventProviderTest, InitializeRefusesANullNamespaceOrSink) {
+    const ComPtr<IWbemProviderInit> provider = NewProvider();
+    ASSERT_TRUE(provider);
+    const auto sink = NewSink();
+    const ComPtr<IWbemServices> nameSpace = wmi_->ProviderNamespace();
+    for (const auto& [services, to] :
+         {std::pair<IWbemServices*, IWbemProviderInitSink*>{nullptr, sink.get()},
+          {nameSpace.get(), nullptr}}) {
+        EXPECT_EQ(AsClient([&] {
+                      return provider->Initialize(nullptr, 0, nullptr, nullptr, services, nullptr,
+                                                  to);
+                  }),
+                  kWbemInvalidParameter);
+    }
+    EXPECT_TRUE(sink->Events().empty());
 }
 
 }  // namespace
