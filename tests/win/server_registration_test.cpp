@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "host/module_file.h"
 #include "host/provider_class_identity.h"
 #include "host/provider_class_row.h"
 #include "host/type_library_registration.h"
@@ -92,13 +91,15 @@ TEST_F(ServerRegistrationTest, WritesTheProgIdsAndClassIdSubtreeOfEveryClass) {
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key + L"\\LocalServer32"));
         EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key, L"AppID"), L"") << "present, empty text";
     }
-    // The type library, with the module folder as its help folder.
+    // The type library, with the module's folder (the path less its file name) for help.
     UniqueBstr path;
     ASSERT_EQ(::QueryPathOfRegTypeLib(GuidOf(kTypeLibraryId), 1, 0, 0, path.put()), S_OK);
     EXPECT_STREQ(path.get(), modulePath_.c_str());
+    const std::wstring file = L"\\Norvipmiprv.dll";
+    ASSERT_TRUE(modulePath_.ends_with(file));
     EXPECT_EQ(
         ReadString(HKEY_CLASSES_ROOT, L"TypeLib\\" + Wide(kTypeLibraryId) + L"\\1.0\\HELPDIR"),
-        DirectoryOf(modulePath_));
+        modulePath_.substr(0, modulePath_.size() - file.size()));
 }
 
 TEST_F(ServerRegistrationTest, RegisteringTwiceLeavesOneFreshCopyAndUnregisteringNone) {
