@@ -1,7 +1,6 @@
-// The tests' one IWbemClassObject double. Get answers from the values a test set; every Put
-// is recorded (name, flags, CIM type, a copy of the value, the references held meanwhile)
-// and the put with a chosen index can be refused; every other method answers E_NOTIMPL. It
-// lives on the test's stack: its references only count.
+// The tests' one IWbemClassObject double, on the test's stack (its references only count).
+// Get answers from the values a test set; every Put is recorded (name, flags, CIM type, value,
+// references held meanwhile), the put with a chosen index refused; the rest is E_NOTIMPL.
 #pragma once
 
 #include <windows.h>
@@ -63,7 +62,7 @@ public:
             const HRESULT copied = ::VariantCopy(put.value.put(), value);
             if (FAILED(copied)) return copied;
         }
-        return refused ? static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH) : putStatus;
+        return refused ? static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH) : S_OK;
     }
 
     // Gives the property this value; the instance takes it over.
@@ -73,16 +72,6 @@ public:
         slot = value;
     }
 
-    std::vector<std::wstring> PutNames() const {
-        std::vector<std::wstring> names;
-        for (const Recorded& put : puts) names.push_back(put.name);
-        return names;
-    }
-    std::vector<VARTYPE> PutTypes() const {
-        std::vector<VARTYPE> types;
-        for (const Recorded& put : puts) types.push_back(V_VT(&put.value));
-        return types;
-    }
     // The value of the last put of the property; null when it was not put.
     const VARIANT* Value(const wchar_t* name) const {
         for (auto put = puts.rbegin(); put != puts.rend(); ++put) {
@@ -90,64 +79,39 @@ public:
         }
         return nullptr;
     }
-    std::wstring Text(const wchar_t* name) const {
-        const VARIANT* value = Value(name);
-        return value && V_VT(value) == VT_BSTR ? std::wstring(V_BSTR(value)) : L"<none>";
-    }
-    LONG Integer(const wchar_t* name) const {
-        const VARIANT* value = Value(name);
-        return value && V_VT(value) == VT_I4 ? V_I4(value) : 0x7EADBEEF;
-    }
-
     // The put with this index (from 0) fails with WBEM_E_TYPE_MISMATCH; by default none.
     std::size_t refusedPut = static_cast<std::size_t>(-1);
-    // What every other put answers.
-    HRESULT putStatus = WBEM_S_NO_ERROR;
     std::deque<Recorded> puts;  // a deque: a recorded value never moves
     ULONG references = 1;
     ULONG referencesDuringCall = 0;
 
-    HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override {
-        return E_NOTIMPL;
+#define NORV_NOT_IMPLEMENTED(name, ...)                    \
+    HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { \
+        return E_NOTIMPL;                                  \
     }
-    HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE EndEnumeration() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SpawnInstance(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**,
-                                        IWbemClassObject**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*,
-                                        IWbemClassObject*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**,
-                                         IWbemClassObject**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+    NORV_NOT_IMPLEMENTED(GetQualifierSet, IWbemQualifierSet**)
+    NORV_NOT_IMPLEMENTED(Delete, LPCWSTR)
+    NORV_NOT_IMPLEMENTED(GetNames, LPCWSTR, LONG, VARIANT*, SAFEARRAY**)
+    NORV_NOT_IMPLEMENTED(BeginEnumeration, LONG)
+    NORV_NOT_IMPLEMENTED(Next, LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*)
+    NORV_NOT_IMPLEMENTED(EndEnumeration)
+    NORV_NOT_IMPLEMENTED(GetPropertyQualifierSet, LPCWSTR, IWbemQualifierSet**)
+    NORV_NOT_IMPLEMENTED(Clone, IWbemClassObject**)
+    NORV_NOT_IMPLEMENTED(GetObjectText, LONG, BSTR*)
+    NORV_NOT_IMPLEMENTED(SpawnDerivedClass, LONG, IWbemClassObject**)
+    NORV_NOT_IMPLEMENTED(SpawnInstance, LONG, IWbemClassObject**)
+    NORV_NOT_IMPLEMENTED(CompareTo, LONG, IWbemClassObject*)
+    NORV_NOT_IMPLEMENTED(GetPropertyOrigin, LPCWSTR, BSTR*)
+    NORV_NOT_IMPLEMENTED(InheritsFrom, LPCWSTR)
+    NORV_NOT_IMPLEMENTED(GetMethod, LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**)
+    NORV_NOT_IMPLEMENTED(PutMethod, LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*)
+    NORV_NOT_IMPLEMENTED(DeleteMethod, LPCWSTR)
+    NORV_NOT_IMPLEMENTED(BeginMethodEnumeration, LONG)
+    NORV_NOT_IMPLEMENTED(NextMethod, LONG, BSTR*, IWbemClassObject**, IWbemClassObject**)
+    NORV_NOT_IMPLEMENTED(EndMethodEnumeration)
+    NORV_NOT_IMPLEMENTED(GetMethodQualifierSet, LPCWSTR, IWbemQualifierSet**)
+    NORV_NOT_IMPLEMENTED(GetMethodOrigin, LPCWSTR, BSTR*)
+#undef NORV_NOT_IMPLEMENTED
 
 private:
     std::map<std::wstring, VARIANT> values_;

@@ -12,6 +12,7 @@
 #include "sensors/numeric_sensor_instance_fill.h"
 #include "sensors/sensor_instance_fill.h"
 #include "support/recording_instance.h"
+#include "support/sensor_records.h"
 #include "system/admin_domain_provider.h"
 #include "system/computer_system_provider.h"
 #include "system/sensor_collection_provider.h"
@@ -23,53 +24,28 @@ using test::RecordingInstance;
 
 constexpr VARTYPE kText = VT_BSTR;
 constexpr VARTYPE kTexts = VT_ARRAY | VT_BSTR;
-constexpr VARTYPE kNumbers = VT_ARRAY | VT_I4;
-constexpr VARTYPE kInteger = VT_I4;
 
-// A power supply redundancy record (with a sensor type description) and a temperature with
-// one threshold, through the instance lists the providers serve.
-SensorRecord Record(bool temperature) {
+// A power supply redundancy record, which has a sensor type description.
+SensorInstanceData SensorEntry() {
     SensorRecord record;
     record.SetPresent(1);
-    if (!temperature) {
-        record.SetName(SensorKind::PowerGroup, 1, kNoNumber, kNoNumber);
-        record.SetSensorNumber(9);
-        record.SetSensorType(kSensorTypePowerSupply);
-        record.SetEventReadingType(0x0B);
-        record.SetEntityId(0x0A);
-        record.SetCurrentState(0);
-        return record;
-    }
-    record.SetName(SensorKind::Temperature, 3, kNoNumber, kNoNumber);
-    record.SetSensorNumber(40);
-    record.SetSensorType(kSensorTypeTemperature);
-    record.SetEventReadingType(kReadingThreshold);
-    record.SetEntityId(0x07);
-    record.SetCurrentState(kStateOk);
-    record.SetCurrentReading(450);
-    record.SetUnitModifier(-1);
-    record.SetBaseUnits(2);
-    record.SetRateUnits(0);
-    record.SetUpperCritical(800);
-    record.SetNominalReading(500);
-    record.SetNormalMin(60);
-    record.SetNormalMax(1000);
-    record.SetMinReadable(0);
-    record.SetMaxReadable(1270);
-    return record;
-}
-
-SensorInstanceData SensorEntry() {
+    record.SetName(SensorKind::PowerGroup, 1, kNoNumber, kNoNumber);
+    record.SetSensorNumber(9);
+    record.SetSensorType(kSensorTypePowerSupply);
+    record.SetEventReadingType(0x0B);
+    record.SetEntityId(0x0A);
+    record.SetCurrentState(0);
     SensorInventory inventory;
-    inventory.Append(Record(false));
+    inventory.Append(record);
     SensorInstanceList list;
     BuildSensorList(list, inventory);
     return list.Count() == 1 ? list.At(0) : SensorInstanceData{};
 }
 
+// A temperature with one threshold; every field marked when fieldMask says so.
 NumericSensorInstanceData NumericEntry(std::uint32_t fieldMask = 0) {
     SensorInventory inventory;
-    inventory.Append(Record(true));
+    inventory.Append(test::TemperatureRecord(40));
     NumericSensorInstanceList list;
     BuildNumericSensorList(list, inventory);
     NumericSensorInstanceData entry = list.Count() == 1 ? list.At(0) : NumericSensorInstanceData{};
@@ -95,7 +71,6 @@ const Puts kSensorPuts = With(
 
 using Fill = std::function<HRESULT(const WbemObject&)>;
 
-// The class's fill operation over these data.
 template <typename Data>
 Fill Filling(HRESULT (*fill)(const Data&, const WbemObject&), Data data) {
     return [fill, data](const WbemObject& o) { return fill(data, o); };
@@ -104,7 +79,7 @@ Fill Filling(HRESULT (*fill)(const Data&, const WbemObject&), Data data) {
 struct FillCase {
     const char* label;
     Fill fill;
-    Puts puts;  // empty: only count and the spot checks below
+    Puts puts;  // empty: only the count (the numeric sensor's spot checks are below)
     std::size_t count;
 };
 
@@ -113,37 +88,37 @@ void PrintTo(const FillCase& c, std::ostream* out) {
 }
 
 std::vector<FillCase> FillCases() {
-    const ComputerSystemData controller = MakeComputerSystemData(TheManagementController(), {});
-    const AdminDomainData domain = MakeAdminDomainData();
-    const SensorCollectionData collection = MakeSensorCollectionData(TheManagementController());
     SensorInstanceData tachometer;  // no other description; its empty state list is still put
     tachometer.SetSensorType(5);
     tachometer.SetPossibleStates({});
     return {
-        {"ComputerSystem", Filling(&FillComputerSystemInstance, controller),
+        {"ComputerSystem",
+         Filling(&FillComputerSystemInstance,
+                 MakeComputerSystemData(TheManagementController(), {})),
          With(kCorePuts, {{L"NameFormat", kText},
                           {L"Roles", kTexts},
                           {L"IdentifyingDescriptions", kTexts},
                           {L"OtherIdentifyingInfo", kTexts},
-                          {L"Dedicated", kNumbers}}),
+                          {L"Dedicated", VT_ARRAY | VT_I4}}),
          10},
         {"ComputerSystemWithoutOptionalProperties",
          Filling(&FillComputerSystemInstance, ComputerSystemData{}), kCorePuts, 5},
         // Roles before NameFormat.
-        {"AdminDomain", Filling(&FillAdminDomainInstance, domain),
+        {"AdminDomain", Filling(&FillAdminDomainInstance, MakeAdminDomainData()),
          With(kCorePuts, {{L"Roles", kTexts}, {L"NameFormat", kText}}), 7},
         {"AdminDomainWithoutOptionalProperties",
          Filling(&FillAdminDomainInstance, AdminDomainData{}), kCorePuts, 5},
         // The class has no CreationClassName.
         {"SystemSpecificCollection",
-         Filling(&FillSensorCollectionInstance, collection),
+         Filling(&FillSensorCollectionInstance,
+                 MakeSensorCollectionData(TheManagementController())),
          {{L"InstanceID", kText},
           {L"Caption", kText},
           {L"ElementName", kText},
           {L"Description", kText}},
          4},
         {"Sensor", Filling(&FillSensorInstance, SensorEntry()),
-         With(kSensorPuts, {{L"SensorType", kInteger},
+         With(kSensorPuts, {{L"SensorType", VT_I4},
                             {L"OtherSensorTypeDescription", kText},
                             {L"PossibleStates", kTexts},
                             {L"CurrentState", kText}}),
@@ -151,17 +126,15 @@ std::vector<FillCase> FillCases() {
         {"SensorWithoutOptionalProperties", Filling(&FillSensorInstance, SensorInstanceData{}),
          kSensorPuts, 8},
         {"TachometerSensor", Filling(&FillSensorInstance, tachometer),
-         With(kSensorPuts, {{L"SensorType", kInteger}, {L"PossibleStates", kTexts}}), 10},
-        // Every bit set: all 31 puts; spot checks below.
+         With(kSensorPuts, {{L"SensorType", VT_I4}, {L"PossibleStates", kTexts}}), 10},
         {"NumericSensorFull", Filling(&FillNumericSensorInstance, NumericEntry(0x7FFFFF)), {}, 31},
-        // One threshold only, and no other description for a temperature.
         {"NumericSensorTemperature", Filling(&FillNumericSensorInstance, NumericEntry()), {}, 25},
     };
 }
 
 class InstanceFill : public ::testing::TestWithParam<FillCase> {};
 
-TEST_P(InstanceFill, PutsEveryPropertyInItsOrder) {
+TEST_P(InstanceFill, PutsEveryPropertyInItsOrderAndTheFirstRefusalEndsTheFill) {
     RecordingInstance instance;
     EXPECT_EQ(GetParam().fill(WbemObject(&instance)), WBEM_S_NO_ERROR);
     Puts puts;
@@ -171,20 +144,19 @@ TEST_P(InstanceFill, PutsEveryPropertyInItsOrder) {
         EXPECT_EQ(puts, GetParam().puts);
     }
     EXPECT_EQ(instance.references, 1u) << "the fill keeps no reference";
-}
-
-TEST_P(InstanceFill, TheFirstRefusedPutEndsTheFill) {
     for (std::size_t refused = 0; refused < GetParam().count; ++refused) {
-        RecordingInstance instance;
-        instance.refusedPut = refused;
-        EXPECT_EQ(GetParam().fill(WbemObject(&instance)), static_cast<HRESULT>(WBEM_E_FAILED));
-        EXPECT_EQ(instance.puts.size(), refused + 1) << "nothing is put after put " << refused;
+        RecordingInstance refusing;
+        refusing.refusedPut = refused;
+        EXPECT_EQ(GetParam().fill(WbemObject(&refusing)), static_cast<HRESULT>(WBEM_E_FAILED));
+        EXPECT_EQ(refusing.puts.size(), refused + 1) << "nothing is put after put " << refused;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, InstanceFill, ::testing::ValuesIn(FillCases()),
                          [](const auto& test) { return std::string(test.param.label); });
 
+// The numeric sensor's 31 puts, spot checks: the numbers are signed, IsLinear a boolean, the
+// thresholds not marked are not put.
 TEST(FillNumericSensorInstance, PutsTheNumbersSignedAndIsLinearAsABoolean) {
     RecordingInstance full;
     ASSERT_EQ(FillNumericSensorInstance(NumericEntry(0x7FFFFF), WbemObject(&full)),
@@ -194,19 +166,20 @@ TEST(FillNumericSensorInstance, PutsTheNumbersSignedAndIsLinearAsABoolean) {
     EXPECT_EQ(full.puts[18].name, L"IsLinear");
     EXPECT_EQ(full.puts.back().name, L"MaxReadable");
     for (std::size_t i = 12; i < full.puts.size(); ++i) {
-        EXPECT_EQ(V_VT(&full.puts[i].value), i == 18 ? VARTYPE{VT_BOOL} : kInteger) << i;
+        EXPECT_EQ(V_VT(&full.puts[i].value), i == 18 ? VARTYPE{VT_BOOL} : VARTYPE{VT_I4}) << i;
     }
     RecordingInstance temperature;
     ASSERT_EQ(FillNumericSensorInstance(NumericEntry(), WbemObject(&temperature)), WBEM_S_NO_ERROR);
-    EXPECT_EQ(temperature.Text(L"CreationClassName"), L"NumericSensor");
-    EXPECT_EQ(temperature.Integer(L"UnitModifier"), -1);
-    EXPECT_EQ(temperature.Integer(L"CurrentReading"), 450);
-    EXPECT_EQ(temperature.Integer(L"UpperThresholdCritical"), 800);
-    EXPECT_EQ(temperature.Integer(L"MaxReadable"), 1270);
+    EXPECT_STREQ(V_BSTR(temperature.Value(L"CreationClassName")), L"NumericSensor");
+    for (const auto& [name, value] : {std::pair{L"UnitModifier", -1},
+                                      {L"CurrentReading", 450},
+                                      {L"UpperThresholdCritical", 800},
+                                      {L"MaxReadable", 1270}}) {
+        EXPECT_EQ(V_I4(temperature.Value(name)), value) << name;
+    }
     EXPECT_EQ(V_BOOL(temperature.Value(L"IsLinear")), VARIANT_TRUE);
     for (const wchar_t* absent :
-         {L"LowerThresholdNonCritical", L"UpperThresholdNonCritical", L"LowerThresholdCritical",
-          L"LowerThresholdFatal", L"UpperThresholdFatal", L"OtherSensorTypeDescription"}) {
+         {L"LowerThresholdNonCritical", L"UpperThresholdFatal", L"OtherSensorTypeDescription"}) {
         EXPECT_EQ(temperature.Value(absent), nullptr) << absent;
     }
 }

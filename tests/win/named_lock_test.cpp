@@ -173,35 +173,8 @@ TEST_F(NamedLockTest, ThreadsTakingAFreshLockShareOneMutex) {
     EXPECT_TRUE(LogLines().empty());
 }
 
-TEST_F(NamedLockTest, ExcludesAnotherProcess) {
-    const std::string base = test::UniqueName("Lock");
-    const TestEvent ready("Ready");
-    const TestEvent releasing("Releasing");
-    HelperProcess holder("lock " + base + " " + ready.Name() + " " + releasing.Name() + " 300");
-    ASSERT_TRUE(holder.Started());
-    ASSERT_TRUE(ready.WaitFor(10000)) << "the helper did not take the lock";
-
-    NamedLock lock(key.Key());
-    lock.SetObjectName(base);
-    std::atomic<bool> releasedBeforeWeGotIn{false};
-    const TestEvent got("Got");
-    // Lock waits without time-out: it runs aside, so that a failure ends instead of hanging.
-    std::thread waiter([&] {
-        lock.Lock();
-        releasedBeforeWeGotIn = releasing.IsSet();
-        SetEvent(got.Get());
-        lock.Unlock();
-    });
-    if (!got.WaitFor(10000)) {
-        ADD_FAILURE() << "the lock was not handed over when the helper released it";
-        holder.Kill();
-    }
-    waiter.join();
-    EXPECT_TRUE(releasedBeforeWeGotIn) << "Lock returned while the helper held the lock";
-    EXPECT_EQ(holder.WaitForExit(5000), 0u);
-    EXPECT_TRUE(LogLines().empty());
-}
-
+// Another process is kept out by the same named mutex (the name is the first case's); a holder
+// killed while holding it leaves it abandoned, which the lock logs once and takes all the same.
 TEST_F(NamedLockTest, MutexOfAKilledOwnerIsTakenAndReleased) {
     const std::string base = test::UniqueName("Lock");
     const std::string fullName = "Global\\wmi_" + base;

@@ -1,6 +1,6 @@
 // The process-wide sensor cache with a clock and an inventory builder of the test's own: when
-// it rebuilds, what a failed build leaves, what the event log's own rebuild leaves alone, and
-// the two instance lists it derives.
+// it rebuilds, what a failed build leaves, and what the event log's own rebuild leaves alone.
+// (How the two instance lists are derived is the core's sensor-data cases'.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -63,13 +63,6 @@ std::vector<std::string> DeviceIds(const List& list) {
     return ids;
 }
 
-template <typename List>
-std::vector<int> PresentFlags(const List& list) {
-    std::vector<int> flags;
-    for (const auto& entry : list.Entries()) flags.push_back(entry.present);
-    return flags;
-}
-
 class SdrCacheTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -110,12 +103,10 @@ TEST_F(SdrCacheTest, AFailedBuildLeavesTheCacheInvalidAndTheNextRefreshRetries) 
     EXPECT_TRUE(cache.Refresh(nullptr));
     EXPECT_EQ(platform.builds, 4);
     EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"1.0.0"});
-    // A failure after a good rebuild: still invalid at once, not served from the old data.
+    // A failure after a good rebuild: invalid at once, not served from the old data.
     platform.now += 2;
     platform.buildFails = true;
     EXPECT_FALSE(cache.Refresh(nullptr));
-    EXPECT_FALSE(cache.Refresh(nullptr));
-    EXPECT_EQ(platform.builds, 6);
 }
 
 TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
@@ -139,25 +130,6 @@ TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
     EXPECT_EQ(platform.builds, 3);
     EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"5.0.1"});
     EXPECT_TRUE(cache.NumericSensors().Entries().empty());
-}
-
-TEST_F(SdrCacheTest, EachRecordIsInExactlyOneListInInventoryOrderWithEveryRebuild) {
-    platform.records = {Record(true, 10, 0, 0, 1),  Record(false, 1, 0, 0, 1),
-                        Record(false, 41, 0, 0, 0), Record(true, 11, 0, 0, 0),
-                        Record(false, 3, 2, 32, 1), Record(true, 12, 1, 0, 1)};
-    SdrCache cache = NewCache();
-    for (int round = 0; round < 2; ++round, platform.now += 2) {
-        ASSERT_TRUE(cache.Refresh(nullptr));
-        EXPECT_EQ(platform.builds, round + 1);
-        // Device id: sensor number, owner LUN, owner id. Records that are not present keep
-        // their entries (the event log names them), marked.
-        EXPECT_EQ(DeviceIds(cache.Sensors()),
-                  (std::vector<std::string>{"1.0.0", "41.0.0", "3.2.32"}));
-        EXPECT_EQ(PresentFlags(cache.Sensors()), (std::vector<int>{1, 0, 1}));
-        EXPECT_EQ(DeviceIds(cache.NumericSensors()),
-                  (std::vector<std::string>{"10.0.0", "11.0.0", "12.1.0"}));
-        EXPECT_EQ(PresentFlags(cache.NumericSensors()), (std::vector<int>{1, 0, 1}));
-    }
 }
 
 }  // namespace

@@ -58,16 +58,9 @@ std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(
         std::make_shared<norvwmi::RepositoryClassSource>(std::move(repository)), "NORVTEST");
 }
 
-std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::string_view> files) {
-    std::vector<norvwmi::MofFile> texts;
-    for (std::string_view file : files) texts.push_back(SourceFile(file));
-    return RepositoryOf(texts);
-}
-
 std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces() {
-    constexpr std::string_view files[] = {kShippedClasses, kHealthClasses, kHostDirectives,
-                                          kDefaultPlatform};
-    return LoadNamespaces(files);
+    return RepositoryOf({SourceFile(kShippedClasses), SourceFile(kHealthClasses),
+                         SourceFile(kHostDirectives), SourceFile(kDefaultPlatform)});
 }
 
 StandInWmi::StandInWmi() : module_(LoadModuleUnderTest()) {

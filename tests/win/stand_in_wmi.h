@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +50,6 @@ norvwmi::MofFile SourceFile(std::string_view relativePath);
 // WMI's system classes and then the given MOF texts, as plain classes and instances (no
 // directives applied); a text that does not load fails the current test and is left out.
 std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files);
-std::shared_ptr<norvwmi::ServedNamespaces> LoadNamespaces(std::span<const std::string_view> files);
 // The shipped classes, the health classes and the default platform.
 std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces();
 // A platform description (a path in the source tree, or a text) loaded as the norvwmi program

@@ -1,11 +1,15 @@
-// What is particular to the controller provider of the built module: its firmware version is
-// read from the health driver on every request. (The controller, domain and collection
-// instances are in the golden outputs; their lookups are the protocol suite's.)
+// What is particular to the controller, domain and collection providers of the built module:
+// the controller's firmware version is read from the health driver on every request, and a
+// provider object whose own lock cannot be made (its name taken by an event) serves its
+// requests unguarded, yet two WMI threads on it each see a list of their own. (Their instances
+// are in the golden outputs; their lookups are the protocol suite's.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "stand_in_wmi.h"
@@ -20,12 +24,53 @@ TEST_F(ControllerFirmwareTest, TheVersionIsReadAgainForEveryRequest) {
     const auto provider = wmi_->InitializedProvider(ProviderClass::ComputerSystem);
     const auto description = [&] { return StringsOf(Enumerated(provider.get()), L"Description"); };
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v8.15"});
-    const std::string_view withoutDriver[] = {kShippedClasses};
-    wmi_->Serve(LoadNamespaces(withoutDriver));
+    wmi_->Serve(RepositoryOf({SourceFile(kShippedClasses)}));
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v1.00"});
     wmi_->Serve(DefaultPlatformNamespaces());
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v8.15"});
 }
+
+class ProviderLockTaken : public StandInSuite<::testing::TestWithParam<ProviderClass>> {};
+
+TEST_P(ProviderLockTaken, TwoThreadsOnOneProviderObjectEachSeeTheOneInstance) {
+    wmi_->Serve(DefaultPlatformNamespaces());
+    const std::string lockName = LockNameOf(GetParam());
+    const win::UniqueHandle taken(::CreateEventA(nullptr, TRUE, FALSE, lockName.c_str()));
+    ASSERT_TRUE(taken);
+    const ComPtr<IWbemServices> provider = wmi_->InitializedProvider(GetParam());
+    const auto enumerated = Enumerated(provider.get());
+    ASSERT_EQ(enumerated.size(), 1u);
+    const std::wstring path = StringOf(enumerated.front().get(), L"__RELPATH");
+    // What the threads saw go wrong, counted rather than asserted so that both finish.
+    std::atomic<int> mistakes{0};
+    const auto requests = [&] {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        for (int i = 0; i < 150; ++i) {
+            const auto listed = NewSink();
+            const HRESULT hr = Enumerate(provider.get(), listed.get());
+            const auto objects = listed->Objects();
+            mistakes += hr != WBEM_S_NO_ERROR || objects.size() != 1 ||
+                        objects.front()->CompareTo(0, enumerated.front().get()) != WBEM_S_SAME;
+            const auto found = NewSink();
+            mistakes += Get(provider.get(), path.c_str(), found.get()) != WBEM_S_NO_ERROR ||
+                        found->Objects().size() != 1;
+        }
+        ::CoUninitialize();
+    };
+    std::thread one(requests);
+    std::thread two(requests);
+    one.join();
+    two.join();
+    EXPECT_EQ(mistakes, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Classes, ProviderLockTaken,
+                         ::testing::Values(ProviderClass::ComputerSystem,
+                                           ProviderClass::AdminDomain,
+                                           ProviderClass::SystemSpecificCollection),
+                         [](const auto& test) {
+                             return std::string(IdentityOf(test.param).servedClass);
+                         });
 
 }  // namespace
 }  // namespace norv::test
