@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -60,6 +61,13 @@ inline void ExpectCases(const std::string& name,
         text += input + " => " + actual + "\n";
     }
     if (UpdatingGolden()) ExpectGolden(name, text);
+}
+
+// A case's input as a stream whose numbers read as decimal or, after 0x, hexadecimal.
+inline std::istringstream CaseInput(const std::string& input) {
+    std::istringstream in(input);
+    in >> std::setbase(0);
+    return in;
 }
 
 }  // namespace norv::test
