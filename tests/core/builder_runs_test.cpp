@@ -40,18 +40,6 @@ const std::map<std::string, NamedBuilder, std::less<>> kBuilders = {
     {"dimms", {BuildDimmSensors, kDimmQuery}},
 };
 
-// "@name = properties" lines of the file: property sets a case names with @name.
-std::map<std::string, std::string> Definitions(const std::string& file) {
-    std::map<std::string, std::string> definitions;
-    std::istringstream lines(file);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t equals = line.find(" = ");
-        if (line.starts_with("@") && equals != std::string::npos)
-            definitions[line.substr(0, equals)] = line.substr(equals + 3);
-    }
-    return definitions;
-}
-
 // "Name=value ..." with booleans, 32-bit integers and "texts"; a later name wins.
 void ReadProperties(std::istringstream& in, FakeProperties& object,
                     const std::map<std::string, std::string>& definitions) {
@@ -133,7 +121,7 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
 }
 
 TEST(BuilderRuns, AsReviewed) {
-    const auto definitions = Definitions(test::ReadGolden("builder_runs.txt"));
+    const auto definitions = test::Definitions("builder_runs.txt");
     test::ExpectCases("builder_runs.txt",
                       [&](const std::string& input) { return RunBuilder(input, definitions); });
 }

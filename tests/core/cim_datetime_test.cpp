@@ -2,25 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "eventlog/time_zone_rules.h"
+#include "golden_text.h"
 
 namespace norv {
 namespace {
 
 namespace chr = std::chrono;
 
-// Daylight from the second Sunday of March to the first Sunday of November, 02:00.
-const TimeZoneRules kUsEastern = {300, 0, -60, {0, 11, 0, 1, 2, 0, 0, 0}, {0, 3, 0, 2, 2, 0, 0, 0}};
-// Daylight from the first Sunday of October 02:00 to the first Sunday of April 03:00.
-const TimeZoneRules kSydney = {-600, 0, -60, {0, 4, 0, 1, 3, 0, 0, 0}, {0, 10, 0, 1, 2, 0, 0, 0}};
+const std::map<std::string, std::string> kZones = test::Definitions("time_zone_cases.txt");
 
-TimeZoneRules FixedBias(std::int32_t bias) {
+TimeZoneRules Zone(const std::string& name) {
+    std::string numbers = kZones.at(name);
+    std::replace(numbers.begin(), numbers.end(), '|', ' ');
+    std::istringstream in(numbers);
     TimeZoneRules rules;
-    rules.bias = bias;
+    in >> rules.bias >> rules.standardBias >> rules.daylightBias;
+    for (SystemTime* time : {&rules.standardDate, &rules.daylightDate}) {
+        for (std::uint16_t* field : {&time->wYear, &time->wMonth, &time->wDayOfWeek, &time->wDay,
+                                     &time->wHour, &time->wMinute, &time->wSecond, &time->wMilliseconds})
+            in >> *field;
+    }
     return rules;
 }
 
@@ -30,51 +41,35 @@ LogDateTime At(int year, int month, int day, int hour, int minute) {
             static_cast<std::uint8_t>(hour),       static_cast<std::uint8_t>(minute)};
 }
 
+// tests/data/core/time_zone_cases.txt: daylight time under each form of rule, and the CIM
+// date-time texts of undated and out-of-range entries, padding and offsets.
+TEST(TimeZoneCases, AsReviewed) {
+    test::ExpectCases("time_zone_cases.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        std::string what, zone;
+        in >> what >> zone;
+        if (what == "daylight") {
+            std::int32_t date = 0;
+            int hour = 0, minute = 0;
+            in >> date >> hour >> minute;
+            const DateTime local{CalendarDate(date), ClockTime::FromHms(hour, minute, 0, 0)};
+            return std::string(IsDaylightTime(Zone(zone), local) ? "daylight" : "standard");
+        }
+        LogDateTime time;
+        for (std::uint8_t* field : {&time.century, &time.year, &time.month, &time.day, &time.hour, &time.minute}) {
+            unsigned value = 0;
+            in >> value;
+            *field = static_cast<std::uint8_t>(value);
+        }
+        const CimDateTime cim = ToCimDateTime(time, Zone(zone));
+        return cim.text + " sel " + std::to_string(cim.selTimestamp);
+    });
+}
+
 // The offset in minutes east of UTC that closes a CIM date-time text ("+060" is 60).
 int OffsetOf(const std::string& cimText) {
     const int minutes = std::stoi(cimText.substr(cimText.size() - 3));
     return cimText[cimText.size() - 4] == '-' ? -minutes : minutes;
-}
-
-// A field outside its range would print a text longer than a CIM date-time; the entry is
-// taken as undated instead, as one without a date. The edges of each range still convert.
-TEST(ToCimDateTime, UndatedAndOutOfRangeEntriesGiveTheEmptyDateTime) {
-    const LogDateTime undated[] = {
-        {0, 7, 3, 11, 2, 30},  {100, 7, 3, 11, 2, 30},      {20, 100, 3, 11, 2, 30},
-        {20, 7, 0, 11, 2, 30}, {20, 7, 13, 11, 2, 30},      {20, 7, 3, 0, 2, 30},
-        {20, 7, 3, 32, 2, 30}, {20, 7, 2, 30, 2, 30},       {20, 7, 3, 11, 24, 30},
-        {20, 7, 3, 11, 2, 60}, {20, 7, 255, 255, 255, 255},
-    };
-    for (const LogDateTime& date : undated) {
-        const auto result = ToCimDateTime(date, kUsEastern);
-        EXPECT_EQ(result.text, "00000000000000.000000+000")
-            << int{date.month} << "/" << int{date.day} << " " << int{date.hour};
-        EXPECT_EQ(result.selTimestamp, 0u);
-    }
-    EXPECT_EQ(ToCimDateTime(At(2008, 2, 29, 23, 59), FixedBias(0)).text,
-              "20080229235900.000000+000");
-    EXPECT_EQ(ToCimDateTime(At(9999, 12, 31, 0, 0), FixedBias(0)).text,
-              "99991231000000.000000+000");
-}
-
-TEST(ToCimDateTime, PaddingAndTheSignOfTheOffset) {
-    const std::pair<std::int32_t, const char*> cases[] = {
-        {300, "-300"}, {0, "+000"}, {-60, "+060"}, {60, "-060"}, {-765, "+765"}};
-    for (const auto& [bias, offset] : cases) {
-        EXPECT_EQ(ToCimDateTime(At(2007, 1, 2, 10, 30), FixedBias(bias)).text,
-                  std::string("20070102103000.000000") + offset);
-    }
-    EXPECT_EQ(ToCimDateTime(At(905, 1, 2, 3, 4), FixedBias(-5)).text, "09050102030400.000000+005");
-}
-
-TEST(ToCimDateTime, StandardBiasCountsOnlyInZonesWithDaylightTime) {
-    TimeZoneRules rules = kUsEastern;
-    rules.standardBias = 15;
-    EXPECT_EQ(OffsetOf(ToCimDateTime(At(2007, 1, 2, 10, 30), rules).text), -315);
-    EXPECT_EQ(OffsetOf(ToCimDateTime(At(2007, 7, 2, 10, 30), rules).text), -240);
-    rules.daylightDate.wMonth = 0;
-    EXPECT_EQ(OffsetOf(ToCimDateTime(At(2007, 1, 2, 10, 30), rules).text), -300);
-    EXPECT_EQ(OffsetOf(ToCimDateTime(At(2007, 7, 2, 10, 30), rules).text), -300);
 }
 
 // Every hour of a local year, with the UTC offsets that the IANA database gives (written by
@@ -83,10 +78,9 @@ TEST(ToCimDateTime, StandardBiasCountsOnlyInZonesWithDaylightTime) {
 // what these rules yield: the missing hour in spring and the repeated hour in autumn both
 // count as daylight time.
 TEST(ToCimDateTime, AgainstTheIanaDatabase) {
-    const std::pair<const char*, const TimeZoneRules*> zones[] = {
-        {"tz_offsets_America_New_York.txt", &kUsEastern},
-        {"tz_offsets_Australia_Sydney.txt", &kSydney}};
-    for (const auto& [name, rules] : zones) {
+    for (const auto& [name, zone] : {std::pair{"tz_offsets_America_New_York.txt", "@eastern"},
+                                     std::pair{"tz_offsets_Australia_Sydney.txt", "@sydney"}}) {
+        const TimeZoneRules rules = Zone(zone);
         std::ifstream file(std::string(NORV_TEST_DATA_DIR) + "/" + name);
         ASSERT_TRUE(file) << name;
         int hours = 0;
@@ -97,7 +91,7 @@ TEST(ToCimDateTime, AgainstTheIanaDatabase) {
             ASSERT_EQ(
                 std::sscanf(line.c_str(), "%d-%d-%d %d %d", &year, &month, &day, &hour, &offset), 5)
                 << line;
-            const auto result = ToCimDateTime(At(year, month, day, hour, 0), *rules);
+            const auto result = ToCimDateTime(At(year, month, day, hour, 0), rules);
             char prefix[32];
             std::snprintf(prefix, sizeof prefix, "%04d%02d%02d%02d0000.000000", year, month, day,
                           hour);
@@ -111,7 +105,7 @@ TEST(ToCimDateTime, AgainstTheIanaDatabase) {
         }
         EXPECT_EQ(hours, 365 * 24);
     }
-    EXPECT_EQ(ToCimDateTime(At(2038, 1, 19, 3, 14), kSydney).selTimestamp, 2147483640u);
+    EXPECT_EQ(ToCimDateTime(At(2038, 1, 19, 3, 14), Zone("@sydney")).selTimestamp, 2147483640u);
 }
 
 // One converter serves a whole log and keeps the season starts of the year it last saw; its
@@ -128,7 +122,7 @@ TEST(CimDateTimeConverter, EveryYearGetsItsOwnSeasonStarts) {
                                             At(2009, 12, 31, 23, 59),
                                             At(2007, 11, 4, 1, 59),
                                             At(2007, 11, 4, 2, 0)};
-    for (const TimeZoneRules& rules : {kUsEastern, kSydney}) {
+    for (const TimeZoneRules& rules : {Zone("@eastern"), Zone("@sydney")}) {
         CimDateTimeConverter converter(rules);
         for (std::size_t i = 0; i < times.size(); ++i) {
             const CimDateTime fresh = ToCimDateTime(times[i], rules);
@@ -137,7 +131,8 @@ TEST(CimDateTimeConverter, EveryYearGetsItsOwnSeasonStarts) {
             EXPECT_EQ(kept.selTimestamp, fresh.selTimestamp) << "time " << i;
         }
     }
-    CimDateTimeConverter converter(kUsEastern);  // the case a kept 2007 season gets wrong
+    const TimeZoneRules eastern = Zone("@eastern");  // the converter keeps a reference to it
+    CimDateTimeConverter converter(eastern);  // the case a kept 2007 season gets wrong
     (void)converter.Convert(At(2007, 3, 10, 12, 0));
     EXPECT_EQ(converter.Convert(At(2008, 3, 10, 12, 0)).text, "20080310120000.000000-240");
 }

@@ -194,6 +194,21 @@ TEST(MappingTable, EveryRowAsReviewed) {
     test::ExpectGolden("mapping_table.txt", text);
 }
 
+TEST(EventText, CasesAsReviewed) {
+    test::ExpectCases("event_texts.txt", [](const std::string& input) {
+        std::istringstream in = test::CaseInput(input);
+        if (input.starts_with("slot ")) {
+            std::string word;
+            std::uint32_t sensorType = 0, data2 = 0;
+            in >> word >> sensorType >> data2;
+            return "[" + std::string(SlotConnectorText(sensorType, data2)) + "]";
+        }
+        std::uint32_t type = 0, sensorType = 0, usage2 = 0, usage3 = 0, offset = 0, data2 = 0, data3 = 0;
+        in >> type >> sensorType >> usage2 >> usage3 >> offset >> data2 >> data3;
+        return EventText(type, sensorType, usage2 << 2 | usage3, offset, data2, data3);
+    });
+}
+
 TEST(MapEntry, EntriesAsReviewed) {
     test::ExpectCases("log_entries.txt", MappedCase);
 }
