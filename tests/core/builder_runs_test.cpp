@@ -87,7 +87,10 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
     std::istringstream head(parts[0]);
     std::string name, from;
     int counter = 10;
-    head >> name >> from >> counter;
+    head >> name;
+    const bool queries = name == "queries";
+    if (queries) head >> name;
+    head >> from >> counter;
     const NamedBuilder& builder = kBuilders.at(name);
     FakeHealthDataSource source;
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -110,7 +113,11 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
         source.Serve(wql, served);
     }
     const auto run = testing::Build(builder.build, source, static_cast<std::uint8_t>(counter));
-    std::string text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter);
+    std::string text;
+    for (const testing::SentQuery& query : queries ? source.SentQueries() : std::vector<testing::SentQuery>{})
+        text += (text.empty() ? "" : " ; ") + query.nameSpace + ": " + query.wql;
+    if (queries) return text;
+    text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter);
     for (std::size_t i = 0; i < run.Count(); ++i) {
         char fields[24];
         std::snprintf(fields, sizeof fields, " fields %X", unsigned{run[i].FieldMask()});

@@ -14,80 +14,9 @@
 namespace norv {
 namespace {
 
-using testing::Build;
 using testing::Builder;
 using testing::FakeHealthDataSource;
 using testing::FakeProperties;
-
-// The query texts of every builder, written out independently of the builders' constants
-// (the temperature query has two blanks before FROM). The builders below are then served
-// through the constants.
-TEST(Builders, EachSendsItsExactQueriesInOrderAndAMissingClassAddsNothing) {
-    struct Case {
-        const char* name;
-        Builder build;
-        std::vector<std::string> wql;
-        std::size_t recordsWithoutData;
-    };
-    const std::string kResMem = "SELECT * FROM ResMemInfo";
-    const std::vector<Case> cases = {
-        {"temperature",
-         BuildTemperatureSensors,
-         {"SELECT TempBlowout, TempCelsius, TempImmediatePowerOff, TempLocale, TempNumber, "
-          "TempOverThreshold, TempPhysicallyFailed, TempPresent, TempShutdownGracefully, "
-          "TempThreshold  FROM TempSensorInfo"},
-         0},
-        {"fan group",
-         BuildFanGroupSensors,
-         {"SELECT FanLocale, FanPresent, FanPhysicallyFailed, FanRedundant, FanRedCapable, "
-          "FanRedGroupId, FanMinReqForRedundancy, FanMinReqToRun, FanSharedGroupingCapable, "
-          "FanSharedRedGroupId, FanSharedMinReqForRedundancy, FanSharedMinReqToRun FROM FanInfo"},
-         0},
-        {"fan",
-         BuildFanSensors,
-         {"SELECT FanIndex, FanLocale, FanPresent, FanType, FanSpeed, FanPhysicallyFailed FROM "
-          "FanInfo"},
-         0},
-        {"power redundancy",
-         BuildPowerRedundancySensors,
-         {"SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, PowerSupplyRedCapable, "
-          "PowerSupplyRedGroupId, PowerSupplyMinReqForRedundancy, PowerSupplyMinReqToRun, "
-          "MaximumPowerSupplyID, NumPowerSuppliesSupportedByChassis, PowerSupplyIsRedundant FROM "
-          "PowerSupplyInfo"},
-         1},
-        {"power supply",
-         BuildPowerSupplySensors,
-         {"SELECT PowerSupplyNumber, PowerSupplyPresent, PowerSupplyFailed, MaximumPowerSupplyID "
-          "FROM PowerSupplyInfo"},
-         0},
-        {"asr", BuildAsrSensor, {"SELECT ASRIsEnabled, ASRTimeOut FROM ASRInfo"}, 0},
-        {"uid light", BuildUidLightSensors, {"SELECT UIDLightState FROM UIDLightInfo"}, 0},
-        {"memory subsystem", BuildMemorySubsystemSensors, {kResMem}, 0},
-        {"memory boards",
-         BuildMemoryBoardSensors,
-         {kResMem,
-          "SELECT CartID, NumModules, CartStatus, Removable, CartError, CartPIRN FROM "
-          "MemoryBoardInfo"},
-         0},
-        {"dimms", BuildDimmSensors, {kResMem, "SELECT * FROM MemoryDIMMInfo"}, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeHealthDataSource source;
-        source.Serve(kResMem, {{{"Present", true}, {"NumberCartridges", 1}}});
-        testing::Build(c.build, source, 30);
-        ASSERT_EQ(source.SentQueries().size(), c.wql.size());
-        for (std::size_t i = 0; i < c.wql.size(); ++i) {
-            EXPECT_EQ(source.SentQueries()[i].nameSpace, "root\\wmi");
-            EXPECT_EQ(source.SentQueries()[i].wql, c.wql[i]);
-        }
-        if (c.wql.size() != 1 || c.wql[0] == kResMem) continue;
-        const auto run = Build(c.build, c.wql[0], {}, 30);
-        EXPECT_TRUE(run.ok);
-        EXPECT_EQ(run.Count(), c.recordsWithoutData);
-        EXPECT_EQ(run.counter, 30 + c.recordsWithoutData);
-    }
-}
 
 FakeProperties Temperature(std::int32_t number, std::int32_t celsius, std::int32_t threshold) {
     return {{"TempPresent", true},
