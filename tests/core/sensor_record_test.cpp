@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "golden_text.h"
 
 namespace norv {
 namespace {
@@ -54,55 +58,18 @@ TEST(SensorRecord, ThresholdSettersMarkTheirStateBitAndStatesAccumulate) {
     EXPECT_TRUE(states.HasThreshold(0x10));
 }
 
-TEST(SensorRecordName, FormatsNumbersByKindAndKeepsTheKey) {
-    struct Case {
-        SensorKind kind;
-        std::uint8_t number1, number2, number3;
-        const char* name;
-    };
-    using K = SensorKind;
-    const Case cases[] = {
-        // Without numbers every kind gives its text literally.
-        {K::Fan, kNone, kNone, kNone, "FAN %u"},
-        {K::PowerSubsystem, kNone, kNone, kNone, "Pwr Subsystem"},
-        {K::CartridgeDimm, kNone, kNone, kNone, "CART %u: DIMM %u"},
-        {K::OsStop, kNone, kNone, kNone, ""},
-        {K::LogMaintenance, kNone, kNone, kNone, "Kron Maintenance"},
-        {K::UidLight, kNone, kNone, kNone, "UID Light signal"},
-        {K::FanGroup, 0x05, 0x00, kNone, "FAN GROUP %u"},
-        {K::Cpu, 0, 0, kNone, "CPU %u"},
-        {K::CartridgeDimm, 2, kNone, kNone,
-         "CART 2: DIMM %u"},  // a missing second number leaves its mark
-        // Numbers in decimal; a number the text has no place for is left out.
-        {K::Fan, 12, 7, kNone, "FAN 12"},
-        {K::Temperature, 0, kNone, kNone, "TEMPERATURE 0"},
-        {K::PowerSupply, 2, kNone, kNone, "POWER SUPPLY 2"},
-        {K::PowerGroup, 1, kNone, kNone, "POWER GROUP 1"},
-        {K::PowerSubsystem, 4, kNone, kNone, "Pwr Subsystem"},
-        {K::CartridgeDimm, 254, 254, kNone, "CART 254: DIMM 254"},
-        {K::BoardDimm, 7, kNone, kNone, "SysBoard DIMM 7"},
-        {K::CartridgePirn, 2, kNone, kNone, "MEM CART 2 PIRN"},
-        {K::Cartridge, 3, kNone, kNone, "MEM CART 3"},
-        {K::BoardDimms, 1, kNone, kNone, "SysBoard DIMMs"},
-        {K::OsStop, 1, 2, 3, ""},
-        {K::Rtc, 9, kNone, kNone, "RTC"},
-        // Fan groups and processors print the third number.
-        {K::FanGroup, 0x05, 0x00, 1, "FAN GROUP 1"},
-        {K::FanSharedGroup, 0xFF, 0xFF, 254, "FAN SHARED GROUP 254"},
-        {K::Cpu, 1, 2, 3, "CPU 3"},
-        // Cartridge 0 is the system board.
-        {K::CartridgeDimm, 0, 5, kNone, "SysBoard DIMM 5"},
-        {K::CartridgeDimm, 0, kNone, kNone, "SysBoard DIMM %u"},
-        {K::Cartridge, 0, 4, 9, "SysBoard DIMMs"},
-    };
-    for (const Case& c : cases) {
+TEST(SensorRecordName, CasesAsReviewed) {
+    test::ExpectCases("sensor_names.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
+        in >> kind >> number1 >> number2 >> number3;
         SensorRecord record;
-        record.SetName(c.kind, c.number1, c.number2, c.number3);
-        EXPECT_EQ(record.Name(), c.name);
-        EXPECT_EQ(record.Kind(), c.kind);
-        EXPECT_EQ(record.KeyNumber1(), c.number1);
-        EXPECT_EQ(record.KeyNumber2(), c.number2);
-    }
+        record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(number1),
+                       static_cast<std::uint8_t>(number2), static_cast<std::uint8_t>(number3));
+        EXPECT_EQ(record.Kind(), static_cast<SensorKind>(kind));
+        return record.Name() + " key " + std::to_string(record.KeyNumber1()) + "/" +
+               std::to_string(record.KeyNumber2());
+    });
     for (std::uint32_t index = 0; index < kSensorKindCount; ++index) {
         SensorRecord record;
         record.SetName(static_cast<SensorKind>(index), 254, 254, 254);
