@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "fake_processor_info_source.h"
 #include "golden_text.h"
 #include "inventory/environmental_builders.h"
+#include "inventory/refresh_rule.h"
 #include "inventory/system_builders.h"
 
 namespace norv {
@@ -21,11 +23,15 @@ using testing::FakeHealthDataSource;
 using testing::FakeProcessorInfoSource;
 using testing::FakeProperties;
 
-TEST(NextMultipleOfTen, RaisesToTheNextBlockInEightBits) {
-    const std::pair<std::uint8_t, std::uint8_t> cases[] = {
-        {0, 10}, {9, 10}, {10, 20}, {19, 20}, {99, 100}, {249, 250}, {250, 4}, {255, 4}};
-    for (const auto& [counter, raised] : cases)
-        EXPECT_EQ(NextMultipleOfTen(counter), raised) << int{counter};
+TEST(InventoryRules, CasesAsReviewed) {
+    test::ExpectCases("inventory_rules.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        std::string what;
+        std::int32_t first = 0, second = 0, third = 0;
+        in >> what >> first >> second >> third;
+        if (what == "next") return std::to_string(NextMultipleOfTen(static_cast<std::uint8_t>(first)));
+        return std::string(IsCacheFresh(first != 0, second, third) ? "fresh" : "stale");
+    });
 }
 
 std::vector<FakeProperties> Temperatures(std::int32_t count) {
