@@ -21,46 +21,6 @@ namespace {
 using testing::FakeHealthDataSource;
 using testing::FakeProperties;
 
-struct NamedBuilder {
-    testing::Builder build;
-    std::string_view wql;
-};
-
-const std::map<std::string, NamedBuilder, std::less<>> kBuilders = {
-    {"temperature", {BuildTemperatureSensors, kTemperatureQuery}},
-    {"fan", {BuildFanSensors, kFanQuery}},
-    {"fangroup", {BuildFanGroupSensors, kFanGroupQuery}},
-    {"powerred", {BuildPowerRedundancySensors, kPowerRedundancyQuery}},
-    {"supply", {BuildPowerSupplySensors, kPowerSupplyQuery}},
-    {"asr", {BuildAsrSensor, kAsrQuery}},
-    {"uid", {BuildUidLightSensors, kUidLightQuery}},
-    {"firmware", {BuildFirmwareSensors, kAsrQuery}},
-    {"memory", {BuildMemorySubsystemSensors, kMemorySubsystemQuery}},
-    {"boards", {BuildMemoryBoardSensors, kMemoryBoardQuery}},
-    {"dimms", {BuildDimmSensors, kDimmQuery}},
-};
-
-// "Name=value ..." with booleans, 32-bit integers and "texts"; a later name wins.
-void ReadProperties(std::istringstream& in, FakeProperties& object,
-                    const std::map<std::string, std::string>& definitions) {
-    for (std::string word; in >> word;) {
-        if (word.starts_with("@")) {
-            std::istringstream defined(definitions.at(word));
-            ReadProperties(defined, object, definitions);
-            continue;
-        }
-        const std::size_t equals = word.find('=');
-        const std::string name = word.substr(0, equals), value = word.substr(equals + 1);
-        if (value == "true" || value == "false") {
-            object[name] = value == "true";
-        } else if (value.starts_with("\"")) {
-            object[name] = value.substr(1, value.size() - 2);
-        } else {
-            object[name] = static_cast<std::int32_t>(std::stol(value, nullptr, 0));
-        }
-    }
-}
-
 std::string Readings(const SensorRecord& r) {
     char text[160];
     std::snprintf(text, sizeof text,
@@ -91,7 +51,7 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
     const bool queries = name == "queries";
     if (queries) head >> name;
     head >> from >> counter;
-    const NamedBuilder& builder = kBuilders.at(name);
+    const testing::NamedBuilder& builder = testing::kNamedBuilders.at(name);
     FakeHealthDataSource source;
     for (std::size_t i = 1; i < parts.size(); ++i) {
         std::string objects = parts[i];
@@ -99,18 +59,10 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
         const std::size_t colon = objects.find(": ");
         if (colon != std::string::npos && !objects.starts_with("@") &&
             objects.find('=') > colon) {
-            wql = kBuilders.at(objects.substr(0, colon)).wql;
+            wql = testing::kNamedBuilders.at(objects.substr(0, colon)).wql;
             objects = objects.substr(colon + 2);
         }
-        std::vector<FakeProperties> served;
-        std::istringstream list(objects);
-        for (std::string object; std::getline(list, object, ';');) {
-            std::istringstream in(object);
-            served.emplace_back();
-            if (object.find_first_not_of(" {}") != std::string::npos)
-                ReadProperties(in, served.back(), definitions);
-        }
-        source.Serve(wql, served);
+        source.Serve(wql, testing::ReadObjects(objects, definitions));
     }
     const auto run = testing::Build(builder.build, source, static_cast<std::uint8_t>(counter));
     std::string text;
