@@ -38,7 +38,7 @@ struct SentQuery {
     std::string wql;
 };
 
-class FakeHealthDataSource final : public HealthDataSource {
+class FakeHealthDataSource : public HealthDataSource {
 public:
     void Serve(std::string_view wql, std::vector<FakeProperties> objects) {
         Serve(kHealthNamespace, wql, std::move(objects));

@@ -1,5 +1,4 @@
 #include "inventory/sensor_record.h"
-#include "inventory/sensor_inventory.h"
 
 #include <gtest/gtest.h>
 
@@ -101,24 +100,6 @@ TEST(SensorRecordMatches, ExactKeyOfTheSameKindAndFanGroupsBySubset) {
     emptyGroup.SetName(SensorKind::FanSharedGroup, 0x00, 0x00, 1);
     EXPECT_TRUE(emptyGroup.Matches(SensorKind::FanSharedGroup, 0x00, 0x00));
     EXPECT_FALSE(emptyGroup.Matches(SensorKind::FanSharedGroup, 0x01, 0x00));
-}
-
-TEST(SensorInventory, AppendCopiesAndRemoveLastDropsOnlyTheNewest) {
-    SensorInventory inventory;
-    SensorRecord record;
-    record.SetName(SensorKind::Fan, 1, kNone, kNone);
-    inventory.Append(record);
-    record.SetName(SensorKind::Fan, 2, kNone, kNone);
-    inventory.Append(record);
-    record.SetName(SensorKind::Fan, 9, kNone, kNone);  // after the copy: no effect
-    ASSERT_EQ(inventory.Count(), 2u);
-    EXPECT_EQ(inventory.At(1).Name(), "FAN 2");
-    inventory.RemoveLast();
-    ASSERT_EQ(inventory.Count(), 1u);
-    EXPECT_EQ(inventory.At(0).Name(), "FAN 1");
-    inventory.RemoveLast();
-    inventory.RemoveLast();  // harmless on an empty inventory
-    EXPECT_EQ(inventory.Count(), 0u);
 }
 
 }  // namespace
