@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -71,8 +72,7 @@ std::string CountCase(const std::string& input) {
     return text;
 }
 
-TEST(Counting, CasesAsReviewed) {
-    test::ExpectCases("processor_count.txt", CountCase);
+TEST(KeywordNumber, TheTextIsReadUpTo255Characters) {
     // 248 + 7 = 255 characters are read; one more cuts off the number's token.
     EXPECT_EQ(ParseNumberAfterKeyword(std::string(248, 'x') + " Proc 9", "Proc"), 9);
     EXPECT_EQ(ParseNumberAfterKeyword(std::string(249, 'x') + " Proc 9", "Proc"), std::nullopt);
@@ -176,38 +176,27 @@ std::string Describe(const ProcessorInfo& info) {
     return text;
 }
 
-TEST(ProcessorInfo, EachLogicalProcessorCarriesItsSocket) {
-    struct Case {
-        const char* rule;
-        ProcessorCountStatus status;
+TEST(ProcessorCountAndInfo, CasesAsReviewedAndTheKeysOfTheList) {
+    test::ExpectCases("processor_count.txt", [](const std::string& input) {
+        if (!input.starts_with("info ")) return CountCase(input);
+        std::istringstream in(input.substr(5));
+        int status = 0;
+        in >> status;
         std::vector<TopologyRecord> topology;
-        const char* list;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {"single-core sockets take the records in order, though neither OEM APIC id is 6",
-         S::SingleCore, {{0, 0, 0, 0}, {6, 6, 0, 0}}, "status 0: 00.0.0.0 Proc 1/00 06.6.0.0 Proc 2/20"},
-        {"or by APIC id when there are more", S::SingleCore, {{0x20, 0x20, 0, 0}, {0, 0, 0, 0}, {7, 7, 0, 0}},
-         "status 0: 00.0.0.0 Proc 1/00 20.32.0.0 Proc 2/20"},
-        {"the sockets first, then each socket's other processors in record order", S::HyperThreadingMultiCore,
-         {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}, {0x20, 1, 0, 0}, {0x21, 1, 0, 1}, {0x02, 0, 1, 0}},
-         "status 0: 00.0.0.0 Proc 1/00 20.1.0.0 Proc 2/20 01.0.0.1 Proc 1/00 02.0.1.0 Proc 1/00 21.1.0.1 Proc 2/20"},
-        {"a later record with the same APIC id wins", S::HyperThreadingMultiCore,
-         {{0x00, 0, 0, 0}, {0x00, 3, 0, 0}, {0x05, 3, 1, 0}, {0x20, 1, 0, 0}},
-         "status 0: 00.3.0.0 Proc 1/00 20.1.0.0 Proc 2/20 05.3.1.0 Proc 1/00"},
-        {"no visited processor has socket 2's APIC id: its package is unknown", S::HyperThreadingMultiCore,
-         {{0x00, 0, 0, 0}, {0x01, 0, 0, 1}}, "status 0: 00.0.0.0 Proc 1/00 00.0.0.0 Proc 2/20 01.0.0.1 Proc 1/00"},
-        {"a restricted process leaves zero topology", S::AffinityRestricted, {},
-         "status 0: 00.0.0.0 Proc 1/00 00.0.0.0 Proc 2/20"},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        FakeCount fake = Counted(c.status, c.topology);
+        for (std::string record; in >> record;) {
+            std::replace(record.begin(), record.end(), '.', ' ');
+            std::istringstream ids(record);
+            unsigned apic = 0, package = 0, core = 0, logical = 0;
+            ids >> apic >> package >> core >> logical;
+            topology.push_back({static_cast<std::uint8_t>(apic), static_cast<std::uint8_t>(package),
+                                static_cast<std::uint8_t>(core), static_cast<std::uint8_t>(logical)});
+        }
+        FakeCount fake = Counted(static_cast<ProcessorCountStatus>(status), topology);
         const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
-        EXPECT_EQ(Describe(info), c.list) << c.rule;
         EXPECT_EQ(fake.calls, 1);
         EXPECT_EQ(info.structures.size(), 2u);
-    }
+        return Describe(info);
+    });
     FakeCount fake = Counted(S::SingleCore, {{0, 0, 0, 0}, {6, 6, 0, 0}});
     const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
     EXPECT_EQ(info.entries[0].strings, (std::vector<std::string>{"", "Proc 1"}));
