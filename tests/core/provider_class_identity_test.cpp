@@ -5,28 +5,8 @@
 #include <set>
 #include <string>
 
-#include "host/guid_text.h"
-
 namespace norv {
 namespace {
-
-TEST(ParseGuidText, ReadsTheFieldsInComLayoutAndRejectsMalformedText) {
-    const auto guid = ParseGuidText("{2C7F5E93-41B8-4D06-9A3E-85D1B0F46C27}");
-    ASSERT_TRUE(guid.has_value());
-    EXPECT_EQ(guid->data1, 0x2C7F5E93u);
-    EXPECT_EQ(guid->data2, 0x41B8u);
-    EXPECT_EQ(guid->data3, 0x4D06u);
-    EXPECT_EQ(guid->data4,
-              (std::array<std::uint8_t, 8>{0x9A, 0x3E, 0x85, 0xD1, 0xB0, 0xF4, 0x6C, 0x27}));
-    EXPECT_EQ(ParseGuidText("{2c7f5e93-41b8-4d06-9a3e-85d1b0f46c27}"), guid);
-    for (const char* text :
-         {"2C7F5E93-41B8-4D06-9A3E-85D1B0F46C27", "{2C7F5E93-41B8-4D06-9A3E-85D1B0F46C2}",
-          "{2C7F5E93-41B8-4D06-9A3E-85D1B0F46C277}", "{2C7F5E93-41B84-D06-9A3E-85D1B0F46C27}",
-          "{2C7F5E93-41B8-4D06-9A3E-85D1B0F46CG7}", "{2C7F5E93 41B8-4D06-9A3E-85D1B0F46C27}",
-          "(2C7F5E93-41B8-4D06-9A3E-85D1B0F46C27)"}) {
-        EXPECT_FALSE(ParseGuidText(text).has_value()) << text;
-    }
-}
 
 TEST(ProviderClassIdentities, FollowTheNamingRulesAreDistinctAndIndexedByTheirClass) {
     std::set<std::string_view> clsids, progIds, served;

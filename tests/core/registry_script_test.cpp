@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "golden_text.h"
 #include "host/class_registry_script.h"
+#include "host/guid_text.h"
 #include "host/provider_class_identity.h"
 
 namespace norv {
@@ -22,19 +26,22 @@ constexpr auto kDeleteValue = RegistryAction::DeleteValue;
 const Replacements kSample = {
     {"Module", "C:\\Program Files\\100%\\x.dll"}, {"APPID", ""}, {"Owner", "Norv"}};
 
-TEST(ExpandReplacements, SubstitutesNamedVariablesWithoutRegardToCase) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"plain text", "plain text"},
-        {"%OWNER%.%owner%", "Norv.Norv"},
-        {"[%APPID%]", "[]"},
-        {"100%% sure", "100% sure"},
-        {"%Module%", "C:\\Program Files\\100%\\x.dll"},  // a value is not expanded again
-        {"", ""}};
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(ExpandReplacements(text, kSample), expected) << text;
-    for (const char* text : {"%Unknown%", "a %Owner", "50%", "%Own er%"}) {
-        EXPECT_FALSE(ExpandReplacements(text, kSample).has_value()) << text;
-    }
+TEST(RegistrarCases, AsReviewed) {
+    test::ExpectCases("registrar_cases.txt", [](const std::string& input) {
+        const std::string text = input.substr(input.find(' ') + 1);
+        if (input.starts_with("expand ")) return ExpandReplacements(text, kSample).value_or("none");
+        const auto guid = ParseGuidText(text);
+        if (!guid) return std::string("none");
+        char fields[64];
+        std::snprintf(fields, sizeof fields, "%08X %04X %04X", unsigned{guid->data1}, unsigned{guid->data2}, unsigned{guid->data3});
+        std::string answer = fields;
+        for (const std::uint8_t byte : guid->data4) {
+            std::snprintf(fields, sizeof fields, " %02X", unsigned{byte});
+            answer += fields;
+        }
+        return answer;
+    });
+    EXPECT_EQ(ExpandReplacements("", kSample), "");
 }
 
 // NoRemove Root { ForceRemove Owned = s '%Owner%' { val Flag = s 'on'  Child }  Plain }
@@ -116,6 +123,36 @@ TEST(ClassRegistryScript, EveryClassRegistersItsProgIdsServerAndLibraryAndUnregi
                       *removed, [](const RegistryOperation& op) { return op.keyPath == "CLSID"; }),
                   0);
     }
+}
+
+TEST(ProviderClassIdentities, FollowTheNamingRulesAreDistinctAndIndexedByTheirClass) {
+    std::set<std::string_view> clsids, progIds, served;
+    for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
+        const std::string className(identity.className);
+        EXPECT_EQ(identity.coclassName, "C" + className);
+        EXPECT_EQ(identity.friendlyName, "C" + className + " Object");
+        EXPECT_TRUE(identity.progId.starts_with("Norvipmiprv.")) << identity.progId;
+        clsids.insert(identity.clsid);
+        progIds.insert(identity.progId);
+        progIds.insert(VersionIndependentProgId(identity.progId));
+        served.insert(identity.servedClass);
+    }
+    EXPECT_EQ(clsids.size(), kProviderClassCount);
+    EXPECT_EQ(progIds.size(), 2 * kProviderClassCount);
+    EXPECT_EQ(served.size(), kProviderClassCount);
+    const std::pair<ProviderClass, std::string_view> indexed[] = {
+        {ProviderClass::LogRecord, "LogRecord"},
+        {ProviderClass::RecordLog, "RecordLog"},
+        {ProviderClass::SystemSpecificCollection, "SystemSpecificCollection"},
+        {ProviderClass::NumericSensor, "NumericSensor"},
+        {ProviderClass::Sensor, "Sensor"},
+        {ProviderClass::ComputerSystem, "ComputerSystem"},
+        {ProviderClass::AdminDomain, "AdminDomain"}};
+    for (const auto& [providerClass, servedClass] : indexed)
+        EXPECT_EQ(IdentityOf(providerClass).servedClass, servedClass);
+    EXPECT_EQ(VersionIndependentProgId("Norvipmiprv.Sensor.1"), "Norvipmiprv.Sensor");
+    EXPECT_EQ(VersionIndependentProgId("Norvipmiprv.Sensor"), "Norvipmiprv.Sensor");
+    EXPECT_EQ(VersionIndependentProgId("Norvipmiprv.Sensor.10"), "Norvipmiprv.Sensor.10");
 }
 
 }  // namespace
