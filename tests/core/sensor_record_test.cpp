@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "eventlog/sensor_search.h"
 #include "golden_text.h"
+#include "inventory/sensor_inventory.h"
 
 namespace norv {
 namespace {
@@ -76,30 +78,42 @@ TEST(SensorRecordName, CasesAsReviewed) {
     }
 }
 
-TEST(SensorRecordMatches, ExactKeyOfTheSameKindAndFanGroupsBySubset) {
-    SensorRecord dimm;
-    dimm.SetName(SensorKind::CartridgeDimm, 2, 5, kNone);
-    EXPECT_TRUE(dimm.Matches(SensorKind::CartridgeDimm, 2, 5));
-    EXPECT_FALSE(dimm.Matches(SensorKind::CartridgeDimm, 2, 4));
-    EXPECT_FALSE(dimm.Matches(SensorKind::CartridgeDimm, 5, 2));
-    EXPECT_FALSE(dimm.Matches(SensorKind::BoardDimm, 2, 5));
-    SensorRecord cpu;
-    cpu.SetName(SensorKind::Cpu, 0x03, 0x01, 0);
-    EXPECT_FALSE(cpu.Matches(SensorKind::Cpu, 0x01, 0x01));  // only fan groups take a subset
+SensorRecord Named(std::istream& in) {
+    unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
+    in >> kind >> number1 >> number2 >> number3;
+    SensorRecord record;
+    record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(number1),
+                   static_cast<std::uint8_t>(number2), static_cast<std::uint8_t>(number3));
+    return record;
+}
 
-    SensorRecord group;  // fans 0, 2 and 9
-    group.SetName(SensorKind::FanGroup, 0x05, 0x02, 1);
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x05, 0x02));
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x01, 0x00));   // fan 0
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x04, 0x02));   // fans 2 and 9
-    EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x02, 0x00));  // fan 1
-    EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x01, 0x01));  // fans 0 and 8
-    EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x00, 0x00));  // no fan
-    EXPECT_FALSE(group.Matches(SensorKind::FanSharedGroup, 0x01, 0x00));
-    SensorRecord emptyGroup;
-    emptyGroup.SetName(SensorKind::FanSharedGroup, 0x00, 0x00, 1);
-    EXPECT_TRUE(emptyGroup.Matches(SensorKind::FanSharedGroup, 0x00, 0x00));
-    EXPECT_FALSE(emptyGroup.Matches(SensorKind::FanSharedGroup, 0x01, 0x00));
+TEST(SensorKeys, CasesAsReviewed) {
+    SensorInventory inventory;
+    for (const char* record : {"3 1 255 255 10", "0 2 255 255 11", "22 255 255 255 12", "1 6 0 255 13",
+                               "3 2 255 255 14", "0 2 255 255 15", "3 2 255 255 16"}) {
+        std::istringstream in(record);
+        SensorRecord named = Named(in);
+        unsigned number = 0;
+        in >> number;
+        named.SetSensorNumber(number);
+        inventory.Append(named);
+    }
+    const SensorSearch search(inventory);
+    test::ExpectCases("sensor_keys.txt", [&](const std::string& input) {
+        std::istringstream in(input.substr(input.find(' ')));
+        unsigned kind = 0, key1 = 0, key2 = 0;
+        std::string bar;
+        if (input.starts_with("match ")) {
+            const SensorRecord record = Named(in);
+            in >> bar >> kind >> key1 >> key2;
+            return std::string(record.Matches(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
+                                              static_cast<std::uint8_t>(key2)) ? "match" : "no match");
+        }
+        in >> kind >> key1 >> key2;
+        const SensorRecord* found = search.Find(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
+                                                static_cast<std::uint8_t>(key2));
+        return found == nullptr ? std::string("none") : std::to_string(found->SensorNumber());
+    });
 }
 
 }  // namespace
