@@ -118,22 +118,6 @@ TEST(CountingRealMachines, TwoSocketEpyc) {
     EXPECT_EQ(count.topology[48].coreId, 1);  // apic 1: the second thread of the first core
 }
 
-TEST(CountingRealMachines, TwoSocketXeonWithMoreIdsThanThreads) {
-    // Two 8-core, 16-thread packages that address 32 logical ids: ids 0..15 and 32..47.
-    std::vector<std::pair<std::uint8_t, unsigned>> facts;
-    for (unsigned socket = 0; socket < 2; ++socket)
-        for (unsigned id = 0; id < 16; ++id)
-            facts.emplace_back(static_cast<std::uint8_t>(socket * 32 + id), socket);
-    ProcessorCount count;
-    std::istringstream xeon("GenuineIntel 13 32 1 16");
-    ExpectSamePackages(ReadCpu(xeon), facts, count);
-    EXPECT_EQ(count.status, ProcessorCountStatus::HyperThreadingMultiCore);
-    EXPECT_EQ(count.logicalPerCore, 2);
-    EXPECT_EQ(count.coresPerPackage, 8);
-    EXPECT_EQ(count.packages, 1);  // the reported count over the addressable ids
-    EXPECT_EQ(count.topology[17], (TopologyRecord{33, 1, 0, 1}));
-}
-
 using S = ProcessorCountStatus;
 
 // A count function that hands out one result and counts its calls.
