@@ -40,7 +40,8 @@ std::string Readings(const SensorRecord& r) {
 // counter N (10 unless said) on a source that serves the objects for its query, or for
 // the query of the builder named before ':'. The answer: ok or failed, the counter after,
 // and each record's identity (with a temperature's readings).
-std::string RunBuilder(const std::string& input, const std::map<std::string, std::string>& definitions) {
+std::string RunBuilder(const std::string& input,
+                       const std::map<std::string, std::string>& definitions) {
     std::vector<std::string> parts;
     for (std::size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
         bar = input.find(" | ", start);
@@ -60,8 +61,7 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
         std::string objects = parts[i];
         std::string_view wql = builder.wql;
         const std::size_t colon = objects.find(": ");
-        if (colon != std::string::npos && !objects.starts_with("@") &&
-            objects.find('=') > colon) {
+        if (colon != std::string::npos && !objects.starts_with("@") && objects.find('=') > colon) {
             wql = testing::kNamedBuilders.at(objects.substr(0, colon)).wql;
             objects = objects.substr(colon + 2);
         }
@@ -69,7 +69,8 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
     }
     const auto run = testing::Build(builder.build, source, static_cast<std::uint8_t>(counter));
     std::string text;
-    for (const testing::SentQuery& query : queries ? source.SentQueries() : std::vector<testing::SentQuery>{})
+    for (const testing::SentQuery& query :
+         queries ? source.SentQueries() : std::vector<testing::SentQuery>{})
         text += (text.empty() ? "" : " ; ") + query.nameSpace + ": " + query.wql;
     if (queries) return text;
     text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter);

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "eventlog/log_entry.h"
-#include "golden_text.h"
 #include "events/event_period.h"
 #include "events/threshold_band.h"
+#include "golden_text.h"
 
 namespace norv {
 namespace {
@@ -42,14 +42,19 @@ TEST(ChangeDetectionTest, CasesAsReviewed) {
         const std::size_t space = input.find(' '), bar = input.find(" |");
         const std::string what = input.substr(0, space);
         const HardwareSnapshot previous = Snapshot(what, input.substr(space, bar - space));
-        const HardwareEvents events = DetectHardwareEvents(&previous, Snapshot(what, input.substr(bar + 2)));
+        const HardwareEvents events =
+            DetectHardwareEvents(&previous, Snapshot(what, input.substr(bar + 2)));
         EXPECT_THAT(events.numericSensorChanges, IsEmpty());
         std::string text = what == "log" ? "new:" : "";
         for (const std::size_t place : events.newRecords) text += " " + std::to_string(place);
-        const auto place = [](std::size_t at) { return at == kNoEntry ? std::string("-") : std::to_string(at); };
+        const auto place = [](std::size_t at) {
+            return at == kNoEntry ? std::string("-") : std::to_string(at);
+        };
         for (const SensorChange& change : events.sensorChanges) {
             text += (text.empty() ? "" : " ") +
-                    std::string(change.kind == SensorChangeKind::State ? "state " : change.kind == SensorChangeKind::Appeared ? "appeared " : "disappeared ") +
+                    std::string(change.kind == SensorChangeKind::State      ? "state "
+                                : change.kind == SensorChangeKind::Appeared ? "appeared "
+                                                                            : "disappeared ") +
                     place(change.previous) + "/" + place(change.current);
         }
         return text.empty() ? "none" : text;

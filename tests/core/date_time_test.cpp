@@ -121,8 +121,9 @@ TimeZoneRules Zone(const std::string& name) {
     TimeZoneRules rules;
     in >> rules.bias >> rules.standardBias >> rules.daylightBias;
     for (SystemTime* time : {&rules.standardDate, &rules.daylightDate}) {
-        for (std::uint16_t* field : {&time->wYear, &time->wMonth, &time->wDayOfWeek, &time->wDay,
-                                     &time->wHour, &time->wMinute, &time->wSecond, &time->wMilliseconds})
+        for (std::uint16_t* field :
+             {&time->wYear, &time->wMonth, &time->wDayOfWeek, &time->wDay, &time->wHour,
+              &time->wMinute, &time->wSecond, &time->wMilliseconds})
             in >> *field;
     }
     return rules;
@@ -149,7 +150,8 @@ TEST(TimeZoneCases, AsReviewed) {
             return std::string(IsDaylightTime(Zone(zone), local) ? "daylight" : "standard");
         }
         LogDateTime time;
-        for (std::uint8_t* field : {&time.century, &time.year, &time.month, &time.day, &time.hour, &time.minute}) {
+        for (std::uint8_t* field :
+             {&time.century, &time.year, &time.month, &time.day, &time.hour, &time.minute}) {
             unsigned value = 0;
             in >> value;
             *field = static_cast<std::uint8_t>(value);
@@ -225,7 +227,7 @@ TEST(CimDateTimeConverter, EveryYearGetsItsOwnSeasonStarts) {
         }
     }
     const TimeZoneRules eastern = Zone("@eastern");  // the converter keeps a reference to it
-    CimDateTimeConverter converter(eastern);  // the case a kept 2007 season gets wrong
+    CimDateTimeConverter converter(eastern);         // the case a kept 2007 season gets wrong
     (void)converter.Convert(At(2007, 3, 10, 12, 0));
     EXPECT_EQ(converter.Convert(At(2008, 3, 10, 12, 0)).text, "20080310120000.000000-240");
 }

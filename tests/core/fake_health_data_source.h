@@ -78,7 +78,9 @@ public:
         return Read(object, property, value);
     }
 
-    std::vector<FakeProperties>& Served(std::string_view wql) { return served[Key(kHealthNamespace, wql)]; }
+    std::vector<FakeProperties>& Served(std::string_view wql) {
+        return served[Key(kHealthNamespace, wql)];
+    }
 
     const std::vector<SentQuery>& SentQueries() const { return sent; }
 
@@ -173,8 +175,8 @@ inline void ReadProperties(std::istream& in, FakeProperties& object,
     }
 }
 
-inline std::vector<FakeProperties> ReadObjects(const std::string& text,
-                                               const std::map<std::string, std::string>& definitions) {
+inline std::vector<FakeProperties> ReadObjects(
+    const std::string& text, const std::map<std::string, std::string>& definitions) {
     std::vector<FakeProperties> objects;
     std::istringstream list(text);
     for (std::string object; std::getline(list, object, ';');) {

@@ -29,7 +29,8 @@ TEST(InventoryRules, CasesAsReviewed) {
         std::string what;
         std::int32_t first = 0, second = 0, third = 0;
         in >> what >> first >> second >> third;
-        if (what == "next") return std::to_string(NextMultipleOfTen(static_cast<std::uint8_t>(first)));
+        if (what == "next")
+            return std::to_string(NextMultipleOfTen(static_cast<std::uint8_t>(first)));
         return std::string(IsCacheFresh(first != 0, second, third) ? "fresh" : "stale");
     });
 }

@@ -50,7 +50,8 @@ SensorInventory MakeInventory(std::optional<SensorKind> without = std::nullopt) 
     for (std::string line; std::getline(lines, line);) {
         if (!line.starts_with("@sensor ")) continue;
         std::istringstream in = test::CaseInput(line.substr(8));
-        unsigned kind = 0, key1 = 0, key2 = 0, key3 = 0, number = 0, owner = 0, entity = 0, instance = 0;
+        unsigned kind = 0, key1 = 0, key2 = 0, key3 = 0, number = 0, owner = 0, entity = 0,
+                 instance = 0;
         in >> kind >> key1 >> key2 >> key3 >> number >> owner >> entity >> instance;
         if (static_cast<SensorKind>(kind) == without) continue;
         SensorRecord record;
@@ -95,8 +96,10 @@ std::string Mapped(const std::vector<std::uint8_t>& entry, const SensorInventory
                   "keys %02X/%02X: ",
                   static_cast<unsigned>(KindIndex(e.sensorKind)), unsigned{e.sensorNumber},
                   unsigned{e.sensorType}, unsigned{e.eventType}, unsigned{e.offset},
-                  e.deassertion == 0 ? "assert" : e.deassertion == 1 ? "deassert" : "other", unsigned{e.eventData2},
-                  unsigned{e.EventData2Usage()}, unsigned{e.eventData3},
+                  e.deassertion == 0   ? "assert"
+                  : e.deassertion == 1 ? "deassert"
+                                       : "other",
+                  unsigned{e.eventData2}, unsigned{e.EventData2Usage()}, unsigned{e.eventData3},
                   unsigned{e.EventData3Usage()}, unsigned{e.key1}, unsigned{e.key2});
     return text + TextOf(e);
 }
@@ -185,7 +188,8 @@ TEST(EventText, CasesAsReviewed) {
             in >> word >> sensorType >> data2;
             return "[" + std::string(SlotConnectorText(sensorType, data2)) + "]";
         }
-        std::uint32_t type = 0, sensorType = 0, usage2 = 0, usage3 = 0, offset = 0, data2 = 0, data3 = 0;
+        std::uint32_t type = 0, sensorType = 0, usage2 = 0, usage3 = 0, offset = 0, data2 = 0,
+                      data3 = 0;
         in >> type >> sensorType >> usage2 >> usage3 >> offset >> data2 >> data3;
         return EventText(type, sensorType, usage2 << 2 | usage3, offset, data2, data3);
     });

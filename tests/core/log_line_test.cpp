@@ -32,7 +32,10 @@ TEST(LogLineCases, AsReviewed) {
             std::int32_t level = 0, type = 0, messageLevel = 0;
             std::uint32_t mask = 0;
             in >> level >> mask >> type >> messageLevel;
-            return std::string(LogFilter{level, mask}.Passes(static_cast<LogType>(type), messageLevel) ? "passes" : "blocked");
+            return std::string(
+                LogFilter{level, mask}.Passes(static_cast<LogType>(type), messageLevel)
+                    ? "passes"
+                    : "blocked");
         }
         std::size_t at = 0;
         if (what == "trim") in >> at;

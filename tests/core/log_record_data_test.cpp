@@ -139,7 +139,8 @@ TEST(LogRecordTexts, CasesAsReviewed) {
         entry.sensorNumber = byte(12);
         entry.entityId = field[13];
         entry.entityInstance = byte(14);
-        entry.deviceId = std::to_string(field[12]) + "." + std::to_string(field[11]) + "." + std::to_string(field[10]);
+        entry.deviceId = std::to_string(field[12]) + "." + std::to_string(field[11]) + "." +
+                         std::to_string(field[10]);
         std::getline(in >> std::ws, entry.sensorLabel);
         entry.sensorLabel += "(" + entry.deviceId + ")";
         return CaptionText(entry) + " | " + DescriptionText(entry) + " | " + RecordDataText(entry);

@@ -90,7 +90,8 @@ TEST(ReadLogArea, HostileAreasKeepTheWholeEntriesBeforeTheDamage) {
         const std::size_t after = area.PutAll(at, entries);
         area.Header(end != 0 ? end : static_cast<std::uint16_t>(after), start);
         std::string ids;
-        for (const std::uint16_t id : RecordIds(Read(area.FirstBytes(received != 0 ? received : areaSize), reportedSize)))
+        for (const std::uint16_t id :
+             RecordIds(Read(area.FirstBytes(received != 0 ? received : areaSize), reportedSize)))
             ids += (ids.empty() ? "" : " ") + std::to_string(id);
         return ids.empty() ? "none" : ids;
     });

@@ -78,7 +78,8 @@ TEST(WrappingSearchIndex, FindsWhatTheVisitFinds) {
 // reads: the builders read it of the object they found only.
 class FoundObjectRecorder final : public FakeHealthDataSource {
 public:
-    FoundObjectRecorder(std::string_view wql, std::string_view property) : wql_(wql), property_(property) {}
+    FoundObjectRecorder(std::string_view wql, std::string_view property)
+        : wql_(wql), property_(property) {}
     HealthObjectList Query(std::string_view nameSpace, std::string_view wql) override {
         HealthObjectList objects = FakeHealthDataSource::Query(nameSpace, wql);
         if (wql == wql_) {
@@ -87,7 +88,8 @@ public:
         }
         return objects;
     }
-    bool ReadInt32(const HealthObject& object, std::string_view property, std::int32_t& value) override {
+    bool ReadInt32(const HealthObject& object, std::string_view property,
+                   std::int32_t& value) override {
         for (std::size_t place = 0; property == property_ && place < places_.size(); ++place) {
             if (places_[place] == &object) found.push_back(place);
         }

@@ -43,8 +43,10 @@ std::string CountCase(const std::string& input) {
         in >> keyword;
         std::getline(in >> std::ws, text);
         text = text.substr(1, text.size() - 2);  // between the quotes
-        if (const std::size_t tab = text.find("\\t"); tab != std::string::npos) text.replace(tab, 2, "\t");
-        if (const std::size_t nul = text.find("\\0"); nul != std::string::npos) text.replace(nul, 2, 1, '\0');
+        if (const std::size_t tab = text.find("\\t"); tab != std::string::npos)
+            text.replace(tab, 2, "\t");
+        if (const std::size_t nul = text.find("\\0"); nul != std::string::npos)
+            text.replace(nul, 2, 1, '\0');
         const auto number = ParseNumberAfterKeyword(text, keyword);
         return number ? std::to_string(*number) : "none";
     }
@@ -173,7 +175,8 @@ TEST(ProcessorCountAndInfo, CasesAsReviewedAndTheKeysOfTheList) {
             unsigned apic = 0, package = 0, core = 0, logical = 0;
             ids >> apic >> package >> core >> logical;
             topology.push_back({static_cast<std::uint8_t>(apic), static_cast<std::uint8_t>(package),
-                                static_cast<std::uint8_t>(core), static_cast<std::uint8_t>(logical)});
+                                static_cast<std::uint8_t>(core),
+                                static_cast<std::uint8_t>(logical)});
         }
         FakeCount fake = Counted(static_cast<ProcessorCountStatus>(status), topology);
         const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());

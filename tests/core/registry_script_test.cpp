@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +33,8 @@ TEST(RegistrarCases, AsReviewed) {
         const auto guid = ParseGuidText(text);
         if (!guid) return std::string("none");
         char fields[64];
-        std::snprintf(fields, sizeof fields, "%08X %04X %04X", unsigned{guid->data1}, unsigned{guid->data2}, unsigned{guid->data3});
+        std::snprintf(fields, sizeof fields, "%08X %04X %04X", unsigned{guid->data1},
+                      unsigned{guid->data2}, unsigned{guid->data3});
         std::string answer = fields;
         for (const std::uint8_t byte : guid->data4) {
             std::snprintf(fields, sizeof fields, " %02X", unsigned{byte});
@@ -93,16 +94,18 @@ TEST(ModuleReplacements, NameTheModuleItsServerKindTheLibraryAndAnEmptyAppId) {
 // (tests/data/core/class_registry.txt); the tree itself is read back from a real registry
 // by the Windows tests.
 TEST(ClassRegistryScript, EveryClassAsReviewed) {
-    constexpr const char* kActions[] = {"create", "delete tree", "delete key", "set", "delete value"};
+    constexpr const char* kActions[] = {"create", "delete tree", "delete key", "set",
+                                        "delete value"};
     std::string text;
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         for (const auto mode : {RegistryMode::Register, RegistryMode::Unregister}) {
-            text += (mode == RegistryMode::Register ? "register " : "unregister ") + std::string(identity.className) + "\n";
+            text += (mode == RegistryMode::Register ? "register " : "unregister ") +
+                    std::string(identity.className) + "\n";
             const auto ops = PlanClassRegistry(identity, kModulePath, false, mode);
             ASSERT_TRUE(ops.has_value());
             for (const RegistryOperation& op : *ops) {
-                text += std::string("  ") + kActions[static_cast<int>(op.action)] + " " + op.keyPath +
-                        (op.valueName.empty() ? "" : " [" + op.valueName + "]") +
+                text += std::string("  ") + kActions[static_cast<int>(op.action)] + " " +
+                        op.keyPath + (op.valueName.empty() ? "" : " [" + op.valueName + "]") +
                         (op.action == kSet ? " = " + op.data : "") + "\n";
             }
         }

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -23,17 +23,28 @@ using Discrete = SensorInstanceData;
 using Signed = void (SensorRecord::*)(std::int32_t);
 using Unsigned = void (SensorRecord::*)(std::uint32_t);
 const std::map<std::string, std::variant<Signed, Unsigned>, std::less<>> kSetters = {
-    {"OwnerId", &SensorRecord::SetOwnerId}, {"OwnerLun", &SensorRecord::SetOwnerLun},
-    {"SensorNumber", &SensorRecord::SetSensorNumber}, {"EntityId", &SensorRecord::SetEntityId},
-    {"EntityInstance", &SensorRecord::SetEntityInstance}, {"SensorType", &SensorRecord::SetSensorType},
-    {"EventReadingType", &SensorRecord::SetEventReadingType}, {"CurrentState", &SensorRecord::SetCurrentState},
-    {"CurrentReading", &SensorRecord::SetCurrentReading}, {"BaseUnits", &SensorRecord::SetBaseUnits},
-    {"UnitModifier", &SensorRecord::SetUnitModifier}, {"RateUnits", &SensorRecord::SetRateUnits},
-    {"NominalReading", &SensorRecord::SetNominalReading}, {"NormalMax", &SensorRecord::SetNormalMax},
-    {"NormalMin", &SensorRecord::SetNormalMin}, {"MaxReadable", &SensorRecord::SetMaxReadable},
-    {"MinReadable", &SensorRecord::SetMinReadable}, {"UpperNonRecoverable", &SensorRecord::SetUpperNonRecoverable},
-    {"UpperCritical", &SensorRecord::SetUpperCritical}, {"UpperNonCritical", &SensorRecord::SetUpperNonCritical},
-    {"LowerNonRecoverable", &SensorRecord::SetLowerNonRecoverable}, {"LowerCritical", &SensorRecord::SetLowerCritical},
+    {"OwnerId", &SensorRecord::SetOwnerId},
+    {"OwnerLun", &SensorRecord::SetOwnerLun},
+    {"SensorNumber", &SensorRecord::SetSensorNumber},
+    {"EntityId", &SensorRecord::SetEntityId},
+    {"EntityInstance", &SensorRecord::SetEntityInstance},
+    {"SensorType", &SensorRecord::SetSensorType},
+    {"EventReadingType", &SensorRecord::SetEventReadingType},
+    {"CurrentState", &SensorRecord::SetCurrentState},
+    {"CurrentReading", &SensorRecord::SetCurrentReading},
+    {"BaseUnits", &SensorRecord::SetBaseUnits},
+    {"UnitModifier", &SensorRecord::SetUnitModifier},
+    {"RateUnits", &SensorRecord::SetRateUnits},
+    {"NominalReading", &SensorRecord::SetNominalReading},
+    {"NormalMax", &SensorRecord::SetNormalMax},
+    {"NormalMin", &SensorRecord::SetNormalMin},
+    {"MaxReadable", &SensorRecord::SetMaxReadable},
+    {"MinReadable", &SensorRecord::SetMinReadable},
+    {"UpperNonRecoverable", &SensorRecord::SetUpperNonRecoverable},
+    {"UpperCritical", &SensorRecord::SetUpperCritical},
+    {"UpperNonCritical", &SensorRecord::SetUpperNonCritical},
+    {"LowerNonRecoverable", &SensorRecord::SetLowerNonRecoverable},
+    {"LowerCritical", &SensorRecord::SetLowerCritical},
     {"LowerNonCritical", &SensorRecord::SetLowerNonCritical}};
 
 const std::map<std::string, std::string> kDefinitions = test::Definitions("sensor_entries.txt");
@@ -100,8 +111,8 @@ std::string Texts(const Entry& e) {
     char head[64];
     std::snprintf(head, sizeof head, "present %u type %u fields %X: ", unsigned{e.present},
                   unsigned{e.sensorType}, unsigned{e.fieldMask});
-    return head + e.deviceId + " | " + e.name + " | " + e.elementName + " | " + e.caption +
-           " | " + e.description + " | " + e.systemCreationClassName + " | " + e.systemName +
+    return head + e.deviceId + " | " + e.name + " | " + e.elementName + " | " + e.caption + " | " +
+           e.description + " | " + e.systemCreationClassName + " | " + e.systemName +
            " | other \"" + e.otherSensorTypeDescription + "\" | " + e.currentState + " | " +
            std::to_string(e.possibleStates.size()) + " states" +
            (e.possibleStates.empty() ? "" : ", first " + e.possibleStates.front());
@@ -113,10 +124,10 @@ std::string Readings(const Numeric& e) {
                   "reading %d units %u/%d/%u resolution %u accuracy %d linear %d hysteresis %u "
                   "normal %d..%d nominal %d thresholds %d/%d %d/%d %d/%d readable %d..%d",
                   e.currentReading, unsigned{e.baseUnits}, e.unitModifier, unsigned{e.rateUnits},
-                  e.resolution, e.accuracy, int{e.isLinear}, e.hysteresis, e.normalMin,
-                  e.normalMax, e.nominalReading, e.lowerThresholdNonCritical,
-                  e.upperThresholdNonCritical, e.lowerThresholdCritical, e.upperThresholdCritical,
-                  e.lowerThresholdFatal, e.upperThresholdFatal, e.minReadable, e.maxReadable);
+                  e.resolution, e.accuracy, int{e.isLinear}, e.hysteresis, e.normalMin, e.normalMax,
+                  e.nominalReading, e.lowerThresholdNonCritical, e.upperThresholdNonCritical,
+                  e.lowerThresholdCritical, e.upperThresholdCritical, e.lowerThresholdFatal,
+                  e.upperThresholdFatal, e.minReadable, e.maxReadable);
     return text;
 }
 
@@ -131,9 +142,10 @@ TEST(SensorEntries, CasesAsReviewed) {
 
 TEST(SensorInstanceData, EachRecordIsServedByExactlyOneClassInInventoryOrder) {
     // A reading alone makes a record numeric, whatever its reading type.
-    const SensorInventory inventory =
-        InventoryOf({Record("@discrete"), Record("@temperature"), Record("@discrete SensorNumber=21 Present=0"),
-                     Record("@temperature SensorNumber=43 Present=0"), Record("@discrete SensorNumber=22 CurrentReading=7")});
+    const SensorInventory inventory = InventoryOf(
+        {Record("@discrete"), Record("@temperature"), Record("@discrete SensorNumber=21 Present=0"),
+         Record("@temperature SensorNumber=43 Present=0"),
+         Record("@discrete SensorNumber=22 CurrentReading=7")});
     SensorInstanceList sensors;
     NumericSensorInstanceList numerics;
     EXPECT_TRUE(BuildSensorList(sensors, inventory));

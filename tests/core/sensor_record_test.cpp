@@ -89,8 +89,9 @@ SensorRecord Named(std::istream& in) {
 
 TEST(SensorKeys, CasesAsReviewed) {
     SensorInventory inventory;
-    for (const char* record : {"3 1 255 255 10", "0 2 255 255 11", "22 255 255 255 12", "1 6 0 255 13",
-                               "3 2 255 255 14", "0 2 255 255 15", "3 2 255 255 16"}) {
+    for (const char* record :
+         {"3 1 255 255 10", "0 2 255 255 11", "22 255 255 255 12", "1 6 0 255 13", "3 2 255 255 14",
+          "0 2 255 255 15", "3 2 255 255 16"}) {
         std::istringstream in(record);
         SensorRecord named = Named(in);
         unsigned number = 0;
@@ -106,12 +107,16 @@ TEST(SensorKeys, CasesAsReviewed) {
         if (input.starts_with("match ")) {
             const SensorRecord record = Named(in);
             in >> bar >> kind >> key1 >> key2;
-            return std::string(record.Matches(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
-                                              static_cast<std::uint8_t>(key2)) ? "match" : "no match");
+            return std::string(record.Matches(static_cast<SensorKind>(kind),
+                                              static_cast<std::uint8_t>(key1),
+                                              static_cast<std::uint8_t>(key2))
+                                   ? "match"
+                                   : "no match");
         }
         in >> kind >> key1 >> key2;
-        const SensorRecord* found = search.Find(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
-                                                static_cast<std::uint8_t>(key2));
+        const SensorRecord* found =
+            search.Find(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
+                        static_cast<std::uint8_t>(key2));
         return found == nullptr ? std::string("none") : std::to_string(found->SensorNumber());
     });
 }

@@ -21,7 +21,8 @@ const ManagementControllerRecord kController = MakeManagementControllerRecord("3
 // The bracketed fields of a case's input.
 std::vector<std::string> Fields(const std::string& input) {
     std::vector<std::string> fields;
-    for (std::size_t open = input.find('['); open != std::string::npos; open = input.find('[', open + 1))
+    for (std::size_t open = input.find('['); open != std::string::npos;
+         open = input.find('[', open + 1))
         fields.push_back(input.substr(open + 1, input.find(']', open) - open - 1));
     return fields;
 }
@@ -38,7 +39,8 @@ TEST(SystemCases, AsReviewed) {
         const std::vector<std::string> keys = Fields(input);
         if (what == "firmware") {
             DriverVersionNumbers version{};
-            const bool read = static_cast<bool>(in >> version.major >> version.minor >> version.build >> version.bootleg);
+            const bool read = static_cast<bool>(in >> version.major >> version.minor >>
+                                                version.build >> version.bootleg);
             return FirmwareVersionText(read ? std::optional(version) : std::nullopt);
         }
         const bool match = what == "system"   ? MatchesComputerSystemKeys(system, keys[0], keys[1])
@@ -56,12 +58,15 @@ TEST(SystemData, TextsFromTheControllerRecordAndPresenceBits) {
     other.ipmiVersion = "2.0";
     other.manufacturerId = "11";
     other.productId = "22";
-    const ComputerSystemData system = MakeComputerSystemData(other, DriverVersionNumbers{7, 90, 1234, 5});
-    EXPECT_EQ(system.name + "|" + system.elementName + "|" + system.description + "|" + system.otherIdentifyingInfo[0],
+    const ComputerSystemData system =
+        MakeComputerSystemData(other, DriverVersionNumbers{7, 90, 1234, 5});
+    EXPECT_EQ(system.name + "|" + system.elementName + "|" + system.description + "|" +
+                  system.otherIdentifyingInfo[0],
               "Other Controller|Other Controller|BMC 0 - IPMI v2.0 - fw v7.90.12.34.00.05|11-22");
     EXPECT_EQ(system.dedicated, std::vector<std::uint16_t>{14});
     EXPECT_EQ(system.presenceMask, 0x1Fu);
-    EXPECT_EQ(MakeAdminDomainData().presenceMask, AdminDomainData::kNameFormatBit | AdminDomainData::kRolesBit);
+    EXPECT_EQ(MakeAdminDomainData().presenceMask,
+              AdminDomainData::kNameFormatBit | AdminDomainData::kRolesBit);
     EXPECT_EQ(MakeSensorCollectionData(kController).instanceId, "417:0");
     // A neutral build must never claim a real vendor's enterprise number.
     EXPECT_EQ(kController.manufacturerId + "/" + kController.instanceId, "32473/417:0");

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "golden_text.h"
@@ -57,7 +57,8 @@ TEST(StateText, CasesAsReviewed) {
         if (what == "state") return std::string(StateText(readingType, sensorType, offset));
         const std::vector<std::string> states = PossibleStates(readingType, sensorType);
         std::string text = std::to_string(states.size()) + ":";
-        for (const std::string& state : states) text += (&state == &states[0] ? " " : " | ") + state;
+        for (const std::string& state : states)
+            text += (&state == &states[0] ? " " : " | ") + state;
         return text;
     });
 }
