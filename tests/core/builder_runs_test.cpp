@@ -1,5 +1,6 @@
-// The builders' runs on served objects as one reviewed file of cases,
-// tests/data/core/builder_runs.txt (its head says how a case reads).
+// The environmental and memory builders: their runs on served objects as one reviewed file
+// of cases, tests/data/core/builder_runs.txt (its head says how a case reads), the rollback
+// of a run that cannot read a key, and the redundancy groups.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,65 +14,15 @@
 #include "fake_health_data_source.h"
 #include "golden_text.h"
 #include "inventory/environmental_builders.h"
+#include "inventory/redundancy_group.h"
 #include "inventory/system_builders.h"
 
 namespace norv {
 namespace {
 
+using testing::Builder;
 using testing::FakeHealthDataSource;
 using testing::FakeProperties;
-
-struct NamedBuilder {
-    testing::Builder build;
-    std::string_view wql;
-};
-
-const std::map<std::string, NamedBuilder, std::less<>> kBuilders = {
-    {"temperature", {BuildTemperatureSensors, kTemperatureQuery}},
-    {"fan", {BuildFanSensors, kFanQuery}},
-    {"fangroup", {BuildFanGroupSensors, kFanGroupQuery}},
-    {"powerred", {BuildPowerRedundancySensors, kPowerRedundancyQuery}},
-    {"supply", {BuildPowerSupplySensors, kPowerSupplyQuery}},
-    {"asr", {BuildAsrSensor, kAsrQuery}},
-    {"uid", {BuildUidLightSensors, kUidLightQuery}},
-    {"firmware", {BuildFirmwareSensors, kAsrQuery}},
-    {"memory", {BuildMemorySubsystemSensors, kMemorySubsystemQuery}},
-    {"boards", {BuildMemoryBoardSensors, kMemoryBoardQuery}},
-    {"dimms", {BuildDimmSensors, kDimmQuery}},
-};
-
-// "@name = properties" lines of the file: property sets a case names with @name.
-std::map<std::string, std::string> Definitions(const std::string& file) {
-    std::map<std::string, std::string> definitions;
-    std::istringstream lines(file);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t equals = line.find(" = ");
-        if (line.starts_with("@") && equals != std::string::npos)
-            definitions[line.substr(0, equals)] = line.substr(equals + 3);
-    }
-    return definitions;
-}
-
-// "Name=value ..." with booleans, 32-bit integers and "texts"; a later name wins.
-void ReadProperties(std::istringstream& in, FakeProperties& object,
-                    const std::map<std::string, std::string>& definitions) {
-    for (std::string word; in >> word;) {
-        if (word.starts_with("@")) {
-            std::istringstream defined(definitions.at(word));
-            ReadProperties(defined, object, definitions);
-            continue;
-        }
-        const std::size_t equals = word.find('=');
-        const std::string name = word.substr(0, equals), value = word.substr(equals + 1);
-        if (value == "true" || value == "false") {
-            object[name] = value == "true";
-        } else if (value.starts_with("\"")) {
-            object[name] = value.substr(1, value.size() - 2);
-        } else {
-            object[name] = static_cast<std::int32_t>(std::stol(value, nullptr, 0));
-        }
-    }
-}
 
 std::string Readings(const SensorRecord& r) {
     char text[160];
@@ -89,7 +40,8 @@ std::string Readings(const SensorRecord& r) {
 // counter N (10 unless said) on a source that serves the objects for its query, or for
 // the query of the builder named before ':'. The answer: ok or failed, the counter after,
 // and each record's identity (with a temperature's readings).
-std::string RunBuilder(const std::string& input, const std::map<std::string, std::string>& definitions) {
+std::string RunBuilder(const std::string& input,
+                       const std::map<std::string, std::string>& definitions) {
     std::vector<std::string> parts;
     for (std::size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
         bar = input.find(" | ", start);
@@ -99,30 +51,29 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
     std::istringstream head(parts[0]);
     std::string name, from;
     int counter = 10;
-    head >> name >> from >> counter;
-    const NamedBuilder& builder = kBuilders.at(name);
+    head >> name;
+    const bool queries = name == "queries";
+    if (queries) head >> name;
+    head >> from >> counter;
+    const testing::NamedBuilder& builder = testing::kNamedBuilders.at(name);
     FakeHealthDataSource source;
     for (std::size_t i = 1; i < parts.size(); ++i) {
         std::string objects = parts[i];
         std::string_view wql = builder.wql;
         const std::size_t colon = objects.find(": ");
-        if (colon != std::string::npos && !objects.starts_with("@") &&
-            objects.find('=') > colon) {
-            wql = kBuilders.at(objects.substr(0, colon)).wql;
+        if (colon != std::string::npos && !objects.starts_with("@") && objects.find('=') > colon) {
+            wql = testing::kNamedBuilders.at(objects.substr(0, colon)).wql;
             objects = objects.substr(colon + 2);
         }
-        std::vector<FakeProperties> served;
-        std::istringstream list(objects);
-        for (std::string object; std::getline(list, object, ';');) {
-            std::istringstream in(object);
-            served.emplace_back();
-            if (object.find_first_not_of(" {}") != std::string::npos)
-                ReadProperties(in, served.back(), definitions);
-        }
-        source.Serve(wql, served);
+        source.Serve(wql, testing::ReadObjects(objects, definitions));
     }
     const auto run = testing::Build(builder.build, source, static_cast<std::uint8_t>(counter));
-    std::string text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter);
+    std::string text;
+    for (const testing::SentQuery& query :
+         queries ? source.SentQueries() : std::vector<testing::SentQuery>{})
+        text += (text.empty() ? "" : " ; ") + query.nameSpace + ": " + query.wql;
+    if (queries) return text;
+    text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter);
     for (std::size_t i = 0; i < run.Count(); ++i) {
         char fields[24];
         std::snprintf(fields, sizeof fields, " fields %X", unsigned{run[i].FieldMask()});
@@ -133,9 +84,83 @@ std::string RunBuilder(const std::string& input, const std::map<std::string, std
 }
 
 TEST(BuilderRuns, AsReviewed) {
-    const auto definitions = Definitions(test::ReadGolden("builder_runs.txt"));
+    const auto definitions = test::Definitions("builder_runs.txt");
     test::ExpectCases("builder_runs.txt",
                       [&](const std::string& input) { return RunBuilder(input, definitions); });
+}
+
+FakeProperties Temperature(std::int32_t number, std::int32_t celsius, std::int32_t threshold) {
+    return {{"TempPresent", true},
+            {"TempNumber", number},
+            {"TempLocale", 4},
+            {"TempCelsius", celsius},
+            {"TempThreshold", threshold},
+            {"TempImmediatePowerOff", false},
+            {"TempOverThreshold", false},
+            {"TempShutdownGracefully", false}};
+}
+
+TEST(Builders, UnreadableKeyRemovesThisRunsRecordsOnly) {
+    struct Case {
+        Builder build;
+        std::string_view wql;
+        std::vector<FakeProperties> objects;
+        std::uint8_t counterAfter;
+    };
+    const std::vector<Case> cases = {
+        {BuildTemperatureSensors,
+         kTemperatureQuery,
+         {Temperature(1, 40, 80), Temperature(2, 40, 80), {{"TempPresent", true}}},
+         23},
+        {BuildFanSensors,
+         kFanQuery,
+         {{{"FanIndex", 1}, {"FanPresent", true}}, {{"FanPresent", true}}},
+         22},
+        {BuildPowerSupplySensors,
+         kPowerSupplyQuery,
+         {{{"PowerSupplyNumber", 1}, {"MaximumPowerSupplyID", 4}}, {{"PowerSupplyPresent", true}}},
+         24},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.wql);
+        FakeHealthDataSource source;
+        source.Serve(c.wql, c.objects);
+        SensorInventory inventory;
+        SensorRecord earlier;
+        earlier.SetName(SensorKind::Cpu, 0, 0, 0);
+        inventory.Append(earlier);
+        inventory.SetValid(true);
+        std::uint8_t counter = 20;
+        EXPECT_FALSE(c.build(inventory, source, counter));
+        ASSERT_EQ(inventory.Count(), 1u);
+        EXPECT_EQ(inventory.At(0).Name(), "CPU 0");
+        EXPECT_FALSE(inventory.Valid());
+        EXPECT_EQ(counter, c.counterAfter);
+    }
+}
+
+TEST(RedundancyGroup, FirstMinimumsMaskBitsAndSignedComparisons) {
+    RedundancyGroupList groups;
+    AddMember(groups, 7, 2, 1, true, 15);
+    AddMember(groups, 3, 4, 4, false, 16);
+    AddMember(groups, 7, 9, 9, false, 0);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].groupId, 7u);
+    EXPECT_EQ(groups[0].memberMask, 0x8001);
+    EXPECT_EQ(groups[0].memberCount, 2);
+    EXPECT_EQ(groups[0].healthyCount, 1);
+    EXPECT_EQ(groups[0].minForRedundancy, 2);
+    EXPECT_EQ(groups[0].minToRun, 1);
+    EXPECT_EQ(groups[1].memberMask, 0);
+
+    RedundancyGroup group;
+    group.memberCount = 2;
+    group.minForRedundancy = -1;
+    EXPECT_EQ(RedundancyState(group), kRedundancyDegraded);
+    group.minForRedundancy = 1;
+    group.minToRun = -1;
+    EXPECT_EQ(RedundancyState(group), kRedundancyLost);
+    EXPECT_EQ(SubsystemRedundancyState({}), kFullyRedundant);
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "eventlog/log_entry.h"
 #include "events/event_period.h"
 #include "events/threshold_band.h"
+#include "golden_text.h"
 
 namespace norv {
 namespace {
@@ -17,37 +19,50 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Bits = NumericSensorInstanceBits;
 
-HardwareSnapshot Log(std::vector<std::string> entries) {
+// A snapshot from "ENTRY ..." (log) or "ID:STATE[:absent] ..." (sensors).
+HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
     HardwareSnapshot snapshot;
-    for (std::string& bytes : entries) snapshot.log.push_back({std::move(bytes), {}});
+    std::istringstream in(items);
+    for (std::string item; in >> item;) {
+        if (what == "log") {
+            snapshot.log.push_back({item, {}});
+            continue;
+        }
+        SensorInstanceData& sensor = snapshot.sensors.emplace_back();
+        const std::size_t colon = item.find(':'), absent = item.find(":absent");
+        sensor.deviceId = item.substr(0, colon);
+        sensor.present = absent == std::string::npos ? 1 : 0;
+        sensor.SetCurrentState(item.substr(colon + 1, absent - colon - 1));
+    }
     return snapshot;
 }
 
-struct LogCase {
-    const char* name;
-    std::vector<std::string> previous;
-    std::vector<std::string> current;
-    std::vector<std::size_t> newRecords;
-};
-
-TEST(ChangeDetectionTest, ARecordIsNewWhenItsEntryWasNotInThePreviousLog) {
-    const LogCase cases[] = {
-        {"unchanged", {"a", "b"}, {"a", "b"}, {}},
-        {"three appended", {"a"}, {"a", "b", "c", "d"}, {1, 2, 3}},
-        {"oldest dropped, one appended", {"a", "b", "c", "d"}, {"c", "d", "e"}, {2}},
-        {"wrapped past everything seen", {"a", "b"}, {"x", "y"}, {0, 1}},
-        {"a second copy of an entry", {"a"}, {"a", "a"}, {1}},
-        {"emptied", {"a", "b"}, {}, {}},
-    };
-    for (const LogCase& c : cases) {
-        const HardwareSnapshot previous = Log(c.previous);
-        const HardwareEvents events = DetectHardwareEvents(&previous, Log(c.current));
-        EXPECT_EQ(events.newRecords, c.newRecords) << c.name;
-    }
+TEST(ChangeDetectionTest, CasesAsReviewed) {
+    test::ExpectCases("change_cases.txt", [](const std::string& input) {
+        const std::size_t space = input.find(' '), bar = input.find(" |");
+        const std::string what = input.substr(0, space);
+        const HardwareSnapshot previous = Snapshot(what, input.substr(space, bar - space));
+        const HardwareEvents events =
+            DetectHardwareEvents(&previous, Snapshot(what, input.substr(bar + 2)));
+        EXPECT_THAT(events.numericSensorChanges, IsEmpty());
+        std::string text = what == "log" ? "new:" : "";
+        for (const std::size_t place : events.newRecords) text += " " + std::to_string(place);
+        const auto place = [](std::size_t at) {
+            return at == kNoEntry ? std::string("-") : std::to_string(at);
+        };
+        for (const SensorChange& change : events.sensorChanges) {
+            text += (text.empty() ? "" : " ") +
+                    std::string(change.kind == SensorChangeKind::State      ? "state "
+                                : change.kind == SensorChangeKind::Appeared ? "appeared "
+                                                                            : "disappeared ") +
+                    place(change.previous) + "/" + place(change.current);
+        }
+        return text.empty() ? "none" : text;
+    });
 }
 
 TEST(ChangeDetectionTest, TheBaselineRaisesNothing) {
-    EXPECT_TRUE(DetectHardwareEvents(nullptr, Log({"a", "b"})).Empty());
+    EXPECT_TRUE(DetectHardwareEvents(nullptr, Snapshot("log", "a b")).Empty());
 }
 
 TEST(ChangeDetectionTest, AnEntryIsNamedByItsBytesUpToItsLength) {
@@ -62,48 +77,6 @@ TEST(ChangeDetectionTest, AnEntryIsNamedByItsBytesUpToItsLength) {
     entry.raw[0] = 0xFF;
     entry.raw[1] = 0xFF;
     EXPECT_EQ(LogEntryIdentity(entry).size(), kSelEntryRawSize);
-}
-
-SensorInstanceData Sensor(const char* id, const char* state, bool present = true) {
-    SensorInstanceData entry;
-    entry.deviceId = id;
-    entry.present = present ? 1 : 0;
-    entry.SetCurrentState(state);
-    return entry;
-}
-
-TEST(ChangeDetectionTest, SensorsChangeByStateOrPresenceMatchedByDeviceId) {
-    struct SensorCase {
-        const char* name;
-        std::vector<SensorInstanceData> previous;
-        std::vector<SensorInstanceData> current;
-        std::vector<SensorChange> changes;
-    };
-    const SensorCase cases[] = {
-        {"unchanged, reordered", {Sensor("1.0.32", "OK"), Sensor("2.0.32", "OK")},
-         {Sensor("2.0.32", "OK"), Sensor("1.0.32", "OK")}, {}},
-        {"state", {Sensor("1.0.32", "OK"), Sensor("2.0.32", "OK")},
-         {Sensor("2.0.32", "OK"), Sensor("1.0.32", "Failed")},
-         {{SensorChangeKind::State, 0, 1}}},
-        {"appears", {Sensor("1.0.32", "OK")}, {Sensor("1.0.32", "OK"), Sensor("3.0.32", "OK")},
-         {{SensorChangeKind::Appeared, kNoEntry, 1}}},
-        {"no longer present", {Sensor("2.0.32", "OK"), Sensor("1.0.32", "OK")},
-         {Sensor("2.0.32", "OK"), Sensor("1.0.32", "OK", false)},
-         {{SensorChangeKind::Disappeared, 1, kNoEntry}}},
-        {"gone from the list", {Sensor("1.0.32", "OK")}, {},
-         {{SensorChangeKind::Disappeared, 0, kNoEntry}}},
-        {"comes back present", {Sensor("1.0.32", "OK", false)}, {Sensor("1.0.32", "OK")},
-         {{SensorChangeKind::Appeared, kNoEntry, 0}}},
-    };
-    for (const SensorCase& c : cases) {
-        HardwareSnapshot previous;
-        HardwareSnapshot current;
-        previous.sensors = c.previous;
-        current.sensors = c.current;
-        const HardwareEvents events = DetectHardwareEvents(&previous, current);
-        EXPECT_EQ(events.sensorChanges, c.changes) << c.name;
-        EXPECT_THAT(events.numericSensorChanges, IsEmpty()) << c.name;
-    }
 }
 
 NumericSensorInstanceData Numeric(std::int32_t reading) {

@@ -10,13 +10,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "inventory/environmental_builders.h"
 #include "inventory/sensor_inventory.h"
+#include "inventory/system_builders.h"
 #include "platform/health_data_source.h"
 
 namespace norv::testing {
@@ -35,7 +38,7 @@ struct SentQuery {
     std::string wql;
 };
 
-class FakeHealthDataSource final : public HealthDataSource {
+class FakeHealthDataSource : public HealthDataSource {
 public:
     void Serve(std::string_view wql, std::vector<FakeProperties> objects) {
         Serve(kHealthNamespace, wql, std::move(objects));
@@ -73,6 +76,10 @@ public:
     bool ReadString(const HealthObject& object, std::string_view property,
                     std::string& value) override {
         return Read(object, property, value);
+    }
+
+    std::vector<FakeProperties>& Served(std::string_view wql) {
+        return served[Key(kHealthNamespace, wql)];
     }
 
     const std::vector<SentQuery>& SentQueries() const { return sent; }
@@ -124,12 +131,59 @@ inline Built Build(const Builder& build, HealthDataSource& source, std::uint8_t 
     return run;
 }
 
-// Runs `build` from `counter` on a source that serves `objects` for `wql` in "root\wmi".
-inline Built Build(const Builder& build, std::string_view wql, std::vector<FakeProperties> objects,
-                   std::uint8_t counter = 10) {
-    FakeHealthDataSource source;
-    source.Serve(wql, std::move(objects));
-    return Build(build, source, counter);
+struct NamedBuilder {
+    Builder build;
+    std::string_view wql;
+};
+
+// The builders and their queries by the names the case files use.
+inline const std::map<std::string, NamedBuilder, std::less<>> kNamedBuilders = {
+    {"temperature", {BuildTemperatureSensors, kTemperatureQuery}},
+    {"fan", {BuildFanSensors, kFanQuery}},
+    {"fangroup", {BuildFanGroupSensors, kFanGroupQuery}},
+    {"powerred", {BuildPowerRedundancySensors, kPowerRedundancyQuery}},
+    {"supply", {BuildPowerSupplySensors, kPowerSupplyQuery}},
+    {"asr", {BuildAsrSensor, kAsrQuery}},
+    {"uid", {BuildUidLightSensors, kUidLightQuery}},
+    {"firmware", {BuildFirmwareSensors, kAsrQuery}},
+    {"memory", {BuildMemorySubsystemSensors, kMemorySubsystemQuery}},
+    {"boards", {BuildMemoryBoardSensors, kMemoryBoardQuery}},
+    {"dimms", {BuildDimmSensors, kDimmQuery}},
+};
+
+// Objects from "Name=value ...; Name=value ..." text: booleans, 32-bit integers and "texts";
+// {} is an object without properties, @name stands for a definition's properties, and a
+// later name wins.
+inline void ReadProperties(std::istream& in, FakeProperties& object,
+                           const std::map<std::string, std::string>& definitions) {
+    for (std::string word; in >> word;) {
+        if (word.starts_with("@")) {
+            std::istringstream defined(definitions.at(word));
+            ReadProperties(defined, object, definitions);
+            continue;
+        }
+        const std::size_t equals = word.find('=');
+        if (equals == std::string::npos) continue;  // {}
+        const std::string name = word.substr(0, equals), value = word.substr(equals + 1);
+        if (value == "true" || value == "false") {
+            object[name] = value == "true";
+        } else if (value.starts_with("\"")) {
+            object[name] = value.substr(1, value.size() - 2);
+        } else {
+            object[name] = static_cast<std::int32_t>(std::stol(value, nullptr, 0));
+        }
+    }
+}
+
+inline std::vector<FakeProperties> ReadObjects(
+    const std::string& text, const std::map<std::string, std::string>& definitions) {
+    std::vector<FakeProperties> objects;
+    std::istringstream list(text);
+    for (std::string object; std::getline(list, object, ';');) {
+        std::istringstream in(object);
+        ReadProperties(in, objects.emplace_back(), definitions);
+    }
+    return objects;
 }
 
 // A record in one line: owner.number, name, kind, sensor type / reading type, entity.instance,

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -33,15 +32,6 @@ inline ProcessorEntry EntryWithOemNumbers(std::uint8_t slot, std::uint8_t proc) 
     entry.oemProcessor[kOemSlotOffset] = slot;
     entry.oemProcessor[kOemProcOffset] = proc;
     return entry;
-}
-
-// A type-4 socket whose designation is its first string.
-inline ProcessorStructure Socket(bool populated, std::string designation) {
-    ProcessorStructure socket;
-    socket.bytes[kSocketDesignationOffset] = 1;
-    socket.bytes[kProcessorStatusOffset] = populated ? kSocketPopulatedBit : 0;
-    socket.strings = {"", std::move(designation)};
-    return socket;
 }
 
 }  // namespace norv::testing

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -60,6 +62,25 @@ inline void ExpectCases(const std::string& name,
         text += input + " => " + actual + "\n";
     }
     if (UpdatingGolden()) ExpectGolden(name, text);
+}
+
+// The "@name = text" lines of a case file: definitions that its cases name.
+inline std::map<std::string, std::string> Definitions(const std::string& name) {
+    std::map<std::string, std::string> definitions;
+    std::istringstream lines(ReadGolden(name));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t equals = line.find(" = ");
+        if (line.starts_with("@") && equals != std::string::npos)
+            definitions[line.substr(0, equals)] = line.substr(equals + 3);
+    }
+    return definitions;
+}
+
+// A case's input as a stream whose numbers read as decimal or, after 0x, hexadecimal.
+inline std::istringstream CaseInput(const std::string& input) {
+    std::istringstream in(input);
+    in >> std::setbase(0);
+    return in;
 }
 
 }  // namespace norv::test

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "fake_processor_info_source.h"
 #include "golden_text.h"
 #include "inventory/environmental_builders.h"
+#include "inventory/refresh_rule.h"
 #include "inventory/system_builders.h"
 
 namespace norv {
@@ -21,88 +23,31 @@ using testing::FakeHealthDataSource;
 using testing::FakeProcessorInfoSource;
 using testing::FakeProperties;
 
-TEST(NextMultipleOfTen, RaisesToTheNextBlockInEightBits) {
-    const std::pair<std::uint8_t, std::uint8_t> cases[] = {
-        {0, 10}, {9, 10}, {10, 20}, {19, 20}, {99, 100}, {249, 250}, {250, 4}, {255, 4}};
-    for (const auto& [counter, raised] : cases)
-        EXPECT_EQ(NextMultipleOfTen(counter), raised) << int{counter};
+TEST(InventoryRules, CasesAsReviewed) {
+    test::ExpectCases("inventory_rules.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        std::string what;
+        std::int32_t first = 0, second = 0, third = 0;
+        in >> what >> first >> second >> third;
+        if (what == "next")
+            return std::to_string(NextMultipleOfTen(static_cast<std::uint8_t>(first)));
+        return std::string(IsCacheFresh(first != 0, second, third) ? "fresh" : "stale");
+    });
 }
 
-std::vector<FakeProperties> Temperatures(std::int32_t count) {
-    std::vector<FakeProperties> objects;
-    for (std::int32_t n = 1; n <= count; ++n) {
-        objects.push_back({{"TempNumber", n},
-                           {"TempLocale", 1},
-                           {"TempPresent", true},
-                           {"TempCelsius", 40},
-                           {"TempThreshold", 80},
-                           {"TempShutdownGracefully", true}});
-    }
-    return objects;
-}
-
-std::vector<FakeProperties> Fans() {
-    std::vector<FakeProperties> objects;
-    for (std::int32_t n = 1; n <= 8; ++n) {
-        objects.push_back({{"FanIndex", n},
-                           {"FanLocale", n},
-                           {"FanPresent", true},
-                           {"FanSpeed", 2},
-                           {"FanRedCapable", true},
-                           {"FanRedGroupId", n <= 4 ? 1 : 2},
-                           {"FanMinReqForRedundancy", 3},
-                           {"FanMinReqToRun", 2},
-                           {"FanSharedGroupingCapable", n == 4 || n == 5},
-                           {"FanSharedRedGroupId", 1},
-                           {"FanSharedMinReqForRedundancy", 2},
-                           {"FanSharedMinReqToRun", 1}});
-    }
-    return objects;
-}
-
-void ServeMemory(FakeHealthDataSource& health, std::int32_t cartridges, std::int32_t modules) {
-    health.Serve(kMemorySubsystemQuery, {{{"Present", true},
-                                          {"MemorySubsystemStatus", 1},
-                                          {"SupportsMirrored", true},
-                                          {"NumberCartridges", cartridges},
-                                          {"NumberModules", modules}}});
-}
-
-// A platform like the host's default one: two processors, seven temperatures, eight fans in
-// two groups with a shared group, two power supplies in one group, the recovery timer, the
-// light, and sixteen DIMM sockets on the system board, four fitted of every eight.
+// Serves tests/data/core/default_platform.txt and two processors.
 void ServeDefaultPlatform(FakeHealthDataSource& health) {
     health.Serve(kProcessorNamespace, kProcessorQuery,
                  {{{"SocketDesignation", std::string("Proc 1")}},
                   {{"SocketDesignation", std::string("Proc 2")}}});
-    health.Serve(kTemperatureQuery, Temperatures(7));
-    health.Serve(kFanGroupQuery, Fans());
-    health.Serve(kFanQuery, Fans());
-    std::vector<FakeProperties> supplies;
-    for (std::int32_t n = 1; n <= 2; ++n) {
-        supplies.push_back({{"PowerSupplyNumber", n},
-                            {"MaximumPowerSupplyID", 2},
-                            {"PowerSupplyPresent", true},
-                            {"PowerSupplyRedCapable", true},
-                            {"PowerSupplyRedGroupId", 1},
-                            {"PowerSupplyMinReqForRedundancy", 2},
-                            {"PowerSupplyMinReqToRun", 1}});
+    const auto definitions = test::Definitions("default_platform.txt");
+    std::istringstream lines(test::ReadGolden("default_platform.txt"));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t colon = line.find(": ");
+        if (line.starts_with("#") || line.starts_with("@") || colon == std::string::npos) continue;
+        health.Serve(testing::kNamedBuilders.at(line.substr(0, colon)).wql,
+                     testing::ReadObjects(line.substr(colon + 2), definitions));
     }
-    health.Serve(kPowerRedundancyQuery, supplies);
-    health.Serve(kPowerSupplyQuery, supplies);
-    health.Serve(kAsrQuery, {{{"ASRIsEnabled", true}}});
-    health.Serve(kUidLightQuery, {{{"UIDLightState", 2}}});
-    ServeMemory(health, 1, 16);
-    health.Serve(kMemoryBoardQuery, {{{"CartID", 0}, {"CartStatus", 2}}});
-    std::vector<FakeProperties> dimms;
-    for (std::int32_t m = 1; m <= 16; ++m) {
-        const bool fitted = (m - 1) % 8 < 4;
-        dimms.push_back({{"Present", fitted ? 1 : 0},
-                         {"CartID", 0},
-                         {"ModuleID", m},
-                         {"Status", fitted ? 2 : 0}});
-    }
-    health.Serve(kDimmQuery, dimms);
 }
 
 FakeProcessorInfoSource TwoSockets() {
@@ -139,9 +84,7 @@ TEST(BuildInventory, DefaultPlatformFollowsTheNumberingPlanAndARebuildReusesTheP
 TEST(BuildInventory, AFailingBuilderDoesNotStopTheBuild) {
     FakeHealthDataSource health;
     ServeDefaultPlatform(health);
-    std::vector<FakeProperties> fans = Fans();
-    fans[3].erase("FanIndex");
-    health.Serve(kFanQuery, fans);
+    health.Served(kFanQuery)[3].erase("FanIndex");
     FakeProcessorInfoSource processors = TwoSockets();
     SensorInventory inventory;
     EXPECT_TRUE(BuildInventory(inventory, health, processors));
@@ -153,7 +96,11 @@ TEST(BuildInventory, AFailingBuilderDoesNotStopTheBuild) {
 
 TEST(BuildInventory, MemoryAndPowerBlocksWithoutHealthClassesAndWithCartridges) {
     FakeHealthDataSource health;
-    ServeMemory(health, 2, 4);
+    health.Serve(kMemorySubsystemQuery, {{{"Present", true},
+                                          {"MemorySubsystemStatus", 1},
+                                          {"SupportsMirrored", true},
+                                          {"NumberCartridges", 2},
+                                          {"NumberModules", 4}}});
     FakeProcessorInfoSource processors;
     SensorInventory inventory;
     ASSERT_TRUE(BuildInventory(inventory, health, processors));
@@ -165,7 +112,9 @@ TEST(BuildInventory, FanBlockStartsAtTheNextMultipleOfTen) {
     for (const auto& [temperatures, firstFan] :
          std::vector<std::pair<std::int32_t, int>>{{0, 20}, {9, 20}, {10, 30}, {11, 30}}) {
         FakeHealthDataSource health;
-        health.Serve(kTemperatureQuery, Temperatures(temperatures));
+        std::vector<FakeProperties> sensors;
+        for (std::int32_t n = 1; n <= temperatures; ++n) sensors.push_back({{"TempNumber", n}});
+        health.Serve(kTemperatureQuery, sensors);
         health.Serve(kFanQuery, {{{"FanIndex", 1}}});
         FakeProcessorInfoSource processors;
         SensorInventory inventory;

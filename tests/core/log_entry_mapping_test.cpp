@@ -40,45 +40,28 @@ std::vector<std::uint8_t> Entry(std::uint16_t eventClass, std::uint16_t eventCod
                              .data = data});
 }
 
-// The inventory the rows are mapped against. Decoys with a near-miss key come before the
-// sensor an event names, so a key formed from the wrong bytes finds the wrong number.
-struct InventorySensor {
-    SensorKind kind;
-    std::uint8_t number1, number2, number3, sensorNumber, ownerId;
-    std::uint32_t entityId;
-    std::uint8_t entityInstance;
-};
-
-using K = SensorKind;
-// clang-format off
-const InventorySensor kSensors[] = {
-    {K::Fan, 4, kNone, kNone, 0x10, 0x41, 0x1D, 4},           {K::Fan, 3, kNone, kNone, 0x11, 0x41, 0x1D, 3},
-    {K::FanGroup, 0x0C, 0x00, 1, 0x12, 0x41, 0x1D, 1},         {K::FanSharedGroup, 0x18, 0x02, 2, 0x13, 0x41, 0x1D, 2},
-    {K::Temperature, 1, kNone, kNone, 0x20, 0x41, 0x07, 1},   {K::Temperature, 2, kNone, kNone, 0x21, 0x41, 0x03, 2},
-    {K::PowerSupply, 1, kNone, kNone, 0x2F, 0x41, 0x0A, 1},   {K::PowerSupply, 2, kNone, kNone, 0x30, 0x41, 0x0A, 2},
-    {K::PowerSubsystem, kNone, kNone, kNone, 0x31, 0x41, 0x13, 1},
-    {K::CartridgeDimm, 5, 2, kNone, 0x41, 0x41, 0x20, 1},     {K::CartridgeDimm, 2, 5, kNone, 0x40, 0x41, 0x20, 5},
-    {K::CartridgePirn, 2, kNone, kNone, 0x42, 0x41, 0x08, 2}, {K::Cartridge, 2, kNone, kNone, 0x43, 0x41, 0x08, 2},
-    {K::AdvancedMemoryProtection, kNone, kNone, kNone, 0x44, 0x41, 0x08, 1},
-    {K::Cpu, 0, 1, 1, 0x51, 0x01, 0x03, 1},                   {K::Cpu, 1, 0, 2, 0x50, 0x01, 0x03, 2},
-    {K::Asr, kNone, kNone, kNone, 0x60, 0x41, 0x23, 1},       {K::Nmi, kNone, kNone, kNone, 0x61, 0x41, 0x07, 1},
-    {K::SlotNotify, kNone, kNone, kNone, 0x62, 0x41, 0x07, 1}, {K::NetworkAdapters, kNone, kNone, kNone, 0x63, 0x41, 0x07, 1},
-    {K::PostError, kNone, kNone, kNone, 0x64, 0x01, 0x22, 1}, {K::OsStop, kNone, kNone, kNone, 0x65, 0x41, 0x23, 1},
-    {K::LogMaintenance, kNone, kNone, kNone, 0x66, 0x41, 0x21, 1}, {K::Rtc, kNone, kNone, kNone, 0x67, 0x41, 0x07, 1},
-};
-// clang-format on
-
+// The inventory the rows are mapped against: the "@sensor" lines of log_entries.txt, KIND
+// NUMBER1 NUMBER2 NUMBER3 SENSOR-NUMBER OWNER ENTITY INSTANCE. Decoys with a near-miss key
+// come before the sensor an event names, so a key formed from the wrong bytes finds the
+// wrong number.
 SensorInventory MakeInventory(std::optional<SensorKind> without = std::nullopt) {
     SensorInventory inventory;
-    for (const InventorySensor& s : kSensors) {
-        if (s.kind == without) continue;
+    std::istringstream lines(test::ReadGolden("log_entries.txt"));
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("@sensor ")) continue;
+        std::istringstream in = test::CaseInput(line.substr(8));
+        unsigned kind = 0, key1 = 0, key2 = 0, key3 = 0, number = 0, owner = 0, entity = 0,
+                 instance = 0;
+        in >> kind >> key1 >> key2 >> key3 >> number >> owner >> entity >> instance;
+        if (static_cast<SensorKind>(kind) == without) continue;
         SensorRecord record;
-        record.SetOwnerId(s.ownerId);
+        record.SetOwnerId(owner);
         record.SetOwnerLun(0);
-        record.SetSensorNumber(s.sensorNumber);
-        record.SetEntityId(s.entityId);
-        record.SetEntityInstance(s.entityInstance);
-        record.SetName(s.kind, s.number1, s.number2, s.number3);
+        record.SetSensorNumber(number);
+        record.SetEntityId(entity);
+        record.SetEntityInstance(instance);
+        record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
+                       static_cast<std::uint8_t>(key2), static_cast<std::uint8_t>(key3));
         record.SetPresent(1);
         inventory.Append(record);
     }
@@ -113,8 +96,10 @@ std::string Mapped(const std::vector<std::uint8_t>& entry, const SensorInventory
                   "keys %02X/%02X: ",
                   static_cast<unsigned>(KindIndex(e.sensorKind)), unsigned{e.sensorNumber},
                   unsigned{e.sensorType}, unsigned{e.eventType}, unsigned{e.offset},
-                  e.deassertion == 0 ? "assert" : e.deassertion == 1 ? "deassert" : "other", unsigned{e.eventData2},
-                  unsigned{e.EventData2Usage()}, unsigned{e.eventData3},
+                  e.deassertion == 0   ? "assert"
+                  : e.deassertion == 1 ? "deassert"
+                                       : "other",
+                  unsigned{e.eventData2}, unsigned{e.EventData2Usage()}, unsigned{e.eventData3},
                   unsigned{e.EventData3Usage()}, unsigned{e.key1}, unsigned{e.key2});
     return text + TextOf(e);
 }
@@ -192,6 +177,22 @@ TEST(MappingTable, EveryRowAsReviewed) {
         }
     }
     test::ExpectGolden("mapping_table.txt", text);
+}
+
+TEST(EventText, CasesAsReviewed) {
+    test::ExpectCases("event_texts.txt", [](const std::string& input) {
+        std::istringstream in = test::CaseInput(input);
+        if (input.starts_with("slot ")) {
+            std::string word;
+            std::uint32_t sensorType = 0, data2 = 0;
+            in >> word >> sensorType >> data2;
+            return "[" + std::string(SlotConnectorText(sensorType, data2)) + "]";
+        }
+        std::uint32_t type = 0, sensorType = 0, usage2 = 0, usage3 = 0, offset = 0, data2 = 0,
+                      data3 = 0;
+        in >> type >> sensorType >> usage2 >> usage3 >> offset >> data2 >> data3;
+        return EventText(type, sensorType, usage2 << 2 | usage3, offset, data2, data3);
+    });
 }
 
 TEST(MapEntry, EntriesAsReviewed) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
+
+#include "golden_text.h"
 
 namespace norv {
 namespace {
@@ -20,36 +23,33 @@ TEST(LogLine, FormatsTypeAndPadsEachField) {
               " [01/09/2024 00:00:00:000] [Warning] - %s100%d\r\n");
 }
 
-TEST(LogFilter, PassesByLevelAndTypeBit) {
-    struct Case {
-        std::int32_t level;
-        std::uint32_t typeMask;
-        LogType type;
-        std::int32_t messageLevel;
-        bool passes;
-    };
-    const Case cases[] = {
-        {1, 7, LogType::Error, 1, true},
-        {1, 7, LogType::Error, 2, false},
-        {3, 7, LogType::Warning, 3, true},
-        {3, 7, LogType::Warning, -1, true},
-        {0, 7, LogType::Error, 0, false},
-        {-1, 7, LogType::Error, -5, false},  // level 0 or less: off
-        {1, 3, LogType::Error, 1, false},
-        {1, 3, LogType::Warning, 1, true},
-        {1, 4, LogType::Error, 1, true},
-        {1, 1, LogType::Information, 1, true},
-        {1, 6, LogType::Information, 1, false},
-        {1, 0xFFFFFFFF, static_cast<LogType>(3), 1, false},
-        {1, 0xFFFFFFFF, static_cast<LogType>(-1), 1, false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ((LogFilter{c.level, c.typeMask}.Passes(c.type, c.messageLevel)), c.passes)
-            << c.level << " " << c.typeMask << " " << static_cast<int>(c.type) << " "
-            << c.messageLevel;
-    }
+TEST(LogLineCases, AsReviewed) {
+    test::ExpectCases("log_line_cases.txt", [](const std::string& input) {
+        std::istringstream in = test::CaseInput(input);
+        std::string what;
+        in >> what;
+        if (what == "filter") {
+            std::int32_t level = 0, type = 0, messageLevel = 0;
+            std::uint32_t mask = 0;
+            in >> level >> mask >> type >> messageLevel;
+            return std::string(
+                LogFilter{level, mask}.Passes(static_cast<LogType>(type), messageLevel)
+                    ? "passes"
+                    : "blocked");
+        }
+        std::size_t at = 0;
+        if (what == "trim") in >> at;
+        std::string bytes, escaped;
+        in >> escaped;
+        for (std::size_t i = 0; i < escaped.size(); ++i)
+            bytes += escaped[i] != '\\' ? escaped[i] : escaped[++i] == 'r' ? '\r' : '\n';
+        std::string tail = bytes;
+        if (what == "trim") tail = std::string(kLogTrimTail, 'x').replace(at, bytes.size(), bytes);
+        return std::to_string(LogTrimKeepFrom(tail));
+    });
     EXPECT_TRUE(LogFilter{}.Passes(LogType::Error, 1));  // by default errors of level 1
     EXPECT_FALSE(LogFilter{}.Passes(LogType::Error, 2));
+    EXPECT_EQ(LogTrimKeepFrom(""), 0u);
 }
 
 bool ShiftJisLeadByte(unsigned char byte) {
@@ -70,34 +70,11 @@ TEST(LogSemaphoreName, DropsBackslashesAndUpperCasesSingleByteCharacters) {
     EXPECT_EQ(LogSemaphoreName("a\x95", ShiftJisLeadByte), "A\x95");  // a lead byte at the end
 }
 
-std::string TailWith(std::size_t position, const std::string& bytes) {
-    std::string tail(kLogTrimTail, 'x');
-    tail.replace(position, bytes.size(), bytes);
-    return tail;
-}
-
 TEST(LogTrim, StartsAt200000BytesAndKeepsFromAfterTheFirstLineBreakOfTheTail) {
     EXPECT_FALSE(LogNeedsTrim(199999));
     EXPECT_TRUE(LogNeedsTrim(200000));
     EXPECT_TRUE(LogNeedsTrim(std::uint64_t{1} << 33));
     EXPECT_EQ(kLogTrimTail, 100000u);
-    const std::pair<std::string, std::size_t> cases[] = {
-        {TailWith(500, "\r\n"), 502},
-        {TailWith(10, "\r\nab\r\n"), 12},  // the first of two
-        {TailWith(0, "\r\n"), 2},
-        {TailWith(500, "\ry"), 501},    // CR without LF
-        {TailWith(5, "\nab\r\n"), 10},  // an LF before the CR does not count
-        {TailWith(kLogTrimTail - 2, "\r\n"), kLogTrimTail},
-        {TailWith(kLogTrimTail - 2, "\ry"), kLogTrimTail - 1},
-        {std::string(kLogTrimTail, 'x'), kLogTrimTail},  // no line break: nothing kept
-        {TailWith(100, "\n"), kLogTrimTail},
-        {TailWith(kLogTrimTail - 1, "\r"), kLogTrimTail},
-        {"ab\r\ncd", 4},  // a short tail is searched whole
-        {"abc\r", 4},
-        {"", 0},
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(LogTrimKeepFrom(cases[i].first), cases[i].second) << i;
 }
 
 }  // namespace

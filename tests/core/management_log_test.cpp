@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <sstream>
+#include <string>
 #include <vector>
+
+#include "golden_text.h"
 
 #include "log_area_builder.h"
 
@@ -68,58 +72,29 @@ TEST(ReadLogArea, LongEntryIsCutTo256BytesAndTheWalkSkipsItsWholeLength) {
                            first + 300));
 }
 
-// Areas the driver should never hand over. Each keeps the whole entries before the damage
-// and reads nothing past the bytes received (AddressSanitizer watches the exact buffers).
-struct HostileArea {
-    const char* name;
-    std::size_t areaSize;
-    std::size_t at;  // where the entries start
-    std::vector<TestEntry> entries;
-    std::uint16_t end, start;  // end 0: right after the last entry
-    std::size_t received;      // 0: the whole area
-    std::int32_t reportedSize;
-    std::vector<std::uint16_t> expected;
-};
-
-// Entries 1, 2 and 3 of 34 bytes from the header on end at 53, 87 and 121.
-const std::vector<TestEntry> kThree = {{.number = 1}, {.number = 2}, {.number = 3}};
-const std::vector<TestEntry> kWrapped = {
-    {.number = 10}, {.number = 11}, {.number = 12}, {.number = 13}};
-// Entry 1 fills the area up to 32740.
-const TestEntry kFiller = {.number = 1, .length = 32740 - kAreaHeader};
-
-// clang-format off
-const HostileArea kHostileAreas[] = {
-    {"size beyond the bytes received", 256, 19, kThree, 121, 19, 110, 256, {1, 2}},
-    {"size below end", 256, 19, kThree, 121, 19, 0, 100, {1, 2}},
-    {"entry ending exactly at the capacity", 32800, 19, {kFiller, {.number = 2, .length = 28}}, 0, 19, 0, 32800, {1, 2}},
-    {"entry running past the capacity", 32800, 19, {kFiller, {.number = 2, .length = 29}}, 0, 19, 0, 32800, {1}},
-    {"negative size", 256, 19, kThree, 121, 19, 0, -1, {}},
-    {"size smaller than the header", 256, 19, kThree, 121, 19, 0, 18, {}},
-    {"end below the header", 256, 19, kThree, 18, 0, 0, 256, {}},
-    {"wrapped start past the area", 256, 19, kThree, 121, 300, 0, 256, {}},
-    {"wrapped start at the area end joins nothing older", 256, 19, kThree, 121, 256, 0, 256, {1, 2, 3}},
-    {"wrapped area cut short keeps the older part only", 200, 120, kWrapped, 75, 120, 180, 200, {10}},
-    {"entry length zero", 256, 19, {{.number = 1}, {.number = 2, .declaredLength = 0}, {.number = 3}}, 121, 19, 0, 256, {1}},
-    {"entry shorter than an entry header", 256, 19, {{.number = 1}, {.number = 2, .length = 23}, {.number = 3}}, 0, 19, 0, 256, {1}},
-    {"entry of exactly an entry header", 256, 19, {{.number = 1}, {.number = 2, .length = 24}, {.number = 3}}, 0, 19, 0, 256, {1, 2, 3}},
-    {"entry running past end", 256, 19, {{.number = 1}, {.number = 2, .declaredLength = 100}}, 87, 19, 0, 256, {1}},
-    {"one stray byte after the last entry", 256, 19, kThree, 54, 19, 0, 256, {1}},
-    {"length field of the last entry cut", 256, 19, kThree, 121, 19, 54, 256, {1}},
-};
-// clang-format on
-
 TEST(ReadLogArea, HostileAreasKeepTheWholeEntriesBeforeTheDamage) {
-    for (const HostileArea& hostile : kHostileAreas) {
-        LogAreaBuilder area(hostile.areaSize);
-        const std::size_t after = area.PutAll(hostile.at, hostile.entries);
-        area.Header(hostile.end != 0 ? hostile.end : static_cast<std::uint16_t>(after),
-                    hostile.start);
-        std::vector<std::uint8_t> received =
-            area.FirstBytes(hostile.received != 0 ? hostile.received : hostile.areaSize);
-        EXPECT_EQ(RecordIds(Read(received, hostile.reportedSize)), hostile.expected)
-            << hostile.name;
-    }
+    test::ExpectCases("log_areas.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        std::size_t areaSize = 0, at = 0, received = 0;
+        std::uint16_t end = 0, start = 0;
+        std::int32_t reportedSize = 0;
+        in >> areaSize >> at >> end >> start >> received >> reportedSize;
+        std::vector<TestEntry> entries;
+        for (std::string entry; in >> entry;) {
+            std::replace(entry.begin(), entry.end(), '/', ' ');
+            std::istringstream fields(entry);
+            TestEntry& written = entries.emplace_back();
+            fields >> written.number >> written.length >> written.declaredLength;
+        }
+        LogAreaBuilder area(areaSize);
+        const std::size_t after = area.PutAll(at, entries);
+        area.Header(end != 0 ? end : static_cast<std::uint16_t>(after), start);
+        std::string ids;
+        for (const std::uint16_t id :
+             RecordIds(Read(area.FirstBytes(received != 0 ? received : areaSize), reportedSize)))
+            ids += (ids.empty() ? "" : " ") + std::to_string(id);
+        return ids.empty() ? "none" : ids;
+    });
 }
 
 }  // namespace

@@ -74,41 +74,31 @@ TEST(WrappingSearchIndex, FindsWhatTheVisitFinds) {
     }
 }
 
-// Serves a fake's objects and records, in order, the places of the objects of one query
-// whose given property a builder reads: the builders read it of the object they found only.
-class FoundObjectRecorder final : public HealthDataSource {
+// Records, in order, the places of the objects of one query whose given property a builder
+// reads: the builders read it of the object they found only.
+class FoundObjectRecorder final : public FakeHealthDataSource {
 public:
-    FoundObjectRecorder(FakeHealthDataSource& fake, std::string_view wql, std::string_view property)
-        : fake_(fake), wql_(wql), property_(property) {}
+    FoundObjectRecorder(std::string_view wql, std::string_view property)
+        : wql_(wql), property_(property) {}
     HealthObjectList Query(std::string_view nameSpace, std::string_view wql) override {
-        HealthObjectList objects = fake_.Query(nameSpace, wql);
+        HealthObjectList objects = FakeHealthDataSource::Query(nameSpace, wql);
         if (wql == wql_) {
             places_.clear();
             for (const auto& object : objects) places_.push_back(object.get());
         }
         return objects;
     }
-    bool ReadBool(const HealthObject& o, std::string_view p, bool& v) override {
-        return fake_.ReadBool(o, p, v);
-    }
     bool ReadInt32(const HealthObject& object, std::string_view property,
                    std::int32_t& value) override {
         for (std::size_t place = 0; property == property_ && place < places_.size(); ++place) {
             if (places_[place] == &object) found.push_back(place);
         }
-        return fake_.ReadInt32(object, property, value);
-    }
-    bool ReadUInt8(const HealthObject& o, std::string_view p, std::uint8_t& v) override {
-        return fake_.ReadUInt8(o, p, v);
-    }
-    bool ReadString(const HealthObject& o, std::string_view p, std::string& v) override {
-        return fake_.ReadString(o, p, v);
+        return FakeHealthDataSource::ReadInt32(object, property, value);
     }
 
     std::vector<std::size_t> found;
 
 private:
-    FakeHealthDataSource& fake_;
     std::string_view wql_, property_;
     std::vector<const HealthObject*> places_;
 };
@@ -145,13 +135,12 @@ TEST(MemorySearchEquivalence, BoardAndDimmBuildersFindTheObjectsTheVisitFinds) {
                 if (place) expected.push_back(*place);
             }
         }
-        FakeHealthDataSource fake;
-        fake.Serve(
+        const std::string_view query = dimms ? kDimmQuery : kMemoryBoardQuery;
+        FoundObjectRecorder source(query, dimms ? "Status" : "CartPIRN");
+        source.Serve(
             kMemorySubsystemQuery,
             {{{"Present", true}, {"NumberCartridges", cartridges}, {"NumberModules", modules}}});
-        const std::string_view query = dimms ? kDimmQuery : kMemoryBoardQuery;
-        fake.Serve(query, objects);
-        FoundObjectRecorder source(fake, query, dimms ? "Status" : "CartPIRN");
+        source.Serve(query, objects);
         SensorInventory inventory;
         std::uint8_t counter = 0;
         ASSERT_TRUE(

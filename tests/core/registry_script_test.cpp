@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "golden_text.h"
 #include "host/class_registry_script.h"
+#include "host/guid_text.h"
 #include "host/provider_class_identity.h"
 
 namespace norv {
@@ -22,19 +26,23 @@ constexpr auto kDeleteValue = RegistryAction::DeleteValue;
 const Replacements kSample = {
     {"Module", "C:\\Program Files\\100%\\x.dll"}, {"APPID", ""}, {"Owner", "Norv"}};
 
-TEST(ExpandReplacements, SubstitutesNamedVariablesWithoutRegardToCase) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"plain text", "plain text"},
-        {"%OWNER%.%owner%", "Norv.Norv"},
-        {"[%APPID%]", "[]"},
-        {"100%% sure", "100% sure"},
-        {"%Module%", "C:\\Program Files\\100%\\x.dll"},  // a value is not expanded again
-        {"", ""}};
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(ExpandReplacements(text, kSample), expected) << text;
-    for (const char* text : {"%Unknown%", "a %Owner", "50%", "%Own er%"}) {
-        EXPECT_FALSE(ExpandReplacements(text, kSample).has_value()) << text;
-    }
+TEST(RegistrarCases, AsReviewed) {
+    test::ExpectCases("registrar_cases.txt", [](const std::string& input) {
+        const std::string text = input.substr(input.find(' ') + 1);
+        if (input.starts_with("expand ")) return ExpandReplacements(text, kSample).value_or("none");
+        const auto guid = ParseGuidText(text);
+        if (!guid) return std::string("none");
+        char fields[64];
+        std::snprintf(fields, sizeof fields, "%08X %04X %04X", unsigned{guid->data1},
+                      unsigned{guid->data2}, unsigned{guid->data3});
+        std::string answer = fields;
+        for (const std::uint8_t byte : guid->data4) {
+            std::snprintf(fields, sizeof fields, " %02X", unsigned{byte});
+            answer += fields;
+        }
+        return answer;
+    });
+    EXPECT_EQ(ExpandReplacements("", kSample), "");
 }
 
 // NoRemove Root { ForceRemove Owned = s '%Owner%' { val Flag = s 'on'  Child }  Plain }
@@ -82,40 +90,57 @@ TEST(ModuleReplacements, NameTheModuleItsServerKindTheLibraryAndAnEmptyAppId) {
     EXPECT_EQ(value(ModuleReplacements("C:\\host.exe", true), "MODULETYPE"), "LocalServer32");
 }
 
-// The registry tree itself is read back from a real registry by the Windows tests; here, for
-// every class, the operations that carry a rule.
-TEST(ClassRegistryScript, EveryClassRegistersItsProgIdsServerAndLibraryAndUnregistersThem) {
+// Every class's registration and removal, operation by operation, as a reviewed file
+// (tests/data/core/class_registry.txt); the tree itself is read back from a real registry
+// by the Windows tests.
+TEST(ClassRegistryScript, EveryClassAsReviewed) {
+    constexpr const char* kActions[] = {"create", "delete tree", "delete key", "set",
+                                        "delete value"};
+    std::string text;
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
-        SCOPED_TRACE(identity.className);
-        const std::string progId(identity.progId);
-        const std::string independent(VersionIndependentProgId(identity.progId));
-        const std::string key = "CLSID\\" + std::string(identity.clsid);
-        const auto ops = PlanClassRegistry(identity, kModulePath, false, RegistryMode::Register);
-        ASSERT_TRUE(ops.has_value());
-        EXPECT_EQ(ops->size(), 26u);
-        for (const RegistryOperation& op :
-             Ops{{kSet, progId, "", std::string(identity.friendlyName)},
-                 {kSet, progId + "\\CLSID", "", std::string(identity.clsid)},
-                 {kSet, independent + "\\CurVer", "", progId},
-                 {kDeleteTree, key, "", ""},
-                 {kSet, key + "\\ProgID", "", progId},
-                 {kSet, key + "\\VersionIndependentProgID", "", independent},
-                 {kSet, key + "\\InprocServer32", "", std::string(kModulePath)},
-                 {kSet, key + "\\InprocServer32", "ThreadingModel", "both"},
-                 {kSet, key + "\\TypeLib", "", "{2C7F5E93-41B8-4D06-9A3E-85D1B0F46C27}"}}) {
-            EXPECT_NE(std::ranges::find(*ops, op), ops->end()) << op.keyPath << " " << op.valueName;
+        for (const auto mode : {RegistryMode::Register, RegistryMode::Unregister}) {
+            text += (mode == RegistryMode::Register ? "register " : "unregister ") +
+                    std::string(identity.className) + "\n";
+            const auto ops = PlanClassRegistry(identity, kModulePath, false, mode);
+            ASSERT_TRUE(ops.has_value());
+            for (const RegistryOperation& op : *ops) {
+                text += std::string("  ") + kActions[static_cast<int>(op.action)] + " " +
+                        op.keyPath + (op.valueName.empty() ? "" : " [" + op.valueName + "]") +
+                        (op.action == kSet ? " = " + op.data : "") + "\n";
+            }
         }
-        const auto removed =
-            PlanClassRegistry(identity, kModulePath, false, RegistryMode::Unregister);
-        ASSERT_TRUE(removed.has_value());
-        EXPECT_EQ(removed->size(), 13u);
-        EXPECT_EQ(removed->front(), (RegistryOperation{kDeleteKey, progId + "\\CLSID", "", ""}));
-        EXPECT_EQ(removed->back(),
-                  (RegistryOperation{kDeleteTree, key, "", ""}));  // never the CLSID root
-        EXPECT_EQ(std::ranges::count_if(
-                      *removed, [](const RegistryOperation& op) { return op.keyPath == "CLSID"; }),
-                  0);
     }
+    test::ExpectGolden("class_registry.txt", text);
+}
+
+TEST(ProviderClassIdentities, FollowTheNamingRulesAreDistinctAndIndexedByTheirClass) {
+    std::set<std::string_view> clsids, progIds, served;
+    for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
+        const std::string className(identity.className);
+        EXPECT_EQ(identity.coclassName, "C" + className);
+        EXPECT_EQ(identity.friendlyName, "C" + className + " Object");
+        EXPECT_TRUE(identity.progId.starts_with("Norvipmiprv.")) << identity.progId;
+        clsids.insert(identity.clsid);
+        progIds.insert(identity.progId);
+        progIds.insert(VersionIndependentProgId(identity.progId));
+        served.insert(identity.servedClass);
+    }
+    EXPECT_EQ(clsids.size(), kProviderClassCount);
+    EXPECT_EQ(progIds.size(), 2 * kProviderClassCount);
+    EXPECT_EQ(served.size(), kProviderClassCount);
+    const std::pair<ProviderClass, std::string_view> indexed[] = {
+        {ProviderClass::LogRecord, "LogRecord"},
+        {ProviderClass::RecordLog, "RecordLog"},
+        {ProviderClass::SystemSpecificCollection, "SystemSpecificCollection"},
+        {ProviderClass::NumericSensor, "NumericSensor"},
+        {ProviderClass::Sensor, "Sensor"},
+        {ProviderClass::ComputerSystem, "ComputerSystem"},
+        {ProviderClass::AdminDomain, "AdminDomain"}};
+    for (const auto& [providerClass, servedClass] : indexed)
+        EXPECT_EQ(IdentityOf(providerClass).servedClass, servedClass);
+    EXPECT_EQ(VersionIndependentProgId("Norvipmiprv.Sensor.1"), "Norvipmiprv.Sensor");
+    EXPECT_EQ(VersionIndependentProgId("Norvipmiprv.Sensor"), "Norvipmiprv.Sensor");
+    EXPECT_EQ(VersionIndependentProgId("Norvipmiprv.Sensor.10"), "Norvipmiprv.Sensor.10");
 }
 
 }  // namespace

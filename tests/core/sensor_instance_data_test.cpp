@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
+
+#include "golden_text.h"
 
 namespace norv {
 namespace {
@@ -14,42 +20,66 @@ namespace {
 using Numeric = NumericSensorInstanceData;
 using Discrete = SensorInstanceData;
 
-constexpr std::uint8_t kNone = kNoNumber;
+using Signed = void (SensorRecord::*)(std::int32_t);
+using Unsigned = void (SensorRecord::*)(std::uint32_t);
+const std::map<std::string, std::variant<Signed, Unsigned>, std::less<>> kSetters = {
+    {"OwnerId", &SensorRecord::SetOwnerId},
+    {"OwnerLun", &SensorRecord::SetOwnerLun},
+    {"SensorNumber", &SensorRecord::SetSensorNumber},
+    {"EntityId", &SensorRecord::SetEntityId},
+    {"EntityInstance", &SensorRecord::SetEntityInstance},
+    {"SensorType", &SensorRecord::SetSensorType},
+    {"EventReadingType", &SensorRecord::SetEventReadingType},
+    {"CurrentState", &SensorRecord::SetCurrentState},
+    {"CurrentReading", &SensorRecord::SetCurrentReading},
+    {"BaseUnits", &SensorRecord::SetBaseUnits},
+    {"UnitModifier", &SensorRecord::SetUnitModifier},
+    {"RateUnits", &SensorRecord::SetRateUnits},
+    {"NominalReading", &SensorRecord::SetNominalReading},
+    {"NormalMax", &SensorRecord::SetNormalMax},
+    {"NormalMin", &SensorRecord::SetNormalMin},
+    {"MaxReadable", &SensorRecord::SetMaxReadable},
+    {"MinReadable", &SensorRecord::SetMinReadable},
+    {"UpperNonRecoverable", &SensorRecord::SetUpperNonRecoverable},
+    {"UpperCritical", &SensorRecord::SetUpperCritical},
+    {"UpperNonCritical", &SensorRecord::SetUpperNonCritical},
+    {"LowerNonRecoverable", &SensorRecord::SetLowerNonRecoverable},
+    {"LowerCritical", &SensorRecord::SetLowerCritical},
+    {"LowerNonCritical", &SensorRecord::SetLowerNonCritical}};
 
-SensorRecord DiscreteRecord(SensorKind kind, std::uint32_t sensorNumber, std::uint32_t sensorType,
-                            std::uint32_t entityId) {
-    SensorRecord record;
-    record.SetPresent(1);
-    record.SetName(kind, 1, kNone, kNone);
-    record.SetOwnerId(0);
-    record.SetOwnerLun(0);
-    record.SetSensorNumber(sensorNumber);
-    record.SetSensorType(sensorType);
-    record.SetEventReadingType(kReadingSensorSpecific);
-    record.SetEntityId(entityId);
-    record.SetEntityInstance(0);
-    record.SetCurrentState(kStateOk);
-    return record;
+const std::map<std::string, std::string> kDefinitions = test::Definitions("sensor_entries.txt");
+
+// A record from the settings of tests/data/core/sensor_entries.txt.
+void Set(SensorRecord& record, const std::string& settings) {
+    std::istringstream in(settings);
+    for (std::string word; in >> word;) {
+        if (word.starts_with("@")) {
+            Set(record, kDefinitions.at(word));
+            continue;
+        }
+        const std::string name = word.substr(0, word.find('='));
+        std::istringstream value = test::CaseInput(word.substr(name.size() + 1));
+        std::int64_t number = 0;
+        if (name == "Name") {
+            std::replace(word.begin(), word.end(), '.', ' ');
+            std::istringstream numbers(word.substr(5));
+            unsigned kind = 0, n1 = 0, n2 = 0, n3 = 0;
+            numbers >> kind >> n1 >> n2 >> n3;
+            record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(n1),
+                           static_cast<std::uint8_t>(n2), static_cast<std::uint8_t>(n3));
+        } else if (value >> number; name == "Present") {
+            record.SetPresent(static_cast<std::uint8_t>(number));
+        } else if (const auto* setter = std::get_if<Signed>(&kSetters.at(name))) {
+            (record.**setter)(static_cast<std::int32_t>(number));
+        } else {
+            (record.*std::get<Unsigned>(kSetters.at(name)))(static_cast<std::uint32_t>(number));
+        }
+    }
 }
 
-// A temperature as the environmental builder makes it: 45.0 degrees C with one upper
-// critical threshold at 80.0.
-SensorRecord TemperatureRecord(std::uint32_t sensorNumber) {
-    SensorRecord record =
-        DiscreteRecord(SensorKind::Temperature, sensorNumber, kSensorTypeTemperature, 0x07);
-    record.SetName(SensorKind::Temperature, 3, kNone, kNone);
-    record.SetEventReadingType(kReadingThreshold);
-    record.SetEntityInstance(1);
-    record.SetCurrentReading(450);
-    record.SetUnitModifier(-1);
-    record.SetBaseUnits(2);
-    record.SetRateUnits(0);
-    record.SetUpperCritical(800);
-    record.SetNominalReading(500);
-    record.SetNormalMin(60);
-    record.SetNormalMax(1000);
-    record.SetMinReadable(0);
-    record.SetMaxReadable(1270);
+SensorRecord Record(const std::string& settings) {
+    SensorRecord record;
+    Set(record, settings);
     return record;
 }
 
@@ -81,8 +111,8 @@ std::string Texts(const Entry& e) {
     char head[64];
     std::snprintf(head, sizeof head, "present %u type %u fields %X: ", unsigned{e.present},
                   unsigned{e.sensorType}, unsigned{e.fieldMask});
-    return head + e.deviceId + " | " + e.name + " | " + e.elementName + " | " + e.caption +
-           " | " + e.description + " | " + e.systemCreationClassName + " | " + e.systemName +
+    return head + e.deviceId + " | " + e.name + " | " + e.elementName + " | " + e.caption + " | " +
+           e.description + " | " + e.systemCreationClassName + " | " + e.systemName +
            " | other \"" + e.otherSensorTypeDescription + "\" | " + e.currentState + " | " +
            std::to_string(e.possibleStates.size()) + " states" +
            (e.possibleStates.empty() ? "" : ", first " + e.possibleStates.front());
@@ -94,67 +124,28 @@ std::string Readings(const Numeric& e) {
                   "reading %d units %u/%d/%u resolution %u accuracy %d linear %d hysteresis %u "
                   "normal %d..%d nominal %d thresholds %d/%d %d/%d %d/%d readable %d..%d",
                   e.currentReading, unsigned{e.baseUnits}, e.unitModifier, unsigned{e.rateUnits},
-                  e.resolution, e.accuracy, int{e.isLinear}, e.hysteresis, e.normalMin,
-                  e.normalMax, e.nominalReading, e.lowerThresholdNonCritical,
-                  e.upperThresholdNonCritical, e.lowerThresholdCritical, e.upperThresholdCritical,
-                  e.lowerThresholdFatal, e.upperThresholdFatal, e.minReadable, e.maxReadable);
+                  e.resolution, e.accuracy, int{e.isLinear}, e.hysteresis, e.normalMin, e.normalMax,
+                  e.nominalReading, e.lowerThresholdNonCritical, e.upperThresholdNonCritical,
+                  e.lowerThresholdCritical, e.upperThresholdCritical, e.lowerThresholdFatal,
+                  e.upperThresholdFatal, e.minReadable, e.maxReadable);
     return text;
 }
 
-TEST(SensorInstanceData, TheFanExampleAndItsIdentityTexts) {
-    SensorRecord record = DiscreteRecord(SensorKind::Fan, 20, kSensorTypeFan, 0x1D);
-    record.SetCurrentState(1);
-    // A tachometer needs no other description.
-    EXPECT_EQ(Texts(OnlySensorEntry(record)),
-              "present 1 type 5 fields 68: 20.0.0 | FAN 1(20.0.0) | FAN 1(20.0.0) | Fan(20.0.0) | "
-              "FAN 1(20.0.0):Fan for Fan/cooling device 0 | ComputerSystem | IPMI Controller 0 | "
-              "other \"\" | at or below lower critical threshold | 8 states, first Deasserted");
-    // DeviceID is number, LUN, owner; the entity instance ends the description.
-    record.SetSensorNumber(7);
-    record.SetOwnerLun(2);
-    record.SetOwnerId(0x41);
-    record.SetEntityInstance(255);
-    EXPECT_EQ(OnlySensorEntry(record).description, "FAN 1(7.2.65):Fan for Fan/cooling device 255");
-}
-
-// Only the type "Other" carries the sensor type's text as its description; a type without
-// a text still is "Other".
-TEST(SensorInstanceData, OnlyTheTypeOtherCarriesTheSensorTypeTextAsItsDescription) {
-    const std::pair<std::uint32_t, const char*> cases[] = {
-        {kSensorTypeVoltage, "type 3 fields 68: Voltage(9.0.0) other \"\""},
-        {kSensorTypeCurrent, "type 4 fields 68: Current(9.0.0) other \"\""},
-        {kSensorTypePowerSupply, "type 1 fields 78: Power Supply(9.0.0) other \"Power Supply\""},
-        {0x00, "type 1 fields 78: reserved(9.0.0) other \"reserved\""},
-        {0x50, "type 1 fields 78: (9.0.0) other \"\""},
-        {0xC0, "type 1 fields 78: OEM(9.0.0) other \"OEM\""},
-    };
-    for (const auto& [type, expected] : cases) {
-        const Discrete e = OnlySensorEntry(DiscreteRecord(SensorKind::PowerGroup, 9, type, 0x0A));
-        EXPECT_EQ(e.sensorType, ToCimSensorType(type));
-        char head[32];
-        std::snprintf(head, sizeof head, "type %u fields %X: ", unsigned{e.sensorType},
-                      unsigned{e.fieldMask});
-        EXPECT_EQ(head + e.caption + " other \"" + e.otherSensorTypeDescription + "\"", expected);
-    }
-    SensorRecord asr = DiscreteRecord(SensorKind::Asr, 30, 0x23, 0x07);
-    asr.SetEventReadingType(0x00);  // no state list of its own: still marked
-    EXPECT_EQ(Texts(OnlySensorEntry(asr)),
-              "present 1 type 1 fields 78: 30.0.0 | ASR(30.0.0) | ASR(30.0.0) | Watchdog 2(30.0.0) "
-              "| ASR(30.0.0):Watchdog 2 for System board 0 | ComputerSystem | IPMI Controller 0 | "
-              "other \"Watchdog 2\" | OK | 0 states");
+TEST(SensorEntries, CasesAsReviewed) {
+    test::ExpectCases("sensor_entries.txt", [](const std::string& input) {
+        const SensorRecord record = Record(input.substr(input.find(' ')));
+        if (input.starts_with("sensor ")) return Texts(OnlySensorEntry(record));
+        const Numeric entry = OnlyNumericEntry(record);
+        return Texts(entry) + " | " + Readings(entry);
+    });
 }
 
 TEST(SensorInstanceData, EachRecordIsServedByExactlyOneClassInInventoryOrder) {
-    SensorRecord hidden = DiscreteRecord(SensorKind::Fan, 21, kSensorTypeFan, 0x1D);
-    hidden.SetPresent(0);
-    SensorRecord hiddenTemperature = TemperatureRecord(43);
-    hiddenTemperature.SetPresent(0);
     // A reading alone makes a record numeric, whatever its reading type.
-    SensorRecord discreteWithReading = DiscreteRecord(SensorKind::Fan, 22, kSensorTypeFan, 1);
-    discreteWithReading.SetCurrentReading(7);
-    const SensorInventory inventory =
-        InventoryOf({DiscreteRecord(SensorKind::Fan, 20, kSensorTypeFan, 0x1D),
-                     TemperatureRecord(40), hidden, hiddenTemperature, discreteWithReading});
+    const SensorInventory inventory = InventoryOf(
+        {Record("@discrete"), Record("@temperature"), Record("@discrete SensorNumber=21 Present=0"),
+         Record("@temperature SensorNumber=43 Present=0"),
+         Record("@discrete SensorNumber=22 CurrentReading=7")});
     SensorInstanceList sensors;
     NumericSensorInstanceList numerics;
     EXPECT_TRUE(BuildSensorList(sensors, inventory));
@@ -173,55 +164,6 @@ TEST(SensorInstanceData, EachRecordIsServedByExactlyOneClassInInventoryOrder) {
     EXPECT_TRUE(BuildNumericSensorList(numerics, SensorInventory{}));
     EXPECT_EQ(sensors.Count() + numerics.Count(), 0u);
     EXPECT_TRUE(sensors.Built() && numerics.Built());
-}
-
-// Every property but the other-type description and the five other thresholds.
-TEST(NumericSensorInstanceData, TheTemperatureExampleHasExactlyOneThreshold) {
-    const Numeric entry = OnlyNumericEntry(TemperatureRecord(40));
-    EXPECT_EQ(Texts(entry),
-              "present 1 type 2 fields 647FFD: 40.0.0 | TEMPERATURE 3(40.0.0) | TEMPERATURE "
-              "3(40.0.0) | Temperature(40.0.0) | TEMPERATURE 3(40.0.0):Temperature for System "
-              "board 1 | ComputerSystem | IPMI Controller 0 | other \"\" | OK | 8 states, first OK");
-    EXPECT_EQ(Readings(entry),
-              "reading 450 units 2/-1/0 resolution 0 accuracy 0 linear 1 hysteresis 0 normal "
-              "60..1000 nominal 500 thresholds 0/0 0/800 0/0 readable 0..1270");
-}
-
-// Thresholds only for threshold sensors, each to its own property; each end of the readable
-// range only when the record has it; the other type uses the numeric class's own bits.
-TEST(NumericSensorInstanceData, ThresholdsOnlyForThresholdSensorsEachToItsOwnProperty) {
-    using Set = void (SensorRecord::*)(std::int32_t);
-    const Set setters[] = {&SensorRecord::SetLowerNonCritical,   &SensorRecord::SetUpperNonCritical,
-                           &SensorRecord::SetLowerCritical,      &SensorRecord::SetUpperCritical,
-                           &SensorRecord::SetLowerNonRecoverable, &SensorRecord::SetUpperNonRecoverable};
-    std::string answers;
-    for (const Set set : setters) {
-        SensorRecord record;
-        record.SetName(SensorKind::Temperature, 1, kNone, kNone);
-        record.SetSensorType(kSensorTypePowerSupply);
-        record.SetEventReadingType(kReadingThreshold);
-        record.SetCurrentReading(300);
-        record.SetMaxReadable(-5);
-        (record.*set)(-1234);
-        const Numeric entry = OnlyNumericEntry(record);
-        char fields[48];
-        std::snprintf(fields, sizeof fields, "fields %X other ", unsigned{entry.fieldMask});
-        answers += fields + entry.otherSensorTypeDescription + ": " + Readings(entry) + "\n";
-    }
-    const std::string rest = " other Power Supply: reading 300 units 0/0/0 resolution 0 accuracy 0 "
-                             "linear 1 hysteresis 0 normal 0..0 nominal 0 thresholds ";
-    EXPECT_EQ(answers, "fields 40FFFF" + rest + "-1234/0 0/0 0/0 readable 0..-5\n" +
-                           "fields 417FFF" + rest + "0/-1234 0/0 0/0 readable 0..-5\n" +
-                           "fields 427FFF" + rest + "0/0 -1234/0 0/0 readable 0..-5\n" +
-                           "fields 447FFF" + rest + "0/0 0/-1234 0/0 readable 0..-5\n" +
-                           "fields 487FFF" + rest + "0/0 0/0 -1234/0 readable 0..-5\n" +
-                           "fields 507FFF" + rest + "0/0 0/0 0/-1234 readable 0..-5\n");
-    for (const std::uint32_t readingType : {0x00u, 0x07u, kReadingSensorSpecific, 0x70u}) {
-        SensorRecord record = TemperatureRecord(40);
-        for (const Set set : setters) (record.*set)(55);
-        record.SetEventReadingType(readingType);
-        EXPECT_EQ(OnlyNumericEntry(record).fieldMask, 0x607FFDu) << readingType;
-    }
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 #include "inventory/sensor_record.h"
-#include "inventory/sensor_inventory.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "eventlog/sensor_search.h"
+#include "golden_text.h"
+#include "inventory/sensor_inventory.h"
 
 namespace norv {
 namespace {
@@ -54,55 +59,18 @@ TEST(SensorRecord, ThresholdSettersMarkTheirStateBitAndStatesAccumulate) {
     EXPECT_TRUE(states.HasThreshold(0x10));
 }
 
-TEST(SensorRecordName, FormatsNumbersByKindAndKeepsTheKey) {
-    struct Case {
-        SensorKind kind;
-        std::uint8_t number1, number2, number3;
-        const char* name;
-    };
-    using K = SensorKind;
-    const Case cases[] = {
-        // Without numbers every kind gives its text literally.
-        {K::Fan, kNone, kNone, kNone, "FAN %u"},
-        {K::PowerSubsystem, kNone, kNone, kNone, "Pwr Subsystem"},
-        {K::CartridgeDimm, kNone, kNone, kNone, "CART %u: DIMM %u"},
-        {K::OsStop, kNone, kNone, kNone, ""},
-        {K::LogMaintenance, kNone, kNone, kNone, "Kron Maintenance"},
-        {K::UidLight, kNone, kNone, kNone, "UID Light signal"},
-        {K::FanGroup, 0x05, 0x00, kNone, "FAN GROUP %u"},
-        {K::Cpu, 0, 0, kNone, "CPU %u"},
-        {K::CartridgeDimm, 2, kNone, kNone,
-         "CART 2: DIMM %u"},  // a missing second number leaves its mark
-        // Numbers in decimal; a number the text has no place for is left out.
-        {K::Fan, 12, 7, kNone, "FAN 12"},
-        {K::Temperature, 0, kNone, kNone, "TEMPERATURE 0"},
-        {K::PowerSupply, 2, kNone, kNone, "POWER SUPPLY 2"},
-        {K::PowerGroup, 1, kNone, kNone, "POWER GROUP 1"},
-        {K::PowerSubsystem, 4, kNone, kNone, "Pwr Subsystem"},
-        {K::CartridgeDimm, 254, 254, kNone, "CART 254: DIMM 254"},
-        {K::BoardDimm, 7, kNone, kNone, "SysBoard DIMM 7"},
-        {K::CartridgePirn, 2, kNone, kNone, "MEM CART 2 PIRN"},
-        {K::Cartridge, 3, kNone, kNone, "MEM CART 3"},
-        {K::BoardDimms, 1, kNone, kNone, "SysBoard DIMMs"},
-        {K::OsStop, 1, 2, 3, ""},
-        {K::Rtc, 9, kNone, kNone, "RTC"},
-        // Fan groups and processors print the third number.
-        {K::FanGroup, 0x05, 0x00, 1, "FAN GROUP 1"},
-        {K::FanSharedGroup, 0xFF, 0xFF, 254, "FAN SHARED GROUP 254"},
-        {K::Cpu, 1, 2, 3, "CPU 3"},
-        // Cartridge 0 is the system board.
-        {K::CartridgeDimm, 0, 5, kNone, "SysBoard DIMM 5"},
-        {K::CartridgeDimm, 0, kNone, kNone, "SysBoard DIMM %u"},
-        {K::Cartridge, 0, 4, 9, "SysBoard DIMMs"},
-    };
-    for (const Case& c : cases) {
+TEST(SensorRecordName, CasesAsReviewed) {
+    test::ExpectCases("sensor_names.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
+        in >> kind >> number1 >> number2 >> number3;
         SensorRecord record;
-        record.SetName(c.kind, c.number1, c.number2, c.number3);
-        EXPECT_EQ(record.Name(), c.name);
-        EXPECT_EQ(record.Kind(), c.kind);
-        EXPECT_EQ(record.KeyNumber1(), c.number1);
-        EXPECT_EQ(record.KeyNumber2(), c.number2);
-    }
+        record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(number1),
+                       static_cast<std::uint8_t>(number2), static_cast<std::uint8_t>(number3));
+        EXPECT_EQ(record.Kind(), static_cast<SensorKind>(kind));
+        return record.Name() + " key " + std::to_string(record.KeyNumber1()) + "/" +
+               std::to_string(record.KeyNumber2());
+    });
     for (std::uint32_t index = 0; index < kSensorKindCount; ++index) {
         SensorRecord record;
         record.SetName(static_cast<SensorKind>(index), 254, 254, 254);
@@ -110,48 +78,47 @@ TEST(SensorRecordName, FormatsNumbersByKindAndKeepsTheKey) {
     }
 }
 
-TEST(SensorRecordMatches, ExactKeyOfTheSameKindAndFanGroupsBySubset) {
-    SensorRecord dimm;
-    dimm.SetName(SensorKind::CartridgeDimm, 2, 5, kNone);
-    EXPECT_TRUE(dimm.Matches(SensorKind::CartridgeDimm, 2, 5));
-    EXPECT_FALSE(dimm.Matches(SensorKind::CartridgeDimm, 2, 4));
-    EXPECT_FALSE(dimm.Matches(SensorKind::CartridgeDimm, 5, 2));
-    EXPECT_FALSE(dimm.Matches(SensorKind::BoardDimm, 2, 5));
-    SensorRecord cpu;
-    cpu.SetName(SensorKind::Cpu, 0x03, 0x01, 0);
-    EXPECT_FALSE(cpu.Matches(SensorKind::Cpu, 0x01, 0x01));  // only fan groups take a subset
-
-    SensorRecord group;  // fans 0, 2 and 9
-    group.SetName(SensorKind::FanGroup, 0x05, 0x02, 1);
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x05, 0x02));
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x01, 0x00));   // fan 0
-    EXPECT_TRUE(group.Matches(SensorKind::FanGroup, 0x04, 0x02));   // fans 2 and 9
-    EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x02, 0x00));  // fan 1
-    EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x01, 0x01));  // fans 0 and 8
-    EXPECT_FALSE(group.Matches(SensorKind::FanGroup, 0x00, 0x00));  // no fan
-    EXPECT_FALSE(group.Matches(SensorKind::FanSharedGroup, 0x01, 0x00));
-    SensorRecord emptyGroup;
-    emptyGroup.SetName(SensorKind::FanSharedGroup, 0x00, 0x00, 1);
-    EXPECT_TRUE(emptyGroup.Matches(SensorKind::FanSharedGroup, 0x00, 0x00));
-    EXPECT_FALSE(emptyGroup.Matches(SensorKind::FanSharedGroup, 0x01, 0x00));
+SensorRecord Named(std::istream& in) {
+    unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
+    in >> kind >> number1 >> number2 >> number3;
+    SensorRecord record;
+    record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(number1),
+                   static_cast<std::uint8_t>(number2), static_cast<std::uint8_t>(number3));
+    return record;
 }
 
-TEST(SensorInventory, AppendCopiesAndRemoveLastDropsOnlyTheNewest) {
+TEST(SensorKeys, CasesAsReviewed) {
     SensorInventory inventory;
-    SensorRecord record;
-    record.SetName(SensorKind::Fan, 1, kNone, kNone);
-    inventory.Append(record);
-    record.SetName(SensorKind::Fan, 2, kNone, kNone);
-    inventory.Append(record);
-    record.SetName(SensorKind::Fan, 9, kNone, kNone);  // after the copy: no effect
-    ASSERT_EQ(inventory.Count(), 2u);
-    EXPECT_EQ(inventory.At(1).Name(), "FAN 2");
-    inventory.RemoveLast();
-    ASSERT_EQ(inventory.Count(), 1u);
-    EXPECT_EQ(inventory.At(0).Name(), "FAN 1");
-    inventory.RemoveLast();
-    inventory.RemoveLast();  // harmless on an empty inventory
-    EXPECT_EQ(inventory.Count(), 0u);
+    for (const char* record :
+         {"3 1 255 255 10", "0 2 255 255 11", "22 255 255 255 12", "1 6 0 255 13", "3 2 255 255 14",
+          "0 2 255 255 15", "3 2 255 255 16"}) {
+        std::istringstream in(record);
+        SensorRecord named = Named(in);
+        unsigned number = 0;
+        in >> number;
+        named.SetSensorNumber(number);
+        inventory.Append(named);
+    }
+    const SensorSearch search(inventory);
+    test::ExpectCases("sensor_keys.txt", [&](const std::string& input) {
+        std::istringstream in(input.substr(input.find(' ')));
+        unsigned kind = 0, key1 = 0, key2 = 0;
+        std::string bar;
+        if (input.starts_with("match ")) {
+            const SensorRecord record = Named(in);
+            in >> bar >> kind >> key1 >> key2;
+            return std::string(record.Matches(static_cast<SensorKind>(kind),
+                                              static_cast<std::uint8_t>(key1),
+                                              static_cast<std::uint8_t>(key2))
+                                   ? "match"
+                                   : "no match");
+        }
+        in >> kind >> key1 >> key2;
+        const SensorRecord* found =
+            search.Find(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
+                        static_cast<std::uint8_t>(key2));
+        return found == nullptr ? std::string("none") : std::to_string(found->SensorNumber());
+    });
 }
 
 }  // namespace

@@ -40,23 +40,9 @@ TEST(ProcessorBuilder, ProcessorsAreNumberedFromTheCounterAndNamedFromZero) {
     EXPECT_EQ(counter, 1);  // the processor block is not counted
     ASSERT_EQ(inventory.Count(), 2u);
     EXPECT_TRUE(inventory.At(0).HasField(kFieldOwnerId));
-    // The entity instance is the number after "Proc".
+    // The entity instance is the number after "Proc" (processor_count.txt holds that rule).
     EXPECT_EQ(testing::Identity(inventory.At(1)),
               "0.2 CPU 1: kind 13 type 07/6F entity 03.4 mask 7FF key 0/2 state 7");
-}
-
-TEST(ProcessorBuilder, EntityInstanceIsTheNumberAfterProcOrZero) {
-    for (const auto& [designation, instance] : std::vector<std::pair<const char*, std::uint8_t>>{
-             {"Proc 3", 3}, {"Proc3", 0}, {"CPU 1", 0}, {"", 0}}) {
-        FakeHealthDataSource source;
-        source.Serve(kProcessorNamespace, kProcessorQuery, {Processor(designation)});
-        FakeProcessorInfoSource processors;
-        SensorInventory inventory;
-        std::uint8_t counter = 1;
-        BuildProcessorSensors(inventory, source, processors, counter);
-        ASSERT_EQ(inventory.Count(), 1u);
-        EXPECT_EQ(inventory.At(0).EntityInstance(), instance) << designation;
-    }
 }
 
 TEST(ProcessorBuilder, ObjectsAreQueriedUntilSomeArriveThenKeptAcrossClear) {

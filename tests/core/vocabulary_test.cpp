@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,30 +48,19 @@ TEST(Vocabulary, EveryTableAsReviewed) {
     EXPECT_EQ(LocaleToEntity(9), 0x17u);
 }
 
-TEST(StateText, ReadsTheListOfTheSensorTypeOrOfTheGenericType) {
-    // Sensor-specific and threshold sensors read their sensor type's list, past its end "N/A".
-    for (std::uint32_t type : {kThreshold, kSensorSpecific}) {
-        EXPECT_EQ(StateText(type, 0x07, 0), "IERR");
-        EXPECT_EQ(StateText(type, 0x07, 10), "Processor Automatically Throttled");
-        EXPECT_EQ(StateText(type, 0x07, 11), "N/A");
-        EXPECT_EQ(StateText(type, 0x2C, 7), "FRU Communication Lost");
-        EXPECT_EQ(StateText(type, 0x2C, 8), "N/A");
-    }
-    // The sensor type plays no part for a generic type.
-    for (std::uint32_t sensorType : {0x01u, 0x23u}) {
-        EXPECT_EQ(StateText(0x02, sensorType, 0), "Transition to Idle");
-        EXPECT_EQ(StateText(0x0C, sensorType, 3), "D3 Power State");
-        EXPECT_EQ(StateText(0x0C, sensorType, 4), "N/A");
-    }
-    // Threshold types share the threshold list.
-    for (std::uint32_t sensorType : {0x01u, 0x02u, 0x03u, 0x04u, 0x0Au, 0x0Bu}) {
-        for (std::uint32_t type : {kThreshold, kSensorSpecific}) {
-            EXPECT_EQ(StateText(type, sensorType, 0), "at or below lower non-critical threshold");
-            EXPECT_EQ(StateText(type, sensorType, 5),
-                      "at or above upper non-recoverable threshold");
-            EXPECT_EQ(StateText(type, sensorType, 6), "N/A");
-        }
-    }
+TEST(StateText, CasesAsReviewed) {
+    test::ExpectCases("state_texts.txt", [](const std::string& input) {
+        std::istringstream in = test::CaseInput(input);
+        std::string what;
+        std::uint32_t readingType = 0, sensorType = 0, offset = 0;
+        in >> what >> readingType >> sensorType >> offset;
+        if (what == "state") return std::string(StateText(readingType, sensorType, offset));
+        const std::vector<std::string> states = PossibleStates(readingType, sensorType);
+        std::string text = std::to_string(states.size()) + ":";
+        for (const std::string& state : states)
+            text += (&state == &states[0] ? " " : " | ") + state;
+        return text;
+    });
 }
 
 TEST(StateText, TypographicQuotesAreSingleWindows1252Bytes) {
@@ -89,40 +79,6 @@ TEST(StateText, TypographicQuotesAreSingleWindows1252Bytes) {
             }
         }
     }
-}
-
-TEST(StateText, SpecialOemAndUnassignedStates) {
-    for (std::uint32_t type : {0x00u, 0x01u, 0x03u, 0x0Au, 0x20u, 0x6Fu, 0x70u}) {
-        EXPECT_EQ(StateText(type, 0x04, 16), "OK");
-        EXPECT_EQ(StateText(type, 0x04, 17), "Deasserted");
-        EXPECT_EQ(StateText(type, 0x04, 18), "N/A");
-    }
-    EXPECT_EQ(StateText(0x70, 0x01, 2), "OEM State: 2");
-    EXPECT_EQ(StateText(0xFF, 0x00, 15), "OEM State: 15");
-    for (std::uint32_t type : {0x00u, 0x0Du, 0x20u, 0x6Eu})
-        EXPECT_EQ(StateText(type, 0x01, 0), "N/A") << type;
-    EXPECT_EQ(StateText(kSensorSpecific, 0x0D, 0), "N/A");
-}
-
-TEST(PossibleStates, OkOrDeassertedThenNotApplicableThenTheList) {
-    using V = std::vector<std::string>;
-    const V threshold = PossibleStates(0x01, 0x01);
-    ASSERT_EQ(threshold.size(), 8u);
-    EXPECT_EQ(V(threshold.begin(), threshold.begin() + 3),
-              (V{"OK", "N/A", "at or below lower non-critical threshold"}));
-    // Only a sensor-specific watchdog gets the timer interrupt.
-    EXPECT_EQ(PossibleStates(0x01, 0x23),
-              (V{"OK", "N/A", "Timer expired", "Hard Reset", "Power Down", "Power Cycle"}));
-    EXPECT_EQ(PossibleStates(0x6F, 0x23), (V{"Deasserted", "N/A", "Timer expired", "Hard Reset",
-                                             "Power Down", "Power Cycle", "Timer interrupt"}));
-    EXPECT_EQ(PossibleStates(0x01, 0x30), (V{"OK", "N/A"}));
-    EXPECT_EQ(PossibleStates(0x6F, 0x07).size(), 13u);
-    EXPECT_EQ(PossibleStates(kSensorSpecific, 0x0D), (V{"Deasserted", "N/A"}));
-    EXPECT_EQ(PossibleStates(0x03, 0x12),
-              (V{"Deasserted", "N/A", "State Deasserted", "State Asserted"}));
-    EXPECT_EQ(PossibleStates(0x0A, 0x04).size(), 11u);
-    for (std::uint32_t type : {0x00u, 0x0Du, 0x20u, 0x6Eu, 0x70u, 0xFFu})
-        EXPECT_TRUE(PossibleStates(type, 0x01).empty()) << type;
 }
 
 }  // namespace

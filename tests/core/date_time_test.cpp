@@ -1,0 +1,236 @@
+// The calendar, the time-zone rules and the CIM date-time texts of log entries.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "eventlog/calendar.h"
+#include "eventlog/cim_datetime.h"
+#include "eventlog/time_zone_rules.h"
+#include "golden_text.h"
+
+namespace norv {
+namespace {
+
+namespace chr = std::chrono;
+
+constexpr std::int32_t kDayNumberOf1970 = 2440588;
+
+// std::chrono is the oracle for day numbers, weekdays, month lengths and n-th weekdays.
+TEST(CalendarDate, AgreesWithStdChronoOnEveryDayOfThreeCenturies) {
+    for (int year = 1900; year < 2200; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            const chr::year_month ym = chr::year{year} / chr::month{static_cast<unsigned>(month)};
+            ASSERT_EQ(DaysInMonth(year, month),
+                      static_cast<int>(static_cast<unsigned>((ym / chr::last).day())))
+                << year << "-" << month;
+            for (int day = 1; day <= DaysInMonth(year, month); ++day) {
+                const auto date = CalendarDate::FromYmd(year, month, day);
+                ASSERT_EQ(date.Packed(), year * 10000 + month * 100 + day);
+                ASSERT_EQ(date.DaysInMonth(), DaysInMonth(year, month));
+                const chr::sys_days reference{ym / chr::day{static_cast<unsigned>(day)}};
+                ASSERT_EQ(date.DayNumber() - kDayNumberOf1970, reference.time_since_epoch().count())
+                    << date.Packed();
+                ASSERT_EQ(static_cast<unsigned>(date.DayOfWeek()),
+                          chr::weekday{reference}.c_encoding())
+                    << date.Packed();
+            }
+        }
+    }
+    // A month byte out of range must not read past the table.
+    EXPECT_EQ(DaysInMonth(2023, 0), 0);
+    EXPECT_EQ(DaysInMonth(2023, 13), 0);
+    auto date = CalendarDate::FromYmd(2007, 3, 11);
+    date.SetYear(2008);
+    date.SetMonth(12);
+    date.SetDay(1);
+    EXPECT_EQ(date.Packed(), 20081201);
+}
+
+TEST(NthWeekdayOfMonth, AgreesWithStdChronoForEveryMonthWeekdayAndN) {
+    for (int year = 1990; year <= 2040; ++year) {
+        for (unsigned month = 1; month <= 12; ++month) {
+            for (unsigned weekday = 0; weekday < 7; ++weekday) {
+                for (unsigned n = 1; n <= 5; ++n) {
+                    const chr::year_month ym = chr::year{year} / chr::month{month};
+                    const chr::sys_days reference =
+                        n == 5 ? chr::sys_days{ym / chr::weekday{weekday}[chr::last]}
+                               : chr::sys_days{ym / chr::weekday{weekday}[n]};
+                    const CalendarDate date =
+                        NthWeekdayOfMonth(year, static_cast<int>(month), static_cast<int>(weekday),
+                                          static_cast<int>(n));
+                    ASSERT_EQ(date.DayNumber() - kDayNumberOf1970,
+                              reference.time_since_epoch().count())
+                        << year << "-" << month << " weekday " << weekday << " n " << n;
+                }
+            }
+        }
+    }
+}
+
+TEST(CalendarDate, SecondsSince1970WrapToThirtyTwoBits) {
+    const std::pair<std::int32_t, std::uint32_t> cases[] = {
+        {19700101, 0u},          {20070102, 1167696000u},
+        {20380119, 2147472000u}, {21060207, 4294944000u},  // the last midnight that fits
+        {21060208, 63104u},                                // the next one wraps
+        {19691231, 4294880896u},                           // one day before: -86400 as unsigned
+    };
+    for (const auto& [packed, seconds] : cases)
+        EXPECT_EQ(CalendarDate(packed).SecondsSince1970(), seconds) << packed;
+}
+
+TEST(DateTime, ClockFieldsSystemTimeAndOrder) {
+    auto time = ClockTime::FromHms(23, 59, 58, 99);
+    EXPECT_EQ(time.Packed(), 23595899);
+    EXPECT_EQ(
+        time.Hour() * 1000000 + time.Minute() * 10000 + time.Second() * 100 + time.Hundredths(),
+        23595899);
+    EXPECT_EQ(time.HundredthsSinceMidnight(), 8639899);
+    time.SetTime(0, 1, 1, 5);
+    EXPECT_EQ(time.HundredthsSinceMidnight(), 6105);
+    // Milliseconds are cut to hundredths and the day of the week plays no part.
+    DateTime fromSaturday;
+    fromSaturday.SetFromSystemTime({2007, 3, 6, 11, 2, 30, 15, 999});
+    EXPECT_EQ(fromSaturday.date.Packed(), 20070311);
+    EXPECT_EQ(fromSaturday.time.Packed(), 2301599);
+    DateTime fromSunday;
+    fromSunday.SetFromSystemTime({2007, 3, 0, 11, 2, 30, 15, 999});
+    EXPECT_EQ(fromSunday, fromSaturday);
+    fromSunday.SetFromSystemTime({2007, 3, 0, 11, 2, 30, 15, 9});
+    EXPECT_EQ(fromSunday.time.Hundredths(), 0);
+    EXPECT_LT((DateTime{CalendarDate(20070311), ClockTime(23595999)}),
+              (DateTime{CalendarDate(20070312), ClockTime(0)}));
+    EXPECT_LT((DateTime{CalendarDate(20071231), ClockTime(0)}),
+              (DateTime{CalendarDate(20080101), ClockTime(0)}));
+    EXPECT_LT((DateTime{CalendarDate(20070311), ClockTime(1595900)}),
+              (DateTime{CalendarDate(20070311), ClockTime(2000000)}));
+}
+
+const std::map<std::string, std::string> kZones = test::Definitions("time_zone_cases.txt");
+
+TimeZoneRules Zone(const std::string& name) {
+    std::string numbers = kZones.at(name);
+    std::replace(numbers.begin(), numbers.end(), '|', ' ');
+    std::istringstream in(numbers);
+    TimeZoneRules rules;
+    in >> rules.bias >> rules.standardBias >> rules.daylightBias;
+    for (SystemTime* time : {&rules.standardDate, &rules.daylightDate}) {
+        for (std::uint16_t* field :
+             {&time->wYear, &time->wMonth, &time->wDayOfWeek, &time->wDay, &time->wHour,
+              &time->wMinute, &time->wSecond, &time->wMilliseconds})
+            in >> *field;
+    }
+    return rules;
+}
+
+LogDateTime At(int year, int month, int day, int hour, int minute) {
+    return {static_cast<std::uint8_t>(year / 100), static_cast<std::uint8_t>(year % 100),
+            static_cast<std::uint8_t>(month),      static_cast<std::uint8_t>(day),
+            static_cast<std::uint8_t>(hour),       static_cast<std::uint8_t>(minute)};
+}
+
+// tests/data/core/time_zone_cases.txt: daylight time under each form of rule, and the CIM
+// date-time texts of undated and out-of-range entries, padding and offsets.
+TEST(TimeZoneCases, AsReviewed) {
+    test::ExpectCases("time_zone_cases.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        std::string what, zone;
+        in >> what >> zone;
+        if (what == "daylight") {
+            std::int32_t date = 0;
+            int hour = 0, minute = 0;
+            in >> date >> hour >> minute;
+            const DateTime local{CalendarDate(date), ClockTime::FromHms(hour, minute, 0, 0)};
+            return std::string(IsDaylightTime(Zone(zone), local) ? "daylight" : "standard");
+        }
+        LogDateTime time;
+        for (std::uint8_t* field :
+             {&time.century, &time.year, &time.month, &time.day, &time.hour, &time.minute}) {
+            unsigned value = 0;
+            in >> value;
+            *field = static_cast<std::uint8_t>(value);
+        }
+        const CimDateTime cim = ToCimDateTime(time, Zone(zone));
+        return cim.text + " sel " + std::to_string(cim.selTimestamp);
+    });
+}
+
+// The offset in minutes east of UTC that closes a CIM date-time text ("+060" is 60).
+int OffsetOf(const std::string& cimText) {
+    const int minutes = std::stoi(cimText.substr(cimText.size() - 3));
+    return cimText[cimText.size() - 4] == '-' ? -minutes : minutes;
+}
+
+// Every hour of a local year, with the UTC offsets that the IANA database gives (written by
+// tools/gen_tz_fixture.py), and the SEL timestamp: the wall clock counted as UTC, whatever
+// the zone. At the two transition hours a year the file holds the daylight offset, which is
+// what these rules yield: the missing hour in spring and the repeated hour in autumn both
+// count as daylight time.
+TEST(ToCimDateTime, AgainstTheIanaDatabase) {
+    for (const auto& [name, zone] : {std::pair{"tz_offsets_America_New_York.txt", "@eastern"},
+                                     std::pair{"tz_offsets_Australia_Sydney.txt", "@sydney"}}) {
+        const TimeZoneRules rules = Zone(zone);
+        std::ifstream file(std::string(NORV_TEST_DATA_DIR) + "/" + name);
+        ASSERT_TRUE(file) << name;
+        int hours = 0;
+        std::string line;
+        while (std::getline(file, line)) {
+            if (line.empty() || line[0] == '#') continue;
+            int year = 0, month = 0, day = 0, hour = 0, offset = 0;
+            ASSERT_EQ(
+                std::sscanf(line.c_str(), "%d-%d-%d %d %d", &year, &month, &day, &hour, &offset), 5)
+                << line;
+            const auto result = ToCimDateTime(At(year, month, day, hour, 0), rules);
+            char prefix[32];
+            std::snprintf(prefix, sizeof prefix, "%04d%02d%02d%02d0000.000000", year, month, day,
+                          hour);
+            ASSERT_EQ(result.text.substr(0, 21), prefix) << line;
+            ASSERT_EQ(OffsetOf(result.text), offset) << line;
+            const chr::sys_days date{chr::year{year} / month / day};
+            const auto seconds =
+                chr::duration_cast<chr::seconds>(date.time_since_epoch()) + chr::hours{hour};
+            ASSERT_EQ(result.selTimestamp, static_cast<std::uint32_t>(seconds.count())) << line;
+            ++hours;
+        }
+        EXPECT_EQ(hours, 365 * 24);
+    }
+    EXPECT_EQ(ToCimDateTime(At(2038, 1, 19, 3, 14), Zone("@sydney")).selTimestamp, 2147483640u);
+}
+
+// One converter serves a whole log and keeps the season starts of the year it last saw; its
+// texts must be those of a fresh conversion whatever order the years come in.
+TEST(CimDateTimeConverter, EveryYearGetsItsOwnSeasonStarts) {
+    // Daylight time began on 11 March 2007 and on 9 March 2008 in the first zone, and ended on
+    // 1 April 2007 and on 6 April 2008 in the second.
+    const std::vector<LogDateTime> times = {At(2007, 3, 10, 12, 0),
+                                            At(2008, 3, 10, 12, 0),
+                                            At(2007, 3, 10, 12, 0),
+                                            At(2007, 4, 2, 12, 0),
+                                            {},
+                                            At(2008, 4, 2, 12, 0),
+                                            At(2009, 12, 31, 23, 59),
+                                            At(2007, 11, 4, 1, 59),
+                                            At(2007, 11, 4, 2, 0)};
+    for (const TimeZoneRules& rules : {Zone("@eastern"), Zone("@sydney")}) {
+        CimDateTimeConverter converter(rules);
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            const CimDateTime fresh = ToCimDateTime(times[i], rules);
+            const CimDateTime kept = converter.Convert(times[i]);
+            EXPECT_EQ(kept.text, fresh.text) << "time " << i;
+            EXPECT_EQ(kept.selTimestamp, fresh.selTimestamp) << "time " << i;
+        }
+    }
+    const TimeZoneRules eastern = Zone("@eastern");  // the converter keeps a reference to it
+    CimDateTimeConverter converter(eastern);         // the case a kept 2007 season gets wrong
+    (void)converter.Convert(At(2007, 3, 10, 12, 0));
+    EXPECT_EQ(converter.Convert(At(2008, 3, 10, 12, 0)).text, "20080310120000.000000-240");
+}
+
+}  // namespace
+}  // namespace norv
