@@ -1,5 +1,7 @@
 // The management log the host serves: an event's entry bytes and the area's ring read back
-// with the provider's own reading, and the faults of a description's log directives.
+// with the provider's own reading. The faults of a description's log directives are
+// tests/data/norvwmi/description_faults.txt's; the golden outputs show the records the shipped
+// descriptions make.
 #include "platform/management_log_assembly.h"
 
 #include <gtest/gtest.h>
@@ -117,46 +119,6 @@ TEST(ManagementLogArea, WrappedRingPutsTheOldestEventsAtTheAreasEnd) {
     const Bytes allWrapped = Area(events, Layout(400, 5));
     EXPECT_EQ(UInt16At(allWrapped, 0), 19);
     EXPECT_EQ(SequencesReadBack(allWrapped), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
-}
-
-// Platform loading turns the directives into the health driver's KronInfo instance; the
-// golden outputs of the shipped descriptions show the records read back from it.
-std::variant<Platform, MofError> LoadText(std::string text) {
-    return LoadPlatform(MofFile{"log.mof", std::move(text)}, "NORVHOST");
-}
-
-constexpr std::string_view kTwoEvents =
-    "#pragma namespace(\"root\\\\norvwmi\")\n"
-    "instance of Norvwmi_LogEvent { Sequence = 7; EventClass = 2; EventCode = 2;\n"
-    "    Year = 2014; Month = 7; Day = 1; Hour = 9; Minute = 30; Data = {0, 0, 0, 6}; };\n"
-    "instance of Norvwmi_LogEvent { Sequence = 8; EventClass = 10; EventCode = 1;\n"
-    "    Data = {0}; Text = \"1785-Drive Array not Configured\"; };\n";
-
-TEST(ManagementLogLoading, FaultsNameTheDirectiveConcerned) {
-    struct Case {
-        std::string text;
-        int line;
-        std::string_view says;
-    };
-    const Case cases[] = {
-        {"#pragma namespace(\"root\\\\norvwmi\")\n"
-         "instance of Norvwmi_LogEvent { Sequence = 1; EventClass = 2; EventCode = 1;\n"
-         "    Data = {1, 2}; Text = \"x\"; };\n",
-         2, "log event 1: a Text starts at data byte 1"},
-        {std::string(kTwoEvents) + "instance of Norvwmi_LogArea { WrapAfter = 1; };\n", 6,
-         "a wrapped log area needs its KronSize"},
-        {std::string(kTwoEvents) + "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\";"
-                                   " ClassName = \"KronInfo\"; };\n",
-         2, "a class the description makes absent"},
-    };
-    for (const Case& c : cases) {
-        const auto loaded = LoadText(c.text);
-        const auto* error = std::get_if<MofError>(&loaded);
-        ASSERT_NE(error, nullptr) << c.text;
-        EXPECT_EQ(error->file, "log.mof");
-        EXPECT_EQ(error->line, c.line) << error->message;
-        EXPECT_NE(error->message.find(c.says), std::string::npos) << error->message;
-    }
 }
 
 }  // namespace

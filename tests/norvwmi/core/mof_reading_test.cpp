@@ -1,11 +1,14 @@
 // Reading MOF into the repository: the constructs the shipped MOF uses, inheritance, values
-// normalised to their property's type, and faults stopped with file, line and reason.
+// normalised to their property's type, and faults stopped with file, line and reason
+// (instance keys unique across documents, ignoring case, among them).
 #include "repository/repository.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+
+#include "support/case_file.h"
 
 namespace norvwmi {
 namespace {
@@ -106,77 +109,19 @@ TEST(Repository, NormalisesValuesToThePropertyType) {
     EXPECT_EQ(owner.referenceClass, "Base");
 }
 
+// The faults and their answers are in tests/data/norvwmi/mof_faults.txt.
 TEST(Repository, StopsAtTheFirstFaultWithFileLineAndReason) {
-    struct Row {
-        std::string_view text;
-        int line;
-        std::string_view message;
-    };
-    // clang-format off
-    const Row rows[] = {
-        // reading
-        {"class A {\n  uint32 X\n};", 3, "expected ';' after property declaration, found '}'"},
-        {"class A {\n uint128 X;\n};", 2, "unknown type 'uint128'"},
-        {"class A { uint32 M(uint32 a); };", 1, "parameter 'a' of method 'M' needs an [in] or [out] qualifier"},
-        {"instance of A { X = {1, NULL}; };", 1, "NULL is not allowed inside an array"},
-        {"#pragma include(\"other.mof\")", 1, "unsupported #pragma 'include'"},
-        {"#pragma namespace(\"root\\\\\\\\wmi\")", 1, "invalid namespace \"root\\\\wmi\""},
-        {"instance of A {\n X = \"abc };", 2, "unterminated string"},
-        {"instance of A { X = \"\xC0\xAF\"; };", 1, "invalid UTF-8 in a string"},
-        {"instance of A { X = 18446744073709551616; };", 1, "integer '18446744073709551616' is out of range"},
-        {"instance of A { X = 0x10000000000000000; };", 1, "is out of range"},
-        {"instance of A { X = 0755; };", 1, "leading zeros are not allowed in '0755'"},
-        {"\n\n/* never\n closed", 3, "unterminated comment"},
-        {"class A \x80 {};", 1, "unexpected byte 0x80"},
-        {"\xFF\xFE" "c\0l\0", 1, "UTF-16 text is not supported"},
-        // classes and instances
-        {"class A : Missing { };", 1, "superclass 'Missing' of class 'A' is not declared"},
-        {"\nclass KNOWN { };", 2, "class 'KNOWN' is already declared at known.mof:1"},
-        {"class A { string Id; };\nclass B : A { string Id[]; };", 2, "has another type"},
-        {"instance of Unknown { };", 1, "instance of undeclared class 'Unknown' in namespace 'root\\default'"},
-        {"instance of Known {\n Name = \"x\";\n Colour = 1; };", 3, "property 'Colour' is not declared in class 'Known'"},
-        {"instance of Known { Level = 256; };", 1, "256 is out of range for uint8 property 'Level'"},
-        {"instance of Known { Delta = -2147483649; };", 1, "-2147483649 is out of range for sint32 property 'Delta'"},
-        {"instance of Known { When = \"2024-01-02\"; };", 1, "\"2024-01-02\" is not a CIM date-time for datetime property 'When'"},
-        {"instance of Known { List = {1, 65536}; };", 1, "65536 is out of range for uint16 array property 'List'"},
-        {"instance of Known { Letter = \"ab\"; };", 1, "\"ab\" is not one character for char16 property 'Letter'"},
-        {"instance of __Provider { Name = \"x\"; };", 1, "class '__Provider' is abstract"},
-        // aliases
-        {"instance of __InstanceProviderRegistration { Provider = $P; };\n"
-         "instance of __Win32Provider as $P { Name = \"x\"; };", 1, "alias $P is not defined"},
-        {"instance of Known as $K { Name = \"k\"; };\n"
-         "instance of __InstanceProviderRegistration { Provider = $K; };", 2,
-         "alias $K is an instance of 'Known', but 'Provider' refers to '__Provider'"},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.text));
+    testing::ExpectCases("mof_faults.txt", [](const std::string& text) {
         Repository repository;
         EXPECT_FALSE(repository.AddSystemClasses(ReadMof(kSystemClasses, "system.mof").document));
         AddValid(repository,
                  "class Known { [key] string Name; uint8 Level; sint32 Delta; boolean Flag;\n"
-                 "              datetime When; uint16 List[]; char16 Letter; };",
+                 "              datetime When; uint16 List[]; char16 Letter; };\n"
+                 "instance of Known { Name = \"k\"; };",
                  "known.mof");
-        const std::optional<MofError> error = repository.AddMof(row.text, "bad.mof");
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->file, "bad.mof");
-        EXPECT_EQ(error->line, row.line) << error->message;
-        EXPECT_NE(error->message.find(row.message), std::string::npos) << error->message;
-    }
-}
-
-TEST(Repository, InstanceKeysAreUniqueAcrossDocumentsIgnoringCase) {
-    Repository repository;
-    AddValid(repository,
-             "class Pair { [key] string A; [key] uint32 B; };\n"
-             "instance of Pair { A = \"x\"; B = 1; };",
-             "first.mof");
-    const std::optional<MofError> error =
-        repository.AddMof("\n\ninstance of Pair { B = 1; A = \"X\"; };", "third.mof");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(*error,
-              (MofError{"third.mof", 3,
-                        "an instance Pair.A=\"X\",B=1 is already declared at first.mof:2"}));
+        const std::optional<MofError> error = repository.AddMof(text, "bad.mof");
+        return error ? FormatMofError(*error) : std::string("read");
+    });
 }
 
 }  // namespace

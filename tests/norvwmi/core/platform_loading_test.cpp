@@ -15,6 +15,7 @@
 #include "repository/mof_reader.h"
 #include "repository/query_evaluation.h"
 #include "repository/repository_class_source.h"
+#include "support/case_file.h"
 #include "support/shipped_mof.h"
 
 namespace norvwmi {
@@ -85,40 +86,18 @@ TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
                                   "ComputerSystem", "AdminDomain", "SystemSpecificCollection"}));
 }
 
-struct MalformedCase {
-    const char* name;
-    std::string text;  // after the three temperature sensors (lines 1-4) and the pragma (5)
-    int line;
-    const char* reason;
-};
-
-TEST(PlatformLoading, MalformedDescriptionsStopWithFileLineAndReason) {
-    const MalformedCase cases[] = {
-        {"syntax", "instance of Norvwmi_AbsentClass\n{\n    Namespace = \"root\\\\wmi\"\n};\n", 9,
-         "expected ';'"},
-        {"class declaration", "\nclass Extra { string Name; };\n", 7,
-         "a platform description holds instances only, found the declaration of class Extra"},
-        {"directive without class name",
-         "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; };\n", 6,
-         "Norvwmi_AbsentClass needs Namespace and ClassName"},
-        {"unknown class",
-         "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"Fans\"; "
-         "};\n",
-         6, "Norvwmi_AbsentClass names the class 'Fans', which root\\wmi does not declare"},
-        {"instances of an absent class",
-         "instance of Norvwmi_AbsentClass\n"
-         "{ Namespace = \"root\\\\wmi\"; ClassName = \"TempSensorInfo\"; };\n",
-         2, "instance of TempSensorInfo, a class the description makes absent from root\\wmi"},
-    };
-    for (const MalformedCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto loaded = LoadPlatform(Description(c.text), "NORVHOST");
+// A refused description stops with its file, line and reason; the descriptions of the class,
+// log and timed directives that are refused are in tests/data/norvwmi/description_faults.txt.
+TEST(PlatformLoading, RefusedDescriptionsStopWithFileLineAndReason) {
+    testing::ExpectCases("description_faults.txt", [](const std::string& input) {
+        constexpr std::string_view kPerturb = "--perturb 5";
+        const bool perturbed = input.rfind(kPerturb, 0) == 0;
+        const auto loaded =
+            LoadPlatform(MofFile{"case.mof", input.substr(perturbed ? kPerturb.size() : 0)},
+                         "NORVHOST", perturbed ? std::optional<std::uint64_t>(5) : std::nullopt);
         const auto* error = std::get_if<MofError>(&loaded);
-        ASSERT_NE(error, nullptr);
-        EXPECT_EQ(error->file, "scenario.mof");
-        EXPECT_EQ(error->line, c.line) << error->message;
-        EXPECT_NE(error->message.find(c.reason), std::string::npos) << error->message;
-    }
+        return error ? FormatMofError(*error) : std::string("loaded");
+    });
 }
 
 // Finding the provider of a request as WMI does, in the shipped MOF (against the module's

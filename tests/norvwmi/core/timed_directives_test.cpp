@@ -1,7 +1,8 @@
 // The timed directives of a description as a watch applies them: each step at its second and
 // not before, the log's appended events after the newest, drops from the oldest (the wrapped
 // ones first), a reading whose TempOverThreshold follows it, the described platform served
-// unchanged until then, and a fault at the directive that makes it.
+// unchanged until then. The faults of timed directives are
+// tests/data/norvwmi/description_faults.txt's.
 #include "platform/timed_platform.h"
 
 #include <gtest/gtest.h>
@@ -138,39 +139,6 @@ TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
     platform.timed->AdvanceTo(1);
     EXPECT_EQ(BytesOf(*platform.timed->Instances(kWmi, "KronInfo").at(0), "KronData").size(),
               norv::kLogAreaHeaderSize + 34);
-}
-
-TEST(TimedDirectives, AFaultIsReportedAtItsDirective) {
-    const struct {
-        std::string timed;
-        const char* area;
-        const char* message;
-    } kFaults[] = {
-        {Event("Norvwmi_LogAppend", 3), "", "Norvwmi_LogAppend needs AtSecond, from 1 to 3600"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 0; Count = 1; };\n", "", "needs AtSecond"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 3601; Count = 1; };\n", "", "needs AtSecond"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 1; };\n", "", "Norvwmi_LogDrop needs Count"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 1; Count = 3; };\n", "",
-         "at second 1, the log holds 2 events, too few to drop 3"},
-        // Two events of 34 bytes fill the 87-byte area; a third does not fit.
-        {Event("Norvwmi_LogAppend", 3, "AtSecond = 7; "), "KronSize = 87;", "at second 7, "},
-        {"instance of Norvwmi_ReadingChange { AtSecond = 1; InstanceName = \"T9\"; TempCelsius = "
-         "1; };\n",
-         "", "names 'T9', which is no TempSensorInfo instance of the description"},
-        {"instance of Norvwmi_ReadingChange { AtSecond = 1; InstanceName = \"T0\"; };\n", "",
-         "needs InstanceName and TempCelsius"},
-    };
-    for (const auto& fault : kFaults) {
-        const auto loaded = Load(Description(fault.timed, fault.area));
-        ASSERT_TRUE(std::holds_alternative<MofError>(loaded)) << fault.timed;
-        const MofError& error = std::get<MofError>(loaded);
-        EXPECT_EQ(error.line, 8) << fault.timed;
-        EXPECT_NE(error.message.find(fault.message), std::string::npos) << error.message;
-    }
-    const auto perturbed = Load(Description(Event("Norvwmi_LogAppend", 3, "AtSecond = 1; ")), 5);
-    ASSERT_TRUE(std::holds_alternative<MofError>(perturbed));
-    EXPECT_EQ(std::get<MofError>(perturbed).line, 8);
-    EXPECT_NE(std::get<MofError>(perturbed).message.find("without --perturb"), std::string::npos);
 }
 
 }  // namespace
