@@ -16,7 +16,7 @@
 #include "repository/query_evaluation.h"
 #include "repository/repository_class_source.h"
 #include "support/case_file.h"
-#include "support/shipped_mof.h"
+#include "support/test_files.h"
 
 namespace norvwmi {
 namespace {

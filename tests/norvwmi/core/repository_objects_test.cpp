@@ -7,15 +7,10 @@
 #include "repository/object_path.h"
 #include "repository/query_evaluation.h"
 #include "repository/wql_select.h"
-#include "support/memory_class_source.h"
+#include "support/test_files.h"
 
 namespace norvwmi {
 namespace {
-
-using testing::Instance;
-using testing::KeyProperty;
-using testing::Property;
-using testing::WithDefault;
 
 CimValue Text(const char* text) {
     return CimValue{std::string(text)};
@@ -42,48 +37,16 @@ TEST(CimType, KeywordsRoundTripAndKeepWmiNumbers) {
     EXPECT_FALSE(CimTypeFromName("uint128").has_value());
 }
 
-// root\wmi: Device (two keys, a default) <- Fan; Pair (a string and a sint16 key);
-// one Device, one Fan, one Pair. root\cimv2 holds one instance of its own.
+// The namespaces of tests/data/norvwmi/object_model.mof.
 class ObjectModel : public ::testing::Test {
 protected:
-    ObjectModel() {
-        ClassDefinition device;
-        device.name = "Device";
-        device.properties = {KeyProperty("SystemName", CimType::String),
-                             KeyProperty("deviceID", CimType::String),
-                             WithDefault(Property("Status", CimType::UInt16), Unsigned(2))};
-        ClassDefinition fan;
-        fan.name = "Fan";
-        fan.superclass = "Device";
-        fan.properties = {Property("Speed", CimType::UInt32),
-                          Property("Readings", CimType::SInt8, true)};
-        ClassDefinition pair;
-        pair.name = "Pair";
-        pair.properties = {KeyProperty("Left", CimType::String),
-                           KeyProperty("Right", CimType::SInt16)};
-        source->AddClass("root\\wmi", device);
-        source->AddClass("root\\wmi", fan);
-        source->AddClass("root\\wmi", pair);
-        source->AddInstance("root\\wmi", Instance("Device", {{"deviceID", Text("D"), {}},
-                                                             {"SystemName", Text("HOST"), {}}}));
-        source->AddInstance("root\\wmi", Instance("Fan", {{"deviceID", Text("Fan \"1\""), {}},
-                                                          {"SystemName", Text("HOST"), {}},
-                                                          {"Speed", Unsigned(4200), {}}}));
-        source->AddInstance("root\\wmi",
-                            Instance("Pair", {{"Left", Text("Ab"), {}},
-                                              {"Right", CimValue{std::int64_t{-3}}, {}}}));
-        source->AddInstance("root\\cimv2", Instance("Other", {}));
-        served = std::make_unique<ServedNamespaces>(source, "HOST");
-    }
-
     CimObject Fan() const {
         return LookupObject(*served, "root\\wmi", R"(Fan.deviceID="Fan \"1\"",SystemName="HOST")")
             .objects.at(0);
     }
 
-    std::shared_ptr<testing::MemoryClassSource> source =
-        std::make_shared<testing::MemoryClassSource>();
-    std::unique_ptr<ServedNamespaces> served;
+    std::shared_ptr<const ClassSource> source = testing::TestMofSource("object_model.mof");
+    std::unique_ptr<ServedNamespaces> served = std::make_unique<ServedNamespaces>(source, "HOST");
 };
 
 TEST_F(ObjectModel, SystemPropertiesOfInstancesAndClasses) {

@@ -9,9 +9,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <sstream>
 #include <string>
+
+#include "support/test_files.h"
 
 namespace norvwmi::testing {
 
@@ -35,11 +36,8 @@ inline std::string Unescaped(const std::string& text) {
 
 inline void ExpectCases(const std::string& name,
                         const std::function<std::string(const std::string& input)>& answer) {
-    const std::string path = std::string(NORV_TEST_DATA_DIR) + "/norvwmi/" + name;
-    std::ifstream file(path, std::ios::binary);
-    ASSERT_TRUE(file) << path;
-    std::istringstream lines(std::string(std::istreambuf_iterator<char>(file), {}));
-    file.close();
+    const std::string path = TestDataPath(name);
+    std::istringstream lines(ReadFile(path));
     const char* update = std::getenv("NORV_UPDATE_GOLDEN");
     const bool updating = update && std::string(update) == "1";
     std::string text;
