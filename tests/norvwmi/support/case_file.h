@@ -1,5 +1,5 @@
 // A table of cases in a reviewed file of tests/data/norvwmi: each line is `input => answer`,
-// the input with C escapes (\n, \t, \\, \xNN) for what one line cannot hold; lines that start
+// the input with C escapes (\n, \r, \t, \\, \xNN) for what one line cannot hold; lines that start
 // with "# " or hold no " => " are comments. With NORV_UPDATE_GOLDEN=1 the test writes the
 // answers the code gives instead, to be reviewed as a diff (docs/testing.md).
 #pragma once
@@ -28,7 +28,7 @@ inline std::string Unescaped(const std::string& text) {
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else {
-            out += c == 'n' ? '\n' : c == 't' ? '\t' : c == '0' ? '\0' : c;
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == '0' ? '\0' : c;
         }
     }
     return out;
