@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,13 @@
 #include "repository/query_evaluation.h"
 #include "repository/repository_class_source.h"
 #include "support/case_file.h"
-#include "support/test_files.h"
 
 namespace norvwmi {
 namespace {
 
+using testing::ReadFile;
 using testing::ReadSourceFile;
+using testing::TestDataPath;
 
 Platform Load(const MofFile& description) {
     auto loaded = LoadPlatform(description, "NORVHOST");
@@ -122,98 +124,50 @@ TEST(ProviderRegistration, EachServedClassReachesTheModulesClassIdForEnumeration
             EXPECT_EQ(lookup.className, identity.servedClass);
         }
     }
-    EXPECT_EQ(
-        FindProvider(Shipped(), kServedNamespace, "numericsensor", ProviderOperation::Enumerate)
-            .className,
-        "NumericSensor");
 }
-
-TEST(ProviderRegistration, MethodsUnknownAndStaticClasses) {
-    struct Row {
-        std::string_view nameSpace, className, method;
-        ProviderOperation operation;
-        Status status;
-    };
-    const Row rows[] = {
-        {kServedNamespace, "RecordLog", "clearlog", ProviderOperation::ExecMethod, Status::Found},
-        {kServedNamespace, "RecordLog", "RequestStateChange", ProviderOperation::ExecMethod,
-         Status::MethodNotImplemented},
-        {kServedNamespace, "RecordLog", "Erase", ProviderOperation::ExecMethod, Status::NoMethod},
-        {kServedNamespace, "Sensor", "Reset", ProviderOperation::ExecMethod,
-         Status::MethodNotImplemented},
-        {kServedNamespace, "Fan", "", ProviderOperation::Enumerate, Status::NoClass},
-        {"root\\wmi", "Sensor", "", ProviderOperation::Enumerate, Status::NoClass},
-        // A class without a provider qualifier is served from the repository.
-        {"root\\wmi", "TempSensorInfo", "", ProviderOperation::Get, Status::StaticClass},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(
-            FindProvider(Shipped(), row.nameSpace, row.className, row.operation, row.method).status,
-            row.status)
-            << row.className << "." << row.method;
-}
-
-// Classes of root\test, each registered wrongly in one way.
-constexpr std::string_view kRegistrations = R"(
-#pragma namespace("root\\test")
-instance of __Win32Provider as $Good
-    { Name = "GoodProv"; CLSID = "{11111111-2222-3333-4444-555555555555}"; };
-instance of __InstanceProviderRegistration
-    { Provider = $Good; SupportsGet = TRUE; SupportsEnumeration = FALSE; };
-instance of __Win32Provider as $Bare
-    { Name = "BareProv"; CLSID = "{11111111-2222-3333-4444-666666666666}"; };
-instance of __Win32Provider as $Nameless { Name = "NoClsidProv"; };
-instance of __InstanceProviderRegistration
-    { Provider = $Nameless; SupportsGet = TRUE; SupportsEnumeration = TRUE; };
-[dynamic, provider("GoodProv")] class GetOnly { [key] string Id; [Implemented] uint32 Run(); };
-[dynamic, provider("BareProv")] class Unregistered { [key] string Id; };
-[dynamic, provider("MissingProv")] class Orphan { [key] string Id; };
-[dynamic, provider("NoClsidProv")] class NoClsid { [key] string Id; };
-class Plain { [key] string Id; [Implemented] uint32 Run(); };
-)";
 
 const ClassSource& Registrations() {
     static const RepositoryClassSource source = [] {
         Repository repository;
-        const MofReadResult system =
-            ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName);
-        EXPECT_FALSE(system.error);
-        EXPECT_FALSE(repository.AddSystemClasses(system.document));
-        const auto error = repository.AddMof(kRegistrations, "registrations.mof");
+        EXPECT_FALSE(repository.AddSystemClasses(
+            ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
+        const auto error =
+            repository.AddMof(ReadFile(TestDataPath("registrations.mof")), "registrations.mof");
         EXPECT_FALSE(error) << FormatMofError(*error);
         return RepositoryClassSource(std::move(repository));
     }();
     return source;
 }
 
-TEST(ProviderRegistration, WrongRegistrationsGiveWmisStatuses) {
-    struct Row {
-        const char* className;
-        ProviderOperation operation;
-        Status expected;
-    };
-    constexpr Row rows[] = {
-        {"GetOnly", ProviderOperation::Get, Status::Found},
-        {"GetOnly", ProviderOperation::Enumerate, Status::NotCapable},
-        {"GetOnly", ProviderOperation::ExecMethod, Status::NotCapable},  // no method registration
-        {"Unregistered", ProviderOperation::Get, Status::NotCapable},
-        {"Orphan", ProviderOperation::Enumerate, Status::ProviderNotFound},
-        {"NoClsid", ProviderOperation::Enumerate, Status::InvalidRegistration},
-        {"Plain", ProviderOperation::Enumerate, Status::StaticClass},
-        {"Plain", ProviderOperation::ExecMethod, Status::NotCapable},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.className);
-        const ProviderLookup lookup =
-            FindProvider(Registrations(), "root\\test", row.className, row.operation, "Run");
-        EXPECT_EQ(lookup.status, row.expected) << lookup.detail;
-        EXPECT_EQ(lookup.status == Status::Found, !lookup.clsid.empty());
-        if (row.expected != Status::Found) {
-            EXPECT_FALSE(lookup.detail.empty());
+constexpr std::string_view kLookupStatuses[] = {"Found",
+                                                "StaticClass",
+                                                "NoClass",
+                                                "NoMethod",
+                                                "MethodNotImplemented",
+                                                "ProviderNotFound",
+                                                "InvalidRegistration",
+                                                "NotCapable"};
+
+// The lookups are tests/data/norvwmi/provider_lookups.txt.
+TEST(ProviderRegistration, LookupsGiveWmisStatuses) {
+    testing::ExpectCases("provider_lookups.txt", [](const std::string& input) {
+        std::istringstream words(input);
+        std::string source, operation, nameSpace, className, method;
+        words >> source >> operation >> nameSpace >> className;
+        if (const std::size_t dot = className.find('.'); dot != std::string::npos) {
+            method = className.substr(dot + 1);
+            className.resize(dot);
         }
-    }
-    EXPECT_EQ(FindProvider(Registrations(), "root\\test", "GetOnly", ProviderOperation::Get).clsid,
-              "{11111111-2222-3333-4444-555555555555}");
+        const ProviderLookup lookup =
+            FindProvider(source == "shipped" ? Shipped() : Registrations(), nameSpace, className,
+                         operation == "get"    ? ProviderOperation::Get
+                         : operation == "exec" ? ProviderOperation::ExecMethod
+                                               : ProviderOperation::Enumerate,
+                         method);
+        const std::string status(kLookupStatuses[static_cast<int>(lookup.status)]);
+        if (lookup.status != Status::Found) return status + ": " + lookup.detail;
+        return status + " " + lookup.className + " " + lookup.providerName + " " + lookup.clsid;
+    });
 }
 
 }  // namespace
