@@ -13,13 +13,13 @@
 
 #include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
-#include "platform/management_log_directives.h"
-#include "platform/platform_loading.h"
+#include "support/log_area.h"
 
 namespace norvwmi {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using testing::EntryNumbers;
 
 std::uint16_t UInt16At(const Bytes& bytes, std::size_t offset) {
     return static_cast<std::uint16_t>(bytes.at(offset) | (bytes.at(offset + 1) << 8));
@@ -63,15 +63,6 @@ LogEvent FanEvent(std::uint16_t sequence, std::size_t extraDataBytes = 0) {
     return event;
 }
 
-// The sequence numbers of the entries the provider's reading finds in an area, in order.
-std::vector<std::uint16_t> SequencesReadBack(const Bytes& area) {
-    const Bytes entryBytes = norv::LogAreaEntryBytes(area, static_cast<std::int32_t>(area.size()));
-    std::vector<std::uint16_t> sequences;
-    for (const auto entry : norv::SplitLogEntries(entryBytes))
-        sequences.push_back(norv::LogEntry(entry).Header().value().number);
-    return sequences;
-}
-
 TEST(ManagementLogEntry, PostErrorTextLiesZeroTerminatedFromDataByteOne) {
     LogEvent event = FanEvent(0x0102);
     event.eventClass = 10;
@@ -113,12 +104,12 @@ TEST(ManagementLogArea, WrappedRingPutsTheOldestEventsAtTheAreasEnd) {
     EXPECT_EQ(UInt16At(area, 400 - oldest + 2), 11);  // the oldest entry at start
     EXPECT_EQ(UInt16At(area, 400 - 36 + 2), 12);      // the second runs to the area's end
     EXPECT_EQ(UInt16At(area, 19 + 2), 13);            // the newest follow the header
-    EXPECT_EQ(SequencesReadBack(area), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
+    EXPECT_EQ(EntryNumbers(area), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
 
     // Every event wrapped: nothing follows the header.
     const Bytes allWrapped = Area(events, Layout(400, 5));
     EXPECT_EQ(UInt16At(allWrapped, 0), 19);
-    EXPECT_EQ(SequencesReadBack(allWrapped), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
+    EXPECT_EQ(EntryNumbers(allWrapped), (std::vector<std::uint16_t>{11, 12, 13, 14, 15}));
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <variant>
 #include <vector>
 
-#include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
 #include "platform/platform_loading.h"
 #include "repository/instance_values.h"
+#include "support/log_area.h"
 
 namespace norvwmi {
 namespace {
@@ -58,10 +58,7 @@ Served ServedBy(const ClassSource& source) {
     const std::vector<std::uint8_t> area = BytesOf(log, "KronData");
     served.start = static_cast<std::uint16_t>(area[norv::kLogAreaStartOffset] |
                                               area[norv::kLogAreaStartOffset + 1] << 8);
-    const auto bytes = norv::LogAreaEntryBytes(area, static_cast<std::int32_t>(area.size()));
-    for (auto entry : norv::SplitLogEntries(bytes))
-        served.entries.push_back(static_cast<std::uint16_t>(
-            entry[norv::kEntryNumberOffset] | entry[norv::kEntryNumberOffset + 1] << 8));
+    served.entries = testing::EntryNumbers(area);
     const InstanceDefinition& sensor = *source.Instances(kWmi, "TempSensorInfo").at(0);
     served.celsius = UnsignedOf(sensor, "TempCelsius").value();
     const CimValue* over = ValueOf(sensor, "TempOverThreshold");
