@@ -104,8 +104,8 @@ TEST_F(ObjectModel, LookupsQueriesNamespacesAndPathsAsWmiAnswersThem) {
             const CimObject object = LookupObject(*served, "root\\wmi", text).objects.at(0);
             std::string answer;
             for (const SystemPropertyInfo& property : kSystemProperties)
-                answer += std::string(property.name) + "=" +
-                          MofLiteral(*object.SystemValue(property.name)) + " ";
+                answer += (answer.empty() ? "" : " ") + std::string(property.name) + "=" +
+                          MofLiteral(*object.SystemValue(property.name));
             return answer;
         }
         if (verb == "type") {
