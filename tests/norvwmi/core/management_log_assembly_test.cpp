@@ -66,29 +66,18 @@ LogEvent FanEvent(std::uint16_t sequence, std::size_t extraDataBytes = 0) {
 TEST(ManagementLogEntry, PostErrorTextLiesZeroTerminatedFromDataByteOne) {
     LogEvent event = FanEvent(0x0102);
     event.eventClass = 10;
-    event.status = 3;
-    event.year = 2013;
-    event.hour = 8;
-    event.minute = 21;
     event.data = {7};
     event.text = "1785-Drive Array not Configured";
     const Bytes entry = Entry(event);
 
+    // The 28 bytes before the data, data byte 0, the text and its terminator; the golden
+    // outputs show the other header fields of the shipped descriptions' events.
     ASSERT_EQ(entry.size(), 28 + 1 + event.text->size() + 1);
     const norv::LogEntry read(entry);
-    const auto header = read.Header();
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->number, 0x0102);
-    EXPECT_EQ(header->eventClass, 10);
-    EXPECT_EQ(header->eventCode, 2);
-    EXPECT_EQ(header->status, 3);
-    EXPECT_EQ(header->dateTime.century, 20);
-    EXPECT_EQ(header->length, entry.size());
-    EXPECT_EQ(header->dateTime.year, 13);
-    EXPECT_EQ(header->dateTime.day, 0x0102 % 28 + 1);
-    EXPECT_EQ(header->dateTime.hour, 8);
+    ASSERT_TRUE(read.Header());
+    EXPECT_EQ(read.Header()->length, entry.size());
+    EXPECT_EQ(read.Header()->number, 0x0102);
     EXPECT_EQ(read.DataByte(0), 7);
-    EXPECT_EQ(header->dateTime.minute, 21);
     const auto text = read.DataText(1, 236);
     EXPECT_EQ(std::string(text.begin(), text.end()), *event.text);
 }

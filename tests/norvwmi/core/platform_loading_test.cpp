@@ -82,10 +82,6 @@ TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
     EXPECT_EQ(RunWqlSelect(*platform.served, "root\\wmi", "SELECT * FROM TempSensorInfo", {})
                   .objects.size(),
               3u);
-    EXPECT_EQ(
-        ServedClassNames(platform),
-        (std::vector<std::string>{"Sensor", "NumericSensor", "LogRecord", "RecordLog",
-                                  "ComputerSystem", "AdminDomain", "SystemSpecificCollection"}));
 }
 
 // A refused description stops with its file, line and reason; the descriptions of the class,
