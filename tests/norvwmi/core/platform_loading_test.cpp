@@ -25,26 +25,6 @@ using testing::ReadFile;
 using testing::ReadSourceFile;
 using testing::TestDataPath;
 
-Platform Load(const MofFile& description) {
-    auto loaded = LoadPlatform(description, "NORVHOST");
-    if (const auto* error = std::get_if<MofError>(&loaded)) {
-        ADD_FAILURE() << FormatMofError(*error);
-        return {};
-    }
-    return std::get<Platform>(std::move(loaded));
-}
-
-// A description that adds `text` to one temperature sensor.
-MofFile Description(std::string text) {
-    return MofFile{"scenario.mof",
-                   "#pragma namespace(\"root\\\\wmi\")\n"
-                   "instance of TempSensorInfo { InstanceName = \"T0\"; TempCelsius = 40; };\n"
-                   "instance of TempSensorInfo { InstanceName = \"T1\"; TempCelsius = 41; };\n"
-                   "instance of TempSensorInfo { InstanceName = \"T2\"; TempCelsius = 42; };\n"
-                   "#pragma namespace(\"root\\\\norvwmi\")\n" +
-                       text};
-}
-
 TEST(EmbeddedMof, EachFileIsTheSourceTreesFile) {
     const auto files = EmbeddedMofFiles();
     ASSERT_EQ(files.size(), 5u);
@@ -62,11 +42,11 @@ TEST(EmbeddedMof, EachFileIsTheSourceTreesFile) {
 // The golden outputs show what the shipped descriptions serve; these are the directives'
 // own rules.
 TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
-    const Platform platform = Load(Description(
-        "instance of Norvwmi_ClassBehaviour\n"
-        "{ Namespace = \"ROOT\\\\WMI\"; ClassName = \"tempsensorinfo\"; StallAfter = 2; };\n"
-        "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"FanInfo\"; "
-        "};\n"));
+    auto loaded = LoadPlatform(MofFile{"directives.mof", ReadFile(TestDataPath("directives.mof"))},
+                               "NORVHOST");
+    ASSERT_TRUE(std::holds_alternative<Platform>(loaded))
+        << FormatMofError(std::get<MofError>(loaded));
+    const Platform& platform = std::get<Platform>(loaded);
     ASSERT_TRUE(platform.served);
     EXPECT_EQ(platform.served->ServerName(), "NORVHOST");
     EXPECT_EQ(platform.served->StallAfter("root\\wmi", "TempSensorInfo"), 2u);
