@@ -1,6 +1,5 @@
 // The changing platform of norvwmi --perturb: one step per temperature query, data that
-// depends only on the seed and the version, a growing management log that still parses, one
-// fan that fails and recovers, and instances that stay valid while other threads move on.
+// depends only on the seed and the version, and a growing management log that still parses.
 #include "platform/platform_perturbation.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +10,6 @@
 
 #include "eventlog/management_log.h"
 #include "platform/platform_loading.h"
-#include "program/command_line.h"
 #include "repository/instance_values.h"
 #include "support/log_area.h"
 
