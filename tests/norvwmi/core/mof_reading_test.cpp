@@ -1,11 +1,17 @@
 // Reading MOF into the repository: the constructs the shipped MOF uses, inheritance, values
-// normalised to their property's type, and faults stopped with file, line and reason.
+// normalised to their property's type, and faults stopped with file, line and reason
+// (instance keys unique across documents, ignoring case, among them).
 #include "repository/repository.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
+#include <cstdio>
+#include <string>
+
+#include "repository/mof_text.h"
+
+#include "support/case_file.h"
 
 namespace norvwmi {
 namespace {
@@ -22,13 +28,6 @@ class __InstanceProviderRegistration : __ProviderRegistration { boolean Supports
 void AddValid(Repository& repository, std::string_view text, std::string_view file = "test.mof") {
     const std::optional<MofError> error = repository.AddMof(text, file);
     EXPECT_FALSE(error.has_value()) << (error ? FormatMofError(*error) : std::string());
-}
-
-const CimValue& ValueOf(const InstanceDefinition& instance, std::string_view name) {
-    for (const PropertyValue& value : instance.values)
-        if (value.name == name) return value.value;
-    static const CimValue kMissing{std::string("<missing>")};
-    return kMissing;
 }
 
 TEST(Repository, FindsClassesByNamespaceAndNameWithoutRegardToCase) {
@@ -55,12 +54,15 @@ TEST(Repository, SubclassHoldsInheritedMembersFirstAndOverridesRedeclaredOnes) {
         class Derived : base {
             uint8 Extra;
             [MaxLen(16)] string caption;
+            Base ref Owner;
             uint32 Reset([in] boolean Hard, [in] uint32 Delay);
         };)");
     const ClassDefinition* derived = repository.FindClass("root\\default", "Derived");
     ASSERT_NE(derived, nullptr);
     EXPECT_EQ(derived->superclass, "Base");
-    ASSERT_EQ(derived->properties.size(), 3u);
+    ASSERT_EQ(derived->properties.size(), 4u);
+    EXPECT_EQ(derived->properties[3].type, CimType::Reference);
+    EXPECT_EQ(derived->properties[3].referenceClass, "Base");
     EXPECT_EQ(derived->properties[0].name, "Id");
     EXPECT_TRUE(derived->properties[0].IsKey());
     const PropertyDefinition& caption = derived->properties[1];
@@ -74,109 +76,47 @@ TEST(Repository, SubclassHoldsInheritedMembersFirstAndOverridesRedeclaredOnes) {
     EXPECT_FALSE(repository.IsDerivedFrom("root\\default", "Base", "Derived"));
 }
 
-TEST(Repository, NormalisesValuesToThePropertyType) {
-    Repository repository;
-    AddValid(repository, R"(
-        class Base { };
-        class T {
-            sint8 S8; uint16 U16; sint64 S64; uint64 U64; real32 R32; real64 R64;
-            char16 C; uint16 Many[]; sint32 Signed[]; string Missing; Base ref Owner;
-        };
-        instance of T {
-            S8 = -128; U16 = 0xFFFF; S64 = -9223372036854775808; U64 = 18446744073709551615;
-            R32 = 0.1; R64 = 7; C = "A"; Many = {1, 2}; Signed = {1, -1}; Missing = NULL;
-        };)");
-    const auto instances = repository.Instances("root\\default", "T");
-    ASSERT_EQ(instances.size(), 1u);
-    const InstanceDefinition& t = *instances[0];
-    EXPECT_EQ(ValueOf(t, "S8"), CimValue{std::int64_t{-128}});  // signed: held as int64
-    EXPECT_EQ(ValueOf(t, "U16"), CimValue{std::uint64_t{65535}});
-    EXPECT_EQ(ValueOf(t, "S64"), CimValue{std::numeric_limits<std::int64_t>::min()});
-    EXPECT_EQ(ValueOf(t, "U64"), CimValue{std::numeric_limits<std::uint64_t>::max()});
-    EXPECT_EQ(ValueOf(t, "R32"), CimValue{static_cast<double>(0.1f)});  // float precision
-    EXPECT_EQ(ValueOf(t, "R64"), CimValue{7.0});
-    EXPECT_EQ(ValueOf(t, "C"), CimValue{std::uint64_t{65}});
-    EXPECT_EQ(ValueOf(t, "Many"),
-              (CimValue{CimArray{CimValue{std::uint64_t{1}}, CimValue{std::uint64_t{2}}}}));
-    EXPECT_EQ(ValueOf(t, "Signed"),
-              (CimValue{CimArray{CimValue{std::int64_t{1}}, CimValue{std::int64_t{-1}}}}));
-    EXPECT_TRUE(ValueOf(t, "Missing").IsNull());
-    const PropertyDefinition& owner = repository.FindClass("root\\default", "T")->properties[10];
-    EXPECT_EQ(owner.type, CimType::Reference);
-    EXPECT_EQ(owner.referenceClass, "Base");
+// A value as read and the kind it is held as: signed integers as int64, unsigned ones and
+// char16 as uint64, reals as double (real32 at float precision).
+std::string Held(const CimValue& value) {
+    constexpr const char* kKinds[] = {"null", "bool", "int64", "uint64", "double", "string"};
+    if (const auto* array = std::get_if<CimArray>(&value.data)) {
+        std::string elements;
+        for (const CimValue& element : *array)
+            elements += (elements.empty() ? "" : ", ") + Held(element);
+        return "{" + elements + "}";
+    }
+    const std::size_t kind = value.data.index();
+    std::string text = MofLiteral(value);
+    if (const auto* real = std::get_if<double>(&value.data)) {
+        char exact[32];
+        std::snprintf(exact, sizeof exact, "%.17g", *real);
+        text = exact;
+    }
+    return text + (kind < std::size(kKinds) ? std::string(" ") + kKinds[kind] : " other");
 }
 
-TEST(Repository, StopsAtTheFirstFaultWithFileLineAndReason) {
-    struct Row {
-        std::string_view text;
-        int line;
-        std::string_view message;
-    };
-    // clang-format off
-    const Row rows[] = {
-        // reading
-        {"class A {\n  uint32 X\n};", 3, "expected ';' after property declaration, found '}'"},
-        {"class A {\n uint128 X;\n};", 2, "unknown type 'uint128'"},
-        {"class A { uint32 M(uint32 a); };", 1, "parameter 'a' of method 'M' needs an [in] or [out] qualifier"},
-        {"instance of A { X = {1, NULL}; };", 1, "NULL is not allowed inside an array"},
-        {"#pragma include(\"other.mof\")", 1, "unsupported #pragma 'include'"},
-        {"#pragma namespace(\"root\\\\\\\\wmi\")", 1, "invalid namespace \"root\\\\wmi\""},
-        {"instance of A {\n X = \"abc };", 2, "unterminated string"},
-        {"instance of A { X = \"\xC0\xAF\"; };", 1, "invalid UTF-8 in a string"},
-        {"instance of A { X = 18446744073709551616; };", 1, "integer '18446744073709551616' is out of range"},
-        {"instance of A { X = 0x10000000000000000; };", 1, "is out of range"},
-        {"instance of A { X = 0755; };", 1, "leading zeros are not allowed in '0755'"},
-        {"\n\n/* never\n closed", 3, "unterminated comment"},
-        {"class A \x80 {};", 1, "unexpected byte 0x80"},
-        {"\xFF\xFE" "c\0l\0", 1, "UTF-16 text is not supported"},
-        // classes and instances
-        {"class A : Missing { };", 1, "superclass 'Missing' of class 'A' is not declared"},
-        {"\nclass KNOWN { };", 2, "class 'KNOWN' is already declared at known.mof:1"},
-        {"class A { string Id; };\nclass B : A { string Id[]; };", 2, "has another type"},
-        {"instance of Unknown { };", 1, "instance of undeclared class 'Unknown' in namespace 'root\\default'"},
-        {"instance of Known {\n Name = \"x\";\n Colour = 1; };", 3, "property 'Colour' is not declared in class 'Known'"},
-        {"instance of Known { Level = 256; };", 1, "256 is out of range for uint8 property 'Level'"},
-        {"instance of Known { Delta = -2147483649; };", 1, "-2147483649 is out of range for sint32 property 'Delta'"},
-        {"instance of Known { When = \"2024-01-02\"; };", 1, "\"2024-01-02\" is not a CIM date-time for datetime property 'When'"},
-        {"instance of Known { List = {1, 65536}; };", 1, "65536 is out of range for uint16 array property 'List'"},
-        {"instance of Known { Letter = \"ab\"; };", 1, "\"ab\" is not one character for char16 property 'Letter'"},
-        {"instance of __Provider { Name = \"x\"; };", 1, "class '__Provider' is abstract"},
-        // aliases
-        {"instance of __InstanceProviderRegistration { Provider = $P; };\n"
-         "instance of __Win32Provider as $P { Name = \"x\"; };", 1, "alias $P is not defined"},
-        {"instance of Known as $K { Name = \"k\"; };\n"
-         "instance of __InstanceProviderRegistration { Provider = $K; };", 2,
-         "alias $K is an instance of 'Known', but 'Provider' refers to '__Provider'"},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.text));
+// Documents read after the system classes and known.mof, and their answers, are
+// tests/data/norvwmi/mof_reading.txt: the values of an instance read, or where a fault stops.
+TEST(Repository, ReadsValuesByTheirPropertyTypesAndStopsAtTheFirstFault) {
+    testing::ExpectCases("mof_reading.txt", [](const std::string& text) {
         Repository repository;
         EXPECT_FALSE(repository.AddSystemClasses(ReadMof(kSystemClasses, "system.mof").document));
-        AddValid(repository,
-                 "class Known { [key] string Name; uint8 Level; sint32 Delta; boolean Flag;\n"
-                 "              datetime When; uint16 List[]; char16 Letter; };",
-                 "known.mof");
-        const std::optional<MofError> error = repository.AddMof(row.text, "bad.mof");
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->file, "bad.mof");
-        EXPECT_EQ(error->line, row.line) << error->message;
-        EXPECT_NE(error->message.find(row.message), std::string::npos) << error->message;
-    }
-}
-
-TEST(Repository, InstanceKeysAreUniqueAcrossDocumentsIgnoringCase) {
-    Repository repository;
-    AddValid(repository,
-             "class Pair { [key] string A; [key] uint32 B; };\n"
-             "instance of Pair { A = \"x\"; B = 1; };",
-             "first.mof");
-    const std::optional<MofError> error =
-        repository.AddMof("\n\ninstance of Pair { B = 1; A = \"X\"; };", "third.mof");
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(*error,
-              (MofError{"third.mof", 3,
-                        "an instance Pair.A=\"X\",B=1 is already declared at first.mof:2"}));
+        AddValid(
+            repository,
+            "class Known { [key] string Name; uint8 Level; sint32 Delta; boolean Flag;\n"
+            "              datetime When; uint16 List[]; char16 Letter; sint8 S8;\n"
+            "              sint64 S64; uint64 U64; real32 R32; real64 R64; sint32 Signed[]; };\n"
+            "instance of Known { Name = \"k\"; };",
+            "known.mof");
+        const std::optional<MofError> error = repository.AddMof(text, "bad.mof");
+        if (error) return FormatMofError(*error);
+        std::string values = "read:";
+        for (const PropertyValue& value :
+             repository.Instances("root\\default", "Known").back()->values)
+            values += " " + value.name + " = " + Held(value.value) + ";";
+        return values;
+    });
 }
 
 }  // namespace

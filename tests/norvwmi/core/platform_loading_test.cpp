@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,32 +16,14 @@
 #include "repository/mof_reader.h"
 #include "repository/query_evaluation.h"
 #include "repository/repository_class_source.h"
-#include "support/shipped_mof.h"
+#include "support/case_file.h"
 
 namespace norvwmi {
 namespace {
 
+using testing::ReadFile;
 using testing::ReadSourceFile;
-
-Platform Load(const MofFile& description) {
-    auto loaded = LoadPlatform(description, "NORVHOST");
-    if (const auto* error = std::get_if<MofError>(&loaded)) {
-        ADD_FAILURE() << FormatMofError(*error);
-        return {};
-    }
-    return std::get<Platform>(std::move(loaded));
-}
-
-// A description that adds `text` to one temperature sensor.
-MofFile Description(std::string text) {
-    return MofFile{"scenario.mof",
-                   "#pragma namespace(\"root\\\\wmi\")\n"
-                   "instance of TempSensorInfo { InstanceName = \"T0\"; TempCelsius = 40; };\n"
-                   "instance of TempSensorInfo { InstanceName = \"T1\"; TempCelsius = 41; };\n"
-                   "instance of TempSensorInfo { InstanceName = \"T2\"; TempCelsius = 42; };\n"
-                   "#pragma namespace(\"root\\\\norvwmi\")\n" +
-                       text};
-}
+using testing::TestDataPath;
 
 TEST(EmbeddedMof, EachFileIsTheSourceTreesFile) {
     const auto files = EmbeddedMofFiles();
@@ -59,11 +42,11 @@ TEST(EmbeddedMof, EachFileIsTheSourceTreesFile) {
 // The golden outputs show what the shipped descriptions serve; these are the directives'
 // own rules.
 TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
-    const Platform platform = Load(Description(
-        "instance of Norvwmi_ClassBehaviour\n"
-        "{ Namespace = \"ROOT\\\\WMI\"; ClassName = \"tempsensorinfo\"; StallAfter = 2; };\n"
-        "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"FanInfo\"; "
-        "};\n"));
+    auto loaded = LoadPlatform(MofFile{"directives.mof", ReadFile(TestDataPath("directives.mof"))},
+                               "NORVHOST");
+    ASSERT_TRUE(std::holds_alternative<Platform>(loaded))
+        << FormatMofError(std::get<MofError>(loaded));
+    const Platform& platform = std::get<Platform>(loaded);
     ASSERT_TRUE(platform.served);
     EXPECT_EQ(platform.served->ServerName(), "NORVHOST");
     EXPECT_EQ(platform.served->StallAfter("root\\wmi", "TempSensorInfo"), 2u);
@@ -79,46 +62,20 @@ TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
     EXPECT_EQ(RunWqlSelect(*platform.served, "root\\wmi", "SELECT * FROM TempSensorInfo", {})
                   .objects.size(),
               3u);
-    EXPECT_EQ(
-        ServedClassNames(platform),
-        (std::vector<std::string>{"Sensor", "NumericSensor", "LogRecord", "RecordLog",
-                                  "ComputerSystem", "AdminDomain", "SystemSpecificCollection"}));
 }
 
-struct MalformedCase {
-    const char* name;
-    std::string text;  // after the three temperature sensors (lines 1-4) and the pragma (5)
-    int line;
-    const char* reason;
-};
-
-TEST(PlatformLoading, MalformedDescriptionsStopWithFileLineAndReason) {
-    const MalformedCase cases[] = {
-        {"syntax", "instance of Norvwmi_AbsentClass\n{\n    Namespace = \"root\\\\wmi\"\n};\n", 9,
-         "expected ';'"},
-        {"class declaration", "\nclass Extra { string Name; };\n", 7,
-         "a platform description holds instances only, found the declaration of class Extra"},
-        {"directive without class name",
-         "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; };\n", 6,
-         "Norvwmi_AbsentClass needs Namespace and ClassName"},
-        {"unknown class",
-         "instance of Norvwmi_AbsentClass { Namespace = \"root\\\\wmi\"; ClassName = \"Fans\"; "
-         "};\n",
-         6, "Norvwmi_AbsentClass names the class 'Fans', which root\\wmi does not declare"},
-        {"instances of an absent class",
-         "instance of Norvwmi_AbsentClass\n"
-         "{ Namespace = \"root\\\\wmi\"; ClassName = \"TempSensorInfo\"; };\n",
-         2, "instance of TempSensorInfo, a class the description makes absent from root\\wmi"},
-    };
-    for (const MalformedCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto loaded = LoadPlatform(Description(c.text), "NORVHOST");
+// A refused description stops with its file, line and reason; the descriptions of the class,
+// log and timed directives that are refused are in tests/data/norvwmi/description_faults.txt.
+TEST(PlatformLoading, RefusedDescriptionsStopWithFileLineAndReason) {
+    testing::ExpectCases("description_faults.txt", [](const std::string& input) {
+        constexpr std::string_view kPerturb = "--perturb 5";
+        const bool perturbed = input.rfind(kPerturb, 0) == 0;
+        const auto loaded =
+            LoadPlatform(MofFile{"case.mof", input.substr(perturbed ? kPerturb.size() : 0)},
+                         "NORVHOST", perturbed ? std::optional<std::uint64_t>(5) : std::nullopt);
         const auto* error = std::get_if<MofError>(&loaded);
-        ASSERT_NE(error, nullptr);
-        EXPECT_EQ(error->file, "scenario.mof");
-        EXPECT_EQ(error->line, c.line) << error->message;
-        EXPECT_NE(error->message.find(c.reason), std::string::npos) << error->message;
-    }
+        return error ? FormatMofError(*error) : std::string("loaded");
+    });
 }
 
 // Finding the provider of a request as WMI does, in the shipped MOF (against the module's
@@ -143,98 +100,50 @@ TEST(ProviderRegistration, EachServedClassReachesTheModulesClassIdForEnumeration
             EXPECT_EQ(lookup.className, identity.servedClass);
         }
     }
-    EXPECT_EQ(
-        FindProvider(Shipped(), kServedNamespace, "numericsensor", ProviderOperation::Enumerate)
-            .className,
-        "NumericSensor");
 }
-
-TEST(ProviderRegistration, MethodsUnknownAndStaticClasses) {
-    struct Row {
-        std::string_view nameSpace, className, method;
-        ProviderOperation operation;
-        Status status;
-    };
-    const Row rows[] = {
-        {kServedNamespace, "RecordLog", "clearlog", ProviderOperation::ExecMethod, Status::Found},
-        {kServedNamespace, "RecordLog", "RequestStateChange", ProviderOperation::ExecMethod,
-         Status::MethodNotImplemented},
-        {kServedNamespace, "RecordLog", "Erase", ProviderOperation::ExecMethod, Status::NoMethod},
-        {kServedNamespace, "Sensor", "Reset", ProviderOperation::ExecMethod,
-         Status::MethodNotImplemented},
-        {kServedNamespace, "Fan", "", ProviderOperation::Enumerate, Status::NoClass},
-        {"root\\wmi", "Sensor", "", ProviderOperation::Enumerate, Status::NoClass},
-        // A class without a provider qualifier is served from the repository.
-        {"root\\wmi", "TempSensorInfo", "", ProviderOperation::Get, Status::StaticClass},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(
-            FindProvider(Shipped(), row.nameSpace, row.className, row.operation, row.method).status,
-            row.status)
-            << row.className << "." << row.method;
-}
-
-// Classes of root\test, each registered wrongly in one way.
-constexpr std::string_view kRegistrations = R"(
-#pragma namespace("root\\test")
-instance of __Win32Provider as $Good
-    { Name = "GoodProv"; CLSID = "{11111111-2222-3333-4444-555555555555}"; };
-instance of __InstanceProviderRegistration
-    { Provider = $Good; SupportsGet = TRUE; SupportsEnumeration = FALSE; };
-instance of __Win32Provider as $Bare
-    { Name = "BareProv"; CLSID = "{11111111-2222-3333-4444-666666666666}"; };
-instance of __Win32Provider as $Nameless { Name = "NoClsidProv"; };
-instance of __InstanceProviderRegistration
-    { Provider = $Nameless; SupportsGet = TRUE; SupportsEnumeration = TRUE; };
-[dynamic, provider("GoodProv")] class GetOnly { [key] string Id; [Implemented] uint32 Run(); };
-[dynamic, provider("BareProv")] class Unregistered { [key] string Id; };
-[dynamic, provider("MissingProv")] class Orphan { [key] string Id; };
-[dynamic, provider("NoClsidProv")] class NoClsid { [key] string Id; };
-class Plain { [key] string Id; [Implemented] uint32 Run(); };
-)";
 
 const ClassSource& Registrations() {
     static const RepositoryClassSource source = [] {
         Repository repository;
-        const MofReadResult system =
-            ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName);
-        EXPECT_FALSE(system.error);
-        EXPECT_FALSE(repository.AddSystemClasses(system.document));
-        const auto error = repository.AddMof(kRegistrations, "registrations.mof");
+        EXPECT_FALSE(repository.AddSystemClasses(
+            ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
+        const auto error =
+            repository.AddMof(ReadFile(TestDataPath("registrations.mof")), "registrations.mof");
         EXPECT_FALSE(error) << FormatMofError(*error);
         return RepositoryClassSource(std::move(repository));
     }();
     return source;
 }
 
-TEST(ProviderRegistration, WrongRegistrationsGiveWmisStatuses) {
-    struct Row {
-        const char* className;
-        ProviderOperation operation;
-        Status expected;
-    };
-    constexpr Row rows[] = {
-        {"GetOnly", ProviderOperation::Get, Status::Found},
-        {"GetOnly", ProviderOperation::Enumerate, Status::NotCapable},
-        {"GetOnly", ProviderOperation::ExecMethod, Status::NotCapable},  // no method registration
-        {"Unregistered", ProviderOperation::Get, Status::NotCapable},
-        {"Orphan", ProviderOperation::Enumerate, Status::ProviderNotFound},
-        {"NoClsid", ProviderOperation::Enumerate, Status::InvalidRegistration},
-        {"Plain", ProviderOperation::Enumerate, Status::StaticClass},
-        {"Plain", ProviderOperation::ExecMethod, Status::NotCapable},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.className);
-        const ProviderLookup lookup =
-            FindProvider(Registrations(), "root\\test", row.className, row.operation, "Run");
-        EXPECT_EQ(lookup.status, row.expected) << lookup.detail;
-        EXPECT_EQ(lookup.status == Status::Found, !lookup.clsid.empty());
-        if (row.expected != Status::Found) {
-            EXPECT_FALSE(lookup.detail.empty());
+constexpr std::string_view kLookupStatuses[] = {"Found",
+                                                "StaticClass",
+                                                "NoClass",
+                                                "NoMethod",
+                                                "MethodNotImplemented",
+                                                "ProviderNotFound",
+                                                "InvalidRegistration",
+                                                "NotCapable"};
+
+// The lookups are tests/data/norvwmi/provider_lookups.txt.
+TEST(ProviderRegistration, LookupsGiveWmisStatuses) {
+    testing::ExpectCases("provider_lookups.txt", [](const std::string& input) {
+        std::istringstream words(input);
+        std::string source, operation, nameSpace, className, method;
+        words >> source >> operation >> nameSpace >> className;
+        if (const std::size_t dot = className.find('.'); dot != std::string::npos) {
+            method = className.substr(dot + 1);
+            className.resize(dot);
         }
-    }
-    EXPECT_EQ(FindProvider(Registrations(), "root\\test", "GetOnly", ProviderOperation::Get).clsid,
-              "{11111111-2222-3333-4444-555555555555}");
+        const ProviderLookup lookup =
+            FindProvider(source == "shipped" ? Shipped() : Registrations(), nameSpace, className,
+                         operation == "get"    ? ProviderOperation::Get
+                         : operation == "exec" ? ProviderOperation::ExecMethod
+                                               : ProviderOperation::Enumerate,
+                         method);
+        const std::string status(kLookupStatuses[static_cast<int>(lookup.status)]);
+        if (lookup.status != Status::Found) return status + ": " + lookup.detail;
+        return status + " " + lookup.className + " " + lookup.providerName + " " + lookup.clsid;
+    });
 }
 
 }  // namespace

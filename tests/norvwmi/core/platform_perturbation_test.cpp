@@ -1,6 +1,5 @@
 // The changing platform of norvwmi --perturb: one step per temperature query, data that
-// depends only on the seed and the version, a growing management log that still parses, one
-// fan that fails and recovers, and instances that stay valid while other threads move on.
+// depends only on the seed and the version, and a growing management log that still parses.
 #include "platform/platform_perturbation.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +8,15 @@
 #include <set>
 #include <thread>
 
-#include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
 #include "platform/platform_loading.h"
-#include "program/command_line.h"
-#include "repository/name_compare.h"
+#include "repository/instance_values.h"
+#include "support/log_area.h"
 
 namespace norvwmi {
 namespace {
+
+using testing::EntryNumbers;
 
 constexpr std::string_view kWmi = "root\\wmi";
 
@@ -25,35 +25,8 @@ Platform Load(std::optional<std::uint64_t> seed) {
     return std::get<Platform>(std::move(loaded));
 }
 
-const CimValue* ValueOf(const InstanceDefinition& instance, std::string_view property) {
-    for (const PropertyValue& value : instance.values)
-        if (SameName(value.name, property)) return &value.value;
-    return nullptr;
-}
-
-std::uint64_t UnsignedOf(const InstanceDefinition& instance, std::string_view property) {
-    return std::get<std::uint64_t>(ValueOf(instance, property)->data);
-}
-
-bool BooleanOf(const InstanceDefinition& instance, std::string_view property) {
-    const CimValue* value = ValueOf(instance, property);
-    return value && std::get<bool>(value->data);
-}
-
 std::vector<std::uint8_t> AreaOf(const InstanceDefinition& log) {
-    std::vector<std::uint8_t> bytes;
-    for (const CimValue& b : std::get<CimArray>(ValueOf(log, "KronData")->data))
-        bytes.push_back(static_cast<std::uint8_t>(std::get<std::uint64_t>(b.data)));
-    return bytes;
-}
-
-std::vector<std::uint16_t> EntryNumbers(const std::vector<std::uint8_t>& area) {
-    const auto bytes = norv::LogAreaEntryBytes(area, static_cast<std::int32_t>(area.size()));
-    std::vector<std::uint16_t> numbers;
-    for (auto entry : norv::SplitLogEntries(bytes))
-        numbers.push_back(static_cast<std::uint16_t>(entry[norv::kEntryNumberOffset] |
-                                                     entry[norv::kEntryNumberOffset + 1] << 8));
-    return numbers;
+    return BytesOf(log, "KronData");
 }
 
 TEST(PlatformPerturbation, AQueryServesTheVersionItMadeAndTheCheckerCanRecomputeIt) {
@@ -62,8 +35,9 @@ TEST(PlatformPerturbation, AQueryServesTheVersionItMadeAndTheCheckerCanRecompute
     for (int step = 0; step < 20; ++step) {
         std::vector<std::uint32_t> served;
         for (const InstanceDefinition* sensor : source.Instances(kWmi, "TempSensorInfo"))
-            if (BooleanOf(*sensor, "TempPresent"))
-                served.push_back(static_cast<std::uint32_t>(UnsignedOf(*sensor, "TempCelsius")));
+            if (const CimValue* present = ValueOf(*sensor, "TempPresent");
+                std::get<bool>(present->data))
+                served.push_back(*UnsignedOf<std::uint32_t>(*sensor, "TempCelsius"));
         std::sort(served.begin(), served.end());
         EXPECT_EQ(served, source.PresentTemperatures(source.Version()));
     }

@@ -1,7 +1,8 @@
 // The timed directives of a description as a watch applies them: each step at its second and
 // not before, the log's appended events after the newest, drops from the oldest (the wrapped
 // ones first), a reading whose TempOverThreshold follows it, the described platform served
-// unchanged until then, and a fault at the directive that makes it.
+// unchanged until then. The faults of timed directives are
+// tests/data/norvwmi/description_faults.txt's.
 #include "platform/timed_platform.h"
 
 #include <gtest/gtest.h>
@@ -10,127 +11,66 @@
 #include <variant>
 #include <vector>
 
-#include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
 #include "platform/platform_loading.h"
 #include "repository/instance_values.h"
+#include "support/case_file.h"
+#include "support/log_area.h"
 
 namespace norvwmi {
 namespace {
 
 constexpr std::string_view kWmi = "root\\wmi";
 
-std::string Event(const char* directive, int sequence, const char* extra = "") {
-    return std::string("instance of ") + directive + " { Sequence = " + std::to_string(sequence) +
-           "; EventClass = 14; EventCode = 1; " + extra + "};\n";
+std::variant<Platform, MofError> Load(const std::string& text) {
+    return LoadPlatform(MofFile{"timed.mof", text}, "HOST");
 }
 
-// Line 1 pragma, 2-3 the sensor, 4 pragma, 5 the area, 6-7 the described events; the
-// timed directives follow from line 8.
-std::string Description(const std::string& timed,
-                        const char* area = "KronSize = 512; WrapAfter = 1;") {
-    return "#pragma namespace(\"root\\\\wmi\")\n"
-           "instance of TempSensorInfo { InstanceName = \"T0\"; Active = TRUE; TempNumber = 1;\n"
-           "  TempPresent = TRUE; TempCelsius = 41; TempThreshold = 82; TempOverThreshold = FALSE; "
-           "};\n"
-           "#pragma namespace(\"root\\\\norvwmi\")\n"
-           "instance of Norvwmi_LogArea { " +
-           std::string(area) + " };\n" + Event("Norvwmi_LogEvent", 1) +
-           Event("Norvwmi_LogEvent", 2) + timed;
+// Until the first step, the described instances themselves are served; from then on the
+// health driver's classes come from the step and the host's own directives stay as described.
+std::string Described(const Platform& platform) {
+    std::string answer;
+    for (const auto& [nameSpace, className] :
+         {std::pair{kWmi, "KronInfo"}, std::pair{kWmi, "TempSensorInfo"},
+          std::pair{std::string_view("root\\norvwmi"), "Norvwmi_LogEvent"}})
+        if (platform.timed->Instances(nameSpace, className) ==
+            platform.classes->Instances(nameSpace, className))
+            answer += std::string(answer.empty() ? "; as described:" : "") + " " + className;
+    return answer;
 }
 
-std::variant<Platform, MofError> Load(const std::string& text,
-                                      std::optional<std::uint64_t> seed = {}) {
-    return LoadPlatform(MofFile{"timed.mof", text}, "HOST", seed);
-}
-
-struct Served {
-    std::vector<std::uint16_t> entries;  // the log's own numbers, oldest first
-    std::uint16_t start = 0;             // the header's start offset
-    std::uint64_t celsius = 0;
-    bool over = false;
-};
-
-Served ServedBy(const ClassSource& source) {
-    Served served;
-    const InstanceDefinition& log = *source.Instances(kWmi, "KronInfo").at(0);
-    const std::vector<std::uint8_t> area = BytesOf(log, "KronData");
-    served.start = static_cast<std::uint16_t>(area[norv::kLogAreaStartOffset] |
-                                              area[norv::kLogAreaStartOffset + 1] << 8);
-    const auto bytes = norv::LogAreaEntryBytes(area, static_cast<std::int32_t>(area.size()));
-    for (auto entry : norv::SplitLogEntries(bytes))
-        served.entries.push_back(static_cast<std::uint16_t>(
-            entry[norv::kEntryNumberOffset] | entry[norv::kEntryNumberOffset + 1] << 8));
-    const InstanceDefinition& sensor = *source.Instances(kWmi, "TempSensorInfo").at(0);
-    served.celsius = UnsignedOf(sensor, "TempCelsius").value();
-    const CimValue* over = ValueOf(sensor, "TempOverThreshold");
-    served.over = over && std::get<bool>(over->data);
-    return served;
-}
-
-TEST(TimedDirectives, EachStepAppliesAtItsSecondAndTheLogWrapsFromTheOldest) {
-    const auto loaded =
-        Load(Description(Event("Norvwmi_LogAppend", 3, "AtSecond = 2; ") +
-                         Event("Norvwmi_LogAppend", 4, "AtSecond = 2; ") +
-                         "instance of Norvwmi_ReadingChange { AtSecond = 3; InstanceName = \"t0\"; "
-                         "TempCelsius = 81; };\n"
-                         "instance of Norvwmi_LogDrop { AtSecond = 4; Count = 2; };\n"
-                         "instance of Norvwmi_ReadingChange { AtSecond = 5; InstanceName = \"T0\"; "
-                         "TempCelsius = 82; };\n"
-                         "instance of Norvwmi_LogDrop { AtSecond = 3600; Count = 2; };\n"));
+// The seconds and what is served then are tests/data/norvwmi/timed_steps.txt.
+TEST(TimedDirectives, EachStepAppliesAtItsSecondAndNotBefore) {
+    const auto loaded = Load(testing::ReadFile(testing::TestDataPath("timed_steps.mof")));
     ASSERT_TRUE(std::holds_alternative<Platform>(loaded))
         << FormatMofError(std::get<MofError>(loaded));
     const Platform& platform = std::get<Platform>(loaded);
     ASSERT_TRUE(platform.timed);
-    // Event 1 has wrapped to the area's end: 512 minus its 34 bytes.
-    constexpr std::uint16_t kWrappedStart = 512 - 34;
-    const struct {
-        std::uint32_t second;
-        Served wanted;
-    } kSteps[] = {
-        {0, {{1, 2}, kWrappedStart, 41, false}},
-        {1, {{1, 2}, kWrappedStart, 41, false}},
-        {2, {{1, 2, 3, 4}, kWrappedStart, 41, false}},
-        {3, {{1, 2, 3, 4}, kWrappedStart, 81, false}},
-        // The wrapped event 1 goes first, then event 2 from the header on.
-        {4, {{3, 4}, norv::kLogAreaHeaderSize, 81, false}},
-        {5, {{3, 4}, norv::kLogAreaHeaderSize, 82, true}},
-        {3599, {{3, 4}, norv::kLogAreaHeaderSize, 82, true}},
-        {3600, {{}, norv::kLogAreaHeaderSize, 82, true}},
-    };
-    for (const auto& step : kSteps) {
-        platform.timed->AdvanceTo(step.second);
-        const Served served = ServedBy(platform.served->Classes());
-        EXPECT_EQ(served.entries, step.wanted.entries) << "second " << step.second;
-        EXPECT_EQ(served.start, step.wanted.start) << "second " << step.second;
-        EXPECT_EQ(served.celsius, step.wanted.celsius) << "second " << step.second;
-        EXPECT_EQ(served.over, step.wanted.over) << "second " << step.second;
-    }
-}
-
-TEST(TimedDirectives, UntilTheFirstStepTheDescribedInstancesAreServed) {
-    const auto loaded =
-        Load(Description("instance of Norvwmi_ReadingChange { AtSecond = 2; InstanceName = \"T0\"; "
-                         "TempCelsius = 90; };\n"));
-    const Platform& platform = std::get<Platform>(loaded);
-    for (const char* className : {"KronInfo", "TempSensorInfo"}) {
-        platform.timed->AdvanceTo(1);
-        EXPECT_EQ(platform.timed->Instances(kWmi, className),
-                  platform.classes->Instances(kWmi, className));
-    }
-    // Once it moves on, only the changed classes come from the step.
-    platform.timed->AdvanceTo(2);
-    EXPECT_NE(platform.timed->Instances(kWmi, "TempSensorInfo"),
-              platform.classes->Instances(kWmi, "TempSensorInfo"));
-    EXPECT_EQ(platform.timed->Instances("root\\norvwmi", "Norvwmi_LogEvent"),
-              platform.classes->Instances("root\\norvwmi", "Norvwmi_LogEvent"));
+    testing::ExpectCases("timed_steps.txt", [&](const std::string& second) {
+        platform.timed->AdvanceTo(static_cast<std::uint32_t>(std::stoul(second)));
+        const ClassSource& served = platform.served->Classes();
+        const std::vector<std::uint8_t> area =
+            BytesOf(*served.Instances(kWmi, "KronInfo").at(0), "KronData");
+        std::string answer = "entries";
+        for (std::uint16_t number : testing::EntryNumbers(area))
+            answer += " " + std::to_string(number);
+        const InstanceDefinition& sensor = *served.Instances(kWmi, "TempSensorInfo").at(0);
+        const CimValue* over = ValueOf(sensor, "TempOverThreshold");
+        return answer + ", start " +
+               std::to_string(area[norv::kLogAreaStartOffset] | area[norv::kLogAreaStartOffset + 1]
+                                                                    << 8) +
+               ", " + std::to_string(*UnsignedOf(sensor, "TempCelsius")) + " degrees C" +
+               (over && std::get<bool>(over->data) ? ", over" : "") + Described(platform);
+    });
     // A description without timed directives is served as it always was.
-    EXPECT_FALSE(std::get<Platform>(Load(Description(""))).timed);
+    EXPECT_FALSE(std::get<Platform>(Load("#pragma namespace(\"root\\\\wmi\")\n")).timed);
 }
 
 TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
-    const auto loaded = Load("#pragma namespace(\"root\\\\norvwmi\")\n" +
-                             Event("Norvwmi_LogAppend", 9, "AtSecond = 1; "));
+    const auto loaded = Load(
+        "#pragma namespace(\"root\\\\norvwmi\")\n"
+        "instance of Norvwmi_LogAppend { Sequence = 9; EventClass = 14; EventCode = 1; AtSecond = "
+        "1; };\n");
     const Platform& platform = std::get<Platform>(loaded);
     const std::vector<std::uint8_t> area =
         BytesOf(*platform.classes->Instances(kWmi, "KronInfo").at(0), "KronData");
@@ -138,39 +78,6 @@ TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
     platform.timed->AdvanceTo(1);
     EXPECT_EQ(BytesOf(*platform.timed->Instances(kWmi, "KronInfo").at(0), "KronData").size(),
               norv::kLogAreaHeaderSize + 34);
-}
-
-TEST(TimedDirectives, AFaultIsReportedAtItsDirective) {
-    const struct {
-        std::string timed;
-        const char* area;
-        const char* message;
-    } kFaults[] = {
-        {Event("Norvwmi_LogAppend", 3), "", "Norvwmi_LogAppend needs AtSecond, from 1 to 3600"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 0; Count = 1; };\n", "", "needs AtSecond"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 3601; Count = 1; };\n", "", "needs AtSecond"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 1; };\n", "", "Norvwmi_LogDrop needs Count"},
-        {"instance of Norvwmi_LogDrop { AtSecond = 1; Count = 3; };\n", "",
-         "at second 1, the log holds 2 events, too few to drop 3"},
-        // Two events of 34 bytes fill the 87-byte area; a third does not fit.
-        {Event("Norvwmi_LogAppend", 3, "AtSecond = 7; "), "KronSize = 87;", "at second 7, "},
-        {"instance of Norvwmi_ReadingChange { AtSecond = 1; InstanceName = \"T9\"; TempCelsius = "
-         "1; };\n",
-         "", "names 'T9', which is no TempSensorInfo instance of the description"},
-        {"instance of Norvwmi_ReadingChange { AtSecond = 1; InstanceName = \"T0\"; };\n", "",
-         "needs InstanceName and TempCelsius"},
-    };
-    for (const auto& fault : kFaults) {
-        const auto loaded = Load(Description(fault.timed, fault.area));
-        ASSERT_TRUE(std::holds_alternative<MofError>(loaded)) << fault.timed;
-        const MofError& error = std::get<MofError>(loaded);
-        EXPECT_EQ(error.line, 8) << fault.timed;
-        EXPECT_NE(error.message.find(fault.message), std::string::npos) << error.message;
-    }
-    const auto perturbed = Load(Description(Event("Norvwmi_LogAppend", 3, "AtSecond = 1; ")), 5);
-    ASSERT_TRUE(std::holds_alternative<MofError>(perturbed));
-    EXPECT_EQ(std::get<MofError>(perturbed).line, 8);
-    EXPECT_NE(std::get<MofError>(perturbed).message.find("without --perturb"), std::string::npos);
 }
 
 }  // namespace

@@ -74,6 +74,19 @@ def key_path(instance, keys):
 SENSOR_KEYS = ["CreationClassName", "DeviceID", "SystemCreationClassName", "SystemName"]
 
 
+def compare_with_file(path, text, failures):
+    """Compares text with a reviewed file; NORV_UPDATE_GOLDEN=1 writes the file instead."""
+    if os.environ.get("NORV_UPDATE_GOLDEN") == "1":
+        with open(path, "w", encoding="utf-8", newline="\n") as golden:
+            golden.write(text)
+        return
+    with open(path, encoding="utf-8", newline="") as golden:
+        wanted = golden.read()
+    if text != wanted:
+        failures.append("".join(difflib.unified_diff(
+            wanted.splitlines(True), text.splitlines(True), path, "norvwmi output")))
+
+
 def case_golden():
     update = os.environ.get("NORV_UPDATE_GOLDEN") == "1"
     platforms = sorted(f[:-4] for f in os.listdir(source("platforms")) if f.endswith(".mof"))
@@ -93,52 +106,37 @@ def case_golden():
             document = json.loads(out)
             expect((code == 0) == (document["status"] == "0x00000000"),
                    "the exit code follows the status", platform, class_name, code, err)
-            text = json.dumps(document, indent=1, ensure_ascii=False) + "\n"
-            path = os.path.join(folder, GOLDEN_FILES[class_name] + ".json")
-            if update:
-                with open(path, "w", encoding="utf-8", newline="\n") as golden:
-                    golden.write(text)
-                continue
-            with open(path, encoding="utf-8") as golden:
-                wanted = golden.read()
-            if text != wanted:
-                failures.append("".join(difflib.unified_diff(
-                    wanted.splitlines(True), text.splitlines(True), path, "norvwmi output")))
+            compare_with_file(os.path.join(folder, GOLDEN_FILES[class_name] + ".json"),
+                              json.dumps(document, indent=1, ensure_ascii=False) + "\n", failures)
     expect(not failures, "the outputs match the golden files", *failures)
 
 
-def case_classes():
-    code, out, err = norvwmi("classes")
-    expect(code == 0 and out.split("\n") == SERVED_CLASSES + [""],
-           "classes lists the seven served classes", code, out, err)
-    # Without --format the instances are MOF text.
-    code, out, err = norvwmi("enum", "AdminDomain")
-    expect(code == 0 and out.startswith("instance of AdminDomain") and 'NameFormat = "AS";' in out,
-           "MOF text by default", code, out, err)
+# Runs with a known end: the arguments (sources under the tree), the exit code, the standard
+# output (a text ending in "..." is its start) and the texts standard error holds.
+MALFORMED = "tests/norvwmi/program/malformed-platform.mof"
+MISSING = "tests/norvwmi/program/no-such-platform.mof"
+RUNS = {
+    "classes": [(["classes"], 0, "\n".join(SERVED_CLASSES) + "\n", []),
+                # Without --format the instances are MOF text.
+                (["enum", "AdminDomain"], 0, "instance of AdminDomain\n{\n\tCaption...", [])],
+    "usage": [(["frob"], 2, "", ["norvwmi: unknown command 'frob'\nusage: norvwmi"]),
+              (["--help"], 0, "usage: norvwmi...", []),
+              # An unknown class is refused before any provider is asked.
+              (["enum", "Fan"], 1, "", ["WBEM_E_INVALID_CLASS (0x80041010)"])],
+    # A malformed or unreadable description: the file, the line and the reason.
+    "malformed-platform": [(["--platform", MALFORMED, "classes"], 3, "", [MALFORMED + ":9: ", "Colour"]),
+                           (["--platform", MISSING, "classes"], 3, "", [MISSING, "ERROR_FILE_NOT_FOUND"])],
+}
 
 
-def case_malformed_platform():
-    malformed = source("tests/norvwmi/program/malformed-platform.mof")
-    code, out, err = norvwmi("--platform", malformed, "classes")
-    expect(code == 3, "a malformed description exits 3", code, err)
-    expect(out == "", "nothing is printed on standard output", out)
-    expect(err.startswith(malformed + ":9: ") and "Colour" in err,
-           "the error names the file, the line and the reason", err)
-    missing = source("tests/norvwmi/program/no-such-platform.mof")
-    code, out, err = norvwmi("--platform", missing, "classes")
-    expect(code == 3 and missing in err and "ERROR_FILE_NOT_FOUND" in err,
-           "an unreadable description exits 3 and names the reason", code, err)
-
-
-def case_usage():
-    code, out, err = norvwmi("frob")
-    expect(code == 2, "an unknown command exits 2", code, err)
-    expect(err.startswith("norvwmi: unknown command 'frob'\nusage: norvwmi"), "usage is shown", err)
-    code, out, err = norvwmi("--help")
-    expect(code == 0 and out.startswith("usage: norvwmi"), "--help prints the usage", code, out)
-    code, out, err = norvwmi("enum", "Fan")
-    expect(code == 1 and "WBEM_E_INVALID_CLASS (0x80041010)" in err,
-           "an unknown class is refused before any provider is asked", code, err)
+def case_runs(name):
+    def tree(text):
+        return source(text) if text.startswith("tests/") else text
+    for arguments, code, wanted, holds in RUNS[name]:
+        got, out, err = norvwmi(*map(tree, arguments))
+        shown = out.startswith(wanted[:-3]) if wanted.endswith("...") else out == wanted
+        expect(got == code and shown and all(tree(h) in err for h in holds) and (holds or not err),
+               " ".join(arguments), got, out, err)
 
 
 # Lookups through the host's path handling: the enumerated keys find the same instance, a key
@@ -221,14 +219,9 @@ def case_table(name):
                                 env=dict(os.environ, TZ="UTC"))
         expect(result.returncode == 0, " ".join(arguments) + " exits 0", result.stderr)
         text += "$ norvwmi " + " ".join(arguments) + "\n" + result.stdout.decode("utf-8")
-    golden = source("tests/data/norvwmi/table/%s.txt" % name)
-    if os.environ.get("NORV_UPDATE_GOLDEN") == "1":
-        with open(golden, "w", encoding="utf-8", newline="\n") as out:
-            out.write(text)
-    with open(golden, encoding="utf-8", newline="") as expected:
-        wanted = expected.read()
-    expect(text == wanted, "the table view matches " + golden, "".join(difflib.unified_diff(
-        wanted.splitlines(True), text.splitlines(True), "expected", "printed")))
+    failures = []
+    compare_with_file(source("tests/data/norvwmi/table/%s.txt" % name), text, failures)
+    expect(not failures, "the table view matches", *failures)
 
 
 def case_watch():
@@ -285,9 +278,9 @@ CASES = {
     "table-default": lambda: case_table("default"),
     "table-failures": lambda: case_table("failures"),
     "golden": case_golden,
-    "classes": case_classes,
-    "malformed-platform": case_malformed_platform,
-    "usage": case_usage,
+    "classes": lambda: case_runs("classes"),
+    "malformed-platform": lambda: case_runs("malformed-platform"),
+    "usage": lambda: case_runs("usage"),
     "lookups": case_lookups,
     "event-log": case_event_log,
     "watch": case_watch,

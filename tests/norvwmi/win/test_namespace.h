@@ -1,4 +1,4 @@
-// The namespace "root\test" the COM tests are served from:
+// The namespace "root\test" the COM tests are served from (tests/data/norvwmi/test_namespace.mof):
 //   Sample     one property of each CIM type (key Name), arrays, defaults U16 = 7, Text = "dflt"
 //   Base       key Id (uint32), Caption; Derived : Base adds Extra (uint16)
 //   Pair       two keys, Left (string) and Right (sint32)

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace norvwmi::testing {
 
@@ -28,21 +27,13 @@ public:
     static Variant Real(VARTYPE type, double value);
     static Variant Text(const std::wstring& text);
     static Variant Null();
-    // A one-dimensional array with the given lower bound.
-    static Variant Numbers(VARTYPE elementType, const std::vector<std::int64_t>& values,
-                           LONG lower = 0);
-    static Variant Texts(const std::vector<std::wstring>& texts);
 
 private:
     VARIANT value_;
 };
 
-// Any number VARIANT (VT_BOOL as its bits) as an integer; the elements of a one-dimensional
-// SAFEARRAY variant; its lower bound; a VT_BSTR's text.
+// Any number VARIANT (VT_BOOL as its bits) as an integer; a VT_BSTR's text.
 std::int64_t NumberOf(const VARIANT& value);
-std::vector<std::int64_t> NumbersOf(const VARIANT& value);
-std::vector<std::wstring> TextsOf(const VARIANT& value);
-LONG LowerBoundOf(const VARIANT& value);
 std::wstring TextOf(const VARIANT& value);
 
 }  // namespace norvwmi::testing

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "com/wbem_path.h"
 #include "com/wbem_status.h"
+#include "program/wbem_status_names.h"
+#include "support/case_file.h"
 
 namespace norvwmi {
 namespace {
@@ -17,128 +20,83 @@ using norv::win::UniqueVariant;
 
 constexpr ULONG kSentinel = 0xdeadbeef;
 constexpr ULONG kAll = WBEMPATH_CREATE_ACCEPT_ALL;
-constexpr ULONGLONG kLocal = WBEMPATH_INFO_ANON_LOCAL_MACHINE;
-constexpr ULONGLONG kParsed = WBEMPATH_INFO_V2_COMPLIANT | WBEMPATH_INFO_CIM_COMPLIANT;
-constexpr ULONGLONG kInstanceRef =
-    kLocal | WBEMPATH_INFO_HAS_SUBSCOPES | WBEMPATH_INFO_IS_INST_REF | kParsed;
 
 const std::wstring kSensorPath =
     L"Sensor.CreationClassName=\"Sensor\",DeviceID=\"4.0.32\","
     L"SystemCreationClassName=\"ComputerSystem\",SystemName=\"IPMI Controller 32\"";
 
-struct Key {
-    std::wstring name;
-    std::wstring text;  // VT_BSTR and CIM_STRING; empty name: the VT_I4 value 42
-};
+// WBEMPATH_INFO_ bit by bit, from 0x1.
+constexpr std::string_view kInfoBits[] = {
+    "ANON_LOCAL_MACHINE", "HAS_MACHINE_NAME", "IS_CLASS_REF",          "IS_INST_REF",
+    "HAS_SUBSCOPES",      "IS_COMPOUND",      "HAS_V2_REF_PATHS",      "HAS_IMPLIED_KEY",
+    "CONTAINS_SINGLETON", "V1_COMPLIANT",     "V2_COMPLIANT",          "CIM_COMPLIANT",
+    "IS_SINGLETON",       "IS_PARENT",        "SERVER_NAMESPACE_ONLY", "NATIVE_PATH",
+    "WMI_PATH",           "PATH_HAD_SERVER"};
 
-struct PathCase {
-    std::wstring text;
-    HRESULT setText;
-    ULONGLONG info;
-    const wchar_t* className;  // null: GetClassName gives WBEM_E_INVALID_OBJECT_PATH
-    ULONG namespaces;
-    std::vector<Key> keys;
-};
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
 
-TEST(WbemPath, AnswersThePathsTheProviderReadsAsWindowsDoes) {
-    const ULONGLONG rejected = kLocal | WBEMPATH_INFO_SERVER_NAMESPACE_ONLY;
-    const PathCase cases[] = {
-        {L"Sensor.DeviceID=\"1.0.0\"", S_OK, kInstanceRef, L"Sensor", 0, {{L"DeviceID", L"1.0.0"}}},
-        {kSensorPath,
-         S_OK,
-         kInstanceRef | WBEMPATH_INFO_IS_COMPOUND,
-         L"Sensor",
-         0,
-         {{L"CreationClassName", L"Sensor"},
-          {L"DeviceID", L"4.0.32"},
-          {L"SystemCreationClassName", L"ComputerSystem"},
-          {L"SystemName", L"IPMI Controller 32"}}},
-        {L"Sensor",
-         S_OK,
-         (kInstanceRef & ~WBEMPATH_INFO_IS_INST_REF) | WBEMPATH_INFO_IS_CLASS_REF,
-         L"Sensor",
-         0,
-         {}},
-        {L"Numbered.Index=42", S_OK, kInstanceRef, L"Numbered", 0, {{L"Index", L""}}},
-        {L"Sensor.ElementName=\"Fan \\\"A\\\" \\\\ 2\"",
-         S_OK,
-         kInstanceRef,
-         L"Sensor",
-         0,
-         {{L"ElementName", L"Fan \"A\" \\ 2"}}},
-        {L"\\\\.\\root\\cimv2\\ipmi:Sensor.DeviceID=\"v\"",
-         S_OK,
-         kInstanceRef | WBEMPATH_INFO_PATH_HAD_SERVER,
-         L"Sensor",
-         3,
-         {{L"DeviceID", L"v"}}},
-        // A server alone ends with the text: nothing past it is read.
-        {L"\\\\server",
-         S_OK,
-         WBEMPATH_INFO_HAS_MACHINE_NAME | WBEMPATH_INFO_SERVER_NAMESPACE_ONLY | kParsed |
-             WBEMPATH_INFO_PATH_HAD_SERVER,
-         nullptr,
-         0,
-         {}},
-        {L"Sensor.DeviceID=\"1.0.0", Wbem(WBEM_E_INVALID_PARAMETER), rejected, nullptr, 0, {}},
-        {L"Sensor.DeviceID=", Wbem(WBEM_E_INVALID_PARAMETER), rejected, nullptr, 0, {}},
-        {L"Sensor.DeviceID=\"1\",", Wbem(WBEM_E_INVALID_PARAMETER), rejected, nullptr, 0, {}},
-        {L"Sensor.DeviceID=\"1\"x", Wbem(WBEM_E_INVALID_PARAMETER), rejected, nullptr, 0, {}},
-    };
-    for (const PathCase& c : cases) {
-        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
-        // A path that failed before: a failed SetText must clear it.
-        ComPtr<IWbemPath> path(WbemPath::Create().get());
-        ASSERT_EQ(path->SetText(kAll, L"\\\\.\\root\\ipmi:Other.Key=\"1\""), S_OK);
-        // Extra terminators make certain what a parser reading past the end finds there.
-        std::vector<wchar_t> text(c.text.begin(), c.text.end());
-        text.resize(c.text.size() + 8, L'\0');
-        EXPECT_EQ(path->SetText(kAll, text.data()), c.setText);
-        ULONGLONG info = kSentinel;
-        EXPECT_EQ(path->GetInfo(0, &info), S_OK);
-        EXPECT_EQ(info, c.info) << std::hex << info;
-        ULONG namespaces = kSentinel;
-        EXPECT_EQ(path->GetNamespaceCount(&namespaces), S_OK);
-        EXPECT_EQ(namespaces, c.namespaces);
+std::string Status(HRESULT hr) {
+    return hr == S_OK ? "S_OK" : std::string(NameOfStatus(static_cast<std::uint32_t>(hr)));
+}
 
-        std::vector<wchar_t> name(c.text.size() + 1, L'#');
-        ULONG length = static_cast<ULONG>(name.size());
-        const HRESULT named = path->GetClassName(&length, name.data());
-        ComPtr<IWbemPathKeyList> keys;
-        const HRESULT listed = path->GetKeyList(keys.put());
-        if (!c.className) {
-            EXPECT_EQ(named, Wbem(WBEM_E_INVALID_OBJECT_PATH));
-            EXPECT_EQ(length, name.size());  // a failure keeps the out-parameters
-            EXPECT_EQ(name[0], L'#');
-            EXPECT_EQ(listed, Wbem(WBEM_E_INVALID_PARAMETER));
-            continue;
-        }
-        ASSERT_EQ(named, S_OK);
-        EXPECT_EQ(std::wstring(name.data()), c.className);
-        EXPECT_EQ(length, wcslen(c.className) + 1);
-        ASSERT_EQ(listed, S_OK);
-        ULONG count = kSentinel;
-        EXPECT_EQ(keys->GetCount(&count), S_OK);
-        ASSERT_EQ(count, c.keys.size());
-        // The provider offers a name buffer of the path's length plus one on every call.
-        for (ULONG i = 0; i < count; ++i) {
-            ULONG nameLength = static_cast<ULONG>(name.size());
-            UniqueVariant value;
-            ULONG cimType = kSentinel;
-            ASSERT_EQ(keys->GetKey2(i, 0, &nameLength, name.data(), &value, &cimType), S_OK);
-            EXPECT_EQ(std::wstring(name.data()), c.keys[i].name);
-            EXPECT_EQ(nameLength, c.keys[i].name.size() + 1);
-            if (c.keys[i].text.empty()) {
-                EXPECT_EQ(V_VT(&value), VT_I4);
-                EXPECT_EQ(V_I4(&value), 42);
-                EXPECT_EQ(cimType, static_cast<ULONG>(CIM_SINT32));
-            } else {
-                ASSERT_EQ(V_VT(&value), VT_BSTR);
-                EXPECT_EQ(std::wstring(V_BSTR(&value)), c.keys[i].text);
-                EXPECT_EQ(cimType, static_cast<ULONG>(CIM_STRING));
-            }
-        }
+// What the provider reads of a path: SetText's status, GetInfo's bits, the namespace count,
+// the class name and the keys, each offered a name buffer of the path's length plus one.
+std::string Answer(const std::string& input) {
+    const std::wstring text(input.begin(), input.end());
+    // A path that parsed before: a failed SetText must clear it.
+    ComPtr<IWbemPath> path(WbemPath::Create().get());
+    EXPECT_EQ(path->SetText(kAll, L"\\\\.\\root\\ipmi:Other.Key=\"1\""), S_OK);
+    // Extra terminators make certain what a parser reading past the end finds there.
+    std::vector<wchar_t> chars(text.begin(), text.end());
+    chars.resize(text.size() + 8, L'\0');
+    std::ostringstream answer;
+    answer << Status(path->SetText(kAll, chars.data())) << ";";
+    ULONGLONG info = kSentinel;
+    EXPECT_EQ(path->GetInfo(0, &info), S_OK);
+    for (std::size_t bit = 0; bit < std::size(kInfoBits); ++bit)
+        if (info & (1ULL << bit)) answer << " " << kInfoBits[bit];
+    if (info >> std::size(kInfoBits)) answer << " 0x" << std::hex << info << std::dec;
+    ULONG namespaces = kSentinel;
+    EXPECT_EQ(path->GetNamespaceCount(&namespaces), S_OK);
+    answer << "; " << namespaces << " namespaces; ";
+    std::vector<wchar_t> name(text.size() + 1, L'#');
+    ULONG length = static_cast<ULONG>(name.size());
+    const HRESULT named = path->GetClassName(&length, name.data());
+    ComPtr<IWbemPathKeyList> keys;
+    const HRESULT listed = path->GetKeyList(keys.put());
+    if (FAILED(named)) {
+        // A failure keeps the out-parameters.
+        EXPECT_EQ(length, name.size());
+        EXPECT_EQ(name[0], L'#');
+        answer << "class " << Status(named) << ", keys " << Status(listed);
+        return answer.str();
     }
+    EXPECT_EQ(length, wcslen(name.data()) + 1);
+    answer << "class " << Narrow(name.data());
+    ULONG count = 0;
+    EXPECT_EQ(keys->GetCount(&count), S_OK);
+    for (ULONG i = 0; i < count; ++i) {
+        ULONG nameLength = static_cast<ULONG>(name.size());
+        UniqueVariant value;
+        ULONG cimType = kSentinel;
+        EXPECT_EQ(keys->GetKey2(i, 0, &nameLength, name.data(), &value, &cimType), S_OK);
+        EXPECT_EQ(nameLength, wcslen(name.data()) + 1);
+        answer << (i ? ", " : ": ") << Narrow(name.data()) << "=";
+        if (V_VT(&value) == VT_BSTR && cimType == CIM_STRING)
+            answer << "\"" << Narrow(V_BSTR(&value)) << "\"";
+        else if (V_VT(&value) == VT_I4 && cimType == CIM_SINT32)
+            answer << V_I4(&value);
+        else
+            answer << "VARTYPE " << V_VT(&value) << " CIMTYPE " << cimType;
+    }
+    return answer.str();
+}
+
+// The cases are tests/data/norvwmi/wbem_paths.txt.
+TEST(WbemPath, AnswersThePathsTheProviderReadsAsWindowsDoes) {
+    testing::ExpectCases("wbem_paths.txt", Answer);
     ComPtr<IWbemPath> path(WbemPath::Create().get());
     EXPECT_EQ(path->SetText(kAll, nullptr), Wbem(WBEM_E_INVALID_PARAMETER));
 }
