@@ -142,8 +142,12 @@ def case_runs(name):
 # Lookups through the host's path handling: the enumerated keys find the same instance, a key
 # value in other letter case or of the other sensor class finds nothing.
 def case_lookups():
-    for class_name, keys in [("ComputerSystem", ["CreationClassName", "Name"]),
-                             ("Sensor", SENSOR_KEYS), ("NumericSensor", SENSOR_KEYS)]:
+    classes = [("ComputerSystem", ["CreationClassName", "Name"]), ("Sensor", SENSOR_KEYS),
+               ("NumericSensor", SENSOR_KEYS)]
+    if emulated():
+        # A minute per emulated start: one class shows the 32-bit module's lookups.
+        classes = classes[-1:]
+    for class_name, keys in classes:
         instances = enumerated("enum", class_name)
         for instance in [instances[0], instances[-1]]:
             code, out, err = norvwmi("--format", "json", "get", key_path(instance, keys))
@@ -152,7 +156,7 @@ def case_lookups():
         path = key_path(instances[0], keys)
         code, out, err = norvwmi("get", path.replace('"IPMI Controller 0"', '"ipmi controller 0"'))
         expect(code == 1 and NOT_FOUND in err, "a key value in other letter case", code, err)
-    numeric = enumerated("enum", "NumericSensor")[0]
+    numeric = instances[0]  # the last class's: NumericSensor
     code, out, err = norvwmi("get", key_path(numeric, SENSOR_KEYS).replace("NumericSensor", "Sensor"))
     expect(code == 1 and NOT_FOUND in err, "a numeric sensor is not a discrete sensor", code, err)
     code, out, err = norvwmi("--client-level", "identify", "enum", "ComputerSystem")
