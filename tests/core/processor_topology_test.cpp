@@ -139,13 +139,7 @@ FakeCount Counted(ProcessorCountStatus status, std::vector<TopologyRecord> topol
     return fake;
 }
 
-const Bytes kTwoSocketTable = Concat({
-    Processor(0x0400, 1, kPopulated, {"Proc 1"}),
-    Processor(0x0401, 1, kPopulated, {"Proc 2"}),
-    OemProcessor(0x0401, 0x20, 2, 1),
-    OemProcessor(0x0400, 0x00, 1, 0xFF),
-    EndOfTable(0x7F00),
-});
+const Bytes kTwoSocketTable = Hex(Defined("two-sockets"));
 
 // The list in one line: status, then each entry's APIC id, package, core and logical id, its
 // socket's designation and OEM APIC id.
@@ -196,17 +190,11 @@ TEST(ProcessorCountAndInfo, CasesAsReviewedAndTheKeysOfTheList) {
     EXPECT_EQ(Describe(noTable), "status 1:");
     EXPECT_EQ(none.calls, 0);
     EXPECT_EQ(ProcessorKeyOf(noTable, 0), (ProcessorKey{0, 0}));
-    EXPECT_TRUE(GetProcessorInfo(Concat({EndOfTable(1)}), none.Function()).entries.empty());
+    EXPECT_TRUE(GetProcessorInfo(Hex("7F 04 01 00 00 00"), none.Function()).entries.empty());
 }
 
 TEST(ProcessorInfo, APopulatedSocketWithoutOemRecordStopsTheListAndKeysComeFromSockets) {
-    const Bytes table = Concat({
-        Processor(0x0400, 1, kEmpty, {"SLOT 9 Proc 9"}),  // not populated: needs no record
-        Processor(0x0401, 1, kPopulated, {"SLOT 1 Proc 1"}),
-        Processor(0x0402, 2, kPopulated, {"Intel", "Proc 2"}),
-        Processor(0x0403, 0, kPopulated, {"SLOT 3 Proc 3"}),  // no designation string
-        OemProcessor(0x0401, 0, 1, 1),
-    });
+    const Bytes table = Hex(Defined("missing-oem"));
     FakeCount fake = Counted(S::SingleCore, {{0, 0, 0, 0}});
     const ProcessorInfo info = GetProcessorInfo(table, fake.Function());
     EXPECT_EQ(info.status, ProcessorInfoStatus::MissingOemRecord);

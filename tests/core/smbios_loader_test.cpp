@@ -84,8 +84,7 @@ public:
     }
 };
 
-const Bytes kTable = Concat({Processor(0x0400, 1, kPopulated, {"Proc 1"}),
-                             OemProcessor(0x0400, 0x00, 0, 1), EndOfTable(0x7F00)});
+const Bytes kTable = Hex(Defined("table"));
 constexpr std::uint32_t kTableAddress = 0x000EB3A0;
 constexpr std::uint32_t kSegment = 0xF0000;
 
@@ -94,10 +93,10 @@ TEST(SmbiosLoader, DriverRoadReadsTheSegmentThenTheTableOfTheFirstEntryPointThat
     machine.driverPresent = true;
     const auto length = static_cast<std::uint16_t>(kTable.size());
     // A 2.0 entry point comes first; it names a table of its own.
-    machine.memory[kSegment] = ImageWith(
-        {{0x100, EntryPoint(2, 0, 4, 0x2000)}, {0x5A0, EntryPoint(2, 7, length, kTableAddress)}});
+    machine.memory[kSegment] = Image(Defined("segment"));
     machine.memory[0x2000] = {2, 2, 2, 2};
-    machine.memory[kTableAddress] = Concat({kTable, Bytes(64, 0xEE)});
+    machine.memory[kTableAddress] = kTable;
+    machine.memory[kTableAddress].resize(kTable.size() + 64, 0xEE);
     machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), Bytes(kTable.size(), 1)}};
     const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
     ASSERT_TRUE(loaded);
@@ -112,18 +111,16 @@ TEST(SmbiosLoader, DriverRoadReadsTheSegmentThenTheTableOfTheFirstEntryPointThat
 // A present driver that yields no table leaves no table: the Windows class is not asked,
 // though it would answer.
 TEST(SmbiosLoader, DriverRoadFailureDoesNotFallBackToTheWindowsClass) {
-    Bytes shortSegment = ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}});
+    Bytes shortSegment = Image(Defined("segment-30"));
     shortSegment.pop_back();  // one byte short of 64 KB, its entry point and table intact
     const std::pair<const char*, std::map<std::uint32_t, Bytes>> cases[] = {
         {"every read fails", {}},
         {"segment unreadable", {{kTableAddress, kTable}}},
         {"segment short", {{kSegment, shortSegment}, {kTableAddress, Bytes(30, 0)}}},
-        {"no entry point", {{kSegment, ImageWith({})}, {kTableAddress, kTable}}},
-        {"table unreadable",
-         {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}})}}},
+        {"no entry point", {{kSegment, Image(Defined("segment-none"))}, {kTableAddress, kTable}}},
+        {"table unreadable", {{kSegment, Image(Defined("segment-30"))}}},
         {"table shorter than its length",
-         {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 31, kTableAddress)}})},
-          {kTableAddress, Bytes(30, 0)}}},
+         {{kSegment, Image(Defined("segment-31"))}, {kTableAddress, Bytes(30, 0)}}},
     };
     for (const auto& [name, memory] : cases) {
         FakeMachine machine;
@@ -140,9 +137,11 @@ TEST(SmbiosLoader, DriverRoadFailureDoesNotFallBackToTheWindowsClass) {
 
 TEST(SmbiosLoader, WindowsClassRoadReadsSizeBytesOfTheOneObject) {
     FakeMachine machine;
-    machine.memory[kSegment] = ImageWith({{0x40, EntryPoint(2, 7, 4, 0x1000)}});
+    machine.memory[kSegment] = Image(Defined("segment-1000"));
     machine.memory[0x1000] = {9, 9, 9, 9};
-    machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), Concat({kTable, {7, 7}})}};
+    Bytes longer = kTable;
+    longer.insert(longer.end(), {7, 7});
+    machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), longer}};
     const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->bytes, kTable);
@@ -160,9 +159,11 @@ TEST(SmbiosLoader, WindowsClassRoadReadsSizeBytesOfTheOneObject) {
 // a processor past the first 64 KB is still found.
 TEST(SmbiosLoader, WindowsClassTableBeyond64KBIsWalkedToItsSize) {
     Bytes table;
-    for (std::uint16_t handle = 0x100; table.size() <= 0x10000; ++handle)
-        Append(table, Structure(0x80, handle, {}, {std::string(250, 'x')}));
-    Append(table, kTable);
+    while (table.size() <= 0x10000) {
+        const Bytes filler = Hex("80 04 00 01 78*250 00 00");
+        table.insert(table.end(), filler.begin(), filler.end());
+    }
+    table.insert(table.end(), kTable.begin(), kTable.end());
     FakeMachine machine;
     machine.rawObjects = {{static_cast<std::int32_t>(table.size()), table}};
     const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
