@@ -22,16 +22,6 @@ namespace {
 
 using namespace smbios_test;
 
-std::string HexText(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    char byte[4];
-    for (const std::uint8_t b : bytes) {
-        std::snprintf(byte, sizeof byte, "%02X", unsigned{b});
-        text += (text.empty() ? "" : " ") + std::string(byte);
-    }
-    return text;
-}
-
 // The structures the walk visits (handle:type:formatted length), and every processor socket
 // with its designation and status; `detailed` adds each socket's 40 bytes and OEM record.
 std::string Describe(std::span<const std::uint8_t> table, bool detailed) {

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -62,6 +64,16 @@ inline Bytes Image(const std::string& text) {
 // A definition ("@name = TEXT") of smbios_images.txt.
 inline std::string Defined(const std::string& name) {
     return test::Definitions("smbios_images.txt").at("@" + name);
+}
+
+inline std::string HexText(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    char byte[4];
+    for (const std::uint8_t b : bytes) {
+        std::snprintf(byte, sizeof byte, "%02X", unsigned{b});
+        text += (text.empty() ? "" : " ") + std::string(byte);
+    }
+    return text;
 }
 
 inline Bytes ReadFile(const std::string& path) {
