@@ -120,8 +120,6 @@ TEST(CountingRealMachines, TwoSocketEpyc) {
     EXPECT_EQ(count.topology[48].coreId, 1);  // apic 1: the second thread of the first core
 }
 
-using S = ProcessorCountStatus;
-
 // A count function that hands out one result and counts its calls.
 struct FakeCount {
     ProcessorCount result;
@@ -131,94 +129,55 @@ struct FakeCount {
     }
 };
 
-FakeCount Counted(ProcessorCountStatus status, std::vector<TopologyRecord> topology) {
+// "info TABLE STATUS RECORDS...": the processor list of TABLE (a definition of
+// smbios_images.txt, or none) when the count gives that status and those
+// apic.package.core.logical records. The answer: the list's status, each entry's socket
+// handle, APIC id and ids, designation and OEM APIC id, the sockets, the calls of the count
+// and the slot/proc keys of processors 0..3.
+std::string InfoCase(std::istream& in) {
+    std::string table;
+    int status = 0;
+    in >> table >> status;
     FakeCount fake;
-    fake.result.status = status;
-    fake.result.packages = static_cast<std::uint8_t>(topology.size());
-    fake.result.topology = std::move(topology);
-    return fake;
-}
-
-const Bytes kTwoSocketTable = Concat({
-    Processor(0x0400, 1, kPopulated, {"Proc 1"}),
-    Processor(0x0401, 1, kPopulated, {"Proc 2"}),
-    OemProcessor(0x0401, 0x20, 2, 1),
-    OemProcessor(0x0400, 0x00, 1, 0xFF),
-    EndOfTable(0x7F00),
-});
-
-// The list in one line: status, then each entry's APIC id, package, core and logical id, its
-// socket's designation and OEM APIC id.
-std::string Describe(const ProcessorInfo& info) {
+    fake.result.status = static_cast<ProcessorCountStatus>(status);
+    for (std::string record; in >> record;) {
+        std::replace(record.begin(), record.end(), '.', ' ');
+        std::istringstream ids(record);
+        unsigned apic = 0, package = 0, core = 0, logical = 0;
+        ids >> apic >> package >> core >> logical;
+        fake.result.topology.push_back(
+            {static_cast<std::uint8_t>(apic), static_cast<std::uint8_t>(package),
+             static_cast<std::uint8_t>(core), static_cast<std::uint8_t>(logical)});
+    }
+    fake.result.packages = static_cast<std::uint8_t>(fake.result.topology.size());
+    const ProcessorInfo info = table == "none"
+                                   ? GetProcessorInfo(std::nullopt, fake.Function())
+                                   : GetProcessorInfo(Hex(Defined(table)), fake.Function());
     std::string text = "status " + std::to_string(static_cast<int>(info.status)) + ":";
+    char entry[80];
     for (const ProcessorEntry& e : info.entries) {
-        char entry[64];
-        std::snprintf(entry, sizeof entry, " %02X.%u.%u.%u %s/%02X", unsigned{e.topology.apicId},
-                      unsigned{e.topology.packageId}, unsigned{e.topology.coreId},
-                      unsigned{e.topology.logicalId}, GetSocketString(1, e.strings).c_str(),
-                      unsigned{e.oemProcessor[kOemApicIdOffset]});
+        std::snprintf(
+            entry, sizeof entry, " %02X%02X %02X.%u.%u.%u %s/%02X", unsigned{e.processor[3]},
+            unsigned{e.processor[2]}, unsigned{e.topology.apicId}, unsigned{e.topology.packageId},
+            unsigned{e.topology.coreId}, unsigned{e.topology.logicalId},
+            GetSocketString(1, e.strings).c_str(), unsigned{e.oemProcessor[kOemApicIdOffset]});
         text += entry;
+    }
+    text += "; " + std::to_string(info.structures.size()) + " sockets, counted " +
+            std::to_string(fake.calls) + "; keys";
+    for (std::size_t index = 0; index < 4; ++index) {
+        const ProcessorKey key = ProcessorKeyOf(info, index);
+        text += " " + std::to_string(key.slot) + "/" + std::to_string(key.proc);
     }
     return text;
 }
 
-TEST(ProcessorCountAndInfo, CasesAsReviewedAndTheKeysOfTheList) {
+TEST(ProcessorCountAndInfo, CasesAsReviewed) {
     test::ExpectCases("processor_count.txt", [](const std::string& input) {
         if (!input.starts_with("info ")) return CountCase(input);
         std::istringstream in(input.substr(5));
-        int status = 0;
-        in >> status;
-        std::vector<TopologyRecord> topology;
-        for (std::string record; in >> record;) {
-            std::replace(record.begin(), record.end(), '.', ' ');
-            std::istringstream ids(record);
-            unsigned apic = 0, package = 0, core = 0, logical = 0;
-            ids >> apic >> package >> core >> logical;
-            topology.push_back({static_cast<std::uint8_t>(apic), static_cast<std::uint8_t>(package),
-                                static_cast<std::uint8_t>(core),
-                                static_cast<std::uint8_t>(logical)});
-        }
-        FakeCount fake = Counted(static_cast<ProcessorCountStatus>(status), topology);
-        const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
-        EXPECT_EQ(fake.calls, 1);
-        EXPECT_EQ(info.structures.size(), 2u);
-        return Describe(info);
+        return InfoCase(in);
     });
-    FakeCount fake = Counted(S::SingleCore, {{0, 0, 0, 0}, {6, 6, 0, 0}});
-    const ProcessorInfo info = GetProcessorInfo(kTwoSocketTable, fake.Function());
-    EXPECT_EQ(info.entries[0].strings, (std::vector<std::string>{"", "Proc 1"}));
-    EXPECT_EQ(info.entries[1].processor[2], 0x01);
-    EXPECT_EQ(ProcessorKeyOf(info, 0), (ProcessorKey{1, 0}));  // proc 0xFF: not given
-    EXPECT_EQ(ProcessorKeyOf(info, 1), (ProcessorKey{2, 1}));
-
-    FakeCount none = Counted(S::SingleCore, {{0, 0, 0, 0}});
-    const ProcessorInfo noTable = GetProcessorInfo(std::nullopt, none.Function());
-    EXPECT_EQ(Describe(noTable), "status 1:");
-    EXPECT_EQ(none.calls, 0);
-    EXPECT_EQ(ProcessorKeyOf(noTable, 0), (ProcessorKey{0, 0}));
-    EXPECT_TRUE(GetProcessorInfo(Concat({EndOfTable(1)}), none.Function()).entries.empty());
-}
-
-TEST(ProcessorInfo, APopulatedSocketWithoutOemRecordStopsTheListAndKeysComeFromSockets) {
-    const Bytes table = Concat({
-        Processor(0x0400, 1, kEmpty, {"SLOT 9 Proc 9"}),  // not populated: needs no record
-        Processor(0x0401, 1, kPopulated, {"SLOT 1 Proc 1"}),
-        Processor(0x0402, 2, kPopulated, {"Intel", "Proc 2"}),
-        Processor(0x0403, 0, kPopulated, {"SLOT 3 Proc 3"}),  // no designation string
-        OemProcessor(0x0401, 0, 1, 1),
-    });
-    FakeCount fake = Counted(S::SingleCore, {{0, 0, 0, 0}});
-    const ProcessorInfo info = GetProcessorInfo(table, fake.Function());
-    EXPECT_EQ(info.status, ProcessorInfoStatus::MissingOemRecord);
-    EXPECT_EQ(fake.calls, 0);
-    ASSERT_EQ(info.entries.size(), 1u);
-    EXPECT_EQ(info.entries[0].strings[1], "SLOT 1 Proc 1");
-    EXPECT_EQ(info.entries[0].topology, TopologyRecord{});
-    EXPECT_EQ(info.structures.size(), 4u);
-    // Past the entries the populated socket with the processor's ordinal serves.
-    EXPECT_EQ(ProcessorKeyOf(info, 1), (ProcessorKey{0, 2}));
-    EXPECT_EQ(ProcessorKeyOf(info, 2), (ProcessorKey{0, 0}));
-    EXPECT_EQ(ProcessorKeyOf(info, 200), (ProcessorKey{0, 0}));
 }
 
 }  // namespace

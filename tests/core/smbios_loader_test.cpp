@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "golden_text.h"
 #include "platform/smbios_loader.h"
 #include "platform/smbios_table.h"
 #include "smbios_test_tables.h"
@@ -84,108 +85,70 @@ public:
     }
 };
 
-const Bytes kTable = Concat({Processor(0x0400, 1, kPopulated, {"Proc 1"}),
-                             OemProcessor(0x0400, 0x00, 0, 1), EndOfTable(0x7F00)});
-constexpr std::uint32_t kTableAddress = 0x000EB3A0;
-constexpr std::uint32_t kSegment = 0xF0000;
-
-TEST(SmbiosLoader, DriverRoadReadsTheSegmentThenTheTableOfTheFirstEntryPointThatPasses) {
+// A case of smbios_loads.txt: "driver" (present), "fail" (every physical read
+// fails), "mem ADDRESS NAME" (a region of memory: a definition, an image for "segment..."),
+// "raw SIZE NAME" (an object of the Windows class; "-" for no size or no data).
+std::string LoadCase(const std::string& input) {
+    std::istringstream in = test::CaseInput(input);
     FakeMachine machine;
-    machine.driverPresent = true;
-    const auto length = static_cast<std::uint16_t>(kTable.size());
-    // A 2.0 entry point comes first; it names a table of its own.
-    machine.memory[kSegment] = ImageWith(
-        {{0x100, EntryPoint(2, 0, 4, 0x2000)}, {0x5A0, EntryPoint(2, 7, length, kTableAddress)}});
-    machine.memory[0x2000] = {2, 2, 2, 2};
-    machine.memory[kTableAddress] = Concat({kTable, Bytes(64, 0xEE)});
-    machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), Bytes(kTable.size(), 1)}};
-    const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->bytes, kTable);
-    ASSERT_TRUE(loaded->entryPoint);
-    EXPECT_EQ(loaded->entryPoint->offset, 0x5A0u);
-    EXPECT_EQ(machine.reads,
-              (std::vector<PhysicalRead>{{kSegment, 0x10000}, {kTableAddress, length}}));
-    EXPECT_EQ(machine.queries, 0);
-}
-
-// A present driver that yields no table leaves no table: the Windows class is not asked,
-// though it would answer.
-TEST(SmbiosLoader, DriverRoadFailureDoesNotFallBackToTheWindowsClass) {
-    Bytes shortSegment = ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}});
-    shortSegment.pop_back();  // one byte short of 64 KB, its entry point and table intact
-    const std::pair<const char*, std::map<std::uint32_t, Bytes>> cases[] = {
-        {"every read fails", {}},
-        {"segment unreadable", {{kTableAddress, kTable}}},
-        {"segment short", {{kSegment, shortSegment}, {kTableAddress, Bytes(30, 0)}}},
-        {"no entry point", {{kSegment, ImageWith({})}, {kTableAddress, kTable}}},
-        {"table unreadable",
-         {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 30, kTableAddress)}})}}},
-        {"table shorter than its length",
-         {{kSegment, ImageWith({{0x40, EntryPoint(2, 7, 31, kTableAddress)}})},
-          {kTableAddress, Bytes(30, 0)}}},
-    };
-    for (const auto& [name, memory] : cases) {
-        FakeMachine machine;
-        machine.driverPresent = true;
-        machine.memory = memory;
-        machine.failEveryRead = memory.empty();
-        machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), kTable}};
-        EXPECT_FALSE(LoadSmbiosTable(machine)) << name;
-        EXPECT_EQ(machine.queries, 0) << name;
-        ASSERT_FALSE(machine.reads.empty());
-        EXPECT_EQ(machine.reads.front(), (PhysicalRead{kSegment, 0x10000})) << name;
+    for (std::string what; in >> what;) {
+        std::string name;
+        if (what == "driver") machine.driverPresent = true;
+        if (what == "fail") machine.failEveryRead = true;
+        if (what == "mem") {
+            std::uint32_t address = 0;
+            in >> address >> name;
+            machine.memory[address] =
+                name.starts_with("segment") ? Image(Defined(name)) : Hex(Defined(name));
+        }
+        if (what == "raw") {
+            std::string size;
+            in >> size >> name;
+            machine.rawObjects.push_back(
+                {size == "-" ? std::nullopt : std::optional(std::stoi(size, nullptr, 0)),
+                 name == "-" ? std::nullopt : std::optional(Hex(Defined(name)))});
+        }
     }
+    const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
+    char text[64];
+    std::string answer = "none";
+    if (loaded && loaded->bytes == Hex(Defined("table")))
+        answer = "the table";
+    else if (loaded)
+        answer = HexText(loaded->bytes);
+    if (loaded && loaded->entryPoint) {
+        std::snprintf(text, sizeof text, " (entry point at %zX)", loaded->entryPoint->offset);
+        answer += text;
+    }
+    answer += "; reads";
+    for (const PhysicalRead& read : machine.reads) {
+        std::snprintf(text, sizeof text, " %X+%zX", read.address, read.length);
+        answer += text;
+    }
+    answer += "; queries " + std::to_string(machine.queries) + ", capacities";
+    for (const std::size_t capacity : machine.dataCapacities)
+        answer += " " + std::to_string(capacity);
+    return answer;
 }
 
-TEST(SmbiosLoader, WindowsClassRoadReadsSizeBytesOfTheOneObject) {
-    FakeMachine machine;
-    machine.memory[kSegment] = ImageWith({{0x40, EntryPoint(2, 7, 4, 0x1000)}});
-    machine.memory[0x1000] = {9, 9, 9, 9};
-    machine.rawObjects = {{static_cast<std::int32_t>(kTable.size()), Concat({kTable, {7, 7}})}};
-    const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->bytes, kTable);
-    EXPECT_FALSE(loaded->entryPoint);
-    EXPECT_EQ(machine.queries, 1);
-    EXPECT_EQ(machine.dataCapacities, std::vector<std::size_t>{kTable.size()});
-    EXPECT_TRUE(machine.reads.empty());
-    // Data shorter than the size is zero filled to the size.
-    FakeMachine shortData;
-    shortData.rawObjects = {{10, Bytes{4, 5, 6}}};
-    EXPECT_EQ(LoadSmbiosTable(shortData)->bytes, (Bytes{4, 5, 6, 0, 0, 0, 0, 0, 0, 0}));
+TEST(SmbiosLoader, RoadsAndFailuresAsReviewed) {
+    test::ExpectCases("smbios_loads.txt", LoadCase);
 }
 
 // The Windows class may report a table longer than 64 KB: it is walked to its whole size, so
 // a processor past the first 64 KB is still found.
 TEST(SmbiosLoader, WindowsClassTableBeyond64KBIsWalkedToItsSize) {
     Bytes table;
-    for (std::uint16_t handle = 0x100; table.size() <= 0x10000; ++handle)
-        Append(table, Structure(0x80, handle, {}, {std::string(250, 'x')}));
-    Append(table, kTable);
+    const Bytes filler = Hex("80 04 00 01 78*250 00 00");
+    while (table.size() <= 0x10000) table.insert(table.end(), filler.begin(), filler.end());
+    const Bytes socket = Hex(Defined("table"));
+    table.insert(table.end(), socket.begin(), socket.end());
     FakeMachine machine;
     machine.rawObjects = {{static_cast<std::int32_t>(table.size()), table}};
     const std::optional<LoadedSmbiosTable> loaded = LoadSmbiosTable(machine);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->bytes.size(), table.size());
     EXPECT_EQ(CollectProcessorStructures(loaded->bytes).size(), 1u);
-}
-
-TEST(SmbiosLoader, WindowsClassRoadFailuresLeaveNoTable) {
-    const std::vector<RawObjectData> cases[] = {
-        {},
-        {{4, Bytes{1, 2, 3, 4}}, {4, Bytes{1, 2, 3, 4}}},  // two objects
-        {{std::nullopt, Bytes{1, 2, 3, 4}}},
-        {{0, Bytes{1, 2, 3, 4}}},
-        {{-4, Bytes{1, 2, 3, 4}}},
-        {{4, std::nullopt}},
-    };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        FakeMachine machine;
-        machine.rawObjects = cases[i];
-        EXPECT_FALSE(LoadSmbiosTable(machine)) << i;
-        EXPECT_EQ(machine.queries, 1);
-    }
 }
 
 }  // namespace
