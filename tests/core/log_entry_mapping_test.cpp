@@ -20,7 +20,6 @@
 namespace norv {
 namespace {
 
-constexpr std::uint8_t kNone = 255;
 constexpr std::uint8_t kStatusPlain = 5;
 constexpr std::uint8_t kStatusToOk = 6;
 constexpr std::size_t kShortEntry = test::kPlainEntryLength;
@@ -202,10 +201,10 @@ TEST(MapEntry, EntriesAsReviewed) {
 TEST(FindSensor, CopiesTheFirstMatchingRecordsIdentity) {
     SensorInventory inventory;
     SensorRecord other;
-    other.SetName(SensorKind::Temperature, 1, kNone, kNone);
+    other.SetName(SensorKind::Temperature, 1, kNoNumber, kNoNumber);
     inventory.Append(other);
     SensorRecord first;
-    first.SetName(SensorKind::Temperature, 2, kNone, kNone);
+    first.SetName(SensorKind::Temperature, 2, kNoNumber, kNoNumber);
     first.SetOwnerId(0x41);
     first.SetOwnerLun(1);
     first.SetSensorNumber(33);
@@ -218,7 +217,7 @@ TEST(FindSensor, CopiesTheFirstMatchingRecordsIdentity) {
     SelEntry e;
     e.sensorKind = SensorKind::Temperature;
     e.key1 = 2;
-    e.key2 = kNone;
+    e.key2 = kNoNumber;
     ASSERT_TRUE(FindSensor(inventory, e));
     EXPECT_EQ(e.sensorNumber, 33);
     EXPECT_EQ(e.ownerId, 0x41);

@@ -15,7 +15,6 @@
 namespace norv {
 namespace {
 
-constexpr std::uint8_t kNone = 255;
 
 TEST(SensorRecord, SettersMarkTheirFieldBitsAndKeepTheFieldWidths) {
     SensorRecord record;

@@ -18,7 +18,6 @@ namespace {
 
 using testing::EntryNumbers;
 
-constexpr std::string_view kWmi = "root\\wmi";
 
 Platform Load(std::optional<std::uint64_t> seed) {
     auto loaded = LoadPlatform(DefaultPlatformDescription(), "HOST", seed);
@@ -34,7 +33,7 @@ TEST(PlatformPerturbation, AQueryServesTheVersionItMadeAndTheCheckerCanRecompute
     const PerturbedClassSource& source = *platform.perturbation;
     for (int step = 0; step < 20; ++step) {
         std::vector<std::uint32_t> served;
-        for (const InstanceDefinition* sensor : source.Instances(kWmi, "TempSensorInfo"))
+        for (const InstanceDefinition* sensor : source.Instances(kPerturbedNamespace, "TempSensorInfo"))
             if (const CimValue* present = ValueOf(*sensor, "TempPresent");
                 std::get<bool>(present->data))
                 served.push_back(*UnsignedOf<std::uint32_t>(*sensor, "TempCelsius"));
@@ -57,7 +56,7 @@ TEST(PlatformPerturbation, AVersionDependsOnlyOnTheSeedAndItsNumber) {
     EXPECT_TRUE(differs);
     // Version 0 is the description as written.
     const Platform described = Load(std::nullopt);
-    const auto base = described.served->Classes().Instances(kWmi, "KronInfo");
+    const auto base = described.served->Classes().Instances(kPerturbedNamespace, "KronInfo");
     EXPECT_EQ(AreaOf(one.Build(0)->logs.front()), AreaOf(*base.front()));
 }
 

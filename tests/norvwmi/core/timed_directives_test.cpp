@@ -20,7 +20,6 @@
 namespace norvwmi {
 namespace {
 
-constexpr std::string_view kWmi = "root\\wmi";
 
 std::variant<Platform, MofError> Load(const std::string& text) {
     return LoadPlatform(MofFile{"timed.mof", text}, "HOST");
@@ -31,7 +30,7 @@ std::variant<Platform, MofError> Load(const std::string& text) {
 std::string Described(const Platform& platform) {
     std::string answer;
     for (const auto& [nameSpace, className] :
-         {std::pair{kWmi, "KronInfo"}, std::pair{kWmi, "TempSensorInfo"},
+         {std::pair{kTimedNamespace, "KronInfo"}, std::pair{kTimedNamespace, "TempSensorInfo"},
           std::pair{std::string_view("root\\norvwmi"), "Norvwmi_LogEvent"}})
         if (platform.timed->Instances(nameSpace, className) ==
             platform.classes->Instances(nameSpace, className))
@@ -50,11 +49,11 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndNotBefore) {
         platform.timed->AdvanceTo(static_cast<std::uint32_t>(std::stoul(second)));
         const ClassSource& served = platform.served->Classes();
         const std::vector<std::uint8_t> area =
-            BytesOf(*served.Instances(kWmi, "KronInfo").at(0), "KronData");
+            BytesOf(*served.Instances(kTimedNamespace, "KronInfo").at(0), "KronData");
         std::string answer = "entries";
         for (std::uint16_t number : testing::EntryNumbers(area))
             answer += " " + std::to_string(number);
-        const InstanceDefinition& sensor = *served.Instances(kWmi, "TempSensorInfo").at(0);
+        const InstanceDefinition& sensor = *served.Instances(kTimedNamespace, "TempSensorInfo").at(0);
         const CimValue* over = ValueOf(sensor, "TempOverThreshold");
         return answer + ", start " +
                std::to_string(area[norv::kLogAreaStartOffset] | area[norv::kLogAreaStartOffset + 1]
@@ -73,10 +72,10 @@ TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
         "1; };\n");
     const Platform& platform = std::get<Platform>(loaded);
     const std::vector<std::uint8_t> area =
-        BytesOf(*platform.classes->Instances(kWmi, "KronInfo").at(0), "KronData");
+        BytesOf(*platform.classes->Instances(kTimedNamespace, "KronInfo").at(0), "KronData");
     EXPECT_EQ(area.size(), norv::kLogAreaHeaderSize);
     platform.timed->AdvanceTo(1);
-    EXPECT_EQ(BytesOf(*platform.timed->Instances(kWmi, "KronInfo").at(0), "KronData").size(),
+    EXPECT_EQ(BytesOf(*platform.timed->Instances(kTimedNamespace, "KronInfo").at(0), "KronData").size(),
               norv::kLogAreaHeaderSize + 34);
 }
 
