@@ -18,14 +18,11 @@ namespace norvwmi {
 namespace {
 
 using norv::win::ComPtr;
+using testing::Narrow;
 using testing::NewTestInstance;
 using testing::NumberOf;
 using testing::TextOf;
 using testing::Variant;
-
-std::string Narrow(const wchar_t* text) {
-    return std::string(text, text + wcslen(text));
-}
 
 HRESULT Put(IWbemClassObject* object, const wchar_t* property, Variant value) {
     return object->Put(property, 0, value.get(), 0);

@@ -36,4 +36,9 @@ private:
 std::int64_t NumberOf(const VARIANT& value);
 std::wstring TextOf(const VARIANT& value);
 
+// An ASCII wide text as a narrow one, for messages and case answers.
+inline std::string Narrow(const wchar_t* text) {
+    return std::string(text, text + std::char_traits<wchar_t>::length(text));
+}
+
 }  // namespace norvwmi::testing

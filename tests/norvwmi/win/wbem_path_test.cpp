@@ -11,12 +11,14 @@
 #include "com/wbem_status.h"
 #include "program/wbem_status_names.h"
 #include "support/case_file.h"
+#include "test_variant.h"
 
 namespace norvwmi {
 namespace {
 
 using norv::win::ComPtr;
 using norv::win::UniqueVariant;
+using testing::Narrow;
 
 constexpr ULONG kSentinel = 0xdeadbeef;
 constexpr ULONG kAll = WBEMPATH_CREATE_ACCEPT_ALL;
@@ -32,10 +34,6 @@ constexpr std::string_view kInfoBits[] = {
     "CONTAINS_SINGLETON", "V1_COMPLIANT",     "V2_COMPLIANT",          "CIM_COMPLIANT",
     "IS_SINGLETON",       "IS_PARENT",        "SERVER_NAMESPACE_ONLY", "NATIVE_PATH",
     "WMI_PATH",           "PATH_HAD_SERVER"};
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 std::string Status(HRESULT hr) {
     return hr == S_OK ? "S_OK" : std::string(NameOfStatus(static_cast<std::uint32_t>(hr)));
