@@ -97,18 +97,9 @@ protected:
     }
 
     static ComPtr<IWbemProviderInit> NewProvider() {
-        const auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-            wmi_->Module(), "DllGetClassObject");
-        ComPtr<IClassFactory> factory;
         ComPtr<IWbemProviderInit> provider;
-        EXPECT_EQ(getClassObject(win::GuidOf(kHardwareEventProviderIdentity.clsid),
-                                 IID_IClassFactory, factory.put_void()),
+        EXPECT_EQ(wmi_->CreateProvider(win::GuidOf(kHardwareEventProviderIdentity.clsid), provider),
                   S_OK);
-        if (factory) {
-            EXPECT_EQ(
-                factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit), provider.put_void()),
-                S_OK);
-        }
         return provider;
     }
     Subscription Subscribe() {

@@ -63,9 +63,9 @@ std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces() {
                          SourceFile(kHostDirectives), SourceFile(kDefaultPlatform)});
 }
 
-StandInWmi::StandInWmi() : module_(LoadModuleUnderTest()) {
+StandInWmi::StandInWmi() {
     comInitialised_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    if (!module_) {
+    if (FAILED(module_.Load(Wide(NORV_MODULE_FILE)))) {
         problem_ = "cannot load " NORV_MODULE_FILE;
         return;
     }
@@ -78,7 +78,7 @@ StandInWmi::~StandInWmi() {
     locator_.Revoke();
     parsers_.Revoke();
     served_.reset();
-    module_.reset();
+    module_ = {};
     if (comInitialised_) ::CoUninitialize();
 }
 
@@ -92,18 +92,6 @@ void StandInWmi::Serve(std::shared_ptr<norvwmi::ServedNamespaces> served) {
 ComPtr<IWbemServices> StandInWmi::ProviderNamespace() const {
     auto services = norvwmi::NamespaceServices::Create(served_, "root\\cimv2\\ipmi");
     return ComPtr<IWbemServices>(services.get());
-}
-
-HRESULT StandInWmi::CanUnloadNow() const {
-    return Export<HRESULT(STDAPICALLTYPE*)()>(module_.get(), "DllCanUnloadNow")();
-}
-
-HRESULT StandInWmi::CreateProvider(const GUID& clsid, ComPtr<IWbemServices>& provider) const {
-    const auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-        module_.get(), "DllGetClassObject");
-    ComPtr<IClassFactory> factory;
-    NORV_RETURN_IF_FAILED(getClassObject(clsid, IID_IClassFactory, factory.put_void()));
-    return factory->CreateInstance(nullptr, __uuidof(IWbemServices), provider.put_void());
 }
 
 ComPtr<IWbemServices> StandInWmi::InitializedProvider(ProviderClass providerClass) const {

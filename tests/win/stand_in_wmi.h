@@ -26,6 +26,7 @@
 #include "host_test_support.h"
 #include "platform/platform_loading.h"
 #include "platform/win_resource.h"
+#include "provider/provider_module.h"
 #include "repository/served_namespaces.h"
 
 namespace norv::test {
@@ -72,16 +73,20 @@ public:
     void Serve(std::shared_ptr<norvwmi::ServedNamespaces> served);
     // The namespace a provider's Initialize is given.
     ComPtr<IWbemServices> ProviderNamespace() const;
-    HRESULT CanUnloadNow() const;
-    HMODULE Module() const { return module_.get(); }
+    HRESULT CanUnloadNow() const { return module_.CanUnloadNow(); }
     // A new provider object of the class through the module's class object.
-    HRESULT CreateProvider(const GUID& clsid, ComPtr<IWbemServices>& provider) const;
+    template <typename Interface>
+    HRESULT CreateProvider(const GUID& clsid, ComPtr<Interface>& provider) const {
+        ComPtr<IClassFactory> factory;
+        NORV_RETURN_IF_FAILED(module_.GetClassObject(clsid, factory));
+        return factory->CreateInstance(nullptr, __uuidof(Interface), provider.put_void());
+    }
     // A new provider object, initialised as WMI does it (client at impersonation level).
     ComPtr<IWbemServices> InitializedProvider(ProviderClass providerClass) const;
 
 private:
     bool comInitialised_ = false;
-    UniqueModule module_;
+    norvwmi::ProviderModule module_;
     std::shared_ptr<norvwmi::ServedNamespaces> served_;
     norvwmi::FactoryRegistration locator_;
     norvwmi::UtilityParserRegistration parsers_;

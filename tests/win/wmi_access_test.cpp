@@ -38,7 +38,7 @@ using test::Scalar;
 using win::ComPtr;
 using win::UniqueBstr;
 
-constexpr HRESULT kWbemFailed = static_cast<HRESULT>(WBEM_E_FAILED);
+using win::kWbemFailed;
 constexpr wchar_t kName[] = L"Value";
 
 // A recording instance whose property kName holds the value.
