@@ -193,7 +193,7 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
 // made to fail (its name taken by an event), reports to that log on every request. (The
 // writer's own failures, a busy file or a missing folder, are log_writer_test's.)
 TEST_F(PlatformFaultTest, AFailingLockIsReportedToTheMachinesLog) {
-    wmi_->Serve(DefaultPlatformNamespaces());
+    wmi_->Serve(PlatformOf(kDefaultPlatform));
     const TempFile file("FaultLog");
     TestLogKey key(TestLogKey::Machine{});
     if (!key.Usable()) GTEST_SKIP() << "the machine has a logging key of its own";
@@ -242,7 +242,7 @@ TEST_F(PlatformFaultTest, AClassLackingAPropertyFailsTheEnumerationAndFindsNothi
         EXPECT_TRUE(listed->Objects().empty());
         ExpectNotFound(provider.get(), c.path);
     }
-    wmi_->Serve(DefaultPlatformNamespaces());
+    wmi_->Serve(PlatformOf(kDefaultPlatform));
     AgeTheCaches();
 }
 

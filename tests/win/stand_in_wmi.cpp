@@ -2,14 +2,13 @@
 
 #include <objbase.h>
 
-#include <fstream>
-#include <sstream>
 #include <utility>
 #include <variant>
 
 #include "com/admin_locator.h"
 #include "com/completion_check.h"
 #include "com/wbem_services.h"
+#include "norvwmi/support/test_files.h"
 #include "repository/mof_error.h"
 #include "repository/mof_reader.h"
 #include "repository/repository.h"
@@ -17,12 +16,7 @@
 
 namespace norv::test {
 norvwmi::MofFile SourceFile(std::string_view relativePath) {
-    const std::string path = std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open " << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return {std::string(relativePath), text.str()};
+    return {std::string(relativePath), norvwmi::testing::ReadSourceFile(relativePath)};
 }
 
 std::shared_ptr<norvwmi::ServedNamespaces> PlatformText(const std::string& name,
@@ -58,11 +52,6 @@ std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(
         std::make_shared<norvwmi::RepositoryClassSource>(std::move(repository)), "NORVTEST");
 }
 
-std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces() {
-    return RepositoryOf({SourceFile(kShippedClasses), SourceFile(kHealthClasses),
-                         SourceFile(kHostDirectives), SourceFile(kDefaultPlatform)});
-}
-
 StandInWmi::StandInWmi() {
     comInitialised_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     if (FAILED(module_.Load(Wide(NORV_MODULE_FILE)))) {
@@ -71,7 +60,7 @@ StandInWmi::StandInWmi() {
     }
     parsers_ = norvwmi::RegisterWmiUtilityParsers();
     if (FAILED(parsers_.Status())) problem_ = "cannot register the utility parsers";
-    Serve(DefaultPlatformNamespaces());
+    Serve(PlatformOf(kDefaultPlatform));
 }
 
 StandInWmi::~StandInWmi() {

@@ -51,8 +51,6 @@ norvwmi::MofFile SourceFile(std::string_view relativePath);
 // WMI's system classes and then the given MOF texts, as plain classes and instances (no
 // directives applied); a text that does not load fails the current test and is left out.
 std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files);
-// The shipped classes, the health classes and the default platform.
-std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces();
 // A platform description (a path in the source tree, or a text) loaded as the norvwmi program
 // loads it, directives applied; null, and a failure, if it does not load.
 std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath);
