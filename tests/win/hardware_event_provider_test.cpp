@@ -79,7 +79,7 @@ class HardwareEventProviderTest : public StandInSuite<> {
 protected:
     static void SetUpTestSuite() {
         StandInSuite::SetUpTestSuite();
-        defaultText_ = new std::string(SourceFile(kDefaultPlatform).text);
+        defaultText_ = new std::string(SourceFile(kDefaultPlatformName).text);
     }
     static void TearDownTestSuite() {
         ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, win::kEventProviderKey);

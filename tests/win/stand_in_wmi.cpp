@@ -38,7 +38,7 @@ std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(
     const std::vector<norvwmi::MofFile>& files) {
     norvwmi::Repository repository;
     const norvwmi::MofReadResult system =
-        norvwmi::ReadMof(SourceFile("tools/norvwmi/system.mof").text, "system.mof");
+        norvwmi::ReadMof(SourceFile(norvwmi::kSystemMofName).text, "system.mof");
     EXPECT_FALSE(system.error) << norvwmi::FormatMofError(*system.error);
     if (auto error = repository.AddSystemClasses(system.document)) {
         ADD_FAILURE() << norvwmi::FormatMofError(*error);
@@ -60,7 +60,7 @@ StandInWmi::StandInWmi() {
     }
     parsers_ = norvwmi::RegisterWmiUtilityParsers();
     if (FAILED(parsers_.Status())) problem_ = "cannot register the utility parsers";
-    Serve(PlatformOf(kDefaultPlatform));
+    Serve(PlatformOf(kDefaultPlatformName));
 }
 
 StandInWmi::~StandInWmi() {

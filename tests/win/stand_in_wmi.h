@@ -24,6 +24,7 @@
 #include "host/provider_class_row.h"
 #include "host/wbem_status.h"
 #include "host_test_support.h"
+#include "platform/embedded_mof.h"
 #include "platform/platform_loading.h"
 #include "platform/win_resource.h"
 #include "provider/provider_module.h"
@@ -40,10 +41,8 @@ using win::kWbemAccessDenied, win::kWbemFailed, win::kWbemInvalidParameter, win:
 inline constexpr HRESULT kCancelled = static_cast<HRESULT>(WBEM_E_CALL_CANCELLED);
 
 // MOF files of the source tree, loaded after WMI's system classes.
-inline constexpr std::string_view kShippedClasses = "mof/Norvipmiprv.mof";
-inline constexpr std::string_view kHealthClasses = "tools/norvwmi/health.mof";
-inline constexpr std::string_view kHostDirectives = "tools/norvwmi/host.mof";
-inline constexpr std::string_view kDefaultPlatform = "platforms/default.mof";
+using norvwmi::kDefaultPlatformName, norvwmi::kHealthMofName, norvwmi::kHostMofName,
+    norvwmi::kServedMofName;
 
 // A file of the source tree as the host reads a MOF file; a failure if it cannot be read.
 norvwmi::MofFile SourceFile(std::string_view relativePath);

@@ -406,7 +406,7 @@ TEST_F(QueryThroughStandIn, PuttersWriteWhatWmiAccepts) {
 // The builders' data source over the same access: each type as the health classes declare it,
 // an absent class an empty list, an object of another source not read.
 TEST_F(QueryThroughStandIn, TheHealthDataSourceReadsEachTypeAsDeclared) {
-    wmi_->Serve(test::PlatformOf(test::kDefaultPlatform));
+    wmi_->Serve(test::PlatformOf(test::kDefaultPlatformName));
     WmiHealthDataSource source;
     const HealthObjectList temperatures =
         source.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo");
