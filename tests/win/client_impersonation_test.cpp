@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "com/call_context.h"
+#include "host/wbem_status.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {
@@ -16,8 +17,6 @@ namespace {
 
 using norvwmi::ClientLevel;
 using norvwmi::ServerCallContext;
-
-constexpr HRESULT kAccessDenied = static_cast<HRESULT>(WBEM_E_ACCESS_DENIED);
 
 // The impersonation level of this thread's token; ERROR_NO_TOKEN when it has none.
 struct ThreadToken {
@@ -73,7 +72,7 @@ TEST_F(ClientImpersonationTest, EveryOtherClientIsRefusedAndLeftUnimpersonated) 
     for (const auto& [level, expected, token] :
          {std::tuple{ClientLevel::Impersonate, S_OK, SecurityImpersonation},
           std::tuple{ClientLevel::Delegate, S_OK, SecurityDelegation},
-          std::tuple{ClientLevel::Identify, kAccessDenied, SecurityAnonymous},
+          std::tuple{ClientLevel::Identify, kWbemAccessDenied, SecurityAnonymous},
           std::tuple{ClientLevel::Anonymous, anonymous, SecurityAnonymous}}) {
         ServerCallContext context(level);
         ASSERT_EQ(context.Status(), S_OK);

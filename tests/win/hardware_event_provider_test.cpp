@@ -79,7 +79,7 @@ class HardwareEventProviderTest : public StandInSuite<> {
 protected:
     static void SetUpTestSuite() {
         StandInSuite::SetUpTestSuite();
-        defaultText_ = new std::string(SourceFile(kDefaultPlatform).text);
+        defaultText_ = new std::string(SourceFile(kDefaultPlatformName).text);
     }
     static void TearDownTestSuite() {
         ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, win::kEventProviderKey);
@@ -97,18 +97,9 @@ protected:
     }
 
     static ComPtr<IWbemProviderInit> NewProvider() {
-        const auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-            wmi_->Module(), "DllGetClassObject");
-        ComPtr<IClassFactory> factory;
         ComPtr<IWbemProviderInit> provider;
-        EXPECT_EQ(getClassObject(win::GuidOf(kHardwareEventProviderIdentity.clsid),
-                                 IID_IClassFactory, factory.put_void()),
+        EXPECT_EQ(wmi_->CreateProvider(win::GuidOf(kHardwareEventProviderIdentity.clsid), provider),
                   S_OK);
-        if (factory) {
-            EXPECT_EQ(
-                factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit), provider.put_void()),
-                S_OK);
-        }
         return provider;
     }
     Subscription Subscribe() {

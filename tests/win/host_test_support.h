@@ -14,15 +14,11 @@
 #include "host/provider_class_row.h"
 #include "inventory/cache_clock.h"
 #include "platform/win_resource.h"
+#include "provider/provider_module.h"
 
 namespace norv::test {
 
-namespace detail {
-inline void UnloadModule(HMODULE module) noexcept {
-    ::FreeLibrary(module);
-}
-}  // namespace detail
-using UniqueModule = win::UniqueResource<HMODULE, detail::UnloadModule, nullptr>;
+using norvwmi::UniqueModule;
 
 // The module as built (NORV_MODULE_FILE is its path on Wine's Z: drive).
 inline UniqueModule LoadModuleUnderTest() {

@@ -29,7 +29,7 @@ class LogProviderTest : public StandInSuite<> {
 protected:
     static void SetUpTestSuite() {
         StandInSuite::SetUpTestSuite();
-        wmi_->Serve(PlatformOf(kDefaultPlatform));
+        wmi_->Serve(PlatformOf(kDefaultPlatformName));
         AgeTheCaches();
     }
     void SetUp() override {

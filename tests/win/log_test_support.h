@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,28 +48,15 @@ inline bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The bytes of a file another process may be writing; empty when there is no file.
 inline std::string ReadFileBytes(const std::string& path) {
-    const win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return {};
-    std::string bytes;
-    char chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        bytes.append(chunk, read);
-    }
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void WriteFileBytes(const std::string& path, std::string_view bytes) {
-    const win::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file) << path;
-    DWORD written = 0;
-    ASSERT_TRUE(
-        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    ASSERT_EQ(written, bytes.size());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    EXPECT_TRUE(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).good()) << path;
 }
 
 // Lines without their CR LF; a last line without CR LF is kept as it is.

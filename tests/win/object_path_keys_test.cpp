@@ -10,13 +10,11 @@
 #include <string>
 
 #include "com/utility_parsers.h"
+#include "host/wbem_status.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {
 namespace {
-
-constexpr HRESULT kFailed = static_cast<HRESULT>(WBEM_E_FAILED);
-constexpr HRESULT kInvalidParameter = static_cast<HRESULT>(WBEM_E_INVALID_PARAMETER);
 
 class ObjectPathTest : public ::testing::Test {
 protected:
@@ -51,10 +49,10 @@ TEST_F(ObjectPathTest, AcceptsInstancePathsOfTheExpectedClassOnly) {
         {L"computersystem.Name=\"x\"", S_OK},  // the class in any letter case
         {L"\\\\.\\root\\cimv2\\ipmi:ComputerSystem.Name=\"x\"", S_OK},
         {L"ComputerSystem.Name=5", S_OK},
-        {L"ComputerSystem", kFailed},  // a class path
-        {L"AdminDomain.Name=\"x\"", kFailed},
-        {L"ComputerSystems.Name=\"x\"", kFailed},
-        {L"Computer.Name=\"x\"", kFailed},
+        {L"ComputerSystem", kWbemFailed},  // a class path
+        {L"AdminDomain.Name=\"x\"", kWbemFailed},
+        {L"ComputerSystems.Name=\"x\"", kWbemFailed},
+        {L"Computer.Name=\"x\"", kWbemFailed},
     };
     for (const PathCase& c : cases) {
         EXPECT_EQ(ValidateObjectPath(factory_.get(), c.path, L"ComputerSystem", kInstancePathKinds),
@@ -69,23 +67,23 @@ TEST_F(ObjectPathTest, AnUnparsablePathOrAnotherKindIsRefused) {
     for (const wchar_t* path : {L"ComputerSystem.Name=\"open", L"", L"ComputerSystem.=\"x\""}) {
         const HRESULT hr =
             ValidateObjectPath(factory_.get(), path, L"ComputerSystem", kInstancePathKinds);
-        EXPECT_TRUE(FAILED(hr) && hr != kFailed) << testing::PrintToString(std::wstring(path));
+        EXPECT_TRUE(FAILED(hr) && hr != kWbemFailed) << testing::PrintToString(std::wstring(path));
     }
     constexpr ULONGLONG kClassPath = WBEMPATH_INFO_IS_CLASS_REF;
     EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor", L"Sensor", kClassPath), S_OK);
     EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor", kClassPath),
-              kFailed);
+              kWbemFailed);
     EXPECT_EQ(ValidateObjectPath(factory_.get(), L"Sensor.DeviceID=\"1\"", L"Sensor",
                                  WBEMPATH_INFO_IS_INST_REF),
               S_OK);
     EXPECT_EQ(ValidateObjectPath(nullptr, L"Sensor.DeviceID=\"1\"", L"Sensor", kInstancePathKinds),
-              kInvalidParameter);
+              kWbemInvalidParameter);
     EXPECT_EQ(ValidateObjectPath(factory_.get(), nullptr, L"Sensor", kInstancePathKinds),
-              kInvalidParameter);
+              kWbemInvalidParameter);
     std::array<std::string, 1> wanted;
     EXPECT_EQ(ReadPathKeys(nullptr, L"Sensor.DeviceID=\"1\"",
                            std::array<const wchar_t*, 1>{L"DeviceID"}, wanted),
-              kFailed);
+              kWbemFailed);
 }
 
 constexpr std::array<const wchar_t*, 4> kSensorKeys{L"CreationClassName", L"DeviceID",

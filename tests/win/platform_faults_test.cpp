@@ -70,7 +70,7 @@ TEST_F(PlatformFaultTest, TheProvidersServeNoStaleInstancesOnceTheDriverLeft) {
     const auto records = wmi_->InitializedProvider(ProviderClass::LogRecord);
     const auto recordLog = wmi_->InitializedProvider(ProviderClass::RecordLog);
     ASSERT_TRUE(sensor && numeric && records && recordLog);
-    wmi_->Serve(PlatformOf(kDefaultPlatform));
+    wmi_->Serve(PlatformOf(kDefaultPlatformName));
     AgeTheCaches();  // caches filled by earlier suites are stale now
     const auto numericShown = Enumerated(numeric.get());
     const auto recordsShown = Enumerated(records.get());
@@ -95,7 +95,7 @@ TEST_F(PlatformFaultTest, TheProvidersServeNoStaleInstancesOnceTheDriverLeft) {
 // The builders and the providers keep what arrived before a stall (the provider's ten-second
 // batch time-out cut to a quarter of a second); the classes after the stalled one are read.
 TEST_F(PlatformFaultTest, BuildersAndProvidersKeepWhatArrivedBeforeAStall) {
-    const auto served = PlatformOf(kDefaultPlatform);
+    const auto served = PlatformOf(kDefaultPlatformName);
     ASSERT_TRUE(served);
     wmi_->Serve(served);
     SdrCache sensors(&win::BuildPlatformInventory, &FakeClock);
@@ -132,7 +132,7 @@ TEST_F(PlatformFaultTest, BuildersAndProvidersKeepWhatArrivedBeforeAStall) {
 // reading stops at one whose size cannot be read, keeping what came before; and a failed read
 // leaves the cache fresh for its two seconds.
 TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
-    const auto served = PlatformOf(kDefaultPlatform);
+    const auto served = PlatformOf(kDefaultPlatformName);
     ASSERT_TRUE(served);
     WbemObjectList areas;
     ExecWqlQuery(
@@ -165,10 +165,10 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
                     std::to_string(i) + "\"; " + instances[i] + "; };\n";
         }
         // The default platform's sensors (its log events are inert in a plain repository).
-        wmi_->Serve(RepositoryOf({SourceFile(kShippedClasses),
-                                  SourceFile(kHealthClasses),
-                                  SourceFile(kHostDirectives),
-                                  SourceFile(kDefaultPlatform),
+        wmi_->Serve(RepositoryOf({SourceFile(kServedMofName),
+                                  SourceFile(kHealthMofName),
+                                  SourceFile(kHostMofName),
+                                  SourceFile(kDefaultPlatformName),
                                   {"logs.mof", text}}));
         SdrCache sensors(&win::BuildPlatformInventory, &FakeClock);
         SelCache log(sensors, &FakeClock, &ReadTimeZoneRules);
@@ -193,7 +193,7 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
 // made to fail (its name taken by an event), reports to that log on every request. (The
 // writer's own failures, a busy file or a missing folder, are log_writer_test's.)
 TEST_F(PlatformFaultTest, AFailingLockIsReportedToTheMachinesLog) {
-    wmi_->Serve(DefaultPlatformNamespaces());
+    wmi_->Serve(PlatformOf(kDefaultPlatformName));
     const TempFile file("FaultLog");
     TestLogKey key(TestLogKey::Machine{});
     if (!key.Usable()) GTEST_SKIP() << "the machine has a logging key of its own";
@@ -227,12 +227,12 @@ TEST_F(PlatformFaultTest, AClassLackingAPropertyFailsTheEnumerationAndFindsNothi
          L"\"ComputerSystem\",SystemName=\"IPMI Controller 0\""},
     };
     for (const auto& c : cases) {
-        norvwmi::MofFile shipped = SourceFile(kShippedClasses);
+        norvwmi::MofFile shipped = SourceFile(kServedMofName);
         const std::size_t at = shipped.text.find(c.declaration);
         ASSERT_NE(at, std::string::npos) << "the shipped classes no longer declare it";
         shipped.text.erase(at, c.declaration.size());
-        wmi_->Serve(RepositoryOf({shipped, SourceFile(kHealthClasses), SourceFile(kHostDirectives),
-                                  SourceFile(kDefaultPlatform)}));
+        wmi_->Serve(RepositoryOf({shipped, SourceFile(kHealthMofName), SourceFile(kHostMofName),
+                                  SourceFile(kDefaultPlatformName)}));
         AgeTheCaches();
         const auto provider = wmi_->InitializedProvider(c.providerClass);
         const auto listed = NewSink();
@@ -242,7 +242,7 @@ TEST_F(PlatformFaultTest, AClassLackingAPropertyFailsTheEnumerationAndFindsNothi
         EXPECT_TRUE(listed->Objects().empty());
         ExpectNotFound(provider.get(), c.path);
     }
-    wmi_->Serve(DefaultPlatformNamespaces());
+    wmi_->Serve(PlatformOf(kDefaultPlatformName));
     AgeTheCaches();
 }
 

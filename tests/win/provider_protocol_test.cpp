@@ -76,7 +76,7 @@ class ProviderProtocolTest : public StandInSuite<::testing::TestWithParam<Served
 protected:
     static void SetUpTestSuite() {
         StandInSuite::SetUpTestSuite();
-        wmi_->Serve(PlatformOf(kDefaultPlatform));
+        wmi_->Serve(PlatformOf(kDefaultPlatformName));
     }
     void SetUp() override {
         StandInSuite::SetUp();
@@ -263,7 +263,7 @@ TEST_P(ProviderProtocolTest, InitializeTakesNullsWhereItIgnoresTheArgument) {
     EXPECT_TRUE(early->Objects().empty());
     const ComPtr<IWbemServices> nameSpace = wmi_->ProviderNamespace();
     const ComPtr<IWbemServices> elsewhere(
-        norvwmi::NamespaceServices::Create(RepositoryOf({SourceFile(kHealthClasses)}), "root\\wmi")
+        norvwmi::NamespaceServices::Create(RepositoryOf({SourceFile(kHealthMofName)}), "root\\wmi")
             .get());
     const auto sink = NewSink();
     const auto initialize = [&](IWbemServices* services, IWbemProviderInitSink* to) {

@@ -31,7 +31,7 @@ TEST_F(SmbiosTableUnderWine, TheWindowsClassGivesTheTableWithoutTheHealthDriver)
     std::vector<std::uint8_t> buffer(16, 0xA5);
     EXPECT_FALSE(OpenHealthDriver() || ReadPhysicalMemory(0xF0000, buffer));
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(16, 0xA5));
-    wmi_->Serve(test::DefaultPlatformNamespaces());
+    wmi_->Serve(test::PlatformOf(test::kDefaultPlatformName));
     SmbiosTable held;
     ASSERT_TRUE(held.Contents()) << "Contents loads when no table is held";
     EXPECT_EQ(held.Contents()->size(), 220u);  // exactly the Size the object gives
@@ -57,7 +57,7 @@ TEST_F(SmbiosTableUnderWine, TheWindowsClassGivesTheTableWithoutTheHealthDriver)
 
 // The default source reads the process's table, which stays after the class is gone.
 TEST_F(SmbiosTableUnderWine, TheProcessorListReadsTheProcessTable) {
-    wmi_->Serve(test::DefaultPlatformNamespaces());
+    wmi_->Serve(test::PlatformOf(test::kDefaultPlatformName));
     ASSERT_TRUE(ProcessSmbiosTable().Load());
     wmi_->Serve(PlatformWithoutSmbiosClass());
     const ProcessorInfo info = WindowsProcessorInfoSource().Read();
@@ -70,7 +70,7 @@ TEST_F(SmbiosTableUnderWine, TheProcessorListReadsTheProcessTable) {
               ProcessorInfoStatus::NoTable);
     EXPECT_FALSE(ProcessSmbiosTable().Load());
     EXPECT_EQ(WindowsProcessorInfoSource().Read().status, ProcessorInfoStatus::NoTable);
-    wmi_->Serve(test::DefaultPlatformNamespaces());
+    wmi_->Serve(test::PlatformOf(test::kDefaultPlatformName));
 }
 
 }  // namespace

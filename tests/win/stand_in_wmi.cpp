@@ -2,14 +2,13 @@
 
 #include <objbase.h>
 
-#include <fstream>
-#include <sstream>
 #include <utility>
 #include <variant>
 
 #include "com/admin_locator.h"
 #include "com/completion_check.h"
 #include "com/wbem_services.h"
+#include "norvwmi/support/test_files.h"
 #include "repository/mof_error.h"
 #include "repository/mof_reader.h"
 #include "repository/repository.h"
@@ -17,12 +16,7 @@
 
 namespace norv::test {
 norvwmi::MofFile SourceFile(std::string_view relativePath) {
-    const std::string path = std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open " << path;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return {std::string(relativePath), text.str()};
+    return {std::string(relativePath), norvwmi::testing::ReadSourceFile(relativePath)};
 }
 
 std::shared_ptr<norvwmi::ServedNamespaces> PlatformText(const std::string& name,
@@ -44,7 +38,7 @@ std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(
     const std::vector<norvwmi::MofFile>& files) {
     norvwmi::Repository repository;
     const norvwmi::MofReadResult system =
-        norvwmi::ReadMof(SourceFile("tools/norvwmi/system.mof").text, "system.mof");
+        norvwmi::ReadMof(SourceFile(norvwmi::kSystemMofName).text, "system.mof");
     EXPECT_FALSE(system.error) << norvwmi::FormatMofError(*system.error);
     if (auto error = repository.AddSystemClasses(system.document)) {
         ADD_FAILURE() << norvwmi::FormatMofError(*error);
@@ -58,27 +52,22 @@ std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(
         std::make_shared<norvwmi::RepositoryClassSource>(std::move(repository)), "NORVTEST");
 }
 
-std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces() {
-    return RepositoryOf({SourceFile(kShippedClasses), SourceFile(kHealthClasses),
-                         SourceFile(kHostDirectives), SourceFile(kDefaultPlatform)});
-}
-
-StandInWmi::StandInWmi() : module_(LoadModuleUnderTest()) {
+StandInWmi::StandInWmi() {
     comInitialised_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    if (!module_) {
+    if (FAILED(module_.Load(Wide(NORV_MODULE_FILE)))) {
         problem_ = "cannot load " NORV_MODULE_FILE;
         return;
     }
     parsers_ = norvwmi::RegisterWmiUtilityParsers();
     if (FAILED(parsers_.Status())) problem_ = "cannot register the utility parsers";
-    Serve(DefaultPlatformNamespaces());
+    Serve(PlatformOf(kDefaultPlatformName));
 }
 
 StandInWmi::~StandInWmi() {
     locator_.Revoke();
     parsers_.Revoke();
     served_.reset();
-    module_.reset();
+    module_ = {};
     if (comInitialised_) ::CoUninitialize();
 }
 
@@ -92,18 +81,6 @@ void StandInWmi::Serve(std::shared_ptr<norvwmi::ServedNamespaces> served) {
 ComPtr<IWbemServices> StandInWmi::ProviderNamespace() const {
     auto services = norvwmi::NamespaceServices::Create(served_, "root\\cimv2\\ipmi");
     return ComPtr<IWbemServices>(services.get());
-}
-
-HRESULT StandInWmi::CanUnloadNow() const {
-    return Export<HRESULT(STDAPICALLTYPE*)()>(module_.get(), "DllCanUnloadNow")();
-}
-
-HRESULT StandInWmi::CreateProvider(const GUID& clsid, ComPtr<IWbemServices>& provider) const {
-    const auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
-        module_.get(), "DllGetClassObject");
-    ComPtr<IClassFactory> factory;
-    NORV_RETURN_IF_FAILED(getClassObject(clsid, IID_IClassFactory, factory.put_void()));
-    return factory->CreateInstance(nullptr, __uuidof(IWbemServices), provider.put_void());
 }
 
 ComPtr<IWbemServices> StandInWmi::InitializedProvider(ProviderClass providerClass) const {

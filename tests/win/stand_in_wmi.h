@@ -24,8 +24,10 @@
 #include "host/provider_class_row.h"
 #include "host/wbem_status.h"
 #include "host_test_support.h"
+#include "platform/embedded_mof.h"
 #include "platform/platform_loading.h"
 #include "platform/win_resource.h"
+#include "provider/provider_module.h"
 #include "repository/served_namespaces.h"
 
 namespace norv::test {
@@ -39,10 +41,8 @@ using win::kWbemAccessDenied, win::kWbemFailed, win::kWbemInvalidParameter, win:
 inline constexpr HRESULT kCancelled = static_cast<HRESULT>(WBEM_E_CALL_CANCELLED);
 
 // MOF files of the source tree, loaded after WMI's system classes.
-inline constexpr std::string_view kShippedClasses = "mof/Norvipmiprv.mof";
-inline constexpr std::string_view kHealthClasses = "tools/norvwmi/health.mof";
-inline constexpr std::string_view kHostDirectives = "tools/norvwmi/host.mof";
-inline constexpr std::string_view kDefaultPlatform = "platforms/default.mof";
+using norvwmi::kDefaultPlatformName, norvwmi::kHealthMofName, norvwmi::kHostMofName,
+    norvwmi::kServedMofName;
 
 // A file of the source tree as the host reads a MOF file; a failure if it cannot be read.
 norvwmi::MofFile SourceFile(std::string_view relativePath);
@@ -50,8 +50,6 @@ norvwmi::MofFile SourceFile(std::string_view relativePath);
 // WMI's system classes and then the given MOF texts, as plain classes and instances (no
 // directives applied); a text that does not load fails the current test and is left out.
 std::shared_ptr<norvwmi::ServedNamespaces> RepositoryOf(const std::vector<norvwmi::MofFile>& files);
-// The shipped classes, the health classes and the default platform.
-std::shared_ptr<norvwmi::ServedNamespaces> DefaultPlatformNamespaces();
 // A platform description (a path in the source tree, or a text) loaded as the norvwmi program
 // loads it, directives applied; null, and a failure, if it does not load.
 std::shared_ptr<norvwmi::ServedNamespaces> PlatformOf(std::string_view relativePath);
@@ -72,16 +70,20 @@ public:
     void Serve(std::shared_ptr<norvwmi::ServedNamespaces> served);
     // The namespace a provider's Initialize is given.
     ComPtr<IWbemServices> ProviderNamespace() const;
-    HRESULT CanUnloadNow() const;
-    HMODULE Module() const { return module_.get(); }
+    HRESULT CanUnloadNow() const { return module_.CanUnloadNow(); }
     // A new provider object of the class through the module's class object.
-    HRESULT CreateProvider(const GUID& clsid, ComPtr<IWbemServices>& provider) const;
+    template <typename Interface>
+    HRESULT CreateProvider(const GUID& clsid, ComPtr<Interface>& provider) const {
+        ComPtr<IClassFactory> factory;
+        NORV_RETURN_IF_FAILED(module_.GetClassObject(clsid, factory));
+        return factory->CreateInstance(nullptr, __uuidof(Interface), provider.put_void());
+    }
     // A new provider object, initialised as WMI does it (client at impersonation level).
     ComPtr<IWbemServices> InitializedProvider(ProviderClass providerClass) const;
 
 private:
     bool comInitialised_ = false;
-    UniqueModule module_;
+    norvwmi::ProviderModule module_;
     std::shared_ptr<norvwmi::ServedNamespaces> served_;
     norvwmi::FactoryRegistration locator_;
     norvwmi::UtilityParserRegistration parsers_;

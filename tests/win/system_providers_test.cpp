@@ -20,20 +20,20 @@ namespace {
 class ControllerFirmwareTest : public StandInSuite<> {};
 
 TEST_F(ControllerFirmwareTest, TheVersionIsReadAgainForEveryRequest) {
-    wmi_->Serve(DefaultPlatformNamespaces());
+    wmi_->Serve(PlatformOf(kDefaultPlatformName));
     const auto provider = wmi_->InitializedProvider(ProviderClass::ComputerSystem);
     const auto description = [&] { return StringsOf(Enumerated(provider.get()), L"Description"); };
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v8.15"});
-    wmi_->Serve(RepositoryOf({SourceFile(kShippedClasses)}));
+    wmi_->Serve(RepositoryOf({SourceFile(kServedMofName)}));
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v1.00"});
-    wmi_->Serve(DefaultPlatformNamespaces());
+    wmi_->Serve(PlatformOf(kDefaultPlatformName));
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v8.15"});
 }
 
 class ProviderLockTaken : public StandInSuite<::testing::TestWithParam<ProviderClass>> {};
 
 TEST_P(ProviderLockTaken, TwoThreadsOnOneProviderObjectEachSeeTheOneInstance) {
-    wmi_->Serve(DefaultPlatformNamespaces());
+    wmi_->Serve(PlatformOf(kDefaultPlatformName));
     const std::string lockName = LockNameOf(GetParam());
     const win::UniqueHandle taken(::CreateEventA(nullptr, TRUE, FALSE, lockName.c_str()));
     ASSERT_TRUE(taken);

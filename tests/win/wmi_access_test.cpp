@@ -38,7 +38,7 @@ using test::Scalar;
 using win::ComPtr;
 using win::UniqueBstr;
 
-constexpr HRESULT kWbemFailed = static_cast<HRESULT>(WBEM_E_FAILED);
+using win::kWbemFailed;
 constexpr wchar_t kName[] = L"Value";
 
 // A recording instance whose property kName holds the value.
@@ -406,7 +406,7 @@ TEST_F(QueryThroughStandIn, PuttersWriteWhatWmiAccepts) {
 // The builders' data source over the same access: each type as the health classes declare it,
 // an absent class an empty list, an object of another source not read.
 TEST_F(QueryThroughStandIn, TheHealthDataSourceReadsEachTypeAsDeclared) {
-    wmi_->Serve(test::DefaultPlatformNamespaces());
+    wmi_->Serve(test::PlatformOf(test::kDefaultPlatformName));
     WmiHealthDataSource source;
     const HealthObjectList temperatures =
         source.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo");
