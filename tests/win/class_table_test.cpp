@@ -11,6 +11,7 @@
 #include "host/module_state.h"
 #include "host/provider_class_row.h"
 #include "platform/win_resource.h"
+#include "support/out_sentinel.h"
 
 namespace norv::win {
 namespace {
@@ -75,7 +76,6 @@ const ProviderClassRow kRows[] = {
 };
 const GUID& kCountingClsid = kRows[0].clsid;
 
-void* const kSentinel = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xdeadbeef));
 
 class ClassTableTest : public ::testing::Test {
 protected:
@@ -101,12 +101,12 @@ protected:
 // GetClassObject: one shared class object per class, which holds one module lock while a
 // client holds it; an unknown class, a missing out pointer or interface are refused.
 TEST_F(ClassTableTest, GivesOneClassObjectPerClassHoldingOneModuleLock) {
-    void* out = kSentinel;
+    void* out = test::kOutSentinel;
     EXPECT_EQ(table_.GetClassObject(kUnknownClsid, IID_IClassFactory, &out),
               CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IClassFactory, nullptr), E_POINTER);
-    out = kSentinel;
+    out = test::kOutSentinel;
     EXPECT_EQ(table_.GetClassObject(kCountingClsid, IID_IDispatch, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
     {
@@ -133,7 +133,7 @@ TEST_F(ClassTableTest, CreatesProviderObjectsThatHoldTheModule) {
         ComPtr<IClassFactory> factory = ClassObject();
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.put_void()), S_OK);
         EXPECT_EQ(Module().LockCount(), 2);
-        void* out = kSentinel;
+        void* out = test::kOutSentinel;
         EXPECT_EQ(factory->CreateInstance(object.get(), IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
         EXPECT_EQ(out, nullptr);
         EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
@@ -148,7 +148,7 @@ TEST_F(ClassTableTest, CreatesProviderObjectsThatHoldTheModule) {
 
     ComPtr<IClassFactory> unallocatable = ClassObject(kRows[1].clsid);
     ASSERT_TRUE(unallocatable);
-    void* out = kSentinel;
+    void* out = test::kOutSentinel;
     EXPECT_EQ(unallocatable->CreateInstance(nullptr, IID_IUnknown, &out), E_OUTOFMEMORY);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(Module().LockCount(), 1);

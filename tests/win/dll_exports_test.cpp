@@ -15,6 +15,7 @@
 #include "host/provider_class_row.h"
 #include "host/type_library_registration.h"
 #include "host_test_support.h"
+#include "support/out_sentinel.h"
 
 namespace norv::win {
 namespace {
@@ -28,7 +29,6 @@ using EntryFn = HRESULT(STDAPICALLTYPE*)();
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 const GUID kLibraryId = GuidOf(kTypeLibraryId);
-void* const kSentinel = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xdeadbeef));
 
 class ModuleExportsTest : public ::testing::Test {
 protected:
@@ -77,7 +77,7 @@ TEST_F(ModuleExportsTest, ServesEveryClassAndAProviderObjectHoldsTheModule) {
         provider.reset();
         EXPECT_EQ(canUnloadNow_(), S_OK);
     }
-    void* out = kSentinel;
+    void* out = test::kOutSentinel;
     EXPECT_EQ(getClassObject_(kLibraryId, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(out, nullptr);
 }
