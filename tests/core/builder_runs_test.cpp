@@ -1,6 +1,6 @@
 // The environmental and memory builders: their runs on served objects as one reviewed file
-// of cases, tests/data/core/builder_runs.txt (its head says how a case reads), the rollback
-// of a run that cannot read a key, and the redundancy groups.
+// of cases, tests/data/core/builder_runs.txt (its head says how a case reads), and the
+// redundancy groups.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -20,9 +20,7 @@
 namespace norv {
 namespace {
 
-using testing::Builder;
 using testing::FakeHealthDataSource;
-using testing::FakeProperties;
 
 std::string Readings(const SensorRecord& r) {
     char text[160];
@@ -36,10 +34,11 @@ std::string Readings(const SensorRecord& r) {
     return text;
 }
 
-// "BUILDER [from N] | objects ; objects... [| QUERY: objects ...]": the builder runs from
-// counter N (10 unless said) on a source that serves the objects for its query, or for
-// the query of the builder named before ':'. The answer: ok or failed, the counter after,
-// and each record's identity (with a temperature's readings).
+// "BUILDER [from N] [after-cpu] | objects ; objects... [| QUERY: objects ...]": the builder runs
+// from counter N (10 unless said) on a source that serves the objects for its query, or for the
+// query of the builder named before ':'. The answer: ok or failed, the counter after, "invalid" if
+// a run after-cpu left the inventory invalid, and each record's identity (with a temperature's
+// readings).
 std::string RunBuilder(const std::string& input,
                        const std::map<std::string, std::string>& definitions) {
     std::vector<std::string> parts;
@@ -49,12 +48,22 @@ std::string RunBuilder(const std::string& input,
         if (bar != std::string::npos) bar += 2;
     }
     std::istringstream head(parts[0]);
-    std::string name, from;
+    std::string name;
     int counter = 10;
     head >> name;
     const bool queries = name == "queries";
     if (queries) head >> name;
-    head >> from >> counter;
+    for (std::string word; head >> word;)
+        if (word == "from") head >> counter;
+    // "after-cpu": the run starts on a valid inventory that holds a CPU record.
+    const bool afterCpu = parts[0].find(" after-cpu") != std::string::npos;
+    SensorInventory inventory;
+    if (afterCpu) {
+        SensorRecord earlier;
+        earlier.SetName(SensorKind::Cpu, 0, 0, 0);
+        inventory.Append(earlier);
+        inventory.SetValid(true);
+    }
     const testing::NamedBuilder& builder = testing::kNamedBuilders.at(name);
     FakeHealthDataSource source;
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -67,13 +76,15 @@ std::string RunBuilder(const std::string& input,
         }
         source.Serve(wql, testing::ReadObjects(objects, definitions));
     }
-    const auto run = testing::Build(builder.build, source, static_cast<std::uint8_t>(counter));
+    const auto run = testing::Build(builder.build, source, static_cast<std::uint8_t>(counter),
+                                    std::move(inventory));
     std::string text;
     for (const testing::SentQuery& query :
          queries ? source.SentQueries() : std::vector<testing::SentQuery>{})
         text += (text.empty() ? "" : " ; ") + query.nameSpace + ": " + query.wql;
     if (queries) return text;
-    text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter);
+    text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter) +
+           (afterCpu && !run.inventory.Valid() ? " invalid" : "");
     for (std::size_t i = 0; i < run.Count(); ++i) {
         char fields[24];
         std::snprintf(fields, sizeof fields, " fields %X", unsigned{run[i].FieldMask()});
@@ -87,56 +98,6 @@ TEST(BuilderRuns, AsReviewed) {
     const auto definitions = test::Definitions("builder_runs.txt");
     test::ExpectCases("builder_runs.txt",
                       [&](const std::string& input) { return RunBuilder(input, definitions); });
-}
-
-FakeProperties Temperature(std::int32_t number, std::int32_t celsius, std::int32_t threshold) {
-    return {{"TempPresent", true},
-            {"TempNumber", number},
-            {"TempLocale", 4},
-            {"TempCelsius", celsius},
-            {"TempThreshold", threshold},
-            {"TempImmediatePowerOff", false},
-            {"TempOverThreshold", false},
-            {"TempShutdownGracefully", false}};
-}
-
-TEST(Builders, UnreadableKeyRemovesThisRunsRecordsOnly) {
-    struct Case {
-        Builder build;
-        std::string_view wql;
-        std::vector<FakeProperties> objects;
-        std::uint8_t counterAfter;
-    };
-    const std::vector<Case> cases = {
-        {BuildTemperatureSensors,
-         kTemperatureQuery,
-         {Temperature(1, 40, 80), Temperature(2, 40, 80), {{"TempPresent", true}}},
-         23},
-        {BuildFanSensors,
-         kFanQuery,
-         {{{"FanIndex", 1}, {"FanPresent", true}}, {{"FanPresent", true}}},
-         22},
-        {BuildPowerSupplySensors,
-         kPowerSupplyQuery,
-         {{{"PowerSupplyNumber", 1}, {"MaximumPowerSupplyID", 4}}, {{"PowerSupplyPresent", true}}},
-         24},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.wql);
-        FakeHealthDataSource source;
-        source.Serve(c.wql, c.objects);
-        SensorInventory inventory;
-        SensorRecord earlier;
-        earlier.SetName(SensorKind::Cpu, 0, 0, 0);
-        inventory.Append(earlier);
-        inventory.SetValid(true);
-        std::uint8_t counter = 20;
-        EXPECT_FALSE(c.build(inventory, source, counter));
-        ASSERT_EQ(inventory.Count(), 1u);
-        EXPECT_EQ(inventory.At(0).Name(), "CPU 0");
-        EXPECT_FALSE(inventory.Valid());
-        EXPECT_EQ(counter, c.counterAfter);
-    }
 }
 
 TEST(RedundancyGroup, FirstMinimumsMaskBitsAndSignedComparisons) {

@@ -29,8 +29,10 @@ using FakeProperties = std::map<std::string, FakeValue, std::less<>>;
 
 class FakeHealthObject final : public HealthObject {
 public:
-    explicit FakeHealthObject(FakeProperties values) : properties(std::move(values)) {}
+    FakeHealthObject(FakeProperties values, std::size_t at)
+        : properties(std::move(values)), place(at) {}
     const FakeProperties properties;
+    const std::size_t place;  // in the list its query answered
 };
 
 struct SentQuery {
@@ -54,7 +56,7 @@ public:
         const auto found = served.find(Key(nameSpace, wql));
         if (found == served.end()) return objects;
         for (const FakeProperties& properties : found->second) {
-            objects.push_back(std::make_unique<FakeHealthObject>(properties));
+            objects.push_back(std::make_unique<FakeHealthObject>(properties, objects.size()));
         }
         return objects;
     }
@@ -124,9 +126,9 @@ struct Built {
 };
 
 // Runs `build` from `counter` on a source that already serves what it needs.
-inline Built Build(const Builder& build, HealthDataSource& source, std::uint8_t counter = 10) {
-    Built run;
-    run.counter = counter;
+inline Built Build(const Builder& build, HealthDataSource& source, std::uint8_t counter = 10,
+                   SensorInventory inventory = {}) {
+    Built run{.inventory = std::move(inventory), .counter = counter};
     run.ok = build(run.inventory, source, run.counter);
     return run;
 }

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "fake_health_data_source.h"
 #include "fake_processor_info_source.h"
@@ -21,7 +19,6 @@ namespace {
 using testing::EntryWithOemNumbers;
 using testing::FakeHealthDataSource;
 using testing::FakeProcessorInfoSource;
-using testing::FakeProperties;
 
 TEST(InventoryRules, CasesAsReviewed) {
     test::ExpectCases("inventory_rules.txt", [](const std::string& input) {
@@ -105,23 +102,6 @@ TEST(BuildInventory, MemoryAndPowerBlocksWithoutHealthClassesAndWithCartridges) 
     SensorInventory inventory;
     ASSERT_TRUE(BuildInventory(inventory, health, processors));
     test::ExpectGolden("cartridge_inventory.txt", Records(inventory));
-}
-
-// Where the block after the temperatures starts, by the number of temperature sensors.
-TEST(BuildInventory, FanBlockStartsAtTheNextMultipleOfTen) {
-    for (const auto& [temperatures, firstFan] :
-         std::vector<std::pair<std::int32_t, int>>{{0, 20}, {9, 20}, {10, 30}, {11, 30}}) {
-        FakeHealthDataSource health;
-        std::vector<FakeProperties> sensors;
-        for (std::int32_t n = 1; n <= temperatures; ++n) sensors.push_back({{"TempNumber", n}});
-        health.Serve(kTemperatureQuery, sensors);
-        health.Serve(kFanQuery, {{{"FanIndex", 1}}});
-        FakeProcessorInfoSource processors;
-        SensorInventory inventory;
-        ASSERT_TRUE(BuildInventory(inventory, health, processors));
-        EXPECT_EQ(inventory.At(static_cast<std::size_t>(temperatures)).SensorNumber(), firstFan)
-            << temperatures;
-    }
 }
 
 }  // namespace

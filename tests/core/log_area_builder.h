@@ -59,6 +59,15 @@ inline std::vector<std::uint8_t> EntryBytes(const TestEntry& entry) {
     return full;
 }
 
+// The entry's bytes as a log area holds them: past the data bytes a pattern, so that a long
+// entry's copy can be checked byte by byte.
+inline std::vector<std::uint8_t> WrittenBytes(const TestEntry& entry) {
+    std::vector<std::uint8_t> bytes = EntryBytes(entry);
+    for (std::size_t offset = kPlainEntryLength; offset < bytes.size(); ++offset)
+        bytes[offset] = static_cast<std::uint8_t>(offset * 7);
+    return bytes;
+}
+
 class LogAreaBuilder {
 public:
     // An area of `size` bytes, every byte after the header 0xEE so that a stray read of
@@ -75,16 +84,11 @@ public:
         return *this;
     }
 
-    // Writes the entries one after another from ring position `at` and returns the position
-    // after the last. Bytes past the data bytes get a pattern so a long entry's copy can be
-    // checked byte by byte.
+    // Writes the entries (WrittenBytes) one after another from ring position `at` and returns
+    // the position after the last.
     std::size_t PutAll(std::size_t at, const std::vector<TestEntry>& entries) {
         for (const TestEntry& entry : entries) {
-            std::vector<std::uint8_t> bytes = EntryBytes(entry);
-            for (std::size_t offset = kPlainEntryLength; offset < bytes.size(); ++offset) {
-                bytes[offset] = static_cast<std::uint8_t>(offset * 7);
-            }
-            for (const std::uint8_t byte : bytes) {
+            for (const std::uint8_t byte : WrittenBytes(entry)) {
                 if (at == area.size()) at = kAreaHeader;
                 area[at++] = byte;
             }
@@ -119,12 +123,6 @@ inline SensorInventory LogTestInventory() {
     inventory.Append(maintenance);
     inventory.SetValid(true);
     return inventory;
-}
-
-inline std::vector<std::uint16_t> RecordIds(const std::vector<SelEntry>& entries) {
-    std::vector<std::uint16_t> ids;
-    for (const SelEntry& entry : entries) ids.push_back(entry.recordId);
-    return ids;
 }
 
 }  // namespace norv::test

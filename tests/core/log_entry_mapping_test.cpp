@@ -40,9 +40,9 @@ std::vector<std::uint8_t> Entry(std::uint16_t eventClass, std::uint16_t eventCod
 }
 
 // The inventory the rows are mapped against: the "@sensor" lines of log_entries.txt, KIND
-// NUMBER1 NUMBER2 NUMBER3 SENSOR-NUMBER OWNER ENTITY INSTANCE. Decoys with a near-miss key
-// come before the sensor an event names, so a key formed from the wrong bytes finds the
-// wrong number.
+// NUMBER1 NUMBER2 NUMBER3 SENSOR-NUMBER OWNER ENTITY INSTANCE [LUN]. Decoys with a near-miss
+// key come before the sensor an event names, so a key formed from the wrong bytes finds the
+// wrong number. No record is present: the event log finds hidden sensors too.
 SensorInventory MakeInventory(std::optional<SensorKind> without = std::nullopt) {
     SensorInventory inventory;
     std::istringstream lines(test::ReadGolden("log_entries.txt"));
@@ -50,18 +50,17 @@ SensorInventory MakeInventory(std::optional<SensorKind> without = std::nullopt) 
         if (!line.starts_with("@sensor ")) continue;
         std::istringstream in = test::CaseInput(line.substr(8));
         unsigned kind = 0, key1 = 0, key2 = 0, key3 = 0, number = 0, owner = 0, entity = 0,
-                 instance = 0;
-        in >> kind >> key1 >> key2 >> key3 >> number >> owner >> entity >> instance;
+                 instance = 0, lun = 0;
+        in >> kind >> key1 >> key2 >> key3 >> number >> owner >> entity >> instance >> lun;
         if (static_cast<SensorKind>(kind) == without) continue;
         SensorRecord record;
         record.SetOwnerId(owner);
-        record.SetOwnerLun(0);
+        record.SetOwnerLun(lun);
         record.SetSensorNumber(number);
         record.SetEntityId(entity);
         record.SetEntityInstance(instance);
         record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(key1),
                        static_cast<std::uint8_t>(key2), static_cast<std::uint8_t>(key3));
-        record.SetPresent(1);
         inventory.Append(record);
     }
     // Groups that hold every fan, so that any fan key finds one.
@@ -78,10 +77,6 @@ std::string TextOf(const SelEntry& e) {
     return EventText(e.eventType, e.sensorType, e.dataUsage, e.offset, e.eventData2, e.eventData3);
 }
 
-// Bytes that do not key a sensor are set to values no sensor of the inventory uses.
-constexpr DataBytes kFan = {0x50, 0x51, 0x52, 3, 0x54, 0x55};
-constexpr DataBytes kAny = {0x50, 0x51, 0x52, 0x53, 0x54, 0x55};
-
 // What an entry maps to, in one line (tests/data/core/log_entries.txt says how).
 std::string Mapped(const std::vector<std::uint8_t>& entry, const SensorInventory& inventory) {
     SelEntry e;
@@ -89,12 +84,13 @@ std::string Mapped(const std::vector<std::uint8_t>& entry, const SensorInventory
     EXPECT_EQ(e.recordId, 0x0102);
     SelEntry without;
     EXPECT_FALSE(MapEntry(entry, MakeInventory(e.sensorKind), without)) << "without its sensor";
-    char text[128];
+    char text[192];
     std::snprintf(text, sizeof text,
-                  "kind %u sensor %02X type %02X/%02X offset %u %s data2 %02X/%u data3 %02X/%u "
-                  "keys %02X/%02X: ",
-                  static_cast<unsigned>(KindIndex(e.sensorKind)), unsigned{e.sensorNumber},
-                  unsigned{e.sensorType}, unsigned{e.eventType}, unsigned{e.offset},
+                  "kind %u sensor %s entity %02X.%u type %02X/%02X offset %u %s data2 %02X/%u "
+                  "data3 %02X/%u keys %02X/%02X: ",
+                  static_cast<unsigned>(KindIndex(e.sensorKind)), e.sensorLabel.c_str(),
+                  unsigned{e.entityId}, unsigned{e.entityInstance}, unsigned{e.sensorType},
+                  unsigned{e.eventType}, unsigned{e.offset},
                   e.deassertion == 0   ? "assert"
                   : e.deassertion == 1 ? "deassert"
                                        : "other",
@@ -111,11 +107,20 @@ std::string MappedCase(const std::string& input) {
     in >> eventClass >> dot >> eventCode;
     std::string word;
     in >> word;
-    if (word == "text") {  // a class-10 text from data byte 1 on, with a terminating zero
+    // A class-10 text from data byte 1 on with a terminating zero, or at AT in an entry of
+    // LENGTH bytes (and length field DECLARED), 'x' around it.
+    if (word.starts_with("text")) {
         std::string text;
         std::getline(in >> std::ws, text);
-        std::vector<std::uint8_t> entry = Entry(10, 1, {}, kStatusPlain, 29 + text.size() + 1);
-        std::copy(text.begin(), text.end(), entry.begin() + 29);
+        std::size_t at = 29, length = 0, declared = 0xFFFF;
+        std::sscanf(word.c_str(), "text@%zu", &at);
+        std::sscanf(word.c_str() + std::min(word.find('/'), word.size()), "/%zu/%zu", &length,
+                    &declared);
+        std::vector<std::uint8_t> entry =
+            Entry(10, 1, {}, kStatusPlain, length != 0 ? length : 29 + text.size() + 1,
+                  static_cast<std::uint16_t>(declared));
+        if (length != 0) std::fill(entry.begin() + 29, entry.end(), 'x');
+        std::copy(text.begin(), text.end(), entry.begin() + static_cast<std::ptrdiff_t>(at));
         return Mapped(entry, MakeInventory());
     }
     DataBytes data{};
@@ -127,6 +132,14 @@ std::string MappedCase(const std::string& input) {
     const auto cls = static_cast<std::uint16_t>(eventClass);
     const auto code = static_cast<std::uint16_t>(eventCode);
     const SensorInventory inventory = MakeInventory();
+    if (word == "length") {  // LENGTH/DECLARED: the entry's bytes and its length field
+        std::size_t length = 0, declared = 0;
+        in >> word;
+        std::sscanf(word.c_str(), "%zu/%zu", &length, &declared);
+        return Mapped(
+            Entry(cls, code, data, kStatusPlain, length, static_cast<std::uint16_t>(declared)),
+            inventory);
+    }
     if (word == "lengths") {
         std::string lengths;
         for (std::size_t length = 0; length <= kShortEntry; ++length) {
@@ -196,93 +209,6 @@ TEST(EventText, CasesAsReviewed) {
 
 TEST(MapEntry, EntriesAsReviewed) {
     test::ExpectCases("log_entries.txt", MappedCase);
-}
-
-TEST(FindSensor, CopiesTheFirstMatchingRecordsIdentity) {
-    SensorInventory inventory;
-    SensorRecord other;
-    other.SetName(SensorKind::Temperature, 1, kNoNumber, kNoNumber);
-    inventory.Append(other);
-    SensorRecord first;
-    first.SetName(SensorKind::Temperature, 2, kNoNumber, kNoNumber);
-    first.SetOwnerId(0x41);
-    first.SetOwnerLun(1);
-    first.SetSensorNumber(33);
-    first.SetEntityId(0x03);
-    first.SetEntityInstance(2);
-    inventory.Append(first);  // not present: still found by the event log
-    SensorRecord second = first;
-    second.SetSensorNumber(34);
-    inventory.Append(second);
-    SelEntry e;
-    e.sensorKind = SensorKind::Temperature;
-    e.key1 = 2;
-    e.key2 = kNoNumber;
-    ASSERT_TRUE(FindSensor(inventory, e));
-    EXPECT_EQ(e.sensorNumber, 33);
-    EXPECT_EQ(e.ownerId, 0x41);
-    EXPECT_EQ(e.ownerLun, 1);
-    EXPECT_EQ(e.entityId, 0x03u);
-    EXPECT_EQ(e.entityInstance, 2);
-    EXPECT_EQ(e.deviceId, "33.1.65");  // sensor number, owner LUN, owner id
-    EXPECT_EQ(e.sensorLabel, "TEMPERATURE 2(33.1.65)");
-    e.key1 = 3;
-    EXPECT_FALSE(FindSensor(inventory, e));
-}
-
-TEST(MapEntry, KeepsTheEntrysFirst256BytesAndBuildsEventData1) {
-    const std::vector<std::uint8_t> entry = Entry(2, 1, {0, 0, 0, 2, 0, 70});
-    SelEntry e;
-    e.raw.fill(0xEE);
-    ASSERT_TRUE(MapEntry(entry, MakeInventory(), e));
-    EXPECT_TRUE(std::equal(entry.begin(), entry.end(), e.raw.begin()));
-    EXPECT_TRUE(std::all_of(e.raw.begin() + kShortEntry, e.raw.end(),
-                            [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(e.entityId, 0x03u);
-    EXPECT_EQ(e.EventData1(), 0x49);  // usage 1 for event data 2 in bits 7..6, offset 9
-
-    std::vector<std::uint8_t> longEntry = Entry(33, 1, kAny, kStatusPlain, 300);
-    for (std::size_t i = kShortEntry; i < longEntry.size(); ++i)
-        longEntry[i] = static_cast<std::uint8_t>(i);
-    ASSERT_TRUE(MapEntry(longEntry, MakeInventory(), e));
-    EXPECT_TRUE(std::equal(e.raw.begin(), e.raw.end(), longEntry.begin()));
-    EXPECT_EQ(e.raw[1], 300 >> 8);  // the length field is kept as written
-}
-
-TEST(MapEntry, PostErrorTextStopsAtTheEndOfTheEntryAndOfThe256ByteCopy) {
-    SelEntry e;
-    // No terminating zero: the text ends with the entry, here right after "1234".
-    const std::string text = "Err 1234";
-    std::vector<std::uint8_t> entry = Entry(10, 1, kAny, kStatusPlain, 29 + text.size());
-    std::copy(text.begin(), text.end(), entry.begin() + 29);
-    ASSERT_TRUE(MapEntry(entry, MakeInventory(), e));
-    EXPECT_EQ(e.eventData2 * 100 + e.eventData3, 1234);
-    // The length field ends the entry before its bytes do: the digits after it are not read.
-    std::vector<std::uint8_t> longer = Entry(10, 1, kAny, kStatusPlain, 40, 35);
-    const std::string digits = "x 123456789";
-    std::copy(digits.begin(), digits.end(), longer.begin() + 29);
-    ASSERT_TRUE(MapEntry(longer, MakeInventory(), e));
-    EXPECT_EQ(e.eventData2 * 100 + e.eventData3, 1234);
-    // "1785" in the last four bytes of the copy and "9" just past it.
-    std::vector<std::uint8_t> cut = Entry(10, 1, kAny, kStatusPlain, 300);
-    std::fill(cut.begin() + 29, cut.end(), 'x');
-    const std::string run = "17859";
-    std::copy(run.begin(), run.end(), cut.begin() + 252);
-    ASSERT_TRUE(MapEntry(cut, MakeInventory(), e));
-    EXPECT_EQ(e.eventData2 * 100 + e.eventData3, 1785);
-}
-
-TEST(MapEntry, TheLengthFieldEndsTheEntry) {
-    const SensorInventory inventory = MakeInventory();
-    SelEntry e;
-    // The length field says 31: data byte 3, the fan number, lies outside the entry.
-    EXPECT_FALSE(MapEntry(Entry(2, 5, kFan, kStatusPlain, 64, 31), inventory, e));
-    EXPECT_EQ(e.raw[31], 0);  // only the entry's own bytes are kept
-    EXPECT_TRUE(MapEntry(Entry(2, 5, kFan, kStatusPlain, 64, 32), inventory, e));
-    // The length field claims more than there is: what is there is read.
-    EXPECT_TRUE(MapEntry(Entry(2, 5, kFan, kStatusPlain, 32, 300), inventory, e));
-    EXPECT_FALSE(MapEntry(Entry(2, 5, kFan, kStatusPlain, 31, 300), inventory, e));
-    EXPECT_FALSE(MapEntry(Entry(33, 1, kAny, kStatusPlain, 34, 0), inventory, e));  // length 0
 }
 
 }  // namespace

@@ -19,9 +19,6 @@ namespace {
 
 using Date = std::array<std::uint8_t, 6>;
 constexpr Date kJan2nd2007At1030 = {20, 7, 1, 2, 10, 30};  // 1167733800 = 0x459A3428
-constexpr Date kJune1st2008 = {20, 8, 6, 1, 0, 0};
-constexpr Date kYear2040 = {20, 40, 1, 1, 0, 0};
-constexpr Date kUndated = {0, 8, 6, 1, 0, 0};
 
 SelRecords Built(const std::vector<test::TestEntry>& logged, const TimeZoneRules& zone = {}) {
     test::LogAreaBuilder area(1024);
@@ -72,40 +69,36 @@ TEST(BuildSelRecords, RecordOfALogClearedEvent) {
     EXPECT_TRUE(record.reserved.empty());
 }
 
-TEST(BuildSelRecords, TimeZoneGivesTheOffsetButNotTheTimestamp) {
-    TimeZoneRules eastern;
-    eastern.bias = 300;
-    const SelRecords built = Built({{.number = 1, .dateTime = kJan2nd2007At1030}}, eastern);
-    EXPECT_EQ(built.records[0].messageTimestamp, "20070102103000.000000-300");
-    EXPECT_EQ(FieldOf(built.records[0].recordData, kTimestampField), "28 34 9a 45");
-    EXPECT_EQ(built.logData.lastChange, "20070102103000.000000-300");
-}
-
-TEST(BuildSelRecords, RecordNumbersCountMappedEntriesWhileRecordIdsKeepTheLogsNumbers) {
-    const SelRecords built = Built({{.number = 0x0102},
-                                    {.number = 0x0103, .eventClass = test::kUnmappedClass},
-                                    {.number = 0x0104}});
-    ASSERT_EQ(built.records.size(), 2u);
-    EXPECT_EQ(built.records[1].recordNumber, "2");
-    EXPECT_EQ(FieldOf(built.records[0].recordData, kRecordIdField), "02 01");
-    EXPECT_EQ(FieldOf(built.records[1].recordData, kRecordIdField), "04 01");
-    EXPECT_EQ(built.logData.currentNumberOfRecords, 2u);
-}
-
-TEST(BuildSelRecords, LastChangeIsTheNewestSignedTimestampAndUndatedEntriesReadZero) {
-    // 2040 lies past 2^31 seconds and so counts as older than anything; an undated entry
-    // (timestamp 0) never counts. 2008 is logged twice, the tie keeps the first.
-    const SelRecords built = Built({{.number = 1, .dateTime = kUndated},
-                                    {.number = 2, .dateTime = kJune1st2008},
-                                    {.number = 3, .dateTime = kJan2nd2007At1030},
-                                    {.number = 4, .dateTime = kJune1st2008},
-                                    {.number = 5, .dateTime = kYear2040}});
-    ASSERT_EQ(built.records.size(), 5u);
-    EXPECT_EQ(built.logData.lastChange, "20080601000000.000000+000");
-    EXPECT_EQ(built.records[0].messageTimestamp, "00000000000000.000000+000");
-    EXPECT_EQ(FieldOf(built.records[0].recordData, kTimestampField), "00 00 00 00");
-    EXPECT_EQ(FieldOf(built.records[4].recordData, kTimestampField), "80 7e aa 83");
-    EXPECT_EQ(Built({{.number = 1, .dateTime = kUndated}}).logData.lastChange, "");
+// tests/data/core/log_records.txt: the record numbers, record ids and timestamps of a log's
+// records, and its last change.
+TEST(BuildSelRecords, LogsAsReviewed) {
+    test::ExpectCases("log_records.txt", [](const std::string& input) {
+        std::istringstream in(input);
+        TimeZoneRules zone;
+        std::string bar;
+        in >> zone.bias >> bar;
+        std::vector<test::TestEntry> logged;
+        for (std::string entry; std::getline(in, entry, ';');) {
+            std::istringstream fields = test::CaseInput(entry);
+            test::TestEntry& written = logged.emplace_back();
+            fields >> written.number;
+            for (std::uint8_t& part : written.dateTime) {
+                unsigned value = 0;
+                fields >> value;
+                part = static_cast<std::uint8_t>(value);
+            }
+            if (std::string word; fields >> word) written.eventClass = test::kUnmappedClass;
+        }
+        const SelRecords built = Built(logged, zone);
+        std::string text;
+        for (const LogRecordData& record : built.records) {
+            text += record.recordNumber + " [" + FieldOf(record.recordData, kRecordIdField) +
+                    "] [" + FieldOf(record.recordData, kTimestampField) + "] " +
+                    std::string(record.messageTimestamp) + "; ";
+        }
+        return text + "last change \"" + built.logData.lastChange + "\", " +
+               std::to_string(built.logData.currentNumberOfRecords) + " records";
+    });
 }
 
 TEST(BuildSelRecords, EmptyLogGivesNoRecordsAndTheFixedLogValues) {

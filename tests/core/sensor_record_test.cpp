@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,6 @@
 
 namespace norv {
 namespace {
-
 
 TEST(SensorRecord, SettersMarkTheirFieldBitsAndKeepTheFieldWidths) {
     SensorRecord record;
@@ -58,15 +56,20 @@ TEST(SensorRecord, ThresholdSettersMarkTheirStateBitAndStatesAccumulate) {
     EXPECT_TRUE(states.HasThreshold(0x10));
 }
 
+SensorRecord Named(std::istream& in) {
+    unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
+    in >> kind >> number1 >> number2 >> number3;
+    SensorRecord record;
+    record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(number1),
+                   static_cast<std::uint8_t>(number2), static_cast<std::uint8_t>(number3));
+    return record;
+}
+
 TEST(SensorRecordName, CasesAsReviewed) {
     test::ExpectCases("sensor_names.txt", [](const std::string& input) {
         std::istringstream in(input);
-        unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
-        in >> kind >> number1 >> number2 >> number3;
-        SensorRecord record;
-        record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(number1),
-                       static_cast<std::uint8_t>(number2), static_cast<std::uint8_t>(number3));
-        EXPECT_EQ(record.Kind(), static_cast<SensorKind>(kind));
+        const SensorRecord record = Named(in);
+        EXPECT_EQ(static_cast<unsigned>(record.Kind()), std::stoul(input));
         return record.Name() + " key " + std::to_string(record.KeyNumber1()) + "/" +
                std::to_string(record.KeyNumber2());
     });
@@ -75,15 +78,6 @@ TEST(SensorRecordName, CasesAsReviewed) {
         record.SetName(static_cast<SensorKind>(index), 254, 254, 254);
         EXPECT_LE(record.Name().size(), 21u) << record.Name();
     }
-}
-
-SensorRecord Named(std::istream& in) {
-    unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
-    in >> kind >> number1 >> number2 >> number3;
-    SensorRecord record;
-    record.SetName(static_cast<SensorKind>(kind), static_cast<std::uint8_t>(number1),
-                   static_cast<std::uint8_t>(number2), static_cast<std::uint8_t>(number3));
-    return record;
 }
 
 TEST(SensorKeys, CasesAsReviewed) {
