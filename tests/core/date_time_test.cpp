@@ -95,12 +95,6 @@ TimeZoneRules Zone(const std::string& name) {
     return rules;
 }
 
-LogDateTime At(int year, int month, int day, int hour, int minute) {
-    return {static_cast<std::uint8_t>(year / 100), static_cast<std::uint8_t>(year % 100),
-            static_cast<std::uint8_t>(month),      static_cast<std::uint8_t>(day),
-            static_cast<std::uint8_t>(hour),       static_cast<std::uint8_t>(minute)};
-}
-
 // tests/data/core/time_zone_cases.txt: seconds since 1970, clock fields, system times,
 // daylight time under each form of rule, and the CIM date-time texts of undated and
 // out-of-range entries, padding and offsets.
@@ -165,12 +159,6 @@ TEST(TimeZoneCases, AsReviewed) {
     });
 }
 
-// The offset in minutes east of UTC that closes a CIM date-time text ("+060" is 60).
-int OffsetOf(const std::string& cimText) {
-    const int minutes = std::stoi(cimText.substr(cimText.size() - 3));
-    return cimText[cimText.size() - 4] == '-' ? -minutes : minutes;
-}
-
 // Every hour of a local year, with the UTC offsets that the IANA database gives (written by
 // tools/gen_tz_fixture.py), and the SEL timestamp: the wall clock counted as UTC, whatever
 // the zone. At the two transition hours a year the file holds the daylight offset, which is
@@ -190,12 +178,15 @@ TEST(ToCimDateTime, AgainstTheIanaDatabase) {
             ASSERT_EQ(
                 std::sscanf(line.c_str(), "%d-%d-%d %d %d", &year, &month, &day, &hour, &offset), 5)
                 << line;
-            const auto result = ToCimDateTime(At(year, month, day, hour, 0), rules);
-            char prefix[32];
-            std::snprintf(prefix, sizeof prefix, "%04d%02d%02d%02d0000.000000", year, month, day,
-                          hour);
-            ASSERT_EQ(result.text.substr(0, 21), prefix) << line;
-            ASSERT_EQ(OffsetOf(result.text), offset) << line;
+            const LogDateTime time{
+                static_cast<std::uint8_t>(year / 100), static_cast<std::uint8_t>(year % 100),
+                static_cast<std::uint8_t>(month),      static_cast<std::uint8_t>(day),
+                static_cast<std::uint8_t>(hour),       0};
+            const auto result = ToCimDateTime(time, rules);
+            char text[40];
+            std::snprintf(text, sizeof text, "%04d%02d%02d%02d0000.000000%c%03d", year, month, day,
+                          hour, offset < 0 ? '-' : '+', offset < 0 ? -offset : offset);
+            ASSERT_EQ(result.text, text) << line;
             const chr::sys_days date{chr::year{year} / month / day};
             const auto seconds =
                 chr::duration_cast<chr::seconds>(date.time_since_epoch()) + chr::hours{hour};
@@ -204,7 +195,6 @@ TEST(ToCimDateTime, AgainstTheIanaDatabase) {
         }
         EXPECT_EQ(hours, 365 * 24);
     }
-    EXPECT_EQ(ToCimDateTime(At(2038, 1, 19, 3, 14), Zone("@sydney")).selTimestamp, 2147483640u);
 }
 
 }  // namespace

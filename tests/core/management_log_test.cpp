@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "golden_text.h"
-
 #include "log_area_builder.h"
 
 namespace norv {

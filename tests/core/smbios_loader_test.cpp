@@ -47,7 +47,6 @@ private:
 struct PhysicalRead {
     std::uint32_t address;
     std::size_t length;
-    friend bool operator==(const PhysicalRead&, const PhysicalRead&) = default;
 };
 
 class FakeMachine : public SmbiosMachine {
