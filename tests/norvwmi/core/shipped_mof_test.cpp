@@ -15,8 +15,6 @@
 namespace norvwmi {
 namespace {
 
-constexpr std::string_view kServedNamespace = "root\\cimv2\\ipmi";
-
 bool Implemented(const MethodDefinition& method) {
     for (const Qualifier& qualifier : method.qualifiers)
         if (SameName(qualifier.name, "Implemented")) return true;

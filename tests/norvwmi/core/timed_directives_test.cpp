@@ -20,7 +20,6 @@
 namespace norvwmi {
 namespace {
 
-
 std::variant<Platform, MofError> Load(const std::string& text) {
     return LoadPlatform(MofFile{"timed.mof", text}, "HOST");
 }
@@ -53,7 +52,8 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndNotBefore) {
         std::string answer = "entries";
         for (std::uint16_t number : testing::EntryNumbers(area))
             answer += " " + std::to_string(number);
-        const InstanceDefinition& sensor = *served.Instances(kTimedNamespace, "TempSensorInfo").at(0);
+        const InstanceDefinition& sensor =
+            *served.Instances(kTimedNamespace, "TempSensorInfo").at(0);
         const CimValue* over = ValueOf(sensor, "TempOverThreshold");
         return answer + ", start " +
                std::to_string(area[norv::kLogAreaStartOffset] | area[norv::kLogAreaStartOffset + 1]
@@ -75,8 +75,9 @@ TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
         BytesOf(*platform.classes->Instances(kTimedNamespace, "KronInfo").at(0), "KronData");
     EXPECT_EQ(area.size(), norv::kLogAreaHeaderSize);
     platform.timed->AdvanceTo(1);
-    EXPECT_EQ(BytesOf(*platform.timed->Instances(kTimedNamespace, "KronInfo").at(0), "KronData").size(),
-              norv::kLogAreaHeaderSize + 34);
+    EXPECT_EQ(
+        BytesOf(*platform.timed->Instances(kTimedNamespace, "KronInfo").at(0), "KronData").size(),
+        norv::kLogAreaHeaderSize + 34);
 }
 
 }  // namespace
