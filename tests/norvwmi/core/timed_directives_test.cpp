@@ -55,10 +55,12 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndNotBefore) {
         const InstanceDefinition& sensor =
             *served.Instances(kTimedNamespace, "TempSensorInfo").at(0);
         const CimValue* over = ValueOf(sensor, "TempOverThreshold");
-        return answer + ", start " +
-               std::to_string(area[norv::kLogAreaStartOffset] | area[norv::kLogAreaStartOffset + 1]
-                                                                    << 8) +
-               ", " + std::to_string(*UnsignedOf(sensor, "TempCelsius")) + " degrees C" +
+        const auto offset = [&](std::size_t at) {
+            return std::to_string(area[at] | area[at + 1] << 8);
+        };
+        return answer + ", end " + offset(norv::kLogAreaEndOffset) + ", start " +
+               offset(norv::kLogAreaStartOffset) + ", " +
+               std::to_string(*UnsignedOf(sensor, "TempCelsius")) + " degrees C" +
                (over && std::get<bool>(over->data) ? ", over" : "") + Described(platform);
     });
     // A description without timed directives is served as it always was.
