@@ -37,11 +37,6 @@ def script_lines(name):
 SERVED_MOF = (ROOT / "mof" / "Norvipmiprv.mof").read_text(encoding="ascii")
 
 
-def mof_string(literal):
-    """The value of a MOF string literal body (escapes \\\\ and \\" only)."""
-    return re.sub(r"\\(.)", r"\1", literal)
-
-
 class CommandScriptTest(unittest.TestCase):
     def test_labels_and_variables_exist(self):
         for name in ("install.cmd", "uninstall.cmd"):
@@ -121,20 +116,12 @@ class CommandScriptTest(unittest.TestCase):
 
 class UninstallMofTest(unittest.TestCase):
     def test_deletes_the_namespace_that_the_served_mof_creates(self):
+        parent, name = re.search(r'#pragma namespace\("([^"]*)"\)\s*instance of __Namespace'
+                                 r'\s*\{\s*Name = "(\w+)";', SERVED_MOF).groups()
         text = re.sub(r"//[^\n]*", "", read_text("Uninstall.mof"))
-        statements = [line.strip() for line in text.splitlines() if line.strip()]
-        literal = r'"((?:[^"\\]|\\.)*)"'
-        self.assertEqual(len(statements), 2, statements)
-        namespace = re.fullmatch(r'#pragma\s+namespace\s*\(\s*' + literal + r'\s*\)', statements[0])
-        delete = re.fullmatch(r'#pragma\s+deleteinstance\s*\(\s*' + literal + r'\s*,\s*NOFAIL\s*\)',
-                              statements[1], re.IGNORECASE)
-        self.assertTrue(namespace and delete, statements)
-        parent = mof_string(namespace.group(1)).lower().removeprefix("\\\\.\\")
-        path = re.fullmatch(r'__Namespace\.Name="(\w+)"', mof_string(delete.group(1)), re.I)
-        created = re.search(r'#pragma namespace\(' + literal + r'\)\s*instance of __Namespace'
-                            r'\s*\{\s*Name = "(\w+)";', SERVED_MOF)
-        self.assertEqual((parent, path.group(1)),
-                         (mof_string(created.group(1)).lower(), created.group(2)))
+        self.assertEqual([line.strip() for line in text.splitlines() if line.strip()], [
+            r'#pragma namespace("\\\\.\\%s")' % parent,
+            r'#pragma deleteinstance("__Namespace.Name=\"%s\"", NOFAIL)' % name])
 
 
 def pe_image(machine, magic, exports, dll=True):
