@@ -63,23 +63,19 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndNotBefore) {
                std::to_string(*UnsignedOf(sensor, "TempCelsius")) + " degrees C" +
                (over && std::get<bool>(over->data) ? ", over" : "") + Described(platform);
     });
-    // A description without timed directives is served as it always was.
+    // A description without timed directives is served as it always was; timed log
+    // directives alone make an empty log to change.
     EXPECT_FALSE(std::get<Platform>(Load("#pragma namespace(\"root\\\\wmi\")\n")).timed);
-}
-
-TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
-    const auto loaded = Load(
-        "#pragma namespace(\"root\\\\norvwmi\")\n"
-        "instance of Norvwmi_LogAppend { Sequence = 9; EventClass = 14; EventCode = 1; AtSecond = "
-        "1; };\n");
-    const Platform& platform = std::get<Platform>(loaded);
-    const std::vector<std::uint8_t> area =
-        BytesOf(*platform.classes->Instances(kTimedNamespace, "KronInfo").at(0), "KronData");
-    EXPECT_EQ(area.size(), norv::kLogAreaHeaderSize);
-    platform.timed->AdvanceTo(1);
-    EXPECT_EQ(
-        BytesOf(*platform.timed->Instances(kTimedNamespace, "KronInfo").at(0), "KronData").size(),
-        norv::kLogAreaHeaderSize + 34);
+    const auto logOnly = Load(
+        "#pragma namespace(\"root\\\\norvwmi\")\ninstance of Norvwmi_LogAppend { Sequence = 9; "
+        "EventClass = 14; EventCode = 1; AtSecond = 1; };\n");
+    const Platform& logged = std::get<Platform>(logOnly);
+    const auto areaSize = [](const auto& source) {
+        return BytesOf(*source.Instances(kTimedNamespace, "KronInfo").at(0), "KronData").size();
+    };
+    EXPECT_EQ(areaSize(*logged.classes), norv::kLogAreaHeaderSize);
+    logged.timed->AdvanceTo(1);
+    EXPECT_EQ(areaSize(*logged.timed), norv::kLogAreaHeaderSize + 34);
 }
 
 }  // namespace
