@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
 """Checks the includes between the folders of src/ against the layers drawn in
-docs/architecture.md, the one place the allowed order lives.
-
-The drawing is the fenced block after the marker line; it names one folder per line, top
-layer first, each followed by the folders it may include. A folder may include only folders
-drawn below it, so no two folders can include each other. Fails on an include the drawing
-does not allow, on a folder of src/ missing from the drawing, and on an allowed edge that no
-include uses (the drawing shows what exists).
+docs/architecture.md (the fenced block after the marker line: one folder a line, top layer
+first, each with the folders drawn below it that it may include). Fails on an include the
+drawing does not allow, a folder the drawing misses, and an allowed edge no include uses.
 
 Usage: include_layers_test.py SOURCE_ROOT
 """

@@ -23,12 +23,9 @@ WINDOWS_VARIABLES = {"systemroot", "programfiles", "programfiles(x86)", "process
                      "processor_architew6432", "errorlevel"}
 
 
-def read_bytes(name):
-    return (PACKAGING / name).read_bytes()
-
-
 def read_text(name):
-    return read_bytes(name).decode("ascii")
+    """A packaged text as bytes decoded: cmd and mofcomp read it in the ANSI code page."""
+    return (PACKAGING / name).read_bytes().decode("ascii")
 
 
 def script_lines(name):
@@ -40,45 +37,25 @@ def script_lines(name):
 SERVED_MOF = (ROOT / "mof" / "Norvipmiprv.mof").read_text(encoding="ascii")
 
 
-def mof_string(literal):
-    """The value of a MOF string literal body (escapes \\\\ and \\" only)."""
-    return re.sub(r"\\(.)", r"\1", literal)
-
-
-class TextFilesTest(unittest.TestCase):
-    def test_scripts_and_readme_are_ascii_with_crlf_line_ends(self):
-        # mofcomp and cmd read files without a byte-order mark in the ANSI code page.
-        for name in ("install.cmd", "uninstall.cmd", "README.txt", "Uninstall.mof"):
-            with self.subTest(name):
-                data = read_bytes(name)
-                data.decode("ascii")
-                if name != "Uninstall.mof":
-                    self.assertTrue(b"\r\n" in data and pa.has_only_crlf(data), "a bare LF or CR")
-                    self.assertTrue(data.endswith(b"\r\n"), "the last line has no line end")
-
-
 class CommandScriptTest(unittest.TestCase):
-    def check_labels_and_variables(self, name):
-        lines = script_lines(name)
-        for line in lines:
-            # A bare exit /b leaves the caller an exit code that depends on the cmd version.
-            self.assertNotRegex(line, r"(?i)\bexit\s+/b\s*(\)|$)", f"{name}: '{line}'")
-        labels = {line[1:].split()[0].lower() for line in lines if line.startswith(":")}
-        for line in lines:
-            for target in re.findall(r"\b(?:goto|call)\s+:(\w+)", line, re.IGNORECASE):
-                if target.lower() != "eof":
-                    self.assertIn(target.lower(), labels, f"{name}: no label for '{line}'")
-        assigned = {m.lower() for line in lines
-                    for m in re.findall(r'\bset\s+(?:/a\s+)?"?(\w+)\s*[+]?=', line, re.I)}
-        for line in lines:
-            expanded = re.sub(r"%~[a-z]*[0-9]|%[0-9*]", "", line)
-            for variable in re.findall(r"%([^%\s]+)%", expanded):
-                self.assertIn(variable.lower(), assigned | WINDOWS_VARIABLES,
-                              f"{name}: %{variable}% is never set: '{line}'")
-
     def test_labels_and_variables_exist(self):
         for name in ("install.cmd", "uninstall.cmd"):
-            self.check_labels_and_variables(name)
+            lines = script_lines(name)
+            for line in lines:
+                # A bare exit /b leaves the caller an exit code that depends on the cmd version.
+                self.assertNotRegex(line, r"(?i)\bexit\s+/b\s*(\)|$)", f"{name}: '{line}'")
+            labels = {line[1:].split()[0].lower() for line in lines if line.startswith(":")}
+            for line in lines:
+                for target in re.findall(r"\b(?:goto|call)\s+:(\w+)", line, re.IGNORECASE):
+                    if target.lower() != "eof":
+                        self.assertIn(target.lower(), labels, f"{name}: no label for '{line}'")
+            assigned = {m.lower() for line in lines
+                        for m in re.findall(r'\bset\s+(?:/a\s+)?"?(\w+)\s*[+]?=', line, re.I)}
+            for line in lines:
+                expanded = re.sub(r"%~[a-z]*[0-9]|%[0-9*]", "", line)
+                for variable in re.findall(r"%([^%\s]+)%", expanded):
+                    self.assertIn(variable.lower(), assigned | WINDOWS_VARIABLES,
+                                  f"{name}: %{variable}% is never set: '{line}'")
 
     def test_install_checks_elevation_before_it_changes_anything(self):
         lines = script_lines("install.cmd")
@@ -139,20 +116,12 @@ class CommandScriptTest(unittest.TestCase):
 
 class UninstallMofTest(unittest.TestCase):
     def test_deletes_the_namespace_that_the_served_mof_creates(self):
+        parent, name = re.search(r'#pragma namespace\("([^"]*)"\)\s*instance of __Namespace'
+                                 r'\s*\{\s*Name = "(\w+)";', SERVED_MOF).groups()
         text = re.sub(r"//[^\n]*", "", read_text("Uninstall.mof"))
-        statements = [line.strip() for line in text.splitlines() if line.strip()]
-        literal = r'"((?:[^"\\]|\\.)*)"'
-        self.assertEqual(len(statements), 2, statements)
-        namespace = re.fullmatch(r'#pragma\s+namespace\s*\(\s*' + literal + r'\s*\)', statements[0])
-        delete = re.fullmatch(r'#pragma\s+deleteinstance\s*\(\s*' + literal + r'\s*,\s*NOFAIL\s*\)',
-                              statements[1], re.IGNORECASE)
-        self.assertTrue(namespace and delete, statements)
-        parent = mof_string(namespace.group(1)).lower().removeprefix("\\\\.\\")
-        path = re.fullmatch(r'__Namespace\.Name="(\w+)"', mof_string(delete.group(1)), re.I)
-        created = re.search(r'#pragma namespace\(' + literal + r'\)\s*instance of __Namespace'
-                            r'\s*\{\s*Name = "(\w+)";', SERVED_MOF)
-        self.assertEqual((parent, path.group(1)),
-                         (mof_string(created.group(1)).lower(), created.group(2)))
+        self.assertEqual([line.strip() for line in text.splitlines() if line.strip()], [
+            r'#pragma namespace("\\\\.\\%s")' % parent,
+            r'#pragma deleteinstance("__Namespace.Name=\"%s\"", NOFAIL)' % name])
 
 
 def pe_image(machine, magic, exports, dll=True):
@@ -207,11 +176,8 @@ class ModuleCheckTest(unittest.TestCase):
 
 class ArchiveTest(unittest.TestCase):
     def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.path = pathlib.Path(self.folder.name) / "Norvipmiprv-1.0.0.zip"
-
-    def tearDown(self):
-        self.folder.cleanup()
+        self.folder = self.enterContext(tempfile.TemporaryDirectory())
+        self.path = pathlib.Path(self.folder) / "Norvipmiprv-1.0.0.zip"
 
     def test_packs_exactly_the_expected_entries_with_crlf_text(self):
         pa.write_archive(self.path, GOOD)
@@ -223,8 +189,9 @@ class ArchiveTest(unittest.TestCase):
             self.assertEqual(archive.read("x86/Norvipmiprv.dll"), GOOD["x86"])
             self.assertEqual(archive.read("Norvipmiprv.mof"),
                              (ROOT / "mof" / "Norvipmiprv.mof").read_bytes())
+            archive.read("README.txt").decode("ascii")  # Notepad reads the ANSI code page
         # Text from a tree with LF line ends is packed with CR LF; the MOF files as they are.
-        root = pathlib.Path(self.folder.name) / "tree"
+        root = pathlib.Path(self.folder) / "tree"
         for source in pa.TREE_FILES.values():
             (root / source).parent.mkdir(parents=True, exist_ok=True)
             (root / source).write_bytes(b"one\ntwo\r\nthree\n")

@@ -9,54 +9,26 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/embedded_mof.h"
 #include "repository/mof_text.h"
-
 #include "support/case_file.h"
 
 namespace norvwmi {
 namespace {
 
-// A few of WMI's system classes, declared the way WMI has them.
-constexpr std::string_view kSystemClasses = R"(
-[abstract] class __SystemClass { };
-[abstract] class __Provider : __SystemClass { [key] string Name; };
-class __Win32Provider : __Provider { string CLSID; };
-[abstract] class __ProviderRegistration : __SystemClass { [key] __Provider ref Provider; };
-class __InstanceProviderRegistration : __ProviderRegistration { boolean SupportsGet = FALSE; };
-)";
-
-void AddValid(Repository& repository, std::string_view text, std::string_view file = "test.mof") {
-    const std::optional<MofError> error = repository.AddMof(text, file);
-    EXPECT_FALSE(error.has_value()) << (error ? FormatMofError(*error) : std::string());
-}
-
-TEST(Repository, FindsClassesByNamespaceAndNameWithoutRegardToCase) {
+// A repository holding WMI's system classes and tests/data/norvwmi/known.mof.
+Repository WithKnownClasses() {
     Repository repository;
-    AddValid(repository, R"(#pragma namespace("root\\wmi")
-        class TempSensorInfo { [key] string InstanceName; };
-        #pragma namespace("root\\CIMv2")
-        class Win32_Processor { [key] string DeviceID; };)");
-    EXPECT_EQ(repository.Namespaces(), (std::vector<std::string>{"root\\wmi", "root\\CIMv2"}));
-    const ClassDefinition* temperature = repository.FindClass("ROOT\\WMI", "tempsensorinfo");
-    ASSERT_NE(temperature, nullptr);
-    EXPECT_EQ(temperature->name, "TempSensorInfo");
-    EXPECT_EQ(repository.FindClass("root\\cimv2", "TempSensorInfo"), nullptr);
+    EXPECT_FALSE(repository.AddSystemClasses(
+        ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
+    const std::optional<MofError> error =
+        repository.AddMof(testing::ReadFile(testing::TestDataPath("known.mof")), "known.mof");
+    EXPECT_FALSE(error.has_value()) << (error ? FormatMofError(*error) : std::string());
+    return repository;
 }
 
 TEST(Repository, SubclassHoldsInheritedMembersFirstAndOverridesRedeclaredOnes) {
-    Repository repository;
-    AddValid(repository, R"(
-        class Base {
-            [key] string Id;
-            [Description("base"), MaxLen(8)] string Caption = "base";
-            uint32 Reset([in] boolean Hard);
-        };
-        class Derived : base {
-            uint8 Extra;
-            [MaxLen(16)] string caption;
-            Base ref Owner;
-            uint32 Reset([in] boolean Hard, [in] uint32 Delay);
-        };)");
+    const Repository repository = WithKnownClasses();
     const ClassDefinition* derived = repository.FindClass("root\\default", "Derived");
     ASSERT_NE(derived, nullptr);
     EXPECT_EQ(derived->superclass, "Base");
@@ -100,15 +72,7 @@ std::string Held(const CimValue& value) {
 // tests/data/norvwmi/mof_reading.txt: the values of an instance read, or where a fault stops.
 TEST(Repository, ReadsValuesByTheirPropertyTypesAndStopsAtTheFirstFault) {
     testing::ExpectCases("mof_reading.txt", [](const std::string& text) {
-        Repository repository;
-        EXPECT_FALSE(repository.AddSystemClasses(ReadMof(kSystemClasses, "system.mof").document));
-        AddValid(
-            repository,
-            "class Known { [key] string Name; uint8 Level; sint32 Delta; boolean Flag;\n"
-            "              datetime When; uint16 List[]; char16 Letter; sint8 S8;\n"
-            "              sint64 S64; uint64 U64; real32 R32; real64 R64; sint32 Signed[]; };\n"
-            "instance of Known { Name = \"k\"; };",
-            "known.mof");
+        Repository repository = WithKnownClasses();
         const std::optional<MofError> error = repository.AddMof(text, "bad.mof");
         if (error) return FormatMofError(*error);
         std::string values = "read:";

@@ -20,7 +20,6 @@
 namespace norvwmi {
 namespace {
 
-
 std::variant<Platform, MofError> Load(const std::string& text) {
     return LoadPlatform(MofFile{"timed.mof", text}, "HOST");
 }
@@ -53,30 +52,30 @@ TEST(TimedDirectives, EachStepAppliesAtItsSecondAndNotBefore) {
         std::string answer = "entries";
         for (std::uint16_t number : testing::EntryNumbers(area))
             answer += " " + std::to_string(number);
-        const InstanceDefinition& sensor = *served.Instances(kTimedNamespace, "TempSensorInfo").at(0);
+        const InstanceDefinition& sensor =
+            *served.Instances(kTimedNamespace, "TempSensorInfo").at(0);
         const CimValue* over = ValueOf(sensor, "TempOverThreshold");
-        return answer + ", start " +
-               std::to_string(area[norv::kLogAreaStartOffset] | area[norv::kLogAreaStartOffset + 1]
-                                                                    << 8) +
-               ", " + std::to_string(*UnsignedOf(sensor, "TempCelsius")) + " degrees C" +
+        const auto offset = [&](std::size_t at) {
+            return std::to_string(area[at] | area[at + 1] << 8);
+        };
+        return answer + ", end " + offset(norv::kLogAreaEndOffset) + ", start " +
+               offset(norv::kLogAreaStartOffset) + ", " +
+               std::to_string(*UnsignedOf(sensor, "TempCelsius")) + " degrees C" +
                (over && std::get<bool>(over->data) ? ", over" : "") + Described(platform);
     });
-    // A description without timed directives is served as it always was.
+    // A description without timed directives is served as it always was; timed log
+    // directives alone make an empty log to change.
     EXPECT_FALSE(std::get<Platform>(Load("#pragma namespace(\"root\\\\wmi\")\n")).timed);
-}
-
-TEST(TimedDirectives, TimedLogDirectivesAloneMakeAnEmptyLogToChange) {
-    const auto loaded = Load(
-        "#pragma namespace(\"root\\\\norvwmi\")\n"
-        "instance of Norvwmi_LogAppend { Sequence = 9; EventClass = 14; EventCode = 1; AtSecond = "
-        "1; };\n");
-    const Platform& platform = std::get<Platform>(loaded);
-    const std::vector<std::uint8_t> area =
-        BytesOf(*platform.classes->Instances(kTimedNamespace, "KronInfo").at(0), "KronData");
-    EXPECT_EQ(area.size(), norv::kLogAreaHeaderSize);
-    platform.timed->AdvanceTo(1);
-    EXPECT_EQ(BytesOf(*platform.timed->Instances(kTimedNamespace, "KronInfo").at(0), "KronData").size(),
-              norv::kLogAreaHeaderSize + 34);
+    const auto logOnly = Load(
+        "#pragma namespace(\"root\\\\norvwmi\")\ninstance of Norvwmi_LogAppend { Sequence = 9; "
+        "EventClass = 14; EventCode = 1; AtSecond = 1; };\n");
+    const Platform& logged = std::get<Platform>(logOnly);
+    const auto areaSize = [](const auto& source) {
+        return BytesOf(*source.Instances(kTimedNamespace, "KronInfo").at(0), "KronData").size();
+    };
+    EXPECT_EQ(areaSize(*logged.classes), norv::kLogAreaHeaderSize);
+    logged.timed->AdvanceTo(1);
+    EXPECT_EQ(areaSize(*logged.timed), norv::kLogAreaHeaderSize + 34);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "com/admin_locator.h"
@@ -29,10 +30,13 @@ UniqueBstr Bstr(const wchar_t* text) {
     return UniqueBstr(::SysAllocString(text));
 }
 
+using Gave = std::pair<HRESULT, std::size_t>;  // Next's status and how many objects
+
 struct Batch {
     HRESULT status;
     std::vector<std::int64_t> indexes;  // of the Numbered objects handed out
     DWORD milliseconds;
+    Gave gave() const { return {status, indexes.size()}; }
 };
 
 Batch NextBatch(IEnumWbemClassObject* results, LONG timeout, ULONG count = 10) {
@@ -76,14 +80,12 @@ TEST_F(WbemServices, ExecQueryHandsOutTwentyFiveObjectsInBatchesOfTenTenAndFive)
     std::vector<std::int64_t> all;
     for (std::size_t expected : {10u, 10u, 5u}) {
         const Batch batch = NextBatch(results.get(), 10000);
-        EXPECT_EQ(batch.status, expected == 10 ? WBEM_S_NO_ERROR : WBEM_S_FALSE);
-        EXPECT_EQ(batch.indexes.size(), expected);
+        EXPECT_EQ(batch.gave(), Gave(expected == 10 ? WBEM_S_NO_ERROR : WBEM_S_FALSE, expected));
         all.insert(all.end(), batch.indexes.begin(), batch.indexes.end());
     }
     for (std::size_t i = 0; i < all.size(); ++i) EXPECT_EQ(all[i], static_cast<std::int64_t>(i));
     const Batch after = NextBatch(results.get(), 10000, 1);
-    EXPECT_EQ(after.status, WBEM_S_FALSE);
-    EXPECT_TRUE(after.indexes.empty());
+    EXPECT_EQ(after.gave(), Gave(WBEM_S_FALSE, 0));
 }
 
 TEST_F(WbemServices, FailuresOfQueriesAsWmiReportsThem) {
@@ -101,8 +103,7 @@ TEST_F(WbemServices, FailuresOfQueriesAsWmiReportsThem) {
         ComPtr<IEnumWbemClassObject> results;
         ASSERT_EQ(Query(row.query, kSemisynchronous, results), WBEM_S_NO_ERROR);
         const Batch batch = NextBatch(results.get(), 10000);
-        EXPECT_EQ(batch.status, row.failure);
-        EXPECT_TRUE(batch.indexes.empty());
+        EXPECT_EQ(batch.gave(), Gave(row.failure, 0));
         // Synchronous: the call itself fails.
         EXPECT_EQ(Query(row.query, 0, results), row.failure);
         EXPECT_FALSE(results);
@@ -144,12 +145,10 @@ TEST_F(WbemServices, AStalledClassTimesOutWithWhatItHasWithinTheWaitLimit) {
     served->SetStall("ROOT\\TEST", "numbered", 15);
     auto results = Numbered();
     Batch batch = NextBatch(results.get(), 300);
-    EXPECT_EQ(batch.status, WBEM_S_NO_ERROR);
-    EXPECT_EQ(batch.indexes.size(), 10u);
+    EXPECT_EQ(batch.gave(), Gave(WBEM_S_NO_ERROR, 10));
     EXPECT_LT(batch.milliseconds, 250u);  // a full batch does not wait
     batch = NextBatch(results.get(), 300);
-    EXPECT_EQ(batch.status, WBEM_S_TIMEDOUT);
-    EXPECT_EQ(batch.indexes.size(), 5u);
+    EXPECT_EQ(batch.gave(), Gave(WBEM_S_TIMEDOUT, 5));
     EXPECT_GE(batch.milliseconds, 250u);  // it waited out its time-out
 
     // The wait limit cuts long time-outs; WBEM_INFINITE would hang under WMI: the host
@@ -158,20 +157,17 @@ TEST_F(WbemServices, AStalledClassTimesOutWithWhatItHasWithinTheWaitLimit) {
     served->SetWaitLimit(100);
     auto again = Numbered();
     batch = NextBatch(again.get(), 10000);
-    EXPECT_EQ(batch.status, WBEM_S_TIMEDOUT);
-    EXPECT_EQ(batch.indexes.size(), 3u);
+    EXPECT_EQ(batch.gave(), Gave(WBEM_S_TIMEDOUT, 3));
     EXPECT_LT(batch.milliseconds, 2000u);
     served->SetStall("root\\test", "Numbered", 6);
     auto infinite = Numbered();
     batch = NextBatch(infinite.get(), static_cast<LONG>(WBEM_INFINITE));
-    EXPECT_EQ(batch.status, Wbem(WBEM_E_TIMED_OUT));
-    EXPECT_TRUE(batch.indexes.empty());
+    EXPECT_EQ(batch.gave(), Gave(Wbem(WBEM_E_TIMED_OUT), 0));
     EXPECT_EQ(NextBatch(infinite.get(), 0).indexes.size(), 6u);
     served->ClearStall("root\\test", "Numbered");
     auto free = Numbered();
     batch = NextBatch(free.get(), static_cast<LONG>(WBEM_INFINITE), 25);
-    EXPECT_EQ(batch.status, WBEM_S_NO_ERROR);
-    EXPECT_EQ(batch.indexes.size(), 25u);
+    EXPECT_EQ(batch.gave(), Gave(WBEM_S_NO_ERROR, 25));
 }
 
 HRESULT Connect(IWbemLocator* locator, const wchar_t* nameSpace, ComPtr<IWbemServices>& services) {

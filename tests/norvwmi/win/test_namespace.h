@@ -1,9 +1,5 @@
-// The namespace "root\test" the COM tests are served from (tests/data/norvwmi/test_namespace.mof):
-//   Sample     one property of each CIM type (key Name), arrays, defaults U16 = 7, Text = "dflt"
-//   Base       key Id (uint32), Caption; Derived : Base adds Extra (uint16)
-//   Pair       two keys, Left (string) and Right (sint32)
-//   Numbered   25 instances, Index 0..24 and Label "n<Index>"
-//   RecordLog  key InstanceID; methods ClearLog() and Rename([in] NewName, [out] OldName)
+// The namespace "root\test" the COM tests are served from: the classes and instances of
+// tests/data/norvwmi/test_namespace.mof.
 #pragma once
 
 #include <wbemcli.h>
