@@ -10,7 +10,7 @@ namespace norvwmi {
 namespace {
 
 // GetNames and BeginEnumeration select qualifiers by origin; the set has one origin.
-constexpr LONG kOriginFlags = WBEM_FLAG_LOCAL_ONLY | WBEM_FLAG_PROPAGATED_ONLY;
+constexpr LONG kQualifierOriginFlags = WBEM_FLAG_LOCAL_ONLY | WBEM_FLAG_PROPAGATED_ONLY;
 
 HRESULT NamesArray(const std::vector<const Qualifier*>& qualifiers, SAFEARRAY** names) {
     norv::win::UniqueSafeArray array(
@@ -56,7 +56,7 @@ HRESULT QualifierSet::Delete(LPCWSTR) {
 }
 
 HRESULT QualifierSet::GetNames(LONG flags, SAFEARRAY** names) try {
-    if (!names || (flags & ~kOriginFlags) != 0 || flags == kOriginFlags)
+    if (!names || (flags & ~kQualifierOriginFlags) != 0 || flags == kQualifierOriginFlags)
         return Wbem(WBEM_E_INVALID_PARAMETER);
     std::vector<const Qualifier*> listed;
     if (Listed(flags))
@@ -66,7 +66,7 @@ HRESULT QualifierSet::GetNames(LONG flags, SAFEARRAY** names) try {
 NORV_CATCH_RETURN()
 
 HRESULT QualifierSet::BeginEnumeration(LONG flags) {
-    if ((flags & ~kOriginFlags) != 0 || flags == kOriginFlags)
+    if ((flags & ~kQualifierOriginFlags) != 0 || flags == kQualifierOriginFlags)
         return Wbem(WBEM_E_INVALID_PARAMETER);
     std::lock_guard lock(mutex_);
     position_ = Listed(flags) ? 0 : qualifiers_.size();

@@ -5,6 +5,7 @@
 
 #include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
+#include "platform/uint16_field.h"
 
 namespace norvwmi {
 
@@ -17,11 +18,6 @@ using norv::kLogAreaStartOffset;
 constexpr std::size_t kMaxEntrySize = 0xFFFF;
 constexpr std::size_t kMinEntrySize = 2;  // its own length field
 constexpr std::size_t kTextDataByte = 1;
-
-void PutUInt16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-    bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
 
 LogAssemblyError EventError(const LogEvent& event, const std::string& reason) {
     return LogAssemblyError{"log event " + std::to_string(event.sequence) + ": " + reason};

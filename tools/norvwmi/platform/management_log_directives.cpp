@@ -16,10 +16,6 @@ namespace {
 
 constexpr std::string_view kHealthNamespace = "root\\wmi";
 
-MofError ErrorAt(const SourceLocation& where, std::string message) {
-    return MofError{where.file, where.line, std::move(message)};
-}
-
 LogAreaLayout ReadLayout(const InstanceDefinition& directive) {
     LogAreaLayout layout;
     layout.size = UnsignedOf<std::uint32_t>(directive, "KronSize");

@@ -19,10 +19,6 @@ constexpr std::string_view kAbsentClass = "Norvwmi_AbsentClass";
 // The host's own files, in the order they are added; system classes come first.
 constexpr std::string_view kClassFiles[] = {kHealthMofName, kHostMofName, kServedMofName};
 
-MofError ErrorAt(const SourceLocation& where, std::string message) {
-    return MofError{where.file, where.line, std::move(message)};
-}
-
 // The class a directive names, checked to be declared; the repository's spelling.
 std::variant<ClassInNamespace, MofError> NamedClass(const Repository& repository,
                                                     const InstanceDefinition& directive) {

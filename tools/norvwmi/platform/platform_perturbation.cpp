@@ -6,6 +6,7 @@
 #include "eventlog/management_log.h"
 #include "platform/management_log_directives.h"
 #include "platform/temperature_reading.h"
+#include "platform/uint16_field.h"
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
 
@@ -39,22 +40,6 @@ bool BooleanOf(const InstanceDefinition& instance, std::string_view property) {
     const CimValue* value = ValueOf(instance, property);
     const auto* flag = value ? std::get_if<bool>(&value->data) : nullptr;
     return flag && *flag;
-}
-
-std::vector<InstanceDefinition> Copies(const ClassSource& source, std::string_view className) {
-    std::vector<InstanceDefinition> copies;
-    for (const InstanceDefinition* instance : source.Instances(kPerturbedNamespace, className))
-        copies.push_back(*instance);
-    return copies;
-}
-
-std::uint16_t UInt16At(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
-}
-
-void PutUInt16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
-    bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
-    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 
 // The k-th appended entry (from 1): a copy of a described entry, so that it maps as that one
@@ -115,9 +100,9 @@ std::uint64_t AppendedLogEntries(std::uint64_t version) {
 PerturbedClassSource::PerturbedClassSource(std::shared_ptr<const PlatformClassSource> described,
                                            std::uint64_t seed)
     : described_(std::move(described)), seed_(seed) {
-    temperatures_ = Copies(*described_, kPerturbedTemperatureClass);
-    fans_ = Copies(*described_, kPerturbedFanClass);
-    logs_ = Copies(*described_, kPerturbedLogClass);
+    temperatures_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedTemperatureClass);
+    fans_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedFanClass);
+    logs_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedLogClass);
     for (const InstanceDefinition& sensor : temperatures_)
         describedTemperatures_.push_back(DescribedTemperature{
             static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempCelsius")),

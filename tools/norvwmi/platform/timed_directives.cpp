@@ -11,10 +11,6 @@ namespace norvwmi {
 
 namespace {
 
-MofError ErrorAt(const SourceLocation& where, std::string message) {
-    return MofError{where.file, where.line, std::move(message)};
-}
-
 class StepReader {
 public:
     explicit StepReader(const Repository& repository) : repository_(repository) {}

@@ -11,13 +11,6 @@ namespace norvwmi {
 
 namespace {
 
-std::vector<InstanceDefinition> Copies(const ClassSource& source, std::string_view className) {
-    std::vector<InstanceDefinition> copies;
-    for (const InstanceDefinition* instance : source.Instances(kTimedNamespace, className))
-        copies.push_back(*instance);
-    return copies;
-}
-
 std::optional<MofError> ChangeLog(TimedData& data, const TimedStep& step) {
     if (!data.log) return TimedLogFault(step, "there is no management log");
     DescribedLog& log = *data.log;
@@ -53,8 +46,8 @@ std::variant<std::shared_ptr<const TimedClassSource>, MofError> TimedClassSource
     std::shared_ptr<const PlatformClassSource> described, std::vector<TimedStep> steps,
     std::optional<DescribedLog> log) {
     TimedData data;
-    data.temperatures = Copies(*described, kTemperatureClass);
-    data.logs = Copies(*described, kManagementLogClass);
+    data.temperatures = CopiesOf(*described, kTimedNamespace, kTemperatureClass);
+    data.logs = CopiesOf(*described, kTimedNamespace, kManagementLogClass);
     data.log = std::move(log);
 
     // The log's directives made the log, so a step that changes it has one to change.

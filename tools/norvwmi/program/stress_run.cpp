@@ -45,10 +45,6 @@ struct StressClass {
     CLSID clsid{};
 };
 
-std::string Hex(HRESULT code) {
-    return StatusHex(static_cast<std::uint32_t>(code));
-}
-
 std::optional<CimObject> SnapshotOf(IWbemClassObject* object) {
     const ClassObject* ours = ClassObject::Implementation(object);
     if (!ours) return std::nullopt;
@@ -218,7 +214,7 @@ public:
         const ComThread com;
         if (FAILED(com.Status())) {
             state_.Problem("thread " + std::to_string(index_) + ": CoInitializeEx failed with " +
-                           Hex(com.Status()));
+                           StatusHex(static_cast<std::uint32_t>(com.Status())));
             return;
         }
         for (std::size_t round = 0; Clock::now() < deadline; ++round) Step(round);

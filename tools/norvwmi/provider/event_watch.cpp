@@ -79,7 +79,7 @@ private:
     std::size_t delivered_ = 0;
 };
 
-WatchOutcome Failed(HRESULT status, std::string step, std::string detail = {}) {
+WatchOutcome WatchFailed(HRESULT status, std::string step, std::string detail = {}) {
     WatchOutcome outcome;
     outcome.status = status;
     outcome.step = std::move(step);
@@ -109,7 +109,7 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
                        const EventHandler& handler, const SecondHandler& onSecond) {
     ComPtr<IWbemProviderInit> init;
     HRESULT hr = factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit), init.put_void());
-    if (FAILED(hr)) return Failed(hr, "CreateInstance");
+    if (FAILED(hr)) return WatchFailed(hr, "CreateInstance");
     const ComPtr<IWbemServices> nameSpace(
         NamespaceServices::Create(host.served, host.nameSpace).get());
     std::wstring namespaceName = Utf8ToWide(host.nameSpace);
@@ -118,34 +118,34 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
         return init->Initialize(nullptr, 0, namespaceName.data(), nullptr, nameSpace.get(),
                                 nullptr, initSink.get());
     });
-    if (FAILED(hr)) return Failed(hr, "Initialize");
+    if (FAILED(hr)) return WatchFailed(hr, "Initialize");
     initSink->WaitForFinalStatus(host.completionWaitMs);
     const auto initStatuses = initSink->InitStatuses();
-    if (initStatuses.empty()) return Failed(Wbem(WBEM_E_FAILED), "Initialize", "no SetStatus");
-    if (FAILED(initStatuses.front().result)) return Failed(initStatuses.front().result, "Initialize");
+    if (initStatuses.empty()) return WatchFailed(Wbem(WBEM_E_FAILED), "Initialize", "no SetStatus");
+    if (FAILED(initStatuses.front().result)) return WatchFailed(initStatuses.front().result, "Initialize");
 
     ComPtr<IWbemEventProvider> events;
     ComPtr<IWbemEventProviderQuerySink> queries;
     ComPtr<IWbemEventProviderSecurity> security;
     if (FAILED(init.query(events)) || FAILED(init.query(queries)))
-        return Failed(Wbem(WBEM_E_PROVIDER_NOT_CAPABLE), "QueryInterface", "not an event provider");
+        return WatchFailed(Wbem(WBEM_E_PROVIDER_NOT_CAPABLE), "QueryInterface", "not an event provider");
     std::wstring language = L"WQL";
     std::wstring wideQuery = Utf8ToWide(queryText);
     if (SUCCEEDED(init.query(security))) {
         hr = RunInCallContext(host.clientLevel, [&] {
             return security->AccessCheck(language.c_str(), wideQuery.c_str(), 0, nullptr);
         });
-        if (FAILED(hr)) return Failed(hr, "AccessCheck");
+        if (FAILED(hr)) return WatchFailed(hr, "AccessCheck");
     }
     const auto sink = FilteringSink::Create(query, handler);
     hr = events->ProvideEvents(sink.get(), 0);
-    if (FAILED(hr)) return Failed(hr, "ProvideEvents");
+    if (FAILED(hr)) return WatchFailed(hr, "ProvideEvents");
     hr = queries->NewQuery(1, language.data(), wideQuery.data());
-    if (FAILED(hr)) return Failed(hr, "NewQuery");
+    if (FAILED(hr)) return WatchFailed(hr, "NewQuery");
     WaitSecondBySecond(milliseconds, onSecond);
     WatchOutcome outcome;
     hr = queries->CancelQuery(1);
-    if (FAILED(hr)) return Failed(hr, "CancelQuery");
+    if (FAILED(hr)) return WatchFailed(hr, "CancelQuery");
     outcome.delivered = sink->Delivered();
     return outcome;
 }
@@ -157,12 +157,12 @@ WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
                          const SecondHandler& onSecond) try {
     const auto parsed = ParseEventQuery(query);
     if (!parsed)
-        return Failed(Wbem(WBEM_E_INVALID_QUERY), "the event query",
+        return WatchFailed(Wbem(WBEM_E_INVALID_QUERY), "the event query",
                       "expected SELECT * FROM <event class> [WITHIN n] WHERE TargetInstance "
                       "ISA '<class>'");
     const ProviderLookup lookup = FindEventProvider(host.served->Classes(), host.nameSpace, *parsed);
     if (lookup.status != ProviderLookupStatus::Found)
-        return Failed(lookup.status == ProviderLookupStatus::NotCapable
+        return WatchFailed(lookup.status == ProviderLookupStatus::NotCapable
                           ? Wbem(WBEM_E_PROVIDER_NOT_CAPABLE)
                           : Wbem(WBEM_E_PROVIDER_NOT_FOUND),
                       "the provider registration", lookup.detail);
@@ -174,7 +174,7 @@ WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
             return Subscribe(factory, host, *parsed, query, milliseconds, handler, onSecond);
         });
 } catch (const std::bad_alloc&) {
-    return Failed(E_OUTOFMEMORY, "the host");
+    return WatchFailed(E_OUTOFMEMORY, "the host");
 }
 
 }  // namespace norvwmi

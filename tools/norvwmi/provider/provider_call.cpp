@@ -49,10 +49,6 @@ ProviderOutcome Failed(HRESULT status, std::string step, std::string detail = {}
     return outcome;
 }
 
-std::string Hex(HRESULT code) {
-    return StatusHex(static_cast<std::uint32_t>(code));
-}
-
 const char* StepName(ProviderOperation operation) {
     switch (operation) {
         case ProviderOperation::Enumerate:
@@ -206,7 +202,7 @@ ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
     initSink->WaitForFinalStatus(host.completionWaitMs);
     const auto initStatuses = initSink->InitStatuses();
     if (initStatuses.empty()) {
-        outcome.problems.push_back("Initialize returned " + Hex(hr) +
+        outcome.problems.push_back("Initialize returned " + StatusHex(static_cast<std::uint32_t>(hr)) +
                                    " but never called SetStatus on its IWbemProviderInitSink: "
                                    "WMI would wait forever");
         return outcome;

@@ -1,19 +1,10 @@
 #include "repository/class_definition.h"
 
-#include <algorithm>
-#include <cctype>
+#include "repository/name_compare.h"
 
 namespace norvwmi {
 
 namespace {
-
-// WMI compares class, property, method and qualifier names without regard to case.
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 
 template <typename Range>
 auto FindByName(const Range& items, std::string_view name) -> decltype(&*items.begin()) {

@@ -31,4 +31,14 @@ public:
                                                              std::string_view className) const = 0;
 };
 
+// Copies of the instances of a class (and of its derived classes), in declaration order.
+inline std::vector<InstanceDefinition> CopiesOf(const ClassSource& source,
+                                                std::string_view nameSpace,
+                                                std::string_view className) {
+    std::vector<InstanceDefinition> copies;
+    for (const InstanceDefinition* instance : source.Instances(nameSpace, className))
+        copies.push_back(*instance);
+    return copies;
+}
+
 }  // namespace norvwmi

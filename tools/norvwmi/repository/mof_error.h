@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+
+#include "repository/class_definition.h"
 
 namespace norvwmi {
 
@@ -13,6 +16,16 @@ struct MofError {
 
     bool operator==(const MofError&) const = default;
 };
+
+// A name as a fault message quotes it: 'name'.
+inline std::string Quoted(std::string_view name) {
+    return "'" + std::string(name) + "'";
+}
+
+// A fault found at a place of the MOF text.
+inline MofError ErrorAt(const SourceLocation& where, std::string message) {
+    return MofError{where.file, where.line, std::move(message)};
+}
 
 // "file:line: message", the form compilers use, so editors can jump to it.
 inline std::string FormatMofError(const MofError& error) {

@@ -37,10 +37,6 @@ constexpr std::array<std::string_view, 9> kQualifierFlavors{
 
 constexpr std::size_t kMaxShownTokenLength = 40;
 
-std::string Quoted(std::string_view name) {
-    return "'" + std::string(name) + "'";
-}
-
 std::string Describe(const MofToken& token) {
     if (token.kind == MofTokenKind::End) return "end of file";
     std::string shown(token.text.substr(0, kMaxShownTokenLength));

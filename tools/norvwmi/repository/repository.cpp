@@ -24,10 +24,6 @@ std::string Folded(std::string_view text) {
     return folded;
 }
 
-std::string Quoted(std::string_view name) {
-    return "'" + std::string(name) + "'";
-}
-
 std::string Place(const SourceLocation& where) {
     return where.file + ":" + std::to_string(where.line);
 }

@@ -21,13 +21,13 @@ struct Token {
 constexpr std::array<std::string_view, 5> kUnsupportedClauses{"WHERE", "GROUP", "HAVING", "WITHIN",
                                                               "ORDER"};
 
-constexpr bool IsIdentifierStart(char c) {
+constexpr bool IsWqlIdentifierStart(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
-constexpr bool IsIdentifierChar(char c) {
-    return IsIdentifierStart(c) || (c >= '0' && c <= '9');
+constexpr bool IsWqlIdentifierChar(char c) {
+    return IsWqlIdentifierStart(c) || (c >= '0' && c <= '9');
 }
-constexpr bool IsBlank(char c) {
+constexpr bool IsWqlBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
@@ -36,14 +36,14 @@ public:
     explicit Lexer(std::string_view text) : text_(text) {}
 
     Token Next() {
-        while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && IsWqlBlank(text_[pos_])) ++pos_;
         Token token;
         token.offset = pos_;
         if (pos_ == text_.size()) return token;
         const char c = text_[pos_];
-        if (IsIdentifierStart(c)) {
+        if (IsWqlIdentifierStart(c)) {
             const std::size_t start = pos_;
-            while (pos_ < text_.size() && IsIdentifierChar(text_[pos_])) ++pos_;
+            while (pos_ < text_.size() && IsWqlIdentifierChar(text_[pos_])) ++pos_;
             token.kind = Token::Kind::Identifier;
             token.text = text_.substr(start, pos_ - start);
             return token;
