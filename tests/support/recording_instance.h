@@ -72,13 +72,6 @@ public:
         slot = value;
     }
 
-    // The value of the last put of the property; null when it was not put.
-    const VARIANT* Value(const wchar_t* name) const {
-        for (auto put = puts.rbegin(); put != puts.rend(); ++put) {
-            if (put->name == name) return &put->value;
-        }
-        return nullptr;
-    }
     // The put with this index (from 0) fails with WBEM_E_TYPE_MISMATCH; by default none.
     std::size_t refusedPut = static_cast<std::size_t>(-1);
     std::deque<Recorded> puts;  // a deque: a recorded value never moves

@@ -54,28 +54,14 @@ public:
     static void operator delete(void* p) noexcept { ::operator delete(p); }
 };
 
-constexpr ProviderClassIdentity kCountingIdentity = {"NorvCountingProv",
-                                                     "{6B1D0C3E-7A4F-4E42-9C1B-2F7E5A8D3C90}",
-                                                     "Norvipmiprv.Counting.1",
-                                                     "",
-                                                     "",
-                                                     "",
-                                                     ""};
-constexpr ProviderClassIdentity kUnallocatableIdentity = {"NorvUnallocatableProv",
-                                                          "{0E47C1D2-93B5-4A6E-8F21-6C3D9B7A5E14}",
-                                                          "Norvipmiprv.Unallocatable.1",
-                                                          "",
-                                                          "",
-                                                          "",
-                                                          ""};
 constexpr GUID kUnknownClsid = GuidOf("{D3A5F0B7-2C19-4E8A-B6D4-71E9C02F5A36}");
 
+// Two classes of the module's identity table, served by the test's own objects.
 const ProviderClassRow kRows[] = {
-    MakeProviderClassRow(kCountingIdentity, &CreateProviderObject<CountingObject>),
-    MakeProviderClassRow(kUnallocatableIdentity, &CreateProviderObject<UnallocatableObject>),
+    MakeProviderClassRow(kProviderClassIdentities[0], &CreateProviderObject<CountingObject>),
+    MakeProviderClassRow(kProviderClassIdentities[1], &CreateProviderObject<UnallocatableObject>),
 };
 const GUID& kCountingClsid = kRows[0].clsid;
-
 
 class ClassTableTest : public ::testing::Test {
 protected:

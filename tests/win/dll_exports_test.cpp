@@ -1,20 +1,22 @@
-// The built module through its exported entry points, as COM, regsvr32 and WMI use it, and
-// the coclass type information each provider object hands out.
+// The built module through its exported entry points, as COM, regsvr32 and WMI call them: the
+// classes it serves, its resources, the registration and type library it writes (each class's
+// keys and values are the core's registry script, class_registry.txt, and the writer's; here the
+// module's own path goes into them) and the coclass type information each provider hands out.
 #include <windows.h>
 
 #include <oleauto.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "host/coclass_type_info.h"
 #include "host/provider_class_row.h"
+#include "host/server_registration.h"
 #include "host/type_library_registration.h"
 #include "host_test_support.h"
+#include "norvwmi/support/test_files.h"
 #include "support/out_sentinel.h"
 
 namespace norv::win {
@@ -22,6 +24,7 @@ namespace {
 
 using test::Export;
 using test::KeyExists;
+using test::ReadString;
 using test::TypeLibraryRegistered;
 using test::Wide;
 
@@ -30,6 +33,19 @@ using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 const GUID kLibraryId = GuidOf(kTypeLibraryId);
 
+std::wstring ClassKey(const ProviderClassIdentity& identity) {
+    return L"CLSID\\" + Wide(identity.clsid);
+}
+
+// Nothing of a class is left: its ProgIDs and its CLSID subtree.
+void ExpectClassAbsent(const ProviderClassIdentity& identity) {
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Wide(identity.progId))) << identity.progId;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Wide(VersionIndependentProgId(identity.progId))))
+        << identity.progId;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(identity))) << identity.className;
+}
+
+// Each case starts and ends with the module unregistered.
 class ModuleExportsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -39,6 +55,10 @@ protected:
         register_ = Export<EntryFn>(module_.get(), "DllRegisterServer");
         unregister_ = Export<EntryFn>(module_.get(), "DllUnregisterServer");
         ASSERT_TRUE(canUnloadNow_ && getClassObject_ && register_ && unregister_);
+        unregister_();
+    }
+    void TearDown() override {
+        if (unregister_) unregister_();
     }
 
     test::UniqueModule module_ = test::LoadModuleUnderTest();
@@ -94,20 +114,33 @@ TEST_F(ModuleExportsTest, CarriesItsNameTheTypeLibraryAndTheApplicationIdScript)
               "MSFT");
     const HRSRC script = ::FindResourceW(module_.get(), MAKEINTRESOURCEW(101), L"REGISTRY");
     ASSERT_NE(script, nullptr);
-    const std::string embedded(
-        static_cast<const char*>(::LockResource(::LoadResource(module_.get(), script))),
-        ::SizeofResource(module_.get(), script));
-    std::ifstream source(NORV_MODULE_SOURCE_DIR "/Norvipmiprv.rgs", std::ios::binary);
-    std::ostringstream text;
-    text << source.rdbuf();
-    EXPECT_EQ(embedded, text.str());
+    EXPECT_EQ(
+        std::string(static_cast<const char*>(::LockResource(::LoadResource(module_.get(), script))),
+                    ::SizeofResource(module_.get(), script)),
+        norvwmi::testing::ReadSourceFile("src/module/Norvipmiprv.rgs"));
 }
 
-// Registered by the module's own DllRegisterServer, the type library describes the module
-// and one coclass per provider class, each with its registry entries.
-TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
-    unregister_();
+// DllRegisterServer writes every class afresh and the type library, which describes the module
+// and one coclass per class; DllUnregisterServer removes them all.
+TEST_F(ModuleExportsTest, RegistersEveryClassAndItsTypeLibraryAndUnregistersThem) {
+    const std::wstring modulePath = test::ModulePath(module_.get());
+    const std::wstring sensorKey = ClassKey(IdentityOf(ProviderClass::Sensor));
     ASSERT_EQ(register_(), S_OK);
+    // Left-overs inside a rebuilt subtree do not survive a second registration.
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, (sensorKey + L"\\Stale").c_str(), nullptr,
+                                REG_SZ, L"x", 4),
+              ERROR_SUCCESS);
+    ASSERT_EQ(register_(), S_OK);
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, sensorKey + L"\\Stale"));
+    UniqueBstr path;
+    ASSERT_EQ(::QueryPathOfRegTypeLib(kLibraryId, 1, 0, 0, path.put()), S_OK);
+    EXPECT_STREQ(path.get(), modulePath.c_str());
+    const std::wstring file = L"\\Norvipmiprv.dll";
+    ASSERT_TRUE(modulePath.ends_with(file));
+    EXPECT_EQ(
+        ReadString(HKEY_CLASSES_ROOT, L"TypeLib\\" + Wide(kTypeLibraryId) + L"\\1.0\\HELPDIR"),
+        modulePath.substr(0, modulePath.size() - file.size()));
+
     ComPtr<ITypeLib> library;
     ASSERT_EQ(::LoadRegTypeLib(kLibraryId, 1, 0, 0, library.put()), S_OK);
     TLIBATTR* attributes = nullptr;
@@ -121,8 +154,9 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
     EXPECT_EQ(library->GetTypeInfoCount(), kProviderClassCount);
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         SCOPED_TRACE(identity.className);
-        // The type information a provider object hands out: loaded once, kept after the
-        // library is unregistered; a class without a coclass is not found.
+        const std::wstring server = ClassKey(identity) + L"\\InprocServer32";
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, server), modulePath);
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, server, L"ThreadingModel"), L"both");
         CoclassTypeInfo holder(GuidOf(identity.clsid));
         ComPtr<ITypeInfo> info;
         ASSERT_EQ(holder.Get(info.put()), S_OK);
@@ -133,8 +167,9 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
                   S_OK);
         EXPECT_EQ(std::wstring(coclass.get()), Wide(identity.coclassName));
         EXPECT_EQ(std::wstring(coclassHelp.get()), Wide(identity.coclassHelp));
-        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + Wide(identity.clsid)));
     }
+    // The type information a provider object hands out: loaded once, kept after the library
+    // is unregistered; a class without a coclass is not found.
     CoclassTypeInfo loaded(GuidOf(kProviderClassIdentities[0].clsid));
     ComPtr<ITypeInfo> first;
     ASSERT_EQ(loaded.Get(first.put()), S_OK);
@@ -143,10 +178,13 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
               TYPE_E_ELEMENTNOTFOUND);
     EXPECT_EQ(loaded.Get(nullptr), E_POINTER);
     library.reset();
+
     EXPECT_EQ(unregister_(), S_OK);
+    for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
+        ExpectClassAbsent(identity);
+    }
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
     EXPECT_FALSE(TypeLibraryRegistered());
-    EXPECT_FALSE(
-        KeyExists(HKEY_CLASSES_ROOT, L"CLSID\\" + Wide(kProviderClassIdentities[0].clsid)));
     ComPtr<ITypeInfo> cached;
     EXPECT_EQ(loaded.Get(cached.put()), S_OK);
     EXPECT_EQ(cached.get(), first.get());
@@ -155,31 +193,70 @@ TEST_F(ModuleExportsTest, RegistersItsTypeLibraryAndItsServedClasses) {
     EXPECT_FALSE(none);
 }
 
-// Runs regsvr32 of the module's own bitness (Wine picks it by the caller's) and waits.
-DWORD RunRegsvr32(const std::wstring& arguments) {
-    std::wstring commandLine =
-        L"regsvr32.exe " + arguments + L" \"" + Wide(NORV_MODULE_FILE) + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        return ::GetLastError() | 0x80000000u;
-    }
-    UniqueHandle processHandle(process.hProcess);
-    UniqueHandle threadHandle(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) return WAIT_TIMEOUT;
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    return exitCode;
+HRESULT NotCreated(REFIID, void**) noexcept {
+    return E_NOTIMPL;
 }
 
-TEST_F(ModuleExportsTest, RegistersAndUnregistersThroughRegsvr32) {
-    unregister_();
-    ASSERT_FALSE(TypeLibraryRegistered());
-    EXPECT_EQ(RunRegsvr32(L"/s"), 0u);
-    EXPECT_TRUE(TypeLibraryRegistered());
-    EXPECT_EQ(RunRegsvr32(L"/u /s"), 0u);
+TEST_F(ModuleExportsTest, AFailingClassEndsRegistrationAndKeepsTheEarlierOnes) {
+    // A ProgID longer than a registry key name may be makes the second class fail.
+    const std::string longProgId = std::string(300, 'P') + ".1";
+    const ProviderClassIdentity broken = {
+        "NorvBrokenProv", "{5A0F3E21-6C8B-4D97-A1E4-0B2C7D9F8E63}",
+        longProgId,       "CNorvBrokenProv Object",
+        "Broken",         "CNorvBrokenProv",
+        "Broken Class"};
+    const ProviderClassRow rows[] = {
+        MakeProviderClassRow(kProviderClassIdentities[0], &NotCreated),
+        MakeProviderClassRow(broken, &NotCreated),
+        MakeProviderClassRow(kProviderClassIdentities[1], &NotCreated),
+    };
+    EXPECT_TRUE(FAILED(RegisterServer(rows, module_.get())));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(kProviderClassIdentities[0])));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(kProviderClassIdentities[1])));
+    EXPECT_FALSE(TypeLibraryRegistered());
+    UpdateClassRegistry(broken, module_.get(), RegistryMode::Unregister);
+}
+
+// A copy of the module in a folder whose path leaves no room in a 260-character buffer.
+class LongPathModule {
+public:
+    LongPathModule() {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        std::wstring folder = std::wstring(L"\\\\?\\") + temp + L"norv-long-path";
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        folders_.push_back(folder);
+        while (folder.size() < 300) {
+            folder += L"\\" + std::wstring(60, L'd');
+            ::CreateDirectoryW(folder.c_str(), nullptr);
+            folders_.push_back(folder);
+        }
+        file_ = folder + L"\\Norvipmiprv.dll";
+        if (::CopyFileW(Wide(NORV_MODULE_FILE).c_str(), file_.c_str(), FALSE)) {
+            module_ = test::UniqueModule(::LoadLibraryW(file_.c_str()));
+        }
+    }
+    ~LongPathModule() {
+        module_.reset();
+        ::DeleteFileW(file_.c_str());
+        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
+            ::RemoveDirectoryW(it->c_str());
+    }
+    HMODULE get() const { return module_.get(); }
+
+private:
+    std::vector<std::wstring> folders_;
+    std::wstring file_;
+    test::UniqueModule module_;
+};
+
+TEST_F(ModuleExportsTest, AModulePathThatFillsTheBufferFailsRegistration) {
+    LongPathModule longModule;
+    ASSERT_NE(longModule.get(), nullptr) << "cannot load the module from a long path";
+    const auto registerServer = Export<EntryFn>(longModule.get(), "DllRegisterServer");
+    ASSERT_NE(registerServer, nullptr);
+    EXPECT_EQ(registerServer(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
+    ExpectClassAbsent(kProviderClassIdentities[0]);
     EXPECT_FALSE(TypeLibraryRegistered());
 }
 

@@ -35,13 +35,8 @@ std::string OsStop(int sequence) {
 }
 
 void SetPeriod(DWORD seconds) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, win::kEventProviderKey, 0, nullptr, 0,
-                                KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    win::UniqueHkey owner(key);
-    ASSERT_EQ(::RegSetValueExW(key, win::kEventPeriodValue, 0, REG_DWORD,
-                               reinterpret_cast<const BYTE*>(&seconds), sizeof seconds),
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, win::kEventProviderKey, win::kEventPeriodValue,
+                                REG_DWORD, &seconds, sizeof seconds),
               ERROR_SUCCESS);
 }
 

@@ -65,23 +65,6 @@ inline std::optional<std::wstring> ReadString(HKEY root, const std::wstring& pat
     return text;
 }
 
-// The number of subkeys and values of a key; nullopt when it is absent.
-struct KeyCounts {
-    DWORD subkeys = 0;
-    DWORD values = 0;
-    bool operator==(const KeyCounts&) const = default;
-};
-inline std::optional<KeyCounts> CountKeyContents(HKEY root, const std::wstring& path) {
-    win::UniqueHkey key;
-    KeyCounts counts;
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
-        ::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &counts.subkeys, nullptr, nullptr,
-                           &counts.values, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    return counts;
-}
-
 inline bool TypeLibraryRegistered() {
     win::UniqueBstr path;
     return SUCCEEDED(::QueryPathOfRegTypeLib(win::GuidOf(kTypeLibraryId), 1, 0, 0, path.put()));

@@ -59,11 +59,8 @@ TEST_F(LogProviderTest, ARecordIsFoundByTheFiveKeysOfOneRecord) {
     ExpectNotFound(logRecords_.get(), LogRecordPath(first, std::to_wstring(records.size() + 1)));
 }
 
-TEST(RecordLogTrace, EachCallAppendsOneLineAndAnUnwritableLocationIsIgnored) {
-    const TempFile trace("RecordLogTrace");
-    for (int i = 0; i < 3; ++i) win::AppendRecordLogTrace(trace.Path().c_str());
-    EXPECT_EQ(ReadFileBytes(trace.Path()),
-              std::string(kTraceLine) + std::string(kTraceLine) + std::string(kTraceLine));
+// (Each call appending one line is the enumeration case below.)
+TEST(RecordLogTrace, AnUnwritableLocationIsIgnored) {
     const std::string path = TempDirectory() + UniqueName("NoSuchFolder") + "\\trace.txt";
     win::AppendRecordLogTrace(path.c_str());
     EXPECT_FALSE(FileExists(path));

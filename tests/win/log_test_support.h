@@ -135,7 +135,6 @@ public:
           event(CreateEventA(nullptr, TRUE, FALSE, name.c_str())) {}
     const std::string& Name() const { return name; }
     HANDLE Get() const { return event.get(); }
-    bool IsSet() const { return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0; }
     bool WaitFor(DWORD ms) const { return WaitForSingleObject(event.get(), ms) == WAIT_OBJECT_0; }
 
 private:

@@ -37,14 +37,6 @@ TEST(LogWriterConfiguration, DefaultsWithoutKeyOrWithAnEmptyOne) {
     ExpectConfiguration(writer, {HKEY_CURRENT_USER, missing.c_str()}, DefaultFileName(), 1, 7);
     TestLogKey empty;
     ExpectConfiguration(writer, empty.Key(), DefaultFileName(), 1, 7);
-    // The module's own key is read from the local machine.
-    if (TestLogKey machine(TestLogKey::Machine{}); machine.Usable()) {
-        EXPECT_EQ(writer.LoadConfiguration(), 0u);
-        EXPECT_EQ(writer.FileName(), DefaultFileName());
-        machine.SetDword("LEVEL", 3);
-        EXPECT_EQ(writer.LoadConfiguration(), 0u);
-        EXPECT_EQ(writer.Level(), 3);
-    }
 }
 
 TEST(LogWriterConfiguration, ReadsATerminatedFileNameAndFourByteNumbers) {
@@ -193,35 +185,6 @@ TEST(LogWriterSemaphore, TheFirstWriterMakesTheFileFreeAndABusyOneLosesTheMessag
     ASSERT_TRUE(ReleaseSemaphore(held.get(), 1, nullptr));
     EXPECT_EQ(writer.LogError("written"), 0u);
     EXPECT_EQ(test::SplitLines(test::ReadFileBytes(busy.Path())).size(), 1u);
-}
-
-TEST(LogWriterProcesses, TwoProcessesNeverInterleaveWithinALine) {
-    constexpr int kLinesEach = 100;
-    const TempFile file("Shared");
-    const test::TestEvent go("Go");
-    test::HelperProcess helper("write \"" + file.Path() + "\" " + go.Name() + " " +
-                               std::to_string(kLinesEach) + " Helper::");
-    ASSERT_TRUE(helper.Started());
-    LogWriter writer;
-    writer.SetLabel("Test::");
-    ASSERT_EQ(writer.OpenLog(file.Path(), 1, 7), 0u);
-    Sleep(200);  // the helper opens its writer before it waits
-    SetEvent(go.Get());
-    const std::string padding(200, '.');
-    for (int i = 0; i < kLinesEach; ++i)
-        EXPECT_EQ(writer.LogError("line %d %s", i, padding.c_str()), 0u);
-    ASSERT_EQ(helper.WaitForExit(20000), 0u);
-
-    const auto lines = test::SplitLines(test::ReadFileBytes(file.Path()));
-    ASSERT_EQ(lines.size(), 2u * kLinesEach);
-    const std::regex whole(R"( \[[0-9/ :]+\] \[Error\] - (Test|Helper)::line (\d+) \.{200})");
-    int mine = 0;
-    for (const auto& line : lines) {
-        std::smatch parts;
-        ASSERT_TRUE(std::regex_match(line, parts, whole)) << line;
-        mine += parts[1] == "Test";
-    }
-    EXPECT_EQ(mine, kLinesEach);
 }
 
 }  // namespace

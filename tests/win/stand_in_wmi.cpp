@@ -167,11 +167,6 @@ void ExpectNotFound(IWbemServices* provider, const std::wstring& path) {
     EXPECT_TRUE(sink->Events().empty()) << "a failed lookup does not call the sink";
 }
 
-bool IsNull(IWbemClassObject* object, const wchar_t* name) {
-    win::UniqueVariant value;
-    return SUCCEEDED(object->Get(name, 0, &value, nullptr, nullptr)) && V_VT(&value) == VT_NULL;
-}
-
 std::wstring StringOf(IWbemClassObject* object, const wchar_t* name) {
     win::UniqueVariant value;
     if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)) || V_VT(&value) != VT_BSTR) {

@@ -142,7 +142,6 @@ ComPtr<IWbemClassObject> Found(IWbemServices* provider, const std::wstring& path
 void ExpectNotFound(IWbemServices* provider, const std::wstring& path);
 
 // Property values of an instance as a client reads them.
-bool IsNull(IWbemClassObject* object, const wchar_t* name);
 std::wstring StringOf(IWbemClassObject* object, const wchar_t* name);
 // The string values of a property over a list of instances.
 std::vector<std::wstring> StringsOf(const std::vector<ComPtr<IWbemClassObject>>& objects,
