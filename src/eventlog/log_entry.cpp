@@ -33,8 +33,6 @@ std::optional<LogEntryHeader> LogEntry::Header() const {
     header.status = bytes[kEntryStatusOffset];
     header.eventClass = ReadUInt16(bytes, kEntryClassOffset);
     header.eventCode = ReadUInt16(bytes, kEntryCodeOffset);
-    const std::span<const std::uint8_t> time = bytes.subspan(kEntryDateTimeOffset);
-    header.dateTime = {time[0], time[1], time[2], time[3], time[4], time[5]};
     return header;
 }
 

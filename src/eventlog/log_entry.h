@@ -30,7 +30,7 @@ struct LogEntryHeader {
     std::uint8_t status = 0;
     std::uint16_t eventClass = 0;
     std::uint16_t eventCode = 0;
-    LogDateTime dateTime;
+    // The date and time are read where a record's timestamp is made (EntryDateTime).
 };
 
 class LogEntry {
