@@ -225,13 +225,5 @@ class ArchiveTest(unittest.TestCase):
                 self.assertIn(wanted, problem)
 
 
-class VersionTest(unittest.TestCase):
-    def test_reads_the_project_version(self):
-        self.assertEqual(pa.project_version("project(Norvipmiprv\n  VERSION 2.10.3\n  LANGUAGES CXX)"),
-                         "2.10.3")
-        with self.assertRaises(pa.PackageError):
-            pa.project_version("project(Norvipmiprv CXX)\n")
-
-
 if __name__ == "__main__":
     unittest.main(verbosity=1)

@@ -1,7 +1,6 @@
-// Loading the host's platform: the embedded files are the source tree's, the default and
-// driver-absent descriptions serve what they describe, the directives change what the
-// namespaces serve, a malformed description stops with its file, line and reason; and the
-// provider each request reaches.
+// Loading the host's platform: the default and driver-absent descriptions serve what they
+// describe, the directives change what the namespaces serve, a malformed description stops with its
+// file, line and reason; and the provider each request reaches.
 #include "platform/platform_loading.h"
 
 #include <gtest/gtest.h>
@@ -21,21 +20,7 @@ namespace norvwmi {
 namespace {
 
 using testing::ReadFile;
-using testing::ReadSourceFile;
 using testing::TestDataPath;
-
-TEST(EmbeddedMof, EachFileIsTheSourceTreesFile) {
-    const auto files = EmbeddedMofFiles();
-    ASSERT_EQ(files.size(), 5u);
-    for (const EmbeddedMof& file : files) {
-        SCOPED_TRACE(file.name);
-        EXPECT_EQ(file.text, ReadSourceFile(file.name));
-        EXPECT_EQ(EmbeddedMofText(file.name), file.text);
-    }
-    EXPECT_EQ(EmbeddedMofText("platforms/driver-absent.mof"), std::nullopt);
-    EXPECT_EQ(DefaultPlatformDescription().text, ReadSourceFile("platforms/default.mof"));
-    EXPECT_EQ(DefaultPlatformDescription().name, "platforms/default.mof");
-}
 
 // The golden outputs show what the shipped descriptions serve; these are the directives'
 // own rules.
