@@ -28,13 +28,10 @@ class NamedLockTest : public ::testing::Test {
 protected:
     NamedLockTest() { key.LogTo(logFile.Path()); }
 
-    std::vector<std::string> LogLines() const {
-        return test::SplitLines(test::ReadFileBytes(logFile.Path()));
-    }
-    // The failure lines of the log, each from the type name on.
+    // The lines of the log, each from the type name on.
     std::vector<std::string> FailureLines() const {
         std::vector<std::string> failures;
-        for (const auto& line : LogLines()) {
+        for (const auto& line : test::SplitLines(test::ReadFileBytes(logFile.Path()))) {
             const std::size_t type = line.find("[Error]");
             failures.push_back(type == std::string::npos ? line : line.substr(type));
         }
@@ -75,7 +72,7 @@ TEST_F(NamedLockTest, ExcludesOtherThreadsUnderItsGlobalNameAndIsReentrant) {
         EXPECT_FALSE(FreeForAnotherThread(fullName)) << "one Unlock released both Locks";
         lock.Unlock();
         EXPECT_TRUE(FreeForAnotherThread(fullName));
-        EXPECT_TRUE(LogLines().empty());
+        EXPECT_TRUE(FailureLines().empty());
         // One Unlock too many: ReleaseMutex fails with ERROR_NOT_OWNER.
         lock.Unlock();
     }
@@ -158,7 +155,7 @@ TEST_F(NamedLockTest, ThreadsTakingAFreshLockShareOneMutex) {
         }
     }
     EXPECT_FALSE(overlapped);
-    EXPECT_TRUE(LogLines().empty());
+    EXPECT_TRUE(FailureLines().empty());
 }
 
 // Another process is kept out by the same named mutex (the name is the first case's); a holder
