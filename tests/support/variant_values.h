@@ -13,47 +13,18 @@
 
 namespace norv::test {
 
-// The bits converted to T and stored at the start of the VARIANT's value, where every
-// integer member and VT_BOOL's sit.
-template <typename T>
-void Store(VARIANT& value, std::int64_t bits) {
-    const T converted = static_cast<T>(bits);
-    std::memcpy(&V_UI1(&value), &converted, sizeof converted);
-}
-
-// A VARIANT of the type holding bits converted to it (VT_NULL and VT_EMPTY hold nothing).
+// A VARIANT of the type holding bits converted to it (VT_NULL and VT_EMPTY hold nothing). On
+// x86 every integer type and VT_BOOL reads its value from the low bytes of the bits.
 inline VARIANT Scalar(VARTYPE type, std::int64_t bits) {
     VARIANT value;
     ::VariantInit(&value);
     V_VT(&value) = type;
-    switch (type) {
-        case VT_I1:
-        case VT_UI1:
-            Store<BYTE>(value, bits);
-            break;
-        case VT_I2:
-        case VT_UI2:
-        case VT_BOOL:
-            Store<USHORT>(value, bits);
-            break;
-        case VT_I4:
-        case VT_UI4:
-        case VT_INT:
-        case VT_UINT:
-            Store<ULONG>(value, bits);
-            break;
-        case VT_I8:
-        case VT_UI8:
-            Store<std::int64_t>(value, bits);
-            break;
-        case VT_R8:
-            Store<double>(value, bits);
-            break;
-        case VT_BSTR:
-            V_BSTR(&value) = ::SysAllocString(std::to_wstring(bits).c_str());
-            break;
-        default:
-            break;
+    if (type == VT_BSTR) {
+        V_BSTR(&value) = ::SysAllocString(std::to_wstring(bits).c_str());
+    } else if (type == VT_R8) {
+        V_R8(&value) = static_cast<double>(bits);
+    } else if (type != VT_NULL && type != VT_EMPTY) {
+        std::memcpy(&V_UI1(&value), &bits, sizeof bits);
     }
     return value;
 }

@@ -121,19 +121,17 @@ TEST(LogWriter, WritesOneStampedLinePerMessage) {
     EXPECT_EQ(parts[2].str() + parts[3].str(), "Warningunlabelled");
 }
 
-TEST(LogWriter, FileInAMissingFolderIsAnError) {
+// The trim rule itself is the core's (LogTrimKeepFrom); here the writer applies it to a full
+// file: of 250000 bytes in lines of 97, the last 100000 start inside line 1546, whose CR LF
+// ends at byte 150058.
+TEST(LogWriter, AMissingFolderIsAnErrorAndAFullFileKeepsTheWholeLinesOfItsLastPart) {
     const std::string path =
         test::TempDirectory() + test::UniqueName("NoFolder") + "\\deeper\\norv.log";
     LogWriter writer;
     ASSERT_EQ(writer.OpenLog(path, 1, 7), 0u);
     EXPECT_EQ(writer.LogError("lost"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_FALSE(test::FileExists(path));
-}
 
-// The trim rule itself is the core's (LogTrimKeepFrom); here the writer applies it to a full
-// file: of 250000 bytes in lines of 97, the last 100000 start inside line 1546, whose CR LF
-// ends at byte 150058.
-TEST(LogWriterTrim, AFullFileKeepsTheWholeLinesOfItsLastPart) {
     std::string before;
     for (int number = 0; before.size() < 250000; ++number) {
         char head[16];
@@ -144,7 +142,6 @@ TEST(LogWriterTrim, AFullFileKeepsTheWholeLinesOfItsLastPart) {
     }
     const TempFile file("Trim");
     test::WriteFileBytes(file.Path(), before);
-    LogWriter writer;
     ASSERT_EQ(writer.OpenLog(file.Path(), 1, 7), 0u);
     ASSERT_EQ(writer.LogError("appended"), 0u);
     const std::string after = test::ReadFileBytes(file.Path());

@@ -87,15 +87,11 @@ TEST_P(SensorProviderTest, TheEventLogLockIsNotTakenBySensorRequests) {
     EXPECT_EQ(holder.WaitForExit(10000), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Classes, SensorProviderTest,
-                         ::testing::Values(SensorClassCase{"Sensor",
-                                                           ProviderClass::Sensor,
-                                                           L"NumericSensor",
-                                                           {L"10.0.0", L"16.0.0"}},
-                                           SensorClassCase{"NumericSensor",
-                                                           ProviderClass::NumericSensor,
-                                                           L"Sensor",
-                                                           {L"1.0.0", L"20.0.0", L"35.0.1"}}),
+const SensorClassCase kSensorClasses[] = {
+    {"Sensor", ProviderClass::Sensor, L"NumericSensor", {L"10.0.0", L"16.0.0"}},
+    {"NumericSensor", ProviderClass::NumericSensor, L"Sensor", {L"1.0.0", L"20.0.0", L"35.0.1"}},
+};
+INSTANTIATE_TEST_SUITE_P(Classes, SensorProviderTest, ::testing::ValuesIn(kSensorClasses),
                          [](const auto& test) { return std::string(test.param.label); });
 
 }  // namespace

@@ -91,15 +91,18 @@ ComPtr<IWbemServices> StandInWmi::InitializedProvider(ProviderClass providerClas
         ADD_FAILURE() << "no IWbemProviderInit";
         return {};
     }
+    EXPECT_EQ(Initialize(init.get()), WBEM_S_NO_ERROR);
+    return provider;
+}
+
+HRESULT StandInWmi::Initialize(IWbemProviderInit* init) const {
     const ComPtr<IWbemServices> nameSpace = ProviderNamespace();
     const auto sink = NewSink();
     wchar_t nameSpaceName[] = L"root\\cimv2\\ipmi";
-    EXPECT_EQ(AsClient([&] {
-                  return init->Initialize(nullptr, 0, nameSpaceName, nullptr, nameSpace.get(),
-                                          nullptr, sink.get());
-              }),
-              WBEM_S_NO_ERROR);
-    return provider;
+    return AsClient([&] {
+        return init->Initialize(nullptr, 0, nameSpaceName, nullptr, nameSpace.get(), nullptr,
+                                sink.get());
+    });
 }
 
 ComPtr<RecordingSink> NewSink() {

@@ -80,6 +80,7 @@ public:
     }
     // A new provider object, initialised as WMI does it (client at impersonation level).
     ComPtr<IWbemServices> InitializedProvider(ProviderClass providerClass) const;
+    HRESULT Initialize(IWbemProviderInit* provider) const;
 
 private:
     bool comInitialised_ = false;
