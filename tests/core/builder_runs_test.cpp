@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "fake_health_data_source.h"
-#include "golden_text.h"
 #include "inventory/environmental_builders.h"
 #include "inventory/redundancy_group.h"
 #include "inventory/system_builders.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

@@ -9,7 +9,7 @@
 #include "eventlog/log_entry.h"
 #include "events/event_period.h"
 #include "events/threshold_band.h"
-#include "golden_text.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

@@ -12,7 +12,7 @@
 #include "eventlog/calendar.h"
 #include "eventlog/cim_datetime.h"
 #include "eventlog/time_zone_rules.h"
-#include "golden_text.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

@@ -8,10 +8,10 @@
 
 #include "fake_health_data_source.h"
 #include "fake_processor_info_source.h"
-#include "golden_text.h"
 #include "inventory/environmental_builders.h"
 #include "inventory/refresh_rule.h"
 #include "inventory/system_builders.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {
@@ -38,7 +38,7 @@ void ServeDefaultPlatform(FakeHealthDataSource& health) {
                  {{{"SocketDesignation", std::string("Proc 1")}},
                   {{"SocketDesignation", std::string("Proc 2")}}});
     const auto definitions = test::Definitions("default_platform.txt");
-    std::istringstream lines(test::ReadGolden("default_platform.txt"));
+    std::istringstream lines(test::ReadCaseFile("default_platform.txt"));
     for (std::string line; std::getline(lines, line);) {
         const std::size_t colon = line.find(": ");
         if (line.starts_with("#") || line.starts_with("@") || colon == std::string::npos) continue;

@@ -14,8 +14,8 @@
 
 #include "eventlog/event_text.h"
 #include "eventlog/mapping_tables.h"
-#include "golden_text.h"
 #include "log_area_builder.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {
@@ -45,7 +45,7 @@ std::vector<std::uint8_t> Entry(std::uint16_t eventClass, std::uint16_t eventCod
 // wrong number. No record is present: the event log finds hidden sensors too.
 SensorInventory MakeInventory(std::optional<SensorKind> without = std::nullopt) {
     SensorInventory inventory;
-    std::istringstream lines(test::ReadGolden("log_entries.txt"));
+    std::istringstream lines(test::ReadCaseFile("log_entries.txt"));
     for (std::string line; std::getline(lines, line);) {
         if (!line.starts_with("@sensor ")) continue;
         std::istringstream in = test::CaseInput(line.substr(8));

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <sstream>
 #include <string>
 
-#include "golden_text.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {
@@ -39,10 +40,7 @@ TEST(LogLineCases, AsReviewed) {
         }
         std::size_t at = 0;
         if (what == "trim") in >> at;
-        std::string bytes, escaped;
-        in >> escaped;
-        for (std::size_t i = 0; i < escaped.size(); ++i)
-            bytes += escaped[i] != '\\' ? escaped[i] : escaped[++i] == 'r' ? '\r' : '\n';
+        const std::string bytes(std::istreambuf_iterator<char>(in.ignore(1)), {});
         std::string tail = bytes;
         if (what == "trim") tail = std::string(kLogTrimTail, 'x').replace(at, bytes.size(), bytes);
         return std::to_string(LogTrimKeepFrom(tail));

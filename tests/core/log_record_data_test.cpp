@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "eventlog/management_log.h"
-#include "golden_text.h"
 #include "log_area_builder.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

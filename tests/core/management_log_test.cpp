@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "golden_text.h"
 #include "log_area_builder.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "golden_text.h"
 #include "platform/socket_designation.h"
 #include "smbios_test_tables.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {
@@ -41,10 +41,6 @@ std::string CountCase(const std::string& input) {
         in >> keyword;
         std::getline(in >> std::ws, text);
         text = text.substr(1, text.size() - 2);  // between the quotes
-        if (const std::size_t tab = text.find("\\t"); tab != std::string::npos)
-            text.replace(tab, 2, "\t");
-        if (const std::size_t nul = text.find("\\0"); nul != std::string::npos)
-            text.replace(nul, 2, 1, '\0');
         const auto number = ParseNumberAfterKeyword(text, keyword);
         return number ? std::to_string(*number) : "none";
     }

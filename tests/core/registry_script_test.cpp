@@ -6,10 +6,10 @@
 #include <set>
 #include <string>
 
-#include "golden_text.h"
 #include "host/class_registry_script.h"
 #include "host/guid_text.h"
 #include "host/provider_class_identity.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "golden_text.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

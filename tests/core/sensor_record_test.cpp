@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "eventlog/sensor_search.h"
-#include "golden_text.h"
 #include "inventory/sensor_inventory.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

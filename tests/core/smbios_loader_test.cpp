@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "golden_text.h"
 #include "platform/smbios_loader.h"
 #include "platform/smbios_table.h"
 #include "smbios_test_tables.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

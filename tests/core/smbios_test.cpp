@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "golden_text.h"
 #include "platform/smbios_entry_point.h"
 #include "platform/smbios_table.h"
 #include "smbios_test_tables.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "golden_text.h"
+#include "support/case_file.h"
 
 namespace norv::smbios_test {
 

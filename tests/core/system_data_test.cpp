@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "golden_text.h"
 #include "inventory/controller_record.h"
+#include "support/case_file.h"
 #include "system/admin_domain_data.h"
 #include "system/computer_system_data.h"
 #include "system/sensor_collection_data.h"

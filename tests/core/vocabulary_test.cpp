@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "golden_text.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "com/utility_parsers.h"
-#include "core/golden_text.h"
 #include "host/wbem_status.h"
 #include "platform/win_resource.h"
+#include "support/case_file.h"
 
 namespace norv::win {
 namespace {
@@ -52,7 +52,7 @@ std::string StatusText(HRESULT hr) {
 }
 
 TEST_F(ObjectPathTest, ValidatesPathsAndReadsTheirKeysAsReviewed) {
-    test::ExpectCases("../win/object_paths.txt", [&](const std::string& input) {
+    test::ExpectCases("object_paths.txt", [&](const std::string& input) {
         std::istringstream in(input);
         std::string command, names, kind, narrowPath;
         in >> command >> names;

@@ -22,7 +22,7 @@ Repository WithKnownClasses() {
     EXPECT_FALSE(repository.AddSystemClasses(
         ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
     const std::optional<MofError> error =
-        repository.AddMof(testing::ReadFile(testing::TestDataPath("known.mof")), "known.mof");
+        repository.AddMof(norv::test::ReadCaseFile("known.mof"), "known.mof");
     EXPECT_FALSE(error.has_value()) << (error ? FormatMofError(*error) : std::string());
     return repository;
 }
@@ -71,7 +71,7 @@ std::string Held(const CimValue& value) {
 // Documents read after the system classes and known.mof, and their answers, are
 // tests/data/norvwmi/mof_reading.txt: the values of an instance read, or where a fault stops.
 TEST(Repository, ReadsValuesByTheirPropertyTypesAndStopsAtTheFirstFault) {
-    testing::ExpectCases("mof_reading.txt", [](const std::string& text) {
+    norv::test::ExpectCases("mof_reading.txt", [](const std::string& text) {
         Repository repository = WithKnownClasses();
         const std::optional<MofError> error = repository.AddMof(text, "bad.mof");
         if (error) return FormatMofError(*error);

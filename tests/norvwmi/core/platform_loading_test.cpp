@@ -19,14 +19,13 @@
 namespace norvwmi {
 namespace {
 
-using testing::ReadFile;
-using testing::TestDataPath;
+using norv::test::ReadCaseFile;
 
 // The golden outputs show what the shipped descriptions serve; these are the directives'
 // own rules.
 TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
-    auto loaded = LoadPlatform(MofFile{"directives.mof", ReadFile(TestDataPath("directives.mof"))},
-                               "NORVHOST");
+    auto loaded =
+        LoadPlatform(MofFile{"directives.mof", ReadCaseFile("directives.mof")}, "NORVHOST");
     ASSERT_TRUE(std::holds_alternative<Platform>(loaded))
         << FormatMofError(std::get<MofError>(loaded));
     const Platform& platform = std::get<Platform>(loaded);
@@ -48,7 +47,7 @@ TEST(PlatformLoading, DirectivesStallOrRemoveTheNamedClassAndNoOther) {
 // A refused description stops with its file, line and reason; the descriptions of the class,
 // log and timed directives that are refused are in tests/data/norvwmi/description_faults.txt.
 TEST(PlatformLoading, RefusedDescriptionsStopWithFileLineAndReason) {
-    testing::ExpectCases("description_faults.txt", [](const std::string& input) {
+    norv::test::ExpectCases("description_faults.txt", [](const std::string& input) {
         constexpr std::string_view kPerturb = "--perturb 5";
         const bool perturbed = input.rfind(kPerturb, 0) == 0;
         const auto loaded =
@@ -76,7 +75,7 @@ const ClassSource& Registrations() {
         EXPECT_FALSE(repository.AddSystemClasses(
             ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
         const auto error =
-            repository.AddMof(ReadFile(TestDataPath("registrations.mof")), "registrations.mof");
+            repository.AddMof(ReadCaseFile("registrations.mof"), "registrations.mof");
         EXPECT_FALSE(error) << FormatMofError(*error);
         return RepositoryClassSource(std::move(repository));
     }();
@@ -94,7 +93,7 @@ constexpr std::string_view kLookupStatuses[] = {"Found",
 
 // The lookups are tests/data/norvwmi/provider_lookups.txt.
 TEST(ProviderRegistration, LookupsGiveWmisStatuses) {
-    testing::ExpectCases("provider_lookups.txt", [](const std::string& input) {
+    norv::test::ExpectCases("provider_lookups.txt", [](const std::string& input) {
         std::istringstream words(input);
         std::string source, operation, nameSpace, className, method;
         words >> source >> operation >> nameSpace >> className;

@@ -7,7 +7,7 @@
 #include "repository/object_path.h"
 #include "repository/query_evaluation.h"
 #include "repository/wql_select.h"
-#include "support/case_file.h"
+#include "support/test_files.h"
 
 namespace norvwmi {
 namespace {
@@ -93,7 +93,7 @@ std::string Answer(const RequestResult& result) {
 
 // The requests are tests/data/norvwmi/object_requests.txt.
 TEST_F(ObjectModel, LookupsQueriesNamespacesAndPathsAsWmiAnswersThem) {
-    testing::ExpectCases("object_requests.txt", [&](const std::string& input) -> std::string {
+    norv::test::ExpectCases("object_requests.txt", [&](const std::string& input) -> std::string {
         const std::size_t space = input.find(' ');
         const std::string verb = input.substr(0, space);
         const std::string text = input.substr(space + 1);

@@ -26,7 +26,7 @@ TEST(ShippedMof, ServedClassesDeclareWhatTheProvidersWriteAndTheirLookupsRead) {
         std::get<Platform>(LoadPlatform(DefaultPlatformDescription(), "HOST"));
     const Repository& repository = platform.classes->Declared();
     std::set<std::string> listed;
-    testing::ExpectCases("shipped_classes.txt", [&](const std::string& input) -> std::string {
+    norv::test::ExpectCases("shipped_classes.txt", [&](const std::string& input) -> std::string {
         listed.insert(input);
         const std::size_t dot = input.find('.');
         const ClassDefinition* definition =

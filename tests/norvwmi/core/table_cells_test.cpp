@@ -26,7 +26,7 @@ std::string Words(std::optional<std::string_view> words) {
 
 // The cases are tests/data/norvwmi/table_cells.txt.
 TEST(TableCells, ReadingsUnitsDateTimesAndCodeWords) {
-    testing::ExpectCases("table_cells.txt", [](const std::string& input) -> std::string {
+    norv::test::ExpectCases("table_cells.txt", [](const std::string& input) -> std::string {
         std::istringstream in(input);
         std::string kind, a, b, c, d;
         in >> kind >> a >> b >> c >> d;

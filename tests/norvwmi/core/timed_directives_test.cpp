@@ -39,12 +39,12 @@ std::string Described(const Platform& platform) {
 
 // The seconds and what is served then are tests/data/norvwmi/timed_steps.txt.
 TEST(TimedDirectives, EachStepAppliesAtItsSecondAndNotBefore) {
-    const auto loaded = Load(testing::ReadFile(testing::TestDataPath("timed_steps.mof")));
+    const auto loaded = Load(norv::test::ReadCaseFile("timed_steps.mof"));
     ASSERT_TRUE(std::holds_alternative<Platform>(loaded))
         << FormatMofError(std::get<MofError>(loaded));
     const Platform& platform = std::get<Platform>(loaded);
     ASSERT_TRUE(platform.timed);
-    testing::ExpectCases("timed_steps.txt", [&](const std::string& second) {
+    norv::test::ExpectCases("timed_steps.txt", [&](const std::string& second) {
         platform.timed->AdvanceTo(static_cast<std::uint32_t>(std::stoul(second)));
         const ClassSource& served = platform.served->Classes();
         const std::vector<std::uint8_t> area =

@@ -4,35 +4,23 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "repository/repository_class_source.h"
+#include "support/case_file.h"
 
 namespace norvwmi::testing {
 
-// The whole file at `path`; a missing file fails the test.
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open " << path;
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 inline std::string ReadSourceFile(std::string_view relativePath) {
-    return ReadFile(std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath));
-}
-
-inline std::string TestDataPath(std::string_view name) {
-    return std::string(NORV_TEST_DATA_DIR) + "/norvwmi/" + std::string(name);
+    return norv::test::ReadFile(std::string(NORV_SOURCE_DIR) + "/" + std::string(relativePath));
 }
 
 // The classes and instances of a MOF file of tests/data/norvwmi.
 inline std::shared_ptr<RepositoryClassSource> TestMofSource(std::string_view name) {
     Repository repository;
-    const auto error = repository.AddMof(ReadFile(TestDataPath(name)), name);
+    const auto error = repository.AddMof(norv::test::ReadCaseFile(std::string(name)), name);
     EXPECT_FALSE(error) << (error ? FormatMofError(*error) : std::string());
     return std::make_shared<RepositoryClassSource>(std::move(repository));
 }

@@ -123,7 +123,7 @@ std::string Shown(const VARIANT& value) {
 // The cases are tests/data/norvwmi/put_get.txt.
 TEST(PutAndGet, TypesAcceptedValuesConvertedAndRangesKept) {
     auto instance = NewTestInstance("Sample");
-    testing::ExpectCases("put_get.txt", [&](const std::string& input) {
+    norv::test::ExpectCases("put_get.txt", [&](const std::string& input) {
         std::istringstream words(input);
         std::string property, type, value;
         words >> property;

@@ -97,7 +97,7 @@ std::string Answer(const std::string& input) {
 
 // The cases are tests/data/norvwmi/wbem_paths.txt.
 TEST(WbemPath, AnswersThePathsTheProviderReadsAsWindowsDoes) {
-    testing::ExpectCases("wbem_paths.txt", Answer);
+    norv::test::ExpectCases("wbem_paths.txt", Answer);
     ComPtr<IWbemPath> path(WbemPath::Create().get());
     EXPECT_EQ(path->SetText(kAll, nullptr), Wbem(WBEM_E_INVALID_PARAMETER));
 }

@@ -1,0 +1,110 @@
+// Reviewed case files of a test program's folder of tests/data (core, win or norvwmi). Each line
+// is `input => answer`, the input with C escapes (\n, \r, \t, \0, \\, \xNN) for what one line
+// cannot hold; lines that start with "# " or hold no " => " are comments, "@name = text" lines
+// definitions the cases name. With NORV_UPDATE_GOLDEN=1 a test writes the answers the code gives
+// (and whole golden texts) instead, to be reviewed as a diff (docs/testing.md).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iomanip>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace norv::test {
+
+// The whole file at `path`; a missing file fails the test.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot open " << path;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string CaseFilePath(std::string_view name) {
+    return std::string(NORV_CASE_DIR) + "/" + std::string(name);
+}
+
+inline std::string ReadCaseFile(const std::string& name) {
+    return ReadFile(CaseFilePath(name));
+}
+
+inline bool UpdatingGolden() {
+    const char* update = std::getenv("NORV_UPDATE_GOLDEN");
+    return update != nullptr && std::string(update) == "1";
+}
+
+inline void ExpectGolden(const std::string& name, const std::string& text) {
+    if (UpdatingGolden()) {
+        std::ofstream(CaseFilePath(name), std::ios::binary) << text;
+        return;
+    }
+    EXPECT_EQ(text, ReadCaseFile(name)) << CaseFilePath(name);
+}
+
+inline std::string Unescaped(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c == 'x') {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == '0' ? '\0' : c;
+        }
+    }
+    return out;
+}
+
+// `answer` gives the actual answer to each (unescaped) input, compared with the reviewed one.
+inline void ExpectCases(const std::string& name,
+                        const std::function<std::string(const std::string& input)>& answer) {
+    std::istringstream lines(ReadCaseFile(name));
+    std::string text;
+    int cases = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t arrow = line.find(" => ");
+        if (line.empty() || line.starts_with("# ") || arrow == std::string::npos) {
+            text += line + "\n";
+            continue;
+        }
+        const std::string input = line.substr(0, arrow);
+        const std::string actual = answer(Unescaped(input));
+        if (!UpdatingGolden()) {
+            EXPECT_EQ(actual, line.substr(arrow + 4)) << name << ": " << input;
+        }
+        text += input + " => " + actual + "\n";
+        ++cases;
+    }
+    EXPECT_GT(cases, 0) << CaseFilePath(name);
+    if (UpdatingGolden()) ExpectGolden(name, text);
+}
+
+inline std::map<std::string, std::string> Definitions(const std::string& name) {
+    std::map<std::string, std::string> definitions;
+    std::istringstream lines(ReadCaseFile(name));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t equals = line.find(" = ");
+        if (line.starts_with("@") && equals != std::string::npos)
+            definitions[line.substr(0, equals)] = line.substr(equals + 3);
+    }
+    return definitions;
+}
+
+// A case's input as a stream whose numbers read as decimal or, after 0x, hexadecimal.
+inline std::istringstream CaseInput(const std::string& input) {
+    std::istringstream in(input);
+    in >> std::setbase(0);
+    return in;
+}
+
+}  // namespace norv::test
