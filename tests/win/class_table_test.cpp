@@ -10,8 +10,8 @@
 
 #include "host/module_state.h"
 #include "host/provider_class_row.h"
+#include "host_test_support.h"
 #include "platform/win_resource.h"
-#include "support/out_sentinel.h"
 
 namespace norv::win {
 namespace {

@@ -17,7 +17,6 @@
 #include "host/type_library_registration.h"
 #include "host_test_support.h"
 #include "norvwmi/support/test_files.h"
-#include "support/out_sentinel.h"
 
 namespace norv::win {
 namespace {

@@ -1,11 +1,12 @@
 // Helpers of the COM server tests: the built module loaded from its build folder, its entry
-// points, and registry reads that tell absent, empty and present apart.
+// points, registry reads that tell absent, empty and present apart, and an out-pointer sentinel.
 #pragma once
 
 #include <windows.h>
 
 #include <oleauto.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,9 @@
 namespace norv::test {
 
 using norvwmi::UniqueModule;
+
+// What a test puts in an out pointer before a call that must fail: the call has to clear it.
+inline void* const kOutSentinel = reinterpret_cast<void*>(static_cast<std::uintptr_t>(0xdeadbeef));
 
 // The module as built (NORV_MODULE_FILE is its path on Wine's Z: drive).
 inline UniqueModule LoadModuleUnderTest() {

@@ -11,7 +11,6 @@
 
 #include "eventlog/record_log_provider.h"
 #include "log_test_support.h"
-#include "named_lock_probe.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "log_test_support.h"
-#include "named_lock_probe.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {

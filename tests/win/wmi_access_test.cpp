@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -27,19 +28,72 @@
 #include "platform/wmi_query.h"
 #include "stand_in_wmi.h"
 #include "support/recording_instance.h"
-#include "support/variant_values.h"
 
 namespace norv {
 namespace {
 
-using test::Array;
-using test::Elements;
-using test::Scalar;
 using win::ComPtr;
 using win::UniqueBstr;
 
 using win::kWbemFailed;
 constexpr wchar_t kName[] = L"Value";
+
+// A VARIANT of the type holding bits converted to it (VT_NULL and VT_EMPTY hold nothing). On
+// x86 every integer type and VT_BOOL reads its value from the low bytes of the bits.
+VARIANT Scalar(VARTYPE type, std::int64_t bits) {
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = type;
+    if (type == VT_BSTR) {
+        V_BSTR(&value) = ::SysAllocString(std::to_wstring(bits).c_str());
+    } else if (type == VT_R8) {
+        V_R8(&value) = static_cast<double>(bits);
+    } else if (type != VT_NULL && type != VT_EMPTY) {
+        std::memcpy(&V_UI1(&value), &bits, sizeof bits);
+    }
+    return value;
+}
+
+// A one-dimensional safe array of this element type holding the values from lowerBound on.
+VARIANT Array(VARTYPE elementType, LONG lowerBound, const std::vector<std::int64_t>& values) {
+    SAFEARRAYBOUND bound{static_cast<ULONG>(values.size()), lowerBound};
+    SAFEARRAY* array = ::SafeArrayCreate(elementType, 1, &bound);
+    LONG index = lowerBound;
+    for (const std::int64_t bits : values) {
+        VARIANT element = Scalar(elementType, bits);
+        // Every accepted element type sits at the start of the VARIANT's value.
+        ::SafeArrayPutElement(array, &index, &V_UI1(&element));
+        ++index;
+    }
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = static_cast<VARTYPE>(VT_ARRAY | elementType);
+    V_ARRAY(&value) = array;
+    return value;
+}
+
+// The elements of a one-dimensional safe array of 32-bit integers or of texts.
+template <typename Element>
+std::vector<Element> Elements(SAFEARRAY* array) {
+    LONG lower = 0;
+    LONG upper = -1;
+    ::SafeArrayGetLBound(array, 1, &lower);
+    ::SafeArrayGetUBound(array, 1, &upper);
+    std::vector<Element> elements;
+    for (LONG i = lower; i <= upper; ++i) {
+        if constexpr (std::is_same_v<Element, std::wstring>) {
+            BSTR text = nullptr;
+            ::SafeArrayGetElement(array, &i, &text);
+            elements.emplace_back(text, ::SysStringLen(text));
+            ::SysFreeString(text);
+        } else {
+            Element element{};
+            ::SafeArrayGetElement(array, &i, &element);
+            elements.push_back(element);
+        }
+    }
+    return elements;
+}
 
 // A recording instance whose property kName holds the value.
 struct Bag {
