@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/embedded_mof.h"
+#include "repository/mof_reader.h"
 #include "repository/repository_class_source.h"
 
 namespace norvwmi::testing {
@@ -29,12 +31,21 @@ inline std::string TestDataPath(std::string_view name) {
     return std::string(NORV_TEST_DATA_DIR) + "/norvwmi/" + std::string(name);
 }
 
-// The classes and instances of a MOF file of tests/data/norvwmi.
-inline std::shared_ptr<RepositoryClassSource> TestMofSource(std::string_view name) {
+// The classes and instances of a MOF file of tests/data/norvwmi, read after WMI's system
+// classes when asked.
+inline Repository TestRepository(std::string_view name, bool systemClasses = false) {
     Repository repository;
+    if (systemClasses) {
+        EXPECT_FALSE(repository.AddSystemClasses(
+            ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
+    }
     const auto error = repository.AddMof(ReadFile(TestDataPath(name)), name);
     EXPECT_FALSE(error) << (error ? FormatMofError(*error) : std::string());
-    return std::make_shared<RepositoryClassSource>(std::move(repository));
+    return repository;
+}
+
+inline std::shared_ptr<RepositoryClassSource> TestMofSource(std::string_view name) {
+    return std::make_shared<RepositoryClassSource>(TestRepository(name));
 }
 
 }  // namespace norvwmi::testing
