@@ -9,26 +9,14 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/embedded_mof.h"
 #include "repository/mof_text.h"
-#include "support/case_file.h"
+#include "support/test_files.h"
 
 namespace norvwmi {
 namespace {
 
-// A repository holding WMI's system classes and tests/data/norvwmi/known.mof.
-Repository WithKnownClasses() {
-    Repository repository;
-    EXPECT_FALSE(repository.AddSystemClasses(
-        ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
-    const std::optional<MofError> error =
-        repository.AddMof(norv::test::ReadCaseFile("known.mof"), "known.mof");
-    EXPECT_FALSE(error.has_value()) << (error ? FormatMofError(*error) : std::string());
-    return repository;
-}
-
 TEST(Repository, SubclassHoldsInheritedMembersFirstAndOverridesRedeclaredOnes) {
-    const Repository repository = WithKnownClasses();
+    const Repository repository = testing::TestRepository("known.mof", true);
     const ClassDefinition* derived = repository.FindClass("root\\default", "Derived");
     ASSERT_NE(derived, nullptr);
     EXPECT_EQ(derived->superclass, "Base");
@@ -72,7 +60,7 @@ std::string Held(const CimValue& value) {
 // tests/data/norvwmi/mof_reading.txt: the values of an instance read, or where a fault stops.
 TEST(Repository, ReadsValuesByTheirPropertyTypesAndStopsAtTheFirstFault) {
     norv::test::ExpectCases("mof_reading.txt", [](const std::string& text) {
-        Repository repository = WithKnownClasses();
+        Repository repository = testing::TestRepository("known.mof", true);
         const std::optional<MofError> error = repository.AddMof(text, "bad.mof");
         if (error) return FormatMofError(*error);
         std::string values = "read:";

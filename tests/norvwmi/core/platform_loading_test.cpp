@@ -9,12 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/embedded_mof.h"
 #include "provider/provider_registration.h"
-#include "repository/mof_reader.h"
 #include "repository/query_evaluation.h"
 #include "repository/repository_class_source.h"
-#include "support/case_file.h"
+#include "support/test_files.h"
 
 namespace norvwmi {
 namespace {
@@ -70,15 +68,7 @@ const PlatformClassSource& Shipped() {
 }
 
 const ClassSource& Registrations() {
-    static const RepositoryClassSource source = [] {
-        Repository repository;
-        EXPECT_FALSE(repository.AddSystemClasses(
-            ReadMof(EmbeddedMofText(kSystemMofName).value(), kSystemMofName).document));
-        const auto error =
-            repository.AddMof(ReadCaseFile("registrations.mof"), "registrations.mof");
-        EXPECT_FALSE(error) << FormatMofError(*error);
-        return RepositoryClassSource(std::move(repository));
-    }();
+    static const RepositoryClassSource source(testing::TestRepository("registrations.mof", true));
     return source;
 }
 

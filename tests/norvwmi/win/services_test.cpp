@@ -134,7 +134,7 @@ TEST_F(WbemServices, GetObjectOfClassesAndInstances) {
         ComPtr<IWbemClassObject> found;
         EXPECT_EQ(services->GetObject(Bstr(row.path).get(), 0, nullptr, found.put(), nullptr),
                   row.status)
-            << std::string(row.path, row.path + wcslen(row.path));
+            << testing::Narrow(row.path);
         EXPECT_EQ(static_cast<bool>(found), SUCCEEDED(row.status));
     }
     EXPECT_EQ(services->GetObject(Bstr(L"Numbered").get(), 0, nullptr, nullptr, nullptr),
