@@ -31,7 +31,7 @@ Host Start(const std::string& program, const std::string& arguments) {
     std::string text = host.commandLine;
     if (::CreateProcessA(program.c_str(), text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                          &startup, &info)) {
-        ::CloseHandle(info.hThread);
+        const norv::win::UniqueHandle thread(info.hThread);
         host.process.reset(info.hProcess);
     }
     return host;

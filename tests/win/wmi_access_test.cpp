@@ -82,10 +82,9 @@ std::vector<Element> Elements(SAFEARRAY* array) {
     std::vector<Element> elements;
     for (LONG i = lower; i <= upper; ++i) {
         if constexpr (std::is_same_v<Element, std::wstring>) {
-            BSTR text = nullptr;
-            ::SafeArrayGetElement(array, &i, &text);
-            elements.emplace_back(text, ::SysStringLen(text));
-            ::SysFreeString(text);
+            UniqueBstr text;
+            ::SafeArrayGetElement(array, &i, text.put());
+            elements.emplace_back(text.get(), ::SysStringLen(text.get()));
         } else {
             Element element{};
             ::SafeArrayGetElement(array, &i, &element);

@@ -104,9 +104,9 @@ PerturbedClassSource::PerturbedClassSource(std::shared_ptr<const PlatformClassSo
     fans_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedFanClass);
     logs_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedLogClass);
     for (const InstanceDefinition& sensor : temperatures_)
-        describedTemperatures_.push_back(DescribedTemperature{
-            static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempCelsius")),
-            BooleanOf(sensor, "TempPresent")});
+        describedTemperatures_.push_back(
+            DescribedTemperature{static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempCelsius")),
+                                 BooleanOf(sensor, "TempPresent")});
     if (!logs_.empty()) {
         const std::vector<std::uint8_t> area = BytesOf(logs_.front(), "KronData");
         const auto size = static_cast<std::int32_t>(UnsignedOrZero(logs_.front(), "KronSize"));

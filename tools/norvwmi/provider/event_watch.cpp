@@ -115,20 +115,22 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
     std::wstring namespaceName = Utf8ToWide(host.nameSpace);
     const auto initSink = RecordingSink::Create();
     hr = RunInCallContext(host.clientLevel, [&] {
-        return init->Initialize(nullptr, 0, namespaceName.data(), nullptr, nameSpace.get(),
-                                nullptr, initSink.get());
+        return init->Initialize(nullptr, 0, namespaceName.data(), nullptr, nameSpace.get(), nullptr,
+                                initSink.get());
     });
     if (FAILED(hr)) return WatchFailed(hr, "Initialize");
     initSink->WaitForFinalStatus(host.completionWaitMs);
     const auto initStatuses = initSink->InitStatuses();
     if (initStatuses.empty()) return WatchFailed(Wbem(WBEM_E_FAILED), "Initialize", "no SetStatus");
-    if (FAILED(initStatuses.front().result)) return WatchFailed(initStatuses.front().result, "Initialize");
+    if (FAILED(initStatuses.front().result))
+        return WatchFailed(initStatuses.front().result, "Initialize");
 
     ComPtr<IWbemEventProvider> events;
     ComPtr<IWbemEventProviderQuerySink> queries;
     ComPtr<IWbemEventProviderSecurity> security;
     if (FAILED(init.query(events)) || FAILED(init.query(queries)))
-        return WatchFailed(Wbem(WBEM_E_PROVIDER_NOT_CAPABLE), "QueryInterface", "not an event provider");
+        return WatchFailed(Wbem(WBEM_E_PROVIDER_NOT_CAPABLE), "QueryInterface",
+                           "not an event provider");
     std::wstring language = L"WQL";
     std::wstring wideQuery = Utf8ToWide(queryText);
     if (SUCCEEDED(init.query(security))) {
@@ -158,14 +160,15 @@ WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
     const auto parsed = ParseEventQuery(query);
     if (!parsed)
         return WatchFailed(Wbem(WBEM_E_INVALID_QUERY), "the event query",
-                      "expected SELECT * FROM <event class> [WITHIN n] WHERE TargetInstance "
-                      "ISA '<class>'");
-    const ProviderLookup lookup = FindEventProvider(host.served->Classes(), host.nameSpace, *parsed);
+                           "expected SELECT * FROM <event class> [WITHIN n] WHERE TargetInstance "
+                           "ISA '<class>'");
+    const ProviderLookup lookup =
+        FindEventProvider(host.served->Classes(), host.nameSpace, *parsed);
     if (lookup.status != ProviderLookupStatus::Found)
         return WatchFailed(lookup.status == ProviderLookupStatus::NotCapable
-                          ? Wbem(WBEM_E_PROVIDER_NOT_CAPABLE)
-                          : Wbem(WBEM_E_PROVIDER_NOT_FOUND),
-                      "the provider registration", lookup.detail);
+                               ? Wbem(WBEM_E_PROVIDER_NOT_CAPABLE)
+                               : Wbem(WBEM_E_PROVIDER_NOT_FOUND),
+                           "the provider registration", lookup.detail);
     return CallThroughClassObject<WatchOutcome>(
         module, lookup,
         "DllCanUnloadNow answers S_FALSE once the subscription is cancelled and every "

@@ -202,7 +202,8 @@ ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
     initSink->WaitForFinalStatus(host.completionWaitMs);
     const auto initStatuses = initSink->InitStatuses();
     if (initStatuses.empty()) {
-        outcome.problems.push_back("Initialize returned " + StatusHex(static_cast<std::uint32_t>(hr)) +
+        outcome.problems.push_back("Initialize returned " +
+                                   StatusHex(static_cast<std::uint32_t>(hr)) +
                                    " but never called SetStatus on its IWbemProviderInitSink: "
                                    "WMI would wait forever");
         return outcome;
