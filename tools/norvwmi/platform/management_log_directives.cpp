@@ -25,6 +25,13 @@ LogAreaLayout ReadLayout(const InstanceDefinition& directive) {
     return layout;
 }
 
+// The line that gives the area's HeaderEnd.
+int HeaderEndLine(const InstanceDefinition& area) {
+    for (const PropertyValue& value : area.values)
+        if (SameName(value.name, "HeaderEnd")) return value.where.line;
+    return area.where.line;
+}
+
 }  // namespace
 
 std::variant<LogEvent, MofError> ReadLogEvent(const InstanceDefinition& directive) {
@@ -82,6 +89,15 @@ std::variant<std::optional<DescribedLog>, MofError> ReadManagementLog(
     }
     if (!areaDirectives.empty()) log.layout = ReadLayout(*origin);
     log.where = origin->where;
+    // A watch assembles the area anew with the same layout after each step, so a fixed end
+    // would stay where it was written and the appended entries would lie unread past it.
+    if (log.layout.headerEnd && !appendDirectives.empty())
+        return ErrorAt(appendDirectives.front()->where,
+                       std::string(kLogAppendClass) +
+                           " appends to a log area whose HeaderEnd (line " +
+                           std::to_string(HeaderEndLine(*origin)) +
+                           ") is fixed: the appended entries would lie past the header's end, "
+                           "where no reader of the log looks");
     return log;
 }
 

@@ -32,8 +32,9 @@ struct DescribedLog {
 };
 
 // The log's directives, read; nullopt when the description has none. A description that
-// also declares a KronInfo instance of its own, or an event without its class or code
-// that cannot be an entry, is an error at the instance or directive concerned.
+// also declares a KronInfo instance of its own, an event without its class or code
+// that cannot be an entry, or a log area with a fixed HeaderEnd that Norvwmi_LogAppend
+// would append to, is an error at the instance or directive concerned (the first append).
 std::variant<std::optional<DescribedLog>, MofError> ReadManagementLog(const Repository& repository);
 
 // One event directive (Norvwmi_LogEvent or a class derived from it) as an entry's content.
