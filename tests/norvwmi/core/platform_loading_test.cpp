@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "provider/event_provider_registration.h"
 #include "provider/provider_registration.h"
 #include "repository/query_evaluation.h"
 #include "repository/repository_class_source.h"
@@ -81,25 +82,37 @@ constexpr std::string_view kLookupStatuses[] = {"Found",
                                                 "InvalidRegistration",
                                                 "NotCapable"};
 
-// The lookups are tests/data/norvwmi/provider_lookups.txt.
+std::string Described(const ProviderLookup& lookup) {
+    const std::string status(kLookupStatuses[static_cast<int>(lookup.status)]);
+    if (lookup.status != Status::Found) return status + ": " + lookup.detail;
+    return status + " " + lookup.className + " " + lookup.providerName + " " + lookup.clsid;
+}
+
+// The lookups, of instance and method providers and of event providers, are
+// tests/data/norvwmi/provider_lookups.txt.
 TEST(ProviderRegistration, LookupsGiveWmisStatuses) {
     norv::test::ExpectCases("provider_lookups.txt", [](const std::string& input) {
         std::istringstream words(input);
         std::string source, operation, nameSpace, className, method;
-        words >> source >> operation >> nameSpace >> className;
+        words >> source >> operation >> nameSpace;
+        const ClassSource& classes = source == "shipped" ? Shipped() : Registrations();
+        if (operation == "watch") {
+            std::string query;
+            std::getline(words >> std::ws, query);
+            const auto parsed = ParseEventQuery(query);
+            if (!parsed) return std::string("not an event query");
+            return Described(FindEventProvider(classes, nameSpace, *parsed));
+        }
+        words >> className;
         if (const std::size_t dot = className.find('.'); dot != std::string::npos) {
             method = className.substr(dot + 1);
             className.resize(dot);
         }
-        const ProviderLookup lookup =
-            FindProvider(source == "shipped" ? Shipped() : Registrations(), nameSpace, className,
-                         operation == "get"    ? ProviderOperation::Get
-                         : operation == "exec" ? ProviderOperation::ExecMethod
-                                               : ProviderOperation::Enumerate,
-                         method);
-        const std::string status(kLookupStatuses[static_cast<int>(lookup.status)]);
-        if (lookup.status != Status::Found) return status + ": " + lookup.detail;
-        return status + " " + lookup.className + " " + lookup.providerName + " " + lookup.clsid;
+        return Described(FindProvider(classes, nameSpace, className,
+                                      operation == "get"    ? ProviderOperation::Get
+                                      : operation == "exec" ? ProviderOperation::ExecMethod
+                                                            : ProviderOperation::Enumerate,
+                                      method));
     });
 }
 

@@ -147,9 +147,12 @@ RUNS = {
                   (["exec", LOG_PATH.replace("IPMI:", "ipmi:"), "ClearLog"], 1, "", [NOT_FOUND])],
     # A watch shorter than the provider's period prints nothing, and the module must be free
     # to unload once the subscription ends (its worker stopped), or the host reports a fault.
+    # A query for the parent event class reaches the provider registered for its children.
     # An identify-level subscriber, and a query no event provider is registered for, are
     # refused at once.
     "watch": [(["watch", "--seconds", "1", WATCH], 0, "", []),
+              (["watch", "--seconds", "1",
+                WATCH.replace("__InstanceCreationEvent", "__InstanceOperationEvent")], 0, "", []),
               (["--client-level", "identify", "watch", "--seconds=1", WATCH], 1, "",
                ["WBEM_E_ACCESS_DENIED"]),
               (["watch", WATCH.replace("LogRecord", "RecordLog")], 1, "",

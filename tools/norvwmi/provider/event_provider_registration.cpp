@@ -51,15 +51,37 @@ std::optional<std::string> ProviderNameOf(const InstanceDefinition& registration
     return *name;
 }
 
-bool ListsQuery(const InstanceDefinition& registration, const EventQuery& wanted) {
+// Whether `className` is `ancestor` or derives from it in the namespace.
+bool IsOrDerivesFrom(const ClassSource& classes, std::string_view nameSpace,
+                     std::string_view className, std::string_view ancestor) {
+    // A superclass is declared before its subclasses, so the chain ends.
+    for (const ClassDefinition* definition = classes.FindClass(nameSpace, className); definition;
+         definition = classes.FindClass(nameSpace, definition->superclass)) {
+        if (SameName(definition->name, ancestor)) return true;
+        if (definition->superclass.empty()) return false;
+    }
+    return SameName(className, ancestor);
+}
+
+// Whether some object can be of both classes: one of them is the other or derives from it.
+bool Overlap(const ClassSource& classes, std::string_view nameSpace, std::string_view a,
+             std::string_view b) {
+    return IsOrDerivesFrom(classes, nameSpace, a, b) || IsOrDerivesFrom(classes, nameSpace, b, a);
+}
+
+// As WMI does, a registered query serves a subscription whenever an event it names could
+// match the subscription's query: a query for __InstanceOperationEvent reaches the providers
+// of its derived classes, and the sink then hands on only the events of the query's classes.
+bool ListsQuery(const ClassSource& classes, std::string_view nameSpace,
+                const InstanceDefinition& registration, const EventQuery& wanted) {
     const CimValue* list = ValueOf(registration, "EventQueryList");
     const auto* queries = list ? std::get_if<CimArray>(&list->data) : nullptr;
     if (!queries) return false;
     for (const CimValue& entry : *queries) {
         const auto* text = std::get_if<std::string>(&entry.data);
         const auto registered = text ? ParseEventQuery(*text) : std::nullopt;
-        if (registered && SameName(registered->eventClass, wanted.eventClass) &&
-            SameName(registered->targetClass, wanted.targetClass)) {
+        if (registered && Overlap(classes, nameSpace, registered->eventClass, wanted.eventClass) &&
+            Overlap(classes, nameSpace, registered->targetClass, wanted.targetClass)) {
             return true;
         }
     }
@@ -95,9 +117,10 @@ ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view na
                                  const EventQuery& query) {
     ProviderLookup lookup;
     lookup.className = query.targetClass;
-    for (const InstanceDefinition* registration : classes.Instances(nameSpace, kEventRegistration)) {
+    for (const InstanceDefinition* registration :
+         classes.Instances(nameSpace, kEventRegistration)) {
         const auto providerName = ProviderNameOf(*registration);
-        if (!providerName || !ListsQuery(*registration, query)) continue;
+        if (!providerName || !ListsQuery(classes, nameSpace, *registration, query)) continue;
         lookup.providerName = *providerName;
         for (const InstanceDefinition* provider : classes.Instances(nameSpace, kWin32Provider)) {
             const std::string* name = TextOf(*provider, "Name");
@@ -116,8 +139,8 @@ ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view na
         return lookup;
     }
     lookup.status = ProviderLookupStatus::NotCapable;
-    lookup.detail = "no event provider is registered for " + query.eventClass + " of " +
-                    query.targetClass;
+    lookup.detail =
+        "no event provider is registered for " + query.eventClass + " of " + query.targetClass;
     return lookup;
 }
 
