@@ -1,14 +1,18 @@
 // The cells of --format table: readings scaled exactly and named by their CIM unit codes (an
-// unknown code shows as its number), local date-times. The whole table and the summary line
-// of the default and failing platforms are compared end to end with tests/data/norvwmi/table.
+// unknown code shows as its number), local date-times, the line a watch prints per event. The whole
+// table and the summary line of the default and failing platforms are compared end to end with
+// tests/data/norvwmi/table.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "inventory/vocabulary.h"
+#include "platform/platform_loading.h"
 #include "program/cim_code_names.h"
+#include "program/event_line.h"
 #include "program/table_cells.h"
 #include "support/case_file.h"
 
@@ -24,8 +28,47 @@ std::string Words(std::optional<std::string_view> words) {
     return words ? std::string(*words) : "-";
 }
 
+// An instance of a shipped class of the default platform holding `properties`, string
+// values written `Name=value|Name=value`; an object-typed value is put as `embedded`.
+CimObject ShippedInstance(std::string_view className, const std::string& properties,
+                          std::vector<PropertyValue> embedded = {}) {
+    static const Platform platform =
+        std::get<Platform>(LoadPlatform(DefaultPlatformDescription(), "NORVHOST"));
+    InstanceDefinition definition{std::string(className), {}, {}, std::move(embedded), {}};
+    std::istringstream fields(properties);
+    for (std::string field; std::getline(fields, field, '|');) {
+        const std::size_t equals = field.find('=');
+        definition.values.push_back(
+            {field.substr(0, equals), CimValue{field.substr(equals + 1)}, {}});
+    }
+    auto made = CimObject::MakeInstance(
+        platform.served->Lineage("root\\cimv2\\ipmi", className).value(), definition, {});
+    EXPECT_TRUE(std::holds_alternative<CimObject>(made)) << std::get<std::string>(made);
+    return std::get<CimObject>(std::move(made));
+}
+
+CimValue Embedded(CimObject object) {
+    return CimValue{CimEmbedded{std::make_shared<const CimObject>(std::move(object))}};
+}
+
+// `EVENT-CLASS TARGET-CLASS PROPERTIES [<- PREVIOUS-PROPERTIES]`: the event's line.
+std::string EventLineOf(const std::string& input) {
+    std::istringstream in(input);
+    std::string eventClass, targetClass, rest;
+    in >> eventClass >> targetClass >> std::ws;
+    std::getline(in, rest, '\0');  // a value may hold a line end
+    const std::size_t arrow = rest.find(" <- ");
+    std::vector<PropertyValue> held{
+        {"TargetInstance", Embedded(ShippedInstance(targetClass, rest.substr(0, arrow))), {}}};
+    if (arrow != std::string::npos)
+        held.push_back({"PreviousInstance",
+                        Embedded(ShippedInstance(targetClass, rest.substr(arrow + 4))),
+                        {}});
+    return EventLine(ShippedInstance(eventClass, "", std::move(held)), "2014-08-01 06:15:02");
+}
+
 // The cases are tests/data/norvwmi/table_cells.txt.
-TEST(TableCells, ReadingsUnitsDateTimesAndCodeWords) {
+TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
     norv::test::ExpectCases("table_cells.txt", [](const std::string& input) -> std::string {
         std::istringstream in(input);
         std::string kind, a, b, c, d;
@@ -33,6 +76,7 @@ TEST(TableCells, ReadingsUnitsDateTimesAndCodeWords) {
         if (kind == "scaled") return ScaledValue(std::stoll(a), std::stoll(b));
         if (kind == "units") return ValueWithUnits(std::stoll(a), std::stoll(b), Code(c), Code(d));
         if (kind == "date") return LocalDateTime(a);
+        if (kind == "event") return EventLineOf(input.substr(kind.size() + 1));
         const std::uint64_t code = *Code(a);
         return Words(kind == "sensor" ? SensorTypeName(code)
                      : kind == "base" ? BaseUnitsName(code)

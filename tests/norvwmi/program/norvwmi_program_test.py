@@ -12,6 +12,7 @@ writes those files instead (see docs/testing.md).
 import difflib
 import json
 import os
+import re
 import subprocess
 import sys
 
@@ -216,7 +217,9 @@ def case_table(name):
 def case_watch_timed():
     """A description that changes under a watch (platforms/timed/log-and-threshold.mof): its
     three appended records are three creation events, the wrap after them raises none, its
-    threshold crossing is one modification. Both watches run at once, at a 1-second period."""
+    threshold crossing is one modification; a watch of every operation on the log as table
+    lines shows the same three records, a line each. The watches run at once, at a 1-second
+    period."""
     skip_if_emulated("a watch is timed")
     key = r"HKLM\Software\Norvane\WBEM\NorvHardwareEventProv"
     period = ["/v", "PeriodSeconds"]
@@ -225,18 +228,20 @@ def case_watch_timed():
     try:
         watches = [subprocess.Popen(
             [WINE_RUN, NORVWMI, "--platform", source("platforms/timed/log-and-threshold.mof"),
-             "watch", "--seconds", "10",
+             "--format", output, "watch", "--seconds", "10",
              "SELECT * FROM %s WHERE TargetInstance ISA '%s'" % query],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            for query in [("__InstanceCreationEvent", "LogRecord"),
-                          ("__InstanceModificationEvent", "NumericSensor")]]
-        (created, err), (modified, err2) = [w.communicate(timeout=CALL_TIMEOUT) for w in watches]
+            for output, query in [("mof", ("__InstanceCreationEvent", "LogRecord")),
+                                  ("mof", ("__InstanceModificationEvent", "NumericSensor")),
+                                  ("table", ("__InstanceOperationEvent", "LogRecord"))]]
+        (created, err), (modified, err2), (lines, err3) = [
+            w.communicate(timeout=CALL_TIMEOUT) for w in watches]
     finally:
         subprocess.run([WINE_RUN, "reg", "delete", key, *period, "/f"], capture_output=True,
                        timeout=CALL_TIMEOUT)
-    created, modified = created.decode("utf-8"), modified.decode("utf-8")
-    expect([w.returncode for w in watches] == [0, 0] and not err and not err2,
-           "both watches end cleanly", err, err2)
+    created, modified, lines = [out.decode("utf-8") for out in (created, modified, lines)]
+    expect([w.returncode for w in watches] == [0, 0, 0] and not err and not err2 and not err3,
+           "the watches end cleanly", err, err2, err3)
     # RecordData names each record's entry number, low byte first.
     numbers = [line.split("*")[2] for line in created.splitlines() if "RecordData" in line]
     expect(created.count("instance of __InstanceCreationEvent") == 3 and
@@ -245,6 +250,12 @@ def case_watch_timed():
     expect(modified.count("instance of __InstanceModificationEvent") == 1 and
            readings == ["CurrentReading = 410;", "CurrentReading = 900;"],
            "one modification, from 41.0 to 90.0 degrees C", modified)
+    # A line per appended record with its position and event text (the position depends on
+    # whether the provider saw the records before or after the wrap).
+    shape = re.compile(r"__InstanceCreationEvent  \d{4}-\d\d-\d\d \d\d:\d\d:\d\d  "
+                       r"LogRecord \d+: OS Stop / Shutdown Assert: Run-time Critical Stop")
+    matched = [shape.fullmatch(line) for line in lines.splitlines()]
+    expect(len(matched) == 3 and all(matched), "a line per appended record", lines)
 
 
 # The cases beyond the runs of RUNS; a case runs its RUNS first.

@@ -17,6 +17,7 @@
 #include "com/wide_text.h"
 #include "platform/embedded_mof.h"
 #include "platform/platform_loading.h"
+#include "program/event_line.h"
 #include "program/health_summary.h"
 #include "program/locator_query.h"
 #include "program/output_json.h"
@@ -43,7 +44,6 @@ void Complain(std::string_view text) {
     Write(stderr, "norvwmi: " + std::string(text) + "\n");
 }
 
-
 // The file's bytes, or the Win32 error that stopped reading it.
 std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
     norv::win::UniqueFile file(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
@@ -61,8 +61,8 @@ std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
 }
 
 std::string CommandText(const CommandLine& line) {
-    constexpr std::string_view kNames[] = {"enum",   "get",     "exec", "classes",
-                                           "query",  "stress",  "summary", "watch"};
+    constexpr std::string_view kNames[] = {"enum",  "get",    "exec",    "classes",
+                                           "query", "stress", "summary", "watch"};
     std::string text(kNames[static_cast<int>(line.command)]);
     for (const std::string& operand : line.operands) text += " " + operand;
     return text;
@@ -172,16 +172,27 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
+// The local date and time to the second, as an event line shows when its event arrived.
+std::string LocalNow() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{now.wYear},
+                  unsigned{now.wMonth}, unsigned{now.wDay}, unsigned{now.wHour},
+                  unsigned{now.wMinute}, unsigned{now.wSecond});
+    return text;
+}
+
 // Each matching event as it arrives, while a timed platform moves on second by second: its
-// MOF text (with the target instance nested), or one JSON document or table of the event per
-// line.
+// MOF text (with the target instance nested), one JSON document, or one line.
 ExitCode Watch(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
     const EventHandler print = [&line](IWbemClassObject* event) {
         const Objects one{norv::win::ComPtr<IWbemClassObject>(event)};
-        PrintObjects(line, WBEM_S_NO_ERROR, one);
-        std::fflush(stdout);
+        if (line.format != OutputFormat::Table) return PrintObjects(line, WBEM_S_NO_ERROR, one);
+        for (const CimObject& snapshot : Snapshots(one))
+            Write(stdout, EventLine(snapshot, LocalNow()) + "\n");
     };
     // A description's timed directives change the platform at their seconds of the watch.
     SecondHandler advance;
@@ -226,8 +237,8 @@ ExitCode Stress(const CommandLine& line, const Platform& platform) {
     settings.threads = static_cast<unsigned>(std::stoul(line.operands[0]));
     settings.seconds = static_cast<unsigned>(std::stoul(line.operands[1]));
     settings.watchdogSeconds = static_cast<unsigned>(std::stoul(line.operands[2]));
-    const StressReport report = RunStress(module, host, ServedClassNames(platform),
-                                          platform.perturbation.get(), settings);
+    const StressReport report =
+        RunStress(module, host, ServedClassNames(platform), platform.perturbation.get(), settings);
     Write(stdout, StressSummary(settings, report));
     for (const std::string& problem : report.problems) Complain("stress: " + problem);
     if (report.problemCount > report.problems.size())

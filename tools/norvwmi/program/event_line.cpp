@@ -1,0 +1,98 @@
+#include "program/event_line.h"
+
+#include <array>
+#include <span>
+
+#include "program/table_layout.h"
+#include "repository/name_compare.h"
+
+namespace norvwmi {
+
+namespace {
+
+// As in the table view: a missing value, and the widths names and event texts are cut to.
+constexpr std::string_view kMissing = "-";
+constexpr std::size_t kEventNameWidth = 48;
+constexpr std::size_t kEventTextWidth = 64;
+// The table view already writes UTF-8 (its ellipsis), so the state change does too.
+constexpr std::string_view kStateArrow = " \u2192 ";
+constexpr std::string_view kPartGap = "  ";
+
+// A string property's value; empty when the class lacks it or it is null.
+std::string StringProperty(const CimObject& object, std::string_view name) {
+    const auto index = object.Find(name);
+    if (!index) return {};
+    const auto* text = std::get_if<std::string>(&object.ValueAt(*index).data);
+    return text ? *text : std::string();
+}
+
+// The first of the properties that holds a non-empty string, else the missing value's mark.
+std::string FirstString(const CimObject& object, std::span<const std::string_view> names) {
+    for (std::string_view name : names)
+        if (std::string text = StringProperty(object, name); !text.empty()) return text;
+    return std::string(kMissing);
+}
+
+const CimObject* EmbeddedProperty(const CimObject& object, std::string_view name) {
+    const auto index = object.Find(name);
+    if (!index) return nullptr;
+    const auto* embedded = std::get_if<CimEmbedded>(&object.ValueAt(*index).data);
+    return embedded ? embedded->object.get() : nullptr;
+}
+
+constexpr std::array<std::string_view, 1> kRecordIdNames{"RecordID"};
+// Caption is a record's event text; Description adds the sensor's name in front of it.
+constexpr std::array<std::string_view, 2> kRecordTextNames{"Caption", "Description"};
+constexpr std::array<std::string_view, 2> kTargetNames{"Name", "Caption"};
+constexpr std::array<std::string_view, 1> kStateNames{"CurrentState"};
+
+// What an event says of its target, after the target's class name.
+using TargetText = std::string (*)(const CimObject& target, const CimObject* previous);
+
+std::string RecordText(const CimObject& target, const CimObject*) {
+    return FirstString(target, kRecordIdNames) + ": " +
+           FitCell(FirstString(target, kRecordTextNames), kEventTextWidth);
+}
+
+std::string SensorText(const CimObject& target, const CimObject* previous) {
+    std::string text = FitCell(FirstString(target, kTargetNames), kEventNameWidth) + ": ";
+    if (previous)
+        text += FitCell(FirstString(*previous, kStateNames), kEventTextWidth) +
+                std::string(kStateArrow);
+    return text + FitCell(FirstString(target, kStateNames), kEventTextWidth);
+}
+
+std::string NamedText(const CimObject& target, const CimObject*) {
+    return FitCell(FirstString(target, kTargetNames), kEventNameWidth);
+}
+
+struct TargetKind {
+    std::string_view className;
+    TargetText text;
+};
+
+constexpr std::array<TargetKind, 3> kTargetKinds{{
+    {"LogRecord", RecordText},
+    {"Sensor", SensorText},
+    {"NumericSensor", SensorText},
+}};
+
+std::string TargetPart(const CimObject& event) {
+    const CimObject* target = EmbeddedProperty(event, "TargetInstance");
+    if (!target) return std::string(kMissing);
+    const CimObject* previous = EmbeddedProperty(event, "PreviousInstance");
+    const std::string& className = target->Definition().name;
+    TargetText text = NamedText;
+    for (const TargetKind& kind : kTargetKinds)
+        if (SameName(kind.className, className)) text = kind.text;
+    return className + " " + text(*target, previous);
+}
+
+}  // namespace
+
+std::string EventLine(const CimObject& event, std::string_view received) {
+    return event.Definition().name + std::string(kPartGap) + std::string(received) +
+           std::string(kPartGap) + TargetPart(event);
+}
+
+}  // namespace norvwmi
