@@ -1,5 +1,5 @@
 // Arbitrary bytes as two snapshots of the hardware: the detection between them must not
-// crash, must point only at entries that exist and are shown, and must raise nothing
+// crash, must point only at records and entries that exist and are shown, and must raise nothing
 // between a snapshot and itself. Byte by byte, each input byte is a small instruction, so
 // that device ids and log entries collide often.
 #include <cstddef>
@@ -22,31 +22,39 @@ void Add(HardwareSnapshot& snapshot, std::uint8_t byte) {
     const std::uint8_t value = static_cast<std::uint8_t>(byte >> 2);
     const std::string id = std::to_string(value & 0x7) + ".0.32";
     switch (byte & 0x3) {
-    case 0:
-        snapshot.log.push_back({std::string(1 + value % 3, static_cast<char>('a' + value % 5)), {}});
-        break;
-    case 1: {
-        SensorInstanceData entry;
-        entry.deviceId = id;
-        entry.present = (value & 0x8) ? 0 : 1;
-        if (value & 0x10) entry.SetCurrentState(value & 0x20 ? "Failed" : "OK");
-        snapshot.sensors.push_back(entry);
-        break;
-    }
-    default: {
-        NumericSensorInstanceData entry;
-        entry.deviceId = id;
-        entry.present = (value & 0x8) ? 0 : 1;
-        entry.SetCurrentState("Normal");
-        if (value & 0x10) {
-            entry.Set(&NumericSensorInstanceData::currentReading, value & 0x20 ? 90 : 10,
-                      Bits::kCurrentReadingBit);
+        case 0: {
+            // Every other entry names no sensor.
+            std::size_t record = kNotMapped;
+            if (value & 0x20) {
+                record = snapshot.records.size();
+                snapshot.records.emplace_back();
+            }
+            snapshot.log.push_back(
+                {std::string(1 + value % 3, static_cast<char>('a' + value % 5)), record});
+            break;
         }
-        entry.Set(&NumericSensorInstanceData::upperThresholdCritical, 80,
-                  Bits::kUpperThresholdCriticalBit);
-        snapshot.numericSensors.push_back(entry);
-        break;
-    }
+        case 1: {
+            SensorInstanceData entry;
+            entry.deviceId = id;
+            entry.present = (value & 0x8) ? 0 : 1;
+            if (value & 0x10) entry.SetCurrentState(value & 0x20 ? "Failed" : "OK");
+            snapshot.sensors.push_back(entry);
+            break;
+        }
+        default: {
+            NumericSensorInstanceData entry;
+            entry.deviceId = id;
+            entry.present = (value & 0x8) ? 0 : 1;
+            entry.SetCurrentState("Normal");
+            if (value & 0x10) {
+                entry.Set(&NumericSensorInstanceData::currentReading, value & 0x20 ? 90 : 10,
+                          Bits::kCurrentReadingBit);
+            }
+            entry.Set(&NumericSensorInstanceData::upperThresholdCritical, 80,
+                      Bits::kUpperThresholdCriticalBit);
+            snapshot.numericSensors.push_back(entry);
+            break;
+        }
     }
 }
 
@@ -67,9 +75,9 @@ void CheckChanges(const std::vector<SensorChange>& changes, const std::vector<En
 
 void Check(const HardwareSnapshot& previous, const HardwareSnapshot& current) {
     const HardwareEvents events = DetectHardwareEvents(&previous, current);
-    REQUIRE(events.newRecords.size() <= current.log.size());
+    REQUIRE(events.newRecords.size() <= current.records.size());
     for (std::size_t i = 0; i < events.newRecords.size(); ++i) {
-        REQUIRE(events.newRecords[i] < current.log.size());
+        REQUIRE(events.newRecords[i] < current.records.size());
         REQUIRE(i == 0 || events.newRecords[i - 1] < events.newRecords[i]);
     }
     CheckChanges(events.sensorChanges, previous.sensors, current.sensors);
@@ -84,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = 1 + (size > 1 ? data[0] % size : 0);
     HardwareSnapshot previous;
     HardwareSnapshot current;
+    previous.logRead = previous.sensorsRead = current.logRead = current.sensorsRead = true;
     for (std::size_t i = 1; i < size; ++i) Add(i < split ? previous : current, data[i]);
     Check(previous, current);
     Check(current, previous);

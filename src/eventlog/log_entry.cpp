@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "eventlog/sel_entry.h"
+
 namespace norv {
 
 namespace {
@@ -53,6 +55,23 @@ std::span<const std::uint8_t> LogEntry::DataText(std::size_t index, std::size_t 
         bytes.subspan(offset, std::min(maxLength, bytes.size() - offset));
     const auto terminator = std::find(rest.begin(), rest.end(), std::uint8_t{0});
     return rest.first(static_cast<std::size_t>(terminator - rest.begin()));
+}
+
+std::string LogEntry::Identity() const {
+    if (bytes.size() < kEntryHeaderSize) return {};
+    const std::span<const std::uint8_t> kept =
+        bytes.first(std::min(bytes.size(), kSelEntryRawSize));
+    const auto field = [&](std::size_t offset, std::size_t size) {
+        return std::string(kept.begin() + static_cast<std::ptrdiff_t>(offset),
+                           kept.begin() + static_cast<std::ptrdiff_t>(offset + size));
+    };
+    std::string identity = field(kEntryNumberOffset, 2);
+    identity += field(kEntryClassOffset, 4);  // class and code
+    identity += field(kEntryDateTimeOffset, sizeof(LogDateTime));
+    if (kept.size() > kEntryDataOffset) {
+        identity += field(kEntryDataOffset, kept.size() - kEntryDataOffset);
+    }
+    return identity;
 }
 
 }  // namespace norv

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "eventlog/cim_datetime.h"
 
@@ -50,6 +51,12 @@ public:
     // The zero-terminated text that starts at data byte `index`, without its zero: at most
     // maxLength bytes and never past the entry's end (an unterminated text ends there).
     std::span<const std::uint8_t> DataText(std::size_t index, std::size_t maxLength) const;
+
+    // What names the entry across two reads of the log: its own number, class, code, date and
+    // time, and its data bytes up to the 256 an entry keeps. The status byte and the header
+    // bytes nothing reads are left out, so firmware that marks an entry repaired, or counts a
+    // repeat in place, does not make it another entry. Empty for an entry too short to map.
+    std::string Identity() const;
 
 private:
     std::span<const std::uint8_t> bytes;

@@ -67,16 +67,26 @@ std::vector<std::span<const std::uint8_t>> SplitLogEntries(
 }
 
 void ReadLogArea(std::span<const std::uint8_t> received, std::int32_t reportedSize,
-                 const SensorInventory& inventory, std::vector<SelEntry>& entries) {
+                 const SensorInventory& inventory, std::vector<SelEntry>& entries,
+                 std::vector<SeenLogEntry>* seen) {
     const std::vector<std::uint8_t> entryBytes = LogAreaEntryBytes(received, reportedSize);
     const std::vector<std::span<const std::uint8_t>> split = SplitLogEntries(entryBytes);
     // Each entry is mapped in its place at the end of the list (a SelEntry is some 360
     // bytes) and taken off again when it is dropped; the list grows once.
     entries.reserve(entries.size() + split.size());
     const SensorSearch search(inventory);
+    if (seen) seen->reserve(seen->size() + split.size());
     for (const std::span<const std::uint8_t> entry : split) {
-        if (!MapEntry(entry, search, entries.emplace_back())) entries.pop_back();
+        const bool mapped = MapEntry(entry, search, entries.emplace_back());
+        if (!mapped) entries.pop_back();
+        if (seen)
+            seen->push_back({LogEntry(entry).Identity(), mapped ? entries.size() - 1 : kNotMapped});
     }
+}
+
+bool IsWholeLogArea(std::size_t received, std::int32_t reportedSize) {
+    if (reportedSize <= 0) return true;
+    return received >= std::min(static_cast<std::size_t>(reportedSize), kLogAreaCapacity);
 }
 
 }  // namespace norv

@@ -9,7 +9,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "eventlog/sel_entry.h"
@@ -44,10 +46,25 @@ std::vector<std::uint8_t> LogAreaEntryBytes(std::span<const std::uint8_t> receiv
 std::vector<std::span<const std::uint8_t>> SplitLogEntries(
     std::span<const std::uint8_t> entryBytes);
 
+inline constexpr std::size_t kNotMapped = std::numeric_limits<std::size_t>::max();
+
+// One entry a read of the log came across, whether or not it names a sensor: its identity
+// (LogEntry::Identity) and the place in the mapped entries of the SelEntry it became.
+struct SeenLogEntry {
+    std::string identity;
+    std::size_t mapped = kNotMapped;
+};
+
 // Reads a log area: maps each of its entries against the inventory and appends the mapped
-// ones to `entries`, in log order. `received` is the area as read, `reportedSize` the size
-// the driver reports for it. The caller holds the inventory's lock.
+// ones to `entries`, in log order; with `seen`, every entry walked is appended there too.
+// `received` is the area as read, `reportedSize` the size the driver reports for it. The
+// caller holds the inventory's lock.
 void ReadLogArea(std::span<const std::uint8_t> received, std::int32_t reportedSize,
-                 const SensorInventory& inventory, std::vector<SelEntry>& entries);
+                 const SensorInventory& inventory, std::vector<SelEntry>& entries,
+                 std::vector<SeenLogEntry>* seen = nullptr);
+
+// Whether `received` holds the whole area the driver reports (up to the capacity), so that
+// no entry of it can be missing.
+bool IsWholeLogArea(std::size_t received, std::int32_t reportedSize);
 
 }  // namespace norv

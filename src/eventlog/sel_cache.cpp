@@ -38,8 +38,10 @@ bool SelCache::Refresh(IWbemContext* context) {
 
 bool SelCache::ReadManagementLog(IWbemContext* context) {
     entries_.clear();
+    seen_.clear();
     WbemObjectList logs;
-    (void)ExecWqlQuery(std::string(kHealthNamespace), kManagementLogQuery, logs, context);
+    lastReadWhole_ =
+        SUCCEEDED(ExecWqlQuery(std::string(kHealthNamespace), kManagementLogQuery, logs, context));
     std::vector<std::uint8_t> area(kLogAreaCapacity);
     for (const WbemObject& log : logs) {
         std::int32_t size = 0;
@@ -48,13 +50,15 @@ bool SelCache::ReadManagementLog(IWbemContext* context) {
             FAILED(GetByteArrayProperty(log, L"KronData", area.data(), received))) {
             valid_ = false;
             records_.clear();
+            lastReadWhole_ = false;
             return false;
         }
+        if (!IsWholeLogArea(received, size)) lastReadWhole_ = false;
         // The event log names the sensors exactly as the sensor classes show them now.
         NamedLockScope sensorLock(sensors_.Lock());
         (void)sensors_.RebuildInventory(context);
         ReadLogArea(std::span<const std::uint8_t>(area.data(), received), size,
-                    sensors_.Inventory(), entries_);
+                    sensors_.Inventory(), entries_, &seen_);
     }
     return true;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "eventlog/log_record_data.h"
+#include "eventlog/management_log.h"
 #include "eventlog/sel_entry.h"
 #include "eventlog/time_zone_rules.h"
 #include "platform/named_lock.h"
@@ -45,6 +46,14 @@ public:
     // cannot be read (the entries of earlier instances stay).
     bool ReadManagementLog(IWbemContext* context);
 
+    // Whether the read behind the records saw the whole log: the query answered, every
+    // instance's properties were read and every area came whole. A log that could not be
+    // read looks empty (or shortened) to the providers; the event provider must not take
+    // that for entries that went away.
+    bool LastReadWhole() const noexcept { return lastReadWhole_; }
+    // Every entry that read walked, mapped or not, in log order.
+    std::span<const SeenLogEntry> SeenEntries() const noexcept { return seen_; }
+
     std::span<const LogRecordData> Records() const noexcept { return records_; }
     // The mapped entries the records were made of, one per record and in the same order.
     std::span<const SelEntry> Entries() const noexcept { return entries_; }
@@ -59,6 +68,8 @@ private:
     NamedLock lock_;
     std::vector<LogRecordData> records_;
     std::vector<SelEntry> entries_;
+    std::vector<SeenLogEntry> seen_;
+    bool lastReadWhole_ = false;
     RecordLogData logData_;
 };
 

@@ -10,17 +10,17 @@ namespace norv {
 
 namespace {
 
-std::vector<std::size_t> NewRecords(std::span<const LoggedRecord> previous,
-                                    std::span<const LoggedRecord> current) {
+std::vector<std::size_t> NewRecords(std::span<const LoggedEntry> previous,
+                                    std::span<const LoggedEntry> current) {
     std::unordered_map<std::string_view, std::size_t> seenBefore;
-    for (const LoggedRecord& logged : previous) ++seenBefore[logged.entryBytes];
+    for (const LoggedEntry& logged : previous) ++seenBefore[logged.identity];
     std::vector<std::size_t> added;
-    for (std::size_t index = 0; index < current.size(); ++index) {
-        const auto found = seenBefore.find(current[index].entryBytes);
+    for (const LoggedEntry& logged : current) {
+        const auto found = seenBefore.find(logged.identity);
         if (found != seenBefore.end() && found->second > 0) {
             --found->second;
-        } else {
-            added.push_back(index);
+        } else if (logged.record != kNotMapped) {
+            added.push_back(logged.record);
         }
     }
     return added;
@@ -81,11 +81,32 @@ HardwareEvents DetectHardwareEvents(const HardwareSnapshot* previous,
                                     const HardwareSnapshot& current) {
     HardwareEvents events;
     if (!previous) return events;
-    events.newRecords = NewRecords(previous->log, current.log);
-    events.sensorChanges =
-        SensorChanges<SensorInstanceData>(previous->sensors, current.sensors);
-    events.numericSensorChanges = SensorChanges<NumericSensorInstanceData>(
-        previous->numericSensors, current.numericSensors);
+    if (previous->logRead && current.logRead) {
+        events.newRecords = NewRecords(previous->log, current.log);
+    }
+    if (previous->sensorsRead && current.sensorsRead) {
+        events.sensorChanges =
+            SensorChanges<SensorInstanceData>(previous->sensors, current.sensors);
+        events.numericSensorChanges = SensorChanges<NumericSensorInstanceData>(
+            previous->numericSensors, current.numericSensors);
+    }
+    return events;
+}
+
+HardwareEvents EventBaseline::Advance(HardwareSnapshot current) {
+    if (!current.logRead && current_.logRead) {
+        current.log = current_.log;
+        current.records = current_.records;
+        current.logRead = true;
+    }
+    if (!current.sensorsRead && current_.sensorsRead) {
+        current.sensors = current_.sensors;
+        current.numericSensors = current_.numericSensors;
+        current.sensorsRead = true;
+    }
+    HardwareEvents events = DetectHardwareEvents(&current_, current);
+    previous_ = std::move(current_);
+    current_ = std::move(current);
     return events;
 }
 

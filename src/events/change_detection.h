@@ -31,7 +31,7 @@ struct SensorChange {
 };
 
 struct HardwareEvents {
-    std::vector<std::size_t> newRecords;  // indices into the current log, in log order
+    std::vector<std::size_t> newRecords;  // indices into the current records, in log order
     std::vector<SensorChange> sensorChanges;
     std::vector<SensorChange> numericSensorChanges;
 
@@ -40,16 +40,37 @@ struct HardwareEvents {
     }
 };
 
-// No previous snapshot: the current one is the baseline and raises nothing.
+// No previous snapshot: the current one is the baseline and raises nothing. A part (the log,
+// the sensors) that either snapshot did not read raises nothing either.
 //
-// A record is new when its entry was not in the previous log; an entry present n times
+// An entry is new when its identity was not in the previous log; an entry present n times
 // before and m > n times now gives its last m - n places. Entries that only moved because
-// older ones were dropped raise nothing.
+// older ones were dropped raise nothing. A new entry raises its record when it maps to one;
+// an old entry that maps for the first time is not new.
 //
 // A sensor is matched by DeviceID among the entries that are shown (present), the first
 // entry of an id standing for it. Changes come in the current list's order, then the
 // disappearances in the previous list's order.
 HardwareEvents DetectHardwareEvents(const HardwareSnapshot* previous,
                                     const HardwareSnapshot& current);
+
+// The snapshot each tick is compared with. A part of a tick's snapshot that was not read keeps
+// the baseline's, so a failed read is neither "everything went away" nor, at the next good
+// read, "everything is new"; a part read for the first time becomes the baseline's part.
+class EventBaseline {
+public:
+    // The events of `current` against the baseline; `current`, completed from the baseline
+    // where it was not read, becomes the baseline and the old one Previous().
+    HardwareEvents Advance(HardwareSnapshot current);
+
+    bool Empty() const noexcept { return !current_.logRead && !current_.sensorsRead; }
+    const HardwareSnapshot& Current() const noexcept { return current_; }
+    const HardwareSnapshot& Previous() const noexcept { return previous_; }
+    void Reset() { *this = EventBaseline{}; }
+
+private:
+    HardwareSnapshot previous_;
+    HardwareSnapshot current_;
+};
 
 }  // namespace norv

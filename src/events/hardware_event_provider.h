@@ -8,7 +8,11 @@
 // (NewQuery without its CancelQuery). The NewQuery that starts it takes the baseline
 // snapshot before it returns, so whatever happens after a subscription is in place is seen;
 // each tick then reads the caches as the instance providers do and compares its snapshot
-// with the one before (events/change_detection.h).
+// with the baseline (events/hardware_watch.h).
+//
+// The worker keeps the object alive while it runs: the last Release, or the last
+// CancelQuery, only asks it to stop, so either may come from inside the sink's Indicate on
+// the worker's own thread, and neither waits for a tick that blocks in a sink.
 #pragma once
 
 #include <windows.h>
@@ -16,16 +20,13 @@
 #include <wbemcli.h>
 #include <wbemprov.h>
 
-#include <optional>
-#include <vector>
+#include <set>
 
-#include "events/change_detection.h"
+#include "events/hardware_watch.h"
 #include "events/monitoring_worker.h"
 #include "host/com_object.h"
-#include "host/critical_section.h"
 #include "host/module_state.h"
-#include "host/provider_class_identity.h"
-#include "platform/named_lock.h"
+#include "platform/critical_section.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {
@@ -35,12 +36,13 @@ class NorvHardwareEventProv final : public IWbemProviderInit,
                                     public IWbemEventProviderQuerySink,
                                     public IWbemEventProviderSecurity {
 public:
-    NorvHardwareEventProv();
+    NorvHardwareEventProv() = default;
     NorvHardwareEventProv(const NorvHardwareEventProv&) = delete;
     NorvHardwareEventProv& operator=(const NorvHardwareEventProv&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
     ULONG STDMETHODCALLTYPE AddRef() noexcept override;
+    // The last one stops the worker; the object goes when the worker has ended too.
     ULONG STDMETHODCALLTYPE Release() noexcept override;
 
     // Fetches the definitions of the served and the event classes; WBEM_E_FAILED when one
@@ -49,49 +51,43 @@ public:
                                          IWbemServices* services, IWbemContext* context,
                                          IWbemProviderInitSink* initSink) noexcept override;
 
-    // Keeps the sink the events go to.
+    // Keeps the sink the events go to; events found before it came are delivered to it.
     HRESULT STDMETHODCALLTYPE ProvideEvents(IWbemObjectSink* sink, LONG flags) noexcept override;
 
-    // The first active query starts the worker, the last one cancelled stops it.
+    // The first active query starts the worker, the last one cancelled stops it. A query
+    // id given again is one query.
     HRESULT STDMETHODCALLTYPE NewQuery(ULONG id, WBEM_WSTR language,
                                        WBEM_WSTR query) noexcept override;
     HRESULT STDMETHODCALLTYPE CancelQuery(ULONG id) noexcept override;
 
-    // The security prologue of every request: a client below impersonation level is refused
-    // with WBEM_E_ACCESS_DENIED.
+    // A temporary consumer (no SID) is checked as every request is: a client below
+    // impersonation level is refused with WBEM_E_ACCESS_DENIED. A permanent consumer is
+    // checked by the SID of the subscription's creator (docs/decisions.md).
     HRESULT STDMETHODCALLTYPE AccessCheck(WBEM_CWSTR language, WBEM_CWSTR query, LONG sidLength,
                                           const BYTE* sid) noexcept override;
 
 private:
-    ~NorvHardwareEventProv();
+    ~NorvHardwareEventProv() = default;
 
-    // One look at the hardware: runs on the worker's thread, or for the baseline on the
-    // thread of the NewQuery that starts it.
-    void Tick();
-    HRESULT Deliver(const HardwareSnapshot& previous, const HardwareSnapshot& current,
-                    const HardwareEvents& events, IWbemObjectSink* sink) const;
+    // The object lives while WMI holds a reference or a worker runs.
+    void KeepAlive() noexcept { ::InterlockedIncrement(&lives_); }
+    void LetGo() noexcept;
+
+    void Tick(const StopSignal& stop);
 
     ReferenceCount references_;
+    LONG lives_ = 1;  // WMI's references together, and one per running worker
     ModuleLockHolder moduleLock_;
-    NamedLock lock_;
-    ComPtr<IWbemClassObject> logRecordClass_;
-    ComPtr<IWbemClassObject> sensorClass_;
-    ComPtr<IWbemClassObject> numericSensorClass_;
-    ComPtr<IWbemClassObject> creationEventClass_;
-    ComPtr<IWbemClassObject> modificationEventClass_;
-    ComPtr<IWbemClassObject> deletionEventClass_;
+    HardwareWatch watch_;
 
-    // Guards the queries and the worker's start and stop.
+    // Guards the queries and the worker's start and stop; never held across a tick.
     CriticalSection querySection_;
-    std::vector<ULONG> queries_;
+    std::set<ULONG> queries_;
     MonitoringWorker worker_;
 
-    // Guards the sink, which the worker reads while a stop may wait for it.
+    // Guards the sink, which the worker reads.
     CriticalSection sinkSection_;
     ComPtr<IWbemObjectSink> sink_;
-
-    // The worker's own: the snapshot of the tick before.
-    std::optional<HardwareSnapshot> previous_;
 };
 
 }  // namespace norv::win

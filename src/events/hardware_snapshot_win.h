@@ -7,13 +7,6 @@
 
 namespace norv::win {
 
-struct TakenSnapshot {
-    HardwareSnapshot snapshot;
-    // False when the sensor cache could not be refreshed: its lists are then left empty and
-    // say nothing about the sensors.
-    bool sensorsRead = false;
-};
-
-TakenSnapshot TakeHardwareSnapshot();
+HardwareSnapshot TakeHardwareSnapshot();
 
 }  // namespace norv::win

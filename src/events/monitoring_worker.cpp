@@ -4,55 +4,90 @@
 
 #include <utility>
 
+#include "host/module_state.h"
+
 namespace norv::win {
 
+struct MonitoringWorker::Run {
+    UniqueHandle stop;
+    DWORD periodMilliseconds = 0;
+    Tick tick;
+    // The module stays loaded while the thread runs its code: the lock keeps
+    // DllCanUnloadNow from agreeing, the pin keeps the code mapped until the thread is out.
+    ModuleLockHolder moduleLock;
+    HMODULE pinnedModule = nullptr;
+};
+
+MonitoringWorker::~MonitoringWorker() {
+    (void)Stop();
+}
+
 HRESULT MonitoringWorker::Start(std::uint32_t periodSeconds, Tick tick) {
-    if (thread_ && threadId_ != ::GetCurrentThreadId()) {
-        // Stopped from its own thread earlier: finish that stop first.
-        if (::WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0) Stop();
+    if (run_) return S_OK;
+    auto run = std::make_shared<Run>();
+    run->stop.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!run->stop) return HRESULT_FROM_WIN32(::GetLastError());
+    run->periodMilliseconds = periodSeconds * 1000;
+    run->tick = std::move(tick);
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                              reinterpret_cast<LPCWSTR>(&MonitoringWorker::ThreadMain),
+                              &run->pinnedModule)) {
+        return HRESULT_FROM_WIN32(::GetLastError());
     }
-    if (thread_) return S_OK;
-    stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!stop_) return HRESULT_FROM_WIN32(::GetLastError());
-    periodSeconds_ = periodSeconds;
-    tick_ = std::move(tick);
-    Module().Lock();
-    holdsModuleLock_ = true;
-    thread_.reset(::CreateThread(nullptr, 0, &MonitoringWorker::Run, this, 0, &threadId_));
-    if (!thread_) {
-        const HRESULT hr = HRESULT_FROM_WIN32(::GetLastError());
-        Module().Unlock();
-        holdsModuleLock_ = false;
-        return hr;
+    auto* threadsShare = new std::shared_ptr<Run>(run);
+    DWORD threadId = 0;
+    UniqueHandle thread(
+        ::CreateThread(nullptr, 0, &MonitoringWorker::ThreadMain, threadsShare, 0, &threadId));
+    if (!thread) {
+        const HRESULT failure = HRESULT_FROM_WIN32(::GetLastError());
+        ::FreeLibrary(run->pinnedModule);
+        delete threadsShare;
+        return failure;
     }
+    run_ = std::move(run);
+    thread_ = std::move(thread);
+    threadId_ = threadId;
+    periodMilliseconds_ = periodSeconds * 1000;
     return S_OK;
 }
 
-void MonitoringWorker::Stop() noexcept {
-    if (!thread_) return;
-    ::SetEvent(stop_.get());
-    if (threadId_ == ::GetCurrentThreadId()) return;
-    ::WaitForSingleObject(thread_.get(), INFINITE);
-    thread_.reset();
-    stop_.reset();
-    threadId_ = 0;
-    if (holdsModuleLock_) Module().Unlock();
-    holdsModuleLock_ = false;
+MonitoringWorker::Ending MonitoringWorker::Stop() noexcept {
+    if (!run_) return {};
+    ::SetEvent(run_->stop.get());
+    run_.reset();
+    return Ending(std::move(thread_), std::exchange(threadId_, 0), periodMilliseconds_);
 }
 
-DWORD WINAPI MonitoringWorker::Run(void* self) noexcept {
-    auto* worker = static_cast<MonitoringWorker*>(self);
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    const DWORD period = worker->periodSeconds_ * 1000;
-    while (::WaitForSingleObject(worker->stop_.get(), period) == WAIT_TIMEOUT) {
-        try {
-            worker->tick_();
-        } catch (...) {
-            // Out of memory in one tick: the next one tries again.
+bool MonitoringWorker::Ending::AwaitEnd() const noexcept {
+    constexpr DWORD kLongestWaitMilliseconds = 2000;
+    if (!thread_ || threadId_ == ::GetCurrentThreadId()) return !thread_;
+    const DWORD wait = period_ < kLongestWaitMilliseconds ? period_ : kLongestWaitMilliseconds;
+    return ::WaitForSingleObject(thread_.get(), wait) == WAIT_OBJECT_0;
+}
+
+DWORD WINAPI MonitoringWorker::ThreadMain(void* share) noexcept {
+    HMODULE pinned = nullptr;
+    {
+        std::unique_ptr<std::shared_ptr<Run>> owned(static_cast<std::shared_ptr<Run>*>(share));
+        std::shared_ptr<Run> run = std::move(*owned);
+        pinned = run->pinnedModule;
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            // Released here, on this thread, before COM is: the tick may hold COM objects.
+            Tick tick = std::move(run->tick);
+            const StopSignal stop(run->stop.get());
+            while (::WaitForSingleObject(run->stop.get(), run->periodMilliseconds) ==
+                   WAIT_TIMEOUT) {
+                try {
+                    tick(stop);
+                } catch (...) {
+                    // Out of memory in one tick: the next one tries again.
+                }
+            }
         }
+        if (SUCCEEDED(com)) ::CoUninitialize();
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
-    return 0;
+    ::FreeLibraryAndExitThread(pinned, 0);
 }
 
 }  // namespace norv::win

@@ -6,7 +6,7 @@
 
 #include <unknwn.h>
 
-#include "host/critical_section.h"
+#include "platform/critical_section.h"
 #include "host/provider_class_row.h"
 
 namespace norv::win {

@@ -9,7 +9,7 @@
 #include <span>
 
 #include "host/class_factory.h"
-#include "host/critical_section.h"
+#include "platform/critical_section.h"
 #include "host/provider_class_row.h"
 
 namespace norv::win {

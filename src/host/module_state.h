@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "host/critical_section.h"
+#include "platform/critical_section.h"
 
 namespace norv::win {
 

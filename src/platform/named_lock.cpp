@@ -20,6 +20,7 @@ bool NamedLock::Open() {
 }
 
 void NamedLock::Lock() {
+    localGuard.Enter();
     const HANDLE mutex = OpenedHandle();
     if (mutex == nullptr) return;
     if (WaitForSingleObject(mutex, INFINITE) != WAIT_OBJECT_0) ReportFailure(GetLastError());
@@ -27,8 +28,8 @@ void NamedLock::Lock() {
 
 void NamedLock::Unlock() {
     const HANDLE mutex = CurrentHandle();
-    if (mutex == nullptr) return;
-    if (!ReleaseMutex(mutex)) ReportFailure(GetLastError());
+    if (mutex != nullptr && !ReleaseMutex(mutex)) ReportFailure(GetLastError());
+    localGuard.Leave();
 }
 
 HANDLE NamedLock::CurrentHandle() {

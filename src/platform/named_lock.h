@@ -1,5 +1,7 @@
 // A machine-wide lock on a named Win32 mutex "Global\wmi_<name>". Failure-tolerant: what
-// goes wrong is written to the diagnostic log and the caller carries on unguarded.
+// goes wrong is written to the diagnostic log and the caller carries on without the mutex.
+// A process-local section is always taken first, so that the threads of one process
+// exclude each other even when the mutex cannot be had.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/critical_section.h"
 #include "platform/log_writer.h"
 #include "platform/win_resource.h"
 
@@ -29,7 +32,9 @@ public:
     // Creates (or opens) the mutex on first use; true when the lock has its mutex.
     bool Open();
 
-    // Waits without time-out. A mutex abandoned by a dead owner is owned all the same.
+    // Waits without time-out, for the process-local section and then for the mutex. A mutex
+    // abandoned by a dead owner is owned all the same. Both may be taken again by their
+    // owning thread.
     virtual void Lock();
     virtual void Unlock();
 
@@ -38,6 +43,7 @@ private:
     HANDLE CurrentHandle();
     void ReportFailure(DWORD error) noexcept;
 
+    win::CriticalSection localGuard;
     win::UniqueHandle handle;
     std::string name;
     LogWriter log;

@@ -39,7 +39,12 @@ public:
 
     // The event log's own rebuild, under the lock: the inventory only; the lists, their
     // validity and the refresh time stay as they are.
-    bool RebuildInventory(IWbemContext* context) { return builder_(inventory_, context); }
+    bool RebuildInventory(IWbemContext* context);
+
+    // Refresh for a reader that has just had the event log rebuild the inventory (the event
+    // provider's tick): stale lists are made from an inventory built in the last two seconds
+    // and count as refreshed when it was built, so the platform is not asked twice a tick.
+    bool RefreshReusingInventory(IWbemContext* context);
     const SensorInventory& Inventory() const noexcept { return inventory_; }
     const SensorInstanceList& Sensors() const noexcept { return sensors_; }
     const NumericSensorInstanceList& NumericSensors() const noexcept { return numericSensors_; }
@@ -48,6 +53,9 @@ private:
     InventoryBuilder builder_;
     Clock clock_;
     std::int32_t lastRefresh_;
+    // When the inventory was last built whole, by either road.
+    std::int32_t inventoryBuilt_;
+    bool inventoryValid_ = false;
     NamedLock lock_;
     SensorInventory inventory_;
     SensorInstanceList sensors_;
@@ -61,6 +69,5 @@ SdrCache& TheSdrCache();
 // The inventory as the platform gives it now: the health driver's classes read through WMI
 // with the request's context, the processors from SMBIOS and CPUID.
 bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context);
-
 
 }  // namespace norv::win

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "eventlog/log_entry.h"
+#include "eventlog/sel_entry.h"
 #include "events/event_period.h"
 #include "events/threshold_band.h"
 #include "support/case_file.h"
@@ -16,32 +17,64 @@ namespace {
 
 using Bits = NumericSensorInstanceBits;
 
-// A numeric sensor with thresholds at 5 (lower critical), 70 and 80 (upper).
-NumericSensorInstanceData Numeric(std::int32_t reading) {
+struct ThresholdMark {
+    const char* name;
+    std::int32_t NumericSensorInstanceData::*threshold;
+    std::uint32_t bit;
+    std::int32_t value;
+};
+
+// Every threshold a numeric sensor may have, each at its own value.
+constexpr ThresholdMark kThresholdMarks[] = {
+    {"lowerFatal", &NumericSensorInstanceData::lowerThresholdFatal, Bits::kLowerThresholdFatalBit,
+     2},
+    {"lowerCritical", &NumericSensorInstanceData::lowerThresholdCritical,
+     Bits::kLowerThresholdCriticalBit, 5},
+    {"lowerNonCritical", &NumericSensorInstanceData::lowerThresholdNonCritical,
+     Bits::kLowerThresholdNonCriticalBit, 10},
+    {"upperNonCritical", &NumericSensorInstanceData::upperThresholdNonCritical,
+     Bits::kUpperThresholdNonCriticalBit, 70},
+    {"upperCritical", &NumericSensorInstanceData::upperThresholdCritical,
+     Bits::kUpperThresholdCriticalBit, 80},
+    {"upperFatal", &NumericSensorInstanceData::upperThresholdFatal, Bits::kUpperThresholdFatalBit,
+     90},
+};
+
+// A numeric sensor with every threshold of kThresholdMarks marked but `unmarked` (whose value
+// is set all the same).
+NumericSensorInstanceData Numeric(std::int32_t reading, const std::string& unmarked = "") {
     NumericSensorInstanceData entry;
     entry.deviceId = "5.0.32";
     entry.present = 1;
     entry.SetCurrentState("Normal");
     entry.Set(&NumericSensorInstanceData::currentReading, reading, Bits::kCurrentReadingBit);
-    entry.Set(&NumericSensorInstanceData::upperThresholdNonCritical, 70,
-              Bits::kUpperThresholdNonCriticalBit);
-    entry.Set(&NumericSensorInstanceData::upperThresholdCritical, 80,
-              Bits::kUpperThresholdCriticalBit);
-    entry.Set(&NumericSensorInstanceData::lowerThresholdCritical, 5,
-              Bits::kLowerThresholdCriticalBit);
-    // Marked thresholds only: this fatal value is not one.
-    entry.upperThresholdFatal = 75;
+    for (const ThresholdMark& mark : kThresholdMarks) {
+        if (unmarked == mark.name) {
+            entry.*mark.threshold = mark.value;
+        } else {
+            entry.Set(mark.threshold, mark.value, mark.bit);
+        }
+    }
     return entry;
 }
 
-// A snapshot from "ENTRY ..." (log), "ID:STATE[:absent] ..." (sensors) or "READING"
-// (numeric).
+// One snapshot of a row: "!" when nothing was read; else "ENTRY ..." (log: an entry ending in
+// "~" names no sensor), "ID:STATE[:absent] ..." (sensors) or "READING" (numeric).
 HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
     HardwareSnapshot snapshot;
     std::istringstream in(items);
-    for (std::string item; in >> item;) {
+    std::string item;
+    if (in >> item && item == "!") return snapshot;
+    snapshot.logRead = snapshot.sensorsRead = true;
+    for (in.clear(), in.str(items); in >> item;) {
         if (what == "log") {
-            snapshot.log.push_back({item, {}});
+            const bool mapped = item.back() != '~';
+            std::size_t record = kNotMapped;
+            if (mapped) {
+                record = snapshot.records.size();
+                snapshot.records.emplace_back().recordNumber = item;
+            }
+            snapshot.log.push_back({mapped ? item : item.substr(0, item.size() - 1), record});
             continue;
         }
         if (what == "numeric") {
@@ -57,37 +90,58 @@ HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
     return snapshot;
 }
 
+// The events of one tick as a row answers them.
+std::string EventsText(const std::string& what, const HardwareSnapshot& current,
+                       const HardwareEvents& events) {
+    std::string text = what == "log" ? "new:" : "";
+    for (const std::size_t place : events.newRecords) {
+        text += " " + current.records[place].recordNumber;
+    }
+    const auto place = [](std::size_t at) {
+        return at == kNoEntry ? std::string("-") : std::to_string(at);
+    };
+    for (const SensorChange& change :
+         what == "numeric" ? events.numericSensorChanges : events.sensorChanges) {
+        text += (text.empty() ? "" : " ") +
+                std::string(change.kind == SensorChangeKind::State      ? "state "
+                            : change.kind == SensorChangeKind::Appeared ? "appeared "
+                                                                        : "disappeared ") +
+                place(change.previous) + "/" + place(change.current);
+    }
+    return text.empty() ? "none" : text;
+}
+
 TEST(ChangeDetectionTest, CasesAsReviewed) {
     test::ExpectCases("change_cases.txt", [](const std::string& input) {
-        const std::size_t space = input.find(' '), bar = input.find(" |");
+        const std::size_t space = input.find(' ');
         const std::string what = input.substr(0, space);
         if (what == "band") {
-            const std::string value = input.substr(space + 1);
-            return std::to_string(static_cast<int>(ThresholdBandOf(
-                value == "none" ? NumericSensorInstanceData{} : Numeric(std::stoi(value)))));
+            std::istringstream in(input.substr(space + 1));
+            std::string value, unmarked;
+            in >> value >> unmarked;
+            return std::to_string(static_cast<int>(
+                ThresholdBandOf(value == "none" ? NumericSensorInstanceData{}
+                                                : Numeric(std::stoi(value), unmarked))));
         }
         if (what == "period") {
             const std::string value = input.substr(space + 1);
             return std::to_string(EventPeriodSeconds(
                 value == "none" ? std::nullopt : std::optional<std::uint32_t>(std::stoul(value))));
         }
-        const HardwareSnapshot previous = Snapshot(what, input.substr(space, bar - space));
-        const HardwareEvents events =
-            DetectHardwareEvents(&previous, Snapshot(what, input.substr(bar + 2)));
-        std::string text = what == "log" ? "new:" : "";
-        for (const std::size_t place : events.newRecords) text += " " + std::to_string(place);
-        const auto place = [](std::size_t at) {
-            return at == kNoEntry ? std::string("-") : std::to_string(at);
-        };
-        for (const SensorChange& change :
-             what == "numeric" ? events.numericSensorChanges : events.sensorChanges) {
-            text += (text.empty() ? "" : " ") +
-                    std::string(change.kind == SensorChangeKind::State      ? "state "
-                                : change.kind == SensorChangeKind::Appeared ? "appeared "
-                                                                            : "disappeared ") +
-                    place(change.previous) + "/" + place(change.current);
+        // Each snapshot after the first is a tick against the baseline the ones before left.
+        EventBaseline baseline;
+        std::string answer;
+        std::size_t from = space;
+        for (bool first = true; from != std::string::npos; first = false) {
+            const std::size_t to = input.find(" |", from);
+            const std::string items =
+                input.substr(from, to == std::string::npos ? std::string::npos : to - from);
+            from = to == std::string::npos ? to : to + 2;
+            const HardwareEvents events = baseline.Advance(Snapshot(what, items));
+            if (first) continue;
+            answer += (answer.empty() ? "" : " | ") + EventsText(what, baseline.Current(), events);
         }
-        return text.empty() ? "none" : text;
+        return answer;
     });
 }
 
@@ -95,18 +149,39 @@ TEST(ChangeDetectionTest, TheBaselineRaisesNothing) {
     EXPECT_TRUE(DetectHardwareEvents(nullptr, Snapshot("log", "a b")).Empty());
 }
 
-TEST(ChangeDetectionTest, AnEntryIsNamedByItsBytesUpToItsLength) {
-    SelEntry entry;
-    entry.raw[0] = 24;  // length
-    entry.raw[2] = 7;   // the log's own number
-    entry.raw[24] = 0xEE;
-    SelEntry sameNumberLaterDate = entry;
-    sameNumberLaterDate.raw[kEntryDateTimeOffset + 4] = 11;
-    EXPECT_EQ(LogEntryIdentity(entry).size(), 24u);
-    EXPECT_NE(LogEntryIdentity(entry), LogEntryIdentity(sameNumberLaterDate));
-    entry.raw[0] = 0xFF;
-    entry.raw[1] = 0xFF;
-    EXPECT_EQ(LogEntryIdentity(entry).size(), kSelEntryRawSize);
+// Which bytes name an entry: a change at each offset either makes another entry or not.
+TEST(ChangeDetectionTest, AnEntryIsNamedByItsNumberClassCodeDateAndData) {
+    constexpr struct {
+        std::size_t offset;
+        bool another;
+    } kChanges[] = {
+        {kEntryNumberOffset, true},
+        {kEntryNumberOffset + 1, true},
+        {4, false},
+        {kEntryStatusOffset, false},
+        {kEntryClassOffset, true},
+        {kEntryCodeOffset + 1, true},
+        {12, false},
+        {kEntryDateTimeOffset, true},
+        {kEntryDateTimeOffset + 5, true},
+        {kEntryHeaderSize, false},
+        {kEntryDataOffset - 1, false},
+        {kEntryDataOffset, true},
+        {kSelEntryRawSize - 1, true},
+        {kSelEntryRawSize, false},
+    };
+    std::vector<std::uint8_t> bytes(300, 0x11);
+    bytes[0] = 0x2C;  // 300 bytes long
+    bytes[1] = 0x01;
+    const std::string identity = LogEntry(bytes).Identity();
+    for (const auto& change : kChanges) {
+        std::vector<std::uint8_t> changed = bytes;
+        changed[change.offset] ^= 0xFF;
+        EXPECT_EQ(LogEntry(changed).Identity() != identity, change.another) << change.offset;
+    }
+    bytes[0] = kEntryHeaderSize - 1;
+    bytes[1] = 0;
+    EXPECT_EQ(LogEntry(bytes).Identity(), "");
 }
 
 }  // namespace

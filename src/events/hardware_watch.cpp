@@ -1,0 +1,173 @@
+#include "events/hardware_watch.h"
+
+#include <utility>
+#include <vector>
+
+#include "eventlog/log_record_provider.h"
+#include "events/hardware_snapshot_win.h"
+#include "host/class_definition.h"
+#include "host/provider_class_identity.h"
+#include "host/wbem_status.h"
+#include "platform/named_lock_scope.h"
+#include "sensors/numeric_sensor_instance_fill.h"
+#include "sensors/sensor_instance_fill.h"
+
+namespace norv::win {
+namespace {
+
+template <typename Entry>
+HRESULT MakeInstance(IWbemClassObject* classObject, const Entry& entry,
+                     HRESULT (*fill)(const Entry&, const WbemObject&),
+                     ComPtr<IWbemClassObject>& instance) {
+    if (!classObject) return kWbemFailed;
+    NORV_RETURN_IF_FAILED(classObject->SpawnInstance(0, instance.put()));
+    return fill(entry, instance);
+}
+
+HRESULT PutObject(IWbemClassObject* event, const wchar_t* property, IWbemClassObject* object) {
+    UniqueVariant value;
+    value.vt = VT_UNKNOWN;
+    value.punkVal = object;
+    object->AddRef();
+    return event->Put(property, 0, &value, 0);
+}
+
+// An event of `eventClass` about `target`, with `previous` for a modification.
+HRESULT MakeEvent(IWbemClassObject* eventClass, IWbemClassObject* target,
+                  IWbemClassObject* previous, ComPtr<IWbemClassObject>& event) {
+    NORV_RETURN_IF_FAILED(eventClass->SpawnInstance(0, event.put()));
+    NORV_RETURN_IF_FAILED(PutObject(event.get(), L"TargetInstance", target));
+    if (previous) NORV_RETURN_IF_FAILED(PutObject(event.get(), L"PreviousInstance", previous));
+    return kWbemNoError;
+}
+
+}  // namespace
+
+HardwareWatch::HardwareWatch() {
+    lock_.SetObjectName(kHardwareEventProviderIdentity.className);
+    log_.SetLabel("HardwareEvents::");
+    log_.LoadConfiguration();
+}
+
+HRESULT HardwareWatch::Initialize(IWbemServices* services, IWbemContext* context) {
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"LogRecord", context, logRecordClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"Sensor", context, sensorClass_));
+    NORV_RETURN_IF_FAILED(
+        FetchClassDefinition(services, L"NumericSensor", context, numericSensorClass_));
+    NORV_RETURN_IF_FAILED(
+        FetchClassDefinition(services, L"__InstanceCreationEvent", context, creationEventClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"__InstanceModificationEvent", context,
+                                               modificationEventClass_));
+    (void)FetchClassDefinition(services, L"__InstanceDeletionEvent", context, deletionEventClass_);
+    return kWbemNoError;
+}
+
+HardwareSnapshot HardwareWatch::TakeSnapshot() {
+    NamedLockScope ownLock(lock_);
+    return TakeHardwareSnapshot();
+}
+
+void HardwareWatch::Restart(HardwareSnapshot baseline) {
+    CriticalSectionScope state(stateSection_);
+    baseline_.Reset();
+    (void)baseline_.Advance(std::move(baseline));
+    queue_.Clear();
+}
+
+std::size_t HardwareWatch::WaitingEvents() {
+    CriticalSectionScope state(stateSection_);
+    return queue_.Size();
+}
+
+void HardwareWatch::Tick(IWbemObjectSink* sink, const StopSignal& stop) {
+    HardwareSnapshot snapshot = TakeSnapshot();
+    std::vector<DeliveryQueue<Event>::Queued> offered;
+    {
+        CriticalSectionScope state(stateSection_);
+        // A stopped run's tick leaves the state to the run that may follow it.
+        if (stop.Requested()) return;
+        const HardwareEvents events = baseline_.Advance(std::move(snapshot));
+        if (!events.Empty()) MakeEvents(events, baseline_.Previous(), baseline_.Current());
+        if (!sink) return;
+        offered = queue_.TakeAll();
+    }
+    const auto indicate = [sink](Event& event) {
+        IWbemClassObject* objects[] = {event.object.get()};
+        return SUCCEEDED(sink->Indicate(1, objects));
+    };
+    auto kept = OfferInOrder<Event>(
+        std::move(offered), indicate, [&stop] { return stop.Requested(); },
+        [this](const Event& event) { GiveUp(event, "not delivered after three tries"); });
+    CriticalSectionScope state(stateSection_);
+    if (!stop.Requested()) queue_.PutBack(std::move(kept));
+}
+
+void HardwareWatch::Queue(ComPtr<IWbemClassObject> object, std::string name) {
+    for (const Event& dropped : queue_.Add({std::move(object), std::move(name)})) {
+        GiveUp(dropped, "dropped: too many events wait for a sink");
+    }
+}
+
+void HardwareWatch::GiveUp(const Event& event, const char* why) {
+    (void)log_.LogError("event of %s %s", event.name.c_str(), why);
+}
+
+void HardwareWatch::MakeEvents(const HardwareEvents& events, const HardwareSnapshot& previous,
+                               const HardwareSnapshot& current) {
+    // An event that cannot be made is reported and the others are made all the same.
+    const auto make = [this](IWbemClassObject* eventClass, IWbemClassObject* target,
+                             IWbemClassObject* before, std::string name) {
+        ComPtr<IWbemClassObject> event;
+        if (!eventClass || !target || FAILED(MakeEvent(eventClass, target, before, event))) {
+            if (eventClass) GiveUp({nullptr, std::move(name)}, "could not be made");
+            return;
+        }
+        Queue(std::move(event), std::move(name));
+    };
+    for (const std::size_t index : events.newRecords) {
+        const LogRecordData& record = current.records[index];
+        ComPtr<IWbemClassObject> instance;
+        (void)MakeInstance(logRecordClass_.get(), record, &FillLogRecord, instance);
+        make(creationEventClass_.get(), instance.get(), nullptr,
+             "LogRecord RecordID " + record.recordNumber + " of " +
+                 std::string(record.messageTimestamp));
+    }
+    const auto sensorEvents = [&](const auto& changes, const auto& before, const auto& now,
+                                  IWbemClassObject* classObject, auto fill, const char* className) {
+        for (const SensorChange& change : changes) {
+            ComPtr<IWbemClassObject> previousInstance;
+            ComPtr<IWbemClassObject> currentInstance;
+            const auto& entry =
+                change.current != kNoEntry ? now[change.current] : before[change.previous];
+            if (change.previous != kNoEntry) {
+                (void)MakeInstance(classObject, before[change.previous], fill, previousInstance);
+            }
+            if (change.current != kNoEntry) {
+                (void)MakeInstance(classObject, now[change.current], fill, currentInstance);
+            }
+            std::string name = std::string(className) + " " + entry.deviceId;
+            switch (change.kind) {
+                case SensorChangeKind::State:
+                    // Without its previous instance a modification is not made at all.
+                    make(modificationEventClass_.get(),
+                         previousInstance ? currentInstance.get() : nullptr, previousInstance.get(),
+                         std::move(name));
+                    break;
+                case SensorChangeKind::Appeared:
+                    make(creationEventClass_.get(), currentInstance.get(), nullptr,
+                         std::move(name));
+                    break;
+                case SensorChangeKind::Disappeared:
+                    make(deletionEventClass_.get(), previousInstance.get(), nullptr,
+                         std::move(name));
+                    break;
+            }
+        }
+    };
+    sensorEvents(events.sensorChanges, previous.sensors, current.sensors, sensorClass_.get(),
+                 &FillSensorInstance, "Sensor");
+    sensorEvents(events.numericSensorChanges, previous.numericSensors, current.numericSensors,
+                 numericSensorClass_.get(), &FillNumericSensorInstance, "NumericSensor");
+}
+
+}  // namespace norv::win
