@@ -26,6 +26,10 @@ std::string StringProperty(const CimObject& object, std::string_view name) {
     return text ? *text : std::string();
 }
 
+std::string OrMissing(std::string text) {
+    return text.empty() ? std::string(kMissing) : text;
+}
+
 // The first of the properties that holds a non-empty string, else the missing value's mark.
 std::string FirstString(const CimObject& object, std::span<const std::string_view> names) {
     for (std::string_view name : names)
@@ -40,26 +44,24 @@ const CimObject* EmbeddedProperty(const CimObject& object, std::string_view name
     return embedded ? embedded->object.get() : nullptr;
 }
 
-constexpr std::array<std::string_view, 1> kRecordIdNames{"RecordID"};
 // Caption is a record's event text; Description adds the sensor's name in front of it.
 constexpr std::array<std::string_view, 2> kRecordTextNames{"Caption", "Description"};
 constexpr std::array<std::string_view, 2> kTargetNames{"Name", "Caption"};
-constexpr std::array<std::string_view, 1> kStateNames{"CurrentState"};
 
 // What an event says of its target, after the target's class name.
 using TargetText = std::string (*)(const CimObject& target, const CimObject* previous);
 
 std::string RecordText(const CimObject& target, const CimObject*) {
-    return FirstString(target, kRecordIdNames) + ": " +
+    return OrMissing(StringProperty(target, "RecordID")) + ": " +
            FitCell(FirstString(target, kRecordTextNames), kEventTextWidth);
 }
 
 std::string SensorText(const CimObject& target, const CimObject* previous) {
     std::string text = FitCell(FirstString(target, kTargetNames), kEventNameWidth) + ": ";
     if (previous)
-        text += FitCell(FirstString(*previous, kStateNames), kEventTextWidth) +
+        text += FitCell(OrMissing(StringProperty(*previous, "CurrentState")), kEventTextWidth) +
                 std::string(kStateArrow);
-    return text + FitCell(FirstString(target, kStateNames), kEventTextWidth);
+    return text + FitCell(OrMissing(StringProperty(target, "CurrentState")), kEventTextWidth);
 }
 
 std::string NamedText(const CimObject& target, const CimObject*) {
