@@ -10,6 +10,12 @@
 //                                           put without the provider (what WMI itself does)
 //   DllMemory/PLATFORM/ARCH                 the process's private bytes over the burst (one
 //                                           run; the samples go to standard error)
+//   DllEventTick/PLATFORM/idle_tick         one tick of an idle event subscription with stale
+//                                           caches, and the queries it sends by class
+//   DllEventTick/PLATFORM/cold_LogRecord    a cold LogRecord enumeration of the same process,
+//                                           alternating with the ticks (event_tick_timer)
+//   DllEventTick/PLATFORM/tick_snapshot     parts of the tick timed alone: its snapshot (both
+//   DllEventTick/PLATFORM/tick_inventory_build  caches refreshed) and the inventory build in it
 //
 // Environment (defaults configured by CMake):
 //   NORV_BENCH_WINE_RUN    the win64 build's wine-run script
@@ -18,7 +24,9 @@
 //   NORV_BENCH_DLL_ROUNDS  repetitions the program measures for (default 3)
 //   NORV_BENCH_DLL_PLATFORM a platform description for the host, as a Windows path
 //                           (Z:/...); the host's default platform when unset
-//   NORV_BENCH_DLL_ENUMERATIONS  0 leaves the enumerations out
+//   NORV_BENCH_DLL_ENUMERATIONS  0 leaves the enumerations and the event ticks out
+//   NORV_BENCH_TICK_TIMER  event_tick_timer.exe of that build
+//   NORV_BENCH_TICK_SAMPLES ticks (and cold enumerations) per repetition (default 20)
 //   NORV_BENCH_DLL_MEMORY_REQUESTS requests of the memory burst (default 20000; 0 leaves it out)
 //   NORV_BENCH_DLL_MEMORY_EVERY    requests between memory samples (default 1000)
 //   NORV_BENCH_DLL_ARCH    the name the memory benchmark gives the build (default win64)
@@ -132,13 +140,13 @@ ClassSamples& SamplesOf(const std::string& className) {
     return samples;
 }
 
-double MedianSeconds(const std::vector<Sample>& samples) {
+template <typename SampleType>
+double MedianSeconds(const std::vector<SampleType>& samples) {
     std::vector<double> seconds;
-    for (const Sample& sample : samples) seconds.push_back(sample.seconds);
+    for (const SampleType& sample : samples) seconds.push_back(sample.seconds);
     std::sort(seconds.begin(), seconds.end());
     const std::size_t middle = seconds.size() / 2;
-    return seconds.size() % 2 == 1 ? seconds[middle]
-                                   : (seconds[middle - 1] + seconds[middle]) / 2;
+    return seconds.size() % 2 == 1 ? seconds[middle] : (seconds[middle - 1] + seconds[middle]) / 2;
 }
 
 void Enumerate(benchmark::State& state, const std::string& className, Kind kind) {
@@ -180,6 +188,128 @@ void Enumerate(benchmark::State& state, const std::string& className, Kind kind)
         // Queries the module sent to the platform's namespaces per enumeration.
         state.counters["platform_queries"] = queries / iterations;
     }
+}
+
+// A sample of event_tick_timer (an idle tick, a cold enumeration, or one of the tick's parts),
+// with its queries by class.
+struct TickSample {
+    double seconds = 0;
+    double objects = 0;
+    double platformQueries = 0;
+    std::map<std::string, double> queriesByClass;
+};
+
+// The timer's kinds of sample as it prints them, and as the benchmarks name them: the tick,
+// the enumeration, the tick's two parts.
+constexpr std::pair<const char*, const char*> kTickKinds[] = {
+    {"tick", "idle_tick"},
+    {"cold", "cold_LogRecord"},
+    {"snapshot", "tick_snapshot"},
+    {"inventory", "tick_inventory_build"}};
+
+struct TickSamples {
+    bool measured = false;
+    std::string error;
+    std::map<std::string, std::vector<TickSample>> taken;  // by kind
+    std::map<std::string, std::size_t> next;
+};
+
+unsigned TickSamplesPerRepetition() {
+    return CountSetting("NORV_BENCH_TICK_SAMPLES", 20);
+}
+
+TickSamples MeasureTicks() {
+    TickSamples samples;
+    const unsigned count = TickSamplesPerRepetition() * CountSetting("NORV_BENCH_DLL_ROUNDS", 3);
+    std::string command = Quoted(Setting("NORV_BENCH_WINE_RUN", NORV_BENCH_WINE_RUN)) + " " +
+                          Quoted(Setting("NORV_BENCH_TICK_TIMER", NORV_BENCH_TICK_TIMER)) + " ";
+    const std::string platform = Setting("NORV_BENCH_DLL_PLATFORM", "");
+    if (!platform.empty()) command += "--platform " + Quoted(platform) + " ";
+    command += std::to_string(count);
+    int status = 0;
+    std::string text;
+    if (!RunTimer(command, text, status)) {
+        samples.error = "cannot start " + command;
+        return samples;
+    }
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string kind;
+        unsigned long long nanoseconds = 0;
+        TickSample sample;
+        if (!(fields >> kind >> nanoseconds >> sample.objects >> sample.platformQueries)) continue;
+        sample.seconds = static_cast<double>(nanoseconds) / 1e9;
+        for (std::string pair; fields >> pair;) {
+            const std::size_t equals = pair.find('=');
+            if (equals == std::string::npos) continue;
+            sample.queriesByClass[pair.substr(0, equals)] +=
+                std::strtod(pair.c_str() + equals + 1, nullptr);
+        }
+        if (kind != "fill") samples.taken[kind].push_back(std::move(sample));
+    }
+    std::string counts;
+    bool complete = status == 0;
+    for (const auto& [kind, benchmarkName] : kTickKinds) {
+        complete = complete && samples.taken[kind].size() == count;
+        counts += ", " + std::to_string(samples.taken[kind].size()) + " " + kind;
+    }
+    if (!complete)
+        samples.error = command + " failed (status " + std::to_string(status) + counts + ")";
+    samples.measured = true;
+    return samples;
+}
+
+TickSamples& TickSamplesOfThisPlatform() {
+    static TickSamples samples;
+    if (!samples.measured) samples = MeasureTicks();
+    return samples;
+}
+
+double MeanSeconds(const std::vector<TickSample>& samples) {
+    double seconds = 0;
+    for (const TickSample& sample : samples) seconds += sample.seconds;
+    return seconds / static_cast<double>(samples.size());
+}
+
+void EventTick(benchmark::State& state, const std::string& kind) {
+    TickSamples& samples = TickSamplesOfThisPlatform();
+    if (!samples.error.empty()) {
+        state.SkipWithError(samples.error.c_str());
+        for (auto _ : state) {
+        }
+        return;
+    }
+    const std::vector<TickSample>& taken = samples.taken[kind];
+    std::size_t& next = samples.next[kind];
+    double objects = 0;
+    double queries = 0;
+    std::map<std::string, double> byClass;
+    for (auto _ : state) {
+        const TickSample& sample = taken[next];
+        next = (next + 1) % taken.size();
+        state.SetIterationTime(sample.seconds);
+        objects += sample.objects;
+        queries += sample.platformQueries;
+        for (const auto& [className, count] : sample.queriesByClass) byClass[className] += count;
+    }
+    const auto iterations = static_cast<double>(state.iterations());
+    // Medians of every sample of this kind the process took, as for the enumerations above.
+    state.counters["median_ms"] = MedianSeconds(taken) * 1e3;
+    state.counters["objects"] = objects / iterations;
+    state.counters["platform_queries"] = queries / iterations;
+    // Queries of each class per sample, and the most that one sample sent of one class.
+    double mostOfOneClass = 0;
+    for (const TickSample& sample : taken)
+        for (const auto& [className, count] : sample.queriesByClass)
+            mostOfOneClass = std::max(mostOfOneClass, count);
+    state.counters["most_of_one_class"] = mostOfOneClass;
+    for (const auto& [className, count] : byClass)
+        state.counters["q_" + className] = count / iterations;
+    // Each kind against the cold enumeration it alternated with, over all the process's samples.
+    const std::vector<TickSample>& cold = samples.taken["cold"];
+    state.counters["median_over_cold"] = MedianSeconds(taken) / MedianSeconds(cold);
+    state.counters["mean_over_cold"] = MeanSeconds(taken) / MeanSeconds(cold);
 }
 
 struct MemorySample {
@@ -285,6 +415,13 @@ const bool registered = [] {
                     ->Iterations(SamplesPerRepetition())
                     ->Unit(benchmark::kMillisecond);
             }
+        }
+        for (const auto& [kind, kindName] : kTickKinds) {
+            const std::string name = "DllEventTick/" + PlatformName() + "/" + kindName;
+            benchmark::RegisterBenchmark(name.c_str(), EventTick, std::string(kind))
+                ->UseManualTime()
+                ->Iterations(TickSamplesPerRepetition())
+                ->Unit(benchmark::kMillisecond);
         }
     }
     const unsigned long requests =

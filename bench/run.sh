@@ -25,6 +25,8 @@ for preset in win64 win32; do
   cmake --preset $preset >/dev/null
   cmake --build --preset $preset --target dll_enum_timer
 done
+# The idle event tick is timed with the 64-bit build only.
+cmake --build --preset win64 --target event_tick_timer
 
 # The module as built and as packed (scripts/package.sh strips the debug sections).
 echo "== module sizes in bytes: preset, as built, as packed"
@@ -62,9 +64,11 @@ for preset in win64 "${win32_presets[@]}"; do
   fi
 done
 echo "== $(uptime)"
-# The default platform: enumerations (warm, their floor, cold) and the memory burst.
+# The default platform: enumerations (warm, their floor, cold), the idle event tick beside a
+# cold enumeration, and the memory burst.
 NORV_BENCH_WINE_RUN="$root/build/win64/wine-run" \
 NORV_BENCH_DLL_TIMER="$root/build/win64/src/module/dll_enum_timer.exe" \
+NORV_BENCH_TICK_TIMER="$root/build/win64/src/module/event_tick_timer.exe" \
 NORV_BENCH_DLL_ROUNDS=$repetitions \
   build/native/bench/dll_enum_bench --benchmark_repetitions=$repetitions \
   --benchmark_out="$results/dll_enum_bench.json" --benchmark_out_format=json "$@"
@@ -85,6 +89,7 @@ fi
 echo "== $(uptime)"
 NORV_BENCH_WINE_RUN="$root/build/win64/wine-run" \
 NORV_BENCH_DLL_TIMER="$root/build/win64/src/module/dll_enum_timer.exe" \
+NORV_BENCH_TICK_TIMER="$root/build/win64/src/module/event_tick_timer.exe" \
 NORV_BENCH_DLL_PLATFORM="Z:$root/platforms/big-server.mof" \
 NORV_BENCH_DLL_ROUNDS=$repetitions NORV_BENCH_DLL_MEMORY_REQUESTS=0 \
   build/native/bench/dll_enum_bench --benchmark_repetitions=$repetitions \

@@ -17,7 +17,8 @@ def medians(path):
         runs = json.load(f)["benchmarks"]
     found = {}
     for run in runs:
-        if run.get("run_type") != "iteration" or "median_ms" not in run:
+        if (run.get("run_type") != "iteration" or "median_ms" not in run
+                or not run["run_name"].startswith("DllEnumerate/")):
             continue
         _, class_name, _, kind = run["run_name"].split("/")[:4]
         found[(class_name, kind)] = (run["median_ms"], run["objects"])
