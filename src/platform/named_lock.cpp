@@ -21,6 +21,8 @@ bool NamedLock::Open() {
 
 void NamedLock::Lock() {
     localGuard.Enter();
+    localOwner = GetCurrentThreadId();
+    ++localDepth;
     const HANDLE mutex = OpenedHandle();
     if (mutex == nullptr) return;
     if (WaitForSingleObject(mutex, INFINITE) != WAIT_OBJECT_0) ReportFailure(GetLastError());
@@ -29,6 +31,8 @@ void NamedLock::Lock() {
 void NamedLock::Unlock() {
     const HANDLE mutex = CurrentHandle();
     if (mutex != nullptr && !ReleaseMutex(mutex)) ReportFailure(GetLastError());
+    if (localOwner != GetCurrentThreadId()) return;
+    if (--localDepth == 0) localOwner = 0;
     localGuard.Leave();
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -43,7 +44,11 @@ private:
     HANDLE CurrentHandle();
     void ReportFailure(DWORD error) noexcept;
 
+    // The process-local section and the thread holding it: an Unlock without its Lock, which
+    // ReleaseMutex refuses, must not leave a section its thread does not own.
     win::CriticalSection localGuard;
+    std::atomic<DWORD> localOwner{0};
+    unsigned localDepth = 0;
     win::UniqueHandle handle;
     std::string name;
     LogWriter log;

@@ -1,8 +1,11 @@
-// The event provider of the built module as WMI drives it: two subscriptions at once each see
-// every new log record once, and the worker ends promptly with its last query or the provider.
-// The platform changes by serving another description and ageing the caches; waits end when
-// the awaited event arrives. (A threshold crossing as one modification, a ring that drops
-// records, and an identify-level subscriber are the norvwmi program's watch cases.)
+// The event provider of the built module as WMI drives it: each new log record once, through
+// subscriptions side by side, a sink that fails, blocks, cancels or releases from inside
+// Indicate, and events found before the sink came; the worker ends with its last query or
+// the provider; and who may subscribe. The platform changes by serving another description
+// and ageing the caches. "Once" is counted two periods after the last awaited event. (Which
+// records are new, also when a read fails or the ring drops records, is the core change
+// detection's; a threshold crossing as one modification and an identify-level subscriber
+// are the norvwmi program's watch cases.)
 #include <windows.h>
 
 #include <wbemcli.h>
@@ -10,13 +13,17 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <variant>
 #include <vector>
 
 #include "events/event_period_win.h"
 #include "host/provider_class_identity.h"
 #include "host/provider_class_row.h"
+#include "log_test_support.h"
 #include "platform/platform_loading.h"
 #include "stand_in_wmi.h"
 
@@ -26,12 +33,19 @@ namespace {
 using win::ComPtr;
 
 constexpr DWORD kEventWaitMs = 15000;
+// Two periods of one second, and some room: no further event may come in this time.
+constexpr DWORD kSettleMs = 2500;
 
 // An operating-system stop, which the default platform maps to a sensor.
 std::string OsStop(int sequence) {
     return "instance of Norvwmi_LogEvent { Sequence = " + std::to_string(sequence) +
            "; EventClass = 14; EventCode = 1; Status = 4; Year = 2014; Month = 1; Day = 17;"
            " Hour = 2; Minute = 58; };\n";
+}
+std::string OsStops(int first, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += OsStop(first + i);
+    return text;
 }
 
 void SetPeriod(DWORD seconds) {
@@ -48,25 +62,81 @@ ComPtr<IWbemClassObject> ObjectOf(IWbemClassObject* event, const wchar_t* name) 
     return object;
 }
 
-// One subscription: the provider initialised, its sink given and query 1 reported.
+// The entry's own number, which RecordData names second ("*1.0.1*03 00*..."), least
+// significant byte first; -1 for none.
+int EntryNumberOf(IWbemClassObject* event) {
+    const auto record = ObjectOf(event, L"TargetInstance");
+    const std::wstring data = record ? StringOf(record.get(), L"RecordData") : L"";
+    const std::size_t second = data.find(L'*', 1);
+    unsigned low = 0, high = 0;
+    if (second == std::wstring::npos ||
+        swscanf(data.c_str() + second, L"*%2x %2x*", &low, &high) != 2) {
+        return -1;
+    }
+    return static_cast<int>(low | (high << 8));
+}
+
+// A sink whose Indicate first runs the test's hook with the number of the call: the hook's
+// status is Indicate's, and only what a successful call brought counts as delivered.
+class HookSink final : public norvwmi::ComObject<HookSink, IWbemObjectSink> {
+public:
+    using Hook = std::function<HRESULT(std::size_t call)>;
+    explicit HookSink(Hook hook) : hook_(std::move(hook)) {}
+
+    HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
+        std::size_t call;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            call = calls_++;
+        }
+        const HRESULT status = hook_ ? hook_(call) : S_OK;
+        if (FAILED(status)) return status;
+        std::lock_guard<std::mutex> guard(mutex_);
+        for (LONG i = 0; i < count; ++i) delivered_.push_back(EntryNumberOf(objects[i]));
+        return status;
+    }
+    HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override {
+        return S_OK;
+    }
+
+    // The entry numbers delivered, once `count` have come (or the wait ran out) and two
+    // periods more have passed.
+    std::vector<int> Settled(std::size_t count) const {
+        const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
+        while (Delivered().size() < count && ::GetTickCount64() < deadline) ::Sleep(20);
+        ::Sleep(kSettleMs);
+        return Delivered();
+    }
+    std::vector<int> Delivered() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return delivered_;
+    }
+
+private:
+    Hook hook_;
+    mutable std::mutex mutex_;
+    std::size_t calls_ = 0;
+    std::vector<int> delivered_;
+};
+
+// One subscription: the provider initialised and its sink given.
 struct Subscription {
     ComPtr<IWbemProviderInit> provider;
-    ComPtr<norvwmi::RecordingSink> sink = NewSink();
 
-    ComPtr<IWbemEventProviderQuerySink> Queries() {
+    ComPtr<IWbemEventProviderQuerySink> Queries() const {
         ComPtr<IWbemEventProviderQuerySink> queries;
         EXPECT_EQ(provider.query(queries), S_OK);
         return queries;
     }
-    HRESULT NewQuery(ULONG id) {
+    HRESULT NewQuery(ULONG id) const {
         std::wstring language = L"WQL", query = L"SELECT * FROM __InstanceCreationEvent";
         return Queries()->NewQuery(id, language.data(), query.data());
     }
-    // Waits for the events to number `count`; those that came.
-    std::vector<ComPtr<IWbemClassObject>> Await(std::size_t count) {
-        const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
-        while (sink->Objects().size() < count && ::GetTickCount64() < deadline) ::Sleep(20);
-        return sink->Objects();
+    HRESULT CancelQuery(ULONG id) const { return Queries()->CancelQuery(id); }
+    HRESULT ProvideEvents(IWbemObjectSink* sink) const {
+        ComPtr<IWbemEventProvider> events;
+        EXPECT_EQ(provider.query(events), S_OK);
+        return events->ProvideEvents(sink, 0);
     }
 };
 
@@ -86,10 +156,13 @@ protected:
         SetPeriod(1);
         Serve(*defaultText_);
     }
+    void TearDown() override { EXPECT_TRUE(ModuleUnloadableSoon()); }
     static void Serve(const std::string& text) {
         wmi_->Serve(PlatformText("changed.mof", text));
         AgeTheCaches();
     }
+    // The default platform with the log's further operating-system stops.
+    static void ServeWith(int first, int count) { Serve(*defaultText_ + OsStops(first, count)); }
 
     static ComPtr<IWbemProviderInit> NewProvider() {
         ComPtr<IWbemProviderInit> provider;
@@ -97,67 +170,187 @@ protected:
                   S_OK);
         return provider;
     }
-    Subscription Subscribe() {
+    // A provider initialised, with `sink` given unless it is null.
+    static Subscription Subscribe(IWbemObjectSink* sink) {
         Subscription subscription;
         subscription.provider = NewProvider();
         if (!subscription.provider) return subscription;
         EXPECT_EQ(wmi_->Initialize(subscription.provider.get()), WBEM_S_NO_ERROR);
-        ComPtr<IWbemEventProvider> events;
-        EXPECT_EQ(subscription.provider.query(events), S_OK);
-        EXPECT_EQ(events->ProvideEvents(subscription.sink.get(), 0), WBEM_S_NO_ERROR);
+        if (sink) {
+            EXPECT_EQ(subscription.ProvideEvents(sink), WBEM_S_NO_ERROR);
+        }
         return subscription;
+    }
+    // Every worker and provider object gone: the module may be unloaded.
+    static bool ModuleUnloadableSoon() {
+        const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
+        while (wmi_->CanUnloadNow() != S_OK && ::GetTickCount64() < deadline) ::Sleep(20);
+        return wmi_->CanUnloadNow() == S_OK;
     }
 
     inline static std::string* defaultText_ = nullptr;
 };
 
-// RecordData names the entry's own number, least significant byte first.
-bool NamesEntry(IWbemClassObject* event, int sequence) {
-    const auto record = ObjectOf(event, L"TargetInstance");
-    const std::wstring data = record ? StringOf(record.get(), L"RecordData") : L"";
-    wchar_t number[16];
-    swprintf(number, 16, L"*%02x 00*", sequence);
-    return data.find(number) != std::wstring::npos;
-}
-
-// (Which records are new, also when the ring drops old ones, is the core change detection's.)
-// Then with an hour's period a worker that waited out its period would hold the test for an
-// hour; the wake-up event ends it at once.
-TEST_F(HardwareEventProviderTest, EachNewRecordOnceAcrossTwoSubscriptionsThenTheWorkerEndsAtOnce) {
-    Subscription first = Subscribe();
-    Subscription second = Subscribe();
+// Two subscriptions each see every new record once. Then, with an hour's period, a worker that
+// waited out its period would hold the test for an hour; the wake-up event ends it at once.
+TEST_F(HardwareEventProviderTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce) {
+    const auto firstSink = HookSink::Create(nullptr), secondSink = HookSink::Create(nullptr);
+    Subscription first = Subscribe(firstSink.get());
+    Subscription second = Subscribe(secondSink.get());
     ASSERT_EQ(first.NewQuery(1), WBEM_S_NO_ERROR);
     ASSERT_EQ(second.NewQuery(1), WBEM_S_NO_ERROR);
-    Serve(*defaultText_ + OsStop(201) + OsStop(202) + OsStop(203));
-    for (Subscription* subscription : {&first, &second}) {
-        const auto events = subscription->Await(3);
-        ASSERT_EQ(events.size(), 3u);
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(StringOf(events[i].get(), L"__CLASS"), L"__InstanceCreationEvent");
-            EXPECT_TRUE(NamesEntry(events[i].get(), 201 + i)) << i;
-        }
-    }
+    ServeWith(201, 3);
+    EXPECT_EQ(firstSink->Settled(3), (std::vector<int>{201, 202, 203}));
+    EXPECT_EQ(secondSink->Delivered(), (std::vector<int>{201, 202, 203}));
     first = Subscription{};
     second = Subscription{};
 
     SetPeriod(3600);
-    Subscription cancelled = Subscribe();
+    Subscription cancelled = Subscribe(firstSink.get());
     ASSERT_EQ(cancelled.NewQuery(1), WBEM_S_NO_ERROR);
     ASSERT_EQ(cancelled.NewQuery(2), WBEM_S_NO_ERROR);
-    EXPECT_EQ(cancelled.Queries()->CancelQuery(1), WBEM_S_NO_ERROR);
+    EXPECT_EQ(cancelled.CancelQuery(1), WBEM_S_NO_ERROR);
     ULONGLONG start = ::GetTickCount64();
-    EXPECT_EQ(cancelled.Queries()->CancelQuery(2), WBEM_S_NO_ERROR);
+    EXPECT_EQ(cancelled.CancelQuery(2), WBEM_S_NO_ERROR);
     EXPECT_LT(::GetTickCount64() - start, 1000u);
     cancelled = Subscription{};
     EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
 
-    Subscription released = Subscribe();
+    Subscription released = Subscribe(firstSink.get());
     ASSERT_EQ(released.NewQuery(7), WBEM_S_NO_ERROR);
     EXPECT_EQ(wmi_->CanUnloadNow(), S_FALSE);
     start = ::GetTickCount64();
     released = Subscription{};
     EXPECT_LT(::GetTickCount64() - start, 1000u);
     EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
+}
+
+// WMI may give a query id again; it is still one query, which one cancel ends.
+TEST_F(HardwareEventProviderTest, WorkerCountsAQueryIdGivenTwiceOnce) {
+    const auto sink = HookSink::Create(nullptr);
+    const Subscription subscription = Subscribe(sink.get());
+    ASSERT_EQ(subscription.NewQuery(5), WBEM_S_NO_ERROR);
+    ASSERT_EQ(subscription.NewQuery(5), WBEM_S_NO_ERROR);
+    EXPECT_EQ(subscription.CancelQuery(5), WBEM_S_NO_ERROR);
+    ServeWith(211, 1);
+    EXPECT_EQ(sink->Settled(0), std::vector<int>{});
+}
+
+// A failed Indicate is tried again at the next tick; the others are not held back by it.
+TEST_F(HardwareEventProviderTest, WorkerTriesAFailedIndicateAgainAndDeliversEachEventOnce) {
+    const auto sink = HookSink::Create(
+        [](std::size_t call) { return call == 0 ? WBEM_E_FAILED : WBEM_S_NO_ERROR; });
+    const Subscription subscription = Subscribe(sink.get());
+    ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+    ServeWith(221, 3);
+    EXPECT_EQ(sink->Settled(3), (std::vector<int>{222, 223, 221}));
+}
+
+// The events found while WMI had not yet given a sink wait for it.
+TEST_F(HardwareEventProviderTest, WorkerKeepsTheEventsFoundBeforeTheSinkCame) {
+    const Subscription subscription = Subscribe(nullptr);
+    ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+    ServeWith(231, 2);
+    ::Sleep(kSettleMs);
+    const auto sink = HookSink::Create(nullptr);
+    ASSERT_EQ(subscription.ProvideEvents(sink.get()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(sink->Settled(2), (std::vector<int>{231, 232}));
+}
+
+// A sink may release WMI's last reference inside Indicate, on the worker's own thread: the
+// provider goes once the tick is over, and with it every module lock.
+TEST_F(HardwareEventProviderTest, WorkerOutlivesAReleaseInsideIndicate) {
+    ComPtr<IWbemProviderInit> provider;
+    const auto sink = HookSink::Create([&provider](std::size_t) {
+        provider = {};
+        return WBEM_S_NO_ERROR;
+    });
+    Subscription subscription = Subscribe(sink.get());
+    ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+    provider = std::move(subscription.provider);
+    ServeWith(241, 2);
+    EXPECT_EQ(sink->Settled(1), std::vector<int>{241}) << "released: the rest is not delivered";
+    EXPECT_TRUE(ModuleUnloadableSoon());
+}
+
+// A sink may cancel the last query inside Indicate: that run ends, and a query after it starts
+// a new one, which sees what happens from then on.
+TEST_F(HardwareEventProviderTest, WorkerStoppedInsideIndicateStartsAgainForTheNextQuery) {
+    ComPtr<IWbemEventProviderQuerySink> queries;
+    const auto sink = HookSink::Create([&queries](std::size_t call) {
+        if (call == 0) queries->CancelQuery(1);
+        return WBEM_S_NO_ERROR;
+    });
+    const Subscription subscription = Subscribe(sink.get());
+    queries = subscription.Queries();
+    ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+    ServeWith(251, 2);
+    EXPECT_EQ(sink->Settled(1), std::vector<int>{251});
+    ASSERT_EQ(subscription.NewQuery(2), WBEM_S_NO_ERROR);
+    ServeWith(251, 3);
+    EXPECT_EQ(sink->Settled(2), (std::vector<int>{251, 253}));
+    EXPECT_EQ(subscription.CancelQuery(2), WBEM_S_NO_ERROR);
+    queries = {};
+}
+
+// A sink that blocks in Indicate holds no lock of the module: another process takes the locks
+// of the event provider and of a LogRecord request at once, and a cancel returns after at
+// most a period instead of waiting for the blocked tick.
+TEST_F(HardwareEventProviderTest, BlockedSinkHoldsUpNeitherTheLocksNorACancel) {
+    const TestEvent entered("Entered"), unblock("Unblock");
+    const auto sink = HookSink::Create([&](std::size_t) {
+        ::SetEvent(::OpenEventA(EVENT_MODIFY_STATE, FALSE, entered.Name().c_str()));
+        unblock.WaitFor(kEventWaitMs);
+        return WBEM_S_NO_ERROR;
+    });
+    Subscription subscription = Subscribe(sink.get());
+    ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+    ServeWith(261, 1);
+    ASSERT_TRUE(entered.WaitFor(kEventWaitMs));
+
+    HelperProcess request(
+        "try 2000 NorvHardwareEventProv NorvLogRecordProv Norv_SEL_Access "
+        "Norv_SDR_Access");
+    EXPECT_EQ(request.WaitForExit(10000), 0u);
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(subscription.CancelQuery(1), WBEM_S_NO_ERROR);
+    EXPECT_LT(::GetTickCount64() - start, 2000u);
+    ::SetEvent(unblock.Get());
+    subscription = Subscription{};
+}
+
+// A temporary consumer (no SID) is the calling client, checked at impersonation level; a
+// permanent one is its creator's SID, with no client to impersonate.
+TEST_F(HardwareEventProviderTest, AccessCheckTakesTheClientOrThePermanentConsumersSid) {
+    const Subscription subscription = Subscribe(nullptr);
+    ComPtr<IWbemEventProviderSecurity> security;
+    ASSERT_EQ(subscription.provider.query(security), S_OK);
+    const auto check = [&](const BYTE* sid, LONG length) {
+        return security->AccessCheck(L"WQL", L"SELECT * FROM __InstanceCreationEvent", length, sid);
+    };
+    EXPECT_EQ(AsClient(ClientLevel::Impersonate, [&] { return check(nullptr, 0); }),
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(AsClient(ClientLevel::Identify, [&] { return check(nullptr, 0); }),
+              kWbemAccessDenied);
+
+    const auto sidOf = [](WELL_KNOWN_SID_TYPE type) {
+        std::vector<BYTE> sid(SECURITY_MAX_SID_SIZE);
+        DWORD size = static_cast<DWORD>(sid.size());
+        EXPECT_TRUE(::CreateWellKnownSid(type, nullptr, sid.data(), &size));
+        sid.resize(size);
+        return sid;
+    };
+    const auto administrators = sidOf(WinBuiltinAdministratorsSid);
+    const auto anonymous = sidOf(WinAnonymousSid);
+    const LONG length = static_cast<LONG>(administrators.size());
+    EXPECT_EQ(check(administrators.data(), length), WBEM_S_NO_ERROR);
+    EXPECT_EQ(AsClient(ClientLevel::Identify, [&] { return check(administrators.data(), length); }),
+              WBEM_S_NO_ERROR);
+    EXPECT_EQ(check(anonymous.data(), static_cast<LONG>(anonymous.size())), kWbemAccessDenied);
+    EXPECT_EQ(check(administrators.data(), length - 1), kWbemAccessDenied);
+    EXPECT_EQ(check(administrators.data(), 4), kWbemAccessDenied);
+    const std::vector<BYTE> garbage(16, 0xEE);
+    EXPECT_EQ(check(garbage.data(), 16), kWbemAccessDenied);
 }
 
 // Initialize needs the namespace and the sink; without either it reports nothing.

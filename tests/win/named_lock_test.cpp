@@ -101,6 +101,33 @@ TEST_F(NamedLockTest, NameOfAnotherObjectTypeLogsOncePerLock) {
     EXPECT_EQ(WaitForSingleObject(squatter.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
+// A lock whose mutex cannot be made still keeps the threads of its process apart: a second
+// thread gets it only after the first let go, and sees what the first wrote meanwhile.
+TEST_F(NamedLockTest, WithoutItsMutexALockStillExcludesTheThreadsOfItsProcess) {
+    const std::string base = test::UniqueName("Lock");
+    const win::UniqueHandle squatter(
+        CreateEventA(nullptr, TRUE, FALSE, ("Global\\wmi_" + base).c_str()));
+    ASSERT_TRUE(squatter);
+    NamedLock lock(key.Key());
+    lock.SetObjectName(base);
+    lock.Lock();
+    int written = 1;
+    int seen = 0;
+    std::thread other([&] {
+        lock.Lock();
+        seen = written;
+        lock.Unlock();
+    });
+    Sleep(200);
+    written = 2;
+    lock.Unlock();
+    other.join();
+    EXPECT_EQ(seen, 2);
+    lock.Unlock();  // one too many: the section is left alone
+    lock.Lock();
+    lock.Unlock();
+}
+
 TEST_F(NamedLockTest, NeverLockedLockMakesNoKernelCallWhenDestroyed) {
     {
         NamedLock unnamed(key.Key());

@@ -42,8 +42,8 @@ protected:
 };
 
 // Management-log instances: the entries of each readable one in turn, numbered over all; the
-// reading stops at one whose size cannot be read, keeping what came before; and a failed read
-// leaves the cache fresh for its two seconds.
+// reading stops at one whose size cannot be read, keeping what came before, and says the read
+// was not whole; and a failed read leaves the cache fresh for its two seconds.
 TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
     const auto served = PlatformOf(kDefaultPlatformName);
     ASSERT_TRUE(served);
@@ -67,6 +67,7 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
     SdrCache referenceSensors(&win::BuildPlatformInventory, &FakeClock);
     SelCache reference(referenceSensors, &FakeClock, &ReadTimeZoneRules);
     ASSERT_TRUE(reference.Refresh(nullptr));
+    EXPECT_TRUE(reference.LastReadWhole());
     const std::size_t perLog = reference.Records().size();
     ASSERT_GT(perLog, 0u);
     for (const auto& [instances, copies] :
@@ -86,6 +87,7 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
         SdrCache sensors(&win::BuildPlatformInventory, &FakeClock);
         SelCache log(sensors, &FakeClock, &ReadTimeZoneRules);
         EXPECT_TRUE(log.Refresh(nullptr)) << "a log that cannot be read is a short log";
+        EXPECT_EQ(log.LastReadWhole(), copies == instances.size());
         ASSERT_EQ(log.Records().size(), perLog * copies);
         EXPECT_EQ(log.LogData().currentNumberOfRecords, perLog * copies);
         for (std::size_t i = 0; i < perLog * copies; ++i) {
@@ -99,6 +101,7 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
         fakeNow += 2;
         EXPECT_TRUE(log.Refresh(nullptr));
         EXPECT_EQ(log.Records().size(), perLog);
+        EXPECT_TRUE(log.LastReadWhole());
     }
 }
 

@@ -132,5 +132,28 @@ TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
     EXPECT_TRUE(cache.NumericSensors().Entries().empty());
 }
 
+// The event provider's tick: the event log has just rebuilt the inventory, so stale lists are
+// made from it without a second build, and dated by that build; an inventory two seconds old,
+// or one whose build failed, is built again.
+TEST_F(SdrCacheTest, AReaderAfterTheEventLogsRebuildReusesItsInventory) {
+    SdrCache cache = NewCache();
+    platform.records = {Record(false, 5, 0, 1, 1)};
+    EXPECT_TRUE(cache.RebuildInventory(nullptr));
+    EXPECT_TRUE(cache.RefreshReusingInventory(nullptr));
+    EXPECT_EQ(platform.builds, 1);
+    EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"5.0.1"});
+    ++platform.now;
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 1) << "fresh for two seconds from the inventory's build";
+    ++platform.now;
+    EXPECT_TRUE(cache.RefreshReusingInventory(nullptr));
+    EXPECT_EQ(platform.builds, 2);
+    platform.now += 2;
+    platform.buildFails = true;
+    EXPECT_FALSE(cache.RebuildInventory(nullptr));
+    EXPECT_FALSE(cache.RefreshReusingInventory(nullptr));
+    EXPECT_EQ(platform.builds, 4);
+}
+
 }  // namespace
 }  // namespace norv::win
