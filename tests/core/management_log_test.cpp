@@ -46,11 +46,33 @@ TEST(ReadLogArea, KeepsMappedEntriesInLogOrderAcrossAreas) {
         kAreaHeader,
         {{.number = 1}, {.number = 2, .eventClass = test::kUnmappedClass}, {.number = 3}});
     area.Header(static_cast<std::uint16_t>(end), 19);
-    std::vector<SelEntry> entries = Read(area.Bytes(), 256);
+    std::vector<SelEntry> entries;
+    std::vector<SeenLogEntry> seen;
+    ReadLogArea(area.Bytes(), 256, test::LogTestInventory(), entries, &seen);
     LogAreaBuilder second(128);
     second.Header(static_cast<std::uint16_t>(second.PutAll(kAreaHeader, {{.number = 8}})), 19);
-    ReadLogArea(second.Bytes(), 128, test::LogTestInventory(), entries);  // appends
+    ReadLogArea(second.Bytes(), 128, test::LogTestInventory(), entries, &seen);  // appends
     EXPECT_EQ(Ids(entries, {{.number = 1}, {.number = 3}, {.number = 8}}), "1 3 8");
+    // Every entry walked is seen, the unmapped one too, each with its mapped place.
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(
+        std::vector<std::size_t>({seen[0].mapped, seen[1].mapped, seen[2].mapped, seen[3].mapped}),
+        std::vector<std::size_t>({0, kNotMapped, 1, 2}));
+    EXPECT_EQ(seen[3].identity.substr(0, 2), std::string("\x08\0", 2));
+}
+
+// The read saw the whole area when it received what the driver reports, up to the capacity.
+TEST(ReadLogArea, AnAreaIsWholeWhenNoneOfItsReportedBytesIsMissing) {
+    constexpr struct {
+        std::size_t received;
+        std::int32_t reported;
+        bool whole;
+    } kRows[] = {{256, 256, true}, {255, 256, false},    {256, 100, true},      {0, 0, true},
+                 {0, -1, true},    {32768, 40000, true}, {32767, 40000, false}, {0, 19, false}};
+    for (const auto& row : kRows) {
+        EXPECT_EQ(IsWholeLogArea(row.received, row.reported), row.whole)
+            << row.received << " of " << row.reported;
+    }
 }
 
 TEST(ReadLogArea, AreasAsReviewed) {
