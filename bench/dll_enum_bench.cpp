@@ -140,13 +140,17 @@ ClassSamples& SamplesOf(const std::string& className) {
     return samples;
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 template <typename SampleType>
 double MedianSeconds(const std::vector<SampleType>& samples) {
     std::vector<double> seconds;
     for (const SampleType& sample : samples) seconds.push_back(sample.seconds);
-    std::sort(seconds.begin(), seconds.end());
-    const std::size_t middle = seconds.size() / 2;
-    return seconds.size() % 2 == 1 ? seconds[middle] : (seconds[middle - 1] + seconds[middle]) / 2;
+    return Median(std::move(seconds));
 }
 
 void Enumerate(benchmark::State& state, const std::string& className, Kind kind) {
@@ -306,10 +310,17 @@ void EventTick(benchmark::State& state, const std::string& kind) {
     state.counters["most_of_one_class"] = mostOfOneClass;
     for (const auto& [className, count] : byClass)
         state.counters["q_" + className] = count / iterations;
-    // Each kind against the cold enumeration it alternated with, over all the process's samples.
+    // Each kind against the cold enumeration, over all the process's samples: the ratio of
+    // the medians, of the means, and the median ratio of the samples taken in the same round
+    // (under Wine a process has spells of some tens of milliseconds in which every request is
+    // several times slower; a round's samples share its spell).
     const std::vector<TickSample>& cold = samples.taken["cold"];
     state.counters["median_over_cold"] = MedianSeconds(taken) / MedianSeconds(cold);
     state.counters["mean_over_cold"] = MeanSeconds(taken) / MeanSeconds(cold);
+    std::vector<double> roundRatios;
+    for (std::size_t i = 0; i < taken.size(); ++i)
+        roundRatios.push_back(taken[i].seconds / cold[i].seconds);
+    state.counters["round_ratio_median"] = Median(std::move(roundRatios));
 }
 
 struct MemorySample {
