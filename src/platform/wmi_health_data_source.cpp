@@ -31,13 +31,17 @@ bool Read(const HealthObject& object, std::string_view property, Value& value, G
 }  // namespace
 
 HealthObjectList WmiHealthDataSource::Query(std::string_view nameSpace, std::string_view wql) {
-    WbemObjectList results;
     HealthObjectList objects;
-    if (FAILED(ExecWqlQuery(std::string(nameSpace), std::string(wql), results, context_.get())))
-        return objects;
-    objects.reserve(results.size());
-    for (win::ComPtr<IWbemClassObject>& result : results)
-        objects.push_back(std::make_unique<WmiHealthObject>(std::move(result)));
+    std::pair<std::string, std::string> key{std::string(nameSpace), std::string(wql)};
+    auto answer = answered_.find(key);
+    if (answer == answered_.end()) {
+        WbemObjectList results;
+        if (FAILED(ExecWqlQuery(key.first, key.second, results, context_.get()))) return objects;
+        answer = answered_.emplace(std::move(key), std::move(results)).first;
+    }
+    objects.reserve(answer->second.size());
+    for (const win::ComPtr<IWbemClassObject>& result : answer->second)
+        objects.push_back(std::make_unique<WmiHealthObject>(result));
     return objects;
 }
 

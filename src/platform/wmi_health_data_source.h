@@ -1,5 +1,8 @@
 // The builders' health data read through WMI: queries run with ExecWqlQuery, properties read
-// with the typed getters.
+// with the typed getters. A source lives for one inventory build and asks the platform each
+// distinct query once: builders that read the same class with the same query (the memory
+// subsystem, its boards and its DIMMs) share the answer, which also keeps one build from
+// seeing two states of one class.
 #pragma once
 
 #include <windows.h>
@@ -7,12 +10,14 @@
 #include <wbemcli.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "platform/health_data_source.h"
 #include "platform/win_resource.h"
+#include "platform/wmi_query.h"
 
 namespace norv {
 
@@ -45,6 +50,8 @@ public:
 
 private:
     win::ComPtr<IWbemContext> context_;
+    // The answers of the queries that succeeded, by namespace and query text.
+    std::map<std::pair<std::string, std::string>, WbemObjectList, std::less<>> answered_;
 };
 
 }  // namespace norv

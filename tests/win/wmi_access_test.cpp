@@ -423,8 +423,9 @@ TEST_F(QueryThroughStandIn, ABatchThatTimesOutEndsTheQueryWithWhatArrived) {
 }
 
 // The builders' data source over the same access: each type as the health classes declare it,
-// an absent class an empty list, an object of another source not read, and a stalled class
-// what arrived before the stall (a timed-out query is not a failed one).
+// an absent class an empty list, an object of another source not read, a query asked again
+// of the same source its first answer, and a stalled class what arrived before the stall (a
+// timed-out query is not a failed one).
 TEST_F(QueryThroughStandIn, TheHealthDataSourceReadsEachTypeAsDeclared) {
     const auto platform = test::PlatformOf(test::kDefaultPlatformName);
     wmi_->Serve(platform);
@@ -450,7 +451,10 @@ TEST_F(QueryThroughStandIn, TheHealthDataSourceReadsEachTypeAsDeclared) {
     EXPECT_TRUE(source.Query(kHealthNamespace, "SELECT * FROM NoSuchInfo").empty());
     platform->SetWaitLimit(250);
     platform->SetStall("root\\wmi", "TempSensorInfo", 2);
-    EXPECT_EQ(source.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo").size(), 2u);
+    EXPECT_EQ(source.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo").size(),
+              temperatures.size());
+    EXPECT_EQ(WmiHealthDataSource().Query(kHealthNamespace, "SELECT * FROM TempSensorInfo").size(),
+              2u);
 }
 
 }  // namespace
