@@ -112,8 +112,8 @@ TEST(SmbiosImages, ScanWalkSocketsAndOemRecordsAsReviewed) {
 
 // Real tables, as tests/data/core/smbios_dumps.txt says: for dmidecode --dump-bin files
 // (entry point at 0, table at 0x20) the answers were checked against dmidecode 3.2's own
-// decoding beside them (tests/data/smbios/uroot/*.txt), for the raw tables against the
-// facts their project decodes (tests/data/smbios/sidero/*.json).
+// decoding (smbios_dmidecode_test.cpp now compares the walk with dmidecode on every run), for
+// the raw tables against the facts their project decodes (tests/data/smbios/sidero/*.json).
 std::string Dumped(const std::string& input) {
     std::istringstream in(input);
     std::string file;
