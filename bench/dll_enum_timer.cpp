@@ -52,9 +52,9 @@
 #include "com/factory_registration.h"
 #include "com/utility_parsers.h"
 #include "com/wbem_services.h"
+#include "com/wbem_status_names.h"
 #include "com/wide_text.h"
 #include "platform/platform_loading.h"
-#include "program/wbem_status_names.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
 #include "provider/provider_registration.h"
@@ -65,9 +65,9 @@
 namespace {
 
 using norvwmi::ClassDefinition;
+using norvwmi::ClassSource;
 using norvwmi::ComApartment;
 using norvwmi::ComputerName;
-using norvwmi::ClassSource;
 using norvwmi::InstanceDefinition;
 
 // The next enumeration is taken as warm only this long after the one that filled the caches;
@@ -101,7 +101,6 @@ private:
     std::shared_ptr<const ClassSource> inner_;
     mutable std::atomic<std::uint64_t> platformReads_{0};
 };
-
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "dll_enum_timer: %s\n", message.c_str());

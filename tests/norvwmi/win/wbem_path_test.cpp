@@ -9,7 +9,7 @@
 
 #include "com/wbem_path.h"
 #include "com/wbem_status.h"
-#include "program/wbem_status_names.h"
+#include "com/wbem_status_names.h"
 #include "support/case_file.h"
 #include "test_variant.h"
 

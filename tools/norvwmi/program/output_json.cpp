@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "program/wbem_status_names.h"
+#include "com/wbem_status_names.h"
 
 namespace norvwmi {
 

@@ -16,8 +16,8 @@
 #include "com/class_object.h"
 #include "com/com_object.h"
 #include "com/wbem_status.h"
+#include "com/wbem_status_names.h"
 #include "com/wide_text.h"
-#include "program/wbem_status_names.h"
 #include "repository/name_compare.h"
 
 namespace norvwmi {

@@ -11,7 +11,7 @@ namespace norvwmi {
 namespace {
 
 constexpr std::string_view kEventRegistration = "__EventProviderRegistration";
-constexpr std::string_view kWin32Provider = "__Win32Provider";
+constexpr std::string_view kWin32ProviderClass = "__Win32Provider";
 
 // Words, with a quoted text as one word without its quotes.
 std::vector<std::string> Words(std::string_view text) {
@@ -44,7 +44,7 @@ std::optional<std::string> ProviderNameOf(const InstanceDefinition& registration
     const std::string* reference = TextOf(registration, "Provider");
     if (!reference) return std::nullopt;
     const auto path = ParseObjectPath(*reference);
-    if (!path || !SameName(path->className, kWin32Provider) || path->keys.size() != 1)
+    if (!path || !SameName(path->className, kWin32ProviderClass) || path->keys.size() != 1)
         return std::nullopt;
     const auto* name = std::get_if<std::string>(&path->keys.front().value.data);
     if (!name) return std::nullopt;
@@ -122,7 +122,8 @@ ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view na
         const auto providerName = ProviderNameOf(*registration);
         if (!providerName || !ListsQuery(classes, nameSpace, *registration, query)) continue;
         lookup.providerName = *providerName;
-        for (const InstanceDefinition* provider : classes.Instances(nameSpace, kWin32Provider)) {
+        for (const InstanceDefinition* provider :
+             classes.Instances(nameSpace, kWin32ProviderClass)) {
             const std::string* name = TextOf(*provider, "Name");
             if (!name || !SameName(*name, *providerName)) continue;
             const std::string* clsid = TextOf(*provider, "CLSID");

@@ -9,8 +9,8 @@
 #include "com/recording_sink.h"
 #include "com/wbem_services.h"
 #include "com/wbem_status.h"
+#include "com/wbem_status_names.h"
 #include "com/wide_text.h"
-#include "program/wbem_status_names.h"
 #include "provider/provider_class_object.h"
 #include "repository/object_path.h"
 

@@ -1,4 +1,4 @@
-#include "program/wbem_status_names.h"
+#include "com/wbem_status_names.h"
 
 #include <algorithm>
 #include <array>
