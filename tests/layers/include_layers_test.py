@@ -1,8 +1,17 @@
 #!/usr/bin/env python3
-"""Checks the includes between the folders of src/ against the layers drawn in
-docs/architecture.md (the fenced block after the marker line: one folder a line, top layer
-first, each with the folders drawn below it that it may include). Fails on an include the
-drawing does not allow, a folder the drawing misses, and an allowed edge no include uses.
+"""Checks the includes between the folders of each source tree against the layers drawn for it
+in docs/architecture.md. Each drawing is the fenced block after a marker line naming its tree,
+such as `<!-- include layers: src -->`: one folder a line, top layer first, each with the layers
+drawn below it that it may include (`program -> provider com`). A line `.` stands for the files
+at the tree's root. A line `name = path` draws an outside layer: another tree of the repository
+that the tree's folders may include from (as `src` for the host), which its own block checks.
+
+Both `#include "folder/..."` and `#include <folder/...>` count. An include names the folder that
+holds the file, in the tree first and then in an outside layer, as the compiler's include path
+finds it; one naming no folder of either (<windows.h>, <vector>, <gtest/gtest.h>) is not ours.
+
+Fails on an include a drawing does not allow, a folder a drawing misses, and an allowed edge no
+include uses.
 
 Usage: include_layers_test.py SOURCE_ROOT
 """
@@ -11,81 +20,146 @@ import pathlib
 import re
 import sys
 
-MARKER = "<!-- include layers -->"
-INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+MARKER = re.compile(r"^<!-- include layers: (\S+) -->$")
+INCLUDE = re.compile(r'^\s*#\s*include\s*(?:"([^"]+)"|<([^>]+)>)')
+ROOT = "."
+# Files whose includes the compiler reads; the root of a tree is a layer when it holds one.
+SOURCE_SUFFIXES = {".c", ".cc", ".cpp", ".h", ".hpp", ".inl", ".rc", ".idl"}
 
 
-def read_layers(architecture):
-    """The drawing as (folder, allowed folders) pairs, top layer first."""
+class Drawing:
+    """One tree's block: its folder lines top first, and the outside layers it names."""
+
+    def __init__(self, tree, where):
+        self.tree = tree
+        self.where = where
+        self.layers = []  # (name, allowed names), top layer first
+        self.outside = {}  # name -> repository-relative path
+
+
+def read_drawings(architecture):
+    """Every block of the document, in the order written."""
     lines = architecture.read_text(encoding="utf-8").splitlines()
-    start = lines.index(MARKER) + 1
-    if not lines[start].startswith("```"):
-        raise SystemExit(f"{architecture}: a fenced block must follow {MARKER}")
-    layers = []
-    for line in lines[start + 1:]:
-        if line.startswith("```"):
-            return layers
-        folder, arrow, allowed = line.partition("->")
-        if not arrow:
-            raise SystemExit(f"{architecture}: not 'folder -> folders': {line!r}")
-        layers.append((folder.strip(), allowed.split()))
-    raise SystemExit(f"{architecture}: the layer block is not closed")
+    drawings = []
+    for index, line in enumerate(lines):
+        marker = MARKER.match(line)
+        if not marker:
+            continue
+        where = f"{architecture.name}:{index + 1}"
+        drawing = Drawing(marker.group(1), where)
+        if index + 1 >= len(lines) or not lines[index + 1].startswith("```"):
+            raise SystemExit(f"{where}: a fenced block must follow the marker")
+        for body in lines[index + 2:]:
+            if body.startswith("```"):
+                break
+            name, arrow, allowed = body.partition("->")
+            if arrow:
+                drawing.layers.append((name.strip(), allowed.split()))
+                continue
+            name, equals, path = body.partition("=")
+            if equals and len(path.split()) == 1:
+                drawing.layers.append((name.strip(), []))
+                drawing.outside[name.strip()] = path.strip()
+                continue
+            raise SystemExit(f"{where}: not 'folder -> layers' nor 'name = path': {body!r}")
+        else:
+            raise SystemExit(f"{where}: the layer block is not closed")
+        drawings.append(drawing)
+    if not drawings:
+        raise SystemExit(f"{architecture}: no '<!-- include layers: TREE -->' block")
+    return drawings
 
 
-def check(root):
-    src = root / "src"
-    layers = read_layers(root / "docs" / "architecture.md")
+def layer_of(name, tree, folders, outside):
+    """The layer an include names: a folder of the tree, an outside layer, or None."""
+    first = name.split("/", 1)[0] if "/" in name else None
+    if first is None:
+        return None
+    if (tree / name).is_file():
+        return first
+    for layer, path in outside.items():
+        if (path / name).is_file():
+            return layer
+    # A file not there yet (a typo, a header still to come) counts for the folder it names.
+    return first if first in folders else None
+
+
+def check_tree(root, drawing):
+    tree = root / drawing.tree
     errors = []
+    if not tree.is_dir():
+        return [f"{drawing.where}: {drawing.tree} is not a folder"]
 
     allowed = {}
-    for index, (folder, below) in enumerate(layers):
-        drawn_below = {name for name, _ in layers[index + 1:]}
+    for index, (layer, below) in enumerate(drawing.layers):
+        drawn_below = {name for name, _ in drawing.layers[index + 1:]}
         for target in below:
             if target not in drawn_below:
-                errors.append(f"drawing: {folder} -> {target}, but {target} is not drawn below it")
-        allowed[folder] = set(below)
+                errors.append(
+                    f"drawing {drawing.tree}: {layer} -> {target}, but {target} is not drawn below it")
+        if layer not in drawing.outside:
+            allowed[layer] = set(below)
+    outside = {}
+    for layer, path in drawing.outside.items():
+        outside[layer] = root / path
+        if not outside[layer].is_dir():
+            errors.append(f"drawing {drawing.tree}: outside layer {layer} = {path} is not a folder")
 
-    folders = sorted(p.name for p in src.iterdir() if p.is_dir())
-    for folder in folders:
-        if folder not in allowed:
-            errors.append(f"drawing: src/{folder} has no line")
-    for folder in allowed:
-        if folder not in folders:
-            errors.append(f"drawing: {folder} is not a folder of src/")
+    folders = sorted(p.name for p in tree.iterdir() if p.is_dir())
+    sources_at_root = [p for p in tree.iterdir() if p.is_file() and p.suffix in SOURCE_SUFFIXES]
+    expected = set(folders) | ({ROOT} if sources_at_root else set())
+    for layer in sorted(expected - set(allowed)):
+        what = f"{drawing.tree}/{layer}" if layer != ROOT else f"the root of {drawing.tree}"
+        errors.append(f"drawing {drawing.tree}: {what} has no line")
+    for layer in allowed:
+        if layer not in expected:
+            errors.append(f"drawing {drawing.tree}: {layer} is not a folder of {drawing.tree}")
 
     used = set()
-    for path in sorted(src.rglob("*")):
-        if not path.is_file() or path.parent == src:
+    for path in sorted(tree.rglob("*")):
+        if not path.is_file():
             continue
-        folder = path.relative_to(src).parts[0]
+        if path.parent == tree and path.suffix not in SOURCE_SUFFIXES:
+            continue
+        layer = path.relative_to(tree).parts[0] if path.parent != tree else ROOT
         text = path.read_text(encoding="utf-8", errors="replace")
         for number, line in enumerate(text.splitlines(), 1):
             match = INCLUDE.match(line)
             if not match:
                 continue
-            name = match.group(1)
+            name = match.group(1) or match.group(2)
             where = f"{path.relative_to(root)}:{number}"
             if ".." in pathlib.PurePosixPath(name).parts:
                 errors.append(f"{where}: includes {name} by a relative path")
                 continue
-            target = name.split("/", 1)[0] if "/" in name else None
-            if target is None or target == folder or target not in folders:
+            target = layer_of(name, tree, folders, outside)
+            if target is None or target == layer:
                 continue
-            if target in allowed.get(folder, set()):
-                used.add((folder, target))
+            if target in allowed.get(layer, set()):
+                used.add((layer, target))
             else:
-                errors.append(f"{where}: {folder} may not include {name}")
+                errors.append(f"{where}: {layer} may not include {name}")
 
-    for folder, below in allowed.items():
-        for target in sorted(below - {t for f, t in used if f == folder}):
-            errors.append(f"drawing: {folder} -> {target}, but no include of {folder} uses it")
+    for layer, below in allowed.items():
+        for target in sorted(below - {t for f, t in used if f == layer}):
+            errors.append(
+                f"drawing {drawing.tree}: {layer} -> {target}, but no include of {layer} uses it")
+    return errors
 
-    for error in errors:
-        print(error)
-    return 1 if errors else 0
+
+def check(root, architecture):
+    """Every problem found, one line each, tree by tree."""
+    errors = []
+    for drawing in read_drawings(architecture):
+        errors.extend(check_tree(root, drawing))
+    return errors
 
 
 if __name__ == "__main__":
     if len(sys.argv) != 2:
         raise SystemExit(__doc__)
-    sys.exit(check(pathlib.Path(sys.argv[1])))
+    source_root = pathlib.Path(sys.argv[1])
+    found = check(source_root, source_root / "docs" / "architecture.md")
+    for error in found:
+        print(error)
+    sys.exit(1 if found else 0)
