@@ -10,7 +10,7 @@
 #include "bench_platforms.h"
 #include "eventlog/management_log.h"
 #include "inventory/inventory_build.h"
-#include "platform/management_log_assembly.h"
+#include "simulated_driver/management_log_assembly.h"
 
 namespace norv::bench {
 namespace {

@@ -54,13 +54,13 @@
 #include "com/wbem_services.h"
 #include "com/wbem_status_names.h"
 #include "com/wide_text.h"
-#include "platform/platform_loading.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
 #include "provider/provider_registration.h"
 #include "repository/class_source.h"
 #include "repository/name_compare.h"
 #include "repository/served_namespaces.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace {
 

@@ -53,12 +53,12 @@
 #include "events/hardware_watch.h"
 #include "inventory/cache_clock.h"
 #include "inventory/sensor_inventory.h"
-#include "platform/platform_loading.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
 #include "repository/class_source.h"
 #include "repository/name_compare.h"
 #include "sensors/sdr_cache.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace {
 

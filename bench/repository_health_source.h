@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "platform/health_data_source.h"
-#include "platform/platform_loading.h"
 #include "platform/processor_info_source.h"
 #include "repository/cim_object.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace norv::bench {
 

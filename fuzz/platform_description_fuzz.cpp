@@ -9,8 +9,8 @@
 #include <string>
 #include <variant>
 
-#include "platform/platform_loading.h"
 #include "fuzz_invariant.h"
+#include "simulated_driver/platform_loading.h"
 
 using namespace norvwmi;
 

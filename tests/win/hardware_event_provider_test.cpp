@@ -24,7 +24,7 @@
 #include "host/provider_class_identity.h"
 #include "host/provider_class_row.h"
 #include "log_test_support.h"
-#include "platform/platform_loading.h"
+#include "simulated_driver/platform_loading.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {

@@ -31,8 +31,6 @@
 #include "host/wbem_status.h"
 #include "host_test_support.h"
 #include "norvwmi/support/test_files.h"
-#include "platform/embedded_mof.h"
-#include "platform/platform_loading.h"
 #include "platform/win_resource.h"
 #include "provider/provider_module.h"
 #include "repository/mof_error.h"
@@ -40,6 +38,8 @@
 #include "repository/repository.h"
 #include "repository/repository_class_source.h"
 #include "repository/served_namespaces.h"
+#include "simulated_driver/embedded_mof.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace norv::test {
 

@@ -1,7 +1,7 @@
 // Loading the host's platform: the default and driver-absent descriptions serve what they
 // describe, the directives change what the namespaces serve, a malformed description stops with its
 // file, line and reason; and the provider each request reaches.
-#include "platform/platform_loading.h"
+#include "simulated_driver/platform_loading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The changing platform of norvwmi --perturb: one step per temperature query, data that
 // depends only on the seed and the version, and a growing management log that still parses.
-#include "platform/platform_perturbation.h"
+#include "simulated_driver/platform_perturbation.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "eventlog/management_log.h"
-#include "platform/platform_loading.h"
 #include "repository/instance_values.h"
+#include "simulated_driver/platform_loading.h"
 #include "support/log_area.h"
 
 namespace norvwmi {

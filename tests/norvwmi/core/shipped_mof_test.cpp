@@ -8,8 +8,8 @@
 #include <string>
 
 #include "host/provider_class_identity.h"
-#include "platform/platform_loading.h"
 #include "repository/name_compare.h"
+#include "simulated_driver/platform_loading.h"
 #include "support/case_file.h"
 
 namespace norvwmi {

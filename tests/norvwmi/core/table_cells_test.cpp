@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "inventory/vocabulary.h"
-#include "platform/platform_loading.h"
 #include "program/cim_code_names.h"
 #include "program/event_line.h"
 #include "program/table_cells.h"
+#include "simulated_driver/platform_loading.h"
 #include "support/case_file.h"
 
 namespace norvwmi {

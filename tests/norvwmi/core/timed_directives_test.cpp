@@ -3,7 +3,7 @@
 // ones first), a reading whose TempOverThreshold follows it, the described platform served
 // unchanged until then. The faults of timed directives are
 // tests/data/norvwmi/description_faults.txt's.
-#include "platform/timed_platform.h"
+#include "simulated_driver/timed_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "eventlog/management_log.h"
-#include "platform/platform_loading.h"
 #include "repository/instance_values.h"
+#include "simulated_driver/platform_loading.h"
 #include "support/case_file.h"
 #include "support/log_area.h"
 

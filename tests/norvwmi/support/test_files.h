@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/embedded_mof.h"
 #include "repository/mof_reader.h"
 #include "repository/repository_class_source.h"
+#include "simulated_driver/embedded_mof.h"
 #include "support/case_file.h"
 
 namespace norvwmi::testing {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "com/class_object.h"
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wbem_status_names.h"
 #include "support/case_file.h"
 #include "test_namespace.h"

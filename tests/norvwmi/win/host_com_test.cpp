@@ -10,9 +10,9 @@
 #include "com/completion_check.h"
 #include "com/query_parser.h"
 #include "com/recording_sink.h"
+#include "com/utility_parser_ids.h"
 #include "com/utility_parsers.h"
-#include "com/wbem_status.h"
-#include "com/wmi_utility_interfaces.h"
+#include "com/wbem_hresult.h"
 #include "test_namespace.h"
 
 namespace norvwmi {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "com/admin_locator.h"
+#include "com/wbem_hresult.h"
 #include "com/wbem_services.h"
-#include "com/wbem_status.h"
 #include "program/locator_query.h"
 #include "test_namespace.h"
 #include "test_variant.h"

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "com/wbem_hresult.h"
 #include "com/wbem_path.h"
-#include "com/wbem_status.h"
 #include "com/wbem_status_names.h"
 #include "support/case_file.h"
 #include "test_variant.h"

@@ -1,7 +1,7 @@
 #include "com/admin_locator.h"
 
+#include "com/wbem_hresult.h"
 #include "com/wbem_services.h"
-#include "com/wbem_status.h"
 #include "com/wide_text.h"
 
 namespace norvwmi {

@@ -3,7 +3,7 @@
 #include "com/property_selection.h"
 #include "com/qualifier_set.h"
 #include "com/variant_conversion.h"
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wide_text.h"
 #include "repository/mof_text.h"
 #include "repository/name_compare.h"

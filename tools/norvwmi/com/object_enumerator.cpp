@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 
 namespace norvwmi {
 

@@ -1,7 +1,7 @@
 #include "com/qualifier_set.h"
 
 #include "com/variant_conversion.h"
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wide_text.h"
 #include "repository/name_compare.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "com/com_object.h"
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 
 namespace norvwmi {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <variant>
 
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wide_text.h"
 #include "repository/wql_select.h"
 

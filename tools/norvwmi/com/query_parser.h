@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "com/com_object.h"
-#include "com/wmi_utility_interfaces.h"
+#include "com/utility_parser_ids.h"
 
 namespace norvwmi {
 

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 
 namespace norvwmi {
 

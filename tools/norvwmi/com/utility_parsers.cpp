@@ -2,7 +2,7 @@
 
 #include "com/path_parser_factory.h"
 #include "com/query_parser.h"
-#include "com/wmi_utility_interfaces.h"
+#include "com/utility_parser_ids.h"
 
 namespace norvwmi {
 

@@ -13,9 +13,9 @@
 #include <optional>
 #include <string>
 
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wide_text.h"
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 #include "repository/value_normalisation.h"
 
 namespace norvwmi {
@@ -326,8 +326,8 @@ HRESULT FromVariant(const VARIANT& in, CimType type, bool isArray, CimValue& out
         // Only the host's own objects can be held: their data is what is copied.
         norv::win::ComPtr<IWbemClassObject> object;
         IUnknown* unknown = V_UNKNOWN(&in);
-        if (!unknown || FAILED(unknown->QueryInterface(__uuidof(IWbemClassObject),
-                                                       object.put_void()))) {
+        if (!unknown ||
+            FAILED(unknown->QueryInterface(__uuidof(IWbemClassObject), object.put_void()))) {
             return Wbem(WBEM_E_TYPE_MISMATCH);
         }
         const ClassObject* implementation = ClassObject::Implementation(object.get());

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 
 namespace norvwmi {
 

@@ -21,8 +21,8 @@
 #include <mutex>
 
 #include "com/com_object.h"
+#include "com/utility_parser_ids.h"
 #include "com/wbem_path_syntax.h"
-#include "com/wmi_utility_interfaces.h"
 
 namespace norvwmi {
 

@@ -4,7 +4,7 @@
 
 #include "com/class_object.h"
 #include "com/object_enumerator.h"
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wide_text.h"
 #include "repository/name_compare.h"
 

@@ -16,8 +16,6 @@
 #include "com/utility_parsers.h"
 #include "com/wbem_status_names.h"
 #include "com/wide_text.h"
-#include "platform/embedded_mof.h"
-#include "platform/platform_loading.h"
 #include "program/event_line.h"
 #include "program/health_summary.h"
 #include "program/locator_query.h"
@@ -27,6 +25,8 @@
 #include "provider/event_watch.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
+#include "simulated_driver/embedded_mof.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace norvwmi {
 

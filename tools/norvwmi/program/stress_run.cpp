@@ -15,7 +15,7 @@
 
 #include "com/class_object.h"
 #include "com/com_object.h"
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wbem_status_names.h"
 #include "com/wide_text.h"
 #include "repository/name_compare.h"

@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform_perturbation.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
+#include "simulated_driver/platform_perturbation.h"
 
 namespace norvwmi {
 

@@ -6,8 +6,8 @@
 
 #include "com/com_object.h"
 #include "com/recording_sink.h"
+#include "com/wbem_hresult.h"
 #include "com/wbem_services.h"
-#include "com/wbem_status.h"
 #include "com/wide_text.h"
 #include "provider/event_provider_registration.h"
 #include "provider/provider_class_object.h"

@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <wbemcli.h>
 
-#include "com/wbem_status.h"
+#include "com/wbem_hresult.h"
 #include "com/wide_text.h"
 
 namespace norvwmi {

@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 
 namespace norvwmi {
 

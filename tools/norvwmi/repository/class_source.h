@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 
 namespace norvwmi {
 

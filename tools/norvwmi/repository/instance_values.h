@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 #include "repository/name_compare.h"
 
 namespace norvwmi {

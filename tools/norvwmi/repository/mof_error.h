@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 
 namespace norvwmi {
 

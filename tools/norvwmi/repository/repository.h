@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 #include "repository/mof_error.h"
 #include "repository/mof_reader.h"
 

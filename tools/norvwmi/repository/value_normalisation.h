@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 
 namespace norvwmi {
 

@@ -12,9 +12,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/management_log_directives.h"
-#include "platform/platform_class_source.h"
-#include "platform/timed_directives.h"
+#include "simulated_driver/management_log_directives.h"
+#include "simulated_driver/platform_class_source.h"
+#include "simulated_driver/timed_directives.h"
 
 namespace norvwmi {
 

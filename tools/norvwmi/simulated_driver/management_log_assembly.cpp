@@ -1,11 +1,11 @@
-#include "platform/management_log_assembly.h"
+#include "simulated_driver/management_log_assembly.h"
 
 #include <algorithm>
 #include <numeric>
 
 #include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
-#include "platform/uint16_field.h"
+#include "simulated_driver/uint16_field.h"
 
 namespace norvwmi {
 

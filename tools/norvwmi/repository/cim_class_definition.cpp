@@ -1,4 +1,4 @@
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 
 #include "repository/name_compare.h"
 

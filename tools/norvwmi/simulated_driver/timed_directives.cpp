@@ -1,11 +1,11 @@
-#include "platform/timed_directives.h"
+#include "simulated_driver/timed_directives.h"
 
 #include <map>
 
-#include "platform/management_log_directives.h"
-#include "platform/platform_loading.h"
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
+#include "simulated_driver/management_log_directives.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace norvwmi {
 

@@ -1,13 +1,13 @@
-#include "platform/platform_loading.h"
+#include "simulated_driver/platform_loading.h"
 
 #include <optional>
 
-#include "platform/embedded_mof.h"
-#include "platform/management_log_directives.h"
-#include "platform/timed_directives.h"
 #include "repository/instance_values.h"
 #include "repository/mof_reader.h"
 #include "repository/name_compare.h"
+#include "simulated_driver/embedded_mof.h"
+#include "simulated_driver/management_log_directives.h"
+#include "simulated_driver/timed_directives.h"
 
 namespace norvwmi {
 

@@ -10,9 +10,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/management_log_assembly.h"
 #include "repository/mof_error.h"
 #include "repository/repository.h"
+#include "simulated_driver/management_log_assembly.h"
 
 namespace norvwmi {
 

@@ -1,14 +1,14 @@
-#include "platform/platform_perturbation.h"
+#include "simulated_driver/platform_perturbation.h"
 
 #include <algorithm>
 
 #include "eventlog/log_entry.h"
 #include "eventlog/management_log.h"
-#include "platform/management_log_directives.h"
-#include "platform/temperature_reading.h"
-#include "platform/uint16_field.h"
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
+#include "simulated_driver/management_log_directives.h"
+#include "simulated_driver/temperature_reading.h"
+#include "simulated_driver/uint16_field.h"
 
 namespace norvwmi {
 

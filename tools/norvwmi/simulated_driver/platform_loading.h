@@ -16,11 +16,11 @@
 #include <variant>
 #include <vector>
 
-#include "platform/platform_class_source.h"
-#include "platform/platform_perturbation.h"
-#include "platform/timed_platform.h"
 #include "repository/mof_error.h"
 #include "repository/served_namespaces.h"
+#include "simulated_driver/platform_class_source.h"
+#include "simulated_driver/platform_perturbation.h"
+#include "simulated_driver/timed_platform.h"
 
 namespace norvwmi {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/management_log_directives.h"
-#include "platform/platform_loading.h"
+#include "simulated_driver/management_log_directives.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace {
 

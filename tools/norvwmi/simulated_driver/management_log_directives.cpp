@@ -1,14 +1,14 @@
-#include "platform/management_log_directives.h"
+#include "simulated_driver/management_log_directives.h"
 
 #include <limits>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include "platform/management_log_assembly.h"
-#include "platform/platform_loading.h"
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
+#include "simulated_driver/management_log_assembly.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace norvwmi {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "repository/class_definition.h"
+#include "repository/cim_class_definition.h"
 
 namespace norvwmi {
 

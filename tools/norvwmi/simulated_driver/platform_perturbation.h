@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/platform_class_source.h"
+#include "simulated_driver/platform_class_source.h"
 
 namespace norvwmi {
 

@@ -1,11 +1,11 @@
-#include "platform/timed_platform.h"
+#include "simulated_driver/timed_platform.h"
 
 #include <algorithm>
 
-#include "platform/management_log_assembly.h"
-#include "platform/temperature_reading.h"
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
+#include "simulated_driver/management_log_assembly.h"
+#include "simulated_driver/temperature_reading.h"
 
 namespace norvwmi {
 

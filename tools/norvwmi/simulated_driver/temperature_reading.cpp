@@ -1,4 +1,4 @@
-#include "platform/temperature_reading.h"
+#include "simulated_driver/temperature_reading.h"
 
 #include "repository/instance_values.h"
 

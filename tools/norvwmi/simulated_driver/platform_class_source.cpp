@@ -1,4 +1,4 @@
-#include "platform/platform_class_source.h"
+#include "simulated_driver/platform_class_source.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/embedded_mof.h"
+#include "simulated_driver/embedded_mof.h"
 
 #include <algorithm>
 #include <array>
