@@ -1,6 +1,6 @@
 #include "eventlog/record_log_provider.h"
 
-#include "host/instance_writer.h"
+#include "host/instance_fill.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {
@@ -17,17 +17,7 @@ void AppendRecordLogTrace(const char* path) {
 }
 
 HRESULT FillRecordLog(const RecordLogData& log, const WbemObject& instance) {
-    InstanceWriter writer(instance);
-    writer.PutString(L"Caption", log.caption);
-    writer.PutUInt64(L"CurrentNumberOfRecords", log.currentNumberOfRecords);
-    writer.PutString(L"Description", log.description);
-    writer.PutString(L"ElementName", log.elementName);
-    writer.PutString(L"InstanceID", log.instanceId);
-    writer.PutUInt64(L"MaxNumberOfRecords", log.maxNumberOfRecords);
-    writer.PutString(L"Name", log.name);
-    writer.PutUInt16(L"EnabledState", log.enabledState);
-    if (!log.lastChange.empty()) writer.PutString(L"TimeOfLastStateChange", log.lastChange);
-    return writer.Status();
+    return FillFromColumns(kRecordLogColumns, log, instance);
 }
 
 template class InstanceProvider<RecordLogClass>;

@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 
+#include "eventlog/log_columns.h"
 #include "eventlog/log_record_data.h"
 #include "eventlog/sel_cache_session.h"
 #include "host/instance_provider.h"
@@ -23,9 +24,8 @@ inline constexpr char kRecordLogTraceFile[] = "c:\\recordLogProv.txt";
 inline constexpr std::string_view kRecordLogTraceLine = "in create instance\n";
 void AppendRecordLogTrace(const char* path);
 
-// Writes Caption, CurrentNumberOfRecords, Description, ElementName, InstanceID,
-// MaxNumberOfRecords, Name, EnabledState and, once the log has an event,
-// TimeOfLastStateChange; WBEM_E_FAILED at the first put that fails.
+// Writes the log's columns (kRecordLogColumns) in their order; WBEM_E_FAILED at the first
+// put that fails.
 HRESULT FillRecordLog(const RecordLogData& log, const WbemObject& instance);
 
 inline std::span<const RecordLogData> RecordLogOf(const SelCache& cache) {
@@ -35,10 +35,8 @@ inline std::span<const RecordLogData> RecordLogOf(const SelCache& cache) {
 // The CIM return code of a request the log does not support.
 inline constexpr std::uint32_t kClearLogNotSupported = 1;
 
-struct RecordLogClass {
+struct RecordLogClass : ServedByColumns<kRecordLogColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::RecordLog;
-    enum Key : std::size_t { kInstanceIdKey };
-    static constexpr std::array<const wchar_t*, 1> kKeyNames{L"InstanceID"};
 
     using Entry = RecordLogData;
     using Data = SelCacheView<RecordLogData, &RecordLogOf>;
@@ -50,12 +48,6 @@ struct RecordLogClass {
     static constexpr std::uint32_t kMethodReturnValue = kClearLogNotSupported;
 
     static void BeforeEnumeration() { AppendRecordLogTrace(kRecordLogTraceFile); }
-    static bool Matches(const Entry& log, const PathKeyValues<1>& wanted) {
-        return wanted[kInstanceIdKey] == log.instanceId;
-    }
-    static HRESULT Fill(const Entry& log, const WbemObject& instance) {
-        return FillRecordLog(log, instance);
-    }
 };
 
 using NorvRecordLogProv = InstanceProvider<RecordLogClass>;

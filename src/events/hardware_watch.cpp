@@ -9,8 +9,7 @@
 #include "host/provider_class_identity.h"
 #include "host/wbem_status.h"
 #include "platform/named_lock_scope.h"
-#include "sensors/numeric_sensor_instance_fill.h"
-#include "sensors/sensor_instance_fill.h"
+#include "sensors/sensor_fills.h"
 
 namespace norv::win {
 namespace {

@@ -33,6 +33,8 @@
 #include <string>
 
 #include "host/client_impersonation.h"
+#include "host/instance_columns.h"
+#include "host/instance_fill.h"
 #include "host/object_path_keys.h"
 #include "host/provider_base.h"
 #include "host/wbem_status.h"
@@ -46,6 +48,22 @@ namespace norv::win {
 // does not give is empty.
 template <std::size_t N>
 using PathKeyValues = std::array<std::string, N>;
+
+// The members a class described by its columns has alike: the keys a lookup reads off a path
+// (the key columns, in the table's order), whether an entry is the one they name, its fill.
+template <const auto& Columns>
+struct ServedByColumns {
+    static constexpr auto kKeyNames = KeyNames<Columns>();
+
+    template <typename Entry>
+    static bool Matches(const Entry& entry, const PathKeyValues<kKeyNames.size()>& wanted) {
+        return MatchesKeyColumns(Columns, entry, wanted);
+    }
+    template <typename Entry>
+    static HRESULT Fill(const Entry& entry, const WbemObject& instance) {
+        return FillFromColumns(Columns, entry, instance);
+    }
+};
 
 template <typename Class>
 class InstanceProvider final : public ProviderBase {
@@ -98,8 +116,8 @@ public:
             ClientImpersonation client;
             NORV_RETURN_IF_FAILED(client.Begin());
             if (!sink) return kWbemInvalidParameter;
-            if (!method || CompareStringOrdinal(method, -1, Class::kMethodName, -1, TRUE) !=
-                               CSTR_EQUAL) {
+            if (!method ||
+                CompareStringOrdinal(method, -1, Class::kMethodName, -1, TRUE) != CSTR_EQUAL) {
                 return kWbemNotSupported;
             }
             const std::wstring pathCopy = path ? std::wstring(path) : std::wstring();

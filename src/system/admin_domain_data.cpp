@@ -33,9 +33,4 @@ AdminDomainData MakeAdminDomainData() {
     return record;
 }
 
-bool MatchesAdminDomainKeys(const AdminDomainData& record, std::string_view wantedClass,
-                            std::string_view wantedName) {
-    return wantedClass == kAdminDomainClass && wantedName == record.name;
-}
-
 }  // namespace norv

@@ -34,9 +34,4 @@ struct AdminDomainData {
 
 AdminDomainData MakeAdminDomainData();
 
-// A lookup's keys name the record: the class text is "AdminDomain" and the name is the
-// record's, both exactly.
-bool MatchesAdminDomainKeys(const AdminDomainData& record, std::string_view wantedClass,
-                            std::string_view wantedName);
-
 }  // namespace norv

@@ -1,6 +1,6 @@
 #include "system/admin_domain_provider.h"
 
-#include "host/instance_writer.h"
+#include "host/instance_fill.h"
 
 namespace norv::win {
 
@@ -11,18 +11,7 @@ void BuildAdminDomainList(std::vector<AdminDomainData>& list, IWbemContext* /*co
 }
 
 HRESULT FillAdminDomainInstance(const AdminDomainData& record, const WbemObject& instance) {
-    InstanceWriter writer(instance);
-    writer.PutWideString(L"CreationClassName", L"AdminDomain");
-    writer.PutString(L"Name", record.name);
-    writer.PutString(L"Caption", record.caption);
-    writer.PutString(L"ElementName", record.elementName);
-    writer.PutString(L"Description", record.description);
-    // Roles before NameFormat, unlike the controller.
-    if (record.Has(AdminDomainData::kRolesBit)) writer.PutStringArray(L"Roles", record.roles);
-    if (record.Has(AdminDomainData::kNameFormatBit)) {
-        writer.PutString(L"NameFormat", record.nameFormat);
-    }
-    return writer.Status();
+    return FillFromColumns(kAdminDomainColumns, record, instance);
 }
 
 template class InstanceProvider<AdminDomainClass>;

@@ -79,9 +79,4 @@ ComputerSystemData MakeComputerSystemData(const ManagementControllerRecord& cont
     return record;
 }
 
-bool MatchesComputerSystemKeys(const ComputerSystemData& record, std::string_view wantedClass,
-                               std::string_view wantedName) {
-    return wantedClass == kComputerSystemClass && wantedName == record.name;
-}
-
 }  // namespace norv

@@ -68,9 +68,4 @@ inline constexpr std::uint16_t kDedicatedManagement = 14;
 ComputerSystemData MakeComputerSystemData(const ManagementControllerRecord& controller,
                                           const std::optional<DriverVersionNumbers>& version);
 
-// A lookup's keys name the record: the class text is "ComputerSystem" and the name is the
-// record's, both exactly.
-bool MatchesComputerSystemKeys(const ComputerSystemData& record, std::string_view wantedClass,
-                               std::string_view wantedName);
-
 }  // namespace norv

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/instance_writer.h"
+#include "host/instance_fill.h"
 #include "platform/wmi_query.h"
 
 namespace norv::win {
@@ -29,23 +29,7 @@ void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext
 }
 
 HRESULT FillComputerSystemInstance(const ComputerSystemData& record, const WbemObject& instance) {
-    using Data = ComputerSystemData;
-    InstanceWriter writer(instance);
-    writer.PutWideString(L"CreationClassName", L"ComputerSystem");
-    writer.PutString(L"Name", record.name);
-    writer.PutString(L"Caption", record.caption);
-    writer.PutString(L"ElementName", record.elementName);
-    writer.PutString(L"Description", record.description);
-    if (record.Has(Data::kNameFormatBit)) writer.PutString(L"NameFormat", record.nameFormat);
-    if (record.Has(Data::kRolesBit)) writer.PutStringArray(L"Roles", record.roles);
-    if (record.Has(Data::kIdentifyingDescriptionsBit)) {
-        writer.PutStringArray(L"IdentifyingDescriptions", record.identifyingDescriptions);
-    }
-    if (record.Has(Data::kOtherIdentifyingInfoBit)) {
-        writer.PutStringArray(L"OtherIdentifyingInfo", record.otherIdentifyingInfo);
-    }
-    if (record.Has(Data::kDedicatedBit)) writer.PutUInt16Array(L"Dedicated", record.dedicated);
-    return writer.Status();
+    return FillFromColumns(kComputerSystemColumns, record, instance);
 }
 
 template class InstanceProvider<ComputerSystemClass>;

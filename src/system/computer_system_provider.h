@@ -13,6 +13,7 @@
 #include "host/instance_provider.h"
 #include "host/rebuilt_list.h"
 #include "system/computer_system_data.h"
+#include "system/system_columns.h"
 
 namespace norv::win {
 
@@ -22,24 +23,15 @@ std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context);
 // The one record, for the module's controller and the driver version of now.
 void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext* context);
 
-// Writes CreationClassName, Name, Caption, ElementName, Description, then the optional
-// properties whose bits are set, in that order; WBEM_E_FAILED at the first put that fails.
+// Writes the columns of kComputerSystemColumns in their order; WBEM_E_FAILED at the first put that
+// fails.
 HRESULT FillComputerSystemInstance(const ComputerSystemData& record, const WbemObject& instance);
 
-struct ComputerSystemClass {
+struct ComputerSystemClass : ServedByColumns<kComputerSystemColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::ComputerSystem;
-    enum Key : std::size_t { kCreationClassNameKey, kNameKey };
-    static constexpr std::array<const wchar_t*, 2> kKeyNames{L"CreationClassName", L"Name"};
 
     using Entry = ComputerSystemData;
     using Data = RebuiltList<ComputerSystemData, &BuildComputerSystemList>;
-
-    static bool Matches(const Entry& record, const PathKeyValues<2>& wanted) {
-        return MatchesComputerSystemKeys(record, wanted[kCreationClassNameKey], wanted[kNameKey]);
-    }
-    static HRESULT Fill(const Entry& record, const WbemObject& instance) {
-        return FillComputerSystemInstance(record, instance);
-    }
 };
 
 using NorvComputerSystemProv = InstanceProvider<ComputerSystemClass>;

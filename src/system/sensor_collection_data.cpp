@@ -18,9 +18,4 @@ SensorCollectionData MakeSensorCollectionData(const ManagementControllerRecord& 
     return record;
 }
 
-bool MatchesSensorCollectionKey(const SensorCollectionData& record,
-                                std::string_view wantedInstanceId) {
-    return wantedInstanceId == record.instanceId;
-}
-
 }  // namespace norv

@@ -21,8 +21,4 @@ struct SensorCollectionData {
 
 SensorCollectionData MakeSensorCollectionData(const ManagementControllerRecord& controller);
 
-// A lookup's one key names the record when it equals the record's instance id exactly.
-bool MatchesSensorCollectionKey(const SensorCollectionData& record,
-                                std::string_view wantedInstanceId);
-
 }  // namespace norv

@@ -1,6 +1,6 @@
 #include "system/sensor_collection_provider.h"
 
-#include "host/instance_writer.h"
+#include "host/instance_fill.h"
 
 namespace norv::win {
 
@@ -13,12 +13,7 @@ void BuildSensorCollectionList(std::vector<SensorCollectionData>& list, IWbemCon
 
 HRESULT FillSensorCollectionInstance(const SensorCollectionData& record,
                                      const WbemObject& instance) {
-    InstanceWriter writer(instance);
-    writer.PutString(L"InstanceID", record.instanceId);
-    writer.PutString(L"Caption", record.caption);
-    writer.PutString(L"ElementName", record.elementName);
-    writer.PutString(L"Description", record.description);
-    return writer.Status();
+    return FillFromColumns(kSensorCollectionColumns, record, instance);
 }
 
 template class InstanceProvider<SensorCollectionClass>;

@@ -2,9 +2,11 @@
 // version text and the case-exact keys.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "inventory/controller_record.h"
@@ -12,6 +14,7 @@
 #include "system/admin_domain_data.h"
 #include "system/computer_system_data.h"
 #include "system/sensor_collection_data.h"
+#include "system/system_columns.h"
 
 namespace norv {
 namespace {
@@ -43,9 +46,20 @@ TEST(SystemCases, AsReviewed) {
                                                 version.build >> version.bootleg);
             return FirmwareVersionText(read ? std::optional(version) : std::nullopt);
         }
-        const bool match = what == "system"   ? MatchesComputerSystemKeys(system, keys[0], keys[1])
-                           : what == "domain" ? MatchesAdminDomainKeys(domain, keys[0], keys[1])
-                                              : MatchesSensorCollectionKey(collection, keys[0]);
+        // The keys of a class are its key columns, in their order.
+        const auto wanted = [&keys]<std::size_t N>(std::integral_constant<std::size_t, N>) {
+            std::array<std::string, N> values;
+            for (std::size_t i = 0; i < N && i < keys.size(); ++i) values[i] = keys[i];
+            return values;
+        };
+        const bool match =
+            what == "system" ? MatchesKeyColumns(kComputerSystemColumns, system,
+                                                 wanted(std::integral_constant<std::size_t, 2>{}))
+            : what == "domain"
+                ? MatchesKeyColumns(kAdminDomainColumns, domain,
+                                    wanted(std::integral_constant<std::size_t, 2>{}))
+                : MatchesKeyColumns(kSensorCollectionColumns, collection,
+                                    wanted(std::integral_constant<std::size_t, 1>{}));
         return std::string(match ? "match" : "no match");
     });
 }

@@ -12,8 +12,7 @@
 
 #include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
-#include "sensors/numeric_sensor_instance_fill.h"
-#include "sensors/sensor_instance_fill.h"
+#include "sensors/sensor_fills.h"
 #include "support/recording_instance.h"
 #include "system/admin_domain_provider.h"
 #include "system/computer_system_provider.h"

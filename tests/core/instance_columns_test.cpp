@@ -1,0 +1,141 @@
+// The served classes as rows: every table against the class the shipped MOF declares (each
+// column a property of the class, of the CIM type the column writes, the key columns exactly
+// the class's keys), and a lookup's match read off the key columns.
+#include "host/instance_columns.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "eventlog/log_columns.h"
+#include "sensors/sensor_columns.h"
+#include "system/system_columns.h"
+
+namespace norv {
+namespace {
+
+struct MofProperty {
+    std::string type;  // as declared, "[]" appended for an array
+    bool key = false;
+};
+using MofClass = std::map<std::string, MofProperty>;
+
+// The classes of the shipped MOF with their properties: enough of the format for our own file
+// (a qualifier list in brackets, then "TYPE NAME;" or "TYPE NAME[];").
+std::map<std::string, MofClass> ShippedClasses() {
+    std::ifstream in(std::string(NORV_TEST_DATA_DIR) + "/../../mof/Norvipmiprv.mof");
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string mof = text.str();
+    std::map<std::string, MofClass> classes;
+    const std::regex classHead(R"(\nclass (\w+)[^{]*\{)");
+    const std::regex property(R"((\[[^\]]*\])?\s*(\w+) (\w+)(\[\])?\s*;)");
+    for (auto head = std::sregex_iterator(mof.begin(), mof.end(), classHead);
+         head != std::sregex_iterator(); ++head) {
+        const std::size_t bodyStart = static_cast<std::size_t>(head->position() + head->length());
+        const std::string body = mof.substr(bodyStart, mof.find("\n};", bodyStart) - bodyStart);
+        MofClass& properties = classes[(*head)[1]];
+        for (auto match = std::sregex_iterator(body.begin(), body.end(), property);
+             match != std::sregex_iterator(); ++match) {
+            const std::string qualifiers = (*match)[1];
+            properties[(*match)[3]] = {std::string((*match)[2]) + std::string((*match)[4]),
+                                       qualifiers.starts_with("[key")};
+        }
+    }
+    return classes;
+}
+
+// The MOF types a column's CIM type is written to.
+bool DeclaredAs(CimType type, const std::string& mofType) {
+    switch (type) {
+        case CimType::String:
+            return mofType == "string" || mofType == "datetime";
+        case CimType::StringArray:
+            return mofType == "string[]";
+        case CimType::UInt16:
+            return mofType == "uint16";
+        case CimType::UInt16Array:
+            return mofType == "uint16[]";
+        case CimType::UInt32:
+            return mofType == "uint32";
+        case CimType::SInt32:
+            return mofType == "sint32";
+        case CimType::Boolean:
+            return mofType == "boolean";
+        case CimType::UInt64:
+            return mofType == "uint64";
+    }
+    return false;
+}
+
+std::string Narrow(const wchar_t* wide) {
+    std::string text;
+    for (; *wide != L'\0'; ++wide) text += static_cast<char>(*wide);
+    return text;
+}
+
+template <typename Data, std::size_t Size>
+void ExpectTableIsTheClass(const std::map<std::string, MofClass>& classes, const char* className,
+                           const std::array<Column<Data>, Size>& columns) {
+    SCOPED_TRACE(className);
+    ASSERT_TRUE(classes.contains(className));
+    const MofClass& declared = classes.at(className);
+    const Data data{};
+    std::size_t keys = 0;
+    for (const Column<Data>& column : columns) {
+        const std::string name = Narrow(column.name);
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(declared.contains(name)) << "not a property of the class";
+        EXPECT_TRUE(DeclaredAs(column.type, declared.at(name).type)) << declared.at(name).type;
+        EXPECT_EQ(column.key, declared.at(name).key);
+        EXPECT_TRUE(ValueFitsType(column.value(data), column.type));
+        keys += column.key ? 1 : 0;
+    }
+    std::size_t declaredKeys = 0;
+    for (const auto& [name, property] : declared) declaredKeys += property.key ? 1 : 0;
+    EXPECT_EQ(keys, declaredKeys) << "every key of the class is a column";
+}
+
+TEST(InstanceColumns, EveryTableIsItsClassInTheShippedMof) {
+    const auto classes = ShippedClasses();
+    ExpectTableIsTheClass(classes, "Sensor", kSensorColumns);
+    ExpectTableIsTheClass(classes, "NumericSensor", kNumericSensorColumns);
+    ExpectTableIsTheClass(classes, "LogRecord", kLogRecordColumns);
+    ExpectTableIsTheClass(classes, "RecordLog", kRecordLogColumns);
+    ExpectTableIsTheClass(classes, "ComputerSystem", kComputerSystemColumns);
+    ExpectTableIsTheClass(classes, "AdminDomain", kAdminDomainColumns);
+    ExpectTableIsTheClass(classes, "SystemSpecificCollection", kSensorCollectionColumns);
+}
+
+// The keys a lookup reads are the key columns in the table's order; a match needs every one
+// of them exactly, a class's own name (a wide constant) included.
+TEST(InstanceColumns, ALookupMatchesOnEveryKeyColumnExactly) {
+    constexpr auto names = KeyNames<kSensorColumns>();
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_STREQ(names[0], L"CreationClassName");
+    EXPECT_STREQ(names[3], L"SystemName");
+    SensorInstanceData sensor;
+    sensor.deviceId = "10.0.32";
+    sensor.systemCreationClassName = "ComputerSystem";
+    sensor.systemName = "IPMI Controller 0";
+    std::array<std::string, 4> wanted{"Sensor", "10.0.32", "ComputerSystem", "IPMI Controller 0"};
+    EXPECT_TRUE(MatchesKeyColumns(kSensorColumns, sensor, wanted));
+    for (std::size_t key = 0; key < wanted.size(); ++key) {
+        for (const std::string& other : {std::string(), wanted[key] + " ", wanted[key].substr(1)}) {
+            auto changed = wanted;
+            changed[key] = other;
+            EXPECT_FALSE(MatchesKeyColumns(kSensorColumns, sensor, changed)) << key << other;
+        }
+    }
+    wanted[0] = "sensor";
+    EXPECT_FALSE(MatchesKeyColumns(kSensorColumns, sensor, wanted));
+    EXPECT_FALSE(MatchesKeyColumns(kNumericSensorColumns, NumericSensorInstanceData{},
+                                   std::array<std::string, 4>{"Sensor", "", "", ""}));
+}
+
+}  // namespace
+}  // namespace norv
