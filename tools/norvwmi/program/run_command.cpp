@@ -20,13 +20,13 @@
 #include "program/health_summary.h"
 #include "program/locator_query.h"
 #include "program/output_json.h"
-#include "program/stress_run.h"
 #include "program/table_view.h"
 #include "provider/event_watch.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
 #include "simulated_driver/embedded_mof.h"
 #include "simulated_driver/platform_loading.h"
+#include "stress/stress_run.h"
 
 namespace norvwmi {
 

@@ -1,4 +1,4 @@
-#include "program/stress_run.h"
+#include "stress/stress_run.h"
 
 #include <windows.h>
 
