@@ -95,8 +95,8 @@ def check_tree(root, drawing):
         drawn_below = {name for name, _ in drawing.layers[index + 1:]}
         for target in below:
             if target not in drawn_below:
-                errors.append(
-                    f"drawing {drawing.tree}: {layer} -> {target}, but {target} is not drawn below it")
+                errors.append(f"drawing {drawing.tree}: {layer} -> {target}, "
+                              f"but {target} is not drawn below it")
         if layer not in drawing.outside:
             allowed[layer] = set(below)
     outside = {}
