@@ -110,10 +110,9 @@ TEST(SmbiosImages, ScanWalkSocketsAndOemRecordsAsReviewed) {
     test::ExpectCases("smbios_images.txt", ImageCase);
 }
 
-// Real tables, as tests/data/core/smbios_dumps.txt says: for dmidecode --dump-bin files
-// (entry point at 0, table at 0x20) the answers were checked against dmidecode 3.2's own
-// decoding (smbios_dmidecode_test.cpp now compares the walk with dmidecode on every run), for
-// the raw tables against the facts their project decodes (tests/data/smbios/sidero/*.json).
+// Real tables, as tests/data/core/smbios_dumps.txt says: dmidecode --dump-bin files (entry
+// point at 0, table at 0x20) and raw tables; smbios_dmidecode_test.cpp compares the walk of
+// every one with dmidecode's decoding on every run.
 std::string Dumped(const std::string& input) {
     std::istringstream in(input);
     std::string file;
