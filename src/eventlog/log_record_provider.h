@@ -11,7 +11,8 @@
 
 #include "eventlog/log_columns.h"
 #include "eventlog/log_record_data.h"
-#include "eventlog/sel_cache_session.h"
+#include "eventlog/sel_cache.h"
+#include "host/cache_view.h"
 #include "host/instance_provider.h"
 
 namespace norv::win {
@@ -29,7 +30,7 @@ inline std::span<const LogRecordData> LogRecordsOf(const SelCache& cache) {
 struct LogRecordClass : ServedByColumns<kLogRecordColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::LogRecord;
     using Entry = LogRecordData;
-    using Data = SelCacheView<LogRecordData, &LogRecordsOf>;
+    using Data = CacheView<SelCache, &TheSelCache, LogRecordData, &LogRecordsOf>;
     // An update of a record is answered as its deletion: not capable.
     static constexpr bool kUpdateIsDeletion = true;
 };

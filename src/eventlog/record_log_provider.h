@@ -13,7 +13,8 @@
 
 #include "eventlog/log_columns.h"
 #include "eventlog/log_record_data.h"
-#include "eventlog/sel_cache_session.h"
+#include "eventlog/sel_cache.h"
+#include "host/cache_view.h"
 #include "host/instance_provider.h"
 
 namespace norv::win {
@@ -39,7 +40,7 @@ struct RecordLogClass : ServedByColumns<kRecordLogColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::RecordLog;
 
     using Entry = RecordLogData;
-    using Data = SelCacheView<RecordLogData, &RecordLogOf>;
+    using Data = CacheView<SelCache, &TheSelCache, RecordLogData, &RecordLogOf>;
 
     static constexpr bool kEnumerationChecksFill = false;
     // An update of the log is answered as its deletion: not capable.

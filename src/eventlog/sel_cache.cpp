@@ -6,7 +6,6 @@
 #include "eventlog/time_zone_win.h"
 #include "inventory/cache_clock.h"
 #include "inventory/controller_record.h"
-#include "inventory/refresh_rule.h"
 #include "platform/health_data_source.h"
 #include "platform/load_order.h"
 #include "platform/named_lock_scope.h"
@@ -17,22 +16,20 @@ namespace norv::win {
 
 SelCache::SelCache() : SelCache(TheSdrCache(), &SystemClockSeconds, &ReadTimeZoneRules) {}
 
-// The first Refresh always rebuilds: the cache starts invalid and three seconds old.
 SelCache::SelCache(SdrCache& sensors, Clock clock, TimeZoneReader timeZone)
-    : sensors_(sensors), clock_(clock), timeZone_(timeZone), lastRefresh_(clock() - 3) {
+    : sensors_(sensors), timeZone_(timeZone), freshness_(clock) {
     lock_.SetObjectName(kSelLockName);
 }
 
 bool SelCache::Refresh(IWbemContext* context) {
-    if (IsCacheFresh(valid_, lastRefresh_, clock_())) return true;
+    if (freshness_.Fresh()) return true;
     records_.clear();
-    valid_ = false;
+    freshness_.Invalidate();
     (void)ReadManagementLog(context);
     SelRecords built = BuildSelRecords(entries_, timeZone_(), TheManagementController());
     records_ = std::move(built.records);
     logData_ = std::move(built.logData);
-    lastRefresh_ = clock_();
-    valid_ = true;
+    freshness_.Refreshed();
     return true;
 }
 
@@ -48,7 +45,7 @@ bool SelCache::ReadManagementLog(IWbemContext* context) {
         std::uint32_t received = static_cast<std::uint32_t>(area.size());
         if (FAILED(GetInt32Property(log, L"KronSize", size)) ||
             FAILED(GetByteArrayProperty(log, L"KronData", area.data(), received))) {
-            valid_ = false;
+            freshness_.Invalidate();
             records_.clear();
             lastReadWhole_ = false;
             return false;

@@ -16,6 +16,7 @@
 #include "eventlog/management_log.h"
 #include "eventlog/sel_entry.h"
 #include "eventlog/time_zone_rules.h"
+#include "inventory/refresh_rule.h"
 #include "platform/named_lock.h"
 #include "sensors/sdr_cache.h"
 
@@ -61,10 +62,8 @@ public:
 
 private:
     SdrCache& sensors_;
-    Clock clock_;
     TimeZoneReader timeZone_;
-    std::int32_t lastRefresh_;
-    bool valid_ = false;
+    CacheFreshness freshness_;
     NamedLock lock_;
     std::vector<LogRecordData> records_;
     std::vector<SelEntry> entries_;

@@ -15,4 +15,33 @@ constexpr bool IsCacheFresh(bool valid, std::int32_t lastRefresh, std::int32_t n
     return valid && refreshed <= now && now < refreshed + kRefreshIntervalSeconds;
 }
 
+// What a process-wide cache keeps to apply the rule: whether its data is usable, and when it
+// was last built, on the cache's clock. A new cache counts as built three seconds ago and not
+// usable, so that its first refresh always builds.
+class CacheFreshness {
+public:
+    // Seconds, 32-bit, as time() counts them.
+    using Clock = std::int32_t (*)();
+
+    explicit CacheFreshness(Clock clock) : clock_(clock), lastRefresh_(clock() - 3) {}
+
+    bool Fresh() const { return IsCacheFresh(valid_, lastRefresh_, clock_()); }
+    bool Valid() const noexcept { return valid_; }
+    std::int32_t LastRefresh() const noexcept { return lastRefresh_; }
+    std::int32_t Now() const { return clock_(); }
+
+    void Invalidate() noexcept { valid_ = false; }
+    // Usable, built now (or at `when`, for data made of another build's).
+    void Refreshed() { Refreshed(clock_()); }
+    void Refreshed(std::int32_t when) noexcept {
+        lastRefresh_ = when;
+        valid_ = true;
+    }
+
+private:
+    Clock clock_;
+    std::int32_t lastRefresh_;
+    bool valid_ = false;
+};
+
 }  // namespace norv

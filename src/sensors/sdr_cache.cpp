@@ -17,37 +17,36 @@ bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context) {
 
 SdrCache::SdrCache() : SdrCache(&BuildPlatformInventory, &SystemClockSeconds) {}
 
-// The first Refresh always rebuilds: the cache starts invalid and three seconds old.
 SdrCache::SdrCache(InventoryBuilder builder, Clock clock)
-    : builder_(builder), clock_(clock), lastRefresh_(clock() - 3), inventoryBuilt_(lastRefresh_) {
+    : builder_(builder), freshness_(clock), inventoryFreshness_(clock) {
     lock_.SetObjectName(kSdrLockName);
 }
 
 bool SdrCache::Refresh(IWbemContext* context) {
-    if (IsCacheFresh(valid_, lastRefresh_, clock_())) return true;
-    valid_ = false;
-    valid_ = RebuildInventory(context);
-    if (valid_) {
-        valid_ = BuildSensorList(sensors_, inventory_);
-        valid_ = BuildNumericSensorList(numericSensors_, inventory_) && valid_;
-    }
-    if (valid_) lastRefresh_ = clock_();
-    return valid_;
+    if (freshness_.Fresh()) return true;
+    freshness_.Invalidate();
+    if (RebuildInventory(context) && BuildLists()) freshness_.Refreshed();
+    return freshness_.Valid();
 }
 
 bool SdrCache::RebuildInventory(IWbemContext* context) {
-    inventoryValid_ = builder_(inventory_, context);
-    if (inventoryValid_) inventoryBuilt_ = clock_();
-    return inventoryValid_;
+    inventoryFreshness_.Invalidate();
+    if (builder_(inventory_, context)) inventoryFreshness_.Refreshed();
+    return inventoryFreshness_.Valid();
 }
 
 bool SdrCache::RefreshReusingInventory(IWbemContext* context) {
-    if (IsCacheFresh(valid_, lastRefresh_, clock_())) return true;
-    if (!IsCacheFresh(inventoryValid_, inventoryBuilt_, clock_())) return Refresh(context);
-    valid_ = BuildSensorList(sensors_, inventory_);
-    valid_ = BuildNumericSensorList(numericSensors_, inventory_) && valid_;
-    if (valid_) lastRefresh_ = inventoryBuilt_;
-    return valid_;
+    if (freshness_.Fresh()) return true;
+    if (!inventoryFreshness_.Fresh()) return Refresh(context);
+    freshness_.Invalidate();
+    if (BuildLists()) freshness_.Refreshed(inventoryFreshness_.LastRefresh());
+    return freshness_.Valid();
+}
+
+// Both lists are built even when the first fails, as a refresh always did.
+bool SdrCache::BuildLists() {
+    const bool sensors = BuildSensorList(sensors_, inventory_);
+    return BuildNumericSensorList(numericSensors_, inventory_) && sensors;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "inventory/refresh_rule.h"
 #include "inventory/sensor_inventory.h"
 #include "platform/named_lock.h"
 #include "sensors/numeric_sensor_instance_data.h"
@@ -22,8 +23,7 @@ class SdrCache {
 public:
     // Rebuilds the inventory from the platform; the request context may be null.
     using InventoryBuilder = bool (*)(SensorInventory& inventory, IWbemContext* context);
-    // Seconds, 32-bit, as time() counts them.
-    using Clock = std::int32_t (*)();
+    using Clock = CacheFreshness::Clock;
 
     SdrCache();
     SdrCache(InventoryBuilder builder, Clock clock);
@@ -50,17 +50,17 @@ public:
     const NumericSensorInstanceList& NumericSensors() const noexcept { return numericSensors_; }
 
 private:
+    bool BuildLists();
+
     InventoryBuilder builder_;
-    Clock clock_;
-    std::int32_t lastRefresh_;
-    // When the inventory was last built whole, by either road.
-    std::int32_t inventoryBuilt_;
-    bool inventoryValid_ = false;
+    // The inventory and both lists, as the refresh rule sees them.
+    CacheFreshness freshness_;
+    // The inventory alone, built whole by either road.
+    CacheFreshness inventoryFreshness_;
     NamedLock lock_;
     SensorInventory inventory_;
     SensorInstanceList sensors_;
     NumericSensorInstanceList numericSensors_;
-    bool valid_ = false;
 };
 
 // The one cache of the module, built when it loads.

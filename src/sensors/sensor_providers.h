@@ -11,37 +11,38 @@
 #include <array>
 #include <string_view>
 
+#include "host/cache_view.h"
 #include "host/instance_provider.h"
 #include "sensors/numeric_sensor_instance_data.h"
-#include "sensors/sdr_cache_session.h"
+#include "sensors/sdr_cache.h"
 #include "sensors/sensor_columns.h"
 #include "sensors/sensor_instance_data.h"
 
 namespace norv::win {
 
 template <ProviderClass Served, typename EntryType,
-          const SensorEntryList<EntryType>& (*ListOf)(const SdrCache&), const auto& Columns>
+          std::span<const EntryType> (*EntriesOf)(const SdrCache&), const auto& Columns>
 struct SensorProviderClass : ServedByColumns<Columns> {
     static constexpr ProviderClass kProviderClass = Served;
     using Entry = EntryType;
-    using Data = SdrCacheView<EntryType, ListOf>;
+    using Data = CacheView<SdrCache, &TheSdrCache, EntryType, EntriesOf>;
 
     // Records that are not present have entries, for the event log, but no instance.
     static bool IsShown(const Entry& entry) { return entry.present != 0; }
 };
 
-inline const SensorInstanceList& SensorListOf(const SdrCache& cache) {
-    return cache.Sensors();
+inline std::span<const SensorInstanceData> SensorsOf(const SdrCache& cache) {
+    return cache.Sensors().Entries();
 }
-inline const NumericSensorInstanceList& NumericSensorListOf(const SdrCache& cache) {
-    return cache.NumericSensors();
+inline std::span<const NumericSensorInstanceData> NumericSensorsOf(const SdrCache& cache) {
+    return cache.NumericSensors().Entries();
 }
 
 using SensorClass =
-    SensorProviderClass<ProviderClass::Sensor, SensorInstanceData, &SensorListOf, kSensorColumns>;
+    SensorProviderClass<ProviderClass::Sensor, SensorInstanceData, &SensorsOf, kSensorColumns>;
 using NumericSensorClass =
-    SensorProviderClass<ProviderClass::NumericSensor, NumericSensorInstanceData,
-                        &NumericSensorListOf, kNumericSensorColumns>;
+    SensorProviderClass<ProviderClass::NumericSensor, NumericSensorInstanceData, &NumericSensorsOf,
+                        kNumericSensorColumns>;
 
 using NorvSensorProv = InstanceProvider<SensorClass>;
 using NorvNumericSensorProv = InstanceProvider<NumericSensorClass>;
