@@ -1,8 +1,11 @@
-// Reviewed case files of a test program's folder of tests/data (core, win or norvwmi). Each line
-// is `input => answer`, the input with C escapes (\n, \r, \t, \0, \\, \xNN) for what one line
-// cannot hold; lines that start with "# " or hold no " => " are comments, "@name = text" lines
-// definitions the cases name. With NORV_UPDATE_GOLDEN=1 a test writes the answers the code gives
-// (and whole golden texts) instead, to be reviewed as a diff (docs/testing.md).
+// Reviewed case files of a test program's folder of tests/data (core, win or norvwmi). A case is
+// a line `input => answer`, the input with C escapes (\n, \r, \t, \0, \\, \xNN) for what one
+// line cannot hold. Besides cases a file holds only blank lines, comments ("#" alone or "# "
+// and text) and lines starting with "@", which the test reads itself ("@name = text" are
+// definitions the cases name): any other line fails the test, since a case whose " => " was
+// mistyped would otherwise test nothing. An input may start with "#" (a MOF "#pragma").
+// With NORV_UPDATE_GOLDEN=1 a test writes the answers the code gives (and whole golden texts)
+// instead, to be reviewed as a diff (docs/testing.md).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -68,24 +71,37 @@ inline std::string Unescaped(const std::string& text) {
 // `answer` gives the actual answer to each (unescaped) input, compared with the reviewed one.
 inline void ExpectCases(const std::string& name,
                         const std::function<std::string(const std::string& input)>& answer) {
-    std::istringstream lines(ReadCaseFile(name));
+    const std::string path = CaseFilePath(name);
+    std::istringstream lines(ReadFile(path));
     std::string text;
     int cases = 0;
+    int number = 0;
     for (std::string line; std::getline(lines, line);) {
+        ++number;
         const std::size_t arrow = line.find(" => ");
-        if (line.empty() || line.starts_with("# ") || arrow == std::string::npos) {
+        const bool blank = line.find_first_not_of(" \t") == std::string::npos;
+        const bool comment = line == "#" || line.starts_with("# ");
+        if (blank || comment || (arrow == std::string::npos && line.starts_with("@"))) {
+            text += line + "\n";
+            continue;
+        }
+        if (arrow == std::string::npos) {
+            ADD_FAILURE_AT(path.c_str(), number)
+                << "neither a case (input => answer), a comment (# text), a blank line nor an "
+                   "@ line: \""
+                << line << "\"";
             text += line + "\n";
             continue;
         }
         const std::string input = line.substr(0, arrow);
         const std::string actual = answer(Unescaped(input));
         if (!UpdatingGolden()) {
-            EXPECT_EQ(actual, line.substr(arrow + 4)) << name << ": " << input;
+            EXPECT_EQ(actual, line.substr(arrow + 4)) << path << ":" << number << ": " << input;
         }
         text += input + " => " + actual + "\n";
         ++cases;
     }
-    EXPECT_GT(cases, 0) << CaseFilePath(name);
+    EXPECT_GT(cases, 0) << path;
     if (UpdatingGolden()) ExpectGolden(name, text);
 }
 
