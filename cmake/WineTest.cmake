@@ -33,12 +33,22 @@ function(norv_wine_time_limit seconds)
   set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT NORV_WINE_SLOWDOWN=${NORV_WINE_SLOWDOWN})
 endfunction()
 
+# An entry that runs many GoogleTest cases in one process: GoogleTest exits 0 when some
+# skipped, which ctest would report as Passed. With NORV_SKIP_EXIT_CODE set, the programs'
+# main (tests/support/test_main.cpp) names the skipped cases and exits 77, ctest's skip code,
+# instead; a failed case still fails the entry.
+function(norv_reports_skipped_cases test)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT NORV_SKIP_EXIT_CODE=77)
+  set_tests_properties(${test} PROPERTIES SKIP_RETURN_CODE 77)
+endfunction()
+
 # One ctest test per Windows test program: it runs all of its GoogleTest cases (or those
 # that further GoogleTest flags select) in one Wine process.
 function(norv_add_wine_test target)
   add_test(NAME ${target} COMMAND ${target} --gtest_brief=1 ${ARGN})
   set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED wine)
   norv_wine_time_limit(600 ${target})
+  norv_reports_skipped_cases(${target})
 endfunction()
 
 # A test that starts a second Windows process: where 32-bit programs run emulated, which

@@ -9,7 +9,9 @@
 # 64-bit Windows programs always run natively under Wine's 64-bit loader. The 32-bit suite
 # runs natively where the kernel executes 32-bit x86 programs, and under qemu-i386 where it
 # does not (or when NORV_WIN32_EMULATE=1); emulated, the tests that start a second 32-bit
-# process are skipped. The last line says which path it took and what was skipped.
+# process are skipped. The last line says which path it took and what every step skipped:
+# the ctest entries, and the cases a Windows test program skipped inside an entry (it names
+# them in "SKIPPED CASE:" lines and exits with the skip code, tests/support/test_main.cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,6 +27,7 @@ win32_summary="the win32 suite was not run"
 
 status=0
 failures=()
+skips=()
 for step in "${steps[@]}"; do
   echo "=== $step (at ${SECONDS}s)"
   if [ "$step" = fuzz ]; then
@@ -43,6 +46,11 @@ for step in "${steps[@]}"; do
   fi
   skipped=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*$/\1/p' "$log" | xargs)
   rm -f "$log"
+  # ctest keeps every entry's output of its last run there, a skipped one's too.
+  cases=$(sed -n 's/^SKIPPED CASE: \([^:]*\):.*$/\1/p' \
+    "build/$step/Testing/Temporary/LastTest.log" 2>/dev/null | sort -u | xargs || true)
+  if [ "$step" != win32 ] && [ -n "$skipped" ]; then skips+=("$step skipped $skipped"); fi
+  if [ -n "$cases" ]; then skips+=("$step skipped the cases $cases"); fi
   if [ "$step" = win32 ]; then
     if [ "$NORV_WIN32_PATH" = native ]; then
       win32_summary="the win32 suite ran natively"
@@ -52,13 +60,15 @@ for step in "${steps[@]}"; do
       win32_summary="the win32 suite ran under qemu-i386 (this machine runs no 32-bit x86 program)"
     fi
     win32_summary+=" in $((SECONDS - step_start))s, skipping ${skipped:-nothing}"
-    if [ -n "$skipped" ]; then
+    if [ -n "$skipped" ] && [ "$NORV_WIN32_PATH" != native ]; then
       win32_summary+=" (they start a second 32-bit process, or the emulator breaks them)"
     fi
   fi
 done
 
-echo "=== done in ${SECONDS}s: $win32_summary."
+summary=$win32_summary
+for skip in "${skips[@]}"; do summary+="; $skip"; done
+echo "=== done in ${SECONDS}s: $summary."
 # CI keeps only the end of the output: what failed is said again here.
 for failure in "${failures[@]}"; do echo "=== FAILED $failure"; done
 exit $status
