@@ -9,28 +9,15 @@
 
 namespace norv::win {
 
-HRESULT NorvHardwareEventProv::QueryInterface(REFIID iid, void** out) noexcept {
-    return QueryInterfaceAmong<IWbemProviderInit, IWbemEventProvider, IWbemEventProviderQuerySink,
-                               IWbemEventProviderSecurity>(this, iid, out);
-}
-
-ULONG NorvHardwareEventProv::AddRef() noexcept {
-    return references_.Add();
-}
-
-ULONG NorvHardwareEventProv::Release() noexcept {
-    const ULONG left = references_.Remove();
-    if (left == 0) {
-        MonitoringWorker::Ending ending;
-        {
-            CriticalSectionScope scope(querySection_);
-            queries_.clear();
-            ending = worker_.Stop();
-        }
-        (void)ending.AwaitEnd();
-        LetGo();
+void NorvHardwareEventProv::LastReleased() noexcept {
+    MonitoringWorker::Ending ending;
+    {
+        CriticalSectionScope scope(querySection_);
+        queries_.clear();
+        ending = worker_.Stop();
     }
-    return left;
+    (void)ending.AwaitEnd();
+    LetGo();
 }
 
 void NorvHardwareEventProv::LetGo() noexcept {

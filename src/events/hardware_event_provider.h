@@ -31,19 +31,15 @@
 
 namespace norv::win {
 
-class NorvHardwareEventProv final : public IWbemProviderInit,
-                                    public IWbemEventProvider,
-                                    public IWbemEventProviderQuerySink,
-                                    public IWbemEventProviderSecurity {
+class NorvHardwareEventProv final
+    : public ComObject<NorvHardwareEventProv, ModuleLockHolder, IWbemProviderInit,
+                       IWbemEventProvider, IWbemEventProviderQuerySink,
+                       IWbemEventProviderSecurity> {
 public:
     NorvHardwareEventProv() = default;
-    NorvHardwareEventProv(const NorvHardwareEventProv&) = delete;
-    NorvHardwareEventProv& operator=(const NorvHardwareEventProv&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-    // The last one stops the worker; the object goes when the worker has ended too.
-    ULONG STDMETHODCALLTYPE Release() noexcept override;
+    // WMI's last reference stops the worker; the object goes when the worker has ended too.
+    void LastReleased() noexcept;
 
     // Fetches the definitions of the served and the event classes; WBEM_E_FAILED when one
     // of them is missing (the deletion event class may be).
@@ -67,7 +63,7 @@ public:
                                           const BYTE* sid) noexcept override;
 
 private:
-    ~NorvHardwareEventProv() = default;
+    ~NorvHardwareEventProv() override = default;
 
     // The object lives while WMI holds a reference or a worker runs.
     void KeepAlive() noexcept { ::InterlockedIncrement(&lives_); }
@@ -75,9 +71,7 @@ private:
 
     void Tick(const StopSignal& stop);
 
-    ReferenceCount references_;
     LONG lives_ = 1;  // WMI's references together, and one per running worker
-    ModuleLockHolder moduleLock_;
     HardwareWatch watch_;
 
     // Guards the queries and the worker's start and stop; never held across a tick.

@@ -1,10 +1,17 @@
-// What every COM object of the module does alike: QueryInterface over the interfaces it
-// implements, and a reference count that the object's Release turns into its deletion.
+// What every COM object of the module and of its host does alike: QueryInterface over the
+// interfaces it implements, a reference count whose last Release ends the object, and what
+// the object's life holds (for the module's objects a module lock, for the host's a count of
+// its live objects).
 #pragma once
 
 #include <windows.h>
 
 #include <unknwn.h>
+
+#include <new>
+#include <utility>
+
+#include "platform/win_resource.h"
 
 namespace norv::win {
 
@@ -25,7 +32,7 @@ HRESULT QueryInterfaceAmong(Object* object, REFIID iid, void** out) noexcept {
     return S_OK;
 }
 
-// A COM object's reference count. Its Release deletes the object when Remove reaches zero.
+// A COM object's reference count.
 class ReferenceCount {
 public:
     ULONG Add() noexcept { return static_cast<ULONG>(::InterlockedIncrement(&count_)); }
@@ -34,6 +41,43 @@ public:
 
 private:
     LONG count_ = 0;
+};
+
+// Derived implements the interfaces. Lifetime is a member made with the object and gone with
+// it. The object starts with no reference; its last Release calls Derived's LastReleased,
+// which deletes it unless Derived has its own (an object whose end waits for a worker).
+template <typename Derived, typename Lifetime, typename First, typename... Others>
+class ComObject : public First, public Others... {
+public:
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    // A new object with one reference. Throws std::bad_alloc, as a constructor may.
+    template <typename... Args>
+    static ComPtr<Derived> Create(Args&&... args) {
+        return ComPtr<Derived>(new Derived(std::forward<Args>(args)...));
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
+        return QueryInterfaceAmong<First, Others...>(static_cast<Derived*>(this), iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return references_.Add(); }
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
+        const ULONG left = references_.Remove();
+        if (left == 0) static_cast<Derived*>(this)->LastReleased();
+        return left;
+    }
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+
+    // Through the virtual destructor, so that Derived may keep its own private.
+    void LastReleased() noexcept { delete this; }
+
+private:
+    ReferenceCount references_;
+    Lifetime lifetime_;
 };
 
 }  // namespace norv::win

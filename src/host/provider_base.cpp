@@ -48,20 +48,6 @@ ProviderBase::~ProviderBase() {
     if (IWbemQuery* parser = queryParser_.exchange(nullptr)) parser->Release();
 }
 
-HRESULT ProviderBase::QueryInterface(REFIID iid, void** out) noexcept {
-    return QueryInterfaceAmong<IWbemServices, IWbemProviderInit, IProvideClassInfo>(this, iid, out);
-}
-
-ULONG ProviderBase::AddRef() noexcept {
-    return references_.Add();
-}
-
-ULONG ProviderBase::Release() noexcept {
-    const ULONG left = references_.Remove();
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT ProviderBase::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*nameSpace*/,
                                  LPWSTR /*locale*/, IWbemServices* services, IWbemContext* context,
                                  IWbemProviderInitSink* initSink) noexcept try {

@@ -22,16 +22,11 @@
 
 namespace norv::win {
 
-class ProviderBase : public IWbemServices, public IWbemProviderInit, public IProvideClassInfo {
+// IUnknown answers the three interfaces and IUnknown (the first of them); a living provider
+// holds a module lock.
+class ProviderBase : public ComObject<ProviderBase, ModuleLockHolder, IWbemServices,
+                                      IWbemProviderInit, IProvideClassInfo> {
 public:
-    ProviderBase(const ProviderBase&) = delete;
-    ProviderBase& operator=(const ProviderBase&) = delete;
-
-    // IUnknown: the three interfaces above and IUnknown (the first of them).
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-    ULONG STDMETHODCALLTYPE Release() noexcept override;
-
     // IWbemProviderInit: keeps the namespace, fetches the served class's definition and the
     // path parser's class factory, and reports WBEM_S_INITIALIZED to the init sink.
     HRESULT STDMETHODCALLTYPE Initialize(LPWSTR user, LONG flags, LPWSTR nameSpace, LPWSTR locale,
@@ -114,8 +109,6 @@ protected:
                               ComPtr<IWbemClassObject>& output) const noexcept;
 
 private:
-    ReferenceCount references_;
-    ModuleLockHolder moduleLock_;
     const ProviderClass providerClass_;
     const std::wstring servedClass_;
     ComPtr<IWbemServices> services_;

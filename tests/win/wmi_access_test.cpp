@@ -18,7 +18,7 @@
 #include <tuple>
 #include <vector>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "com/wbem_services.h"
 #include "inventory/vocabulary.h"
 #include "platform/text_conversion.h"

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "com/factory_registration.h"
 #include "repository/served_namespaces.h"
 

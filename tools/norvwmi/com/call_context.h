@@ -12,7 +12,7 @@
 #include <optional>
 #include <string_view>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 
 namespace norvwmi {
 

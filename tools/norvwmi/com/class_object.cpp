@@ -96,7 +96,7 @@ CimObject ClassObject::Snapshot() const {
     return object_;
 }
 
-HRESULT ClassObject::QueryInterface(REFIID iid, void** object) {
+HRESULT ClassObject::QueryInterface(REFIID iid, void** object) noexcept {
     if (object && iid == kImplementationIid) {
         *object = this;
         AddRef();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "repository/cim_object.h"
 
 namespace norvwmi {
@@ -24,7 +24,7 @@ public:
     // A copy of the object as it is now.
     CimObject Snapshot() const;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) noexcept override;
 
     HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet** qualifiers) override;
     HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,

@@ -19,7 +19,7 @@
 #include <optional>
 #include <vector>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "repository/served_namespaces.h"
 
 namespace norvwmi {

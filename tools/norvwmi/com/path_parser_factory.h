@@ -5,7 +5,7 @@
 
 #include <unknwn.h>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 
 namespace norvwmi {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "repository/cim_class_definition.h"
 
 namespace norvwmi {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "com/utility_parser_ids.h"
 
 namespace norvwmi {

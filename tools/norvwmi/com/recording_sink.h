@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 
 namespace norvwmi {
 

@@ -20,7 +20,7 @@
 
 #include <mutex>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "com/utility_parser_ids.h"
 #include "com/wbem_path_syntax.h"
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "repository/query_evaluation.h"
 #include "repository/served_namespaces.h"
 

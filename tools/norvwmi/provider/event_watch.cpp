@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "com/recording_sink.h"
 #include "com/wbem_hresult.h"
 #include "com/wbem_services.h"

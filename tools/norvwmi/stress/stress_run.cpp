@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "com/class_object.h"
-#include "com/com_object.h"
+#include "com/host_com_object.h"
 #include "com/wbem_hresult.h"
 #include "com/wbem_status_names.h"
 #include "com/wide_text.h"

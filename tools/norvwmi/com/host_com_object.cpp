@@ -1,4 +1,6 @@
-#include "com/com_object.h"
+#include "com/host_com_object.h"
+
+#include <atomic>
 
 namespace norvwmi {
 
