@@ -12,8 +12,9 @@
 //                                           run; the samples go to standard error)
 //   DllEventTick/PLATFORM/idle_tick         one tick of an idle event subscription with stale
 //                                           caches, and the queries it sends by class
-//   DllEventTick/PLATFORM/cold_LogRecord    a cold LogRecord enumeration of the same process,
-//                                           alternating with the ticks (event_tick_timer)
+//   DllEventTick/PLATFORM/cold_LogRecord    cold LogRecord and Sensor enumerations of the same
+//   DllEventTick/PLATFORM/cold_Sensor       process, alternating with the ticks
+//                                           (event_tick_timer); each kind's ratio to both
 //   DllEventTick/PLATFORM/tick_snapshot     parts of the tick timed alone: its snapshot (both
 //   DllEventTick/PLATFORM/tick_inventory_build  caches refreshed) and the inventory build in it
 //
@@ -26,7 +27,8 @@
 //                           (Z:/...); the host's default platform when unset
 //   NORV_BENCH_DLL_ENUMERATIONS  0 leaves the enumerations and the event ticks out
 //   NORV_BENCH_TICK_TIMER  event_tick_timer.exe of that build
-//   NORV_BENCH_TICK_SAMPLES ticks (and cold enumerations) per repetition (default 20)
+//   NORV_BENCH_TICK_SAMPLES ticks (and cold enumerations of each class) per repetition
+//                           (default 20)
 //   NORV_BENCH_DLL_MEMORY_REQUESTS requests of the memory burst (default 20000; 0 leaves it out)
 //   NORV_BENCH_DLL_MEMORY_EVERY    requests between memory samples (default 1000)
 //   NORV_BENCH_DLL_ARCH    the name the memory benchmark gives the build (default win64)
@@ -82,10 +84,12 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-// The timer's command line up to its operands.
-std::string TimerCommand() {
+// A timer's command line up to its operands: the program the setting names (the build's by
+// default) under Wine, with the platform description when one is set.
+std::string TimerCommand(const char* timerSetting = "NORV_BENCH_DLL_TIMER",
+                         const char* builtTimer = NORV_BENCH_DLL_TIMER) {
     std::string command = Quoted(Setting("NORV_BENCH_WINE_RUN", NORV_BENCH_WINE_RUN)) + " " +
-                          Quoted(Setting("NORV_BENCH_DLL_TIMER", NORV_BENCH_DLL_TIMER)) + " ";
+                          Quoted(Setting(timerSetting, builtTimer)) + " ";
     const std::string platform = Setting("NORV_BENCH_DLL_PLATFORM", "");
     if (!platform.empty()) command += "--platform " + Quoted(platform) + " ";
     return command;
@@ -204,12 +208,19 @@ struct TickSample {
 };
 
 // The timer's kinds of sample as it prints them, and as the benchmarks name them: the tick,
-// the enumeration, the tick's two parts.
+// the two enumerations, the tick's two parts.
 constexpr std::pair<const char*, const char*> kTickKinds[] = {
     {"tick", "idle_tick"},
     {"cold", "cold_LogRecord"},
+    {"sensor", "cold_Sensor"},
     {"snapshot", "tick_snapshot"},
     {"inventory", "tick_inventory_build"}};
+
+// The enumerations every kind is set against, by the timer's kind and the class enumerated:
+// the LogRecord one is the request of the same log, the Sensor one rebuilds the inventory as
+// the tick does, also where the platform has no management log.
+constexpr std::pair<const char*, const char*> kColdEnumerations[] = {{"cold", "LogRecord"},
+                                                                     {"sensor", "Sensor"}};
 
 struct TickSamples {
     bool measured = false;
@@ -225,11 +236,8 @@ unsigned TickSamplesPerRepetition() {
 TickSamples MeasureTicks() {
     TickSamples samples;
     const unsigned count = TickSamplesPerRepetition() * CountSetting("NORV_BENCH_DLL_ROUNDS", 3);
-    std::string command = Quoted(Setting("NORV_BENCH_WINE_RUN", NORV_BENCH_WINE_RUN)) + " " +
-                          Quoted(Setting("NORV_BENCH_TICK_TIMER", NORV_BENCH_TICK_TIMER)) + " ";
-    const std::string platform = Setting("NORV_BENCH_DLL_PLATFORM", "");
-    if (!platform.empty()) command += "--platform " + Quoted(platform) + " ";
-    command += std::to_string(count);
+    const std::string command =
+        TimerCommand("NORV_BENCH_TICK_TIMER", NORV_BENCH_TICK_TIMER) + std::to_string(count);
     int status = 0;
     std::string text;
     if (!RunTimer(command, text, status)) {
@@ -310,17 +318,20 @@ void EventTick(benchmark::State& state, const std::string& kind) {
     state.counters["most_of_one_class"] = mostOfOneClass;
     for (const auto& [className, count] : byClass)
         state.counters["q_" + className] = count / iterations;
-    // Each kind against the cold enumeration, over all the process's samples: the ratio of
+    // Each kind against each cold enumeration, over all the process's samples: the ratio of
     // the medians, of the means, and the median ratio of the samples taken in the same round
     // (under Wine a process has spells of some tens of milliseconds in which every request is
     // several times slower; a round's samples share its spell).
-    const std::vector<TickSample>& cold = samples.taken["cold"];
-    state.counters["median_over_cold"] = MedianSeconds(taken) / MedianSeconds(cold);
-    state.counters["mean_over_cold"] = MeanSeconds(taken) / MeanSeconds(cold);
-    std::vector<double> roundRatios;
-    for (std::size_t i = 0; i < taken.size(); ++i)
-        roundRatios.push_back(taken[i].seconds / cold[i].seconds);
-    state.counters["round_ratio_median"] = Median(std::move(roundRatios));
+    for (const auto& [coldKind, className] : kColdEnumerations) {
+        const std::vector<TickSample>& cold = samples.taken[coldKind];
+        const std::string over = std::string("_over_") + className;
+        state.counters["median" + over] = MedianSeconds(taken) / MedianSeconds(cold);
+        state.counters["mean" + over] = MeanSeconds(taken) / MeanSeconds(cold);
+        std::vector<double> roundRatios;
+        for (std::size_t i = 0; i < taken.size(); ++i)
+            roundRatios.push_back(taken[i].seconds / cold[i].seconds);
+        state.counters["round_ratio" + over] = Median(std::move(roundRatios));
+    }
 }
 
 struct MemorySample {

@@ -32,124 +32,43 @@
 #include <objbase.h>
 #include <psapi.h>
 
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <cwchar>
 #include <deque>
-#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <variant>
 #include <vector>
 
-#include "com/admin_locator.h"
 #include "com/class_object.h"
-#include "com/com_apartment.h"
-#include "com/factory_registration.h"
-#include "com/utility_parsers.h"
 #include "com/wbem_services.h"
-#include "com/wbem_status_names.h"
 #include "com/wide_text.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
 #include "provider/provider_registration.h"
-#include "repository/class_source.h"
-#include "repository/name_compare.h"
 #include "repository/served_namespaces.h"
-#include "simulated_driver/platform_loading.h"
+#include "timed_stand_in.h"
 
 namespace {
 
-using norvwmi::ClassDefinition;
-using norvwmi::ClassSource;
-using norvwmi::ComApartment;
-using norvwmi::ComputerName;
-using norvwmi::InstanceDefinition;
+using norv::bench::CountingClassSource;
+using norv::bench::StatusText;
+using norv::bench::Stopwatch;
 
 // The next enumeration is taken as warm only this long after the one that filled the caches;
 // they are rebuilt two seconds after it.
 constexpr double kWarmWindowSeconds = 1.5;
 constexpr DWORD kColdSleepMs = 2100;
 
-// The platform's classes, counting the instance lists handed out outside the served
-// namespace: the host's query evaluation asks for one per query.
-class CountingClassSource final : public ClassSource {
-public:
-    explicit CountingClassSource(std::shared_ptr<const ClassSource> inner)
-        : inner_(std::move(inner)) {}
-
-    std::optional<std::string> FindNamespace(std::string_view nameSpace) const override {
-        return inner_->FindNamespace(nameSpace);
-    }
-    const ClassDefinition* FindClass(std::string_view nameSpace,
-                                     std::string_view className) const override {
-        return inner_->FindClass(nameSpace, className);
-    }
-    std::vector<const InstanceDefinition*> Instances(std::string_view nameSpace,
-                                                     std::string_view className) const override {
-        if (!norvwmi::SameName(nameSpace, norvwmi::kServedNamespace)) ++platformReads_;
-        return inner_->Instances(nameSpace, className);
-    }
-
-    std::uint64_t PlatformReads() const { return platformReads_; }
-
-private:
-    std::shared_ptr<const ClassSource> inner_;
-    mutable std::atomic<std::uint64_t> platformReads_{0};
-};
-
 int Fail(const std::string& message) {
     std::fprintf(stderr, "dll_enum_timer: %s\n", message.c_str());
     return 1;
 }
 
-std::string StatusText(HRESULT status) {
-    return norvwmi::DescribeStatus(static_cast<std::uint32_t>(status));
-}
-
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    norv::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
-        if (read == 0) return text;
-        text.append(buffer, read);
-    }
-}
-
-class Stopwatch {
-public:
-    Stopwatch() {
-        ::QueryPerformanceFrequency(&frequency_);
-        ::QueryPerformanceCounter(&start_);
-    }
-    void Restart() { ::QueryPerformanceCounter(&start_); }
-    // Split so that ticks times 10^9 cannot overflow.
-    std::uint64_t Nanoseconds() const {
-        LARGE_INTEGER now;
-        ::QueryPerformanceCounter(&now);
-        const auto ticks = static_cast<std::uint64_t>(now.QuadPart - start_.QuadPart);
-        const auto perSecond = static_cast<std::uint64_t>(frequency_.QuadPart);
-        return ticks / perSecond * 1000000000u + ticks % perSecond * 1000000000u / perSecond;
-    }
-    double Seconds() const { return static_cast<double>(Nanoseconds()) / 1e9; }
-
-private:
-    LARGE_INTEGER frequency_{};
-    LARGE_INTEGER start_{};
-};
-
 struct Options {
-    std::optional<std::wstring> platformFile;
-    std::optional<std::wstring> moduleFile;
+    norv::bench::TimerArguments arguments;
     bool memory = false;
     std::string className;  // enumerations
     unsigned warm = 0;
@@ -158,38 +77,31 @@ struct Options {
     unsigned every = 0;
 };
 
-std::optional<unsigned> ParseCount(const wchar_t* text) {
-    wchar_t* end = nullptr;
-    const unsigned long value = std::wcstoul(text, &end, 10);
-    if (end == text || *end != L'\0' || value > 1000000) return std::nullopt;
-    return static_cast<unsigned>(value);
-}
+constexpr unsigned long kMostCount = 1000000;
 
 std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
     Options options;
+    options.arguments = norv::bench::SplitArguments(argc, argv);
     std::vector<std::wstring> operands;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        if ((argument == L"--platform" || argument == L"--module") && i + 1 < argc) {
-            (argument == L"--platform" ? options.platformFile : options.moduleFile) = argv[++i];
-        } else if (argument == L"--memory") {
+    for (const std::wstring& operand : options.arguments.operands) {
+        if (operand == L"--memory") {
             options.memory = true;
         } else {
-            operands.push_back(argument);
+            operands.push_back(operand);
         }
     }
     if (options.memory) {
         if (operands.size() != 2) return std::nullopt;
-        const auto requests = ParseCount(operands[0].c_str());
-        const auto every = ParseCount(operands[1].c_str());
+        const auto requests = norv::bench::ParseCount(operands[0], kMostCount);
+        const auto every = norv::bench::ParseCount(operands[1], kMostCount);
         if (!requests || !every || *every == 0) return std::nullopt;
         options.requests = *requests;
         options.every = *every;
         return options;
     }
     if (operands.size() != 3) return std::nullopt;
-    const auto warm = ParseCount(operands[1].c_str());
-    const auto cold = ParseCount(operands[2].c_str());
+    const auto warm = norv::bench::ParseCount(operands[1], kMostCount);
+    const auto cold = norv::bench::ParseCount(operands[2], kMostCount);
     if (!warm || !cold) return std::nullopt;
     options.className = norvwmi::WideToUtf8(operands[0]);
     options.warm = *warm;
@@ -203,13 +115,8 @@ std::optional<norvwmi::ProviderOutcome> RunRequest(const norvwmi::ProviderModule
                                                    const norvwmi::ProviderHost& host,
                                                    const norvwmi::ProviderRequest& request) {
     norvwmi::ProviderOutcome outcome = norvwmi::RunProviderRequest(module, host, request);
-    if (outcome.status != WBEM_S_NO_ERROR || !outcome.problems.empty()) {
-        std::string message =
-            (request.operation == norvwmi::ProviderOperation::Get ? "get " : "enum ") +
-            request.target + ": " + StatusText(outcome.status);
-        if (!outcome.step.empty()) message += " from " + outcome.step;
-        for (const std::string& problem : outcome.problems) message += "; " + problem;
-        Fail(message);
+    if (const std::optional<std::string> failure = norv::bench::RequestFailure(request, outcome)) {
+        Fail(*failure);
         return std::nullopt;
     }
     return outcome;
@@ -399,56 +306,18 @@ int MeasureMemory(const Options& options, const norvwmi::ProviderModule& module,
     return 0;
 }
 
-int Measure(const Options& options, const norvwmi::Platform& platform) {
-    auto counter = std::make_shared<CountingClassSource>(platform.classes);
-    // A namespace set of its own over the counting source; the description's stall
-    // directives are not carried over, as a timed enumeration must not stall.
-    auto served =
-        std::make_shared<norvwmi::ServedNamespaces>(counter, platform.served->ServerName());
-
-    const norvwmi::UtilityParserRegistration parsers = norvwmi::RegisterWmiUtilityParsers();
-    if (FAILED(parsers.Status()))
-        return Fail("cannot register the WMI utility parsers: " + StatusText(parsers.Status()));
-    norvwmi::FactoryRegistration locator;
-    const HRESULT registered = norvwmi::RegisterAdminLocator(served, locator);
-    if (FAILED(registered))
-        return Fail("cannot register the administrative locator: " + StatusText(registered));
-
-    norvwmi::ProviderModule module;
-    const HRESULT loaded =
-        module.Load(options.moduleFile.value_or(norvwmi::DefaultProviderModulePath()));
-    if (FAILED(loaded))
-        return Fail("cannot load " + norvwmi::WideToUtf8(module.Path()) + ": " +
-                    StatusText(loaded));
-
-    norvwmi::ProviderHost host;
-    host.served = served;
-    host.nameSpace = std::string(norvwmi::kServedNamespace);
-    host.clientLevel = norvwmi::ClientLevel::Impersonate;
-    return options.memory ? MeasureMemory(options, module, host, *counter)
-                          : MeasureEnumerations(options, module, host, *counter);
-}
-
 int Run(int argc, wchar_t** argv) {
     const std::optional<Options> options = ParseOptions(argc, argv);
     if (!options)
         return Fail(
             "usage: dll_enum_timer [--platform FILE] [--module FILE] CLASS WARM COLD\n"
             "       dll_enum_timer [--platform FILE] [--module FILE] --memory REQUESTS EVERY");
-    const ComApartment apartment;
-    if (FAILED(apartment.Status()))
-        return Fail("cannot initialise COM: " + StatusText(apartment.Status()));
-
-    norvwmi::MofFile description = norvwmi::DefaultPlatformDescription();
-    if (options->platformFile) {
-        std::optional<std::string> text = ReadWholeFile(*options->platformFile);
-        if (!text) return Fail("cannot read " + norvwmi::WideToUtf8(*options->platformFile));
-        description = norvwmi::MofFile{norvwmi::WideToUtf8(*options->platformFile), *text};
-    }
-    auto platform = norvwmi::LoadPlatform(description, ComputerName());
-    if (const auto* error = std::get_if<norvwmi::MofError>(&platform))
-        return Fail(norvwmi::FormatMofError(*error));
-    return Measure(*options, std::get<norvwmi::Platform>(platform));
+    norv::bench::TimedStandIn standIn;
+    if (const std::optional<std::string> failure = standIn.Open(options->arguments))
+        return Fail(*failure);
+    return options->memory
+               ? MeasureMemory(*options, standIn.Module(), standIn.Host(), standIn.Counter())
+               : MeasureEnumerations(*options, standIn.Module(), standIn.Host(), standIn.Counter());
 }
 
 }  // namespace

@@ -1,27 +1,30 @@
-// Times one tick of an idle event subscription beside one cold LogRecord enumeration of the
-// same platform, in one process: what a subscription on a quiet server costs every period,
-// set against the request a console makes of the same log. Google Benchmark has no Windows
-// build here, so this program only measures and prints; bench/dll_enum_bench.cpp runs it and
-// reports.
+// Times one tick of an idle event subscription beside one cold LogRecord and one cold Sensor
+// enumeration of the same platform, in one process: what a subscription on a quiet server
+// costs every period, set against the requests a console makes of the same log and sensors.
+// Google Benchmark has no Windows build here, so this program only measures and prints;
+// bench/dll_enum_bench.cpp runs it and reports.
 //
 //   event_tick_timer [--platform FILE] [--module FILE] SAMPLES
 //
 // The tick is the module's own code: `HardwareWatch` from the module's static library, given
 // the served namespace as the event provider's Initialize is, started from a snapshot as a
 // new query starts it, and ticked as the provider's worker ticks it, with a recording sink.
-// The enumeration goes through Norvipmiprv.dll as `norvwmi enum LogRecord` does. Before each
-// sample the caches' clock moves on by three seconds (the skew the tests of the module use),
-// so both the module's caches and the watch's are stale and rebuild, as they are every period
-// of the default ten seconds; nothing else changes, so no tick finds an event (a tick that
-// makes one is an error). What the tick's time goes to is shown by two parts of it, timed
-// alone: the snapshot it takes (both caches refreshed and copied) and the inventory build
-// that refresh includes (the builders over the platform's queries). After one untimed
-// sample of each kind ("fill"), SAMPLES of each, in turn, each one line:
-//   tick|cold|snapshot|inventory NANOSECONDS OBJECTS QUERIES [CLASS=COUNT]...
-// OBJECTS: a tick's events (always 0), an enumeration's instances, a snapshot's log records
-// and sensor entries, an inventory's records. QUERIES: the instance lists the host handed out
-// from the platform's namespaces (root\wmi, root\CIMv2) meanwhile, one per WQL query sent
-// there, then the same by the class queried.
+// The enumerations go through Norvipmiprv.dll as `norvwmi enum LogRecord` and `norvwmi enum
+// Sensor` do. Before each sample the caches' clock moves on by three seconds (the skew the
+// tests of the module use), so both the module's caches and the watch's are stale and
+// rebuild, as they are every period of the default ten seconds; nothing else changes, so no
+// tick finds an event (a tick that makes one is an error). The Sensor enumeration rebuilds
+// the inventory as the tick does; the LogRecord one does so only where the platform has a
+// management log. What the tick's time goes to is shown by two parts of it, timed alone: the
+// snapshot it takes (both caches refreshed and copied) and the inventory build that refresh
+// includes (the builders over the platform's queries). After one untimed sample of each kind
+// ("fill"), SAMPLES of each, in turn, each one line:
+//   tick|cold|sensor|snapshot|inventory NANOSECONDS OBJECTS QUERIES [CLASS=COUNT]...
+// cold: a LogRecord enumeration; sensor: a Sensor enumeration. OBJECTS: a tick's events
+// (always 0), an enumeration's instances, a snapshot's log records and sensor entries, an
+// inventory's records. QUERIES: the instance lists the host handed out from the platform's
+// namespaces (root\wmi, root\CIMv2) meanwhile, one per WQL query sent there, then the same by
+// the class queried.
 // Exit status 0, or 1 with a message on standard error.
 #include <windows.h>
 
@@ -29,79 +32,27 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cwchar>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
-#include <variant>
-#include <vector>
 
-#include "com/admin_locator.h"
-#include "com/com_apartment.h"
-#include "com/factory_registration.h"
 #include "com/recording_sink.h"
-#include "com/utility_parsers.h"
 #include "com/wbem_services.h"
-#include "com/wbem_status_names.h"
-#include "com/wide_text.h"
 #include "events/hardware_snapshot.h"
 #include "events/hardware_watch.h"
 #include "inventory/cache_clock.h"
 #include "inventory/sensor_inventory.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
-#include "repository/class_source.h"
-#include "repository/name_compare.h"
 #include "sensors/sdr_cache.h"
-#include "simulated_driver/platform_loading.h"
+#include "timed_stand_in.h"
 
 namespace {
 
-using norvwmi::ClassDefinition;
-using norvwmi::ClassSource;
-using norvwmi::InstanceDefinition;
-
-// Queries sent to the platform so far, by the class queried.
-using QueryCounts = std::map<std::string, std::uint64_t>;
-
-// The platform's classes, counting the instance lists handed out outside the served
-// namespace by class: the host's query evaluation asks for one per query.
-class CountingClassSource final : public ClassSource {
-public:
-    explicit CountingClassSource(std::shared_ptr<const ClassSource> inner)
-        : inner_(std::move(inner)) {}
-
-    std::optional<std::string> FindNamespace(std::string_view nameSpace) const override {
-        return inner_->FindNamespace(nameSpace);
-    }
-    const ClassDefinition* FindClass(std::string_view nameSpace,
-                                     std::string_view className) const override {
-        return inner_->FindClass(nameSpace, className);
-    }
-    std::vector<const InstanceDefinition*> Instances(std::string_view nameSpace,
-                                                     std::string_view className) const override {
-        if (!norvwmi::SameName(nameSpace, norvwmi::kServedNamespace)) {
-            const std::lock_guard<std::mutex> hold(mutex_);
-            ++counts_[std::string(className)];
-        }
-        return inner_->Instances(nameSpace, className);
-    }
-
-    QueryCounts Counts() const {
-        const std::lock_guard<std::mutex> hold(mutex_);
-        return counts_;
-    }
-
-private:
-    std::shared_ptr<const ClassSource> inner_;
-    mutable std::mutex mutex_;
-    mutable QueryCounts counts_;
-};
+using norv::bench::CountingClassSource;
+using norv::bench::QueryCounts;
+using norv::bench::Stopwatch;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "event_tick_timer: %s\n", message.c_str());
@@ -112,44 +63,6 @@ bool Refuse(const std::string& message) {
     (void)Fail(message);
     return false;
 }
-
-std::string StatusText(HRESULT status) {
-    return norvwmi::DescribeStatus(static_cast<std::uint32_t>(status));
-}
-
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    norv::win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
-        if (read == 0) return text;
-        text.append(buffer, read);
-    }
-}
-
-class Stopwatch {
-public:
-    Stopwatch() {
-        ::QueryPerformanceFrequency(&frequency_);
-        ::QueryPerformanceCounter(&start_);
-    }
-    // Split so that ticks times 10^9 cannot overflow.
-    std::uint64_t Nanoseconds() const {
-        LARGE_INTEGER now;
-        ::QueryPerformanceCounter(&now);
-        const auto ticks = static_cast<std::uint64_t>(now.QuadPart - start_.QuadPart);
-        const auto perSecond = static_cast<std::uint64_t>(frequency_.QuadPart);
-        return ticks / perSecond * 1000000000u + ticks % perSecond * 1000000000u / perSecond;
-    }
-
-private:
-    LARGE_INTEGER frequency_{};
-    LARGE_INTEGER start_{};
-};
 
 // Moves the caches' clock three seconds on: both the module's caches and the watch's (the
 // module's library linked here) read it from this process's environment.
@@ -239,121 +152,63 @@ bool RunInventoryBuild(const char* kind, norv::SensorInventory& inventory,
     return true;
 }
 
-// One LogRecord enumeration through the module, printed; false (with a message) when it did
-// not succeed.
-bool RunEnumeration(const char* kind, const norvwmi::ProviderModule& module,
-                    const norvwmi::ProviderHost& host, const CountingClassSource& counter) {
+// One enumeration of the class through the module, printed; false (with a message) when it
+// did not succeed.
+bool RunEnumeration(const char* kind, const char* className,
+                    const norv::bench::TimedStandIn& standIn) {
     norvwmi::ProviderRequest request;
     request.operation = norvwmi::ProviderOperation::Enumerate;
-    request.target = "LogRecord";
-    const QueryCounts before = counter.Counts();
+    request.target = className;
+    const QueryCounts before = standIn.Counter().Counts();
     const Stopwatch watch;
-    const norvwmi::ProviderOutcome outcome = norvwmi::RunProviderRequest(module, host, request);
+    const norvwmi::ProviderOutcome outcome =
+        norvwmi::RunProviderRequest(standIn.Module(), standIn.Host(), request);
     const std::uint64_t nanoseconds = watch.Nanoseconds();
-    if (outcome.status != WBEM_S_NO_ERROR || !outcome.problems.empty()) {
-        std::string message = "enum LogRecord: " + StatusText(outcome.status);
-        if (!outcome.step.empty()) message += " from " + outcome.step;
-        for (const std::string& problem : outcome.problems) message += "; " + problem;
-        return Refuse(message);
-    }
-    PrintSample(kind, nanoseconds, outcome.objects.size(), before, counter.Counts());
+    if (const std::optional<std::string> failure = norv::bench::RequestFailure(request, outcome))
+        return Refuse(*failure);
+    PrintSample(kind, nanoseconds, outcome.objects.size(), before, standIn.Counter().Counts());
     return true;
 }
 
-struct Options {
-    std::optional<std::wstring> platformFile;
-    std::optional<std::wstring> moduleFile;
-    unsigned samples = 0;
-};
-
-std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
-    Options options;
-    std::vector<std::wstring> operands;
-    for (int i = 1; i < argc; ++i) {
-        const std::wstring argument = argv[i];
-        if ((argument == L"--platform" || argument == L"--module") && i + 1 < argc) {
-            (argument == L"--platform" ? options.platformFile : options.moduleFile) = argv[++i];
-        } else {
-            operands.push_back(argument);
-        }
-    }
-    if (operands.size() != 1) return std::nullopt;
-    wchar_t* end = nullptr;
-    const unsigned long samples = std::wcstoul(operands[0].c_str(), &end, 10);
-    if (end == operands[0].c_str() || *end != L'\0' || samples > 100000) return std::nullopt;
-    options.samples = static_cast<unsigned>(samples);
-    return options;
-}
-
-int Measure(const Options& options, const norvwmi::Platform& platform) {
-    auto counter = std::make_shared<CountingClassSource>(platform.classes);
-    // A namespace set of its own over the counting source; the description's stall
-    // directives are not carried over, as a timed request must not stall.
-    auto served =
-        std::make_shared<norvwmi::ServedNamespaces>(counter, platform.served->ServerName());
-
-    const norvwmi::UtilityParserRegistration parsers = norvwmi::RegisterWmiUtilityParsers();
-    if (FAILED(parsers.Status()))
-        return Fail("cannot register the WMI utility parsers: " + StatusText(parsers.Status()));
-    norvwmi::FactoryRegistration locator;
-    const HRESULT registered = norvwmi::RegisterAdminLocator(served, locator);
-    if (FAILED(registered))
-        return Fail("cannot register the administrative locator: " + StatusText(registered));
-
-    norvwmi::ProviderModule module;
-    const HRESULT loaded =
-        module.Load(options.moduleFile.value_or(norvwmi::DefaultProviderModulePath()));
-    if (FAILED(loaded))
-        return Fail("cannot load " + norvwmi::WideToUtf8(module.Path()) + ": " +
-                    StatusText(loaded));
-    norvwmi::ProviderHost host;
-    host.served = served;
-    host.nameSpace = std::string(norvwmi::kServedNamespace);
-    host.clientLevel = norvwmi::ClientLevel::Impersonate;
-
+int Measure(unsigned samples, const norv::bench::TimedStandIn& standIn) {
+    const CountingClassSource& counter = standIn.Counter();
     // What the event provider's Initialize and a new query do.
     norv::win::HardwareWatch watch;
-    const auto services =
-        norvwmi::NamespaceServices::Create(served, std::string(norvwmi::kServedNamespace));
+    const auto services = norvwmi::NamespaceServices::Create(
+        standIn.Host().served, std::string(norvwmi::kServedNamespace));
     const HRESULT initialized = watch.Initialize(services.get(), nullptr);
     if (FAILED(initialized))
-        return Fail("the watch's Initialize failed: " + StatusText(initialized));
+        return Fail("the watch's Initialize failed: " + norv::bench::StatusText(initialized));
     watch.Restart(watch.TakeSnapshot());
-    IdleTick tick(watch, *counter);
+    IdleTick tick(watch, counter);
 
     norv::SensorInventory inventory;
 
     // The first request of the module and the first stale tick read what a process reads once.
-    for (unsigned i = 0; i <= options.samples; ++i) {
+    for (unsigned i = 0; i <= samples; ++i) {
         const bool fill = i == 0;
         AgeTheCaches();
         if (!tick.Run(fill ? "fill" : "tick")) return 1;
         AgeTheCaches();
-        if (!RunEnumeration(fill ? "fill" : "cold", module, host, *counter)) return 1;
+        if (!RunEnumeration(fill ? "fill" : "cold", "LogRecord", standIn)) return 1;
         AgeTheCaches();
-        RunSnapshot(fill ? "fill" : "snapshot", watch, *counter);
-        if (!RunInventoryBuild(fill ? "fill" : "inventory", inventory, *counter)) return 1;
+        if (!RunEnumeration(fill ? "fill" : "sensor", "Sensor", standIn)) return 1;
+        AgeTheCaches();
+        RunSnapshot(fill ? "fill" : "snapshot", watch, counter);
+        if (!RunInventoryBuild(fill ? "fill" : "inventory", inventory, counter)) return 1;
     }
     return 0;
 }
 
 int Run(int argc, wchar_t** argv) {
-    const std::optional<Options> options = ParseOptions(argc, argv);
-    if (!options) return Fail("usage: event_tick_timer [--platform FILE] [--module FILE] SAMPLES");
-    const norvwmi::ComApartment apartment;
-    if (FAILED(apartment.Status()))
-        return Fail("cannot initialise COM: " + StatusText(apartment.Status()));
-
-    norvwmi::MofFile description = norvwmi::DefaultPlatformDescription();
-    if (options->platformFile) {
-        std::optional<std::string> text = ReadWholeFile(*options->platformFile);
-        if (!text) return Fail("cannot read " + norvwmi::WideToUtf8(*options->platformFile));
-        description = norvwmi::MofFile{norvwmi::WideToUtf8(*options->platformFile), *text};
-    }
-    auto platform = norvwmi::LoadPlatform(description, norvwmi::ComputerName());
-    if (const auto* error = std::get_if<norvwmi::MofError>(&platform))
-        return Fail(norvwmi::FormatMofError(*error));
-    return Measure(*options, std::get<norvwmi::Platform>(platform));
+    const norv::bench::TimerArguments arguments = norv::bench::SplitArguments(argc, argv);
+    const std::optional<unsigned> samples =
+        arguments.operands.size() == 1 ? norv::bench::ParseCount(arguments.operands[0], 100000)
+                                       : std::nullopt;
+    if (!samples) return Fail("usage: event_tick_timer [--platform FILE] [--module FILE] SAMPLES");
+    norv::bench::TimedStandIn standIn;
+    if (const std::optional<std::string> failure = standIn.Open(arguments)) return Fail(*failure);
+    return Measure(*samples, standIn);
 }
 
 }  // namespace

@@ -64,8 +64,8 @@ for preset in win64 "${win32_presets[@]}"; do
   fi
 done
 echo "== $(uptime)"
-# The default platform: enumerations (warm, their floor, cold), the idle event tick beside a
-# cold enumeration, and the memory burst.
+# The default platform: enumerations (warm, their floor, cold), the idle event tick beside
+# cold LogRecord and Sensor enumerations, and the memory burst.
 NORV_BENCH_WINE_RUN="$root/build/win64/wine-run" \
 NORV_BENCH_DLL_TIMER="$root/build/win64/src/module/dll_enum_timer.exe" \
 NORV_BENCH_TICK_TIMER="$root/build/win64/src/module/event_tick_timer.exe" \
