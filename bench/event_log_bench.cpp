@@ -26,12 +26,11 @@
 namespace norv::bench {
 namespace {
 
-constexpr std::string_view kManagementLogQuery = "SELECT KronData, KronSize FROM KronInfo";
-
 LogArea DefaultPlatformLogArea(RepositoryHealthSource& health) {
     const HealthObjectList logs = health.Query(kHealthNamespace, kManagementLogQuery);
     LogArea area;
-    if (logs.size() != 1 || !health.ReadBytes(*logs.front(), "KronData", area.bytes) ||
+    if (logs.size() != 1 ||
+        !health.ReadBytes(*logs.front(), "KronData", kLogAreaCapacity, area.bytes) ||
         !health.ReadInt32(*logs.front(), "KronSize", area.reportedSize))
         throw std::runtime_error("the default platform has no management log");
     area.entries = SplitLogEntries(LogAreaEntryBytes(area.bytes, area.reportedSize)).size();

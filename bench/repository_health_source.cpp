@@ -174,7 +174,7 @@ bool RepositoryHealthSource::ReadString(const HealthObject& object, std::string_
 }
 
 bool RepositoryHealthSource::ReadBytes(const HealthObject& object, std::string_view property,
-                                       std::vector<std::uint8_t>& value) const {
+                                       std::size_t capacity, std::vector<std::uint8_t>& value) {
     const std::optional<PropertyRead> read = Find(object, property);
     if (!read || !read->isArray) return false;
     const auto* elements = std::get_if<norvwmi::CimArray>(&read->value->data);
@@ -182,6 +182,7 @@ bool RepositoryHealthSource::ReadBytes(const HealthObject& object, std::string_v
     std::vector<std::uint8_t> bytes;
     bytes.reserve(elements->size());
     for (const norvwmi::CimValue& element : *elements) {
+        if (bytes.size() == capacity) break;
         const std::optional<std::uint32_t> bits = Low32(element);
         if (!bits) return false;
         bytes.push_back(static_cast<std::uint8_t>(*bits & 0xFFu));
@@ -196,7 +197,8 @@ RepositoryProcessorInfoSource::RepositoryProcessorInfoSource(
     const HealthObjectList objects = health.Query(kRawSmbiosNamespace, kRawSmbiosQuery);
     std::int32_t size = 0;
     if (objects.size() == 1 && health.ReadInt32(*objects.front(), kRawSmbiosSizeProperty, size) &&
-        size > 0 && health.ReadBytes(*objects.front(), kRawSmbiosDataProperty, table_)) {
+        size > 0 &&
+        health.ReadBytes(*objects.front(), kRawSmbiosDataProperty, table_.max_size(), table_)) {
         table_.resize(static_cast<std::size_t>(size), 0);
         hasTable_ = true;
     }

@@ -44,8 +44,8 @@ public:
                     std::string& value) override;
 
     // The bytes of an integer-array property ("SMBiosData", "KronData"), low 8 bits each.
-    bool ReadBytes(const HealthObject& object, std::string_view property,
-                   std::vector<std::uint8_t>& value) const;
+    bool ReadBytes(const HealthObject& object, std::string_view property, std::size_t capacity,
+                   std::vector<std::uint8_t>& value) override;
 
     std::size_t QueriesSent() const { return sent_; }
     // Queries the host evaluated: one per distinct text and namespace.

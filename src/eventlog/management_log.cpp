@@ -89,4 +89,27 @@ bool IsWholeLogArea(std::size_t received, std::int32_t reportedSize) {
     return received >= std::min(static_cast<std::size_t>(reportedSize), kLogAreaCapacity);
 }
 
+ManagementLogRead ReadManagementLog(HealthDataSource& health, const WithInventory& withInventory,
+                                    std::vector<SelEntry>& entries,
+                                    std::vector<SeenLogEntry>& seen) {
+    ManagementLogRead read;
+    const HealthObjectList logs = health.Query(kHealthNamespace, kManagementLogQuery);
+    read.whole = health.LastQueryRan();
+    std::vector<std::uint8_t> area;
+    for (const auto& log : logs) {
+        std::int32_t size = 0;
+        if (!health.ReadInt32(*log, "KronSize", size) ||
+            !health.ReadBytes(*log, "KronData", kLogAreaCapacity, area)) {
+            read.propertiesRead = false;
+            read.whole = false;
+            return read;
+        }
+        if (!IsWholeLogArea(area.size(), size)) read.whole = false;
+        withInventory([&](const SensorInventory& inventory) {
+            ReadLogArea(area, size, inventory, entries, &seen);
+        });
+    }
+    return read;
+}
+
 }  // namespace norv

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <span>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "eventlog/sel_entry.h"
 #include "inventory/sensor_inventory.h"
+#include "platform/health_data_source.h"
 
 namespace norv {
 
@@ -66,5 +68,28 @@ void ReadLogArea(std::span<const std::uint8_t> received, std::int32_t reportedSi
 // Whether `received` holds the whole area the driver reports (up to the capacity), so that
 // no entry of it can be missing.
 bool IsWholeLogArea(std::size_t received, std::int32_t reportedSize);
+
+// The health driver hands the log out as instances of one class, each an area and its size.
+inline constexpr char kManagementLogQuery[] = "SELECT KronData, KronSize FROM KronInfo";
+
+// What a read of the management log saw.
+struct ManagementLogRead {
+    // False when an instance's properties could not be read: the reading stopped there, and
+    // the entries of the instances before it stay.
+    bool propertiesRead = true;
+    // The query ran, every instance's properties were read and every area came whole.
+    bool whole = true;
+};
+
+// Runs `use` with the inventory an area is to be mapped against; the event log rebuilds it
+// for each area, under the sensor cache's lock, so that it names the sensors as the sensor
+// classes show them now.
+using WithInventory = std::function<void(const std::function<void(const SensorInventory&)>& use)>;
+
+// Reads every instance of the management log, in the order the source answers them: each
+// area's mapped entries are appended to `entries` and every entry walked to `seen`.
+ManagementLogRead ReadManagementLog(HealthDataSource& health, const WithInventory& withInventory,
+                                    std::vector<SelEntry>& entries,
+                                    std::vector<SeenLogEntry>& seen);
 
 }  // namespace norv

@@ -6,11 +6,9 @@
 #include "eventlog/time_zone_win.h"
 #include "inventory/cache_clock.h"
 #include "inventory/controller_record.h"
-#include "platform/health_data_source.h"
 #include "platform/load_order.h"
 #include "platform/named_lock_scope.h"
-#include "platform/wmi_property.h"
-#include "platform/wmi_query.h"
+#include "platform/wmi_health_data_source.h"
 
 namespace norv::win {
 
@@ -36,28 +34,19 @@ bool SelCache::Refresh(IWbemContext* context) {
 bool SelCache::ReadManagementLog(IWbemContext* context) {
     entries_.clear();
     seen_.clear();
-    WbemObjectList logs;
-    lastReadWhole_ =
-        SUCCEEDED(ExecWqlQuery(std::string(kHealthNamespace), kManagementLogQuery, logs, context));
-    std::vector<std::uint8_t> area(kLogAreaCapacity);
-    for (const WbemObject& log : logs) {
-        std::int32_t size = 0;
-        std::uint32_t received = static_cast<std::uint32_t>(area.size());
-        if (FAILED(GetInt32Property(log, L"KronSize", size)) ||
-            FAILED(GetByteArrayProperty(log, L"KronData", area.data(), received))) {
-            freshness_.Invalidate();
-            records_.clear();
-            lastReadWhole_ = false;
-            return false;
-        }
-        if (!IsWholeLogArea(received, size)) lastReadWhole_ = false;
-        // The event log names the sensors exactly as the sensor classes show them now.
+    WmiHealthDataSource health(context);
+    const auto withInventory = [this, context](const auto& use) {
         NamedLockScope sensorLock(sensors_.Lock());
         (void)sensors_.RebuildInventory(context);
-        ReadLogArea(std::span<const std::uint8_t>(area.data(), received), size,
-                    sensors_.Inventory(), entries_, &seen_);
+        use(sensors_.Inventory());
+    };
+    const ManagementLogRead read = norv::ReadManagementLog(health, withInventory, entries_, seen_);
+    lastReadWhole_ = read.whole;
+    if (!read.propertiesRead) {
+        freshness_.Invalidate();
+        records_.clear();
     }
-    return true;
+    return read.propertiesRead;
 }
 
 namespace {

@@ -23,7 +23,6 @@
 namespace norv::win {
 
 inline constexpr char kSelLockName[] = "Norv_SEL_Access";
-inline constexpr char kManagementLogQuery[] = "SELECT KronData, KronSize FROM KronInfo";
 
 class SelCache {
 public:

@@ -3,6 +3,7 @@
 // typed getters; tests serve plain in-memory objects.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,6 +49,13 @@ public:
     // A string property as narrow text; any other type is a failure.
     virtual bool ReadString(const HealthObject& object, std::string_view property,
                             std::string& value) = 0;
+    // The low 8 bits of each element of an integer array, at most `capacity` of them.
+    virtual bool ReadBytes(const HealthObject& object, std::string_view property,
+                           std::size_t capacity, std::vector<std::uint8_t>& value) = 0;
+
+    // Whether the last Query ran. The builders take a list that could not be had for an
+    // empty one; the event log must not take a log it could not read for an empty log.
+    virtual bool LastQueryRan() const { return true; }
 };
 
 }  // namespace norv

@@ -34,9 +34,13 @@ HealthObjectList WmiHealthDataSource::Query(std::string_view nameSpace, std::str
     HealthObjectList objects;
     std::pair<std::string, std::string> key{std::string(nameSpace), std::string(wql)};
     auto answer = answered_.find(key);
+    lastQueryRan_ = true;
     if (answer == answered_.end()) {
         WbemObjectList results;
-        if (FAILED(ExecWqlQuery(key.first, key.second, results, context_.get()))) return objects;
+        if (FAILED(ExecWqlQuery(key.first, key.second, results, context_.get()))) {
+            lastQueryRan_ = false;
+            return objects;
+        }
         answer = answered_.emplace(std::move(key), std::move(results)).first;
     }
     objects.reserve(answer->second.size());
@@ -63,6 +67,21 @@ bool WmiHealthDataSource::ReadUInt8(const HealthObject& object, std::string_view
 bool WmiHealthDataSource::ReadString(const HealthObject& object, std::string_view property,
                                      std::string& value) {
     return Read(object, property, value, GetStringProperty);
+}
+
+bool WmiHealthDataSource::ReadBytes(const HealthObject& object, std::string_view property,
+                                    std::size_t capacity, std::vector<std::uint8_t>& value) {
+    IWbemClassObject* wmiObject = WmiObjectOf(object);
+    if (!wmiObject) return false;
+    std::vector<std::uint8_t> bytes(capacity);
+    auto count = static_cast<std::uint32_t>(bytes.size());
+    if (FAILED(GetByteArrayProperty(WbemObject(wmiObject), Wide(property).c_str(), bytes.data(),
+                                    count))) {
+        return false;
+    }
+    bytes.resize(count);
+    value = std::move(bytes);
+    return true;
 }
 
 }  // namespace norv

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/health_data_source.h"
 #include "platform/win_resource.h"
@@ -47,9 +48,13 @@ public:
                    std::uint8_t& value) override;
     bool ReadString(const HealthObject& object, std::string_view property,
                     std::string& value) override;
+    bool ReadBytes(const HealthObject& object, std::string_view property, std::size_t capacity,
+                   std::vector<std::uint8_t>& value) override;
+    bool LastQueryRan() const override { return lastQueryRan_; }
 
 private:
     win::ComPtr<IWbemContext> context_;
+    bool lastQueryRan_ = true;
     // The answers of the queries that succeeded, by namespace and query text.
     std::map<std::pair<std::string, std::string>, WbemObjectList, std::less<>> answered_;
 };

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@
 
 namespace norv::testing {
 
-using FakeValue = std::variant<bool, std::int32_t, std::string>;
+using FakeValue = std::variant<bool, std::int32_t, std::string, std::vector<std::uint8_t>>;
 using FakeProperties = std::map<std::string, FakeValue, std::less<>>;
 
 class FakeHealthObject final : public HealthObject {
@@ -50,9 +51,13 @@ public:
         served[Key(nameSpace, wql)] = std::move(objects);
     }
 
+    // A query that fails: it answers an empty list and says it did not run.
+    void Fail(std::string_view wql) { failing.insert(Key(kHealthNamespace, wql)); }
+
     HealthObjectList Query(std::string_view nameSpace, std::string_view wql) override {
         sent.push_back({std::string(nameSpace), std::string(wql)});
         HealthObjectList objects;
+        lastQueryRan = !failing.contains(Key(nameSpace, wql));
         const auto found = served.find(Key(nameSpace, wql));
         if (found == served.end()) return objects;
         for (const FakeProperties& properties : found->second) {
@@ -73,6 +78,13 @@ public:
         std::int32_t wide = 0;
         if (!ReadInt32(object, property, wide)) return false;
         value = static_cast<std::uint8_t>(static_cast<std::uint32_t>(wide) & 0xFFu);
+        return true;
+    }
+    bool LastQueryRan() const override { return lastQueryRan; }
+    bool ReadBytes(const HealthObject& object, std::string_view property, std::size_t capacity,
+                   std::vector<std::uint8_t>& value) override {
+        if (!Read(object, property, value)) return false;
+        if (value.size() > capacity) value.resize(capacity);
         return true;
     }
     bool ReadString(const HealthObject& object, std::string_view property,
@@ -110,6 +122,8 @@ private:
     }
 
     std::map<std::string, std::vector<FakeProperties>, std::less<>> served;
+    std::set<std::string, std::less<>> failing;
+    bool lastQueryRan = true;
     std::vector<SentQuery> sent;
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_health_data_source.h"
 #include "log_area_builder.h"
 #include "support/case_file.h"
 
@@ -72,6 +73,65 @@ TEST(ReadLogArea, AnAreaIsWholeWhenNoneOfItsReportedBytesIsMissing) {
     for (const auto& row : kRows) {
         EXPECT_EQ(IsWholeLogArea(row.received, row.reported), row.whole)
             << row.received << " of " << row.reported;
+    }
+}
+
+// The log as the health driver hands it over: each instance's area read in turn against the
+// inventory rebuilt for it; an instance whose properties cannot be read stops the reading
+// (what came before stays), and a failed query, an unreadable instance or an area short of
+// its size make the read not whole.
+TEST(ReadManagementLog, ReadsEveryInstanceAndSaysWhetherTheLogWasWhole) {
+    const auto area = [](std::uint16_t number) {
+        LogAreaBuilder built(128);
+        built.Header(static_cast<std::uint16_t>(built.PutAll(kAreaHeader, {{.number = number}})),
+                     19);
+        return built.Bytes();
+    };
+    const testing::FakeProperties first{{"KronSize", 128}, {"KronData", area(1)}};
+    const testing::FakeProperties second{{"KronSize", 128}, {"KronData", area(2)}};
+    const testing::FakeProperties sizeless{{"KronData", area(3)}};
+    const testing::FakeProperties cut{{"KronSize", 200}, {"KronData", area(4)}};
+    enum Kind { kFirst, kSecond, kSizeless, kCut };
+    const testing::FakeProperties* kinds[] = {&first, &second, &sizeless, &cut};
+    const struct {
+        const char* label;
+        std::vector<Kind> instances;
+        bool queryFails;
+        const char* ids;
+        bool propertiesRead;
+        bool whole;
+        int inventories;
+    } kRows[] = {
+        {"two areas", {kFirst, kSecond}, false, "1 2", true, true, 2},
+        {"stopped at an unreadable one", {kFirst, kSizeless, kSecond}, false, "1", false, false, 1},
+        {"an area cut short", {kFirst, kCut}, false, "1 4", true, false, 2},
+        {"the query failed", {}, true, "none", true, false, 0},
+        {"no instance", {}, false, "none", true, true, 0},
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.label);
+        testing::FakeHealthDataSource health;
+        std::vector<testing::FakeProperties> instances;
+        for (const Kind kind : row.instances) instances.push_back(*kinds[kind]);
+        health.Serve(kManagementLogQuery, instances);
+        if (row.queryFails) health.Fail(kManagementLogQuery);
+        int inventories = 0;
+        std::vector<SelEntry> entries;
+        std::vector<SeenLogEntry> seen;
+        const ManagementLogRead read = ReadManagementLog(
+            health,
+            [&](const auto& use) {
+                ++inventories;
+                use(test::LogTestInventory());
+            },
+            entries, seen);
+        std::vector<TestEntry> numbers;
+        for (std::uint16_t n = 1; n <= 4; ++n) numbers.push_back({.number = n});
+        EXPECT_EQ(Ids(entries, numbers), row.ids);
+        EXPECT_EQ(read.propertiesRead, row.propertiesRead);
+        EXPECT_EQ(read.whole, row.whole);
+        EXPECT_EQ(inventories, row.inventories);
+        EXPECT_EQ(seen.size(), entries.size());
     }
 }
 
