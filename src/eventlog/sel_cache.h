@@ -16,9 +16,9 @@
 #include "eventlog/management_log.h"
 #include "eventlog/sel_entry.h"
 #include "eventlog/time_zone_rules.h"
+#include "inventory/inventory_owner.h"
 #include "inventory/refresh_rule.h"
 #include "platform/named_lock.h"
-#include "sensors/sdr_cache.h"
 
 namespace norv::win {
 
@@ -26,11 +26,11 @@ inline constexpr char kSelLockName[] = "Norv_SEL_Access";
 
 class SelCache {
 public:
-    using Clock = SdrCache::Clock;
+    using Clock = CacheFreshness::Clock;
     using TimeZoneReader = TimeZoneRules (*)();
 
     SelCache();
-    SelCache(SdrCache& sensors, Clock clock, TimeZoneReader timeZone);
+    SelCache(InventoryOwner& sensors, Clock clock, TimeZoneReader timeZone);
     SelCache(const SelCache&) = delete;
     SelCache& operator=(const SelCache&) = delete;
 
@@ -60,7 +60,7 @@ public:
     const RecordLogData& LogData() const noexcept { return logData_; }
 
 private:
-    SdrCache& sensors_;
+    InventoryOwner& sensors_;
     TimeZoneReader timeZone_;
     CacheFreshness freshness_;
     NamedLock lock_;

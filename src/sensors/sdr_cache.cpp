@@ -57,4 +57,8 @@ SdrCache& TheSdrCache() {
     return sdrCache;
 }
 
+InventoryOwner& TheInventoryOwner() {
+    return sdrCache;
+}
+
 }  // namespace norv::win
