@@ -20,6 +20,25 @@ using testing::EntryWithOemNumbers;
 using testing::FakeHealthDataSource;
 using testing::FakeProcessorInfoSource;
 
+std::int32_t fakeNow = 1000;
+
+// A cache's freshness after steps at a fake clock: "refresh", "invalidate", "tick N".
+std::string FreshnessAfter(const std::string& steps) {
+    fakeNow = 1000;
+    CacheFreshness freshness([] { return fakeNow; });
+    std::istringstream in(steps);
+    for (std::string step; in >> step;) {
+        if (step == "refresh") freshness.Refreshed();
+        if (step == "invalidate") freshness.Invalidate();
+        if (step == "tick") {
+            std::int32_t seconds = 0;
+            in >> seconds;
+            fakeNow += seconds;
+        }
+    }
+    return freshness.Fresh() ? "fresh" : "stale";
+}
+
 TEST(InventoryRules, CasesAsReviewed) {
     test::ExpectCases("inventory_rules.txt", [](const std::string& input) {
         std::istringstream in(input);
@@ -28,6 +47,7 @@ TEST(InventoryRules, CasesAsReviewed) {
         in >> what >> first >> second >> third;
         if (what == "next")
             return std::to_string(NextMultipleOfTen(static_cast<std::uint8_t>(first)));
+        if (what == "freshness") return FreshnessAfter(input.substr(what.size()));
         return std::string(IsCacheFresh(first != 0, second, third) ? "fresh" : "stale");
     });
 }
