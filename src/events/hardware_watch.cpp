@@ -73,11 +73,6 @@ void HardwareWatch::Restart(HardwareSnapshot baseline) {
     queue_.Clear();
 }
 
-std::size_t HardwareWatch::WaitingEvents() {
-    CriticalSectionScope state(stateSection_);
-    return queue_.Size();
-}
-
 void HardwareWatch::Tick(IWbemObjectSink* sink, const StopSignal& stop) {
     HardwareSnapshot snapshot = TakeSnapshot();
     std::vector<DeliveryQueue<Event>::Queued> offered;

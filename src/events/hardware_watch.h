@@ -38,8 +38,6 @@ public:
     // One look at the hardware. The events it finds wait for a sink when `sink` is null.
     void Tick(IWbemObjectSink* sink, const StopSignal& stop);
 
-    std::size_t WaitingEvents();
-
 private:
     struct Event {
         ComPtr<IWbemClassObject> object;

@@ -28,7 +28,6 @@ public:
     bool Fresh() const { return IsCacheFresh(valid_, lastRefresh_, clock_()); }
     bool Valid() const noexcept { return valid_; }
     std::int32_t LastRefresh() const noexcept { return lastRefresh_; }
-    std::int32_t Now() const { return clock_(); }
 
     void Invalidate() noexcept { valid_ = false; }
     // Usable, built now (or at `when`, for data made of another build's).
