@@ -4,6 +4,8 @@ namespace norv {
 
 bool ValueFitsType(const ColumnValue& value, CimType type) {
     switch (type) {
+        case CimType::Reference:
+            return std::holds_alternative<std::string_view>(value);
         case CimType::String:
             return std::holds_alternative<std::string_view>(value) ||
                    std::holds_alternative<const wchar_t*>(value);
@@ -23,6 +25,18 @@ bool ValueFitsType(const ColumnValue& value, CimType type) {
             return std::holds_alternative<std::uint64_t>(value);
     }
     return false;
+}
+
+std::string NarrowName(const wchar_t* name) {
+    std::string text;
+    for (; name && *name != L'\0'; ++name) text += static_cast<char>(*name);
+    return text;
+}
+
+std::string KeyText(const ColumnValue& value) {
+    if (const auto* text = std::get_if<std::string_view>(&value)) return std::string(*text);
+    if (const auto* wide = std::get_if<const wchar_t*>(&value)) return NarrowName(*wide);
+    return {};
 }
 
 bool SameKeyText(const ColumnValue& value, std::string_view wanted) {

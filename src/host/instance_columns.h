@@ -25,6 +25,7 @@ enum class CimType : std::uint8_t {
     SInt32,  // written as the same 32 bits
     Boolean,
     UInt64,  // written as decimal text
+    Reference,  // an object path, written as text
 };
 
 // A column's value as read off the data: a view into it, valid while the data lives.
@@ -97,6 +98,12 @@ constexpr auto KeyNames() {
     }
     return names;
 }
+
+// A column's name as narrow text (every name is ASCII).
+std::string NarrowName(const wchar_t* name);
+// A key column's value as text: its narrow text, or a wide constant's ASCII; empty for a
+// value of another kind.
+std::string KeyText(const ColumnValue& value);
 
 // Whether a text value equals a wanted key value exactly (a wide constant is plain ASCII).
 bool SameKeyText(const ColumnValue& value, std::string_view wanted);

@@ -14,6 +14,9 @@ HRESULT PutColumnValue(const WbemObject& instance, const wchar_t* name, CimType 
             }
             return PutStringProperty(instance, name,
                                      std::string(std::get<std::string_view>(value)));
+        case CimType::Reference:
+            return PutStringProperty(instance, name,
+                                     std::string(std::get<std::string_view>(value)));
         case CimType::StringArray:
             return PutStringArrayProperty(instance, name,
                                           std::get<std::span<const std::string>>(value));

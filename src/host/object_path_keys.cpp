@@ -3,7 +3,9 @@
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <vector>
 
+#include "host/reference_path.h"
 #include "host/wbem_status.h"
 #include "platform/text_conversion.h"
 #include "platform/win_resource.h"
@@ -46,6 +48,11 @@ HRESULT ParsePath(IClassFactory* factory, const wchar_t* path, ComPtr<IWbemPath>
     return parser->SetText(kAcceptAllPaths, path);
 }
 
+// A key given as text: a string, or a path a reference key holds.
+bool IsTextKey(ULONG cimType, const VARIANT& value) noexcept {
+    return (cimType == CIM_STRING || cimType == CIM_REFERENCE) && V_VT(&value) == VT_BSTR;
+}
+
 }  // namespace
 
 HRESULT ValidateObjectPath(IClassFactory* pathParserFactory, const wchar_t* path,
@@ -86,13 +93,55 @@ HRESULT ReadPathKeys(IClassFactory* pathParserFactory, const wchar_t* path,
         ULONG cimType = CIM_EMPTY;
         NORV_RETURN_IF_FAILED(
             keys->GetKey2(index, 0, &nameLength, name.text.get(), value.put(), &cimType));
-        if (cimType != CIM_STRING || V_VT(&value) != VT_BSTR) continue;
+        if (!IsTextKey(cimType, value)) continue;
         for (std::size_t key = 0; key < keyNames.size() && key < wanted.size(); ++key) {
             if (SameName(name.text.get(), keyNames[key])) {
                 wanted[key] = ToNarrowString(V_BSTR(&value));
             }
         }
     }
+    return S_OK;
+}
+
+HRESULT ReadPathClassName(IClassFactory* pathParserFactory, const wchar_t* path,
+                          std::wstring& className) {
+    if (!path) return kWbemInvalidParameter;
+    ComPtr<IWbemPath> parser;
+    NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemInvalidParameter));
+    NameBuffer name = MakeNameBuffer(path);
+    if (!name.text) return kWbemOutOfMemory;
+    ULONG length = name.capacity;
+    NORV_RETURN_IF_FAILED(parser->GetClassName(&length, name.text.get()));
+    className = name.text.get();
+    return S_OK;
+}
+
+HRESULT ReadReferencePath(IClassFactory* pathParserFactory, const wchar_t* path,
+                          std::string& canonical) {
+    if (!path) return kWbemFailed;
+    ComPtr<IWbemPath> parser;
+    NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemFailed));
+    NameBuffer name = MakeNameBuffer(path);
+    if (!name.text) return kWbemOutOfMemory;
+    ULONG length = name.capacity;
+    NORV_RETURN_IF_FAILED(parser->GetClassName(&length, name.text.get()));
+    const std::string className = ToNarrowString(name.text.get());
+
+    ComPtr<IWbemPathKeyList> keyList;
+    NORV_RETURN_IF_FAILED(parser->GetKeyList(keyList.put()));
+    ULONG count = 0;
+    NORV_RETURN_IF_FAILED(keyList->GetCount(&count));
+    std::vector<PathKey> keys;
+    UniqueVariant value;
+    for (ULONG index = 0; index < count; ++index) {
+        ULONG nameLength = name.capacity;
+        ULONG cimType = CIM_EMPTY;
+        NORV_RETURN_IF_FAILED(
+            keyList->GetKey2(index, 0, &nameLength, name.text.get(), value.put(), &cimType));
+        if (!IsTextKey(cimType, value)) continue;
+        keys.emplace_back(ToNarrowString(name.text.get()), ToNarrowString(V_BSTR(&value)));
+    }
+    canonical = ReferencePath(className, std::move(keys));
     return S_OK;
 }
 

@@ -33,4 +33,14 @@ HRESULT ValidateObjectPath(IClassFactory* pathParserFactory, const wchar_t* path
 HRESULT ReadPathKeys(IClassFactory* pathParserFactory, const wchar_t* path,
                      std::span<const wchar_t* const> keyNames, std::span<std::string> wanted);
 
+// The class a path names, as the path spells it. Failures as ValidateObjectPath's.
+HRESULT ReadPathClassName(IClassFactory* pathParserFactory, const wchar_t* path,
+                          std::wstring& className);
+
+// The path a reference property holds, rewritten as ReferencePath writes it (the class and
+// every string key, in key-name order, whatever server or namespace it names), so that two
+// spellings of one instance's path compare with SameReferencePath. Failures as ReadPathKeys's.
+HRESULT ReadReferencePath(IClassFactory* pathParserFactory, const wchar_t* path,
+                          std::string& canonical);
+
 }  // namespace norv::win

@@ -56,8 +56,7 @@ HRESULT ProviderBase::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*nameS
     if (!services || !initSink) return kWbemInvalidParameter;
     services_ = ComPtr<IWbemServices>(services);
 
-    NORV_RETURN_IF_FAILED(
-        FetchClassDefinition(services, servedClass_.c_str(), context, classObject_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinitions(services, context));
 
     ComPtr<IClassFactory> factory;
     if (FAILED(::CoGetClassObject(kPathParserClsid, CLSCTX_INPROC_SERVER, nullptr,
@@ -71,6 +70,10 @@ HRESULT ProviderBase::Initialize(LPWSTR /*user*/, LONG /*flags*/, LPWSTR /*nameS
     return kWbemNoError;
 }
 NORV_CATCH_RETURN()
+
+HRESULT ProviderBase::FetchClassDefinitions(IWbemServices* services, IWbemContext* context) {
+    return FetchClassDefinition(services, servedClass_.c_str(), context, classObject_);
+}
 
 HRESULT ProviderBase::GetClassInfo(ITypeInfo** out) noexcept {
     return TypeInfoOf(providerClass_).Get(out);

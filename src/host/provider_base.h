@@ -101,6 +101,10 @@ protected:
     // The provider object's own machine-wide lock, named after its provider class.
     NamedLock& ProviderLock() noexcept { return lock_; }
     IClassFactory* PathParserFactory() const noexcept { return pathParserFactory_.get(); }
+    // At Initialize: fetches the definitions of the classes the object serves (the served
+    // class's by default) from the namespace it was given.
+    virtual HRESULT FetchClassDefinitions(IWbemServices* services, IWbemContext* context);
+
     // A new instance of the served class; WBEM_E_FAILED before Initialize.
     HRESULT SpawnInstance(ComPtr<IWbemClassObject>& instance) const noexcept;
     // A new instance of a method's output signature, from the served class's definition;

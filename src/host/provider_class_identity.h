@@ -1,6 +1,8 @@
-// The seven provider classes of the module: their names, COM identifiers and the WMI class
+// The instance provider classes of the module: their names, COM identifiers and the WMI class
 // each serves, in the order of registration and of the class-object search. A class is
-// served only once its provider exists (served_classes.h); its identity is fixed here.
+// served only once its provider exists (served_classes.h); its identity is fixed here. The
+// seven classes of the hardware come first; the association provider serves the seven
+// association classes between them (graph/association_classes.h) and names none here.
 #pragma once
 
 #include <array>
@@ -20,9 +22,10 @@ enum class ProviderClass : std::uint8_t {
     Sensor,
     ComputerSystem,
     AdminDomain,
+    Association,
 };
 
-inline constexpr std::size_t kProviderClassCount = 7;
+inline constexpr std::size_t kProviderClassCount = 8;
 
 struct ProviderClassIdentity {
     std::string_view className;     // the provider class
@@ -58,6 +61,9 @@ inline constexpr std::array<ProviderClassIdentity, kProviderClassCount> kProvide
     {"NorvAdminDomainProv", "{5E51E62A-6753-433D-9AAA-9D149ECE03CD}",
      "Norvipmiprv.NorvAdminDomainProv.1", "CNorvAdminDomainProv Object", "AdminDomain",
      "CNorvAdminDomainProv", "NorvAdminDomainProv Class"},
+    {"NorvAssociationProv", "{C45691DE-B561-4932-8051-0979275134CD}",
+     "Norvipmiprv.Association.1", "CNorvAssociationProv Object", "",
+     "CNorvAssociationProv", "NorvAssociationProv Class"},
 }};
 
 // The event provider: it serves no class's instances, it pushes events of LogRecord, Sensor

@@ -14,6 +14,7 @@ inline constexpr HRESULT kWbemNotFound = static_cast<HRESULT>(WBEM_E_NOT_FOUND);
 inline constexpr HRESULT kWbemAccessDenied = static_cast<HRESULT>(WBEM_E_ACCESS_DENIED);
 inline constexpr HRESULT kWbemOutOfMemory = static_cast<HRESULT>(WBEM_E_OUT_OF_MEMORY);
 inline constexpr HRESULT kWbemInvalidParameter = static_cast<HRESULT>(WBEM_E_INVALID_PARAMETER);
+inline constexpr HRESULT kWbemInvalidClass = static_cast<HRESULT>(WBEM_E_INVALID_CLASS);
 inline constexpr HRESULT kWbemNotSupported = static_cast<HRESULT>(WBEM_E_NOT_SUPPORTED);
 inline constexpr HRESULT kWbemProviderNotCapable =
     static_cast<HRESULT>(WBEM_E_PROVIDER_NOT_CAPABLE);

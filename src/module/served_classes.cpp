@@ -5,6 +5,7 @@
 #include "eventlog/log_record_provider.h"
 #include "eventlog/record_log_provider.h"
 #include "events/hardware_event_provider.h"
+#include "graph/association_provider.h"
 #include "sensors/sensor_providers.h"
 #include "system/admin_domain_provider.h"
 #include "system/computer_system_provider.h"
@@ -30,6 +31,8 @@ constexpr std::array kInstanceProviderRows{
                          &CreateProviderObject<NorvComputerSystemProv>),
     MakeProviderClassRow(IdentityOf(ProviderClass::AdminDomain),
                          &CreateProviderObject<NorvAdminDomainProv>),
+    MakeProviderClassRow(IdentityOf(ProviderClass::Association),
+                         &CreateProviderObject<NorvAssociationProv>),
 };
 
 static_assert(FollowsIdentityOrder(kInstanceProviderRows),

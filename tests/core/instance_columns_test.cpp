@@ -12,6 +12,7 @@
 #include <string>
 
 #include "eventlog/log_columns.h"
+#include "graph/hardware_graph.h"
 #include "sensors/sensor_columns.h"
 #include "system/system_columns.h"
 
@@ -33,7 +34,7 @@ std::map<std::string, MofClass> ShippedClasses() {
     const std::string mof = text.str();
     std::map<std::string, MofClass> classes;
     const std::regex classHead(R"(\nclass (\w+)[^{]*\{)");
-    const std::regex property(R"((\[[^\]]*\])?\s*(\w+) (\w+)(\[\])?\s*;)");
+    const std::regex property(R"((\[[^\]]*\])?\s*(\w+(?: ref)?) (\w+)(\[\])?\s*;)");
     for (auto head = std::sregex_iterator(mof.begin(), mof.end(), classHead);
          head != std::sregex_iterator(); ++head) {
         const std::size_t bodyStart = static_cast<std::size_t>(head->position() + head->length());
@@ -68,14 +69,10 @@ bool DeclaredAs(CimType type, const std::string& mofType) {
             return mofType == "boolean";
         case CimType::UInt64:
             return mofType == "uint64";
+        case CimType::Reference:
+            return mofType.ends_with(" ref");
     }
     return false;
-}
-
-std::string Narrow(const wchar_t* wide) {
-    std::string text;
-    for (; *wide != L'\0'; ++wide) text += static_cast<char>(*wide);
-    return text;
 }
 
 template <typename Data, std::size_t Size>
@@ -87,7 +84,7 @@ void ExpectTableIsTheClass(const std::map<std::string, MofClass>& classes, const
     const Data data{};
     std::size_t keys = 0;
     for (const Column<Data>& column : columns) {
-        const std::string name = Narrow(column.name);
+        const std::string name = NarrowName(column.name);
         SCOPED_TRACE(name);
         ASSERT_TRUE(declared.contains(name)) << "not a property of the class";
         EXPECT_TRUE(DeclaredAs(column.type, declared.at(name).type)) << declared.at(name).type;
@@ -109,6 +106,25 @@ TEST(InstanceColumns, EveryTableIsItsClassInTheShippedMof) {
     ExpectTableIsTheClass(classes, "ComputerSystem", kComputerSystemColumns);
     ExpectTableIsTheClass(classes, "AdminDomain", kAdminDomainColumns);
     ExpectTableIsTheClass(classes, "SystemSpecificCollection", kSensorCollectionColumns);
+}
+
+// Each association's two references are its keys, typed as the class of the instances its
+// ends are (an object reference for an end that may be a Sensor or a NumericSensor).
+TEST(InstanceColumns, EveryAssociationIsItsClassInTheShippedMof) {
+    const auto classes = ShippedClasses();
+    const std::map<GraphEnd, std::string> refType{
+        {GraphEnd::Controller, "ComputerSystem ref"}, {GraphEnd::Domain, "AdminDomain ref"},
+        {GraphEnd::Collection, "SystemSpecificCollection ref"}, {GraphEnd::Log, "RecordLog ref"},
+        {GraphEnd::EachSensor, "object ref"},  {GraphEnd::EachRecord, "LogRecord ref"},
+        {GraphEnd::RecordSensor, "object ref"}};
+    for (const AssociationClass& association : kAssociationClasses) {
+        const std::string name = NarrowName(association.name);
+        ExpectTableIsTheClass(classes, name.c_str(), AssociationColumns(association));
+        const MofClass& declared = classes.at(name);
+        EXPECT_EQ(declared.at(NarrowName(association.firstRole)).type, refType.at(association.first));
+        EXPECT_EQ(declared.at(NarrowName(association.secondRole)).type,
+                  refType.at(association.second));
+    }
 }
 
 // The keys a lookup reads are the key columns in the table's order; a match needs every one

@@ -1,0 +1,52 @@
+// NorvAssociationProv: the instances of the seven association classes, which link the served
+// instances to each other by their paths. One provider object answers every association
+// class; it makes a class's instances for each request from the data its ends are served from.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+
+#include <array>
+#include <vector>
+
+#include "graph/association_classes.h"
+#include "graph/hardware_graph.h"
+#include "host/provider_base.h"
+
+namespace norv::win {
+
+class NorvAssociationProv final : public ProviderBase {
+public:
+    NorvAssociationProv() : ProviderBase(ProviderClass::Association) {}
+
+    // Every instance of the named association class, then one SetStatus with the result:
+    // WBEM_E_INVALID_CLASS for a class that is not one of them, WBEM_E_FAILED when the
+    // sensors could not be read, the first failure of spawning, filling or indicating.
+    HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR className, LONG flags,
+                                                      IWbemContext* context,
+                                                      IWbemObjectSink* sink) noexcept override;
+    // The instance whose two references name the instances the path's keys name (in any
+    // spelling of those paths), indicated and completed; WBEM_E_INVALID_PARAMETER for a
+    // path that is not one of an association instance, WBEM_E_NOT_FOUND when no instance
+    // has both references. A failure is returned without calling the sink.
+    HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR path, LONG flags, IWbemContext* context,
+                                             IWbemObjectSink* sink) noexcept override;
+
+private:
+    ~NorvAssociationProv() override = default;
+
+    HRESULT FetchClassDefinitions(IWbemServices* services, IWbemContext* context) override;
+
+    // The class's instances now, taken under this provider's lock and the caches' locks.
+    HRESULT Instances(const AssociationClass& association, IWbemContext* context,
+                      std::vector<AssociationData>& instances);
+    HRESULT MakeInstance(const AssociationClass& association, const AssociationData& data,
+                         ComPtr<IWbemClassObject>& instance) const;
+    HRESULT FindByPath(const wchar_t* path, IWbemContext* context,
+                       ComPtr<IWbemClassObject>& instance);
+
+    std::array<ComPtr<IWbemClassObject>, kAssociationClasses.size()> definitions_;
+};
+
+}  // namespace norv::win
