@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "repository/name_compare.h"
+#include "simulated_driver/platform_loading.h"
 
 namespace norvwmi {
 
@@ -16,7 +17,9 @@ const std::string_view kUsage =
     "  exec OBJECT-PATH METHOD     run a method\n"
     "  classes                     list the served classes\n"
     "  summary                     one line: sensors, readings not OK, log records\n"
-    "  query NAMESPACE WQL         run a query through the administrative locator\n"
+    "  query [NAMESPACE] WQL       run a query through the administrative locator, or an\n"
+    "                              association query through the providers (NAMESPACE\n"
+    "                              defaults to root\\cimv2\\ipmi)\n"
     "  stress THREADS SECONDS WATCHDOG-SECONDS\n"
     "                              call every served class from many threads at once\n"
     "  watch [--seconds N] QUERY   subscribe to an event query for N seconds (default 10)\n"
@@ -36,7 +39,7 @@ constexpr std::array kCommands{
     CommandRow{"get", Command::Get, 1, "OBJECT-PATH"},
     CommandRow{"exec", Command::Exec, 2, "OBJECT-PATH METHOD"},
     CommandRow{"classes", Command::Classes, 0, ""},
-    CommandRow{"query", Command::Query, 2, "NAMESPACE WQL"},
+    CommandRow{"query", Command::Query, 2, "[NAMESPACE] WQL"},
     CommandRow{"stress", Command::Stress, 3, "THREADS SECONDS WATCHDOG-SECONDS"},
     CommandRow{"summary", Command::Summary, 0, ""},
     CommandRow{"watch", Command::Watch, 1, "[--seconds N] QUERY"},
@@ -65,7 +68,7 @@ constexpr std::array kFormats{FormatRow{"mof", OutputFormat::Mof},
 constexpr std::array<std::string_view, 5> kOptions{"--platform", "--module", "--client-level",
                                                    "--format", "--perturb"};
 
-std::string Quoted(std::string_view text) {
+std::string InQuotes(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
 
@@ -99,13 +102,13 @@ std::string ApplyOption(CommandLine& line, std::string_view option, const std::s
         line.moduleFile = value;
     } else if (option == "--perturb") {
         line.perturbSeed = Decimal(value);
-        if (!line.perturbSeed) return "--perturb needs a decimal seed, not " + Quoted(value);
+        if (!line.perturbSeed) return "--perturb needs a decimal seed, not " + InQuotes(value);
     } else if (option == "--client-level") {
         const auto level =
             std::find_if(kClientLevelNames.begin(), kClientLevelNames.end(),
                          [&](std::string_view name) { return SameName(name, value); });
         if (level == kClientLevelNames.end())
-            return "unknown client level " + Quoted(value) + " (expected " +
+            return "unknown client level " + InQuotes(value) + " (expected " +
                    Listed(kClientLevelNames) + ")";
         line.clientLevel = std::string(*level);
     } else {
@@ -113,7 +116,7 @@ std::string ApplyOption(CommandLine& line, std::string_view option, const std::s
             std::find_if(kFormats.begin(), kFormats.end(),
                          [&](const FormatRow& row) { return SameName(row.name, value); });
         if (format == kFormats.end())
-            return "unknown format " + Quoted(value) + " (expected mof, json or table)";
+            return "unknown format " + InQuotes(value) + " (expected mof, json or table)";
         line.format = format->format;
     }
     return {};
@@ -131,7 +134,7 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
         const std::size_t equals = argument.find('=');
         const std::string_view option = std::string_view(argument).substr(0, equals);
         const auto known = std::find(kOptions.begin(), kOptions.end(), option);
-        if (known == kOptions.end()) return UsageError{"unknown option " + Quoted(option)};
+        if (known == kOptions.end()) return UsageError{"unknown option " + InQuotes(option)};
         std::string value;
         if (equals != std::string::npos) {
             value = argument.substr(equals + 1);
@@ -146,7 +149,7 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
     const std::string& name = arguments[next++];
     const auto row = std::find_if(kCommands.begin(), kCommands.end(),
                                   [&](const CommandRow& r) { return r.name == name; });
-    if (row == kCommands.end()) return UsageError{"unknown command " + Quoted(name)};
+    if (row == kCommands.end()) return UsageError{"unknown command " + InQuotes(name)};
     line.command = row->command;
     line.operands.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next), arguments.end());
     if (line.command == Command::Watch && !line.operands.empty() &&
@@ -163,11 +166,14 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
         }
         const auto seconds = Decimal(value);
         if (!seconds || *seconds < 1 || *seconds > 3600)
-            return UsageError{"watch takes --seconds from 1 to 3600, not " + Quoted(value)};
+            return UsageError{"watch takes --seconds from 1 to 3600, not " + InQuotes(value)};
         line.watchSeconds = static_cast<std::uint32_t>(*seconds);
         line.operands.erase(line.operands.begin(),
                             line.operands.begin() + static_cast<std::ptrdiff_t>(used));
     }
+    // A query without a namespace is one of the provider's namespace.
+    if (line.command == Command::Query && line.operands.size() == 1)
+        line.operands.insert(line.operands.begin(), std::string(kServedNamespace));
     if (line.operands.size() != row->operandCount) {
         if (row->operandCount == 0)
             return UsageError{std::string(row->name) + " takes no operands"};
@@ -185,7 +191,7 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
                 return UsageError{"stress takes " + std::string(limit.what) + " from " +
                                   std::to_string(limit.low) + " to " +
                                   std::to_string(limit.high) + ", not " +
-                                  Quoted(line.operands[i])};
+                                  InQuotes(line.operands[i])};
         }
     }
     return line;

@@ -3,7 +3,7 @@
 //           [--client-level anonymous|identify|impersonate|delegate]
 //           [--format mof|json|table] [--perturb SEED]
 //           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes | summary
-//           | query NAMESPACE WQL | stress THREADS SECONDS WATCHDOG-SECONDS
+//           | query [NAMESPACE] WQL | stress THREADS SECONDS WATCHDOG-SECONDS
 //           | watch [--seconds N] EVENT-QUERY
 // Options come before the command, as `--name VALUE` or `--name=VALUE`, each at most once.
 #pragma once

@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <array>
+#include <map>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,7 +21,12 @@
 #include "program/health_summary.h"
 #include "program/locator_query.h"
 #include "program/output_json.h"
+#include "program/record_sensors.h"
 #include "program/table_view.h"
+#include "repository/association_statement.h"
+#include "repository/mof_text.h"
+#include "repository/name_compare.h"
+#include "provider/association_objects.h"
 #include "provider/event_watch.h"
 #include "provider/provider_call.h"
 #include "provider/provider_module.h"
@@ -79,19 +85,22 @@ std::vector<CimObject> Snapshots(const Objects& objects) {
     return snapshots;
 }
 
-void PrintObjects(const CommandLine& line, HRESULT status, const Objects& objects) {
+void PrintSnapshots(const CommandLine& line, HRESULT status, const std::vector<CimObject>& objects,
+                    const TableLinks& links = {}) {
     std::string text;
     if (line.format == OutputFormat::Json) {
-        text = InstancesDocument(static_cast<std::uint32_t>(status), Snapshots(objects));
+        text = InstancesDocument(static_cast<std::uint32_t>(status), objects);
     } else if (line.format == OutputFormat::Table) {
-        text = InstancesTable(Snapshots(objects));
+        text = InstancesTable(objects, links);
     } else {
-        for (const auto& object : objects) {
-            norv::win::UniqueBstr mof;
-            if (SUCCEEDED(object->GetObjectText(0, mof.put()))) text += BstrToUtf8(mof.get());
-        }
+        // The text GetObjectText gives for each object.
+        for (const CimObject& object : objects) text += ObjectText(object);
     }
     Write(stdout, text);
+}
+
+void PrintObjects(const CommandLine& line, HRESULT status, const Objects& objects) {
+    PrintSnapshots(line, status, Snapshots(objects));
 }
 
 // The status line for anything but WBEM_S_NO_ERROR.
@@ -122,7 +131,34 @@ ExitCode ListClasses(const CommandLine& line, const Platform& platform) {
     return ExitCode::Success;
 }
 
-ExitCode Query(const CommandLine& line) {
+// The provider module, else a complaint.
+bool LoadProviderModule(const CommandLine& line, ProviderModule& module);
+ProviderHost HostFor(const CommandLine& line, const Platform& platform);
+
+// ASSOCIATORS OF and REFERENCES OF, answered as WMI answers them: through the providers of
+// the source's class, of each association class and of each far end (association_query.h).
+ExitCode AssociationQuery(const CommandLine& line, const Platform& platform,
+                          const std::string& nameSpace) {
+    ProviderModule module;
+    if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
+    ProviderHost host = HostFor(line, platform);
+    host.nameSpace = nameSpace;
+    std::vector<std::string> classNames;
+    for (const ClassDefinition* definition : platform.classes->Declared().Classes(nameSpace))
+        classNames.push_back(definition->name);
+    ProviderObjects objects(module, host);
+    const ObjectsAnswer answer =
+        RunAssociationQuery(*platform.served, nameSpace, classNames, line.operands[1], objects);
+    const auto status = static_cast<HRESULT>(answer.status);
+    PrintSnapshots(line, status, answer.objects);
+    return Conclude(line, status, answer.step, answer.detail, objects.Problems());
+}
+
+ExitCode Query(const CommandLine& line, const Platform& platform) {
+    if (IsAssociationStatement(line.operands[1])) {
+        if (const auto nameSpace = platform.served->ResolveNamespace(line.operands[0]))
+            return AssociationQuery(line, platform, *nameSpace);
+    }
     const LocatorQueryOutcome outcome = RunLocatorQuery(line.operands[0], line.operands[1]);
     PrintObjects(line, outcome.status, outcome.objects);
     std::string detail;
@@ -153,6 +189,31 @@ ProviderHost HostFor(const CommandLine& line, const Platform& platform) {
     return host;
 }
 
+// The sensor each record applies to, from RecordAppliesToElement and the two sensor classes
+// through their providers. A failure leaves the table's Sensor column empty and is said on
+// standard error; the records are shown all the same.
+std::map<std::string, std::string> RecordSensors(const ProviderModule& module,
+                                                 const ProviderHost& host) {
+    constexpr std::array<std::string_view, 3> kClasses{"RecordAppliesToElement", "Sensor",
+                                                       "NumericSensor"};
+    std::vector<CimObject> links;
+    std::vector<CimObject> sensors;
+    for (std::string_view className : kClasses) {
+        ProviderRequest request;
+        request.target = std::string(className);
+        const ProviderOutcome outcome = RunProviderRequest(module, host, request);
+        if (outcome.status != WBEM_S_NO_ERROR || !outcome.problems.empty()) {
+            Complain("the log's Sensor column stays empty: enum " + request.target + ": " +
+                     DescribeStatus(static_cast<std::uint32_t>(outcome.status)) + " from " +
+                     outcome.step);
+            return {};
+        }
+        auto& into = className == kClasses[0] ? links : sensors;
+        for (CimObject& object : Snapshots(outcome.objects)) into.push_back(std::move(object));
+    }
+    return RecordSensorNames(links, sensors);
+}
+
 ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
@@ -168,7 +229,11 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
         request.method = line.operands[1];
     }
     const ProviderOutcome outcome = RunProviderRequest(module, host, request);
-    PrintObjects(line, outcome.status, outcome.objects);
+    TableLinks links;
+    if (line.format == OutputFormat::Table && request.operation == ProviderOperation::Enumerate &&
+        SameName(request.target, "LogRecord"))
+        links.recordSensors = RecordSensors(module, host);
+    PrintSnapshots(line, outcome.status, Snapshots(outcome.objects), links);
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
@@ -265,7 +330,7 @@ ExitCode RunWithPlatform(const CommandLine& line, const Platform& platform) {
         case Command::Classes:
             return ListClasses(line, platform);
         case Command::Query:
-            return Query(line);
+            return Query(line, platform);
         case Command::Enumerate:
         case Command::Get:
         case Command::Exec:

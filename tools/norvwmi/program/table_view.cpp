@@ -1,5 +1,6 @@
 #include "program/table_view.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -83,7 +84,7 @@ std::string DateTimeOf(const CimObject& object, std::string_view name) {
 }
 
 // The type in words; "Other" gives way to the sensor's own description of its type.
-std::string SensorTypeCell(const CimObject& object) {
+std::string SensorTypeCell(const CimObject& object, const TableLinks&) {
     const auto code = UnsignedOf(object, "SensorType");
     if (!code) return {};
     std::string other = TextOf(object, "OtherSensorTypeDescription");
@@ -96,7 +97,7 @@ std::int64_t UnitModifierOf(const CimObject& object) {
     return SignedOf(object, "UnitModifier").value_or(0);
 }
 
-std::string ReadingCell(const CimObject& object) {
+std::string ReadingCell(const CimObject& object, const TableLinks&) {
     const auto reading = SignedOf(object, "CurrentReading");
     if (!reading) return {};
     return ValueWithUnits(*reading, UnitModifierOf(object), UnsignedOf(object, "BaseUnits"),
@@ -119,7 +120,7 @@ constexpr std::array<ThresholdWords, 6> kThresholds{{
 }};
 
 // The thresholds that are set, each with its value scaled as the reading is.
-std::string ThresholdsCell(const CimObject& object) {
+std::string ThresholdsCell(const CimObject& object, const TableLinks&) {
     std::string text;
     for (const ThresholdWords& threshold : kThresholds) {
         const auto value = SignedOf(object, threshold.property);
@@ -130,7 +131,13 @@ std::string ThresholdsCell(const CimObject& object) {
     return text;
 }
 
-using CellText = std::string (*)(const CimObject&);
+// The sensor a log record applies to, when the links name one.
+std::string RecordSensorCell(const CimObject& object, const TableLinks& links) {
+    const auto sensor = links.recordSensors.find(object.RelativePath().value_or(""));
+    return sensor != links.recordSensors.end() ? sensor->second : std::string();
+}
+
+using CellText = std::string (*)(const CimObject&, const TableLinks&);
 
 struct Column {
     TableColumn layout;
@@ -138,12 +145,12 @@ struct Column {
 };
 
 template <const std::string_view& kProperty>
-std::string Text(const CimObject& object) {
+std::string Text(const CimObject& object, const TableLinks&) {
     return TextOf(object, kProperty);
 }
 
 template <const std::string_view& kProperty>
-std::string DateTime(const CimObject& object) {
+std::string DateTime(const CimObject& object, const TableLinks&) {
     return DateTimeOf(object, kProperty);
 }
 
@@ -177,6 +184,7 @@ constexpr std::array kSensorColumns{kNameColumn, kTypeColumn, kStateColumn};
 constexpr std::array kLogRecordColumns{
     Column{{"Record", Align::Right, 0}, Text<kRecordId>},
     Column{{"Time", Align::Left, 0}, DateTime<kMessageTimestamp>},
+    Column{{"Sensor", Align::Left, kNameWidth}, RecordSensorCell},
     Column{{"Event", Align::Left, kLongTextWidth}, Text<kCaption>},
 };
 constexpr std::array kRecordLogColumns{
@@ -209,13 +217,14 @@ std::string OrNoValue(const std::string& text) {
     return text.empty() ? std::string(kNoValue) : text;
 }
 
-std::string ChosenTable(std::span<const Column> columns, std::span<const CimObject> objects) {
+std::string ChosenTable(std::span<const Column> columns, std::span<const CimObject> objects,
+                        const TableLinks& links) {
     std::vector<TableColumn> layout;
     for (const Column& column : columns) layout.push_back(column.layout);
     std::vector<TableRow> rows;
     for (const CimObject& object : objects) {
         TableRow& row = rows.emplace_back();
-        for (const Column& column : columns) row.push_back(OrNoValue(column.cell(object)));
+        for (const Column& column : columns) row.push_back(OrNoValue(column.cell(object, links)));
     }
     return LayOutTable(layout, rows);
 }
@@ -252,16 +261,26 @@ std::string FallbackTable(std::span<const CimObject> objects) {
     return LayOutTable(layout, rows);
 }
 
-std::string ClassTable(std::span<const CimObject> objects) {
+std::string ClassTable(std::span<const CimObject> objects, const TableLinks& links) {
     const std::string_view className = objects.front().Definition().name;
     for (const ClassColumns& chosen : kClassColumns)
-        if (SameName(chosen.className, className)) return ChosenTable(chosen.columns, objects);
+        if (SameName(chosen.className, className)) return ChosenTable(chosen.columns, objects, links);
     return FallbackTable(objects);
 }
 
 }  // namespace
 
-std::string InstancesTable(std::span<const CimObject> objects) {
+std::string InstancesTable(std::span<const CimObject> objects, const TableLinks& links) {
+    // Class definitions (an association query's ClassDefsOnly) are listed by name.
+    const bool classes = !objects.empty() && std::all_of(objects.begin(), objects.end(), [](const CimObject& o) {
+        return o.GetGenus() == Genus::Class;
+    });
+    if (classes) {
+        std::vector<TableRow> rows;
+        for (const CimObject& object : objects) rows.push_back({object.Definition().name});
+        const std::vector<TableColumn> layout{{"Class", Align::Left, 0}};
+        return LayOutTable(layout, rows);
+    }
     std::string text;
     std::size_t start = 0;
     while (start < objects.size()) {
@@ -269,7 +288,7 @@ std::string InstancesTable(std::span<const CimObject> objects) {
         std::size_t end = start + 1;
         while (end < objects.size() && SameName(objects[end].Definition().name, className)) ++end;
         if (!text.empty()) text += "\n";
-        text += ClassTable(objects.subspan(start, end - start));
+        text += ClassTable(objects.subspan(start, end - start), links);
         start = end;
     }
     return text;

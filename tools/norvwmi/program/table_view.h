@@ -1,10 +1,12 @@
 // The table view of --format table: the objects of one class as one table, a row per
 // object, with the columns chosen for the class (the sensors' readings in their units,
-// the log's records one line each); a class without its own columns shows its Name and
+// the log's records one line each, with the
+// sensor each applies to); a class without its own columns shows its Name and
 // Caption, or failing those every property that has a value. Objects of different
 // classes in a row make one table each, a blank line between them.
 #pragma once
 
+#include <map>
 #include <span>
 #include <string>
 
@@ -12,6 +14,12 @@
 
 namespace norvwmi {
 
-std::string InstancesTable(std::span<const CimObject> objects);
+// What a table shows beside the objects' own properties: the Name of the sensor each log
+// record applies to, by the record's relative path (record_sensors.h).
+struct TableLinks {
+    std::map<std::string, std::string> recordSensors;
+};
+
+std::string InstancesTable(std::span<const CimObject> objects, const TableLinks& links = {});
 
 }  // namespace norvwmi

@@ -94,6 +94,9 @@ void AppendQualifiers(std::string& out, const std::vector<Qualifier>& qualifiers
 
 void AppendDeclaration(std::string& out, const PropertyDefinition& property) {
     AppendQualifiers(out, property.qualifiers);
+    // A reference names its class before "ref"; one to any class is an object reference.
+    if (property.type == CimType::Reference)
+        out += property.referenceClass.empty() ? "object " : property.referenceClass + " ";
     out += CimTypeName(property.type);
     out += ' ';
     out += property.name;
