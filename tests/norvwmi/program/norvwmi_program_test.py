@@ -9,6 +9,7 @@ class, the JSON that `norvwmi --format json enum CLASS` prints with the reviewed
 tests/data/golden/PLATFORM/<objects>.json; with NORV_UPDATE_GOLDEN=1 in the environment it
 writes those files instead (see docs/testing.md).
 """
+import collections
 import difflib
 import json
 import os
@@ -27,6 +28,11 @@ GOLDEN_FILES = {"Sensor": "sensors", "NumericSensor": "numeric-sensors",
                 "ComputerSystem": "controller", "AdminDomain": "admin-domain",
                 "SystemSpecificCollection": "sensor-collection"}
 SERVED_CLASSES = list(GOLDEN_FILES)
+# The association classes, after the served classes in the program's order; their instances
+# of each platform are one golden file, associations.json.
+ASSOCIATION_CLASSES = ["SystemDevice", "HostedCollection", "MemberOfCollection",
+                       "SystemComponent", "UseOfLog", "LogManagesRecord",
+                       "RecordAppliesToElement"]
 NOT_FOUND = "WBEM_E_NOT_FOUND (0x80041002)"
 
 
@@ -115,6 +121,52 @@ def case_golden():
     expect(not failures, "the outputs match the golden files", *failures)
 
 
+RECORD_KEYS = ["CreationClassName", "LogCreationClassName", "LogName", "MessageTimestamp",
+               "RecordID"]
+
+
+def case_associations():
+    """The graph the association provider serves, for every platform description: each served
+    sensor has exactly one SystemDevice and one MemberOfCollection; a record is linked to the
+    served sensor its RecordData names (CIM_Sensor.DeviceID), and to none when that sensor is
+    not served; ASSOCIATORS OF the controller and of the log, which takes every far end with
+    GetObject, gives as many objects as REFERENCES OF; the instances match
+    tests/data/golden/PLATFORM/associations.json."""
+    skip_if_emulated("the graph is compared by the 64-bit build")
+    platforms = sorted(f[:-4] for f in os.listdir(source("platforms")) if f.endswith(".mof"))
+    failures = []
+    for platform in platforms:
+        option = ["--platform", source("platforms/%s.mof" % platform)]
+        graph = {c: enumerated(*option, "enum", c) for c in ASSOCIATION_CLASSES}
+        compare_with_file(source("tests/data/golden/%s/associations.json" % platform),
+                          json.dumps(graph, indent=1, ensure_ascii=False) + "\n", failures)
+        served = [s for c in ("Sensor", "NumericSensor") for s in enumerated(*option, "enum", c)]
+        sensors = {key_path(s, SENSOR_KEYS): s for s in served}
+        # A platform may serve two sensors with the same keys: each has its link.
+        paths = collections.Counter(key_path(s, SENSOR_KEYS) for s in served)
+        for association, role in [("SystemDevice", "PartComponent"), ("MemberOfCollection", "Member")]:
+            named = collections.Counter(link[role] for link in graph[association])
+            expect(named == paths, platform + ": each sensor once in " + association,
+                   named - paths, paths - named)
+        records = {key_path(r, RECORD_KEYS): r for r in enumerated(*option, "enum", "LogRecord")}
+        served_ids = {s["DeviceID"] for s in sensors.values()}
+        linked = {link["Antecedent"]: link["Dependent"] for link in graph["RecordAppliesToElement"]}
+        expect(len(linked) == len(graph["RecordAppliesToElement"]), platform + ": one link a record")
+        for path, record in records.items():
+            device = record["RecordData"].split("*")[1]
+            sensor = sensors.get(linked.get(path, ""), {}).get("DeviceID")
+            expect(sensor == (device if device in served_ids else None),
+                   platform + ": the record's sensor is the one its RecordData names", path, device,
+                   linked.get(path))
+        ends = [graph["SystemComponent"][0]["PartComponent"], graph["UseOfLog"][0]["Antecedent"]]
+        for end in ends:
+            counts = [len(enumerated(*option, "query", "%s OF {%s}" % (verb, end)))
+                      for verb in ("REFERENCES", "ASSOCIATORS")]
+            expect(counts[0] == counts[1] > 0, platform + ": as many associators as references of " + end,
+                   counts)
+    expect(not failures, "the graphs match the golden files", *failures)
+
+
 # Runs with a known end: the arguments (sources under the tree), the exit code, the standard
 # output (a text ending in "..." is its start) and the texts standard error holds.
 MALFORMED = "tests/norvwmi/program/malformed-platform.mof"
@@ -124,7 +176,7 @@ SENSOR_PATH = ('NumericSensor.CreationClassName="NumericSensor",DeviceID="16.0.0
                'SystemCreationClassName="ComputerSystem",SystemName="IPMI Controller 0"')
 WATCH = "SELECT * FROM __InstanceCreationEvent WHERE TargetInstance ISA 'LogRecord'"
 RUNS = {
-    "classes": [(["classes"], 0, "\n".join(SERVED_CLASSES) + "\n", []),
+    "classes": [(["classes"], 0, "\n".join(SERVED_CLASSES + ASSOCIATION_CLASSES) + "\n", []),
                 # Without --format the instances are MOF text.
                 (["enum", "AdminDomain"], 0, "instance of AdminDomain\n{\n\tCaption...", [])],
     "usage": [(["frob"], 2, "", ["norvwmi: unknown command 'frob'\nusage: norvwmi"]),
@@ -263,6 +315,7 @@ CASES = {
     "table-default": lambda: case_table("default"),
     "table-failures": lambda: case_table("failures"),
     "golden": case_golden,
+    "associations": case_associations,
     "lookups": case_lookups,
     "event-log": case_event_log,
     "watch-timed": case_watch_timed,
