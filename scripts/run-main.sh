@@ -13,9 +13,35 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target norvwmi
+# The build says only how far it is, on standard error: one line that rewrites itself on a
+# terminal (from ninja's [n/m] lines), an occasional plain line otherwise. The whole output goes
+# to a log, printed only when the build fails; standard output is left to the result.
+mkdir -p build
+log=build/run-main-build.log
+build_step() {
+  local last=0
+  "$@" 2>&1 | tee -a "$log" | while IFS= read -r line; do
+    [[ $line =~ ^\[([0-9]+)/([0-9]+)\] ]] || continue
+    local done=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
+    if [ -t 2 ]; then
+      printf '\rbuilding the module and the host: %s of %s steps' "$done" "$total" >&2
+    elif [ $((done - last)) -ge 25 ] || [ "$done" = "$total" ]; then
+      echo "building the module and the host: $done of $total steps" >&2
+      last=$done
+    fi
+  done
+  local status=${PIPESTATUS[0]}
+  [ -t 2 ] && printf '\r\033[K' >&2
+  if [ "$status" -ne 0 ]; then
+    echo "run-main: the build failed; its output ($log):" >&2
+    cat "$log" >&2
+    exit "$status"
+  fi
+}
+: >"$log"
+build_step scripts/setup.sh
+build_step cmake --preset win64
+build_step cmake --build --preset win64 --target norvwmi
 
 build=build/win64
 wine_run=$build/wine-run
