@@ -181,6 +181,9 @@ std::string FormatRelativePath(std::string_view className, std::vector<KeyBindin
         if (singleton) path += "=@";
         return path;
     }
+    // The one key written without its name stays so: Class="v".
+    if (keys.size() == 1 && keys.front().name.empty())
+        return path + "=" + FormatKeyValue(keys.front().value);
     std::stable_sort(keys.begin(), keys.end(), [](const KeyBinding& a, const KeyBinding& b) {
         return NameLess(a.name, b.name);
     });

@@ -37,7 +37,8 @@ std::optional<ObjectPath> ParseObjectPath(std::string_view text);
 std::string FormatKeyValue(const CimValue& value);
 
 // Class.KeyA="x",KeyB=3 with the keys ordered by name without regard to case, as WMI
-// writes __RELPATH; Class=@ when there are no keys and `singleton` is set, else Class.
+// writes __RELPATH; Class=@ when there are no keys and `singleton` is set, else Class; and
+// Class="v" for the one key written without its name.
 std::string FormatRelativePath(std::string_view className, std::vector<KeyBinding> keys,
                                bool singleton);
 
