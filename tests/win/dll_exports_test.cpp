@@ -83,7 +83,7 @@ TEST_F(ModuleExportsTest, ExportsItsFiveEntryPointsByNameAndOrdinal) {
 // leave WMI without that provider. A provider object holds the module; the class objects' own
 // rules (one per class, server locks, refusals) are class_table_test's.
 TEST_F(ModuleExportsTest, ServesEveryClassAndAProviderObjectHoldsTheModule) {
-    ASSERT_EQ(std::size(kProviderClassIdentities), 7u);
+    ASSERT_EQ(std::size(kProviderClassIdentities), 8u);
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         SCOPED_TRACE(identity.className);
         ComPtr<IClassFactory> factory;
