@@ -49,12 +49,6 @@ bool SelCache::ReadManagementLog(IWbemContext* context) {
     return read.propertiesRead;
 }
 
-namespace {
-NORV_LOAD_ORDER(kLoadOrderEventLogCache) SelCache selCache;
-}  // namespace
-
-SelCache& TheSelCache() {
-    return selCache;
-}
+NORV_PROCESS_WIDE(SelCache, TheSelCache, kLoadOrderEventLogCache)
 
 }  // namespace norv::win

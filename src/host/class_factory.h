@@ -6,22 +6,34 @@
 
 #include <unknwn.h>
 
-#include "platform/critical_section.h"
+#include "host/com_object.h"
 #include "host/provider_class_row.h"
+#include "platform/critical_section.h"
 
 namespace norv::win {
 
-class ClassFactory final : public IClassFactory {
+// The count of a class object: rising from one reference (the class table's) to two takes a
+// module lock, falling from two to one gives it back. Count and lock change together under a
+// section, so that a racing AddRef and Release cannot leave the module lock behind the count.
+class ModuleLockBeyondTableReference {
+public:
+    ULONG Add() noexcept;
+    ULONG Remove() noexcept;
+    bool Initialized() const noexcept { return section_.Initialized(); }
+
+private:
+    // The count beyond which a reference holds the module: the class table's own one.
+    static constexpr LONG kTableReferences = 1;
+
+    LONG count_ = 0;
+    CriticalSection section_;
+};
+
+class ClassFactory final
+    : public ComObject<ClassFactory, ModuleLockBeyondTableReference, IClassFactory> {
 public:
     // A new class object holding one reference, the class table's own.
     static HRESULT Create(ProviderCreator create, ClassFactory*& out) noexcept;
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
-    // The count rising from 1 to 2 takes a module lock, falling from 2 to 1 gives it back.
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-    ULONG STDMETHODCALLTYPE Release() noexcept override;
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
                                              void** out) noexcept override;
@@ -29,14 +41,9 @@ public:
 
 private:
     explicit ClassFactory(ProviderCreator create) noexcept : create_(create) {}
-    ~ClassFactory() = default;
-
-    // The count beyond which a reference holds the module: the class table's own one.
-    static constexpr LONG kTableReferences = 1;
+    ~ClassFactory() override = default;
 
     ProviderCreator create_;
-    LONG references_ = 0;
-    CriticalSection section_;
 };
 
 }  // namespace norv::win

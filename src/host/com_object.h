@@ -8,7 +8,9 @@
 
 #include <unknwn.h>
 
+#include <concepts>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 #include "platform/win_resource.h"
@@ -43,11 +45,27 @@ private:
     LONG count_ = 0;
 };
 
+// A lifetime that counts the references itself, because what it holds depends on the count
+// (a class object holds the module only beyond the class table's own reference).
+template <typename Lifetime>
+concept CountsReferences = requires(Lifetime lifetime) {
+    { lifetime.Add() } -> std::same_as<ULONG>;
+    { lifetime.Remove() } -> std::same_as<ULONG>;
+};
+
+// A plain count beside a lifetime that holds its thing for the object's whole life.
+template <typename Lifetime>
+struct CountBeside : ReferenceCount {
+    Lifetime held;
+};
+
 // Derived implements the interfaces. Lifetime is a member made with the object and gone with
 // it. The object starts with no reference; its last Release calls Derived's LastReleased,
 // which deletes it unless Derived has its own (an object whose end waits for a worker).
 template <typename Derived, typename Lifetime, typename First, typename... Others>
 class ComObject : public First, public Others... {
+    using Count = std::conditional_t<CountsReferences<Lifetime>, Lifetime, CountBeside<Lifetime>>;
+
 public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
@@ -61,9 +79,9 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
         return QueryInterfaceAmong<First, Others...>(static_cast<Derived*>(this), iid, out);
     }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return references_.Add(); }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return count_.Add(); }
     ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const ULONG left = references_.Remove();
+        const ULONG left = count_.Remove();
         if (left == 0) static_cast<Derived*>(this)->LastReleased();
         return left;
     }
@@ -75,9 +93,10 @@ protected:
     // Through the virtual destructor, so that Derived may keep its own private.
     void LastReleased() noexcept { delete this; }
 
+    const Count& Counted() const noexcept { return count_; }
+
 private:
-    ReferenceCount references_;
-    Lifetime lifetime_;
+    Count count_;
 };
 
 }  // namespace norv::win

@@ -18,3 +18,11 @@ enum LoadOrder : int {
 }  // namespace norv
 
 #define NORV_LOAD_ORDER(step) __attribute__((init_priority(::norv::step)))
+
+// Defines the module's one object of `type`, built at `step`, and `accessor`, the function
+// that returns it (declared in the type's header).
+#define NORV_PROCESS_WIDE(type, accessor, step)       \
+    namespace {                                        \
+    NORV_LOAD_ORDER(step) type accessor##_instance;    \
+    }                                                  \
+    type& accessor() { return accessor##_instance; }

@@ -49,16 +49,10 @@ bool SdrCache::BuildLists() {
     return BuildNumericSensorList(numericSensors_, inventory_) && sensors;
 }
 
-namespace {
-NORV_LOAD_ORDER(kLoadOrderSensorCache) SdrCache sdrCache;
-}  // namespace
-
-SdrCache& TheSdrCache() {
-    return sdrCache;
-}
+NORV_PROCESS_WIDE(SdrCache, TheSdrCache, kLoadOrderSensorCache)
 
 InventoryOwner& TheInventoryOwner() {
-    return sdrCache;
+    return TheSdrCache();
 }
 
 }  // namespace norv::win
