@@ -1,8 +1,12 @@
 #include "graph/association_provider.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <new>
+#include <optional>
 #include <string>
 
+#include "graph/association_select.h"
 #include "graph/hardware_graph_win.h"
 #include "host/class_definition.h"
 #include "host/client_impersonation.h"
@@ -19,6 +23,41 @@ std::size_t RowOf(const AssociationClass& association) {
     return static_cast<std::size_t>(&association - kAssociationClasses.data());
 }
 
+bool SameWord(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
+           });
+}
+
+// The query's association class and, for each of its two references, the paths the query
+// holds it against (as ReadReferencePath writes them); null when the query is not one the
+// provider answers.
+struct ReferenceQuery {
+    const AssociationClass* association = nullptr;
+    std::array<std::vector<std::string>, 2> paths;
+};
+
+ReferenceQuery ReadReferenceQuery(IClassFactory* pathParser, const wchar_t* language,
+                                  const wchar_t* query) {
+    ReferenceQuery read;
+    if (!language || !query || !SameWord(language, L"WQL")) return read;
+    const std::optional<AssociationSelect> select = ParseAssociationSelect(query);
+    if (!select) return read;
+    const AssociationClass* association = FindAssociationClass(select->className);
+    if (!association) return read;
+    for (const ReferenceTerm& term : select->terms) {
+        const bool first = SameWord(term.role, association->firstRole);
+        if (!first && !SameWord(term.role, association->secondRole)) return read;
+        std::string path;
+        // A path that is not one names no instance.
+        if (SUCCEEDED(ReadReferencePath(pathParser, term.path.c_str(), path)))
+            read.paths[first ? 0 : 1].push_back(std::move(path));
+    }
+    read.association = association;
+    return read;
+}
+
 }  // namespace
 
 HRESULT NorvAssociationProv::FetchClassDefinitions(IWbemServices* services,
@@ -30,15 +69,30 @@ HRESULT NorvAssociationProv::FetchClassDefinitions(IWbemServices* services,
     return kWbemNoError;
 }
 
+HRESULT NorvAssociationProv::Ends(const AssociationClass& association, IWbemContext* context,
+                                  GraphEnds& ends) {
+    NamedLockScope providerLock(ProviderLock());
+    return TakeGraphEnds(SourcesOf(association), context, ends) ? kWbemNoError : kWbemFailed;
+}
+
 HRESULT NorvAssociationProv::Instances(const AssociationClass& association,
                                        IWbemContext* context,
                                        std::vector<AssociationData>& instances) {
     GraphEnds ends;
-    {
-        NamedLockScope providerLock(ProviderLock());
-        if (!TakeGraphEnds(SourcesOf(association), context, ends)) return kWbemFailed;
-    }
+    NORV_RETURN_IF_FAILED(Ends(association, context, ends));
     instances = AssociationsOf(association, ends);
+    return kWbemNoError;
+}
+
+HRESULT NorvAssociationProv::IndicateEach(const AssociationClass& association,
+                                          const std::vector<AssociationData>& instances,
+                                          IWbemObjectSink* sink) const {
+    for (const AssociationData& data : instances) {
+        ComPtr<IWbemClassObject> instance;
+        NORV_RETURN_IF_FAILED(MakeInstance(association, data, instance));
+        IWbemClassObject* objects[] = {instance.get()};
+        NORV_RETURN_IF_FAILED(sink->Indicate(1, objects));
+    }
     return kWbemNoError;
 }
 
@@ -63,17 +117,45 @@ HRESULT NorvAssociationProv::CreateInstanceEnumAsync(const BSTR className, LONG 
         if (!association) return kWbemInvalidClass;
         std::vector<AssociationData> instances;
         NORV_RETURN_IF_FAILED(Instances(*association, context, instances));
-        for (const AssociationData& data : instances) {
-            ComPtr<IWbemClassObject> instance;
-            NORV_RETURN_IF_FAILED(MakeInstance(*association, data, instance));
-            IWbemClassObject* objects[] = {instance.get()};
-            NORV_RETURN_IF_FAILED(sink->Indicate(1, objects));
-        }
-        return kWbemNoError;
+        return IndicateEach(*association, instances, sink);
     };
     HRESULT result = kWbemNoError;
     try {
         result = indicateEvery();
+    } catch (const std::bad_alloc&) {
+        result = E_OUTOFMEMORY;
+    }
+    sink->SetStatus(kWbemStatusComplete, result, nullptr, nullptr);
+    return result;
+}
+NORV_CATCH_RETURN()
+
+HRESULT NorvAssociationProv::ExecQueryAsync(const BSTR language, const BSTR query,
+                                            LONG /*flags*/, IWbemContext* context,
+                                            IWbemObjectSink* sink) noexcept try {
+    ClientImpersonation client;
+    NORV_RETURN_IF_FAILED(client.Begin());
+    if (!sink) return kWbemInvalidParameter;
+    const ReferenceQuery read = ReadReferenceQuery(PathParserFactory(), language, query);
+    if (!read.association) {
+        sink->SetStatus(kWbemStatusComplete, kWbemProviderNotCapable, nullptr, nullptr);
+        return kWbemProviderNotCapable;
+    }
+    const auto indicateNamed = [&]() -> HRESULT {
+        GraphEnds ends;
+        NORV_RETURN_IF_FAILED(Ends(*read.association, context, ends));
+        const auto names = [&](std::size_t role, const std::string& end) {
+            return std::ranges::any_of(read.paths[role], [&](const std::string& path) {
+                return SameReferencePath(end, path);
+            });
+        };
+        const std::vector<AssociationData> instances =
+            AssociationsNaming(*read.association, ends, names);
+        return IndicateEach(*read.association, instances, sink);
+    };
+    HRESULT result = kWbemNoError;
+    try {
+        result = indicateNamed();
     } catch (const std::bad_alloc&) {
         result = E_OUTOFMEMORY;
     }

@@ -32,15 +32,29 @@ public:
     // has both references. A failure is returned without calling the sink.
     HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR path, LONG flags, IWbemContext* context,
                                              IWbemObjectSink* sink) noexcept override;
+    // The query WMI sends to resolve ASSOCIATORS OF and REFERENCES OF (association_select.h),
+    // in WQL, of an association class and its own roles: only the instances one of whose
+    // named references names the path given are made and indicated, then one SetStatus as
+    // for an enumeration. Any other query is WBEM_E_PROVIDER_NOT_CAPABLE, completed through
+    // the sink too, so that WMI enumerates the class instead.
+    HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR language, const BSTR query, LONG flags,
+                                             IWbemContext* context,
+                                             IWbemObjectSink* sink) noexcept override;
 
 private:
     ~NorvAssociationProv() override = default;
 
     HRESULT FetchClassDefinitions(IWbemServices* services, IWbemContext* context) override;
 
-    // The class's instances now, taken under this provider's lock and the caches' locks.
+    // The class's ends now, taken under this provider's lock and the caches' locks, which
+    // are given back before it returns.
+    HRESULT Ends(const AssociationClass& association, IWbemContext* context, GraphEnds& ends);
+    // The class's instances now.
     HRESULT Instances(const AssociationClass& association, IWbemContext* context,
                       std::vector<AssociationData>& instances);
+    // Makes and indicates each instance, with no lock held.
+    HRESULT IndicateEach(const AssociationClass& association,
+                         const std::vector<AssociationData>& instances, IWbemObjectSink* sink) const;
     HRESULT MakeInstance(const AssociationClass& association, const AssociationData& data,
                          ComPtr<IWbemClassObject>& instance) const;
     HRESULT FindByPath(const wchar_t* path, IWbemContext* context,

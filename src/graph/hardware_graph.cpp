@@ -119,15 +119,17 @@ std::array<Column<AssociationData>, 2> AssociationColumns(const AssociationClass
     }};
 }
 
-std::vector<AssociationData> AssociationsOf(const AssociationClass& association,
-                                            const GraphEnds& ends) {
-    std::vector<AssociationData> instances;
+namespace {
+
+// Calls visit(first, second) for every instance of the class, in the order of their ends.
+template <typename Visit>
+void VisitAssociations(const AssociationClass& association, const GraphEnds& ends, Visit&& visit) {
     if (association.first == GraphEnd::EachRecord && association.second == GraphEnd::RecordSensor) {
         for (std::size_t at = 0; at < ends.records.size(); ++at) {
             const std::size_t sensor = at < ends.recordSensor.size() ? ends.recordSensor[at] : kNoSensor;
-            if (sensor < ends.sensors.size()) instances.push_back({ends.records[at], ends.sensors[sensor]});
+            if (sensor < ends.sensors.size()) visit(ends.records[at], ends.sensors[sensor]);
         }
-        return instances;
+        return;
     }
     const auto each = [&](GraphEnd end) -> const std::vector<std::string>* {
         if (end == GraphEnd::EachSensor) return &ends.sensors;
@@ -136,11 +138,48 @@ std::vector<AssociationData> AssociationsOf(const AssociationClass& association,
     };
     if (const auto* many = each(association.second)) {
         const std::string& one = OneEnd(ends, association.first);
-        instances.reserve(many->size());
-        for (const std::string& other : *many) instances.push_back({one, other});
+        for (const std::string& other : *many) visit(one, other);
     } else {
-        instances.push_back({OneEnd(ends, association.first), OneEnd(ends, association.second)});
+        visit(OneEnd(ends, association.first), OneEnd(ends, association.second));
     }
+}
+
+std::size_t CountOf(const AssociationClass& association, const GraphEnds& ends) {
+    std::size_t count = 0;
+    VisitAssociations(association, ends, [&](const std::string&, const std::string&) { ++count; });
+    return count;
+}
+
+}  // namespace
+
+std::vector<AssociationData> AssociationsOf(const AssociationClass& association,
+                                            const GraphEnds& ends) {
+    std::vector<AssociationData> instances;
+    instances.reserve(CountOf(association, ends));
+    VisitAssociations(association, ends, [&](const std::string& first, const std::string& second) {
+        instances.push_back({first, second});
+    });
+    return instances;
+}
+
+std::vector<AssociationData> AssociationsNaming(
+    const AssociationClass& association, const GraphEnds& ends,
+    const std::function<bool(std::size_t role, const std::string& path)>& names) {
+    // An end shared by many instances (the log, the controller) is the same string each
+    // time, so the last answer is kept per role.
+    struct Asked {
+        const std::string* end = nullptr;
+        bool named = false;
+    };
+    std::array<Asked, 2> last;
+    const auto named = [&](std::size_t role, const std::string& end) {
+        if (last[role].end != &end) last[role] = {&end, names(role, end)};
+        return last[role].named;
+    };
+    std::vector<AssociationData> instances;
+    VisitAssociations(association, ends, [&](const std::string& first, const std::string& second) {
+        if (named(0, first) || named(1, second)) instances.push_back({first, second});
+    });
     return instances;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <span>
 #include <string>
@@ -67,5 +68,12 @@ std::array<Column<AssociationData>, 2> AssociationColumns(const AssociationClass
 // The class's instances, in the order of their ends.
 std::vector<AssociationData> AssociationsOf(const AssociationClass& association,
                                             const GraphEnds& ends);
+
+// Of the class's instances, in the same order, only those one of whose references `names`
+// (asked with the reference's index, 0 the first and 1 the second, and its path); the others
+// are never made. `names` is asked once per distinct end and role, not once per instance.
+std::vector<AssociationData> AssociationsNaming(
+    const AssociationClass& association, const GraphEnds& ends,
+    const std::function<bool(std::size_t role, const std::string& path)>& names);
 
 }  // namespace norv

@@ -144,6 +144,28 @@ TEST(HardwareGraph, LinksEachRecordToTheServedSensorItsEntryNames) {
     EXPECT_EQ(instancesOf(L"LogManagesRecord"), each(ends.log, ends.records));
     EXPECT_EQ(instancesOf(L"RecordAppliesToElement"), pairs(expectedLinks));
     EXPECT_EQ(FindAssociationClass(L"Sensor"), nullptr);
+
+    // A query's instances: those whose reference in the role asked names the path, in the
+    // same order; an end shared by every instance is asked about once.
+    std::size_t asked = 0;
+    const auto naming = [&](const wchar_t* name, std::size_t role, const std::string& path) {
+        asked = 0;
+        return pairs(AssociationsNaming(*FindAssociationClass(name), ends,
+                                        [&](std::size_t r, const std::string& end) {
+                                            ++asked;
+                                            return r == role && end == path;
+                                        }));
+    };
+    EXPECT_EQ(naming(L"LogManagesRecord", 0, ends.log), each(ends.log, ends.records));
+    EXPECT_EQ(asked, 1u);
+    EXPECT_EQ(naming(L"LogManagesRecord", 1, ends.records.back()),
+              each(ends.log, {ends.records.back()}));
+    const std::string& linked = expectedLinks.back().second;
+    std::vector<AssociationData> linksOfOne;
+    for (const AssociationData& link : expectedLinks)
+        if (link.second == linked) linksOfOne.push_back(link);
+    EXPECT_EQ(naming(L"RecordAppliesToElement", 1, linked), pairs(linksOfOne));
+    EXPECT_EQ(naming(L"SystemDevice", 0, ends.sensors.front()), pairs({}));
 }
 
 // A class reads only the caches its ends come from.
