@@ -146,12 +146,12 @@ ExitCode AssociationQuery(const CommandLine& line, const Platform& platform,
     std::vector<std::string> classNames;
     for (const ClassDefinition* definition : platform.classes->Declared().Classes(nameSpace))
         classNames.push_back(definition->name);
-    ProviderObjects objects(module, host);
-    const ObjectsAnswer answer =
-        RunAssociationQuery(*platform.served, nameSpace, classNames, line.operands[1], objects);
+    const ProviderAssociationAnswer result =
+        RunProviderAssociationQuery(module, host, classNames, line.operands[1]);
+    const ObjectsAnswer& answer = result.answer;
     const auto status = static_cast<HRESULT>(answer.status);
     PrintSnapshots(line, status, answer.objects);
-    return Conclude(line, status, answer.step, answer.detail, objects.Problems());
+    return Conclude(line, status, answer.step, answer.detail, result.problems);
 }
 
 ExitCode Query(const CommandLine& line, const Platform& platform) {

@@ -1,6 +1,7 @@
 #include "provider/association_objects.h"
 
 #include "com/class_object.h"
+#include "repository/reference_select.h"
 
 namespace norvwmi {
 
@@ -12,12 +13,29 @@ ObjectsAnswer ProviderObjects::Enumerate(const std::string& className) {
     return Run(ProviderOperation::Enumerate, className);
 }
 
-ObjectsAnswer ProviderObjects::Run(ProviderOperation operation, const std::string& target) {
+ObjectsAnswer ProviderObjects::Referencing(const std::string& className,
+                                           const std::vector<std::string>& roles,
+                                           const std::string& sourcePath) {
+    const ProviderLookup lookup = FindProvider(host_.served->Classes(), host_.nameSpace, className,
+                                               ProviderOperation::Query);
+    if (lookup.status == ProviderLookupStatus::Found) {
+        ObjectsAnswer selected = Run(ProviderOperation::Query, className,
+                                     ReferenceSelect(className, roles, sourcePath));
+        if (selected.status != kWbemProviderNotCapable) return selected;
+    }
+    return Enumerate(className);
+}
+
+ObjectsAnswer ProviderObjects::Run(ProviderOperation operation, const std::string& target,
+                                   const std::string& query) {
     ProviderRequest request;
     request.operation = operation;
     request.target = target;
+    request.query = query;
     const ProviderOutcome outcome = RunProviderRequest(module_, host_, request);
-    const std::string what = (operation == ProviderOperation::Get ? "get " : "enum ") + target;
+    const std::string what = operation == ProviderOperation::Get     ? "get " + target
+                             : operation == ProviderOperation::Query ? "query " + query
+                                                                     : "enum " + target;
     for (const std::string& problem : outcome.problems) problems_.push_back(what + ": " + problem);
     ObjectsAnswer answer;
     answer.status = static_cast<std::uint32_t>(outcome.status);
@@ -28,6 +46,17 @@ ObjectsAnswer ProviderObjects::Run(ProviderOperation operation, const std::strin
         if (const ClassObject* ours = ClassObject::Implementation(object.get()))
             answer.objects.push_back(ours->Snapshot());
     return answer;
+}
+
+ProviderAssociationAnswer RunProviderAssociationQuery(const ProviderModule& module,
+                                                      const ProviderHost& host,
+                                                      const std::vector<std::string>& classNames,
+                                                      std::string_view query) {
+    ProviderObjects objects(module, host);
+    ProviderAssociationAnswer result;
+    result.answer = RunAssociationQuery(*host.served, host.nameSpace, classNames, query, objects);
+    result.problems = objects.Problems();
+    return result;
 }
 
 }  // namespace norvwmi

@@ -1,9 +1,10 @@
 // The association engine's objects taken as WMI takes them (repository/association_query.h):
-// each GetObject and each enumeration is a request of its own through the provider
+// each GetObject, enumeration and query is a request of its own through the provider
 // registered for its class, with every check of a provider call.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "provider/provider_call.h"
@@ -18,16 +19,34 @@ public:
 
     ObjectsAnswer Get(const std::string& path) override;
     ObjectsAnswer Enumerate(const std::string& className) override;
+    // The query WMI sends (repository/reference_select.h) when the class's provider is
+    // registered for unary SELECTs; an enumeration when it is not, or when it answers
+    // WBEM_E_PROVIDER_NOT_CAPABLE, as WMI falls back.
+    ObjectsAnswer Referencing(const std::string& className, const std::vector<std::string>& roles,
+                              const std::string& sourcePath) override;
 
     // The provider faults of every request, each after the request that showed it.
     const std::vector<std::string>& Problems() const { return problems_; }
 
 private:
-    ObjectsAnswer Run(ProviderOperation operation, const std::string& target);
+    ObjectsAnswer Run(ProviderOperation operation, const std::string& target,
+                      const std::string& query = {});
 
     const ProviderModule& module_;
     const ProviderHost& host_;
     std::vector<std::string> problems_;
 };
+
+struct ProviderAssociationAnswer {
+    ObjectsAnswer answer;
+    std::vector<std::string> problems;  // the provider faults of every request
+};
+
+// ASSOCIATORS OF or REFERENCES OF in the host's namespace, whose classes are `classNames`,
+// answered through the module's providers as `norvwmi query` answers it.
+ProviderAssociationAnswer RunProviderAssociationQuery(const ProviderModule& module,
+                                                      const ProviderHost& host,
+                                                      const std::vector<std::string>& classNames,
+                                                      std::string_view query);
 
 }  // namespace norvwmi

@@ -57,6 +57,8 @@ const char* StepName(ProviderOperation operation) {
             return "GetObjectAsync";
         case ProviderOperation::ExecMethod:
             return "ExecMethodAsync";
+        case ProviderOperation::Query:
+            return "ExecQueryAsync";
     }
     return "";
 }
@@ -98,6 +100,9 @@ HRESULT Request(IWbemServices* provider, IWbemServices* nameSpace, const Provide
             return provider->CreateInstanceEnumAsync(target.get(), 0, nullptr, sink);
         case ProviderOperation::Get:
             return provider->GetObjectAsync(target.get(), 0, nullptr, sink);
+        case ProviderOperation::Query:
+            return provider->ExecQueryAsync(MakeBstr("WQL").get(), MakeBstr(request.query).get(),
+                                            0, nullptr, sink);
         case ProviderOperation::ExecMethod: {
             const auto path = ParseObjectPath(request.target);
             if (!path) return Wbem(WBEM_E_INVALID_OBJECT_PATH);
@@ -119,7 +124,8 @@ void CheckObjects(const ProviderRequest& request, ProviderOutcome& outcome) {
                 "come from SpawnInstance of the namespace's classes)");
             break;
         }
-    const bool one = request.operation != ProviderOperation::Enumerate;
+    const bool one = request.operation == ProviderOperation::Get ||
+                     request.operation == ProviderOperation::ExecMethod;
     if (one && SUCCEEDED(outcome.status) && outcome.objects.size() != 1)
         outcome.problems.push_back(outcome.step + " succeeded with " +
                                    std::to_string(outcome.objects.size()) +
@@ -130,7 +136,8 @@ void CheckObjects(const ProviderRequest& request, ProviderOutcome& outcome) {
 std::variant<ObjectPath, ProviderOutcome> RequestPath(const ServedNamespaces& served,
                                                       const std::string& nameSpace,
                                                       const ProviderRequest& request) {
-    if (request.operation == ProviderOperation::Enumerate) {
+    if (request.operation == ProviderOperation::Enumerate ||
+        request.operation == ProviderOperation::Query) {
         ObjectPath path;
         path.className = request.target;
         return path;

@@ -27,8 +27,9 @@ namespace norvwmi {
 
 struct ProviderRequest {
     ProviderOperation operation = ProviderOperation::Enumerate;
-    std::string target;  // Enumerate: the class; Get and ExecMethod: the object path
+    std::string target;  // Enumerate and Query: the class; Get and ExecMethod: the object path
     std::string method;  // ExecMethod
+    std::string query;   // Query: a WQL query of the class
 };
 
 // How the host plays WMI for the provider.

@@ -41,6 +41,14 @@ bool Supports(const InstanceDefinition& registration, ProviderOperation operatio
     if (SameName(registration.className, kMethodRegistration))
         return operation == ProviderOperation::ExecMethod;
     if (!SameName(registration.className, kInstanceRegistration)) return false;
+    if (operation == ProviderOperation::Query) {
+        const CimValue* levels = ValueOf(registration, "QuerySupportLevels");
+        const auto* array = levels ? std::get_if<CimArray>(&levels->data) : nullptr;
+        return array && std::any_of(array->begin(), array->end(), [](const CimValue& level) {
+                   const auto* text = std::get_if<std::string>(&level.data);
+                   return text && SameName(*text, kUnarySelectSupport);
+               });
+    }
     const char* capability = operation == ProviderOperation::Enumerate ? "SupportsEnumeration"
                              : operation == ProviderOperation::Get     ? "SupportsGet"
                                                                        : nullptr;

@@ -1,8 +1,8 @@
 // Which provider WMI hands a request to: the class's `provider` qualifier names a
 // __Win32Provider of the class's namespace, whose CLSID is the COM class to create; an
 // __InstanceProviderRegistration of that provider must support the operation
-// (SupportsEnumeration, SupportsGet), and a method call needs an
-// __MethodProviderRegistration and a method marked [Implemented].
+// (SupportsEnumeration, SupportsGet; a query "WQL:UnarySelect" among its QuerySupportLevels),
+// and a method call needs an __MethodProviderRegistration and a method marked [Implemented].
 #pragma once
 
 #include <string>
@@ -12,7 +12,10 @@
 
 namespace norvwmi {
 
-enum class ProviderOperation { Enumerate, Get, ExecMethod };
+enum class ProviderOperation { Enumerate, Get, ExecMethod, Query };
+
+// The support level a provider declares to be handed unary SELECTs of its classes.
+inline constexpr std::string_view kUnarySelectSupport = "WQL:UnarySelect";
 
 enum class ProviderLookupStatus {
     Found,

@@ -123,9 +123,12 @@ public:
             return Refused(kWbemInvalidObjectPath, "the source", "the source has no path");
         ObjectsAnswer answer;
         std::vector<std::string> ends;  // ASSOCIATORS OF: one per association that links one
+        const std::string fullPath = source.FullPath().value_or(*source.RelativePath());
         for (const Candidate& candidate : Candidates(classNames, source.Lineage())) {
             const std::string& className = candidate.lineage.definition->name;
-            ObjectsAnswer all = objects_.Enumerate(className);
+            std::vector<std::string> roles;
+            for (const PropertyDefinition* role : candidate.roles) roles.push_back(role->name);
+            ObjectsAnswer all = objects_.Referencing(className, roles, fullPath);
             if (all.status != kWbemNoError) return all;
             for (CimObject& instance : all.objects) {
                 // A derived class's instances come from its own enumeration.
