@@ -14,7 +14,7 @@ mkdir -p "$results"
 exec > >(tee "$results/run.log") 2>&1
 
 cmake --preset native >/dev/null
-cmake --build --preset native --target core_bench dll_enum_bench
+cmake --build --preset native --target core_bench dll_enum_bench association_bench
 # sel_text_bench exists only where libfreeipmi was found (scripts/setup.sh installs it).
 sel_text_bench=false
 if grep -q '^build bench/sel_text_bench:' build/native/build.ninja; then
@@ -25,8 +25,8 @@ for preset in win64 win32; do
   cmake --preset $preset >/dev/null
   cmake --build --preset $preset --target dll_enum_timer
 done
-# The idle event tick is timed with the 64-bit build only.
-cmake --build --preset win64 --target event_tick_timer
+# The idle event tick and the association queries are timed with the 64-bit build only.
+cmake --build --preset win64 --target event_tick_timer association_timer
 
 # The module as built and as packed (scripts/package.sh strips the debug sections).
 echo "== module sizes in bytes: preset, as built, as packed"
@@ -94,6 +94,14 @@ NORV_BENCH_DLL_PLATFORM="Z:$root/platforms/big-server.mof" \
 NORV_BENCH_DLL_ROUNDS=$repetitions NORV_BENCH_DLL_MEMORY_REQUESTS=0 \
   build/native/bench/dll_enum_bench --benchmark_repetitions=$repetitions \
   --benchmark_out="$results/dll_enum_bench_big_server.json" --benchmark_out_format=json "$@"
+echo "== $(uptime)"
+# Association queries beside the requests they are set against, on the default description
+# and on the same with a full management log.
+NORV_BENCH_WINE_RUN="$root/build/win64/wine-run" \
+NORV_BENCH_ASSOCIATION_TIMER="$root/build/win64/src/module/association_timer.exe" \
+NORV_BENCH_DLL_ROUNDS=$repetitions \
+  build/native/bench/association_bench --benchmark_repetitions=$repetitions \
+  --benchmark_out="$results/association_bench.json" --benchmark_out_format=json "$@"
 echo "== $(uptime)"
 echo "== a warm enumeration's cost per added instance (medians, default -> big server)"
 bench/warm_per_instance.py "$results/dll_enum_bench.json" \

@@ -7,6 +7,7 @@
 #include "com/admin_locator.h"
 #include "com/wbem_status_names.h"
 #include "com/wide_text.h"
+#include "full_log_events.h"
 #include "platform/win_resource.h"
 #include "repository/name_compare.h"
 
@@ -71,7 +72,9 @@ TimerArguments SplitArguments(int argc, wchar_t** argv) {
     TimerArguments arguments;
     for (int i = 1; i < argc; ++i) {
         const std::wstring argument = argv[i];
-        if ((argument == L"--platform" || argument == L"--module") && i + 1 < argc) {
+        if (argument == L"--full-log") {
+            arguments.fullLog = true;
+        } else if ((argument == L"--platform" || argument == L"--module") && i + 1 < argc) {
             (argument == L"--platform" ? arguments.platformFile : arguments.moduleFile) = argv[++i];
         } else {
             arguments.operands.push_back(argument);
@@ -121,7 +124,11 @@ std::optional<std::string> TimedStandIn::Open(const TimerArguments& arguments) {
         return "cannot initialise COM: " + StatusText(apartment_.Status());
 
     norvwmi::MofFile description = norvwmi::DefaultPlatformDescription();
-    if (arguments.platformFile) {
+    if (arguments.fullLog) {
+        auto full = FullLogDescription();
+        if (const auto* error = std::get_if<std::string>(&full)) return "no full log: " + *error;
+        description = std::get<norvwmi::MofFile>(std::move(full));
+    } else if (arguments.platformFile) {
         std::optional<std::string> text = ReadWholeFile(*arguments.platformFile);
         if (!text) return "cannot read " + norvwmi::WideToUtf8(*arguments.platformFile);
         description = norvwmi::MofFile{norvwmi::WideToUtf8(*arguments.platformFile), *text};
@@ -154,6 +161,14 @@ std::optional<std::string> TimedStandIn::Open(const TimerArguments& arguments) {
     host_.nameSpace = std::string(norvwmi::kServedNamespace);
     host_.clientLevel = norvwmi::ClientLevel::Impersonate;
     return std::nullopt;
+}
+
+std::vector<std::string> TimedStandIn::ServedClasses() const {
+    std::vector<std::string> names;
+    for (const norvwmi::ClassDefinition* definition :
+         platform_.classes->Declared().Classes(norvwmi::kServedNamespace))
+        names.push_back(definition->name);
+    return names;
 }
 
 }  // namespace norv::bench

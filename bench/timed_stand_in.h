@@ -65,9 +65,10 @@ private:
 
 std::string StatusText(HRESULT status);
 
-// A timer's command line with --platform FILE and --module FILE taken out.
+// A timer's command line with --platform FILE, --module FILE and --full-log taken out.
 struct TimerArguments {
     std::optional<std::wstring> platformFile;
+    bool fullLog = false;  // the default description with a full log (full_log_events.h)
     std::optional<std::wstring> moduleFile;
     std::vector<std::wstring> operands;  // the rest, in order
 };
@@ -90,13 +91,16 @@ public:
     TimedStandIn(const TimedStandIn&) = delete;
     TimedStandIn& operator=(const TimedStandIn&) = delete;
 
-    // Loads the description (the host's default without --platform) and the module (beside
-    // the program without --module); what failed, or nullopt.
+    // Loads the description (the host's default without --platform, with a full log with
+    // --full-log) and the module (beside the program without --module); what failed, or
+    // nullopt.
     std::optional<std::string> Open(const TimerArguments& arguments);
 
     const norvwmi::ProviderModule& Module() const { return module_; }
     const norvwmi::ProviderHost& Host() const { return host_; }
     const CountingClassSource& Counter() const { return *counter_; }
+    // The classes of the served namespace, as association queries look through them.
+    std::vector<std::string> ServedClasses() const;
 
 private:
     norvwmi::ComApartment apartment_;
