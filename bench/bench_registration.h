@@ -6,5 +6,6 @@ namespace norv::bench {
 
 void RegisterInventoryBenchmarks();
 void RegisterEventLogBenchmarks();
+void RegisterGraphBenchmarks();
 
 }  // namespace norv::bench

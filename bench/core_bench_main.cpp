@@ -1,4 +1,5 @@
-// The core's benchmarks: the sensor inventory with its instance lists, and the event log.
+// The core's benchmarks: the sensor inventory with its instance lists, the event log and the
+// association graph.
 // Registration loads the platform descriptions, so it runs here rather than while static
 // objects are built.
 #include <benchmark/benchmark.h>
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     try {
         norv::bench::RegisterInventoryBenchmarks();
         norv::bench::RegisterEventLogBenchmarks();
+        norv::bench::RegisterGraphBenchmarks();
     } catch (const std::exception& error) {
         std::cerr << "core_bench: " << error.what() << "\n";
         return 1;
