@@ -35,7 +35,7 @@
 #include "com/class_object.h"
 #include "com/wide_text.h"
 #include "provider/association_objects.h"
-#include "provider/provider_call.h"
+#include "provider/provider_session.h"
 #include "timed_stand_in.h"
 
 namespace {

@@ -45,7 +45,7 @@
 #include "com/class_object.h"
 #include "com/wbem_services.h"
 #include "com/wide_text.h"
-#include "provider/provider_call.h"
+#include "provider/provider_session.h"
 #include "provider/provider_module.h"
 #include "provider/provider_registration.h"
 #include "repository/served_namespaces.h"

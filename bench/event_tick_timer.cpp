@@ -43,7 +43,7 @@
 #include "events/hardware_watch.h"
 #include "inventory/cache_clock.h"
 #include "inventory/sensor_inventory.h"
-#include "provider/provider_call.h"
+#include "provider/provider_session.h"
 #include "provider/provider_module.h"
 #include "sensors/sdr_cache.h"
 #include "timed_stand_in.h"

@@ -60,12 +60,25 @@ ReferenceQuery ReadReferenceQuery(IClassFactory* pathParser, const wchar_t* lang
 
 }  // namespace
 
-HRESULT NorvAssociationProv::FetchClassDefinitions(IWbemServices* services,
-                                                   IWbemContext* context) {
-    for (const AssociationClass& association : kAssociationClasses) {
-        NORV_RETURN_IF_FAILED(FetchClassDefinition(services, association.name, context,
-                                                   definitions_[RowOf(association)]));
+HRESULT NorvAssociationProv::FetchClassDefinitions(IWbemServices* /*services*/,
+                                                   IWbemContext* /*context*/) {
+    return kWbemNoError;
+}
+
+HRESULT NorvAssociationProv::Definition(const AssociationClass& association, IWbemContext* context,
+                                        ComPtr<IWbemClassObject>& definition) {
+    ComPtr<IWbemClassObject>& kept = definitions_[RowOf(association)];
+    {
+        CriticalSectionScope guard(definitionsGuard_);
+        definition = kept;
     }
+    if (definition) return kWbemNoError;
+    ComPtr<IWbemClassObject> fetched;
+    NORV_RETURN_IF_FAILED(
+        FetchClassDefinition(NamespaceServices(), association.name, context, fetched));
+    CriticalSectionScope guard(definitionsGuard_);
+    if (!kept) kept = std::move(fetched);
+    definition = kept;
     return kWbemNoError;
 }
 
@@ -86,21 +99,23 @@ HRESULT NorvAssociationProv::Instances(const AssociationClass& association,
 
 HRESULT NorvAssociationProv::IndicateEach(const AssociationClass& association,
                                           const std::vector<AssociationData>& instances,
-                                          IWbemObjectSink* sink) const {
+                                          IWbemContext* context, IWbemObjectSink* sink) {
+    if (instances.empty()) return kWbemNoError;
+    ComPtr<IWbemClassObject> definition;
+    NORV_RETURN_IF_FAILED(Definition(association, context, definition));
     for (const AssociationData& data : instances) {
         ComPtr<IWbemClassObject> instance;
-        NORV_RETURN_IF_FAILED(MakeInstance(association, data, instance));
+        NORV_RETURN_IF_FAILED(MakeInstance(definition.get(), association, data, instance));
         IWbemClassObject* objects[] = {instance.get()};
         NORV_RETURN_IF_FAILED(sink->Indicate(1, objects));
     }
     return kWbemNoError;
 }
 
-HRESULT NorvAssociationProv::MakeInstance(const AssociationClass& association,
+HRESULT NorvAssociationProv::MakeInstance(IWbemClassObject* definition,
+                                          const AssociationClass& association,
                                           const AssociationData& data,
-                                          ComPtr<IWbemClassObject>& instance) const {
-    const ComPtr<IWbemClassObject>& definition = definitions_[RowOf(association)];
-    if (!definition) return kWbemFailed;
+                                          ComPtr<IWbemClassObject>& instance) {
     NORV_RETURN_IF_FAILED(definition->SpawnInstance(0, instance.put()));
     return FillFromColumns(AssociationColumns(association), data, instance);
 }
@@ -117,7 +132,7 @@ HRESULT NorvAssociationProv::CreateInstanceEnumAsync(const BSTR className, LONG 
         if (!association) return kWbemInvalidClass;
         std::vector<AssociationData> instances;
         NORV_RETURN_IF_FAILED(Instances(*association, context, instances));
-        return IndicateEach(*association, instances, sink);
+        return IndicateEach(*association, instances, context, sink);
     };
     HRESULT result = kWbemNoError;
     try {
@@ -151,7 +166,7 @@ HRESULT NorvAssociationProv::ExecQueryAsync(const BSTR language, const BSTR quer
         };
         const std::vector<AssociationData> instances =
             AssociationsNaming(*read.association, ends, names);
-        return IndicateEach(*read.association, instances, sink);
+        return IndicateEach(*read.association, instances, context, sink);
     };
     HRESULT result = kWbemNoError;
     try {
@@ -190,8 +205,11 @@ HRESULT NorvAssociationProv::FindByPath(const wchar_t* path, IWbemContext* conte
     NORV_RETURN_IF_FAILED(Instances(*association, context, instances));
     for (const AssociationData& data : instances) {
         if (SameReferencePath(data.first, wanted[0]) && SameReferencePath(data.second, wanted[1])) {
-            return SUCCEEDED(MakeInstance(*association, data, instance)) ? kWbemNoError
-                                                                         : kWbemNotFound;
+            ComPtr<IWbemClassObject> definition;
+            return SUCCEEDED(Definition(*association, context, definition)) &&
+                           SUCCEEDED(MakeInstance(definition.get(), *association, data, instance))
+                       ? kWbemNoError
+                       : kWbemNotFound;
         }
     }
     return kWbemNotFound;

@@ -1,6 +1,8 @@
 // NorvAssociationProv: the instances of the seven association classes, which link the served
 // instances to each other by their paths. One provider object answers every association
 // class; it makes a class's instances for each request from the data its ends are served from.
+// A request is about one class, so a class's definition is fetched when a request first
+// needs it rather than all seven at Initialize.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +15,7 @@
 #include "graph/association_classes.h"
 #include "graph/hardware_graph.h"
 #include "host/provider_base.h"
+#include "platform/critical_section.h"
 
 namespace norv::win {
 
@@ -44,7 +47,12 @@ public:
 private:
     ~NorvAssociationProv() override = default;
 
+    // Fetches nothing: each definition comes at its first use (Definition).
     HRESULT FetchClassDefinitions(IWbemServices* services, IWbemContext* context) override;
+    // The class's definition, fetched from the namespace on first use and kept for the
+    // object's life. The fetch runs with no lock held; of two racing fetches the first is kept.
+    HRESULT Definition(const AssociationClass& association, IWbemContext* context,
+                       ComPtr<IWbemClassObject>& definition);
 
     // The class's ends now, taken under this provider's lock and the caches' locks, which
     // are given back before it returns.
@@ -54,12 +62,14 @@ private:
                       std::vector<AssociationData>& instances);
     // Makes and indicates each instance, with no lock held.
     HRESULT IndicateEach(const AssociationClass& association,
-                         const std::vector<AssociationData>& instances, IWbemObjectSink* sink) const;
-    HRESULT MakeInstance(const AssociationClass& association, const AssociationData& data,
-                         ComPtr<IWbemClassObject>& instance) const;
+                         const std::vector<AssociationData>& instances, IWbemContext* context,
+                         IWbemObjectSink* sink);
+    static HRESULT MakeInstance(IWbemClassObject* definition, const AssociationClass& association,
+                                const AssociationData& data, ComPtr<IWbemClassObject>& instance);
     HRESULT FindByPath(const wchar_t* path, IWbemContext* context,
                        ComPtr<IWbemClassObject>& instance);
 
+    CriticalSection definitionsGuard_;
     std::array<ComPtr<IWbemClassObject>, kAssociationClasses.size()> definitions_;
 };
 

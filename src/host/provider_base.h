@@ -101,6 +101,8 @@ protected:
     // The provider object's own machine-wide lock, named after its provider class.
     NamedLock& ProviderLock() noexcept { return lock_; }
     IClassFactory* PathParserFactory() const noexcept { return pathParserFactory_.get(); }
+    // The namespace's services the object was initialised with; null before Initialize.
+    IWbemServices* NamespaceServices() const noexcept { return services_.get(); }
     // At Initialize: fetches the definitions of the classes the object serves (the served
     // class's by default) from the namespace it was given.
     virtual HRESULT FetchClassDefinitions(IWbemServices* services, IWbemContext* context);

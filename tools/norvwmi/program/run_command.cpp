@@ -28,7 +28,7 @@
 #include "repository/name_compare.h"
 #include "provider/association_objects.h"
 #include "provider/event_watch.h"
-#include "provider/provider_call.h"
+#include "provider/provider_session.h"
 #include "provider/provider_module.h"
 #include "simulated_driver/embedded_mof.h"
 #include "simulated_driver/platform_loading.h"

@@ -32,7 +32,7 @@ ObjectsAnswer ProviderObjects::Run(ProviderOperation operation, const std::strin
     request.operation = operation;
     request.target = target;
     request.query = query;
-    const ProviderOutcome outcome = RunProviderRequest(module_, host_, request);
+    const ProviderOutcome outcome = session_.Run(request);
     const std::string what = operation == ProviderOperation::Get     ? "get " + target
                              : operation == ProviderOperation::Query ? "query " + query
                                                                      : "enum " + target;
@@ -48,6 +48,11 @@ ObjectsAnswer ProviderObjects::Run(ProviderOperation operation, const std::strin
     return answer;
 }
 
+std::vector<std::string> ProviderObjects::End() {
+    for (std::string& problem : session_.End()) problems_.push_back("the query: " + problem);
+    return std::move(problems_);
+}
+
 ProviderAssociationAnswer RunProviderAssociationQuery(const ProviderModule& module,
                                                       const ProviderHost& host,
                                                       const std::vector<std::string>& classNames,
@@ -55,7 +60,7 @@ ProviderAssociationAnswer RunProviderAssociationQuery(const ProviderModule& modu
     ProviderObjects objects(module, host);
     ProviderAssociationAnswer result;
     result.answer = RunAssociationQuery(*host.served, host.nameSpace, classNames, query, objects);
-    result.problems = objects.Problems();
+    result.problems = objects.End();
     return result;
 }
 

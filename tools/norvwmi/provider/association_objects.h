@@ -1,13 +1,14 @@
 // The association engine's objects taken as WMI takes them (repository/association_query.h):
 // each GetObject, enumeration and query is a request of its own through the provider
-// registered for its class, with every check of a provider call.
+// registered for its class, with every check of a provider call; the providers are those
+// of one session (provider_session.h), kept for every request of the query.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "provider/provider_call.h"
+#include "provider/provider_session.h"
 #include "repository/association_query.h"
 
 namespace norvwmi {
@@ -15,7 +16,7 @@ namespace norvwmi {
 class ProviderObjects final : public AssociationObjects {
 public:
     ProviderObjects(const ProviderModule& module, const ProviderHost& host)
-        : module_(module), host_(host) {}
+        : host_(host), session_(module, host) {}
 
     ObjectsAnswer Get(const std::string& path) override;
     ObjectsAnswer Enumerate(const std::string& className) override;
@@ -25,15 +26,16 @@ public:
     ObjectsAnswer Referencing(const std::string& className, const std::vector<std::string>& roles,
                               const std::string& sourcePath) override;
 
-    // The provider faults of every request, each after the request that showed it.
-    const std::vector<std::string>& Problems() const { return problems_; }
+    // Releases the session's providers; the provider faults of every request, each after
+    // the request that showed it, then those found once every reference is gone.
+    std::vector<std::string> End();
 
 private:
     ObjectsAnswer Run(ProviderOperation operation, const std::string& target,
                       const std::string& query = {});
 
-    const ProviderModule& module_;
     const ProviderHost& host_;
+    ProviderSession session_;
     std::vector<std::string> problems_;
 };
 

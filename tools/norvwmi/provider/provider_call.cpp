@@ -186,8 +186,8 @@ ProviderOutcome FromRepository(IWbemServices* nameSpace, const ProviderRequest& 
 
 }  // namespace
 
-ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
-                             const ProviderRequest& request) try {
+ProviderOutcome InitialiseProvider(IClassFactory* factory, const ProviderHost& host,
+                                   InitialisedProvider& provider) try {
     ComPtr<IUnknown> object;
     HRESULT hr = factory->CreateInstance(nullptr, __uuidof(IUnknown), object.put_void());
     if (FAILED(hr)) return Failed(hr, "IClassFactory::CreateInstance");
@@ -218,50 +218,70 @@ ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
     outcome.status = initStatuses.front().result;
     if (FAILED(outcome.status)) return outcome;
 
-    ComPtr<IWbemServices> provider;
-    hr = object.query(provider);
+    ComPtr<IWbemServices> services;
+    hr = object.query(services);
     if (FAILED(hr)) return Failed(hr, "QueryInterface(IWbemServices)");
+    provider.services = std::move(services);
+    provider.nameSpace = ComPtr<IWbemServices>(nameSpace.get());
+    return outcome;
+} catch (const std::bad_alloc&) {
+    return Failed(E_OUTOFMEMORY, "the host");
+}
 
+void CallInitialisedProvider(const InitialisedProvider& provider, const ProviderHost& host,
+                             const ProviderRequest& request, ProviderOutcome& outcome) try {
     const auto sink = RecordingSink::Create();
     outcome.step = StepName(request.operation);
-    hr = InCallContext(host.clientLevel, StepName(request.operation), outcome.problems, [&] {
-        return Request(provider.get(), nameSpace.get(), request, sink.get());
-    });
+    const HRESULT hr =
+        InCallContext(host.clientLevel, StepName(request.operation), outcome.problems, [&] {
+            return Request(provider.services.get(), provider.nameSpace.get(), request, sink.get());
+        });
     for (std::string& problem : CheckCompletion(hr, *sink.get(), host.completionWaitMs))
         outcome.problems.push_back(outcome.step + ": " + problem);
     const auto finals = sink->FinalStatuses();
     outcome.status = finals.empty() ? hr : finals.front().result;
     outcome.objects = sink->Objects();
     CheckObjects(request, outcome);
-    return outcome;
 } catch (const std::bad_alloc&) {
-    return Failed(E_OUTOFMEMORY, "the host");
+    outcome.status = E_OUTOFMEMORY;
+    outcome.step = "the host";
 }
 
-ProviderOutcome RunProviderRequest(const ProviderModule& module, const ProviderHost& host,
-                                   const ProviderRequest& request) try {
+ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
+                             const ProviderRequest& request) {
+    InitialisedProvider provider;
+    ProviderOutcome outcome = InitialiseProvider(factory, host, provider);
+    if (provider.services) CallInitialisedProvider(provider, host, request, outcome);
+    return outcome;
+}
+
+RequestRoute RouteRequest(const ProviderHost& host, const ProviderRequest& request) try {
+    RequestRoute route;
     auto path = RequestPath(*host.served, host.nameSpace, request);
-    if (auto* refused = std::get_if<ProviderOutcome>(&path)) return std::move(*refused);
+    if (auto* refused = std::get_if<ProviderOutcome>(&path)) {
+        route.answered = std::move(*refused);
+        return route;
+    }
     const ObjectPath& target = std::get<ObjectPath>(path);
-    const ComPtr<IWbemServices> nameSpace(
-        NamespaceServices::Create(host.served, host.nameSpace).get());
-    if (request.operation == ProviderOperation::Get && target.IsClass())
-        return FromRepository(nameSpace.get(), request);
+    const auto fromRepository = [&] {
+        const ComPtr<IWbemServices> nameSpace(
+            NamespaceServices::Create(host.served, host.nameSpace).get());
+        route.answered = FromRepository(nameSpace.get(), request);
+        return route;
+    };
+    if (request.operation == ProviderOperation::Get && target.IsClass()) return fromRepository();
 
-    const ProviderLookup lookup = FindProvider(host.served->Classes(), host.nameSpace,
-                                               target.className, request.operation, request.method);
-    if (lookup.status == ProviderLookupStatus::StaticClass)
-        return FromRepository(nameSpace.get(), request);
-    if (lookup.status != ProviderLookupStatus::Found)
-        return Failed(CodeOf(lookup.status), "the provider registration", lookup.detail);
-
-    return CallThroughClassObject<ProviderOutcome>(
-        module, lookup,
-        "DllCanUnloadNow answers S_FALSE once every reference is released: the module still "
-        "counts an object or a lock",
-        [&](IClassFactory* factory) { return CallProvider(factory, host, request); });
+    route.lookup = FindProvider(host.served->Classes(), host.nameSpace, target.className,
+                                request.operation, request.method);
+    if (route.lookup.status == ProviderLookupStatus::StaticClass) return fromRepository();
+    if (route.lookup.status != ProviderLookupStatus::Found)
+        route.answered =
+            Failed(CodeOf(route.lookup.status), "the provider registration", route.lookup.detail);
+    return route;
 } catch (const std::bad_alloc&) {
-    return Failed(E_OUTOFMEMORY, "the host");
+    RequestRoute route;
+    route.answered = Failed(E_OUTOFMEMORY, "the host");
+    return route;
 }
 
 }  // namespace norvwmi

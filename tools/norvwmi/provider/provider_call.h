@@ -15,6 +15,7 @@
 #include <wbemcli.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,40 @@ struct ProviderOutcome {
     std::vector<std::string> problems;
 };
 
+// A provider object made and initialised, ready for requests: its IWbemServices and the
+// namespace's services it was initialised with.
+struct InitialisedProvider {
+    norv::win::ComPtr<IWbemServices> services;
+    norv::win::ComPtr<IWbemServices> nameSpace;
+};
+
+// Makes a provider with `factory` and initialises it for the host's namespace. On success
+// `provider` holds it and the outcome only the problems of Initialize; otherwise the outcome
+// says which step failed.
+ProviderOutcome InitialiseProvider(IClassFactory* factory, const ProviderHost& host,
+                                   InitialisedProvider& provider);
+
+// One request on an initialised provider, added to `outcome` (its step, status, objects and
+// problems).
+void CallInitialisedProvider(const InitialisedProvider& provider, const ProviderHost& host,
+                             const ProviderRequest& request, ProviderOutcome& outcome);
+
 // Initialize and the request on a provider made by `factory`.
 ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
                              const ProviderRequest& request);
 
-// The whole road: finding the class's provider, its class object in `module`, the calls;
-// the module is asked DllCanUnloadNow once every reference has been released.
-ProviderOutcome RunProviderRequest(const ProviderModule& module, const ProviderHost& host,
-                                   const ProviderRequest& request);
+// Where a request goes: answered by the host itself (a class path, a class without a
+// provider, a path of another namespace, a registration that names no usable provider), or
+// to the provider `lookup` found.
+struct RequestRoute {
+    std::optional<ProviderOutcome> answered;
+    ProviderLookup lookup;
+};
+RequestRoute RouteRequest(const ProviderHost& host, const ProviderRequest& request);
+
+// What a module that still holds objects once every reference is gone is told.
+inline constexpr const char* kModuleStillHeld =
+    "DllCanUnloadNow answers S_FALSE once every reference is released: the module still "
+    "counts an object or a lock";
 
 }  // namespace norvwmi
