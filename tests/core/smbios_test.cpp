@@ -1,6 +1,6 @@
 // The entry-point scan, the structure walk, the processor sockets and the OEM processor
-// records, on the constructed images of tests/data/core/smbios_images.txt and on real
-// tables (tests/data/core/smbios_dumps.txt).
+// records, on the constructed images of tests/data/core/smbios_images.txt (the walk of real
+// tables is smbios_dmidecode_test's).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -23,8 +23,8 @@ namespace {
 using namespace smbios_test;
 
 // The structures the walk visits (handle:type:formatted length), and every processor socket
-// with its designation and status; `detailed` adds each socket's 40 bytes and OEM record.
-std::string Describe(std::span<const std::uint8_t> table, bool detailed) {
+// with its designation, status, 40 bytes and OEM record.
+std::string Describe(std::span<const std::uint8_t> table) {
     char text[96];
     std::size_t count = 0, end = 0;
     std::string structures;
@@ -51,10 +51,7 @@ std::string Describe(std::span<const std::uint8_t> table, bool detailed) {
         for (std::size_t b = processor.bytes[1]; b < kProcessorCopyLength; ++b)
             EXPECT_EQ(processor.bytes[b], 0) << b;
         const std::optional<OemProcessorBytes> oem = FindOemProcessor(table, processor.Handle());
-        if (detailed)
-            answer += " [" + HexText(processor.bytes) + "] oem " + (oem ? HexText(*oem) : "none");
-        else
-            EXPECT_FALSE(oem);  // the dumped tables carry none
+        answer += " [" + HexText(processor.bytes) + "] oem " + (oem ? HexText(*oem) : "none");
     }
     return answer;
 }
@@ -68,7 +65,7 @@ std::string ImageCase(const std::string& input) {
     if (what == "find") in >> type >> index >> copy;
     if (what == "oem" || what == "string") in >> handle;
     std::getline(in, rest);
-    if (what == "table") return Describe(Hex(rest), true);
+    if (what == "table") return Describe(Hex(rest));
     if (what == "oem") {
         const std::optional<OemProcessorBytes> oem =
             FindOemProcessor(Hex(rest), static_cast<std::uint16_t>(handle));
@@ -108,36 +105,6 @@ std::string ImageCase(const std::string& input) {
 
 TEST(SmbiosImages, ScanWalkSocketsAndOemRecordsAsReviewed) {
     test::ExpectCases("smbios_images.txt", ImageCase);
-}
-
-// Real tables, as tests/data/core/smbios_dumps.txt says: dmidecode --dump-bin files (entry
-// point at 0, table at 0x20) and raw tables; smbios_dmidecode_test.cpp compares the walk of
-// every one with dmidecode's decoding on every run.
-std::string Dumped(const std::string& input) {
-    std::istringstream in(input);
-    std::string file;
-    unsigned tableStart = 0;
-    in >> file >> std::hex >> tableStart;
-    const Bytes dump = ReadFile(std::string(NORV_TEST_DATA_DIR) + "/smbios/" + file);
-    if (dump.size() <= tableStart) return "unreadable";
-    std::span<const std::uint8_t> table = std::span(dump).subspan(tableStart);
-    char text[96];
-    std::string answer = "no entry point";
-    if (const std::optional<SmbiosEntryPoint> entryPoint = FindSmbiosEntryPoint(dump)) {
-        std::snprintf(text, sizeof text, "entry point %u.%u at %zX, table of %u bytes at %X",
-                      entryPoint->Version() >> 8u, entryPoint->Version() & 0xFFu,
-                      entryPoint->offset, unsigned{entryPoint->TableLength()},
-                      unsigned{entryPoint->TableAddress()});
-        answer = text;
-        if (entryPoint->TableAddress() == tableStart &&
-            tableStart + entryPoint->TableLength() <= dump.size())
-            table = table.first(entryPoint->TableLength());
-    }
-    return answer + "; " + Describe(table, false);
-}
-
-TEST(DumpedTables, AgreeWithTheirDecoding) {
-    test::ExpectCases("smbios_dumps.txt", Dumped);
 }
 
 }  // namespace
