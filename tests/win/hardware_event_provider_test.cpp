@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <variant>
@@ -76,48 +75,19 @@ int EntryNumberOf(IWbemClassObject* event) {
     return static_cast<int>(low | (high << 8));
 }
 
-// A sink whose Indicate first runs the test's hook with the number of the call: the hook's
-// status is Indicate's, and only what a successful call brought counts as delivered.
-class HookSink final : public norvwmi::ComObject<HookSink, IWbemObjectSink> {
-public:
-    using Hook = std::function<HRESULT(std::size_t call)>;
-    explicit HookSink(Hook hook) : hook_(std::move(hook)) {}
+// A sink delivering entry numbers, with the test's hook run first in each Indicate.
+ComPtr<HookSink> EventSink(HookSink::Hook hook = nullptr) {
+    return HookSink::Create(std::move(hook), &EntryNumberOf);
+}
 
-    HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
-        std::size_t call;
-        {
-            std::lock_guard<std::mutex> guard(mutex_);
-            call = calls_++;
-        }
-        const HRESULT status = hook_ ? hook_(call) : S_OK;
-        if (FAILED(status)) return status;
-        std::lock_guard<std::mutex> guard(mutex_);
-        for (LONG i = 0; i < count; ++i) delivered_.push_back(EntryNumberOf(objects[i]));
-        return status;
-    }
-    HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override {
-        return S_OK;
-    }
-
-    // The entry numbers delivered, once `count` have come (or the wait ran out) and two
-    // periods more have passed.
-    std::vector<int> Settled(std::size_t count) const {
-        const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
-        while (Delivered().size() < count && ::GetTickCount64() < deadline) ::Sleep(20);
-        ::Sleep(kSettleMs);
-        return Delivered();
-    }
-    std::vector<int> Delivered() const {
-        std::lock_guard<std::mutex> guard(mutex_);
-        return delivered_;
-    }
-
-private:
-    Hook hook_;
-    mutable std::mutex mutex_;
-    std::size_t calls_ = 0;
-    std::vector<int> delivered_;
-};
+// The entry numbers delivered, once `count` have come (or the wait ran out) and two periods
+// more have passed.
+std::vector<int> Settled(const ComPtr<HookSink>& sink, std::size_t count) {
+    const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
+    while (sink->Delivered().size() < count && ::GetTickCount64() < deadline) ::Sleep(20);
+    ::Sleep(kSettleMs);
+    return sink->Delivered();
+}
 
 // One subscription: the provider initialised and its sink given.
 struct Subscription {
@@ -194,13 +164,13 @@ protected:
 // Two subscriptions each see every new record once. Then, with an hour's period, a worker that
 // waited out its period would hold the test for an hour; the wake-up event ends it at once.
 TEST_F(HardwareEventProviderTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce) {
-    const auto firstSink = HookSink::Create(nullptr), secondSink = HookSink::Create(nullptr);
+    const auto firstSink = EventSink(), secondSink = EventSink();
     Subscription first = Subscribe(firstSink.get());
     Subscription second = Subscribe(secondSink.get());
     ASSERT_EQ(first.NewQuery(1), WBEM_S_NO_ERROR);
     ASSERT_EQ(second.NewQuery(1), WBEM_S_NO_ERROR);
     ServeWith(201, 3);
-    EXPECT_EQ(firstSink->Settled(3), (std::vector<int>{201, 202, 203}));
+    EXPECT_EQ(Settled(firstSink, 3), (std::vector<int>{201, 202, 203}));
     EXPECT_EQ(secondSink->Delivered(), (std::vector<int>{201, 202, 203}));
     first = Subscription{};
     second = Subscription{};
@@ -227,23 +197,23 @@ TEST_F(HardwareEventProviderTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce)
 
 // WMI may give a query id again; it is still one query, which one cancel ends.
 TEST_F(HardwareEventProviderTest, WorkerCountsAQueryIdGivenTwiceOnce) {
-    const auto sink = HookSink::Create(nullptr);
+    const auto sink = EventSink();
     const Subscription subscription = Subscribe(sink.get());
     ASSERT_EQ(subscription.NewQuery(5), WBEM_S_NO_ERROR);
     ASSERT_EQ(subscription.NewQuery(5), WBEM_S_NO_ERROR);
     EXPECT_EQ(subscription.CancelQuery(5), WBEM_S_NO_ERROR);
     ServeWith(211, 1);
-    EXPECT_EQ(sink->Settled(0), std::vector<int>{});
+    EXPECT_EQ(Settled(sink, 0), std::vector<int>{});
 }
 
 // A failed Indicate is tried again at the next tick; the others are not held back by it.
 TEST_F(HardwareEventProviderTest, WorkerTriesAFailedIndicateAgainAndDeliversEachEventOnce) {
-    const auto sink = HookSink::Create(
+    const auto sink = EventSink(
         [](std::size_t call) { return call == 0 ? WBEM_E_FAILED : WBEM_S_NO_ERROR; });
     const Subscription subscription = Subscribe(sink.get());
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
     ServeWith(221, 3);
-    EXPECT_EQ(sink->Settled(3), (std::vector<int>{222, 223, 221}));
+    EXPECT_EQ(Settled(sink, 3), (std::vector<int>{222, 223, 221}));
 }
 
 // The events found while WMI had not yet given a sink wait for it.
@@ -252,16 +222,16 @@ TEST_F(HardwareEventProviderTest, WorkerKeepsTheEventsFoundBeforeTheSinkCame) {
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
     ServeWith(231, 2);
     ::Sleep(kSettleMs);
-    const auto sink = HookSink::Create(nullptr);
+    const auto sink = EventSink();
     ASSERT_EQ(subscription.ProvideEvents(sink.get()), WBEM_S_NO_ERROR);
-    EXPECT_EQ(sink->Settled(2), (std::vector<int>{231, 232}));
+    EXPECT_EQ(Settled(sink, 2), (std::vector<int>{231, 232}));
 }
 
 // A sink may release WMI's last reference inside Indicate, on the worker's own thread: the
 // provider goes once the tick is over, and with it every module lock.
 TEST_F(HardwareEventProviderTest, WorkerOutlivesAReleaseInsideIndicate) {
     ComPtr<IWbemProviderInit> provider;
-    const auto sink = HookSink::Create([&provider](std::size_t) {
+    const auto sink = EventSink([&provider](std::size_t) {
         provider = {};
         return WBEM_S_NO_ERROR;
     });
@@ -269,7 +239,7 @@ TEST_F(HardwareEventProviderTest, WorkerOutlivesAReleaseInsideIndicate) {
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
     provider = std::move(subscription.provider);
     ServeWith(241, 2);
-    EXPECT_EQ(sink->Settled(1), std::vector<int>{241}) << "released: the rest is not delivered";
+    EXPECT_EQ(Settled(sink, 1), std::vector<int>{241}) << "released: the rest is not delivered";
     EXPECT_TRUE(ModuleUnloadableSoon());
 }
 
@@ -277,7 +247,7 @@ TEST_F(HardwareEventProviderTest, WorkerOutlivesAReleaseInsideIndicate) {
 // a new one, which sees what happens from then on.
 TEST_F(HardwareEventProviderTest, WorkerStoppedInsideIndicateStartsAgainForTheNextQuery) {
     ComPtr<IWbemEventProviderQuerySink> queries;
-    const auto sink = HookSink::Create([&queries](std::size_t call) {
+    const auto sink = EventSink([&queries](std::size_t call) {
         if (call == 0) queries->CancelQuery(1);
         return WBEM_S_NO_ERROR;
     });
@@ -285,10 +255,10 @@ TEST_F(HardwareEventProviderTest, WorkerStoppedInsideIndicateStartsAgainForTheNe
     queries = subscription.Queries();
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
     ServeWith(251, 2);
-    EXPECT_EQ(sink->Settled(1), std::vector<int>{251});
+    EXPECT_EQ(Settled(sink, 1), std::vector<int>{251});
     ASSERT_EQ(subscription.NewQuery(2), WBEM_S_NO_ERROR);
     ServeWith(251, 3);
-    EXPECT_EQ(sink->Settled(2), (std::vector<int>{251, 253}));
+    EXPECT_EQ(Settled(sink, 2), (std::vector<int>{251, 253}));
     EXPECT_EQ(subscription.CancelQuery(2), WBEM_S_NO_ERROR);
     queries = {};
 }
@@ -298,7 +268,7 @@ TEST_F(HardwareEventProviderTest, WorkerStoppedInsideIndicateStartsAgainForTheNe
 // most a period instead of waiting for the blocked tick.
 TEST_F(HardwareEventProviderTest, BlockedSinkHoldsUpNeitherTheLocksNorACancel) {
     const TestEvent entered("Entered"), unblock("Unblock");
-    const auto sink = HookSink::Create([&](std::size_t) {
+    const auto sink = EventSink([&](std::size_t) {
         ::SetEvent(::OpenEventA(EVENT_MODIFY_STATE, FALSE, entered.Name().c_str()));
         unblock.WaitFor(kEventWaitMs);
         return WBEM_S_NO_ERROR;

@@ -209,6 +209,14 @@ inline bool OwnedByAnotherWithin(const std::string& name, DWORD milliseconds) {
     return false;
 }
 
+// Whether a thread of its own finds the named mutex owned (by this thread or another process)
+// at once.
+inline bool OwnedForAnotherThread(const std::string& name) {
+    bool owned = false;
+    std::thread([&] { owned = OwnedByAnotherWithin(name, 0); }).join();
+    return owned;
+}
+
 // norv_lock_holder holds the machine-wide lock wmi_<held> for a second while the request runs
 // on a thread of its own: the request must hold each of ownedMeanwhile while it waits, and end
 // only after the holder let go. The request's status.

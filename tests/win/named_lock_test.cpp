@@ -42,21 +42,6 @@ protected:
     TestLogKey key;
 };
 
-// Whether another thread finds the mutex of this full name free (and gives it back).
-bool FreeForAnotherThread(const std::string& fullName) {
-    bool free = false;
-    std::thread probe([&] {
-        const win::UniqueHandle mutex(
-            OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, fullName.c_str()));
-        if (!mutex) return;
-        const DWORD waited = WaitForSingleObject(mutex.get(), 0);
-        free = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-        if (free) ReleaseMutex(mutex.get());
-    });
-    probe.join();
-    return free;
-}
-
 // The mutex is Global\wmi_ and the name, made at the first Lock, and the lock is reentrant
 // for its owner (ThreadsTakingAFreshLockShareOneMutex shows an unnamed one keeps them out).
 TEST_F(NamedLockTest, ExcludesOtherThreadsUnderItsGlobalNameAndIsReentrant) {
@@ -69,9 +54,9 @@ TEST_F(NamedLockTest, ExcludesOtherThreadsUnderItsGlobalNameAndIsReentrant) {
         lock.Lock();
         lock.Lock();
         lock.Unlock();
-        EXPECT_FALSE(FreeForAnotherThread(fullName)) << "one Unlock released both Locks";
+        EXPECT_TRUE(test::OwnedForAnotherThread(fullName)) << "one Unlock released both Locks";
         lock.Unlock();
-        EXPECT_TRUE(FreeForAnotherThread(fullName));
+        EXPECT_FALSE(test::OwnedForAnotherThread(fullName));
         EXPECT_TRUE(FailureLines().empty());
         // One Unlock too many: ReleaseMutex fails with ERROR_NOT_OWNER.
         lock.Unlock();
@@ -207,9 +192,9 @@ TEST_F(NamedLockTest, MutexOfAKilledOwnerIsTakenAndReleased) {
     const auto failures = FailureLines();
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].rfind(kFailurePrefix, 0), 0u) << failures[0];
-    EXPECT_FALSE(FreeForAnotherThread(fullName));
+    EXPECT_TRUE(test::OwnedForAnotherThread(fullName));
     lock.Unlock();
-    EXPECT_TRUE(FreeForAnotherThread(fullName));
+    EXPECT_FALSE(test::OwnedForAnotherThread(fullName));
     EXPECT_EQ(FailureLines().size(), 1u);
 }
 

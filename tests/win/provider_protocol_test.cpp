@@ -13,10 +13,10 @@
 #include <cwctype>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "com/wbem_services.h"
+#include "log_test_support.h"
 #include "stand_in_wmi.h"
 
 namespace norv::test {
@@ -325,53 +325,25 @@ TEST_P(ProviderProtocolTest, AnswersItsClassInformationAndNothingElse) {
     EXPECT_EQ(provider_.query(notOffered), E_NOINTERFACE);
 }
 
-// A sink that, each time a request hands it an instance, asks from a thread of its own whether
-// the named mutex can be taken: a mutex the request owns cannot (WAIT_TIMEOUT).
-class MutexProbeSink final : public norvwmi::ComObject<MutexProbeSink, IWbemObjectSink> {
-public:
-    explicit MutexProbeSink(std::string name) : name_(std::move(name)) {}
-
-    HRESULT STDMETHODCALLTYPE Indicate(LONG, IWbemClassObject**) override {
-        DWORD seen = WAIT_FAILED;
-        std::thread probe([&] {
-            win::UniqueHandle mutex(
-                ::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name_.c_str()));
-            if (!mutex) return;
-            seen = ::WaitForSingleObject(mutex.get(), 0);
-            if (seen == WAIT_OBJECT_0 || seen == WAIT_ABANDONED) ::ReleaseMutex(mutex.get());
-        });
-        probe.join();
-        seen_.push_back(seen);
-        return WBEM_S_NO_ERROR;
-    }
-    HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override {
-        return WBEM_S_NO_ERROR;
-    }
-
-    // What each probe saw, in the order of the Indicate calls.
-    const std::vector<DWORD>& Seen() const { return seen_; }
-
-private:
-    std::string name_;
-    std::vector<DWORD> seen_;
-};
-
 // An enumeration owns the provider's machine-wide mutex while it hands out instances, so a
 // request of another thread or process waits for it (how the mutex makes them wait is
-// NamedLockTest's), and every request, found or not, releases it at its end. The sink's calls
-// are the signal that the provider is past its lock: no wait decides it.
+// NamedLockTest's), and every request, found or not, releases it at its end. Each Indicate
+// asks from a thread of its own whether another owns the mutex: no wait decides it.
 TEST_P(ProviderProtocolTest, EachRequestHoldsTheProvidersOwnLock) {
     const std::string name = LockNameOf(GetParam().providerClass);
-    const auto sink = MutexProbeSink::Create(name);
+    std::vector<bool> held;
+    const auto sink = HookSink::Create(
+        [&](std::size_t) {
+            held.push_back(OwnedForAnotherThread(name));
+            return WBEM_S_NO_ERROR;
+        },
+        nullptr);
     EXPECT_EQ(AsClient([&] {
                   return provider_->CreateInstanceEnumAsync(nullptr, 0, nullptr, sink.get());
               }),
               WBEM_S_NO_ERROR);
-    ASSERT_FALSE(sink->Seen().empty());
-    for (const DWORD seen : sink->Seen()) {
-        EXPECT_EQ(seen, static_cast<DWORD>(WAIT_TIMEOUT))
-            << "an instance was handed out without the provider's lock " << name;
-    }
+    EXPECT_EQ(held, std::vector<bool>(sink->Delivered().size(), true)) << name;
+    ASSERT_FALSE(held.empty());
     std::vector<PathKey> wrong = keys_;
     wrong[0].value += L"x";
     EXPECT_EQ(LookUp(wrong), kWbemNotFound);

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -128,6 +130,43 @@ inline std::string CompletionProblems(HRESULT returned, const RecordingSink& sin
     }
     return text;
 }
+
+// A sink whose Indicate first runs the test's hook with the number of the call: the hook's
+// status is Indicate's, and only what a successful call brought is delivered, each object as
+// the test's reader sees it.
+class HookSink final : public norvwmi::ComObject<HookSink, IWbemObjectSink> {
+public:
+    using Hook = std::function<HRESULT(std::size_t call)>;
+    using Reader = int (*)(IWbemClassObject*);
+    HookSink(Hook hook, Reader read) : hook_(std::move(hook)), read_(read) {}
+
+    HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
+        std::size_t call;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            call = calls_++;
+        }
+        const HRESULT status = hook_ ? hook_(call) : S_OK;
+        if (FAILED(status)) return status;
+        std::lock_guard<std::mutex> guard(mutex_);
+        for (LONG i = 0; i < count; ++i) delivered_.push_back(read_ ? read_(objects[i]) : 0);
+        return status;
+    }
+    HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override {
+        return S_OK;
+    }
+    std::vector<int> Delivered() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return delivered_;
+    }
+
+private:
+    Hook hook_;
+    Reader read_;
+    mutable std::mutex mutex_;
+    std::size_t calls_ = 0;
+    std::vector<int> delivered_;
+};
 
 // Holds COM (multithreaded), the module under test, the locator and the parsers.
 class StandInWmi {
