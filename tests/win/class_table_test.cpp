@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/com_object.h"
 #include "host/module_state.h"
 #include "host/provider_class_row.h"
 #include "host_test_support.h"
@@ -18,33 +19,12 @@ namespace {
 
 // A provider stand-in: answers IUnknown only, holds a module lock like every provider object,
 // and counts the living instances.
-class CountingObject : public IUnknown {
+class CountingObject : public ComObject<CountingObject, ModuleLockHolder, IUnknown> {
 public:
     static inline std::atomic<int> living{0};
 
     CountingObject() noexcept { ++living; }
-    virtual ~CountingObject() { --living; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown)) return E_NOINTERFACE;
-        *out = static_cast<IUnknown*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override {
-        return static_cast<ULONG>(::InterlockedIncrement(&references_));
-    }
-    ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const LONG count = ::InterlockedDecrement(&references_);
-        if (count == 0) delete this;
-        return static_cast<ULONG>(count);
-    }
-
-private:
-    ModuleLockHolder moduleLock_;
-    LONG references_ = 0;
+    ~CountingObject() override { --living; }
 };
 
 // A provider whose allocation always fails.
