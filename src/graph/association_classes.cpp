@@ -1,7 +1,10 @@
 #include "graph/association_classes.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cwctype>
+
+#include "host/provider_class_identity.h"
 
 namespace norv {
 namespace {
@@ -20,7 +23,38 @@ bool ReadsLog(GraphEnd end) {
     return end == GraphEnd::Log || end == GraphEnd::EachRecord || end == GraphEnd::RecordSensor;
 }
 
+struct EndClass {
+    GraphEnd end;
+    ProviderClass served;
+};
+
+// The classes of the instances each end stands for.
+constexpr EndClass kEndClasses[] = {
+    {GraphEnd::Controller, ProviderClass::ComputerSystem},
+    {GraphEnd::Domain, ProviderClass::AdminDomain},
+    {GraphEnd::Collection, ProviderClass::SystemSpecificCollection},
+    {GraphEnd::Log, ProviderClass::RecordLog},
+    {GraphEnd::EachSensor, ProviderClass::Sensor},
+    {GraphEnd::EachSensor, ProviderClass::NumericSensor},
+    {GraphEnd::EachRecord, ProviderClass::LogRecord},
+    {GraphEnd::RecordSensor, ProviderClass::Sensor},
+    {GraphEnd::RecordSensor, ProviderClass::NumericSensor},
+};
+
+bool SameNarrowName(std::string_view a, std::string_view b) {
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
 }  // namespace
+
+bool EndMayBe(GraphEnd end, std::string_view className) {
+    return std::ranges::any_of(kEndClasses, [&](const EndClass& row) {
+        return row.end == end && SameNarrowName(IdentityOf(row.served).servedClass, className);
+    });
+}
 
 const AssociationClass* FindAssociationClass(std::wstring_view name) {
     const auto row = std::ranges::find_if(

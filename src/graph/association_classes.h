@@ -42,6 +42,10 @@ inline constexpr std::array<AssociationClass, 7> kAssociationClasses{{
 // The row of the class named `name` in any letter case; null for another name.
 const AssociationClass* FindAssociationClass(std::wstring_view name);
 
+// Whether an instance of the served class `className` (any letter case) can be such an end:
+// a query holding a reference against a path of another class names no instance.
+bool EndMayBe(GraphEnd end, std::string_view className);
+
 // What a class's ends are read from: the sensor cache, the event log or neither.
 struct GraphSources {
     bool sensors = false;

@@ -50,8 +50,10 @@ ReferenceQuery ReadReferenceQuery(IClassFactory* pathParser, const wchar_t* lang
         const bool first = SameWord(term.role, association->firstRole);
         if (!first && !SameWord(term.role, association->secondRole)) return read;
         std::string path;
-        // A path that is not one names no instance.
-        if (SUCCEEDED(ReadReferencePath(pathParser, term.path.c_str(), path)))
+        // A path that is not one, or one of a class the end never is, names no instance.
+        const GraphEnd end = first ? association->first : association->second;
+        if (SUCCEEDED(ReadReferencePath(pathParser, term.path.c_str(), path)) &&
+            EndMayBe(end, std::string_view(path).substr(0, path.find('.'))))
             read.paths[first ? 0 : 1].push_back(std::move(path));
     }
     read.association = association;
@@ -157,6 +159,8 @@ HRESULT NorvAssociationProv::ExecQueryAsync(const BSTR language, const BSTR quer
         return kWbemProviderNotCapable;
     }
     const auto indicateNamed = [&]() -> HRESULT {
+        // Nothing to read when no term can name an end (a RecordLog asked of the sensors).
+        if (read.paths[0].empty() && read.paths[1].empty()) return kWbemNoError;
         GraphEnds ends;
         NORV_RETURN_IF_FAILED(Ends(*read.association, context, ends));
         const auto names = [&](std::size_t role, const std::string& end) {

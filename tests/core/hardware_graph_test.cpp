@@ -179,6 +179,10 @@ TEST(HardwareGraph, AClassReadsTheCachesOfItsEnds) {
     EXPECT_EQ(sources(L"UseOfLog"), "log");
     EXPECT_EQ(sources(L"LogManagesRecord"), "log");
     EXPECT_EQ(sources(L"RecordAppliesToElement"), "sensorslog");
+    EXPECT_TRUE(EndMayBe(GraphEnd::EachSensor, "numericsensor"));
+    EXPECT_TRUE(EndMayBe(GraphEnd::RecordSensor, "Sensor"));
+    EXPECT_FALSE(EndMayBe(GraphEnd::RecordSensor, "RecordLog"));
+    EXPECT_FALSE(EndMayBe(GraphEnd::Log, "LogRecord"));
 }
 
 }  // namespace

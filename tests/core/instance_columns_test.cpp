@@ -122,6 +122,12 @@ TEST(InstanceColumns, EveryAssociationIsItsClassInTheShippedMof) {
         ExpectTableIsTheClass(classes, name.c_str(), AssociationColumns(association));
         const MofClass& declared = classes.at(name);
         EXPECT_EQ(declared.at(NarrowName(association.firstRole)).type, refType.at(association.first));
+        for (const GraphEnd end : {association.first, association.second}) {
+            const std::string& type = refType.at(end);
+            if (type != "object ref") {
+                EXPECT_TRUE(EndMayBe(end, type.substr(0, type.size() - 4))) << type;
+            }
+        }
         EXPECT_EQ(declared.at(NarrowName(association.secondRole)).type,
                   refType.at(association.second));
     }
