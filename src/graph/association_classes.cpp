@@ -1,19 +1,12 @@
 #include "graph/association_classes.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cwctype>
 
+#include "host/name_case.h"
 #include "host/provider_class_identity.h"
 
 namespace norv {
 namespace {
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return std::ranges::equal(a, b, [](wchar_t x, wchar_t y) {
-        return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
-    });
-}
 
 bool ReadsSensors(GraphEnd end) {
     return end == GraphEnd::EachSensor || end == GraphEnd::RecordSensor;
@@ -41,18 +34,11 @@ constexpr EndClass kEndClasses[] = {
     {GraphEnd::RecordSensor, ProviderClass::NumericSensor},
 };
 
-bool SameNarrowName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 }  // namespace
 
 bool EndMayBe(GraphEnd end, std::string_view className) {
     return std::ranges::any_of(kEndClasses, [&](const EndClass& row) {
-        return row.end == end && SameNarrowName(IdentityOf(row.served).servedClass, className);
+        return row.end == end && SameName(IdentityOf(row.served).servedClass, className);
     });
 }
 

@@ -1,7 +1,6 @@
 #include "graph/association_provider.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <new>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 #include "host/class_definition.h"
 #include "host/client_impersonation.h"
 #include "host/instance_fill.h"
+#include "host/name_case.h"
 #include "host/object_path_keys.h"
 #include "host/reference_path.h"
 #include "host/wbem_status.h"
@@ -21,13 +21,6 @@ namespace {
 
 std::size_t RowOf(const AssociationClass& association) {
     return static_cast<std::size_t>(&association - kAssociationClasses.data());
-}
-
-bool SameWord(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
-           });
 }
 
 // The query's association class and, for each of its two references, the paths the query
@@ -41,14 +34,14 @@ struct ReferenceQuery {
 ReferenceQuery ReadReferenceQuery(IClassFactory* pathParser, const wchar_t* language,
                                   const wchar_t* query) {
     ReferenceQuery read;
-    if (!language || !query || !SameWord(language, L"WQL")) return read;
+    if (!language || !query || !SameName(std::wstring_view(language), L"WQL")) return read;
     const std::optional<AssociationSelect> select = ParseAssociationSelect(query);
     if (!select) return read;
     const AssociationClass* association = FindAssociationClass(select->className);
     if (!association) return read;
     for (const ReferenceTerm& term : select->terms) {
-        const bool first = SameWord(term.role, association->firstRole);
-        if (!first && !SameWord(term.role, association->secondRole)) return read;
+        const bool first = SameName(term.role, association->firstRole);
+        if (!first && !SameName(term.role, association->secondRole)) return read;
         std::string path;
         // A path that is not one, or one of a class the end never is, names no instance.
         const GraphEnd end = first ? association->first : association->second;

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "host/name_case.h"
+
 namespace norv {
 namespace {
 
@@ -37,7 +39,7 @@ public:
     bool Keyword(std::wstring_view word) {
         const std::size_t start = at_;
         const std::optional<std::wstring> name = Name();
-        if (name && Same(*name, word)) return true;
+        if (name && SameName(*name, word)) return true;
         at_ = start;
         return false;
     }
@@ -53,14 +55,6 @@ public:
         if (at_ == text_.size()) return std::nullopt;
         ++at_;
         return value;
-    }
-
-    static bool Same(std::wstring_view a, std::wstring_view b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i])))
-                return false;
-        return true;
     }
 
 private:

@@ -53,6 +53,33 @@ bool IsTextKey(ULONG cimType, const VARIANT& value) noexcept {
     return (cimType == CIM_STRING || cimType == CIM_REFERENCE) && V_VT(&value) == VT_BSTR;
 }
 
+// The parsed path's class name, into a buffer that holds any name of the path.
+HRESULT ReadClassName(IWbemPath* parser, NameBuffer& name) noexcept {
+    ULONG length = name.capacity;
+    return parser->GetClassName(&length, name.text.get());
+}
+
+// Calls visit(name, value) for each key of the parsed path given as text, in the path's
+// order; `name` is the buffer the names are read into.
+template <typename Visit>
+HRESULT ForEachTextKey(IWbemPath* parser, NameBuffer& name, Visit&& visit) {
+    ComPtr<IWbemPathKeyList> keys;
+    NORV_RETURN_IF_FAILED(parser->GetKeyList(keys.put()));
+    ULONG count = 0;
+    NORV_RETURN_IF_FAILED(keys->GetCount(&count));
+    UniqueVariant value;
+    for (ULONG index = 0; index < count; ++index) {
+        // The length is in and out: the buffer's capacity in, the name's length out. It is
+        // set anew for every key, so a short name does not shrink the buffer for the next.
+        ULONG nameLength = name.capacity;
+        ULONG cimType = CIM_EMPTY;
+        NORV_RETURN_IF_FAILED(
+            keys->GetKey2(index, 0, &nameLength, name.text.get(), value.put(), &cimType));
+        if (IsTextKey(cimType, value)) visit(name.text.get(), V_BSTR(&value));
+    }
+    return S_OK;
+}
+
 }  // namespace
 
 HRESULT ValidateObjectPath(IClassFactory* pathParserFactory, const wchar_t* path,
@@ -60,11 +87,9 @@ HRESULT ValidateObjectPath(IClassFactory* pathParserFactory, const wchar_t* path
     if (!path) return kWbemInvalidParameter;
     ComPtr<IWbemPath> parser;
     NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemInvalidParameter));
-
     NameBuffer className = MakeNameBuffer(path);
     if (!className.text) return kWbemOutOfMemory;
-    ULONG length = className.capacity;
-    NORV_RETURN_IF_FAILED(parser->GetClassName(&length, className.text.get()));
+    NORV_RETURN_IF_FAILED(ReadClassName(parser.get(), className));
     if (!SameName(className.text.get(), expectedClass)) return kWbemFailed;
 
     ULONGLONG kinds = 0;
@@ -77,30 +102,13 @@ HRESULT ReadPathKeys(IClassFactory* pathParserFactory, const wchar_t* path,
     if (!path) return kWbemFailed;
     ComPtr<IWbemPath> parser;
     NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemFailed));
-
-    ComPtr<IWbemPathKeyList> keys;
-    NORV_RETURN_IF_FAILED(parser->GetKeyList(keys.put()));
-    ULONG count = 0;
-    NORV_RETURN_IF_FAILED(keys->GetCount(&count));
-
     NameBuffer name = MakeNameBuffer(path);
     if (!name.text) return kWbemOutOfMemory;
-    UniqueVariant value;
-    for (ULONG index = 0; index < count; ++index) {
-        // The length is in and out: the buffer's capacity in, the name's length out. It is
-        // set anew for every key, so a short name does not shrink the buffer for the next.
-        ULONG nameLength = name.capacity;
-        ULONG cimType = CIM_EMPTY;
-        NORV_RETURN_IF_FAILED(
-            keys->GetKey2(index, 0, &nameLength, name.text.get(), value.put(), &cimType));
-        if (!IsTextKey(cimType, value)) continue;
+    return ForEachTextKey(parser.get(), name, [&](const wchar_t* keyName, const wchar_t* value) {
         for (std::size_t key = 0; key < keyNames.size() && key < wanted.size(); ++key) {
-            if (SameName(name.text.get(), keyNames[key])) {
-                wanted[key] = ToNarrowString(V_BSTR(&value));
-            }
+            if (SameName(keyName, keyNames[key])) wanted[key] = ToNarrowString(value);
         }
-    }
-    return S_OK;
+    });
 }
 
 HRESULT ReadPathClassName(IClassFactory* pathParserFactory, const wchar_t* path,
@@ -110,8 +118,7 @@ HRESULT ReadPathClassName(IClassFactory* pathParserFactory, const wchar_t* path,
     NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemInvalidParameter));
     NameBuffer name = MakeNameBuffer(path);
     if (!name.text) return kWbemOutOfMemory;
-    ULONG length = name.capacity;
-    NORV_RETURN_IF_FAILED(parser->GetClassName(&length, name.text.get()));
+    NORV_RETURN_IF_FAILED(ReadClassName(parser.get(), name));
     className = name.text.get();
     return S_OK;
 }
@@ -123,24 +130,13 @@ HRESULT ReadReferencePath(IClassFactory* pathParserFactory, const wchar_t* path,
     NORV_RETURN_IF_FAILED(ParsePath(pathParserFactory, path, parser, kWbemFailed));
     NameBuffer name = MakeNameBuffer(path);
     if (!name.text) return kWbemOutOfMemory;
-    ULONG length = name.capacity;
-    NORV_RETURN_IF_FAILED(parser->GetClassName(&length, name.text.get()));
+    NORV_RETURN_IF_FAILED(ReadClassName(parser.get(), name));
     const std::string className = ToNarrowString(name.text.get());
-
-    ComPtr<IWbemPathKeyList> keyList;
-    NORV_RETURN_IF_FAILED(parser->GetKeyList(keyList.put()));
-    ULONG count = 0;
-    NORV_RETURN_IF_FAILED(keyList->GetCount(&count));
     std::vector<PathKey> keys;
-    UniqueVariant value;
-    for (ULONG index = 0; index < count; ++index) {
-        ULONG nameLength = name.capacity;
-        ULONG cimType = CIM_EMPTY;
-        NORV_RETURN_IF_FAILED(
-            keyList->GetKey2(index, 0, &nameLength, name.text.get(), value.put(), &cimType));
-        if (!IsTextKey(cimType, value)) continue;
-        keys.emplace_back(ToNarrowString(name.text.get()), ToNarrowString(V_BSTR(&value)));
-    }
+    NORV_RETURN_IF_FAILED(
+        ForEachTextKey(parser.get(), name, [&](const wchar_t* keyName, const wchar_t* value) {
+            keys.emplace_back(ToNarrowString(keyName), ToNarrowString(value));
+        }));
     canonical = ReferencePath(className, std::move(keys));
     return S_OK;
 }

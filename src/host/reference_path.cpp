@@ -2,12 +2,10 @@
 
 #include <algorithm>
 
+#include "host/name_case.h"
+
 namespace norv {
 namespace {
-
-char FoldAsciiCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool NameLess(const PathKey& a, const PathKey& b) {
     return std::lexicographical_compare(
