@@ -26,17 +26,13 @@
 #include <utility>
 #include <vector>
 
+#include "timer_samples.h"
+
 namespace {
 
-std::string Setting(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
-
-unsigned Count(const char* name, unsigned fallback) {
-    const unsigned long value = std::strtoul(Setting(name, "").c_str(), nullptr, 10);
-    return value == 0 ? fallback : static_cast<unsigned>(value);
-}
+using norv::bench::CountSetting;
+using norv::bench::Median;
+using norv::bench::Setting;
 
 struct Sample {
     double seconds = 0;
@@ -59,8 +55,8 @@ struct Run {
 Run Measure(const std::string& platform) {
     Run run;
     run.measured = true;
-    const unsigned rounds = Count("NORV_BENCH_ASSOCIATION_ROUNDS", 10) *
-                            Count("NORV_BENCH_DLL_ROUNDS", 3);
+    const unsigned rounds = CountSetting("NORV_BENCH_ASSOCIATION_ROUNDS", 10) *
+                            CountSetting("NORV_BENCH_DLL_ROUNDS", 3);
     const std::string command =
         "'" + Setting("NORV_BENCH_WINE_RUN", NORV_BENCH_WINE_RUN) + "' '" +
         Setting("NORV_BENCH_ASSOCIATION_TIMER", NORV_BENCH_ASSOCIATION_TIMER) + "' " +
@@ -99,12 +95,6 @@ Run& RunOf(const std::string& platform) {
     return run;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 void Report(benchmark::State& state, const std::string& platform, const std::string& kind) {
     Run& run = RunOf(platform);
     if (!run.error.empty()) {
@@ -141,7 +131,7 @@ const bool registered = [] {
             benchmark::RegisterBenchmark(name.c_str(), Report, std::string(platform),
                                          std::string(kind))
                 ->UseManualTime()
-                ->Iterations(Count("NORV_BENCH_ASSOCIATION_ROUNDS", 10))
+                ->Iterations(CountSetting("NORV_BENCH_ASSOCIATION_ROUNDS", 10))
                 ->Unit(benchmark::kMillisecond);
         }
     }

@@ -41,9 +41,9 @@
 namespace {
 
 using norv::bench::Stopwatch;
+using norv::bench::kColdSleepMs;
+using norv::bench::kWarmWindowSeconds;
 
-constexpr double kWarmWindowSeconds = 1.5;
-constexpr DWORD kColdSleepMs = 2100;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "association_timer: %s\n", message.c_str());

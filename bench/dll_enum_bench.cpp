@@ -43,7 +43,13 @@
 #include <utility>
 #include <vector>
 
+#include "timer_samples.h"
+
 namespace {
+
+using norv::bench::CountSetting;
+using norv::bench::Median;
+using norv::bench::Setting;
 
 struct Sample {
     double seconds = 0;
@@ -63,16 +69,6 @@ struct ClassSamples {
     std::size_t nextCold = 0;
     std::size_t nextFloor = 0;
 };
-
-std::string Setting(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? std::string(value) : fallback;
-}
-
-unsigned CountSetting(const char* name, unsigned fallback) {
-    const unsigned long value = std::strtoul(Setting(name, "").c_str(), nullptr, 10);
-    return value == 0 ? fallback : static_cast<unsigned>(value);
-}
 
 unsigned SamplesPerRepetition() {
     return CountSetting("NORV_BENCH_DLL_SAMPLES", 5);
@@ -142,12 +138,6 @@ ClassSamples& SamplesOf(const std::string& className) {
     ClassSamples& samples = measured[className];
     if (!samples.measured) samples = Measure(className);
     return samples;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 template <typename SampleType>

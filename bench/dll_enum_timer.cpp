@@ -56,11 +56,9 @@ namespace {
 using norv::bench::CountingClassSource;
 using norv::bench::StatusText;
 using norv::bench::Stopwatch;
+using norv::bench::kColdSleepMs;
+using norv::bench::kWarmWindowSeconds;
 
-// The next enumeration is taken as warm only this long after the one that filled the caches;
-// they are rebuilt two seconds after it.
-constexpr double kWarmWindowSeconds = 1.5;
-constexpr DWORD kColdSleepMs = 2100;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "dll_enum_timer: %s\n", message.c_str());

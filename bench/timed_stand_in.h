@@ -27,6 +27,11 @@
 
 namespace norv::bench {
 
+// A request is taken as warm only this long after the one that filled the module's caches;
+// they are rebuilt two seconds after it. A cold one waits past those two seconds first.
+inline constexpr double kWarmWindowSeconds = 1.5;
+inline constexpr DWORD kColdSleepMs = 2100;
+
 // Queries sent to the platform so far, by the class queried.
 using QueryCounts = std::map<std::string, std::uint64_t>;
 
