@@ -68,12 +68,6 @@ std::string CountCase(const std::string& input) {
     return text;
 }
 
-TEST(KeywordNumber, TheTextIsReadUpTo255Characters) {
-    // 248 + 7 = 255 characters are read; one more cuts off the number's token.
-    EXPECT_EQ(ParseNumberAfterKeyword(std::string(248, 'x') + " Proc 9", "Proc"), 9);
-    EXPECT_EQ(ParseNumberAfterKeyword(std::string(249, 'x') + " Proc 9", "Proc"), std::nullopt);
-}
-
 // The processors that the count puts in one package are those Linux puts in one socket.
 TEST(CountingRealMachines, TwoSocketEpyc) {
     // Leaf 1 carries the package's 48 threads; AMD takes the multi-core path, so "cores" per
