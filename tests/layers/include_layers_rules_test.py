@@ -49,22 +49,14 @@ class IncludeLayersRules(unittest.TestCase):
                 ({"lib/base/b.h": "  #  include  <top/a.h>\n"}, [UPWARD]),
                 ({"lib/base/b.h": '#include "top/missing.h"\n'},
                  ["lib/base/b.h:1: base may not include top/missing.h"]),
-                ({"host/util/u.h": '#include "top/a.h"\n#include "app/run.h"\n'},
-                 ["host/util/u.h:2: util may not include app/run.h"]),
-                # A folder name, or a whole path, both trees hold resolves to the host's.
+                # A folder name both trees hold resolves to the host's.
                 ({"host/util/u.h": '#include "top/a.h"\n#include "base/own.h"\n'},
                  ["host/util/u.h:2: util may not include base/own.h"]),
-                ({"host/base/b.h": "",
-                  "host/util/u.h": '#include "top/a.h"\n#include "base/b.h"\n'},
-                 ["host/util/u.h:2: util may not include base/b.h", APP_LIB_UNUSED]),
                 ({"lib/top/a.h": '#include "base/b.h"\n#include "../base/b.h"\n'},
                  ["lib/top/a.h:2: includes ../base/b.h by a relative path"]),
                 ({"lib/extra/e.h": ""}, ["drawing lib: lib/extra has no line"]),
-                ({"lib/main.cpp": ""}, ["drawing lib: the root of lib has no line"]),
                 ({"host/util/u.h": "#include <windows.h>\n"},
                  ["drawing host: util -> lib, but no include of util uses it"]),
-                ({"host/app/run.h": '#include <util/u.h>\n#include "base/own.h"\n'},
-                 [APP_LIB_UNUSED]),
                 ({"host/main.cpp": "#include <cstdio>\n"},
                  ["drawing host: . -> app, but no include of . uses it"])]:
             with self.subTest(changes):
@@ -76,9 +68,6 @@ class IncludeLayersRules(unittest.TestCase):
                  ["drawing lib: base -> top, but top is not drawn below it",
                   "lib/top/a.h:1: top may not include base/b.h",
                   "drawing lib: base -> top, but no include of base uses it"]),
-                (LOWER.replace("base ->", "base -> base") + HOST,
-                 ["drawing lib: base -> base, but base is not drawn below it",
-                  "drawing lib: base -> base, but no include of base uses it"]),
                 (LOWER.replace("base ->", "base ->\ngone ->") + HOST,
                  ["drawing lib: gone is not a folder of lib"]),
                 (LOWER + HOST.replace("lib  = lib", "lib  = nowhere"),
