@@ -9,6 +9,7 @@ class, the JSON that `norvwmi --format json enum CLASS` prints with the reviewed
 tests/data/golden/PLATFORM/<objects>.json; with NORV_UPDATE_GOLDEN=1 in the environment it
 writes those files instead (see docs/testing.md).
 """
+import collections
 import difflib
 import json
 import os
@@ -76,6 +77,13 @@ def enumerated(*arguments):
     return json.loads(out)["instances"]
 
 
+def key_path(instance, keys):
+    return instance["__CLASS"] + "." + ",".join('%s="%s"' % (k, instance[k]) for k in keys)
+
+
+SENSOR_KEYS = ["CreationClassName", "DeviceID", "SystemCreationClassName", "SystemName"]
+
+
 def compare_with_file(path, text, failures):
     """Compares text with a reviewed file; NORV_UPDATE_GOLDEN=1 writes the file instead."""
     if os.environ.get("NORV_UPDATE_GOLDEN") == "1":
@@ -113,10 +121,17 @@ def case_golden():
     expect(not failures, "the outputs match the golden files", *failures)
 
 
+RECORD_KEYS = ["CreationClassName", "LogCreationClassName", "LogName", "MessageTimestamp",
+               "RecordID"]
+
+
 def case_associations():
-    """The graph the association provider serves, for every platform description, matches
-    tests/data/golden/PLATFORM/associations.json (which ends link, and each record to the
-    served sensor its entry names, is the graph's rule in tests/core)."""
+    """The graph the association provider serves, for every platform description: each served
+    sensor has exactly one SystemDevice and one MemberOfCollection; a record is linked to the
+    served sensor its RecordData names (CIM_Sensor.DeviceID), and to none when that sensor is
+    not served; ASSOCIATORS OF the controller and of the log, which takes every far end with
+    GetObject, gives as many objects as REFERENCES OF; the instances match
+    tests/data/golden/PLATFORM/associations.json."""
     skip_if_emulated("the graph is compared by the 64-bit build")
     platforms = sorted(f[:-4] for f in os.listdir(source("platforms")) if f.endswith(".mof"))
     failures = []
@@ -125,6 +140,30 @@ def case_associations():
         graph = {c: enumerated(*option, "enum", c) for c in ASSOCIATION_CLASSES}
         compare_with_file(source("tests/data/golden/%s/associations.json" % platform),
                           json.dumps(graph, indent=1, ensure_ascii=False) + "\n", failures)
+        served = [s for c in ("Sensor", "NumericSensor") for s in enumerated(*option, "enum", c)]
+        sensors = {key_path(s, SENSOR_KEYS): s for s in served}
+        # A platform may serve two sensors with the same keys: each has its link.
+        paths = collections.Counter(key_path(s, SENSOR_KEYS) for s in served)
+        for association, role in [("SystemDevice", "PartComponent"), ("MemberOfCollection", "Member")]:
+            named = collections.Counter(link[role] for link in graph[association])
+            expect(named == paths, platform + ": each sensor once in " + association,
+                   named - paths, paths - named)
+        records = {key_path(r, RECORD_KEYS): r for r in enumerated(*option, "enum", "LogRecord")}
+        served_ids = {s["DeviceID"] for s in sensors.values()}
+        linked = {link["Antecedent"]: link["Dependent"] for link in graph["RecordAppliesToElement"]}
+        expect(len(linked) == len(graph["RecordAppliesToElement"]), platform + ": one link a record")
+        for path, record in records.items():
+            device = record["RecordData"].split("*")[1]
+            sensor = sensors.get(linked.get(path, ""), {}).get("DeviceID")
+            expect(sensor == (device if device in served_ids else None),
+                   platform + ": the record's sensor is the one its RecordData names", path, device,
+                   linked.get(path))
+        ends = [graph["SystemComponent"][0]["PartComponent"], graph["UseOfLog"][0]["Antecedent"]]
+        for end in ends:
+            counts = [len(enumerated(*option, "query", "%s OF {%s}" % (verb, end)))
+                      for verb in ("REFERENCES", "ASSOCIATORS")]
+            expect(counts[0] == counts[1] > 0, platform + ": as many associators as references of " + end,
+                   counts)
     expect(not failures, "the graphs match the golden files", *failures)
 
 
