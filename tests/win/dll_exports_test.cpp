@@ -1,7 +1,7 @@
 // The built module through its exported entry points, as COM, regsvr32 and WMI call them: the
-// classes it serves, its resources, the registration and type library it writes (each class's
-// keys and values are the core's registry script, class_registry.txt, and the writer's; here the
-// module's own path goes into them) and the coclass type information each provider hands out.
+// classes it serves, the registration and type library it writes (each class's keys and values
+// are the core's registry script, class_registry.txt, and the writer's; here the module's own
+// path goes into them) and the coclass type information each provider hands out.
 #include <windows.h>
 
 #include <oleauto.h>
@@ -9,14 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "host/coclass_type_info.h"
 #include "host/provider_class_row.h"
 #include "host/server_registration.h"
 #include "host/type_library_registration.h"
 #include "host_test_support.h"
-#include "norvwmi/support/test_files.h"
 
 namespace norv::win {
 namespace {
@@ -34,14 +32,6 @@ const GUID kLibraryId = GuidOf(kTypeLibraryId);
 
 std::wstring ClassKey(const ProviderClassIdentity& identity) {
     return L"CLSID\\" + Wide(identity.clsid);
-}
-
-// Nothing of a class is left: its ProgIDs and its CLSID subtree.
-void ExpectClassAbsent(const ProviderClassIdentity& identity) {
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Wide(identity.progId))) << identity.progId;
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Wide(VersionIndependentProgId(identity.progId))))
-        << identity.progId;
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(identity))) << identity.className;
 }
 
 // Each case starts and ends with the module unregistered.
@@ -67,22 +57,11 @@ protected:
     EntryFn unregister_ = nullptr;
 };
 
-TEST_F(ModuleExportsTest, ExportsItsFiveEntryPointsByNameAndOrdinal) {
-    const char* const names[] = {"DllCanUnloadNow", "DllGetClassObject", "DllMain",
-                                 "DllRegisterServer", "DllUnregisterServer"};
-    for (WORD ordinal = 1; ordinal <= 5; ++ordinal) {
-        const FARPROC byName = ::GetProcAddress(module_.get(), names[ordinal - 1]);
-        EXPECT_NE(byName, nullptr) << names[ordinal - 1];
-        EXPECT_EQ(byName, ::GetProcAddress(module_.get(), MAKEINTRESOURCEA(ordinal))) << ordinal;
-    }
-    EXPECT_EQ(::GetProcAddress(module_.get(), MAKEINTRESOURCEA(6)), nullptr);
-    EXPECT_EQ(canUnloadNow_(), S_OK) << "may be unloaded right after loading";
-}
-
 // Every class of the identity table is served: a row missing from the served classes would
 // leave WMI without that provider. A provider object holds the module; the class objects' own
 // rules (one per class, server locks, refusals) are class_table_test's.
 TEST_F(ModuleExportsTest, ServesEveryClassAndAProviderObjectHoldsTheModule) {
+    EXPECT_EQ(canUnloadNow_(), S_OK) << "may be unloaded right after loading";
     ASSERT_EQ(std::size(kProviderClassIdentities), 8u);
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         SCOPED_TRACE(identity.className);
@@ -96,23 +75,6 @@ TEST_F(ModuleExportsTest, ServesEveryClassAndAProviderObjectHoldsTheModule) {
         provider.reset();
         EXPECT_EQ(canUnloadNow_(), S_OK);
     }
-}
-
-std::string ResourceBytes(HMODULE module, WORD id, const wchar_t* type) {
-    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
-    return found ? std::string(
-                       static_cast<const char*>(::LockResource(::LoadResource(module, found))),
-                       ::SizeofResource(module, found))
-                 : std::string();
-}
-
-TEST_F(ModuleExportsTest, CarriesItsNameTheTypeLibraryAndTheApplicationIdScript) {
-    wchar_t name[64] = {};
-    EXPECT_GT(::LoadStringW(module_.get(), 100, name, 64), 0);
-    EXPECT_STREQ(name, L"Norvipmiprv");
-    EXPECT_TRUE(ResourceBytes(module_.get(), 1, L"TYPELIB").starts_with("MSFT"));
-    EXPECT_EQ(ResourceBytes(module_.get(), 101, L"REGISTRY"),
-              norvwmi::testing::ReadSourceFile("src/module/Norvipmiprv.rgs"));
 }
 
 // DllRegisterServer writes every class afresh and the type library, which describes the module
@@ -175,8 +137,11 @@ TEST_F(ModuleExportsTest, RegistersEveryClassAndItsTypeLibraryAndUnregistersThem
     library.reset();
 
     EXPECT_EQ(unregister_(), S_OK);
+    // Nothing of a class is left: its ProgIDs and its CLSID subtree.
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
-        ExpectClassAbsent(identity);
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Wide(identity.progId))) << identity.progId;
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Wide(VersionIndependentProgId(identity.progId))));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(identity))) << identity.className;
     }
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
     EXPECT_FALSE(TypeLibraryRegistered());
@@ -210,49 +175,6 @@ TEST_F(ModuleExportsTest, AFailingClassEndsRegistrationAndKeepsTheEarlierOnes) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ClassKey(kProviderClassIdentities[1])));
     EXPECT_FALSE(TypeLibraryRegistered());
     UpdateClassRegistry(broken, module_.get(), RegistryMode::Unregister);
-}
-
-// A copy of the module in a folder whose path leaves no room in a 260-character buffer.
-class LongPathModule {
-public:
-    LongPathModule() {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        std::wstring folder = std::wstring(L"\\\\?\\") + temp + L"norv-long-path";
-        ::CreateDirectoryW(folder.c_str(), nullptr);
-        folders_.push_back(folder);
-        while (folder.size() < 300) {
-            folder += L"\\" + std::wstring(60, L'd');
-            ::CreateDirectoryW(folder.c_str(), nullptr);
-            folders_.push_back(folder);
-        }
-        file_ = folder + L"\\Norvipmiprv.dll";
-        if (::CopyFileW(Wide(NORV_MODULE_FILE).c_str(), file_.c_str(), FALSE)) {
-            module_ = test::UniqueModule(::LoadLibraryW(file_.c_str()));
-        }
-    }
-    ~LongPathModule() {
-        module_.reset();
-        ::DeleteFileW(file_.c_str());
-        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
-            ::RemoveDirectoryW(it->c_str());
-    }
-    HMODULE get() const { return module_.get(); }
-
-private:
-    std::vector<std::wstring> folders_;
-    std::wstring file_;
-    test::UniqueModule module_;
-};
-
-TEST_F(ModuleExportsTest, AModulePathThatFillsTheBufferFailsRegistration) {
-    LongPathModule longModule;
-    ASSERT_NE(longModule.get(), nullptr) << "cannot load the module from a long path";
-    const auto registerServer = Export<EntryFn>(longModule.get(), "DllRegisterServer");
-    ASSERT_NE(registerServer, nullptr);
-    EXPECT_EQ(registerServer(), HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
-    ExpectClassAbsent(kProviderClassIdentities[0]);
-    EXPECT_FALSE(TypeLibraryRegistered());
 }
 
 }  // namespace
