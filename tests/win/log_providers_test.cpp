@@ -1,7 +1,7 @@
-// What is particular to the LogRecord and RecordLog providers of the built module: the five-key
-// lookup, the trace line and the lock order. (Their records, numbering, summary and an empty
-// log are in the golden outputs, ClearLog in the norvwmi program test, the key rules in the
-// protocol suite.)
+// What is particular to the LogRecord and RecordLog providers of the built module: the trace
+// line and the lock order. (Their records, numbering, summary, an empty log and lookups are in
+// the golden outputs and the norvwmi program test, the key rules in the core and the protocol
+// suite.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,12 +17,6 @@ namespace norv::test {
 namespace {
 
 const std::string kTraceLine = "in create instance\n";
-
-std::wstring LogRecordPath(const std::wstring& messageTimestamp, const std::wstring& recordId) {
-    return L"LogRecord.CreationClassName=\"LogRecord\",LogCreationClassName=\"RecordLog\","
-           L"LogName=\"IPMI SEL\",MessageTimestamp=\"" +
-           messageTimestamp + L"\",RecordID=\"" + recordId + L"\"";
-}
 
 class LogProviderTest : public StandInSuite<> {
 protected:
@@ -41,22 +35,6 @@ protected:
     ComPtr<IWbemServices> logRecords_;
     ComPtr<IWbemServices> recordLog_;
 };
-
-// The last record is found too (the protocol suite looks up the first), and the five keys
-// must name one record: the first record's number with another record's time is nothing.
-TEST_F(LogProviderTest, ARecordIsFoundByTheFiveKeysOfOneRecord) {
-    const auto records = Enumerated(logRecords_.get());
-    ASSERT_GE(records.size(), 2u);
-    EXPECT_TRUE(Found(logRecords_.get(), StringOf(records.back().get(), L"__RELPATH")));
-    const std::wstring first = StringOf(records.front().get(), L"MessageTimestamp");
-    std::wstring another;
-    for (const std::wstring& timestamp : StringsOf(records, L"MessageTimestamp")) {
-        if (timestamp != first) another = timestamp;
-    }
-    ASSERT_FALSE(another.empty()) << "the default log has events at different times";
-    ExpectNotFound(logRecords_.get(), LogRecordPath(another, L"1"));
-    ExpectNotFound(logRecords_.get(), LogRecordPath(first, std::to_wstring(records.size() + 1)));
-}
 
 // (Each call appending one line is the enumeration case below.)
 TEST(RecordLogTrace, AnUnwritableLocationIsIgnored) {
