@@ -1,7 +1,7 @@
-// The fill operations of the five classes with instance data: how many properties they put
-// (optional ones only when the data has them), and that the first refused put ends the one
-// engine's fill with WBEM_E_FAILED. (Which properties, their values and VARIANT types are in the golden outputs: a
-// put the shipped class does not take fails the enumeration there; below, the ones they miss.)
+// The fill operations of the five classes with instance data: that data without optional
+// properties puts fewer, and that the first refused put ends the one engine's fill with
+// WBEM_E_FAILED. (Which properties, their values and VARIANT types are in the golden outputs:
+// a put the shipped class does not take fails the enumeration there; below, the ones they miss.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -22,23 +22,6 @@ namespace norv::win {
 namespace {
 
 using test::RecordingInstance;
-
-// A power supply redundancy record, which has a sensor type description.
-SensorInstanceData SensorEntry() {
-    SensorRecord record;
-    record.SetPresent(1);
-    record.SetName(SensorKind::PowerGroup, 1, kNoNumber, kNoNumber);
-    record.SetSensorNumber(9);
-    record.SetSensorType(kSensorTypePowerSupply);
-    record.SetEventReadingType(0x0B);
-    record.SetEntityId(0x0A);
-    record.SetCurrentState(0);
-    SensorInventory inventory;
-    inventory.Append(record);
-    SensorInstanceList list;
-    BuildSensorList(list, inventory);
-    return list.Count() == 1 ? list.At(0) : SensorInstanceData{};
-}
 
 // A temperature as the environmental builder makes it, 45.0 degrees C with one upper critical
 // threshold; every field marked when fieldMask says so.
@@ -94,21 +77,16 @@ std::vector<FillCase> FillCases() {
     SensorInstanceData tachometer;  // no other description; its empty state list is still put
     tachometer.SetSensorType(5);
     tachometer.SetPossibleStates({});
+    // A class's whole property set is in the golden outputs; here data that leave some out.
     return {
-        {"ComputerSystem",
-         Filling(&FillComputerSystemInstance,
-                 MakeComputerSystemData(TheManagementController(), {})),
-         10},
         {"ComputerSystemWithoutOptionalProperties",
          Filling(&FillComputerSystemInstance, ComputerSystemData{}), 5},
-        {"AdminDomain", Filling(&FillAdminDomainInstance, MakeAdminDomainData()), 7},
         {"AdminDomainWithoutOptionalProperties",
          Filling(&FillAdminDomainInstance, AdminDomainData{}), 5},
         {"SystemSpecificCollection",
          Filling(&FillSensorCollectionInstance,
                  MakeSensorCollectionData(TheManagementController())),
          4},
-        {"Sensor", Filling(&FillSensorInstance, SensorEntry()), 12},
         {"SensorWithoutOptionalProperties", Filling(&FillSensorInstance, SensorInstanceData{}), 8},
         {"TachometerSensor", Filling(&FillSensorInstance, tachometer), 10},
         {"NumericSensorFull", Filling(&FillNumericSensorInstance, NumericEntry(0x7FFFFF)), 31},
