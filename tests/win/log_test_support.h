@@ -36,16 +36,11 @@ inline std::string TempDirectory() {
 }
 
 // A file path in the temporary folder; the file is deleted when the owner goes.
-class TempFile {
-public:
+struct TempFile {
     explicit TempFile(std::string_view what) : path(TempDirectory() + UniqueName(what) + ".log") {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
     ~TempFile() { DeleteFileA(path.c_str()); }
     const std::string& Path() const { return path; }
-
-private:
-    std::string path;
+    const std::string path;
 };
 
 inline bool FileExists(const std::string& path) {
@@ -56,11 +51,6 @@ inline bool FileExists(const std::string& path) {
 inline std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFileBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    EXPECT_TRUE(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).good()) << path;
 }
 
 // Lines without their CR LF; a last line without CR LF is kept as it is.

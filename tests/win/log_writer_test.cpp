@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -141,7 +142,7 @@ TEST(LogWriter, AMissingFolderIsAnErrorAndAFullFileKeepsTheWholeLinesOfItsLastPa
         before += line + "\r\n";
     }
     const TempFile file("Trim");
-    test::WriteFileBytes(file.Path(), before);
+    ASSERT_TRUE((std::ofstream(file.Path(), std::ios::binary) << before).good());
     ASSERT_EQ(writer.OpenLog(file.Path(), 1, 7), 0u);
     ASSERT_EQ(writer.LogError("appended"), 0u);
     const std::string after = test::ReadFileBytes(file.Path());

@@ -321,12 +321,5 @@ inline std::wstring StringOf(IWbemClassObject* object, const wchar_t* name) {
     }
     return std::wstring(V_BSTR(&value), ::SysStringLen(V_BSTR(&value)));
 }
-// The string values of a property over a list of instances.
-inline std::vector<std::wstring> StringsOf(const std::vector<ComPtr<IWbemClassObject>>& objects,
-                                           const wchar_t* name) {
-    std::vector<std::wstring> values;
-    for (const auto& object : objects) values.push_back(StringOf(object.get(), name));
-    return values;
-}
 
 }  // namespace norv::test

@@ -22,7 +22,12 @@ class ControllerProviderTest : public StandInSuite<> {};
 TEST_F(ControllerProviderTest, TheVersionIsReadAgainForEveryRequest) {
     wmi_->Serve(PlatformOf(kDefaultPlatformName));
     const auto provider = wmi_->InitializedProvider(ProviderClass::ComputerSystem);
-    const auto description = [&] { return StringsOf(Enumerated(provider.get()), L"Description"); };
+    const auto description = [&] {
+        std::vector<std::wstring> texts;
+        for (const auto& o : Enumerated(provider.get()))
+            texts.push_back(StringOf(o.get(), L"Description"));
+        return texts;
+    };
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v8.15"});
     wmi_->Serve(RepositoryOf({SourceFile(kServedMofName)}));
     EXPECT_EQ(description(), std::vector<std::wstring>{L"BMC 0 - IPMI v1.5 - fw v1.00"});
