@@ -172,9 +172,10 @@ TEST(GetByteArrayProperty, ReadsOneDimensionalIntegerArraysFromTheLowerBound) {
     ::VariantInit(&square);
     V_VT(&square) = VT_ARRAY | VT_UI1;
     V_ARRAY(&square) = ::SafeArrayCreate(VT_UI1, 2, bounds);
-    // Not an array, null, 64-bit or real elements, two dimensions, and a failed Get.
+    // Not an array, null, 64-bit elements, real ones of four bytes (refused by their type, not
+    // their size), two dimensions, and a failed Get.
     for (VARIANT refused : {Scalar(VT_I4, 1), Scalar(VT_NULL, 0), Array(VT_I8, 0, {1, 2}),
-                            Array(VT_R8, 0, {1, 2}), square, Scalar(VT_EMPTY, 0)}) {
+                            Array(VT_R4, 0, {1, 2}), square, Scalar(VT_EMPTY, 0)}) {
         Bag bag;
         if (V_VT(&refused) != VT_EMPTY) bag.instance.Set(kName, refused);
         std::uint8_t buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
