@@ -63,7 +63,6 @@ public:
     // where it was not read, becomes the baseline and the old one Previous().
     HardwareEvents Advance(HardwareSnapshot current);
 
-    bool Empty() const noexcept { return !current_.logRead && !current_.sensorsRead; }
     const HardwareSnapshot& Current() const noexcept { return current_; }
     const HardwareSnapshot& Previous() const noexcept { return previous_; }
     void Reset() { *this = EventBaseline{}; }
