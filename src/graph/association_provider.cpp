@@ -53,6 +53,20 @@ ReferenceQuery ReadReferenceQuery(IClassFactory* pathParser, const wchar_t* lang
     return read;
 }
 
+// Runs a request's work and completes it through the sink with its result, running out of
+// memory included: once an instance may have been indicated, the client waits for SetStatus.
+template <typename Work>
+HRESULT CompleteThroughSink(IWbemObjectSink* sink, Work&& work) {
+    HRESULT result = kWbemNoError;
+    try {
+        result = work();
+    } catch (const std::bad_alloc&) {
+        result = E_OUTOFMEMORY;
+    }
+    sink->SetStatus(kWbemStatusComplete, result, nullptr, nullptr);
+    return result;
+}
+
 }  // namespace
 
 HRESULT NorvAssociationProv::FetchClassDefinitions(IWbemServices* /*services*/,
@@ -121,22 +135,14 @@ HRESULT NorvAssociationProv::CreateInstanceEnumAsync(const BSTR className, LONG 
     ClientImpersonation client;
     NORV_RETURN_IF_FAILED(client.Begin());
     if (!sink) return kWbemInvalidParameter;
-    const auto indicateEvery = [&]() -> HRESULT {
+    return CompleteThroughSink(sink, [&]() -> HRESULT {
         const AssociationClass* association =
             FindAssociationClass(className ? className : L"");
         if (!association) return kWbemInvalidClass;
         std::vector<AssociationData> instances;
         NORV_RETURN_IF_FAILED(Instances(*association, context, instances));
         return IndicateEach(*association, instances, context, sink);
-    };
-    HRESULT result = kWbemNoError;
-    try {
-        result = indicateEvery();
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    }
-    sink->SetStatus(kWbemStatusComplete, result, nullptr, nullptr);
-    return result;
+    });
 }
 NORV_CATCH_RETURN()
 
@@ -151,7 +157,7 @@ HRESULT NorvAssociationProv::ExecQueryAsync(const BSTR language, const BSTR quer
         sink->SetStatus(kWbemStatusComplete, kWbemProviderNotCapable, nullptr, nullptr);
         return kWbemProviderNotCapable;
     }
-    const auto indicateNamed = [&]() -> HRESULT {
+    return CompleteThroughSink(sink, [&]() -> HRESULT {
         // Nothing to read when no term can name an end (a RecordLog asked of the sensors).
         if (read.paths[0].empty() && read.paths[1].empty()) return kWbemNoError;
         GraphEnds ends;
@@ -164,15 +170,7 @@ HRESULT NorvAssociationProv::ExecQueryAsync(const BSTR language, const BSTR quer
         const std::vector<AssociationData> instances =
             AssociationsNaming(*read.association, ends, names);
         return IndicateEach(*read.association, instances, context, sink);
-    };
-    HRESULT result = kWbemNoError;
-    try {
-        result = indicateNamed();
-    } catch (const std::bad_alloc&) {
-        result = E_OUTOFMEMORY;
-    }
-    sink->SetStatus(kWbemStatusComplete, result, nullptr, nullptr);
-    return result;
+    });
 }
 NORV_CATCH_RETURN()
 
