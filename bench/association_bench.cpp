@@ -32,6 +32,9 @@ namespace {
 
 using norv::bench::CountSetting;
 using norv::bench::Median;
+using norv::bench::Quoted;
+using norv::bench::RunTimer;
+using norv::bench::SkipEvery;
 using norv::bench::Setting;
 
 struct Sample {
@@ -58,19 +61,15 @@ Run Measure(const std::string& platform) {
     const unsigned rounds = CountSetting("NORV_BENCH_ASSOCIATION_ROUNDS", 10) *
                             CountSetting("NORV_BENCH_DLL_ROUNDS", 3);
     const std::string command =
-        "'" + Setting("NORV_BENCH_WINE_RUN", NORV_BENCH_WINE_RUN) + "' '" +
-        Setting("NORV_BENCH_ASSOCIATION_TIMER", NORV_BENCH_ASSOCIATION_TIMER) + "' " +
+        Quoted(Setting("NORV_BENCH_WINE_RUN", NORV_BENCH_WINE_RUN)) + " " +
+        Quoted(Setting("NORV_BENCH_ASSOCIATION_TIMER", NORV_BENCH_ASSOCIATION_TIMER)) + " " +
         (platform == "full_log" ? "--full-log " : "") + std::to_string(rounds);
-    FILE* output = ::popen(command.c_str(), "r");
-    if (output == nullptr) {
+    std::string text;
+    int status = 0;
+    if (!RunTimer(command, text, status)) {
         run.error = "cannot start " + command;
         return run;
     }
-    std::string text;
-    char buffer[4096];
-    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, output)) > 0;)
-        text.append(buffer, read);
-    const int status = ::pclose(output);
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
@@ -98,9 +97,7 @@ Run& RunOf(const std::string& platform) {
 void Report(benchmark::State& state, const std::string& platform, const std::string& kind) {
     Run& run = RunOf(platform);
     if (!run.error.empty()) {
-        state.SkipWithError(run.error.c_str());
-        for (auto _ : state) {
-        }
+        SkipEvery(state, run.error);
         return;
     }
     const std::vector<Sample>& taken = run.taken[kind];

@@ -49,6 +49,9 @@ namespace {
 
 using norv::bench::CountSetting;
 using norv::bench::Median;
+using norv::bench::Quoted;
+using norv::bench::RunTimer;
+using norv::bench::SkipEvery;
 using norv::bench::Setting;
 
 struct Sample {
@@ -74,12 +77,6 @@ unsigned SamplesPerRepetition() {
     return CountSetting("NORV_BENCH_DLL_SAMPLES", 5);
 }
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 // A timer's command line up to its operands: the program the setting names (the build's by
 // default) under Wine, with the platform description when one is set.
 std::string TimerCommand(const char* timerSetting = "NORV_BENCH_DLL_TIMER",
@@ -89,17 +86,6 @@ std::string TimerCommand(const char* timerSetting = "NORV_BENCH_DLL_TIMER",
     const std::string platform = Setting("NORV_BENCH_DLL_PLATFORM", "");
     if (!platform.empty()) command += "--platform " + Quoted(platform) + " ";
     return command;
-}
-
-// Runs the command and collects its standard output; false when it cannot be started.
-bool RunTimer(const std::string& command, std::string& text, int& status) {
-    FILE* output = ::popen(command.c_str(), "r");
-    if (output == nullptr) return false;
-    char buffer[4096];
-    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, output)) > 0;)
-        text.append(buffer, read);
-    status = ::pclose(output);
-    return true;
 }
 
 ClassSamples Measure(const std::string& className) {
@@ -150,9 +136,7 @@ double MedianSeconds(const std::vector<SampleType>& samples) {
 void Enumerate(benchmark::State& state, const std::string& className, Kind kind) {
     ClassSamples& samples = SamplesOf(className);
     if (!samples.error.empty()) {
-        state.SkipWithError(samples.error.c_str());
-        for (auto _ : state) {
-        }
+        SkipEvery(state, samples.error);
         return;
     }
     const std::vector<Sample>& taken = kind == Kind::Warm   ? samples.warm
@@ -277,9 +261,7 @@ double MeanSeconds(const std::vector<TickSample>& samples) {
 void EventTick(benchmark::State& state, const std::string& kind) {
     TickSamples& samples = TickSamplesOfThisPlatform();
     if (!samples.error.empty()) {
-        state.SkipWithError(samples.error.c_str());
-        for (auto _ : state) {
-        }
+        SkipEvery(state, samples.error);
         return;
     }
     const std::vector<TickSample>& taken = samples.taken[kind];
@@ -367,9 +349,7 @@ void Memory(benchmark::State& state, const std::string& name, unsigned requests,
     if (status != 0 || samples.size() != requests / every + 1) {
         const std::string error = command + " failed (status " + std::to_string(status) + ", " +
                                   std::to_string(samples.size()) + " samples)";
-        state.SkipWithError(error.c_str());
-        for (auto _ : state) {
-        }
+        SkipEvery(state, error);
         return;
     }
     // Wine leaves PrivateUsage at 0 and counts the committed private memory in PagefileUsage;
