@@ -1,5 +1,7 @@
 #include "program/command_line.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 
 #include "repository/name_compare.h"
@@ -27,173 +29,159 @@ const std::string_view kUsage =
 
 namespace {
 
+// Numbers are decimal: CLI11 alone would also read "0x10", "010" as eight, and "-1".
+const CLI::Validator kDecimal(
+    [](std::string& text) {
+        const bool digits = !text.empty() && text.size() <= 19 &&
+                            std::all_of(text.begin(), text.end(),
+                                        [](char c) { return c >= '0' && c <= '9'; });
+        if (!digits) return "'" + text + "' is not a decimal number";
+        text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
+        return std::string();
+    },
+    "DECIMAL");
+
+// One of `names` in any letter case, then written as listed.
+template <std::size_t kCount>
+CLI::Validator OneOf(const std::array<std::string_view, kCount>& names) {
+    return CLI::Validator(
+        [names](std::string& text) {
+            const auto found = std::find_if(names.begin(), names.end(), [&](std::string_view name) {
+                return SameName(name, text);
+            });
+            if (found != names.end()) {
+                text = std::string(*found);
+                return std::string();
+            }
+            std::string listed;
+            for (std::string_view name : names)
+                listed += (listed.empty() ? "" : ", ") + std::string(name);
+            return "'" + text + "' is not one of " + listed;
+        },
+        "NAME");
+}
+
+constexpr std::array<std::string_view, 3> kFormatNames{"mof", "json", "table"};
+
+const CLI::Validator kNotEmpty(
+    [](const std::string& text) { return text.empty() ? std::string("is empty") : std::string(); },
+    "");
+
+// One positional operand, which may not be empty.
+CLI::Option* Operand(CLI::App& command, const std::string& name, std::string& into) {
+    return command.add_option(name, into)->required()->check(kNotEmpty);
+}
+
+// A number from `low` to `high`, in decimal.
+CLI::Option* Bounded(CLI::Option* option, std::uint32_t low, std::uint32_t high) {
+    return option->transform(kDecimal)->check(CLI::Range(low, high));
+}
+
+struct Parsed {
+    CommandLine line;
+    std::string platformFile;
+    std::string moduleFile;
+    std::string format{kFormatNames[0]};
+    std::uint64_t perturbSeed = 0;
+    std::string operands[3];
+    std::vector<std::string> queryWords;
+    std::uint32_t stressNumbers[3] = {};
+};
+
+// The options and commands; `parsed` receives what is given.
+void Describe(CLI::App& app, Parsed& parsed) {
+    CommandLine& line = parsed.line;
+    app.add_option("--platform", parsed.platformFile)->check(kNotEmpty);
+    app.add_option("--module", parsed.moduleFile)->check(kNotEmpty);
+    app.add_option("--client-level", line.clientLevel)->transform(OneOf(kClientLevelNames));
+    app.add_option("--format", parsed.format)->transform(OneOf(kFormatNames));
+    app.add_option("--perturb", parsed.perturbSeed)->transform(kDecimal);
+
+    CLI::App* enumerate = app.add_subcommand("enum");
+    Operand(*enumerate, "CLASS", parsed.operands[0]);
+    CLI::App* get = app.add_subcommand("get");
+    Operand(*get, "OBJECT-PATH", parsed.operands[0]);
+    CLI::App* exec = app.add_subcommand("exec");
+    Operand(*exec, "OBJECT-PATH", parsed.operands[0]);
+    Operand(*exec, "METHOD", parsed.operands[1]);
+    app.add_subcommand("classes");
+    app.add_subcommand("summary");
+    CLI::App* query = app.add_subcommand("query");
+    query->add_option("[NAMESPACE] WQL", parsed.queryWords)
+        ->required()
+        ->expected(1, 2)
+        ->check(kNotEmpty);
+    CLI::App* stress = app.add_subcommand("stress");
+    constexpr std::array<std::pair<const char*, std::uint32_t>, 3> kStressNumbers{
+        {{"THREADS", 64}, {"SECONDS", 3600}, {"WATCHDOG-SECONDS", 3600}}};
+    for (std::size_t i = 0; i < kStressNumbers.size(); ++i) {
+        Bounded(stress->add_option(kStressNumbers[i].first, parsed.stressNumbers[i])->required(),
+                1, kStressNumbers[i].second);
+    }
+    CLI::App* watch = app.add_subcommand("watch");
+    Bounded(watch->add_option("--seconds", line.watchSeconds), 1, 3600);
+    Operand(*watch, "QUERY", parsed.operands[0]);
+    // A word that is no command is kept, for the message.
+    app.allow_extras();
+}
+
 struct CommandRow {
     std::string_view name;
     Command command;
     std::size_t operandCount;
-    std::string_view operands;  // for the error message
 };
 
 constexpr std::array kCommands{
-    CommandRow{"enum", Command::Enumerate, 1, "CLASS"},
-    CommandRow{"get", Command::Get, 1, "OBJECT-PATH"},
-    CommandRow{"exec", Command::Exec, 2, "OBJECT-PATH METHOD"},
-    CommandRow{"classes", Command::Classes, 0, ""},
-    CommandRow{"query", Command::Query, 2, "[NAMESPACE] WQL"},
-    CommandRow{"stress", Command::Stress, 3, "THREADS SECONDS WATCHDOG-SECONDS"},
-    CommandRow{"summary", Command::Summary, 0, ""},
-    CommandRow{"watch", Command::Watch, 1, "[--seconds N] QUERY"},
+    CommandRow{"enum", Command::Enumerate, 1},  CommandRow{"get", Command::Get, 1},
+    CommandRow{"exec", Command::Exec, 2},       CommandRow{"classes", Command::Classes, 0},
+    CommandRow{"query", Command::Query, 0},     CommandRow{"stress", Command::Stress, 0},
+    CommandRow{"summary", Command::Summary, 0}, CommandRow{"watch", Command::Watch, 1},
 };
-
-// The limits of the stress command's numbers: threads, seconds of the run, of the watchdog.
-struct NumberLimit {
-    std::string_view what;
-    std::uint64_t low;
-    std::uint64_t high;
-};
-
-constexpr std::array kStressLimits{NumberLimit{"THREADS", 1, 64},
-                                   NumberLimit{"SECONDS", 1, 3600},
-                                   NumberLimit{"WATCHDOG-SECONDS", 1, 3600}};
-
-struct FormatRow {
-    std::string_view name;
-    OutputFormat format;
-};
-
-constexpr std::array kFormats{FormatRow{"mof", OutputFormat::Mof},
-                              FormatRow{"json", OutputFormat::Json},
-                              FormatRow{"table", OutputFormat::Table}};
-
-constexpr std::array<std::string_view, 5> kOptions{"--platform", "--module", "--client-level",
-                                                   "--format", "--perturb"};
-
-std::string InQuotes(std::string_view text) {
-    return "'" + std::string(text) + "'";
-}
-
-// A decimal number without sign or blanks.
-std::optional<std::uint64_t> Decimal(std::string_view text) {
-    if (text.empty() || text.size() > 19) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return value;
-}
-
-std::string Listed(std::span<const std::string_view> names) {
-    std::string text;
-    for (std::string_view name : names) text += (text.empty() ? "" : ", ") + std::string(name);
-    return text;
-}
-
-// Applies one option; the error message or an empty text.
-std::string ApplyOption(CommandLine& line, std::string_view option, const std::string& value,
-                        std::vector<std::string_view>& seen) {
-    if (std::find(seen.begin(), seen.end(), option) != seen.end())
-        return std::string(option) + " is given twice";
-    seen.push_back(option);
-    if (value.empty()) return std::string(option) + " needs a value";
-    if (option == "--platform") {
-        line.platformFile = value;
-    } else if (option == "--module") {
-        line.moduleFile = value;
-    } else if (option == "--perturb") {
-        line.perturbSeed = Decimal(value);
-        if (!line.perturbSeed) return "--perturb needs a decimal seed, not " + InQuotes(value);
-    } else if (option == "--client-level") {
-        const auto level =
-            std::find_if(kClientLevelNames.begin(), kClientLevelNames.end(),
-                         [&](std::string_view name) { return SameName(name, value); });
-        if (level == kClientLevelNames.end())
-            return "unknown client level " + InQuotes(value) + " (expected " +
-                   Listed(kClientLevelNames) + ")";
-        line.clientLevel = std::string(*level);
-    } else {
-        const auto format =
-            std::find_if(kFormats.begin(), kFormats.end(),
-                         [&](const FormatRow& row) { return SameName(row.name, value); });
-        if (format == kFormats.end())
-            return "unknown format " + InQuotes(value) + " (expected mof, json or table)";
-        line.format = format->format;
-    }
-    return {};
-}
 
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
-    CommandLine line;
-    std::vector<std::string_view> seen;
-    std::size_t next = 0;
-    while (next < arguments.size() && arguments[next].starts_with("-")) {
-        const std::string& argument = arguments[next++];
-        if (argument == "--help" || argument == "-h") return HelpRequest{};
-        const std::size_t equals = argument.find('=');
-        const std::string_view option = std::string_view(argument).substr(0, equals);
-        const auto known = std::find(kOptions.begin(), kOptions.end(), option);
-        if (known == kOptions.end()) return UsageError{"unknown option " + InQuotes(option)};
-        std::string value;
-        if (equals != std::string::npos) {
-            value = argument.substr(equals + 1);
-        } else if (next < arguments.size()) {
-            value = arguments[next++];
-        }
-        std::string error = ApplyOption(line, *known, value, seen);
-        if (!error.empty()) return UsageError{std::move(error)};
+    CLI::App app("", "norvwmi");
+    // The same words mean the same on every system: "/x" is an operand, not an option.
+    app.allow_windows_style_options(false);
+    Parsed parsed;
+    Describe(app, parsed);
+    // CLI11 takes the words last first.
+    std::vector<std::string> words(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(words);
+    } catch (const CLI::CallForHelp&) {
+        return HelpRequest{};
+    } catch (const CLI::ParseError& error) {
+        return UsageError{error.what()};
     }
-    if (next == arguments.size()) return UsageError{"no command given"};
-
-    const std::string& name = arguments[next++];
+    const std::vector<std::string> extra = app.remaining();
+    if (!extra.empty()) {
+        const std::string& word = extra.front();
+        if (word.starts_with("-")) return UsageError{"unknown option '" + word.substr(0, word.find('=')) + "'"};
+        return UsageError{"unknown command '" + word + "'"};
+    }
+    if (app.get_subcommands().empty()) return UsageError{"no command given"};
+    CommandLine line = std::move(parsed.line);
+    line.format = static_cast<OutputFormat>(
+        std::find(kFormatNames.begin(), kFormatNames.end(), parsed.format) - kFormatNames.begin());
+    if (!parsed.platformFile.empty()) line.platformFile = parsed.platformFile;
+    if (!parsed.moduleFile.empty()) line.moduleFile = parsed.moduleFile;
+    if (app.count("--perturb") > 0) line.perturbSeed = parsed.perturbSeed;
+    const std::string chosen = app.get_subcommands().front()->get_name();
     const auto row = std::find_if(kCommands.begin(), kCommands.end(),
-                                  [&](const CommandRow& r) { return r.name == name; });
-    if (row == kCommands.end()) return UsageError{"unknown command " + InQuotes(name)};
+                                  [&](const CommandRow& r) { return r.name == chosen; });
     line.command = row->command;
-    line.operands.assign(arguments.begin() + static_cast<std::ptrdiff_t>(next), arguments.end());
-    if (line.command == Command::Watch && !line.operands.empty() &&
-        line.operands.front().starts_with("--seconds")) {
-        std::string value = line.operands.front().substr(9);
-        std::size_t used = 1;
-        if (value.empty() && line.operands.size() > 1) {
-            value = line.operands[1];
-            used = 2;
-        } else if (value.starts_with("=")) {
-            value.erase(0, 1);
-        } else {
-            value = "-";
-        }
-        const auto seconds = Decimal(value);
-        if (!seconds || *seconds < 1 || *seconds > 3600)
-            return UsageError{"watch takes --seconds from 1 to 3600, not " + InQuotes(value)};
-        line.watchSeconds = static_cast<std::uint32_t>(*seconds);
-        line.operands.erase(line.operands.begin(),
-                            line.operands.begin() + static_cast<std::ptrdiff_t>(used));
+    line.operands.assign(parsed.operands, parsed.operands + row->operandCount);
+    if (line.command == Command::Query) {
+        line.operands = parsed.queryWords;
+        // A query without a namespace is one of the provider's namespace.
+        if (line.operands.size() == 1)
+            line.operands.insert(line.operands.begin(), std::string(kServedNamespace));
     }
-    // A query without a namespace is one of the provider's namespace.
-    if (line.command == Command::Query && line.operands.size() == 1)
-        line.operands.insert(line.operands.begin(), std::string(kServedNamespace));
-    if (line.operands.size() != row->operandCount) {
-        if (row->operandCount == 0)
-            return UsageError{std::string(row->name) + " takes no operands"};
-        return UsageError{std::string(row->name) + " takes " + std::string(row->operands)};
-    }
-    const bool emptyOperand =
-        std::any_of(line.operands.begin(), line.operands.end(),
-                    [](const std::string& operand) { return operand.empty(); });
-    if (emptyOperand) return UsageError{std::string(row->name) + " was given an empty operand"};
-    if (line.command == Command::Stress) {
-        for (std::size_t i = 0; i < kStressLimits.size(); ++i) {
-            const NumberLimit& limit = kStressLimits[i];
-            const auto number = Decimal(line.operands[i]);
-            if (!number || *number < limit.low || *number > limit.high)
-                return UsageError{"stress takes " + std::string(limit.what) + " from " +
-                                  std::to_string(limit.low) + " to " +
-                                  std::to_string(limit.high) + ", not " +
-                                  InQuotes(line.operands[i])};
-        }
-    }
+    if (line.command == Command::Stress)
+        for (std::uint32_t number : parsed.stressNumbers)
+            line.operands.push_back(std::to_string(number));
     return line;
 }
 

@@ -6,6 +6,8 @@
 //           | query [NAMESPACE] WQL | stress THREADS SECONDS WATCHDOG-SECONDS
 //           | watch [--seconds N] EVENT-QUERY
 // Options come before the command, as `--name VALUE` or `--name=VALUE`, each at most once.
+// CLI11 reads it; what is ours is which words mean what, the numbers' bounds (decimal only),
+// names in any letter case, and the usage text.
 #pragma once
 
 #include <array>
@@ -46,7 +48,7 @@ struct CommandLine {
 struct HelpRequest {};  // --help or -h: print kUsage and succeed
 
 struct UsageError {
-    std::string message;  // one sentence, without the usage text
+    std::string message;  // one line, without the usage text (CLI11's words, or ours)
 };
 
 using ParsedCommandLine = std::variant<CommandLine, HelpRequest, UsageError>;
