@@ -2,8 +2,8 @@
 # The main job: Norvipmiprv.dll served by the norvwmi host against the embedded default
 # platform. Builds the 64-bit Windows preset, then enumerates every served class as WMI
 # would (norvwmi classes, then norvwmi enum CLASS for each) and prints the instances: as
-# tables after a one-line health summary (norvwmi summary), or with --format mof or
-# --format json as whole objects.
+# tables after a one-line health summary (norvwmi summary), the associations as one tree of
+# names (norvwmi graph), or with --format mof or --format json as whole objects.
 #
 #   scripts/run-main.sh [NORVWMI-OPTIONS]    for example --format mof, --platform FILE
 #
@@ -70,9 +70,18 @@ classes=$("$wine_run" "$norvwmi" "${listing_options[@]}" classes)
 errors=$(mktemp)
 trap 'rm -f "$errors"; "$wine_run" --stop' EXIT
 
+# As tables, the association classes are one graph of names at the end (norvwmi graph), not
+# a table each.
+associations=()
+if [ "$format" = table ]; then
+  mapfile -t associations < <("$wine_run" "$norvwmi" "${listing_options[@]}" --format table classes |
+    awk 'NR > 2 && $2 == "association" { print $1 }')
+fi
+
 served=() not_served=() failed=()
 [ "$format" = table ] && { "$wine_run" "$norvwmi" "$@" summary || true; }
 for class in $classes; do
+  [[ " ${associations[*]} " == *" $class "* ]] && continue
   if [ "$format" = table ]; then
     printf '\n=== %s\n' "$class"
   else
@@ -87,6 +96,16 @@ for class in $classes; do
   fi
   cat "$errors" >&2
 done
+
+if [ ${#associations[@]} -gt 0 ]; then
+  printf '\n=== associations\n'
+  if "$wine_run" "$norvwmi" "$@" graph 2>"$errors"; then
+    served+=("${associations[@]}")
+  else
+    failed+=("${associations[@]}")
+  fi
+  cat "$errors" >&2
+fi
 
 # The tables end the run unless a class was missed.
 if [ "$format" != table ] || [ ${#not_served[@]} -gt 0 ] || [ ${#failed[@]} -gt 0 ]; then

@@ -26,7 +26,8 @@ std::vector<std::string> CommandWords(const std::string& input) {
 
 std::string DescribedLine(const CommandLine& line) {
     constexpr const char* kCommands[] = {"enum",  "get",    "exec",    "classes",
-                                         "query", "stress", "summary", "watch"};
+                                         "query", "stress", "summary", "watch",
+                                         "graph"};
     constexpr const char* kFormats[] = {"mof", "json", "table"};
     std::string text = kCommands[static_cast<int>(line.command)];
     text += " [";

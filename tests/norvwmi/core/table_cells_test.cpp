@@ -1,5 +1,6 @@
 // The cells of --format table: readings scaled exactly and named by their CIM unit codes (an
-// unknown code shows as its number), local date-times, the line a watch prints per event. The whole
+// unknown code shows as its number), local date-times, the line a watch prints per event, the
+// ends of an association by name. The whole
 // table and the summary line of the default and failing platforms are compared end to end with
 // tests/data/norvwmi/table.
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "inventory/vocabulary.h"
 #include "program/cim_code_names.h"
 #include "program/event_line.h"
+#include "program/object_names.h"
 #include "program/table_cells.h"
 #include "simulated_driver/platform_loading.h"
 #include "support/case_file.h"
@@ -85,6 +87,30 @@ TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
     // Every code the provider puts has words.
     for (std::uint32_t ipmiType = 0; ipmiType < 256; ++ipmiType)
         EXPECT_TRUE(SensorTypeName(norv::CimSensorType(ipmiType))) << ipmiType;
+}
+
+// An association's ends and the graph's nodes by name; the shipped graph is the table golden's.
+TEST(TableCells, EndsByNameMatchedAsWmiComparesPathsElseByPath) {
+    const CimObject objects[] = {
+        ShippedInstance("Sensor", "CreationClassName=Sensor|DeviceID=1.0.0|SystemName=C|"
+                                  "SystemCreationClassName=ComputerSystem|Name=FAN 1(1.0.0)|"
+                                  "ElementName=Fan"),
+        ShippedInstance("LogRecord", "CreationClassName=LogRecord|LogCreationClassName=RecordLog|"
+                                     "LogName=L|MessageTimestamp=20140801061500.000000+000|RecordID=3|"
+                                     "ElementName=IPMI SEL Record"),
+        ShippedInstance("SystemSpecificCollection", "InstanceID=0:0|ElementName=Sensor Collection"),
+    };
+    const ObjectNames names(objects);
+    EXPECT_EQ(names.NameOf(R"(sensor.DeviceID="1.0.0",CreationClassName="Sensor",)"
+                           R"(systemname="C",SystemCreationClassName="ComputerSystem")"),
+              "FAN 1(1.0.0)");
+    EXPECT_EQ(names.NameOf(objects[1].RelativePath().value()), "record 3");
+    EXPECT_EQ(names.NameOf(R"(SystemSpecificCollection.InstanceID="0:0")"), "Sensor Collection");
+    EXPECT_EQ(names.NameOf(R"(SystemSpecificCollection.InstanceID="0:1")"),
+              R"(SystemSpecificCollection.InstanceID="0:1")");
+    EXPECT_FALSE(names.Find("no path"));
+    EXPECT_FALSE(IsLink(objects[0]));
+    EXPECT_TRUE(IsLink(ShippedInstance("HostedCollection", "")));
 }
 
 }  // namespace

@@ -230,14 +230,18 @@ def case_event_log():
 
 
 TABLE_RUNS = {
-    # golden file under tests/data/norvwmi/table: the platform option and the extra runs
-    "default": ([], [("exec", LOG_PATH, "ClearLog"), ("get", SENSOR_PATH)]),
-    "failures": (["--platform", "platforms/failures.mof"], []),
+    # golden file under tests/data/norvwmi/table: the platform option and the extra runs (an
+    # association's ends by name, the classes by kind, the graph)
+    "default": ([], [("exec", LOG_PATH, "ClearLog"), ("get", SENSOR_PATH),
+                     ("enum", "HostedCollection"), ("enum", "RecordAppliesToElement"),
+                     ("classes",), ("graph",)]),
+    "failures": (["--platform", "platforms/failures.mof"], [("graph",)]),
 }
 
 
 def case_table(name):
-    """The summary and the table view of every served class, compared with a golden file."""
+    """The summary, the table view of every served class and the association graph, compared
+    with a golden file."""
     # Ten starts; the view is the host's own code, and the 32-bit module's objects are in
     # the golden case.
     skip_if_emulated("the table view is compared by the 64-bit build")

@@ -19,6 +19,7 @@ const std::string_view kUsage =
     "  exec OBJECT-PATH METHOD     run a method\n"
     "  classes                     list the served classes\n"
     "  summary                     one line: sensors, readings not OK, log records\n"
+    "  graph                       the associations as a tree of names\n"
     "  query [NAMESPACE] WQL       run a query through the administrative locator, or an\n"
     "                              association query through the providers (NAMESPACE\n"
     "                              defaults to root\\cimv2\\ipmi)\n"
@@ -106,6 +107,7 @@ void Describe(CLI::App& app, Parsed& parsed) {
     Operand(*exec, "METHOD", parsed.operands[1]);
     app.add_subcommand("classes");
     app.add_subcommand("summary");
+    app.add_subcommand("graph");
     CLI::App* query = app.add_subcommand("query");
     query->add_option("[NAMESPACE] WQL", parsed.queryWords)
         ->required()
@@ -136,6 +138,7 @@ constexpr std::array kCommands{
     CommandRow{"exec", Command::Exec, 2},       CommandRow{"classes", Command::Classes, 0},
     CommandRow{"query", Command::Query, 0},     CommandRow{"stress", Command::Stress, 0},
     CommandRow{"summary", Command::Summary, 0}, CommandRow{"watch", Command::Watch, 1},
+    CommandRow{"graph", Command::Graph, 0},
 };
 
 }  // namespace

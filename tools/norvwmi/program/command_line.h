@@ -2,7 +2,7 @@
 //   norvwmi [--platform FILE] [--module FILE]
 //           [--client-level anonymous|identify|impersonate|delegate]
 //           [--format mof|json|table] [--perturb SEED]
-//           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes | summary
+//           enum CLASS | get OBJECT-PATH | exec OBJECT-PATH METHOD | classes | summary | graph
 //           | query [NAMESPACE] WQL | stress THREADS SECONDS WATCHDOG-SECONDS
 //           | watch [--seconds N] EVENT-QUERY
 // Options come before the command, as `--name VALUE` or `--name=VALUE`, each at most once.
@@ -21,7 +21,7 @@
 
 namespace norvwmi {
 
-enum class Command { Enumerate, Get, Exec, Classes, Query, Stress, Summary, Watch };
+enum class Command { Enumerate, Get, Exec, Classes, Query, Stress, Summary, Watch, Graph };
 enum class OutputFormat { Mof, Json, Table };
 
 // The client levels the host can play, as ClientLevelFromName (com/call_context.h) reads them.
@@ -39,7 +39,7 @@ struct CommandLine {
     Command command = Command::Classes;
     // enum: the class; get: the path; exec: the path and the method; query: the namespace
     // and the WQL text; stress: the thread count, the run's and the watchdog's seconds
-    // (decimal, checked); classes and summary: none.
+    // (decimal, checked); classes, summary and graph: none.
     std::vector<std::string> operands;
     // watch: how long the subscription lasts (--seconds, 1..3600).
     std::uint32_t watchSeconds = kDefaultWatchSeconds;

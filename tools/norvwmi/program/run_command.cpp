@@ -4,8 +4,10 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,14 +19,18 @@
 #include "com/utility_parsers.h"
 #include "com/wbem_status_names.h"
 #include "com/wide_text.h"
+#include "program/association_tree.h"
 #include "program/event_line.h"
 #include "program/health_summary.h"
 #include "program/locator_query.h"
+#include "program/object_names.h"
 #include "program/output_json.h"
 #include "program/record_sensors.h"
+#include "program/table_layout.h"
 #include "program/table_view.h"
 #include "repository/association_statement.h"
 #include "repository/mof_text.h"
+#include "repository/query_evaluation.h"
 #include "repository/name_compare.h"
 #include "provider/association_objects.h"
 #include "provider/event_watch.h"
@@ -67,8 +73,8 @@ std::variant<std::string, DWORD> ReadWholeFile(const std::string& path) {
 }
 
 std::string CommandText(const CommandLine& line) {
-    constexpr std::string_view kNames[] = {"enum",  "get",    "exec",    "classes",
-                                           "query", "stress", "summary", "watch"};
+    constexpr std::string_view kNames[] = {"enum",  "get",    "exec",    "classes", "query",
+                                           "stress", "summary", "watch", "graph"};
     std::string text(kNames[static_cast<int>(line.command)]);
     for (const std::string& operand : line.operands) text += " " + operand;
     return text;
@@ -119,10 +125,24 @@ ExitCode Conclude(const CommandLine& line, HRESULT status, const std::string& st
     return failed ? ExitCode::RequestFailed : ExitCode::Success;
 }
 
+// Whether the served class links others, by its definition (object_names.h).
+bool IsAssociationClass(const Platform& platform, const std::string& className) {
+    const RequestResult found = LookupObject(*platform.served, kServedNamespace, className);
+    return !found.objects.empty() && IsLink(found.objects.front());
+}
+
 ExitCode ListClasses(const CommandLine& line, const Platform& platform) {
     const std::vector<std::string> names = ServedClassNames(platform);
     if (line.format == OutputFormat::Json) {
         Write(stdout, ClassesDocument(WBEM_S_NO_ERROR, names));
+    } else if (line.format == OutputFormat::Table) {
+        // Each class with its kind, so that scripts/run-main.sh shows the associations as
+        // the graph rather than a table each.
+        std::vector<TableRow> rows;
+        for (const std::string& name : names)
+            rows.push_back({name, IsAssociationClass(platform, name) ? "association" : "instance"});
+        const TableColumn layout[] = {{"Class", Align::Left, 0}, {"Kind", Align::Left, 0}};
+        Write(stdout, LayOutTable(layout, rows));
     } else {
         std::string text;
         for (const std::string& name : names) text += name + "\n";
@@ -214,6 +234,34 @@ std::map<std::string, std::string> RecordSensors(const ProviderModule& module,
     return RecordSensorNames(links, sensors);
 }
 
+// Every served class's instances through its provider: the associations' and the others'.
+struct ServedGraph {
+    std::vector<CimObject> objects;
+    std::vector<CimObject> links;
+    ProviderOutcome failed;  // the first enumeration that failed, with its class as detail
+    bool complete = true;
+};
+
+ServedGraph EnumerateServed(const ProviderModule& module, const ProviderHost& host,
+                            const Platform& platform) {
+    ServedGraph graph;
+    for (const std::string& className : ServedClassNames(platform)) {
+        ProviderRequest request;
+        request.target = className;
+        ProviderOutcome outcome = RunProviderRequest(module, host, request);
+        if (outcome.status != WBEM_S_NO_ERROR || !outcome.problems.empty()) {
+            const std::string what = "enum " + className;
+            outcome.detail = outcome.detail.empty() ? what : what + "; " + outcome.detail;
+            graph.failed = std::move(outcome);
+            graph.complete = false;
+            return graph;
+        }
+        for (CimObject& object : Snapshots(outcome.objects))
+            (IsLink(object) ? graph.links : graph.objects).push_back(std::move(object));
+    }
+    return graph;
+}
+
 ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
@@ -230,10 +278,23 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     }
     const ProviderOutcome outcome = RunProviderRequest(module, host, request);
     TableLinks links;
-    if (line.format == OutputFormat::Table && request.operation == ProviderOperation::Enumerate &&
-        SameName(request.target, "LogRecord"))
+    const bool enumeratedTable =
+        line.format == OutputFormat::Table && request.operation == ProviderOperation::Enumerate;
+    if (enumeratedTable && SameName(request.target, "LogRecord"))
         links.recordSensors = RecordSensors(module, host);
-    PrintSnapshots(line, outcome.status, Snapshots(outcome.objects), links);
+    const std::vector<CimObject> objects = Snapshots(outcome.objects);
+    // An association's ends are shown by the names of the served objects; should those not
+    // be had, by their paths.
+    std::optional<ObjectNames> endNames;
+    if (enumeratedTable && !objects.empty() && IsLink(objects.front())) {
+        const ServedGraph served = EnumerateServed(module, host, platform);
+        if (!served.complete)
+            Complain("the ends stay paths: " + served.failed.detail + ": " +
+                     DescribeStatus(static_cast<std::uint32_t>(served.failed.status)));
+        endNames.emplace(served.objects);
+        links.endNames = &*endNames;
+    }
+    PrintSnapshots(line, outcome.status, objects, links);
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
@@ -293,6 +354,18 @@ ExitCode Summary(const CommandLine& line, const Platform& platform) {
     return ExitCode::Success;
 }
 
+// The association graph as a tree of names, from every served class's instances.
+ExitCode Graph(const CommandLine& line, const Platform& platform) {
+    ProviderModule module;
+    if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
+    const ServedGraph graph = EnumerateServed(module, HostFor(line, platform), platform);
+    if (!graph.complete)
+        return Conclude(line, graph.failed.status, graph.failed.step, graph.failed.detail,
+                        graph.failed.problems);
+    Write(stdout, AssociationTree(graph.objects, graph.links));
+    return ExitCode::Success;
+}
+
 ExitCode Stress(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
@@ -341,6 +414,8 @@ ExitCode RunWithPlatform(const CommandLine& line, const Platform& platform) {
             return Summary(line, platform);
         case Command::Watch:
             return Watch(line, platform);
+        case Command::Graph:
+            return Graph(line, platform);
     }
     return ExitCode::Usage;
 }

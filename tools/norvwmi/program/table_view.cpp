@@ -261,8 +261,38 @@ std::string FallbackTable(std::span<const CimObject> objects) {
     return LayOutTable(layout, rows);
 }
 
+// The reference properties of an association, in the class's order (in each served
+// association the near end comes first: Antecedent, Collection, GroupComponent, Log).
+std::vector<std::string_view> References(const CimObject& object) {
+    std::vector<std::string_view> references;
+    for (std::size_t i = 0; i < object.PropertyCount(); ++i)
+        if (object.PropertyAt(i).type == CimType::Reference) references.push_back(object.PropertyAt(i).name);
+    return references;
+}
+
+// A row per link, the ends by name: "IPMI Controller 0 → TEMPERATURE 1(10.0.0)".
+std::string AssociationTable(std::span<const CimObject> objects,
+                             const std::vector<std::string_view>& references,
+                             const ObjectNames& names) {
+    constexpr std::string_view kArrow = " → ";
+    std::string heading;
+    for (std::string_view reference : references)
+        heading += (heading.empty() ? "" : std::string(kArrow)) + std::string(reference);
+    std::vector<TableRow> rows;
+    for (const CimObject& object : objects) {
+        std::string cell;
+        for (std::string_view reference : references)
+            cell += (cell.empty() ? "" : std::string(kArrow)) + OrNoValue(names.NameOf(TextOf(object, reference)));
+        rows.push_back({cell});
+    }
+    const std::vector<TableColumn> layout{{heading, Align::Left, 0}};
+    return LayOutTable(layout, rows);
+}
+
 std::string ClassTable(std::span<const CimObject> objects, const TableLinks& links) {
     const std::string_view className = objects.front().Definition().name;
+    if (links.endNames != nullptr && IsLink(objects.front()))
+        return AssociationTable(objects, References(objects.front()), *links.endNames);
     for (const ClassColumns& chosen : kClassColumns)
         if (SameName(chosen.className, className)) return ChosenTable(chosen.columns, objects, links);
     return FallbackTable(objects);
