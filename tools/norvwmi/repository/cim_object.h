@@ -77,6 +77,9 @@ public:
     const ClassDefinition& Definition() const { return *lineage_.definition; }
     const ClassLineage& Lineage() const { return lineage_; }
     const ObjectSource& Source() const { return source_; }
+    // Where the object now is: WMI fills __SERVER, __NAMESPACE and __PATH of the instances
+    // a provider hands it before a client sees them.
+    void Locate(ObjectSource source) { source_ = std::move(source); }
     bool IsProjection() const { return projected_; }
 
     // The non-system properties the object carries, ordered by name without regard to

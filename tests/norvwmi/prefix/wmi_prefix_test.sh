@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Clients that we did not write, run unchanged against a prefix whose WMI is the stand-in
+# (scripts/wmi-prefix.sh), each output compared with its reviewed file in golden/.
+#
+#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --make      make the build's client prefix
+#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --stop      end its wineserver
+#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR CASE        run one client
+#
+# A CASE is a script of clients/ (cscript //nologo runs it) or wmic-NAME (the command below).
+# Its standard output and exit code, with \r removed and wmic's UTF-16 made UTF-8, must be
+# golden/CASE.txt; standard error must hold no line of the stand-in's (a provider fault or a
+# failure to start). NORV_UPDATE_GOLDEN=1 writes the golden file instead.
+set -euo pipefail
+
+source_dir=$1 build_dir=$2 what=$3
+here=$source_dir/tests/norvwmi/prefix
+bits=$(sed -n 's/^bits=.\([0-9]*\).$/\1/p' "$build_dir/wine-run")
+
+export WINEPREFIX=$build_dir/wmi-prefix
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= TZ=UTC
+export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=/usr/lib/wine/wine64
+
+case "$what" in
+  --make)
+    exec "$source_dir/scripts/wmi-prefix.sh" --build "$build_dir" "$WINEPREFIX" ;;
+  --stop)
+    "$WINESERVER" -k 2>/dev/null || true
+    exit 0 ;;
+esac
+
+if [ "$bits" = 32 ]; then
+  # Under emulation a 32-bit process cannot start the clients' helper processes.
+  if [ "$("$source_dir/scripts/win32-path.sh")" != native ]; then
+    echo "SKIPPED: 32-bit clients run only where the machine runs 32-bit programs"
+    exit 77
+  fi
+  loader=/usr/lib/wine/wine
+  unset WINELOADER
+else
+  loader=$WINELOADER
+fi
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+status=0
+case "$what" in
+  wmic-bios)
+    "$loader" wmic path Win32_BIOS get Manufacturer >"$out/raw" 2>"$out/err" </dev/null || status=$? ;;
+  wmic-sensors)
+    "$loader" wmic '/namespace:\\root\cimv2\ipmi' path NumericSensor get ElementName,CurrentReading \
+      >"$out/raw" 2>"$out/err" </dev/null || status=$? ;;
+  *)
+    script=$here/clients/$what
+    [ -f "$script" ] || { echo "no client $what" >&2; exit 2; }
+    "$loader" cscript //nologo "Z:${script//\//\\}" >"$out/raw" 2>"$out/err" </dev/null || status=$? ;;
+esac
+if [ "${what#wmic-}" != "$what" ] && [ -s "$out/raw" ]; then
+  iconv -f UTF-16 -t UTF-8 "$out/raw" >"$out/text"
+else
+  cp "$out/raw" "$out/text"
+fi
+{ tr -d '\r' <"$out/text" | sed 's/[ \t]*$//'; echo "exit code $status"; } >"$out/actual"
+
+golden=$here/golden/${what%.*}.txt
+if [ "${NORV_UPDATE_GOLDEN-}" = 1 ]; then
+  cp "$out/actual" "$golden"
+  echo "wrote $golden"
+fi
+failed=0
+if grep -a 'norvwmi prefix:' "$out/err"; then failed=1; fi
+diff -u "$golden" "$out/actual" || failed=1
+exit $failed

@@ -1,0 +1,283 @@
+#include "prefix/provider_services.h"
+
+#include <utility>
+
+#include "com/class_object.h"
+#include "com/object_enumerator.h"
+#include "com/wbem_hresult.h"
+#include "com/wbem_services.h"
+#include "com/wide_text.h"
+#include "provider/association_objects.h"
+#include "provider/provider_session.h"
+#include "repository/association_statement.h"
+#include "repository/name_compare.h"
+#include "repository/wql_condition.h"
+
+namespace norvwmi {
+
+namespace {
+
+using norv::win::ComPtr;
+using Objects = std::vector<ComPtr<IWbemClassObject>>;
+
+// The enumerator of a request's objects, or of its failure: from Next with
+// WBEM_FLAG_RETURN_IMMEDIATELY, else the call's own result.
+HRESULT HandOutResults(HRESULT status, Objects objects, LONG flags,
+                       const std::shared_ptr<ServedNamespaces>& served,
+                       IEnumWbemClassObject** results) {
+    EnumerationBehaviour behaviour;
+    behaviour.forwardOnly = (flags & WBEM_FLAG_FORWARD_ONLY) != 0;
+    if (status != WBEM_S_NO_ERROR) {
+        if (!(flags & WBEM_FLAG_RETURN_IMMEDIATELY)) return status;
+        behaviour.failure = status;
+        objects.clear();
+    }
+    HandOut(ObjectEnumerator::Create(std::move(objects), behaviour, served), results);
+    return WBEM_S_NO_ERROR;
+}
+
+// A client may pass a plain wide string where a BSTR is declared (Wine's scripting layer
+// does, for the language of InstancesOf's query): the text ends at its terminator.
+std::string ClientText(const BSTR text) {
+    return text ? WideToUtf8(text) : std::string();
+}
+
+// The objects a client gets, located in the namespace as WMI locates a provider's.
+Objects AsObjects(std::vector<CimObject> snapshots, const ObjectSource& source) {
+    Objects objects;
+    objects.reserve(snapshots.size());
+    for (CimObject& snapshot : snapshots) {
+        snapshot.Locate(source);
+        objects.emplace_back(ClassObject::Create(std::move(snapshot)).get());
+    }
+    return objects;
+}
+
+// The host's own objects among what a provider indicated (another is a provider fault,
+// which the request reports).
+std::vector<CimObject> Snapshots(const Objects& objects) {
+    std::vector<CimObject> snapshots;
+    for (const ComPtr<IWbemClassObject>& object : objects)
+        if (const ClassObject* ours = ClassObject::Implementation(object.get()))
+            snapshots.push_back(ours->Snapshot());
+    return snapshots;
+}
+
+}  // namespace
+
+ObjectSource ProviderServices::Source() const {
+    return ObjectSource{wmi_.host.served->ServerName(), wmi_.host.nameSpace};
+}
+
+ProviderOutcome ProviderServices::Run(const ProviderRequest& request) const {
+    ProviderOutcome outcome = RunProviderRequest(wmi_.providerModule, wmi_.host, request);
+    ReportPrefixProblems(request.target, outcome.problems);
+    return outcome;
+}
+
+HRESULT ProviderServices::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
+                                        IWbemCallResult**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::CancelAsyncCall(IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::QueryObjectSink(LONG, IWbemObjectSink**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::GetObject(const BSTR path, LONG, IWbemContext*,
+                                    IWbemClassObject** object, IWbemCallResult** callResult) try {
+    if (callResult) *callResult = nullptr;
+    if (!object) return Wbem(WBEM_E_INVALID_PARAMETER);
+    *object = nullptr;
+    // An empty path asks for a blank class to define; this WMI defines no classes.
+    if (!path || ::SysStringLen(path) == 0) return Wbem(WBEM_E_NOT_SUPPORTED);
+    ProviderRequest request;
+    request.operation = ProviderOperation::Get;
+    request.target = ClientText(path);
+    const ProviderOutcome outcome = Run(request);
+    if (outcome.status != WBEM_S_NO_ERROR) return outcome.status;
+    Objects located = AsObjects(Snapshots(outcome.objects), Source());
+    if (located.size() != 1) return Wbem(WBEM_E_FAILED);
+    HandOut(located.front(), object);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ProviderServices::GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::CreateClassEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
+                                           IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::CreateInstanceEnum(const BSTR className, LONG flags, IWbemContext*,
+                                             IEnumWbemClassObject** instances) try {
+    if (!instances) return Wbem(WBEM_E_INVALID_PARAMETER);
+    *instances = nullptr;
+    if (!className) return Wbem(WBEM_E_INVALID_PARAMETER);
+    ProviderRequest request;
+    request.target = ClientText(className);
+    const ProviderOutcome outcome = Run(request);
+    return HandOutResults(outcome.status, AsObjects(Snapshots(outcome.objects), Source()), flags,
+                          wmi_.host.served, instances);
+}
+NORV_CATCH_RETURN()
+
+HRESULT ProviderServices::CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
+                                                  IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::ExecQuery(const BSTR language, const BSTR query, LONG flags,
+                                    IWbemContext*, IEnumWbemClassObject** results) try {
+    if (!results) return Wbem(WBEM_E_INVALID_PARAMETER);
+    *results = nullptr;
+    if (!language || !query) return Wbem(WBEM_E_INVALID_PARAMETER);
+    if (!SameName(ClientText(language), "WQL")) return Wbem(WBEM_E_INVALID_QUERY_TYPE);
+    const std::string text = ClientText(query);
+    const auto finish = [&](HRESULT status, Objects objects) {
+        return HandOutResults(status, std::move(objects), flags, wmi_.host.served, results);
+    };
+
+    if (IsAssociationStatement(text)) {
+        ProviderAssociationAnswer answer =
+            RunProviderAssociationQuery(wmi_.providerModule, wmi_.host, wmi_.classNames, text);
+        ReportPrefixProblems(text, answer.problems);
+        return finish(static_cast<HRESULT>(answer.answer.status),
+                      AsObjects(std::move(answer.answer.objects), Source()));
+    }
+
+    // The SELECT before any WHERE says the class and the properties; the condition is
+    // checked against the class before the provider is asked, as WMI checks it.
+    const SplitQuery split = SplitAtWhere(text);
+    const auto select = ParseWqlSelect(split.select);
+    if (const auto* error = std::get_if<WqlError>(&select))
+        return finish(error->kind == WqlError::Kind::Unsupported ? Wbem(WBEM_E_NOT_SUPPORTED)
+                                                                 : Wbem(WBEM_E_INVALID_QUERY),
+                      {});
+    const WqlSelect& selected = std::get<WqlSelect>(select);
+    const auto lineage = wmi_.host.served->Lineage(wmi_.host.nameSpace, selected.className);
+    if (!lineage) return finish(Wbem(WBEM_E_INVALID_CLASS), {});
+    std::optional<WqlCondition> condition;
+    if (split.hasWhere) {
+        auto parsed = ParseWqlCondition(split.condition);
+        if (std::holds_alternative<WqlError>(parsed)) return finish(Wbem(WBEM_E_INVALID_QUERY), {});
+        condition = std::get<WqlCondition>(std::move(parsed));
+    }
+    std::vector<std::string> named = selected.properties;
+    if (condition)
+        for (std::string& property : ConditionProperties(*condition)) named.push_back(property);
+    for (const std::string& property : named)
+        if (!FindSystemProperty(property) && !lineage->definition->FindProperty(property))
+            return finish(Wbem(WBEM_E_INVALID_QUERY), {});
+
+    ProviderRequest request;
+    request.target = selected.className;
+    ProviderOutcome outcome = Run(request);
+    if (outcome.status != WBEM_S_NO_ERROR) return finish(outcome.status, {});
+    std::vector<CimObject> kept;
+    for (CimObject& snapshot : Snapshots(outcome.objects)) {
+        if (condition && !ConditionHolds(*condition, snapshot)) continue;
+        if (!selected.allProperties)
+            snapshot = snapshot.Projected(selected.properties,
+                                          (flags & WBEM_FLAG_ENSURE_LOCATABLE) != 0);
+        kept.push_back(std::move(snapshot));
+    }
+    return finish(WBEM_S_NO_ERROR, AsObjects(std::move(kept), Source()));
+}
+NORV_CATCH_RETURN()
+
+HRESULT ProviderServices::ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                         IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                                                IEnumWbemClassObject**) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                                     IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::ExecMethod(const BSTR path, const BSTR method, LONG, IWbemContext*,
+                                     IWbemClassObject*, IWbemClassObject** outParameters,
+                                     IWbemCallResult** callResult) try {
+    if (callResult) *callResult = nullptr;
+    if (outParameters) *outParameters = nullptr;
+    if (!path || !method) return Wbem(WBEM_E_INVALID_PARAMETER);
+    ProviderRequest request;
+    request.operation = ProviderOperation::ExecMethod;
+    request.target = ClientText(path);
+    request.method = ClientText(method);
+    const ProviderOutcome outcome = Run(request);
+    if (outcome.status != WBEM_S_NO_ERROR) return outcome.status;
+    if (outParameters && !outcome.objects.empty()) HandOut(outcome.objects.front(), outParameters);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ProviderServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                          IWbemClassObject*, IWbemObjectSink*) {
+    return Wbem(WBEM_E_NOT_SUPPORTED);
+}
+
+HRESULT ProviderServices::QueryBlanket(IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*,
+                                       void**, DWORD*) {
+    return E_NOTIMPL;
+}
+
+HRESULT ProviderServices::SetBlanket(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD, DWORD, void*,
+                                     DWORD) {
+    return S_OK;
+}
+
+HRESULT ProviderServices::CopyProxy(IUnknown*, IUnknown**) {
+    return E_NOTIMPL;
+}
+
+}  // namespace norvwmi
