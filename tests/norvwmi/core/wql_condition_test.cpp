@@ -33,12 +33,15 @@ constexpr ConditionCase kFanCases[] = {
     {"SystemName = 'host'", true},    // text without regard to case
     {"SystemName = \"HOST \"", false},
     {"SystemName < 'HOSU'", true},
+    {"SystemName > 'host'", false},
     {"deviceID = 'Fan \\\"1\\\"'", true},  // a backslash takes the next character
     {"SystemName LIKE 'h%'", true},
     {"SystemName LIKE '%T'", true},
     {"SystemName LIKE 'H_ST'", true},
     {"SystemName LIKE 'H_T'", false},
-    {"SystemName LIKE '[a-h]OST'", true},
+    {"SystemName LIKE '%X'", false},
+    {"SystemName LIKE '[a-i]OST'", true},  // within the range, not one of its ends
+    {"SystemName LIKE '[i-z]OST'", false},
     {"SystemName LIKE '[^h]OST'", false},
     {"SystemName LIKE 'HOS'", false},  // the whole text, not a prefix
     {"Readings IS NULL", true},
