@@ -25,12 +25,12 @@ constexpr ConditionCase kFanCases[] = {
     {"Speed <= 4200", true},
     {"Speed <> 4200", false},
     {"Speed != 4201", true},
-    {"4201 > Speed", true},           // the literal first: the operator turns round
+    {"4201 > Speed", true},  // the literal first: the operator turns round
     {"4200 < Speed", false},
-    {"Speed = 4200.0", true},         // a real against an integer
+    {"Speed = 4200.0", true},  // a real against an integer
     {"Speed > -1", true},
-    {"Speed = '4200'", false},        // a text never equals a number
-    {"SystemName = 'host'", true},    // text without regard to case
+    {"Speed = '4200'", false},      // a text never equals a number
+    {"SystemName = 'host'", true},  // text without regard to case
     {"SystemName = \"HOST \"", false},
     {"SystemName < 'HOSU'", true},
     {"SystemName > 'host'", false},
@@ -47,18 +47,18 @@ constexpr ConditionCase kFanCases[] = {
     {"Readings IS NULL", true},
     {"Readings IS NOT NULL", false},
     {"Speed IS NOT NULL", true},
-    {"Readings = NULL", true},         // WMI takes = NULL as IS NULL
+    {"Readings = NULL", true},  // WMI takes = NULL as IS NULL
     {"Speed <> NULL", true},
-    {"Readings <> 1", false},          // a null property matches no comparison
+    {"Readings <> 1", false},  // a null property matches no comparison
     {"Status = 2 AND Speed = 4200", true},
     {"Status = 2 AND Speed = 1", false},
     {"Status = 1 OR Speed = 4200", true},
     {"Status = 1 OR Speed = 1", false},
     {"NOT Speed = 1", true},
     {"not (Status = 2 and Speed = 4200)", false},
-    {"Status = 1 AND Speed = 1 OR Speed = 4200", true},    // AND binds closer than OR
+    {"Status = 1 AND Speed = 1 OR Speed = 4200", true},  // AND binds closer than OR
     {"Status = 1 AND (Speed = 1 OR Speed = 4200)", false},
-    {"__CLASS = 'fan'", true},         // system properties too
+    {"__CLASS = 'fan'", true},  // system properties too
 };
 
 constexpr const char* kMalformed[] = {

@@ -20,8 +20,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid,
-                                                    void** object) try {
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) try {
     if (!object) return E_POINTER;
     *object = nullptr;
     if (!::IsEqualCLSID(clsid, norvwmi::kWbemLocatorClsid)) return CLASS_E_CLASSNOTAVAILABLE;

@@ -5,8 +5,8 @@
 
 #include "com/admin_locator.h"
 #include "com/com_apartment.h"
-#include "com/wbem_status_names.h"
 #include "com/wbem_hresult.h"
+#include "com/wbem_status_names.h"
 #include "com/wide_text.h"
 #include "repository/mof_text.h"
 
@@ -38,23 +38,24 @@ HRESULT ReadDescription(const std::wstring& path, std::string& text) {
     }
 }
 
+// A step that failed: why, written once, and its status.
+HRESULT Refuse(HRESULT status, const std::string& what) {
+    WriteError(what + ": " + Described(status));
+    return status;
+}
+
 HRESULT Start(HMODULE self, PrefixWmi& wmi) {
     HRESULT status = ReadPrefixSettings(self, wmi.settings);
-    if (FAILED(status)) {
-        WriteError("no settings under HKLM\\" + WideToUtf8(kWmiPrefixKey) +
-                   " (scripts/wmi-prefix.sh makes them): " + Described(status));
-        return status;
-    }
+    if (FAILED(status))
+        return Refuse(status, "no settings under HKLM\\" + WideToUtf8(kWmiPrefixKey) +
+                                  " (scripts/wmi-prefix.sh makes them)");
     MofFile description = DefaultPlatformDescription();
     if (wmi.settings.platformFile) {
         description.name = WideToUtf8(*wmi.settings.platformFile);
         description.text.clear();
         status = ReadDescription(*wmi.settings.platformFile, description.text);
-        if (FAILED(status)) {
-            WriteError("cannot read the platform description " + description.name + ": " +
-                       Described(status));
-            return status;
-        }
+        if (FAILED(status))
+            return Refuse(status, "cannot read the platform description " + description.name);
     }
     auto loaded = LoadPlatform(description, ComputerName());
     if (const MofError* error = std::get_if<MofError>(&loaded)) {
@@ -62,28 +63,18 @@ HRESULT Start(HMODULE self, PrefixWmi& wmi) {
         return Wbem(WBEM_E_INITIALIZATION_FAILURE);
     }
     wmi.platform = std::get<Platform>(std::move(loaded));
-    for (const std::wstring* path : {&wmi.settings.providerModule, &wmi.settings.wineLocator}) {
-        ProviderModule& module =
-            path == &wmi.settings.providerModule ? wmi.providerModule : wmi.wineModule;
-        status = module.Load(*path);
-        if (FAILED(status)) {
-            WriteError("cannot load " + WideToUtf8(*path) + ": " + Described(status));
-            return status;
-        }
-    }
-    status = wmi.wineModule.GetClassObject(kWbemLocatorClsid, wmi.wineLocator);
-    if (FAILED(status)) {
-        WriteError("Wine's locator in " + WideToUtf8(wmi.settings.wineLocator) + ": " +
-                   Described(status));
-        return status;
-    }
+    status = wmi.providerModule.Load(wmi.settings.providerModule);
+    if (FAILED(status))
+        return Refuse(status, "cannot load " + WideToUtf8(wmi.settings.providerModule));
+    status = wmi.wineModule.Load(wmi.settings.wineLocator);
+    if (SUCCEEDED(status))
+        status = wmi.wineModule.GetClassObject(kWbemLocatorClsid, wmi.wineLocator);
+    if (FAILED(status))
+        return Refuse(status, "Wine's locator in " + WideToUtf8(wmi.settings.wineLocator));
     wmi.parsers = RegisterWmiUtilityParsers();
     status = wmi.parsers.Status();
     if (SUCCEEDED(status)) status = RegisterAdminLocator(wmi.platform.served, wmi.adminLocator);
-    if (FAILED(status)) {
-        WriteError("cannot register the host's WMI classes: " + Described(status));
-        return status;
-    }
+    if (FAILED(status)) return Refuse(status, "cannot register the host's WMI classes");
     wmi.host.served = wmi.platform.served;
     wmi.host.nameSpace = std::string(kServedNamespace);
     for (const ClassDefinition* definition :
@@ -112,7 +103,8 @@ HRESULT StartPrefixWmi(HMODULE self, PrefixWmi*& wmi) try {
 NORV_CATCH_RETURN()
 
 void ReportPrefixProblems(const std::string& request, const std::vector<std::string>& problems) {
-    for (const std::string& problem : problems) WriteError(request + ": provider fault: " + problem);
+    for (const std::string& problem : problems)
+        WriteError(request + ": provider fault: " + problem);
 }
 
 }  // namespace norvwmi

@@ -88,8 +88,8 @@ HRESULT ProviderServices::QueryObjectSink(LONG, IWbemObjectSink**) {
     return Wbem(WBEM_E_NOT_SUPPORTED);
 }
 
-HRESULT ProviderServices::GetObject(const BSTR path, LONG, IWbemContext*,
-                                    IWbemClassObject** object, IWbemCallResult** callResult) try {
+HRESULT ProviderServices::GetObject(const BSTR path, LONG, IWbemContext*, IWbemClassObject** object,
+                                    IWbemCallResult** callResult) try {
     if (callResult) *callResult = nullptr;
     if (!object) return Wbem(WBEM_E_INVALID_PARAMETER);
     *object = nullptr;
@@ -221,8 +221,8 @@ HRESULT ProviderServices::ExecQuery(const BSTR language, const BSTR query, LONG 
     for (CimObject& snapshot : Snapshots(outcome.objects)) {
         if (condition && !ConditionHolds(*condition, snapshot)) continue;
         if (!selected.allProperties)
-            snapshot = snapshot.Projected(selected.properties,
-                                          (flags & WBEM_FLAG_ENSURE_LOCATABLE) != 0);
+            snapshot =
+                snapshot.Projected(selected.properties, (flags & WBEM_FLAG_ENSURE_LOCATABLE) != 0);
         kept.push_back(std::move(snapshot));
     }
     return finish(WBEM_S_NO_ERROR, AsObjects(std::move(kept), Source()));
@@ -266,8 +266,8 @@ HRESULT ProviderServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemCon
     return Wbem(WBEM_E_NOT_SUPPORTED);
 }
 
-HRESULT ProviderServices::QueryBlanket(IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*,
-                                       void**, DWORD*) {
+HRESULT ProviderServices::QueryBlanket(IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*, void**,
+                                       DWORD*) {
     return E_NOTIMPL;
 }
 

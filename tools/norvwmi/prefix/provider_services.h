@@ -20,8 +20,7 @@
 
 namespace norvwmi {
 
-class ProviderServices final
-    : public ComObject<ProviderServices, IWbemServices, IClientSecurity> {
+class ProviderServices final : public ComObject<ProviderServices, IWbemServices, IClientSecurity> {
 public:
     explicit ProviderServices(const PrefixWmi& wmi) : wmi_(wmi) {}
 
@@ -87,13 +86,12 @@ public:
                                               IWbemObjectSink* sink) override;
 
     HRESULT STDMETHODCALLTYPE QueryBlanket(IUnknown* proxy, DWORD* authentication,
-                                           DWORD* authorization, OLECHAR** principal,
-                                           DWORD* level, DWORD* impersonation, void** identity,
+                                           DWORD* authorization, OLECHAR** principal, DWORD* level,
+                                           DWORD* impersonation, void** identity,
                                            DWORD* capabilities) override;
-    HRESULT STDMETHODCALLTYPE SetBlanket(IUnknown* proxy, DWORD authentication,
-                                         DWORD authorization, OLECHAR* principal, DWORD level,
-                                         DWORD impersonation, void* identity,
-                                         DWORD capabilities) override;
+    HRESULT STDMETHODCALLTYPE SetBlanket(IUnknown* proxy, DWORD authentication, DWORD authorization,
+                                         OLECHAR* principal, DWORD level, DWORD impersonation,
+                                         void* identity, DWORD capabilities) override;
     HRESULT STDMETHODCALLTYPE CopyProxy(IUnknown* proxy, IUnknown** copy) override;
 
 private:

@@ -73,8 +73,8 @@ std::vector<ConditionToken> Tokens(std::string_view text) {
             token.text = std::string(1, c);
             ++pos;
         } else {
-            constexpr std::array<std::string_view, 7> kOperators{"<>", "!=", "<=", ">=",
-                                                                 "=",  "<",  ">"};
+            constexpr std::array<std::string_view, 7> kOperators{
+                "<>", "!=", "<=", ">=", "=", "<", ">"};
             token.kind = ConditionToken::Kind::Bad;
             token.text = std::string(1, c);
             for (std::string_view op : kOperators) {
@@ -260,9 +260,12 @@ private:
             comparison.literal = std::move(*value);
         }
         if (comparison.literal.IsNull()) {
-            if (comparison.op == WqlOperator::Equal) comparison.op = WqlOperator::IsNull;
-            else if (comparison.op == WqlOperator::NotEqual) comparison.op = WqlOperator::IsNotNull;
-            else Fail(tokens_[pos_ - 1], "NULL compares only with = and <>");
+            if (comparison.op == WqlOperator::Equal)
+                comparison.op = WqlOperator::IsNull;
+            else if (comparison.op == WqlOperator::NotEqual)
+                comparison.op = WqlOperator::IsNotNull;
+            else
+                Fail(tokens_[pos_ - 1], "NULL compares only with = and <>");
         }
         if (comparison.op == WqlOperator::Like &&
             !std::holds_alternative<std::string>(comparison.literal.data))
@@ -301,7 +304,8 @@ std::optional<int> Compare(const CimValue& value, const CimValue& literal) {
     // Numbers: exactly as integers of either sign, else as reals.
     const auto asReal = [](const CimValue& v) -> std::optional<long double> {
         if (const auto* i = std::get_if<std::int64_t>(&v.data)) return static_cast<long double>(*i);
-        if (const auto* u = std::get_if<std::uint64_t>(&v.data)) return static_cast<long double>(*u);
+        if (const auto* u = std::get_if<std::uint64_t>(&v.data))
+            return static_cast<long double>(*u);
         if (const auto* d = std::get_if<double>(&v.data)) return static_cast<long double>(*d);
         return std::nullopt;
     };
@@ -364,13 +368,20 @@ bool ComparisonHolds(const WqlCondition& comparison, const CimObject& object) {
     const auto order = Compare(*value, comparison.literal);
     if (!order) return false;
     switch (comparison.op) {
-        case WqlOperator::Equal: return *order == 0;
-        case WqlOperator::NotEqual: return *order != 0;
-        case WqlOperator::Less: return *order < 0;
-        case WqlOperator::Greater: return *order > 0;
-        case WqlOperator::LessOrEqual: return *order <= 0;
-        case WqlOperator::GreaterOrEqual: return *order >= 0;
-        default: return false;
+        case WqlOperator::Equal:
+            return *order == 0;
+        case WqlOperator::NotEqual:
+            return *order != 0;
+        case WqlOperator::Less:
+            return *order < 0;
+        case WqlOperator::Greater:
+            return *order > 0;
+        case WqlOperator::LessOrEqual:
+            return *order <= 0;
+        case WqlOperator::GreaterOrEqual:
+            return *order >= 0;
+        default:
+            return false;
     }
 }
 

@@ -21,8 +21,17 @@
 
 namespace norvwmi {
 
-enum class WqlOperator { Equal, NotEqual, Less, Greater, LessOrEqual, GreaterOrEqual, Like,
-                         IsNull, IsNotNull };
+enum class WqlOperator {
+    Equal,
+    NotEqual,
+    Less,
+    Greater,
+    LessOrEqual,
+    GreaterOrEqual,
+    Like,
+    IsNull,
+    IsNotNull
+};
 
 struct WqlCondition {
     enum class Kind { Comparison, And, Or, Not };
