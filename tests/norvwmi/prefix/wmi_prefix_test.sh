@@ -6,7 +6,8 @@
 #   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --stop      end its wineserver
 #   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR CASE        run one client
 #
-# A CASE is a script of clients/ (cscript //nologo runs it) or wmic-NAME (the command below).
+# A CASE is a script of clients/ (cscript //nologo runs it), wmic-NAME (the command below),
+# or platform: clients/summary.vbs in a prefix of its own made with another description.
 # Its standard output and exit code, with \r removed and wmic's UTF-16 made UTF-8, must be
 # golden/CASE.txt; standard error must hold no line of the stand-in's (a provider fault or a
 # failure to start). NORV_UPDATE_GOLDEN=1 writes the golden file instead.
@@ -43,6 +44,13 @@ fi
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 status=0
+if [ "$what" = platform ]; then
+  export WINEPREFIX=$build_dir/wmi-prefix-platform
+  trap '"$WINESERVER" -k 2>/dev/null || true; rm -rf "$out"' EXIT
+  "$source_dir/scripts/wmi-prefix.sh" --platform "$source_dir/platforms/big-server.mof" \
+    --build "$build_dir" "$WINEPREFIX" >/dev/null
+  what=summary.vbs golden_name=platform
+fi
 case "$what" in
   wmic-bios)
     "$loader" wmic path Win32_BIOS get Manufacturer >"$out/raw" 2>"$out/err" </dev/null || status=$? ;;
@@ -61,7 +69,7 @@ else
 fi
 { tr -d '\r' <"$out/text" | sed 's/[ \t]*$//'; echo "exit code $status"; } >"$out/actual"
 
-golden=$here/golden/${what%.*}.txt
+golden=$here/golden/${golden_name:-${what%.*}}.txt
 if [ "${NORV_UPDATE_GOLDEN-}" = 1 ]; then
   cp "$out/actual" "$golden"
   echo "wrote $golden"
