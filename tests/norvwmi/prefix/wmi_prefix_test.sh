@@ -7,7 +7,8 @@
 #   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR CASE        run one client
 #
 # A CASE is a script of clients/ (cscript //nologo runs it), wmic-NAME (the command below),
-# or platform: clients/summary.vbs in a prefix of its own made with another description.
+# or platform: clients/summary.vbs in a prefix of its own made with another description, then
+# made again with a malformed one, whose reason the module writes (the golden file holds it).
 # Its standard output and exit code, with \r removed and wmic's UTF-16 made UTF-8, must be
 # golden/CASE.txt; standard error must hold no line of the stand-in's (a provider fault or a
 # failure to start). NORV_UPDATE_GOLDEN=1 writes the golden file instead.
@@ -68,6 +69,24 @@ else
   cp "$out/raw" "$out/text"
 fi
 { tr -d '\r' <"$out/text" | sed 's/[ \t]*$//'; echo "exit code $status"; } >"$out/actual"
+
+if [ "${golden_name-}" = platform ]; then
+  "$source_dir/scripts/wmi-prefix.sh" --platform "$here/../program/malformed-platform.mof" \
+    --build "$build_dir" "$WINEPREFIX" >/dev/null
+  malformed_status=0
+  "$loader" cscript //nologo "Z:${script//\//\\}" >"$out/raw" 2>"$out/err" </dev/null ||
+    malformed_status=$?
+  windows_source="Z:${source_dir//\//\\}"
+  {
+    echo "--- made with tests/norvwmi/program/malformed-platform.mof"
+    tr -d '\r' <"$out/raw"
+    grep -a 'norvwmi prefix:' "$out/err" | tr -d '\r' | while IFS= read -r line; do
+      echo "${line//"$windows_source"/SOURCE}"
+    done
+    echo "exit code $malformed_status"
+  } >>"$out/actual"
+  : >"$out/err"  # its line is part of the golden output
+fi
 
 golden=$here/golden/${golden_name:-${what%.*}}.txt
 if [ "${NORV_UPDATE_GOLDEN-}" = 1 ]; then
