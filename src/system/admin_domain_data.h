@@ -4,12 +4,9 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace norv {
-
-inline constexpr std::string_view kAdminDomainClass = "AdminDomain";
 
 struct AdminDomainData {
     // Bits of presenceMask: the optional properties that were set.

@@ -18,10 +18,6 @@ namespace norv::win {
 
 void BuildAdminDomainList(std::vector<AdminDomainData>& list, IWbemContext* context);
 
-// Writes the columns of kAdminDomainColumns in their order; WBEM_E_FAILED at the first put that
-// fails.
-HRESULT FillAdminDomainInstance(const AdminDomainData& record, const WbemObject& instance);
-
 struct AdminDomainClass : ServedByColumns<kAdminDomainColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::AdminDomain;
 

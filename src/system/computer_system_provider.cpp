@@ -2,12 +2,9 @@
 
 #include <string>
 
-#include "host/instance_fill.h"
 #include "platform/wmi_query.h"
 
 namespace norv::win {
-
-static_assert(IdentityOf(ComputerSystemClass::kProviderClass).servedClass == kComputerSystemClass);
 
 std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context) {
     WbemObjectList results;
@@ -26,10 +23,6 @@ std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context) {
 
 void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext* context) {
     list.push_back(MakeComputerSystemData(TheManagementController(), ReadDriverVersion(context)));
-}
-
-HRESULT FillComputerSystemInstance(const ComputerSystemData& record, const WbemObject& instance) {
-    return FillFromColumns(kComputerSystemColumns, record, instance);
 }
 
 template class InstanceProvider<ComputerSystemClass>;

@@ -23,10 +23,6 @@ std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context);
 // The one record, for the module's controller and the driver version of now.
 void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext* context);
 
-// Writes the columns of kComputerSystemColumns in their order; WBEM_E_FAILED at the first put that
-// fails.
-HRESULT FillComputerSystemInstance(const ComputerSystemData& record, const WbemObject& instance);
-
 struct ComputerSystemClass : ServedByColumns<kComputerSystemColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::ComputerSystem;
 

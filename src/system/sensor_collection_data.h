@@ -3,13 +3,10 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "inventory/controller_record.h"
 
 namespace norv {
-
-inline constexpr std::string_view kSystemSpecificCollectionClass = "SystemSpecificCollection";
 
 // Every field is always written; there is no presence mask.
 struct SensorCollectionData {

@@ -18,11 +18,6 @@ namespace norv::win {
 
 void BuildSensorCollectionList(std::vector<SensorCollectionData>& list, IWbemContext* context);
 
-// Writes the columns of kSensorCollectionColumns in their order; WBEM_E_FAILED at the first put
-// that fails.
-HRESULT FillSensorCollectionInstance(const SensorCollectionData& record,
-                                     const WbemObject& instance);
-
 struct SensorCollectionClass : ServedByColumns<kSensorCollectionColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::SystemSpecificCollection;
 

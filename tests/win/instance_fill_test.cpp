@@ -80,11 +80,11 @@ std::vector<FillCase> FillCases() {
     // A class's whole property set is in the golden outputs; here data that leave some out.
     return {
         {"ComputerSystemWithoutOptionalProperties",
-         Filling(&FillComputerSystemInstance, ComputerSystemData{}), 5},
+         Filling(&ComputerSystemClass::Fill<ComputerSystemData>, ComputerSystemData{}), 5},
         {"AdminDomainWithoutOptionalProperties",
-         Filling(&FillAdminDomainInstance, AdminDomainData{}), 5},
+         Filling(&AdminDomainClass::Fill<AdminDomainData>, AdminDomainData{}), 5},
         {"SystemSpecificCollection",
-         Filling(&FillSensorCollectionInstance,
+         Filling(&SensorCollectionClass::Fill<SensorCollectionData>,
                  MakeSensorCollectionData(TheManagementController())),
          4},
         {"SensorWithoutOptionalProperties", Filling(&FillSensorInstance, SensorInstanceData{}), 8},
