@@ -6,10 +6,12 @@
 
 #include "eventlog/log_record_data.h"
 #include "host/instance_columns.h"
+#include "host/provider_class_identity.h"
 
 namespace norv {
 
-inline constexpr wchar_t kLogRecordClassName[] = L"LogRecord";
+inline constexpr const wchar_t* kLogRecordClassName =
+    kWideServedClassName<ProviderClass::LogRecord>.data();
 
 namespace log_columns {
 using enum CimType;

@@ -10,6 +10,7 @@
 
 #include "eventlog/sel_entry.h"
 #include "eventlog/time_zone_rules.h"
+#include "host/provider_class_identity.h"
 #include "inventory/controller_record.h"
 
 namespace norv {
@@ -25,7 +26,8 @@ inline constexpr std::string_view kRecordFormatText =
 
 inline constexpr std::string_view kSelLogName = "IPMI SEL";
 inline constexpr std::string_view kSelRecordElementName = "IPMI SEL Record";
-inline constexpr std::string_view kRecordLogClassName = "RecordLog";
+inline constexpr std::string_view kRecordLogClassName =
+    IdentityOf(ProviderClass::RecordLog).servedClass;
 
 // Fields of the SEL event record that are the same for every event.
 inline constexpr std::uint8_t kSelRecordTypeSystemEvent = 0x02;

@@ -1,11 +1,10 @@
 #include "eventlog/record_log_provider.h"
 
 #include "host/instance_fill.h"
+#include "host/provider_class_row.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {
-
-static_assert(IdentityOf(RecordLogClass::kProviderClass).servedClass == kRecordLogClassName);
 
 void AppendRecordLogTrace(const char* path) {
     const UniqueFile file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -21,5 +20,10 @@ HRESULT FillRecordLog(const RecordLogData& log, const WbemObject& instance) {
 }
 
 template class InstanceProvider<RecordLogClass>;
+
+template <>
+HRESULT CreateProvider<RecordLogClass::kProviderClass>(REFIID iid, void** out) noexcept {
+    return CreateProviderObject<NorvRecordLogProv>(iid, out);
+}
 
 }  // namespace norv::win

@@ -12,6 +12,7 @@
 #include "host/instance_fill.h"
 #include "host/name_case.h"
 #include "host/object_path_keys.h"
+#include "host/provider_class_row.h"
 #include "host/reference_path.h"
 #include "host/wbem_status.h"
 #include "platform/named_lock_scope.h"
@@ -225,5 +226,10 @@ HRESULT NorvAssociationProv::GetObjectAsync(const BSTR path, LONG /*flags*/,
     return kWbemNoError;
 }
 NORV_CATCH_RETURN()
+
+template <>
+HRESULT CreateProvider<ProviderClass::Association>(REFIID iid, void** out) noexcept {
+    return CreateProviderObject<NorvAssociationProv>(iid, out);
+}
 
 }  // namespace norv::win

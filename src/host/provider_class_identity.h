@@ -1,8 +1,12 @@
-// The instance provider classes of the module: their names, COM identifiers and the WMI class
-// each serves, in the order of registration and of the class-object search. A class is
-// served only once its provider exists (served_classes.h); its identity is fixed here. The
-// seven classes of the hardware come first; the association provider serves the seven
-// association classes between them (graph/association_classes.h) and names none here.
+// The table of the module's provider classes: each row names a provider class, its COM
+// identifiers, its ProgIDs and friendly names, and the WMI class it serves (as the shipped MOF
+// declares it and its instances' CreationClassName holds it), in the order of registration and
+// of the class-object search. Everything else reads a class's names from its row: the class
+// table and registration (module/served_classes.cpp takes every row, with the creator its
+// provider defines), the type library (generated from these rows at build time), the
+// provider's lock and fetched class, the columns' class names, the tests and tools. The seven
+// classes of the hardware come first; the association provider serves the seven association
+// classes between them (graph/association_classes.h) and names none here.
 #pragma once
 
 #include <array>
@@ -14,6 +18,7 @@
 
 namespace norv {
 
+// A row of the table by name: the enumerators in the order of the rows.
 enum class ProviderClass : std::uint8_t {
     LogRecord,
     RecordLog,
@@ -25,8 +30,6 @@ enum class ProviderClass : std::uint8_t {
     Association,
 };
 
-inline constexpr std::size_t kProviderClassCount = 8;
-
 struct ProviderClassIdentity {
     std::string_view className;     // the provider class
     std::string_view clsid;         // braced registry form
@@ -37,8 +40,11 @@ struct ProviderClassIdentity {
     std::string_view coclassHelp;   // that coclass's help string
 };
 
+// cmake/TypeLibraryIdl.cmake reads the rows between the two marker lines, seven string literals
+// each, to write the type library's coclasses: keep every field a plain literal.
 // clang-format off
-inline constexpr std::array<ProviderClassIdentity, kProviderClassCount> kProviderClassIdentities = {{
+// provider classes: begin
+inline constexpr auto kProviderClassIdentities = std::to_array<ProviderClassIdentity>({
     {"NorvLogRecordProv", "{CA86F6FA-35CC-4BB6-BE07-98A0E6D81385}",
      "Norvipmiprv.LogRecord.1", "CNorvLogRecordProv Object", "LogRecord",
      "CNorvLogRecordProv", "LogRecord Class"},
@@ -64,7 +70,10 @@ inline constexpr std::array<ProviderClassIdentity, kProviderClassCount> kProvide
     {"NorvAssociationProv", "{C45691DE-B561-4932-8051-0979275134CD}",
      "Norvipmiprv.Association.1", "CNorvAssociationProv Object", "",
      "CNorvAssociationProv", "NorvAssociationProv Class"},
-}};
+});
+// provider classes: end
+
+inline constexpr std::size_t kProviderClassCount = kProviderClassIdentities.size();
 
 // The event provider: it serves no class's instances, it pushes events of LogRecord, Sensor
 // and NumericSensor. It is registered and found after the seven instance providers; it has
@@ -81,6 +90,18 @@ inline constexpr std::size_t kModuleClassCount = kProviderClassCount + 1;
 constexpr const ProviderClassIdentity& IdentityOf(ProviderClass providerClass) noexcept {
     return kProviderClassIdentities[static_cast<std::size_t>(providerClass)];
 }
+static_assert(static_cast<std::size_t>(ProviderClass::Association) + 1 == kProviderClassCount,
+              "one row for each provider class, the association provider's last");
+
+// The served class's name as wide text, for the values that name it (an instance's
+// CreationClassName); `.data()` is its zero-terminated text.
+template <ProviderClass Served>
+inline constexpr auto kWideServedClassName = [] {
+    constexpr std::string_view name = IdentityOf(Served).servedClass;
+    std::array<wchar_t, name.size() + 1> text{};
+    for (std::size_t i = 0; i < name.size(); ++i) text[i] = static_cast<wchar_t>(name[i]);
+    return text;
+}();
 
 inline constexpr std::string_view kModuleName = "Norvipmiprv";
 // LIBID of the module's type library (version 1.0, locale 0).

@@ -41,14 +41,6 @@ constexpr ProviderClassRow MakeProviderClassRow(const ProviderClassIdentity& ide
     return {&identity, GuidOf(identity.clsid), create};
 }
 
-// Rows keep the order of kProviderClassIdentities, each class at most once.
-constexpr bool FollowsIdentityOrder(std::span<const ProviderClassRow> rows) noexcept {
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        if (!(rows[i - 1].identity < rows[i].identity)) return false;
-    }
-    return true;
-}
-
 // The creator of a provider class T: T starts with no reference and its constructor takes
 // the module lock (ModuleLockHolder), so the object dies and gives the lock back if the
 // interface is refused.
@@ -62,5 +54,12 @@ HRESULT CreateProviderObject(REFIID iid, void** out) noexcept try {
     return hr;
 }
 NORV_CATCH_RETURN()
+
+// The creator of a provider class's objects, defined beside its provider as an explicit
+// specialization (`return CreateProviderObject<NorvXProv>(iid, out);`), so that the class table
+// takes every row of kProviderClassIdentities without naming a provider: a row whose provider
+// defines no creator does not link.
+template <ProviderClass Served>
+HRESULT CreateProvider(REFIID iid, void** out) noexcept;
 
 }  // namespace norv::win

@@ -3,13 +3,8 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace norv {
-
-// The class that presents the controller; every sensor names its system by this class and
-// the record's name.
-inline constexpr std::string_view kComputerSystemClass = "ComputerSystem";
 
 struct ManagementControllerRecord {
     std::string name;            // "IPMI Controller 0"

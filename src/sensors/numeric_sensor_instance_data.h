@@ -4,15 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 #include <type_traits>
 
 #include "inventory/sensor_inventory.h"
 #include "sensors/sensor_instance_data.h"
 
 namespace norv {
-
-inline constexpr std::string_view kNumericSensorClass = "NumericSensor";
 
 struct NumericSensorInstanceBits {
     static constexpr std::uint32_t kSensorTypeBit = 0x1;

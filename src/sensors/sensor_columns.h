@@ -6,13 +6,16 @@
 #include <array>
 
 #include "host/instance_columns.h"
+#include "host/provider_class_identity.h"
 #include "sensors/numeric_sensor_instance_data.h"
 #include "sensors/sensor_instance_data.h"
 
 namespace norv {
 
-inline constexpr wchar_t kSensorClassName[] = L"Sensor";
-inline constexpr wchar_t kNumericSensorClassName[] = L"NumericSensor";
+inline constexpr const wchar_t* kSensorClassName =
+    kWideServedClassName<ProviderClass::Sensor>.data();
+inline constexpr const wchar_t* kNumericSensorClassName =
+    kWideServedClassName<ProviderClass::NumericSensor>.data();
 
 template <typename Entry, const wchar_t* ClassName>
 constexpr std::array<Column<Entry>, 12> SensorColumns() {

@@ -11,14 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "host/provider_class_identity.h"
 #include "inventory/controller_record.h"
 #include "inventory/sensor_inventory.h"
 #include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
 
 namespace norv {
-
-inline constexpr std::string_view kSensorClass = "Sensor";
 
 // The CIM sensor type that needs OtherSensorTypeDescription.
 inline constexpr std::uint16_t kCimSensorTypeOther = 1;
@@ -100,7 +99,7 @@ void FormSensorProperties(SensorProperties<Bits>& entry, const SensorRecord& rec
                           const ManagementControllerRecord& controller) {
     SensorTexts texts = FormSensorTexts(record);
     entry.present = record.Present();
-    entry.systemCreationClassName = kComputerSystemClass;
+    entry.systemCreationClassName = IdentityOf(ProviderClass::ComputerSystem).servedClass;
     entry.systemName = controller.name;
     entry.SetPossibleStates(PossibleStates(record.EventReadingType(), record.SensorType()));
     entry.SetCurrentState(

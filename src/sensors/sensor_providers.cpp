@@ -1,11 +1,20 @@
 #include "sensors/sensor_providers.h"
 
-namespace norv::win {
+#include "host/provider_class_row.h"
 
-static_assert(IdentityOf(SensorClass::kProviderClass).servedClass == kSensorClass);
-static_assert(IdentityOf(NumericSensorClass::kProviderClass).servedClass == kNumericSensorClass);
+namespace norv::win {
 
 template class InstanceProvider<SensorClass>;
 template class InstanceProvider<NumericSensorClass>;
+
+template <>
+HRESULT CreateProvider<SensorClass::kProviderClass>(REFIID iid, void** out) noexcept {
+    return CreateProviderObject<NorvSensorProv>(iid, out);
+}
+
+template <>
+HRESULT CreateProvider<NumericSensorClass::kProviderClass>(REFIID iid, void** out) noexcept {
+    return CreateProviderObject<NorvNumericSensorProv>(iid, out);
+}
 
 }  // namespace norv::win

@@ -1,5 +1,7 @@
 #include "system/admin_domain_provider.h"
 
+#include "host/provider_class_row.h"
+
 namespace norv::win {
 
 void BuildAdminDomainList(std::vector<AdminDomainData>& list, IWbemContext* /*context*/) {
@@ -7,5 +9,10 @@ void BuildAdminDomainList(std::vector<AdminDomainData>& list, IWbemContext* /*co
 }
 
 template class InstanceProvider<AdminDomainClass>;
+
+template <>
+HRESULT CreateProvider<AdminDomainClass::kProviderClass>(REFIID iid, void** out) noexcept {
+    return CreateProviderObject<NorvAdminDomainProv>(iid, out);
+}
 
 }  // namespace norv::win

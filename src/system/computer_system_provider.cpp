@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "host/provider_class_row.h"
 #include "platform/wmi_query.h"
 
 namespace norv::win {
@@ -26,5 +27,10 @@ void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext
 }
 
 template class InstanceProvider<ComputerSystemClass>;
+
+template <>
+HRESULT CreateProvider<ComputerSystemClass::kProviderClass>(REFIID iid, void** out) noexcept {
+    return CreateProviderObject<NorvComputerSystemProv>(iid, out);
+}
 
 }  // namespace norv::win

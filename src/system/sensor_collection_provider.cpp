@@ -1,5 +1,7 @@
 #include "system/sensor_collection_provider.h"
 
+#include "host/provider_class_row.h"
+
 namespace norv::win {
 
 void BuildSensorCollectionList(std::vector<SensorCollectionData>& list, IWbemContext* /*context*/) {
@@ -7,5 +9,10 @@ void BuildSensorCollectionList(std::vector<SensorCollectionData>& list, IWbemCon
 }
 
 template class InstanceProvider<SensorCollectionClass>;
+
+template <>
+HRESULT CreateProvider<SensorCollectionClass::kProviderClass>(REFIID iid, void** out) noexcept {
+    return CreateProviderObject<NorvSystemSpecificCollectionProv>(iid, out);
+}
 
 }  // namespace norv::win

@@ -5,14 +5,17 @@
 #include <array>
 
 #include "host/instance_columns.h"
+#include "host/provider_class_identity.h"
 #include "system/admin_domain_data.h"
 #include "system/computer_system_data.h"
 #include "system/sensor_collection_data.h"
 
 namespace norv {
 
-inline constexpr wchar_t kComputerSystemClassName[] = L"ComputerSystem";
-inline constexpr wchar_t kAdminDomainClassName[] = L"AdminDomain";
+inline constexpr const wchar_t* kComputerSystemClassName =
+    kWideServedClassName<ProviderClass::ComputerSystem>.data();
+inline constexpr const wchar_t* kAdminDomainClassName =
+    kWideServedClassName<ProviderClass::AdminDomain>.data();
 
 inline constexpr std::array<Column<ComputerSystemData>, 10> kComputerSystemColumns = [] {
     using enum CimType;

@@ -62,7 +62,6 @@ protected:
 // rules (one per class, server locks, refusals) are class_table_test's.
 TEST_F(ModuleExportsTest, ServesEveryClassAndAProviderObjectHoldsTheModule) {
     EXPECT_EQ(canUnloadNow_(), S_OK) << "may be unloaded right after loading";
-    ASSERT_EQ(std::size(kProviderClassIdentities), 8u);
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
         SCOPED_TRACE(identity.className);
         ComPtr<IClassFactory> factory;
