@@ -45,6 +45,7 @@
 #include "com/class_object.h"
 #include "com/wbem_services.h"
 #include "com/wide_text.h"
+#include "host/provider_class_identity.h"
 #include "provider/provider_session.h"
 #include "provider/provider_module.h"
 #include "provider/provider_registration.h"
@@ -244,11 +245,6 @@ int MeasureEnumerations(const Options& options, const norvwmi::ProviderModule& m
     return 0;
 }
 
-// The served classes, in the order the memory burst visits them.
-constexpr std::string_view kServedClasses[] = {
-    "Sensor",      "NumericSensor",           "LogRecord", "RecordLog", "ComputerSystem",
-    "AdminDomain", "SystemSpecificCollection"};
-
 bool PrintMemory(unsigned requests, const Stopwatch& sinceRound) {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
@@ -267,12 +263,15 @@ bool PrintMemory(unsigned requests, const Stopwatch& sinceRound) {
     return true;
 }
 
-// A day's burst in little time: the requests go round the classes, an enumeration of each
-// then a get of its first instance, and the caches rebuild every two seconds as they would.
+// A day's burst in little time: the requests go round the classes of the class table, an
+// enumeration of each then a get of its first instance, and the caches rebuild every two
+// seconds as they would.
 int MeasureMemory(const Options& options, const norvwmi::ProviderModule& module,
                   const norvwmi::ProviderHost& host, const CountingClassSource& counter) {
     std::vector<norvwmi::ProviderRequest> round;
-    for (const std::string_view className : kServedClasses) {
+    for (const norv::ProviderClassIdentity& row : norv::kProviderClassIdentities) {
+        const std::string_view className = row.servedClass;
+        if (className.empty()) continue;  // the association classes are association_timer's
         norvwmi::ProviderRequest enumeration;
         enumeration.operation = norvwmi::ProviderOperation::Enumerate;
         enumeration.target = std::string(className);

@@ -8,11 +8,14 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "eventlog/log_columns.h"
 #include "graph/hardware_graph.h"
+#include "host/provider_class_identity.h"
 #include "sensors/sensor_columns.h"
 #include "system/system_columns.h"
 
@@ -27,11 +30,15 @@ using MofClass = std::map<std::string, MofProperty>;
 
 // The classes of the shipped MOF with their properties: enough of the format for our own file
 // (a qualifier list in brackets, then "TYPE NAME;" or "TYPE NAME[];").
-std::map<std::string, MofClass> ShippedClasses() {
+std::string ShippedMof() {
     std::ifstream in(std::string(NORV_TEST_DATA_DIR) + "/../../mof/Norvipmiprv.mof");
     std::stringstream text;
     text << in.rdbuf();
-    const std::string mof = text.str();
+    return text.str();
+}
+
+std::map<std::string, MofClass> ShippedClasses() {
+    const std::string mof = ShippedMof();
     std::map<std::string, MofClass> classes;
     const std::regex classHead(R"(\nclass (\w+)[^{]*\{)");
     const std::regex property(R"((\[[^\]]*\])?\s*(\w+(?: ref)?) (\w+)(\[\])?\s*;)");
@@ -97,15 +104,61 @@ void ExpectTableIsTheClass(const std::map<std::string, MofClass>& classes, const
     EXPECT_EQ(keys, declaredKeys) << "every key of the class is a column";
 }
 
+// Each served class of the class table, by the name its row gives; a row that serves a class
+// whose columns are not checked here fails.
 TEST(InstanceColumns, EveryTableIsItsClassInTheShippedMof) {
     const auto classes = ShippedClasses();
-    ExpectTableIsTheClass(classes, "Sensor", kSensorColumns);
-    ExpectTableIsTheClass(classes, "NumericSensor", kNumericSensorColumns);
-    ExpectTableIsTheClass(classes, "LogRecord", kLogRecordColumns);
-    ExpectTableIsTheClass(classes, "RecordLog", kRecordLogColumns);
-    ExpectTableIsTheClass(classes, "ComputerSystem", kComputerSystemColumns);
-    ExpectTableIsTheClass(classes, "AdminDomain", kAdminDomainColumns);
-    ExpectTableIsTheClass(classes, "SystemSpecificCollection", kSensorCollectionColumns);
+    std::set<ProviderClass> checked;
+    const auto expect = [&](ProviderClass served, const auto& columns) {
+        ExpectTableIsTheClass(classes, std::string(IdentityOf(served).servedClass).c_str(),
+                              columns);
+        checked.insert(served);
+    };
+    expect(ProviderClass::Sensor, kSensorColumns);
+    expect(ProviderClass::NumericSensor, kNumericSensorColumns);
+    expect(ProviderClass::LogRecord, kLogRecordColumns);
+    expect(ProviderClass::RecordLog, kRecordLogColumns);
+    expect(ProviderClass::ComputerSystem, kComputerSystemColumns);
+    expect(ProviderClass::AdminDomain, kAdminDomainColumns);
+    expect(ProviderClass::SystemSpecificCollection, kSensorCollectionColumns);
+    for (std::size_t row = 0; row < kProviderClassCount; ++row) {
+        const auto served = static_cast<ProviderClass>(row);
+        EXPECT_EQ(checked.contains(served), !IdentityOf(served).servedClass.empty())
+            << IdentityOf(served).className;
+    }
+}
+
+// The shipped MOF registers each provider as the class table's row names it: a provider object
+// with the row's name and CLSID, a registration of it, and the row's served class declared with
+// it as its provider; every provider object of the MOF is a row.
+TEST(InstanceColumns, TheShippedMofRegistersEveryRowOfTheClassTable) {
+    const std::string mof = ShippedMof();
+    const std::regex providerObject(
+        R"re(instance of __Win32Provider as \$(\w+)\s*\{\s*Name = "(\w+)";\s*CLSID = "([^"]*)";)re");
+    std::map<std::string, std::pair<std::string, std::string>> declared;  // name: alias, CLSID
+    for (auto match = std::sregex_iterator(mof.begin(), mof.end(), providerObject);
+         match != std::sregex_iterator(); ++match) {
+        declared[(*match)[2]] = {(*match)[1], (*match)[3]};
+    }
+    std::vector<ProviderClassIdentity> rows(kProviderClassIdentities.begin(),
+                                            kProviderClassIdentities.end());
+    rows.push_back(kHardwareEventProviderIdentity);
+    EXPECT_EQ(declared.size(), rows.size()) << "a provider object of the MOF is not a row";
+    for (const ProviderClassIdentity& row : rows) {
+        const std::string name(row.className);
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(declared.contains(name)) << "no provider object";
+        const auto& [alias, clsid] = declared.at(name);
+        EXPECT_EQ(clsid, row.clsid);
+        EXPECT_TRUE(std::regex_search(
+            mof, std::regex(R"(Registration\s*\{\s*Provider = \$)" + alias + ";")))
+            << "no registration of " << alias;
+        if (row.servedClass.empty()) continue;
+        EXPECT_TRUE(
+            std::regex_search(mof, std::regex("provider\\(\"" + name + "\"\\)[^\\]]*\\]\\s*class " +
+                                              std::string(row.servedClass) + "\\s*\\{")))
+            << "its class is not declared with it";
+    }
 }
 
 // Each association's two references are its keys, typed as the class of the instances its

@@ -81,7 +81,6 @@ TEST(ClassRegistryScript, EveryClassAsReviewed) {
     test::ExpectGolden("class_registry.txt", text);
 }
 
-// The servedClass of each provider class is checked where the providers are defined.
 TEST(ProviderClassIdentities, FollowTheNamingRulesAndAreDistinct) {
     std::set<std::string_view> clsids, progIds, served;
     for (const ProviderClassIdentity& identity : kProviderClassIdentities) {

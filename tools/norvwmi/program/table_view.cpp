@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/provider_class_identity.h"
 #include "program/cim_code_names.h"
 #include "program/table_cells.h"
 #include "program/table_layout.h"
@@ -203,15 +204,20 @@ struct ClassColumns {
     std::span<const Column> columns;
 };
 
-constexpr std::array<ClassColumns, 7> kClassColumns{{
-    {"NumericSensor", kNumericSensorColumns},
-    {"Sensor", kSensorColumns},
-    {"LogRecord", kLogRecordColumns},
-    {"RecordLog", kRecordLogColumns},
-    {"ComputerSystem", kComputerSystemColumns},
-    {"AdminDomain", kAdminDomainColumns},
-    {"SystemSpecificCollection", kCollectionColumns},
-}};
+constexpr std::string_view ServedClass(norv::ProviderClass served) {
+    return norv::IdentityOf(served).servedClass;
+}
+
+// A class without a row here is shown with the default columns.
+constexpr auto kClassColumns = std::to_array<ClassColumns>({
+    {ServedClass(norv::ProviderClass::NumericSensor), kNumericSensorColumns},
+    {ServedClass(norv::ProviderClass::Sensor), kSensorColumns},
+    {ServedClass(norv::ProviderClass::LogRecord), kLogRecordColumns},
+    {ServedClass(norv::ProviderClass::RecordLog), kRecordLogColumns},
+    {ServedClass(norv::ProviderClass::ComputerSystem), kComputerSystemColumns},
+    {ServedClass(norv::ProviderClass::AdminDomain), kAdminDomainColumns},
+    {ServedClass(norv::ProviderClass::SystemSpecificCollection), kCollectionColumns},
+});
 
 std::string OrNoValue(const std::string& text) {
     return text.empty() ? std::string(kNoValue) : text;
