@@ -1,12 +1,15 @@
 #include "system/computer_system_provider.h"
 
+#include <optional>
 #include <string>
 
 #include "host/provider_class_row.h"
 #include "platform/wmi_query.h"
 
 namespace norv::win {
+namespace {
 
+// The version of the first DriverVersion object in root\wmi; nullopt when there is none.
 std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context) {
     WbemObjectList results;
     ExecWqlQuery(std::string(kDriverVersionNamespace), std::string(kDriverVersionQuery), results,
@@ -21,6 +24,8 @@ std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context) {
     GetUInt16Property(first, L"DriverBootlegRevision", version.bootleg);
     return version;
 }
+
+}  // namespace
 
 void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext* context) {
     list.push_back(MakeComputerSystemData(TheManagementController(), ReadDriverVersion(context)));

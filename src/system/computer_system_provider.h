@@ -7,7 +7,6 @@
 #include <wbemcli.h>
 
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "host/instance_provider.h"
@@ -16,9 +15,6 @@
 #include "system/system_columns.h"
 
 namespace norv::win {
-
-// The version of the first DriverVersion object in root\wmi; nullopt when there is none.
-std::optional<DriverVersionNumbers> ReadDriverVersion(IWbemContext* context);
 
 // The one record, for the module's controller and the driver version of now.
 void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext* context);
