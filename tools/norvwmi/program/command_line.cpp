@@ -36,7 +36,7 @@ const CLI::Validator kDecimal(
         const bool digits = !text.empty() && text.size() <= 19 &&
                             std::all_of(text.begin(), text.end(),
                                         [](char c) { return c >= '0' && c <= '9'; });
-        if (!digits) return "'" + text + "' is not a decimal number";
+        if (!digits) return "'" + text + "' is not a decimal number of at most 19 digits";
         text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
         return std::string();
     },
