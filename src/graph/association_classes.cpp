@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "host/name_case.h"
+#include "platform/name_case.h"
 #include "host/provider_class_identity.h"
 
 namespace norv {

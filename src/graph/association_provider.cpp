@@ -10,7 +10,7 @@
 #include "host/class_definition.h"
 #include "host/client_impersonation.h"
 #include "host/instance_fill.h"
-#include "host/name_case.h"
+#include "platform/name_case.h"
 #include "host/object_path_keys.h"
 #include "host/provider_class_row.h"
 #include "host/reference_path.h"

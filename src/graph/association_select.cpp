@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "host/name_case.h"
+#include "platform/name_case.h"
 
 namespace norv {
 namespace {

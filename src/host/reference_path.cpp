@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
-#include "host/name_case.h"
+#include "platform/name_case.h"
 
 namespace norv {
-namespace {
-
-bool NameLess(const PathKey& a, const PathKey& b) {
-    return std::lexicographical_compare(
-        a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
-        [](char x, char y) { return FoldAsciiCase(x) < FoldAsciiCase(y); });
-}
-
-}  // namespace
 
 std::string ReferencePath(std::string_view className, std::vector<PathKey> keys) {
-    std::stable_sort(keys.begin(), keys.end(), NameLess);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const PathKey& a, const PathKey& b) { return NameLess(a.first, b.first); });
     std::string path(className);
     char separator = '.';
     for (const auto& [name, value] : keys) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/utf8_text.h"
+#include "platform/utf8_text.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {

@@ -6,7 +6,7 @@
 #include "host/module_file.h"
 #include "host/registry_writer.h"
 #include "host/type_library_registration.h"
-#include "host/utf8_text.h"
+#include "platform/utf8_text.h"
 #include "platform/win_resource.h"
 
 namespace norv::win {

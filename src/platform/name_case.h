@@ -1,5 +1,6 @@
-// WMI compares class, property and keyword names without regard to letter case; the names
-// the provider reads are ASCII, so the fold is ASCII's.
+// WMI compares class, property, qualifier, namespace and keyword names without regard to
+// letter case, and orders property names the same way; the names read here are ASCII, so
+// the fold is ASCII's. The module and its host both compare names with these.
 #pragma once
 
 #include <algorithm>
@@ -23,6 +24,12 @@ constexpr bool SameName(std::string_view a, std::string_view b) {
 }
 constexpr bool SameName(std::wstring_view a, std::wstring_view b) {
     return SameName<wchar_t>(a, b);
+}
+
+// Whether `a` comes before `b` with letters folded, as WMI orders the keys of __RELPATH.
+constexpr bool NameLess(std::string_view a, std::string_view b) {
+    return std::ranges::lexicographical_compare(
+        a, b, [](char x, char y) { return FoldAsciiCase(x) < FoldAsciiCase(y); });
 }
 
 }  // namespace norv
