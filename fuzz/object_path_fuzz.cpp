@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     REQUIRE(again->className == path->className);
     REQUIRE(again->singleton == path->singleton);
     REQUIRE(again->keys.size() == path->keys.size());
-    REQUIRE(again->nameSpace.empty() && again->server.empty());
+    REQUIRE(again->namespaces.empty() && again->server.empty());
     REQUIRE(SameObject(*again, *path));
     REQUIRE(FormatRelativePath(again->className, again->keys, again->singleton) == written);
     return 0;

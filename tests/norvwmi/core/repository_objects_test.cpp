@@ -132,8 +132,8 @@ TEST_F(ObjectModel, LookupsQueriesNamespacesAndPathsAsWmiAnswersThem) {
         }
         const auto path = ParseObjectPath(text);
         if (!path) return "invalid";
-        std::string answer = "server '" + path->server + "' namespace '" + path->nameSpace +
-                             "' class " + path->className + (path->singleton ? " singleton" : "");
+        std::string answer = "namespace '" + path->NamespaceText() + "' class " +
+                             path->className + (path->singleton ? " singleton" : "");
         for (const KeyBinding& key : path->keys)
             answer += ", " + key.name + "=" + MofLiteral(key.value);
         return answer;

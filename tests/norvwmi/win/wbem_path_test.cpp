@@ -100,6 +100,8 @@ TEST(WbemPath, AnswersThePathsTheProviderReadsAsWindowsDoes) {
     norv::test::ExpectCases("wbem_paths.txt", Answer);
     ComPtr<IWbemPath> path(WbemPath::Create().get());
     EXPECT_EQ(path->SetText(kAll, nullptr), Wbem(WBEM_E_INVALID_PARAMETER));
+    // A lone surrogate is no UTF-16 text: refused rather than read as another character.
+    EXPECT_EQ(path->SetText(kAll, L"Sensor.Name=\"\xD800\""), Wbem(WBEM_E_INVALID_PARAMETER));
 }
 
 }  // namespace

@@ -1,11 +1,5 @@
-// The text of a WMI object path as the object-path parser reads and writes it:
-//   [\\server][\namespace\...:]Class[.Key=value,...]     (/ may stand for \)
-//   Class=value        the one key, unnamed
-//   Class=@            a singleton
-//   \\server\ns\...    a server and namespace without a class
-//   ..                 the parent namespace
-// Key values are "text" with \" and \\ escaped, decimal or 0x integers, or TRUE and FALSE in
-// any letter case. Nothing else is accepted: no blanks outside quotes, no trailing comma.
+// A WMI object path as the object-path parser object holds it, in UTF-16: its parts read by
+// the host's one path grammar (repository/object_path.h) and written back as text.
 #pragma once
 
 #include <windows.h>
@@ -43,7 +37,8 @@ struct PathParts {
     }
 };
 
-// `mode` holds WBEMPATH_CREATE_* and WBEMPATH_TREAT_SINGLE_IDENT_AS_NS bits: at least one of
+// The text read by the path grammar under SetText's `mode`, its WBEMPATH_CREATE_* and
+// WBEMPATH_TREAT_SINGLE_IDENT_AS_NS bits: at least one of
 // ACCEPT_RELATIVE, ACCEPT_ABSOLUTE, ACCEPT_ALL must be set; a path without a server needs
 // ACCEPT_RELATIVE or ACCEPT_ALL; the empty text and a server alone need ACCEPT_ALL;
 // TREAT_SINGLE_IDENT_AS_NS reads a lone identifier as a namespace. nullopt: not accepted.

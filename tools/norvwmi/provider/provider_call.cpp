@@ -146,10 +146,8 @@ std::variant<ObjectPath, ProviderOutcome> RequestPath(const ServedNamespaces& se
     if (!path)
         return Failed(Wbem(WBEM_E_INVALID_OBJECT_PATH), "the object path",
                       "'" + request.target + "' is not an object path");
-    if (!path->nameSpace.empty()) {
-        const std::string named =
-            path->server.empty() ? path->nameSpace : "\\\\" + path->server + "\\" + path->nameSpace;
-        const auto resolved = served.ResolveNamespace(named);
+    if (!path->namespaces.empty()) {
+        const auto resolved = served.ResolveNamespace(path->NamespaceText());
         if (!resolved || *resolved != nameSpace)
             return Failed(Wbem(WBEM_E_INVALID_NAMESPACE), "the object path",
                           "the provider's namespace is " + nameSpace);

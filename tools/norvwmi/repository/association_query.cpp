@@ -169,10 +169,8 @@ private:
     }
 
     bool InThisNamespace(const ObjectPath& path) const {
-        if (path.nameSpace.empty()) return true;
-        const std::string named =
-            path.server.empty() ? path.nameSpace : "\\\\" + path.server + "\\" + path.nameSpace;
-        const auto resolved = served_.ResolveNamespace(named);
+        if (path.namespaces.empty()) return true;
+        const auto resolved = served_.ResolveNamespace(path.NamespaceText());
         return resolved && SameName(*resolved, nameSpace_);
     }
 
@@ -241,10 +239,8 @@ ObjectsAnswer RunAssociationQuery(const ServedNamespaces& served, std::string_vi
         return Refused(kWbemInvalidObjectPath, "the source",
                        "'" + statement.sourcePath + "' is not an object path");
     Search search(served, nameSpace, statement, objects);
-    if (!path->nameSpace.empty()) {
-        const std::string named =
-            path->server.empty() ? path->nameSpace : "\\\\" + path->server + "\\" + path->nameSpace;
-        const auto resolved = served.ResolveNamespace(named);
+    if (!path->namespaces.empty()) {
+        const auto resolved = served.ResolveNamespace(path->NamespaceText());
         if (!resolved || !SameName(*resolved, nameSpace))
             return Refused(kWbemInvalidNamespace, "the source", "the query's namespace is " +
                                                                     std::string(nameSpace));

@@ -3,18 +3,70 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <limits>
 
-#include "repository/name_compare.h"
+#include "platform/name_case.h"
 
 namespace norvwmi {
 
 namespace {
 
-constexpr bool IsNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-}
+using norv::NameLess;
+using norv::SameName;
+
 constexpr bool IsSeparator(char c) {
     return c == '\\' || c == '/';
+}
+constexpr bool IsDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+// Every byte of a UTF-8 character beyond ASCII is at least 0x80.
+constexpr bool IsNameStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+constexpr bool IsNameChar(char c) {
+    return IsNameStart(c) || IsDecimalDigit(c);
+}
+constexpr bool IsServerNameChar(char c) {
+    return IsNameChar(c) || c == '.' || c == '-';
+}
+
+int KeyHexDigit(char c) {
+    if (IsDecimalDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The first `wanted` outside a quoted key value, or npos.
+std::size_t FindOutsideKeyQuotes(std::string_view text, char wanted) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < text.size()) {
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == wanted) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Without a colon, "root\cimv2" names namespaces while "Class.Key=\"a\\b\"" names an object:
+// a separator before the class part ends (at '.', '=' or a quote) makes it a namespace path.
+bool LeadsWithNamespace(std::string_view text) {
+    for (const char c : text) {
+        if (c == '.' || c == '=' || c == '"') return false;
+        if (IsSeparator(c)) return true;
+    }
+    return false;
 }
 
 class PathReader {
@@ -23,61 +75,67 @@ public:
 
     bool AtEnd() const { return pos_ == text_.size(); }
     char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
-    bool Accept(char c) {
-        if (Peek() != c) return false;
+    bool Take(char c) {
+        if (AtEnd() || text_[pos_] != c) return false;
         ++pos_;
         return true;
     }
-    std::string_view Name() {
+
+    std::optional<std::string> Name() {
+        if (AtEnd() || !IsNameStart(Peek())) return std::nullopt;
         const std::size_t start = pos_;
-        while (!AtEnd() && IsNameChar(text_[pos_])) ++pos_;
-        return text_.substr(start, pos_ - start);
-    }
-    std::string_view Until(char stop) {
-        const std::size_t start = pos_;
-        while (!AtEnd() && text_[pos_] != stop) ++pos_;
-        return text_.substr(start, pos_ - start);
+        while (!AtEnd() && IsNameChar(Peek())) ++pos_;
+        return std::string(text_.substr(start, pos_ - start));
     }
 
     std::optional<CimValue> Value() {
-        if (Accept('"')) return QuotedText();
-        const std::size_t start = pos_;
-        if (Peek() == '-' || Peek() == '+') ++pos_;
-        while (!AtEnd() && IsNameChar(text_[pos_])) ++pos_;
-        const std::string_view word = text_.substr(start, pos_ - start);
-        if (SameName(word, "TRUE")) return CimValue{true};
-        if (SameName(word, "FALSE")) return CimValue{false};
-        return Integer(word);
+        const char c = Peek();
+        if (c == '"') return QuotedText();
+        if (c == '-' || IsDecimalDigit(c)) return Integer();
+        const auto word = Name();
+        if (!word) return std::nullopt;
+        if (SameName(*word, "TRUE")) return CimValue{true};
+        if (SameName(*word, "FALSE")) return CimValue{false};
+        return std::nullopt;
     }
 
 private:
     std::optional<CimValue> QuotedText() {
+        ++pos_;
         std::string value;
         while (!AtEnd()) {
-            char c = text_[pos_++];
+            const char c = text_[pos_++];
             if (c == '"') return CimValue{std::move(value)};
-            if (c == '\\') {
-                if (AtEnd()) return std::nullopt;
-                c = text_[pos_++];
+            // Only \" and \\ are escapes; any other backslash stands for itself.
+            if (c == '\\' && (Peek() == '"' || Peek() == '\\')) {
+                value += text_[pos_++];
+            } else {
+                value += c;
             }
-            value.push_back(c);
         }
-        return std::nullopt;  // unterminated
+        return std::nullopt;  // the closing quote is missing
     }
 
-    static std::optional<CimValue> Integer(std::string_view word) {
-        if (word.empty()) return std::nullopt;
-        const bool negative = word.front() == '-';
-        if (word.front() == '+' || negative) word.remove_prefix(1);
+    std::optional<CimValue> Integer() {
+        const bool negative = Take('-');
+        const bool hex = !negative && Peek() == '0' && pos_ + 1 < text_.size() &&
+                         (text_[pos_ + 1] == 'x' || text_[pos_ + 1] == 'X');
+        if (hex) pos_ += 2;
+        const std::uint64_t base = hex ? 16 : 10;
         std::uint64_t magnitude = 0;
-        const auto [end, error] =
-            std::from_chars(word.data(), word.data() + word.size(), magnitude);
-        if (word.empty() || error != std::errc{} || end != word.data() + word.size())
-            return std::nullopt;
-        if (!negative) return CimValue{magnitude};
+        std::size_t digits = 0;
+        for (; !AtEnd(); ++pos_, ++digits) {
+            const int digit = hex ? KeyHexDigit(Peek()) : (IsDecimalDigit(Peek()) ? Peek() - '0' : -1);
+            if (digit < 0) break;
+            const auto value = static_cast<std::uint64_t>(digit);
+            if (magnitude > (std::numeric_limits<std::uint64_t>::max() - value) / base)
+                return std::nullopt;  // beyond 64 bits
+            magnitude = magnitude * base + value;
+        }
+        if (digits == 0) return std::nullopt;
+        if (!negative || magnitude == 0) return CimValue{magnitude};
         constexpr std::uint64_t kMostNegative = std::uint64_t{1} << 63;
         if (magnitude > kMostNegative) return std::nullopt;
-        if (magnitude == 0) return CimValue{std::uint64_t{0}};
         return CimValue{static_cast<std::int64_t>(0 - magnitude)};
     }
 
@@ -85,73 +143,108 @@ private:
     std::size_t pos_ = 0;
 };
 
-std::string WithBackslashes(std::string_view nameSpace) {
-    std::string result(nameSpace);
-    std::replace(result.begin(), result.end(), '/', '\\');
-    return result;
+bool IsLoneName(std::string_view text) {
+    PathReader reader(text);
+    return reader.Name() && reader.AtEnd();
 }
 
-// The position of the ':' that ends a namespace prefix, if the path has one: it comes
-// before the first '.', '=' or '"' of the class and key part.
-std::optional<std::size_t> NamespaceColon(std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == ':') return i;
-        if (c == '.' || c == '=' || c == '"') return std::nullopt;
+// root\cimv2, /root/cimv2, \root: components of name characters, one leading separator
+// allowed, none empty.
+bool ReadNamespaces(std::string_view text, std::vector<std::string>& namespaces) {
+    if (!text.empty() && IsSeparator(text.front())) text.remove_prefix(1);
+    if (text.empty()) return true;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !IsSeparator(text[i])) {
+            if (!IsNameChar(text[i])) return false;
+            continue;
+        }
+        if (i == start) return false;
+        namespaces.emplace_back(text.substr(start, i - start));
+        start = i + 1;
     }
-    return std::nullopt;
+    return true;
+}
+
+bool ReadObject(std::string_view text, ObjectPath& path) {
+    if (text == "..") {
+        path.parent = true;
+        return true;
+    }
+    PathReader reader(text);
+    auto className = reader.Name();
+    if (!className) return false;
+    path.className = std::move(*className);
+    if (reader.AtEnd()) return true;
+    if (reader.Take('=')) {
+        if (reader.Take('@')) {
+            path.singleton = true;
+            return reader.AtEnd();
+        }
+        auto value = reader.Value();
+        if (!value) return false;
+        path.keys.push_back(KeyBinding{std::string(), std::move(*value)});
+        return reader.AtEnd();
+    }
+    if (!reader.Take('.')) return false;
+    do {
+        auto name = reader.Name();
+        if (!name || !reader.Take('=')) return false;
+        auto value = reader.Value();
+        if (!value) return false;
+        path.keys.push_back(KeyBinding{std::move(*name), std::move(*value)});
+    } while (reader.Take(','));
+    return reader.AtEnd();
 }
 
 }  // namespace
 
-std::optional<ObjectPath> ParseObjectPath(std::string_view text) {
+std::string ObjectPath::NamespaceText() const {
+    if (namespaces.empty()) return {};
+    std::string text = server.empty() ? "" : "\\\\" + server;
+    for (const std::string& name : namespaces) {
+        if (!text.empty()) text += '\\';
+        text += name;
+    }
+    return text;
+}
+
+std::optional<ObjectPath> ReadPathText(std::string_view text, bool loneNameIsNamespace) {
     ObjectPath path;
-    if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
-        text.remove_prefix(2);
-        const auto serverEnd = std::find_if(text.begin(), text.end(), IsSeparator);
-        if (serverEnd == text.begin() || serverEnd == text.end()) return std::nullopt;
-        path.server.assign(text.begin(), serverEnd);
-        text.remove_prefix(path.server.size() + 1);
-        const auto colon = NamespaceColon(text);
-        if (!colon) return std::nullopt;  // a namespace path names no object
-        path.nameSpace = WithBackslashes(text.substr(0, *colon));
-        text.remove_prefix(*colon + 1);
-    } else if (const auto colon = NamespaceColon(text)) {
-        path.nameSpace = WithBackslashes(text.substr(0, *colon));
-        text.remove_prefix(*colon + 1);
+    std::string_view rest = text;
+    const bool hasServer = rest.size() >= 2 && IsSeparator(rest[0]) && rest[1] == rest[0];
+    if (hasServer) {
+        rest.remove_prefix(2);
+        const auto end = std::find_if_not(rest.begin(), rest.end(), IsServerNameChar);
+        if (end != rest.end() && !IsSeparator(*end)) return std::nullopt;
+        path.server.assign(rest.begin(), end);
+        if (path.server.empty()) return std::nullopt;
+        rest.remove_prefix(path.server.size());
+        if (rest.empty()) return path;
     }
-    if (!path.server.empty() && path.nameSpace.empty()) return std::nullopt;
 
-    PathReader reader(text);
-    path.className = std::string(reader.Name());
-    if (path.className.empty()) return std::nullopt;
-    if (reader.AtEnd()) return path;
-
-    if (reader.Accept('=')) {
-        if (reader.Accept('@')) {
-            path.singleton = true;
-        } else {
-            auto value = reader.Value();
-            if (!value) return std::nullopt;
-            path.keys.push_back(KeyBinding{{}, std::move(*value)});
-        }
-        if (!reader.AtEnd()) return std::nullopt;
-        return path;
+    std::string_view namespaceText;
+    std::optional<std::string_view> objectText;
+    const std::size_t colon = FindOutsideKeyQuotes(rest, ':');
+    if (colon != std::string_view::npos) {
+        namespaceText = rest.substr(0, colon);
+        objectText = rest.substr(colon + 1);
+    } else if (hasServer || LeadsWithNamespace(rest) ||
+               (loneNameIsNamespace && IsLoneName(rest))) {
+        namespaceText = rest;
+    } else {
+        objectText = rest;
     }
-    if (!reader.Accept('.')) return std::nullopt;
-    do {
-        KeyBinding key;
-        key.name = std::string(reader.Name());
-        if (key.name.empty() || !reader.Accept('=')) return std::nullopt;
-        auto value = reader.Value();
-        if (!value) return std::nullopt;
-        key.value = std::move(*value);
-        path.keys.push_back(std::move(key));
-    } while (reader.Accept(','));
-    if (!reader.AtEnd()) return std::nullopt;
+    if (!ReadNamespaces(namespaceText, path.namespaces)) return std::nullopt;
+    if (objectText && !ReadObject(*objectText, path)) return std::nullopt;
     return path;
 }
 
+std::optional<ObjectPath> ParseObjectPath(std::string_view text) {
+    auto path = ReadPathText(text);
+    if (!path || path->className.empty()) return std::nullopt;
+    return path;
+}
 std::string FormatKeyValue(const CimValue& value) {
     if (const auto* text = std::get_if<std::string>(&value.data)) {
         std::string quoted = "\"";

@@ -90,9 +90,8 @@ RequestResult LookupObject(const ServedNamespaces& served, std::string_view name
     const auto path = ParseObjectPath(pathText);
     if (!path) return Failure(RequestStatus::InvalidPath, "not an object path");
     std::string target(nameSpace);
-    if (!path->nameSpace.empty()) {
-        const std::string named =
-            path->server.empty() ? path->nameSpace : "\\\\" + path->server + "\\" + path->nameSpace;
+    if (!path->namespaces.empty()) {
+        const std::string named = path->NamespaceText();
         const auto resolved = served.ResolveNamespace(named);
         if (!resolved) return Failure(RequestStatus::InvalidNamespace, "no namespace " + named);
         target = *resolved;
