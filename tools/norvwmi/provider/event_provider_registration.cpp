@@ -1,43 +1,15 @@
 #include "provider/event_provider_registration.h"
 
-#include <cctype>
-#include <vector>
-
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
 #include "repository/object_path.h"
+#include "repository/wql_lexer.h"
 
 namespace norvwmi {
 namespace {
 
 constexpr std::string_view kEventRegistration = "__EventProviderRegistration";
 constexpr std::string_view kWin32ProviderClass = "__Win32Provider";
-
-// Words, with a quoted text as one word without its quotes.
-std::vector<std::string> Words(std::string_view text) {
-    std::vector<std::string> words;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++i;
-        } else if (c == '\'' || c == '"') {
-            const std::size_t end = text.find(c, i + 1);
-            if (end == std::string_view::npos) return {};
-            words.emplace_back(text.substr(i + 1, end - i - 1));
-            i = end + 1;
-        } else {
-            std::size_t end = i;
-            while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
-                   text[end] != '\'' && text[end] != '"') {
-                ++end;
-            }
-            words.emplace_back(text.substr(i, end - i));
-            i = end;
-        }
-    }
-    return words;
-}
 
 // The provider a registration's Provider reference names: __Win32Provider.Name="x".
 std::optional<std::string> ProviderNameOf(const InstanceDefinition& registration) {
@@ -91,25 +63,30 @@ bool ListsQuery(const ClassSource& classes, std::string_view nameSpace,
 }  // namespace
 
 std::optional<EventQuery> ParseEventQuery(std::string_view query) {
-    const std::vector<std::string> words = Words(query);
-    std::size_t i = 0;
-    const auto take = [&](std::string_view keyword) {
-        if (i < words.size() && SameName(words[i], keyword)) {
-            ++i;
-            return true;
-        }
-        return false;
+    WqlLexer lexer(query);
+    WqlToken token = lexer.Next();
+    const auto take = [&](auto matches) {
+        if (!matches(token)) return false;
+        token = lexer.Next();
+        return true;
     };
-    if (!take("SELECT") || !take("*") || !take("FROM") || i >= words.size()) return std::nullopt;
-    EventQuery parsed;
-    parsed.eventClass = words[i++];
-    if (take("WITHIN")) {
-        if (i >= words.size()) return std::nullopt;
-        ++i;
-    }
-    if (!take("WHERE") || !take("TargetInstance") || !take("ISA") || i + 1 != words.size())
+    const auto keyword = [&](std::string_view word) {
+        return take([word](const WqlToken& t) { return IsKeyword(t, word); });
+    };
+    if (!keyword("SELECT") || !take([](const WqlToken& t) { return IsSymbol(t, '*'); }) ||
+        !keyword("FROM") || token.kind != WqlToken::Kind::Name)
         return std::nullopt;
-    parsed.targetClass = words[i];
+    EventQuery parsed;
+    parsed.eventClass = std::string(token.text);
+    token = lexer.Next();
+    if (keyword("WITHIN") &&
+        !take([](const WqlToken& t) { return t.kind == WqlToken::Kind::Number; }))
+        return std::nullopt;
+    if (!keyword("WHERE") || !keyword("TargetInstance") || !keyword("ISA") ||
+        token.kind != WqlToken::Kind::Text)
+        return std::nullopt;
+    parsed.targetClass = std::string(token.text);
+    if (lexer.Next().kind != WqlToken::Kind::End) return std::nullopt;
     return parsed;
 }
 

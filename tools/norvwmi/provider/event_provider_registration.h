@@ -6,7 +6,8 @@
 // __InstanceCreationEvent); the first registration that does is taken. The host
 // understands the event queries of the form
 //   SELECT * FROM <event class> [WITHIN <seconds>] WHERE TargetInstance ISA '<class>'
-// (keywords and names without regard to case, the class in single or double quotes).
+// (keywords and names without regard to case, the class in single or double quotes), read
+// with the host's WQL lexer.
 #pragma once
 
 #include <optional>
