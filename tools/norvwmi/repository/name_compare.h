@@ -5,6 +5,7 @@
 
 namespace norvwmi {
 
+using norv::FoldAsciiCase;
 using norv::NameLess;
 using norv::SameName;
 
