@@ -93,8 +93,9 @@ ManagementLogRead ReadManagementLog(HealthDataSource& health, const WithInventor
                                     std::vector<SelEntry>& entries,
                                     std::vector<SeenLogEntry>& seen) {
     ManagementLogRead read;
+    const std::size_t notRunBefore = health.QueriesNotRun();
     const HealthObjectList logs = health.Query(kHealthNamespace, kManagementLogQuery);
-    read.whole = health.LastQueryRan();
+    read.whole = health.QueriesNotRun() == notRunBefore;
     std::vector<std::uint8_t> area;
     for (const auto& log : logs) {
         std::int32_t size = 0;

@@ -1,5 +1,6 @@
 #include "events/change_detection.h"
 
+#include <algorithm>
 #include <span>
 #include <string_view>
 #include <unordered_map>
@@ -75,6 +76,27 @@ std::vector<SensorChange> SensorChanges(std::span<const Entry> previous,
     return changes;
 }
 
+// The entries of `into` made by the reads in `reads` give way to those of `from`, in build
+// order (reads in their order, each read's entries in list order).
+template <typename Entry>
+void TakeEntriesOf(const HealthReads& reads, std::vector<Entry>& into,
+                   const std::vector<Entry>& from) {
+    const auto ofReads = [&reads](const Entry& entry) { return reads.test(IndexOf(entry.readFrom)); };
+    std::erase_if(into, ofReads);
+    for (const Entry& entry : from) {
+        if (ofReads(entry)) into.push_back(entry);
+    }
+    std::stable_sort(into.begin(), into.end(), [](const Entry& left, const Entry& right) {
+        return left.readFrom < right.readFrom;
+    });
+}
+
+void TakeSensorsOf(const HealthReads& reads, HardwareSnapshot& into, const HardwareSnapshot& from) {
+    if (reads.none()) return;
+    TakeEntriesOf(reads, into.sensors, from.sensors);
+    TakeEntriesOf(reads, into.numericSensors, from.numericSensors);
+}
+
 }  // namespace
 
 HardwareEvents DetectHardwareEvents(const HardwareSnapshot* previous,
@@ -102,7 +124,15 @@ HardwareEvents EventBaseline::Advance(HardwareSnapshot current) {
     if (!current.sensorsRead && current_.sensorsRead) {
         current.sensors = current_.sensors;
         current.numericSensors = current_.numericSensors;
+        current.sensorReadsNotRun = current_.sensorReadsNotRun;
         current.sensorsRead = true;
+    } else if (current.sensorsRead && current_.sensorsRead) {
+        // A read that did not run now keeps the baseline's sensors; one that runs for the
+        // first time gives the baseline its sensors, as a first read of the whole part does.
+        const HealthReads firstRun = current_.sensorReadsNotRun & ~current.sensorReadsNotRun;
+        TakeSensorsOf(current.sensorReadsNotRun, current, current_);
+        TakeSensorsOf(firstRun, current_, current);
+        current.sensorReadsNotRun &= current_.sensorReadsNotRun;
     }
     HardwareEvents events = DetectHardwareEvents(&current_, current);
     previous_ = std::move(current_);

@@ -56,7 +56,10 @@ HardwareEvents DetectHardwareEvents(const HardwareSnapshot* previous,
 
 // The snapshot each tick is compared with. A part of a tick's snapshot that was not read keeps
 // the baseline's, so a failed read is neither "everything went away" nor, at the next good
-// read, "everything is new"; a part read for the first time becomes the baseline's part.
+// read, "everything is new"; a part read for the first time becomes the baseline's part. The
+// same holds for the sensors of one read of the inventory build (a health class refused or
+// timed out): they keep the baseline's, and a read that runs for the first time gives the
+// baseline its sensors.
 class EventBaseline {
 public:
     // The events of `current` against the baseline; `current`, completed from the baseline

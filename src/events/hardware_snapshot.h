@@ -9,6 +9,7 @@
 
 #include "eventlog/log_record_data.h"
 #include "eventlog/management_log.h"
+#include "inventory/health_read.h"
 #include "sensors/numeric_sensor_instance_data.h"
 #include "sensors/sensor_instance_data.h"
 
@@ -28,6 +29,9 @@ struct HardwareSnapshot {
     bool logRead = false;
     // False when the sensor cache could not be refreshed: both lists then say nothing.
     bool sensorsRead = false;
+    // The reads of the inventory the lists were made from that did not run: the entries made
+    // from them say nothing (a class refused or timed out is not sensors that went away).
+    HealthReads sensorReadsNotRun;
     std::vector<LoggedEntry> log;  // in log order, oldest first
     std::vector<LogRecordData> records;
     std::vector<SensorInstanceData> sensors;

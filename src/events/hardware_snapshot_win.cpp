@@ -31,6 +31,7 @@ HardwareSnapshot TakeHardwareSnapshot() {
     const auto numeric = sensors.NumericSensors().Entries();
     snapshot.sensors.assign(discrete.begin(), discrete.end());
     snapshot.numericSensors.assign(numeric.begin(), numeric.end());
+    snapshot.sensorReadsNotRun = sensors.ListReadsNotRun();
     snapshot.sensorsRead = true;
     return snapshot;
 }

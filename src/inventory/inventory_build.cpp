@@ -19,33 +19,43 @@ std::uint8_t NextMultipleOfTen(std::uint8_t counter) {
 bool BuildInventory(SensorInventory& inventory, HealthDataSource& health,
                     ProcessorInfoSource& processors) {
     inventory.Clear();
+    // Runs one builder and marks its records and whether all its queries ran.
+    const auto step = [&](HealthRead read, auto&& build) {
+        const std::size_t first = inventory.Count();
+        const std::size_t notRunBefore = health.QueriesNotRun();
+        build();
+        inventory.MarkRead(first, read, health.QueriesNotRun() == notRunBefore);
+    };
     std::uint8_t counter = kFirstProcessorNumber;
-    BuildProcessorSensors(inventory, health, processors, counter);
+    step(HealthRead::Processors,
+         [&] { BuildProcessorSensors(inventory, health, processors, counter); });
 
     counter = kFirstTemperatureNumber;
-    BuildTemperatureSensors(inventory, health, counter);
+    step(HealthRead::Temperatures, [&] { BuildTemperatureSensors(inventory, health, counter); });
 
     counter = NextMultipleOfTen(counter);
-    BuildFanGroupSensors(inventory, health, counter);
-    BuildFanSensors(inventory, health, counter);
+    step(HealthRead::FanGroups, [&] { BuildFanGroupSensors(inventory, health, counter); });
+    step(HealthRead::Fans, [&] { BuildFanSensors(inventory, health, counter); });
 
     counter = NextMultipleOfTen(counter);
-    BuildPowerRedundancySensors(inventory, health, counter);
-    BuildPowerSupplySensors(inventory, health, counter);
+    step(HealthRead::PowerGroups,
+         [&] { BuildPowerRedundancySensors(inventory, health, counter); });
+    step(HealthRead::PowerSupplies, [&] { BuildPowerSupplySensors(inventory, health, counter); });
 
     counter = NextMultipleOfTen(counter);
-    BuildAsrSensor(inventory, health, counter);
-    BuildUidLightSensors(inventory, health, counter);
+    step(HealthRead::Asr, [&] { BuildAsrSensor(inventory, health, counter); });
+    step(HealthRead::UidLights, [&] { BuildUidLightSensors(inventory, health, counter); });
 
     counter = kFirstFirmwareNumber;
-    BuildFirmwareSensors(inventory, health, counter);
+    step(HealthRead::Firmware, [&] { BuildFirmwareSensors(inventory, health, counter); });
 
     counter = NextMultipleOfTen(counter);
-    BuildMemorySubsystemSensors(inventory, health, counter);
-    BuildMemoryBoardSensors(inventory, health, counter);
+    step(HealthRead::MemorySubsystem,
+         [&] { BuildMemorySubsystemSensors(inventory, health, counter); });
+    step(HealthRead::MemoryBoards, [&] { BuildMemoryBoardSensors(inventory, health, counter); });
 
     counter = NextMultipleOfTen(counter);
-    BuildDimmSensors(inventory, health, counter);
+    step(HealthRead::Dimms, [&] { BuildDimmSensors(inventory, health, counter); });
 
     inventory.SetValid(true);
     return inventory.Valid();

@@ -19,7 +19,8 @@ std::uint8_t NextMultipleOfTen(std::uint8_t counter);
 // a block; the firmware sensors start again at 1 (they have other owners), followed by a
 // block for the memory subsystem with its cartridges and one for the DIMMs. A builder that
 // fails has taken its own records back and does not stop the build: the inventory is valid
-// at the end, and the result is that flag.
+// at the end, and the result is that flag. Each record is marked with the read it was made
+// from, and the inventory keeps which reads did not run (HealthDataSource::QueriesNotRun).
 bool BuildInventory(SensorInventory& inventory, HealthDataSource& health,
                     ProcessorInfoSource& processors);
 

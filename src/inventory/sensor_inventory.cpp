@@ -5,6 +5,14 @@ namespace norv {
 void SensorInventory::Clear() {
     records.clear();
     valid = false;
+    notRun.reset();
+}
+
+void SensorInventory::MarkRead(std::size_t first, HealthRead read, bool ran) {
+    for (std::size_t index = first; index < records.size(); ++index) {
+        records[index].SetReadFrom(read);
+    }
+    if (!ran) notRun.set(IndexOf(read));
 }
 
 void SensorInventory::RemoveLast() {

@@ -25,6 +25,12 @@ public:
     // index < Count()
     const SensorRecord& At(std::size_t index) const { return records[index]; }
 
+    // Marks the records from `first` on as made by `read`, and `read` as not run when it
+    // did not run.
+    void MarkRead(std::size_t first, HealthRead read, bool ran);
+    // The reads of the last build that did not run.
+    const HealthReads& NotRun() const { return notRun; }
+
     bool Valid() const { return valid; }
     void SetValid(bool value) { valid = value; }
 
@@ -40,6 +46,7 @@ public:
 private:
     std::vector<SensorRecord> records;
     bool valid = false;
+    HealthReads notRun;
     HealthObjectList processors;
     bool processorsQueried = false;
 };

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "inventory/health_read.h"
 #include "inventory/sensor_kind.h"
 
 namespace norv {
@@ -113,6 +114,10 @@ public:
     std::uint8_t KeyNumber1() const { return keyNumber1; }
     std::uint8_t KeyNumber2() const { return keyNumber2; }
 
+    // The read of the inventory build the record was made from.
+    HealthRead ReadFrom() const { return readFrom; }
+    void SetReadFrom(HealthRead read) { readFrom = read; }
+
 private:
     void Mark(std::uint32_t bit) { fieldMask |= bit; }
     void MarkThreshold(std::uint16_t bit) { AddStates(bit); }
@@ -147,6 +152,7 @@ private:
     SensorKind kind = SensorKind::Fan;
     std::uint8_t keyNumber1 = 0;
     std::uint8_t keyNumber2 = 0;
+    HealthRead readFrom = HealthRead::Processors;
 };
 
 }  // namespace norv

@@ -53,9 +53,12 @@ public:
     virtual bool ReadBytes(const HealthObject& object, std::string_view property,
                            std::size_t capacity, std::vector<std::uint8_t>& value) = 0;
 
-    // Whether the last Query ran. The builders take a list that could not be had for an
-    // empty one; the event log must not take a log it could not read for an empty log.
-    virtual bool LastQueryRan() const { return true; }
+    // How many Query calls of this source so far did not run to their end: the class was
+    // refused, the query or its connection failed, or the enumeration timed out. Their lists
+    // say nothing about the platform: the builders take such a list as it is, but the event
+    // log must not take a log it could not read for an empty log, nor the event provider a
+    // class it could not read for sensors that went away.
+    virtual std::size_t QueriesNotRun() const { return 0; }
 };
 
 }  // namespace norv

@@ -34,17 +34,15 @@ HealthObjectList WmiHealthDataSource::Query(std::string_view nameSpace, std::str
     HealthObjectList objects;
     std::pair<std::string, std::string> key{std::string(nameSpace), std::string(wql)};
     auto answer = answered_.find(key);
-    lastQueryRan_ = true;
     if (answer == answered_.end()) {
-        WbemObjectList results;
-        if (FAILED(ExecWqlQuery(key.first, key.second, results, context_.get()))) {
-            lastQueryRan_ = false;
-            return objects;
-        }
-        answer = answered_.emplace(std::move(key), std::move(results)).first;
+        Answer asked;
+        asked.ran = RunWqlQuery(key.first, key.second, asked.objects, context_.get()) ==
+                    WBEM_S_NO_ERROR;
+        answer = answered_.emplace(std::move(key), std::move(asked)).first;
     }
-    objects.reserve(answer->second.size());
-    for (const win::ComPtr<IWbemClassObject>& result : answer->second)
+    if (!answer->second.ran) ++queriesNotRun_;
+    objects.reserve(answer->second.objects.size());
+    for (const win::ComPtr<IWbemClassObject>& result : answer->second.objects)
         objects.push_back(std::make_unique<WmiHealthObject>(result));
     return objects;
 }

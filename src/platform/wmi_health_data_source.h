@@ -1,4 +1,4 @@
-// The builders' health data read through WMI: queries run with ExecWqlQuery, properties read
+// The builders' health data read through WMI: queries run with RunWqlQuery, properties read
 // with the typed getters. A source lives for one inventory build and asks the platform each
 // distinct query once: builders that read the same class with the same query (the memory
 // subsystem, its boards and its DIMMs) share the answer, which also keeps one build from
@@ -35,7 +35,7 @@ private:
 class WmiHealthDataSource : public HealthDataSource {
 public:
     // The request context of the request being served, or null; it is handed to
-    // ExecWqlQuery, which does not pass it on.
+    // RunWqlQuery, which does not pass it on.
     explicit WmiHealthDataSource(IWbemContext* context = nullptr) : context_(context) {}
 
     HealthObjectList Query(std::string_view nameSpace, std::string_view wql) override;
@@ -50,13 +50,20 @@ public:
                     std::string& value) override;
     bool ReadBytes(const HealthObject& object, std::string_view property, std::size_t capacity,
                    std::vector<std::uint8_t>& value) override;
-    bool LastQueryRan() const override { return lastQueryRan_; }
+    // A refused query, a failed connection or enumeration and a time-out count, once for
+    // each Query that gets such an answer.
+    std::size_t QueriesNotRun() const override { return queriesNotRun_; }
 
 private:
+    struct Answer {
+        WbemObjectList objects;
+        bool ran = false;
+    };
+
     win::ComPtr<IWbemContext> context_;
-    bool lastQueryRan_ = true;
-    // The answers of the queries that succeeded, by namespace and query text.
-    std::map<std::pair<std::string, std::string>, WbemObjectList, std::less<>> answered_;
+    std::size_t queriesNotRun_ = 0;
+    // The answer of each query asked, by namespace and query text.
+    std::map<std::pair<std::string, std::string>, Answer, std::less<>> answered_;
 };
 
 }  // namespace norv

@@ -15,6 +15,9 @@ constexpr CLSID kClsidAdministrativeLocator = {
 
 constexpr char kQueryLanguage[] = "WQL";
 
+// A null connection or enumerator: nothing could be asked.
+constexpr HRESULT kNoConnection = static_cast<HRESULT>(WBEM_E_FAILED);
+
 constexpr LONG kQueryFlags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;
 
 // A BSTR of the text; an empty text gives null. Throws when the text cannot be allocated.
@@ -29,14 +32,15 @@ void ClearList(WbemObjectList& results) {
     WbemObjectList().swap(results);  // releases every reference and the storage
 }
 
-// Appends the results batch by batch until the enumerator is done, fails or times out.
+// Appends the results batch by batch until the enumerator is done (WBEM_S_NO_ERROR), fails
+// (its failure code) or times out (WBEM_S_TIMEDOUT).
 HRESULT CollectResults(IEnumWbemClassObject* enumerator, LONG batchTimeout,
                        WbemObjectList& results) {
     for (;;) {
         IWbemClassObject* batch[kQueryBatchSize] = {};
         ULONG returned = 0;
         const HRESULT hr = enumerator->Next(batchTimeout, kQueryBatchSize, batch, &returned);
-        if (FAILED(hr)) return WBEM_S_NO_ERROR;
+        if (FAILED(hr)) return hr;
         // Owned from here on, whatever happens next.
         win::ComPtr<IWbemClassObject> owned[kQueryBatchSize];
         for (ULONG i = 0; i < kQueryBatchSize && i < returned; ++i) {
@@ -51,15 +55,20 @@ HRESULT CollectResults(IEnumWbemClassObject* enumerator, LONG batchTimeout,
     }
 }
 
+// What the run came to, as RunWqlQuery tells it; a null connection is a failure.
 HRESULT RunQuery(IWbemServices* services, BSTR language, BSTR query, LONG batchTimeout,
                  WbemObjectList& results) {
-    if (services == nullptr) return WBEM_S_NO_ERROR;
+    if (services == nullptr) return kNoConnection;
     win::ComPtr<IEnumWbemClassObject> enumerator;
-    if (FAILED(services->ExecQuery(language, query, kQueryFlags, nullptr, enumerator.put()))) {
-        return WBEM_S_NO_ERROR;
-    }
-    if (!enumerator) return WBEM_S_NO_ERROR;
+    NORV_RETURN_IF_FAILED(
+        services->ExecQuery(language, query, kQueryFlags, nullptr, enumerator.put()));
+    if (!enumerator) return kNoConnection;
     return CollectResults(enumerator.get(), batchTimeout, results);
+}
+
+// ExecWqlQuery's answer: a failure is told as an empty (or shortened) list.
+HRESULT NeverFailed(HRESULT status) {
+    return FAILED(status) ? static_cast<HRESULT>(WBEM_S_NO_ERROR) : status;
 }
 
 LONG BatchTimeout(std::uint32_t milliseconds) {
@@ -69,8 +78,8 @@ LONG BatchTimeout(std::uint32_t milliseconds) {
 
 }  // namespace
 
-HRESULT ExecWqlQuery(const std::string& nameSpace, const std::string& query,
-                     WbemObjectList& results, [[maybe_unused]] IWbemContext* context) {
+HRESULT RunWqlQuery(const std::string& nameSpace, const std::string& query,
+                    WbemObjectList& results, [[maybe_unused]] IWbemContext* context) {
     ClearList(results);
     const win::UniqueBstr language = MakeBstr(kQueryLanguage);
     const win::UniqueBstr namespaceText = MakeBstr(nameSpace);
@@ -79,17 +88,20 @@ HRESULT ExecWqlQuery(const std::string& nameSpace, const std::string& query,
     win::ComPtr<IWbemServices> services;
     {
         win::ComPtr<IWbemLocator> locator;
-        if (FAILED(CoCreateInstance(kClsidAdministrativeLocator, nullptr, CLSCTX_INPROC_SERVER,
-                                    __uuidof(IWbemLocator), locator.put_void()))) {
-            return WBEM_S_NO_ERROR;
-        }
-        if (FAILED(locator->ConnectServer(namespaceText.get(), nullptr, nullptr, nullptr, 0,
-                                          nullptr, nullptr, services.put()))) {
-            return WBEM_S_NO_ERROR;
-        }
+        NORV_RETURN_IF_FAILED(CoCreateInstance(kClsidAdministrativeLocator, nullptr,
+                                               CLSCTX_INPROC_SERVER, __uuidof(IWbemLocator),
+                                               locator.put_void()));
+        NORV_RETURN_IF_FAILED(locator->ConnectServer(namespaceText.get(), nullptr, nullptr,
+                                                     nullptr, 0, nullptr, nullptr,
+                                                     services.put()));
     }
     return RunQuery(services.get(), language.get(), queryText.get(),
                     BatchTimeout(kQueryBatchTimeoutMs), results);
+}
+
+HRESULT ExecWqlQuery(const std::string& nameSpace, const std::string& query,
+                     WbemObjectList& results, IWbemContext* context) {
+    return NeverFailed(RunWqlQuery(nameSpace, query, results, context));
 }
 
 HRESULT ExecWqlQuery(const win::ComPtr<IWbemServices>& services, const std::string& query,
@@ -97,8 +109,8 @@ HRESULT ExecWqlQuery(const win::ComPtr<IWbemServices>& services, const std::stri
     ClearList(results);
     const win::UniqueBstr language = MakeBstr(kQueryLanguage);
     const win::UniqueBstr queryText = MakeBstr(query);
-    return RunQuery(services.get(), language.get(), queryText.get(), BatchTimeout(batchTimeoutMs),
-                    results);
+    return NeverFailed(RunQuery(services.get(), language.get(), queryText.get(),
+                                BatchTimeout(batchTimeoutMs), results));
 }
 
 }  // namespace norv

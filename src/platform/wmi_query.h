@@ -33,6 +33,13 @@ inline constexpr std::uint32_t kNoBatchTimeout = 0;
 HRESULT ExecWqlQuery(const std::string& nameSpace, const std::string& query,
                      WbemObjectList& results, IWbemContext* context);
 
+// ExecWqlQuery as it happened: the connection's or the query's failure code when either could
+// not be made (the list is then empty), the enumerator's when it failed midway (the list holds
+// what arrived), WBEM_S_TIMEDOUT, or WBEM_S_NO_ERROR when the enumeration ran to its end.
+// For a caller that must tell a refused or slow platform from one that has no objects.
+HRESULT RunWqlQuery(const std::string& nameSpace, const std::string& query,
+                    WbemObjectList& results, IWbemContext* context);
+
 // The same on a namespace already connected, with the time-out of one batch in milliseconds
 // (kNoBatchTimeout for none). A null connection gives WBEM_S_NO_ERROR and an empty list.
 HRESULT ExecWqlQuery(const win::ComPtr<IWbemServices>& services, const std::string& query,

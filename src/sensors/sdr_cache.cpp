@@ -45,6 +45,7 @@ bool SdrCache::RefreshReusingInventory(IWbemContext* context) {
 
 // Both lists are built even when the first fails, as a refresh always did.
 bool SdrCache::BuildLists() {
+    listReadsNotRun_ = inventory_.NotRun();
     const bool sensors = BuildSensorList(sensors_, inventory_);
     return BuildNumericSensorList(numericSensors_, inventory_) && sensors;
 }

@@ -49,6 +49,8 @@ public:
     const SensorInventory& Inventory() const noexcept override { return inventory_; }
     const SensorInstanceList& Sensors() const noexcept { return sensors_; }
     const NumericSensorInstanceList& NumericSensors() const noexcept { return numericSensors_; }
+    // The reads of the inventory build the lists were made from that did not run.
+    const HealthReads& ListReadsNotRun() const noexcept { return listReadsNotRun_; }
 
 private:
     bool BuildLists();
@@ -62,6 +64,7 @@ private:
     SensorInventory inventory_;
     SensorInstanceList sensors_;
     NumericSensorInstanceList numericSensors_;
+    HealthReads listReadsNotRun_;
 };
 
 // The one cache of the module, built when it loads.

@@ -13,6 +13,7 @@
 
 #include "host/provider_class_identity.h"
 #include "inventory/controller_record.h"
+#include "inventory/health_read.h"
 #include "inventory/sensor_inventory.h"
 #include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
@@ -49,6 +50,8 @@ struct SensorProperties : Bits {
     std::string otherSensorTypeDescription;
     std::vector<std::string> possibleStates;
     std::string currentState;
+    // The read of the inventory build the entry's record was made from; not a property.
+    HealthRead readFrom = HealthRead::Processors;
 
     void SetSensorType(std::uint16_t value) {
         sensorType = value;
@@ -99,6 +102,7 @@ void FormSensorProperties(SensorProperties<Bits>& entry, const SensorRecord& rec
                           const ManagementControllerRecord& controller) {
     SensorTexts texts = FormSensorTexts(record);
     entry.present = record.Present();
+    entry.readFrom = record.ReadFrom();
     entry.systemCreationClassName = IdentityOf(ProviderClass::ComputerSystem).servedClass;
     entry.systemName = controller.name;
     entry.SetPossibleStates(PossibleStates(record.EventReadingType(), record.SensorType()));

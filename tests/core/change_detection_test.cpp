@@ -59,7 +59,9 @@ NumericSensorInstanceData Numeric(std::int32_t reading, const std::string& unmar
 }
 
 // One snapshot of a row: "!" when nothing was read; else "ENTRY ..." (log: an entry ending in
-// "~" names no sensor), "ID:STATE[:absent] ..." (sensors) or "READING" (numeric).
+// "~" names no sensor), "ID:STATE[:absent][@READ] ..." (sensors, made from the inventory
+// build's read READ, 0 unless given) or "READING" (numeric, made from read 0); "-READ" marks
+// a read that did not run.
 HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
     HardwareSnapshot snapshot;
     std::istringstream in(items);
@@ -67,6 +69,10 @@ HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
     if (in >> item && item == "!") return snapshot;
     snapshot.logRead = snapshot.sensorsRead = true;
     for (in.clear(), in.str(items); in >> item;) {
+        if (item.front() == '-') {
+            snapshot.sensorReadsNotRun.set(std::stoul(item.substr(1)));
+            continue;
+        }
         if (what == "log") {
             const bool mapped = item.back() != '~';
             std::size_t record = kNotMapped;
@@ -82,6 +88,10 @@ HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
             continue;
         }
         SensorInstanceData& sensor = snapshot.sensors.emplace_back();
+        if (const std::size_t at = item.find('@'); at != std::string::npos) {
+            sensor.readFrom = static_cast<HealthRead>(std::stoul(item.substr(at + 1)));
+            item.resize(at);
+        }
         const std::size_t colon = item.find(':'), absent = item.find(":absent");
         sensor.deviceId = item.substr(0, colon);
         sensor.present = absent == std::string::npos ? 1 : 0;

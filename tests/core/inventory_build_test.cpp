@@ -111,6 +111,35 @@ TEST(BuildInventory, AFailingBuilderDoesNotStopTheBuild) {
     EXPECT_NE(records.find("0.50 ASR:"), std::string::npos);
 }
 
+// Each record names the read it was made from, and a read whose query did not run is noted
+// (the fan class refused: both its reads); a rebuild forgets the last build's.
+TEST(BuildInventory, MarksEachRecordsReadAndTheReadsThatDidNotRun) {
+    FakeHealthDataSource health;
+    ServeDefaultPlatform(health);
+    health.Served(kFanQuery).clear();
+    health.Served(kFanGroupQuery).clear();
+    health.Fail(kFanQuery);
+    health.Fail(kFanGroupQuery);
+    FakeProcessorInfoSource processors = TwoSockets();
+    SensorInventory inventory;
+    ASSERT_TRUE(BuildInventory(inventory, health, processors));
+    HealthReads fans;
+    fans.set(IndexOf(HealthRead::FanGroups)).set(IndexOf(HealthRead::Fans));
+    EXPECT_EQ(inventory.NotRun(), fans);
+    std::string reads;
+    for (std::size_t index = 0; index < inventory.Count(); ++index) {
+        const auto read = std::to_string(static_cast<int>(inventory.At(index).ReadFrom()));
+        if (reads.empty() || reads.substr(reads.rfind(' ') + 1) != read) reads += " " + read;
+    }
+    // Processors, temperatures, power groups and supplies, ASR, the light, the firmware,
+    // the memory subsystem, its boards and the DIMMs, in build order.
+    EXPECT_EQ(reads, " 0 1 4 5 6 7 8 9 10 11");
+    FakeHealthDataSource again;
+    ServeDefaultPlatform(again);
+    ASSERT_TRUE(BuildInventory(inventory, again, processors));
+    EXPECT_TRUE(inventory.NotRun().none());
+}
+
 TEST(BuildInventory, MemoryAndPowerBlocksWithoutHealthClassesAndWithCartridges) {
     FakeHealthDataSource health;
     health.Serve(kMemorySubsystemQuery, {{{"Present", true},

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <thread>
@@ -70,6 +71,20 @@ int EntryNumberOf(IWbemClassObject* event) {
         return -1;
     }
     return static_cast<int>(low | (high << 8));
+}
+
+// An event as one number: 1000 for a creation, 2000 for a deletion, 3000 for a modification,
+// plus the record's entry number or the sensor's number (its DeviceID's first part).
+int EventOf(IWbemClassObject* event) {
+    const std::wstring eventClass = StringOf(event, L"__CLASS");
+    const int kind = eventClass == L"__InstanceCreationEvent"   ? 1000
+                     : eventClass == L"__InstanceDeletionEvent" ? 2000
+                                                                : 3000;
+    const auto target = ObjectOf(event, L"TargetInstance");
+    if (!target) return -1;
+    if (StringOf(target.get(), L"__CLASS") == L"LogRecord") return kind + EntryNumberOf(event);
+    return kind + static_cast<int>(std::wcstol(StringOf(target.get(), L"DeviceID").c_str(),
+                                               nullptr, 10));
 }
 
 // A sink delivering entry numbers, with the test's hook run first in each Indicate.
@@ -190,6 +205,86 @@ TEST_F(HardwareEventProviderTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce)
     released = Subscription{};
     EXPECT_LT(::GetTickCount64() - start, 1000u);
     EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
+}
+
+// Two temperatures and two fans in one redundancy group (sensors 10 and 11, the group 20,
+// the fans 22 and 23), the second fan at `secondFanSpeed`, and no log.
+std::string SmallPlatform(int secondFanSpeed) {
+    std::string text = "#pragma namespace(\"root\\\\wmi\")\n";
+    for (int number = 1; number <= 2; ++number) {
+        const std::string n = std::to_string(number);
+        text += "instance of TempSensorInfo { InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_" + n +
+                "\"; Active = TRUE; TempNumber = " + n +
+                "; TempLocale = 1; TempPresent = TRUE; TempCelsius = 30; TempThreshold = 70;"
+                " TempOverThreshold = FALSE; TempImmediatePowerOff = FALSE;"
+                " TempShutdownGracefully = TRUE; TempBlowout = FALSE;"
+                " TempPhysicallyFailed = FALSE; };\n";
+    }
+    for (int number = 1; number <= 2; ++number) {
+        const std::string n = std::to_string(number);
+        text += "instance of FanInfo { InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_" + n +
+                "\"; Active = TRUE; FanIndex = " + n + "; FanLocale = " + n +
+                "; FanPresent = TRUE; FanPhysicallyFailed = FALSE; FanSpeed = " +
+                std::to_string(number == 2 ? secondFanSpeed : 1) +
+                "; FanRedundant = TRUE; FanRedCapable = TRUE; FanRedGroupId = 1;"
+                " FanMinReqForRedundancy = 2; FanMinReqToRun = 1;"
+                " FanSharedGroupingCapable = FALSE; };\n";
+    }
+    return text;
+}
+
+// A directive on a health driver class, without the class's own instances where it makes the
+// class absent.
+std::string Directive(const char* className, bool absent) {
+    return std::string("#pragma namespace(\"root\\\\norvwmi\")\n") +
+           (absent ? "instance of Norvwmi_AbsentClass" : "instance of Norvwmi_ClassBehaviour") +
+           " { Namespace = \"root\\\\wmi\"; ClassName = \"" + className + "\";" +
+           (absent ? "" : " StallAfter = 0;") + " };\n";
+}
+
+// One read of the log, or of FanInfo, refused (the class absent, as while a driver restarts)
+// or timed out before its first object (a slow driver), between two reads of the platform as
+// it was: a failed read of the log or of those sensors. Nothing is announced again, and the
+// one change made meanwhile (a record appended, a fan's speed) comes once, as what it is.
+TEST_F(HardwareEventProviderTest, ARefusedOrTimedOutReadKeepsTheBaseline) {
+    const std::string log = "#pragma namespace(\"root\\\\norvwmi\")\n" + OsStops(301, 3);
+    const struct {
+        const char* shape;
+        std::string failed;
+        std::string after;
+        std::vector<int> events;
+    } kRows[] = {
+        {"log refused", SmallPlatform(1) + Directive("KronInfo", true),
+         SmallPlatform(1) + log + OsStop(304), {1304}},
+        {"log timed out", SmallPlatform(1) + log + Directive("KronInfo", false),
+         SmallPlatform(1) + log + OsStop(304), {1304}},
+        {"fans refused",
+         SmallPlatform(1).substr(0, SmallPlatform(1).find("instance of FanInfo")) + log +
+             Directive("FanInfo", true),
+         SmallPlatform(2) + log, {3023}},
+        {"fans timed out", SmallPlatform(1) + log + Directive("FanInfo", false),
+         SmallPlatform(2) + log, {3023}},
+    };
+    const auto serve = [](const std::string& text) {
+        auto served = PlatformText("changed.mof", text);
+        ASSERT_TRUE(served);
+        served->SetWaitLimit(0);  // a stalled enumeration times out at once
+        wmi_->Serve(std::move(served));
+        AgeTheCaches();
+    };
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.shape);
+        serve(SmallPlatform(1) + log);
+        const auto sink = HookSink::Create(nullptr, &EventOf);
+        Subscription subscription = Subscribe(sink.get());
+        ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+        serve(row.failed);
+        ::Sleep(kSettleMs);
+        serve(row.after);
+        EXPECT_EQ(Settled(sink, row.events.size()), row.events);
+        subscription = Subscription{};
+        EXPECT_TRUE(ModuleUnloadableSoon());
+    }
 }
 
 // WMI may give a query id again; it is still one query, which one cancel ends.

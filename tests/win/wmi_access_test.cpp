@@ -383,6 +383,7 @@ TEST_F(QueryThroughStandIn, AQueryAsksForBatchesOfTenAndHandsOutEveryObjectInOrd
     EXPECT_EQ(norvwmi::LiveComObjects(), objectsBefore);
 }
 
+// ExecWqlQuery hides what RunWqlQuery, beneath it, tells: a class, namespace or query refused.
 TEST_F(QueryThroughStandIn, WhatCannotBeQueriedGivesSuccessAndAnEmptyList) {
     const struct {
         const char* nameSpace;
@@ -398,6 +399,9 @@ TEST_F(QueryThroughStandIn, WhatCannotBeQueriedGivesSuccessAndAnEmptyList) {
         WbemObjectList list;
         ASSERT_EQ(ExecWqlQuery(kTestNamespace, "SELECT * FROM Norvtest_Row", list, nullptr), S_OK);
         EXPECT_EQ(ExecWqlQuery(c.nameSpace, c.query, list, nullptr), S_OK) << c.query;
+        EXPECT_TRUE(list.empty()) << c.nameSpace << ": " << c.query;
+        ASSERT_EQ(RunWqlQuery(kTestNamespace, "SELECT * FROM Norvtest_Row", list, nullptr), S_OK);
+        EXPECT_TRUE(FAILED(RunWqlQuery(c.nameSpace, c.query, list, nullptr))) << c.query;
         EXPECT_TRUE(list.empty()) << c.nameSpace << ": " << c.query;
     }
     EXPECT_EQ(norvwmi::LiveComObjects(), objectsBefore);
@@ -418,11 +422,15 @@ TEST_F(QueryThroughStandIn, ABatchThatTimesOutEndsTheQueryWithWhatArrived) {
     EXPECT_EQ(ExecWqlQuery(kTestNamespace, "SELECT * FROM Norvtest_Row", list, nullptr),
               WBEM_S_TIMEDOUT);
     EXPECT_EQ(Indexes(list), Ascending(13));
+    EXPECT_EQ(RunWqlQuery(kTestNamespace, "SELECT * FROM Norvtest_Row", list, nullptr),
+              WBEM_S_TIMEDOUT);
+    EXPECT_EQ(Indexes(list), Ascending(13));
 }
 
 // The builders' data source over the same access (each type as declared shows in the golden
 // outputs): an object of another source is not read, a query asked again of the same source
-// gets its first answer, and a stalled class gives what arrived before the stall.
+// gets its first answer, and a stalled class gives what arrived before the stall; a refused
+// or stalled query counts as not run, each time it is asked.
 TEST_F(QueryThroughStandIn, TheHealthDataSourceKeepsItsAnswersAndReadsOnlyItsObjects) {
     const auto platform = test::PlatformOf(test::kDefaultPlatformName);
     wmi_->Serve(platform);
@@ -435,13 +443,18 @@ TEST_F(QueryThroughStandIn, TheHealthDataSourceKeepsItsAnswersAndReadsOnlyItsObj
     class ForeignObject : public HealthObject {};
     EXPECT_FALSE(source.ReadInt32(ForeignObject{}, "TempCelsius", celsius));
     EXPECT_EQ(celsius, 41);
+    EXPECT_EQ(source.QueriesNotRun(), 0u);
     EXPECT_TRUE(source.Query(kHealthNamespace, "SELECT * FROM NoSuchInfo").empty());
+    EXPECT_TRUE(source.Query(kHealthNamespace, "SELECT * FROM NoSuchInfo").empty());
+    EXPECT_EQ(source.QueriesNotRun(), 2u);
     platform->SetWaitLimit(250);
     platform->SetStall("root\\wmi", "TempSensorInfo", 2);
     EXPECT_EQ(source.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo").size(),
               temperatures.size());
-    EXPECT_EQ(WmiHealthDataSource().Query(kHealthNamespace, "SELECT * FROM TempSensorInfo").size(),
-              2u);
+    EXPECT_EQ(source.QueriesNotRun(), 2u);
+    WmiHealthDataSource stalled;
+    EXPECT_EQ(stalled.Query(kHealthNamespace, "SELECT * FROM TempSensorInfo").size(), 2u);
+    EXPECT_EQ(stalled.QueriesNotRun(), 1u);
 }
 
 }  // namespace
