@@ -13,8 +13,10 @@ std::uint16_t ReadUInt16(std::span<const std::uint8_t> bytes, std::size_t offset
     return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
+// Bytes shorter than an entry header are no entry, whatever their length field says: nothing
+// of them is read.
 std::span<const std::uint8_t> EntryExtent(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < kEntryLengthOffset + 2) {
+    if (bytes.size() < kEntryHeaderSize) {
         return bytes;
     }
     const std::size_t declared = ReadUInt16(bytes, kEntryLengthOffset);
@@ -47,12 +49,10 @@ std::optional<std::uint8_t> LogEntry::DataByte(std::size_t index) const {
 }
 
 std::span<const std::uint8_t> LogEntry::DataText(std::size_t index, std::size_t maxLength) const {
-    const std::size_t offset = kEntryDataOffset + index;
-    if (offset >= bytes.size()) {
-        return {};
-    }
-    const std::span<const std::uint8_t> rest =
-        bytes.subspan(offset, std::min(maxLength, bytes.size() - offset));
+    // A text that would start at or past the end is empty.
+    const std::span<const std::uint8_t> after =
+        bytes.subspan(std::min(kEntryDataOffset + index, bytes.size()));
+    const std::span<const std::uint8_t> rest = after.first(std::min(maxLength, after.size()));
     const auto terminator = std::find(rest.begin(), rest.end(), std::uint8_t{0});
     return rest.first(static_cast<std::size_t>(terminator - rest.begin()));
 }

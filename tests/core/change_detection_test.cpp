@@ -189,8 +189,10 @@ TEST(ChangeDetectionTest, AnEntryIsNamedByItsNumberClassCodeDateAndData) {
         changed[change.offset] ^= 0xFF;
         EXPECT_EQ(LogEntry(changed).Identity() != identity, change.another) << change.offset;
     }
-    bytes[0] = kEntryHeaderSize - 1;
+    bytes[0] = kEntryHeaderSize;  // exactly the header: named
     bytes[1] = 0;
+    EXPECT_NE(LogEntry(bytes).Identity(), "");
+    bytes[0] = kEntryHeaderSize - 1;
     EXPECT_EQ(LogEntry(bytes).Identity(), "");
 }
 
