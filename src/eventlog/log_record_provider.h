@@ -9,10 +9,10 @@
 #include <array>
 #include <span>
 
+#include "eventlog/cache_reading.h"
 #include "eventlog/log_columns.h"
 #include "eventlog/log_record_data.h"
 #include "eventlog/sel_cache.h"
-#include "host/cache_view.h"
 #include "host/instance_provider.h"
 
 namespace norv::win {
@@ -30,9 +30,12 @@ inline std::span<const LogRecordData> LogRecordsOf(const SelCache& cache) {
 struct LogRecordClass : ServedByColumns<kLogRecordColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::LogRecord;
     using Entry = LogRecordData;
-    using Data = CacheView<SelCache, &TheSelCache, LogRecordData, &LogRecordsOf>;
+    using Data = LogView<LogRecordData, &LogRecordsOf>;
     // An update of a record is answered as its deletion: not capable.
     static constexpr bool kUpdateIsDeletion = true;
+    static HRESULT Fill(const LogRecordData& record, const WbemObject& instance) {
+        return FillLogRecord(record, instance);
+    }
 };
 
 using NorvLogRecordProv = InstanceProvider<LogRecordClass>;

@@ -51,7 +51,11 @@ std::vector<std::span<const std::uint8_t>> SplitLogEntries(
 inline constexpr std::size_t kNotMapped = std::numeric_limits<std::size_t>::max();
 
 // One entry a read of the log came across, whether or not it names a sensor: its identity
-// (LogEntry::Identity) and the place in the mapped entries of the SelEntry it became.
+// (LogEntry::Identity) and the place in the mapped entries of the SelEntry it became, which
+// is also its record's place among the records made of them. An entry is new or old by its
+// identity, never by whether it maps, so a sensor missing for one read does not make its
+// entries new again; a record's RecordID is its place in the log of the moment and never
+// names it.
 struct SeenLogEntry {
     std::string identity;
     std::size_t mapped = kNotMapped;

@@ -11,10 +11,10 @@
 #include <span>
 #include <string_view>
 
+#include "eventlog/cache_reading.h"
 #include "eventlog/log_columns.h"
 #include "eventlog/log_record_data.h"
 #include "eventlog/sel_cache.h"
-#include "host/cache_view.h"
 #include "host/instance_provider.h"
 
 namespace norv::win {
@@ -40,7 +40,7 @@ struct RecordLogClass : ServedByColumns<kRecordLogColumns> {
     static constexpr ProviderClass kProviderClass = ProviderClass::RecordLog;
 
     using Entry = RecordLogData;
-    using Data = CacheView<SelCache, &TheSelCache, RecordLogData, &RecordLogOf>;
+    using Data = LogView<RecordLogData, &RecordLogOf>;
 
     static constexpr bool kEnumerationChecksFill = false;
     // An update of the log is answered as its deletion: not capable.
@@ -49,6 +49,9 @@ struct RecordLogClass : ServedByColumns<kRecordLogColumns> {
     static constexpr std::uint32_t kMethodReturnValue = kClearLogNotSupported;
 
     static void BeforeEnumeration() { AppendRecordLogTrace(kRecordLogTraceFile); }
+    static HRESULT Fill(const RecordLogData& log, const WbemObject& instance) {
+        return FillRecordLog(log, instance);
+    }
 };
 
 using NorvRecordLogProv = InstanceProvider<RecordLogClass>;

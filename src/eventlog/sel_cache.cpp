@@ -12,9 +12,9 @@
 
 namespace norv::win {
 
-SelCache::SelCache() : SelCache(TheInventoryOwner(), &SystemClockSeconds, &ReadTimeZoneRules) {}
+SelCache::SelCache() : SelCache(TheSdrCache(), &SystemClockSeconds, &ReadTimeZoneRules) {}
 
-SelCache::SelCache(InventoryOwner& sensors, Clock clock, TimeZoneReader timeZone)
+SelCache::SelCache(SdrCache& sensors, Clock clock, TimeZoneReader timeZone)
     : sensors_(sensors), timeZone_(timeZone), freshness_(clock) {
     lock_.SetObjectName(kSelLockName);
 }

@@ -16,9 +16,9 @@
 #include "eventlog/management_log.h"
 #include "eventlog/sel_entry.h"
 #include "eventlog/time_zone_rules.h"
-#include "inventory/inventory_owner.h"
 #include "inventory/refresh_rule.h"
 #include "platform/named_lock.h"
+#include "sensors/sdr_cache.h"
 
 namespace norv::win {
 
@@ -30,7 +30,7 @@ public:
     using TimeZoneReader = TimeZoneRules (*)();
 
     SelCache();
-    SelCache(InventoryOwner& sensors, Clock clock, TimeZoneReader timeZone);
+    SelCache(SdrCache& sensors, Clock clock, TimeZoneReader timeZone);
     SelCache(const SelCache&) = delete;
     SelCache& operator=(const SelCache&) = delete;
 
@@ -60,7 +60,8 @@ public:
     const RecordLogData& LogData() const noexcept { return logData_; }
 
 private:
-    InventoryOwner& sensors_;
+    // Whose inventory the log is mapped against: it rebuilds it for each area, under its lock.
+    SdrCache& sensors_;
     TimeZoneReader timeZone_;
     CacheFreshness freshness_;
     NamedLock lock_;

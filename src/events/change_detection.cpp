@@ -11,17 +11,17 @@ namespace norv {
 
 namespace {
 
-std::vector<std::size_t> NewRecords(std::span<const LoggedEntry> previous,
-                                    std::span<const LoggedEntry> current) {
+std::vector<std::size_t> NewRecords(std::span<const SeenLogEntry> previous,
+                                    std::span<const SeenLogEntry> current) {
     std::unordered_map<std::string_view, std::size_t> seenBefore;
-    for (const LoggedEntry& logged : previous) ++seenBefore[logged.identity];
+    for (const SeenLogEntry& logged : previous) ++seenBefore[logged.identity];
     std::vector<std::size_t> added;
-    for (const LoggedEntry& logged : current) {
+    for (const SeenLogEntry& logged : current) {
         const auto found = seenBefore.find(logged.identity);
         if (found != seenBefore.end() && found->second > 0) {
             --found->second;
-        } else if (logged.record != kNotMapped) {
-            added.push_back(logged.record);
+        } else if (logged.mapped != kNotMapped) {
+            added.push_back(logged.mapped);
         }
     }
     return added;

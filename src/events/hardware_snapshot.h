@@ -15,15 +15,6 @@
 
 namespace norv {
 
-// An entry of the log as read, also one that names no sensor: an entry is new or old by its
-// identity (LogEntry::Identity), never by whether it maps, so a sensor missing for one read
-// does not make its entries new again. The record's RecordID is its place in the log of the
-// moment and never names it.
-struct LoggedEntry {
-    std::string identity;
-    std::size_t record = kNotMapped;  // its place in `records`, or kNotMapped
-};
-
 struct HardwareSnapshot {
     // False when the log could not be read whole: `log` and `records` then say nothing.
     bool logRead = false;
@@ -32,7 +23,7 @@ struct HardwareSnapshot {
     // The reads of the inventory the lists were made from that did not run: the entries made
     // from them say nothing (a class refused or timed out is not sensors that went away).
     HealthReads sensorReadsNotRun;
-    std::vector<LoggedEntry> log;  // in log order, oldest first
+    std::vector<SeenLogEntry> log;  // every entry read, in log order, oldest first
     std::vector<LogRecordData> records;
     std::vector<SensorInstanceData> sensors;
     std::vector<NumericSensorInstanceData> numericSensors;

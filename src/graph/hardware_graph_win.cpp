@@ -1,35 +1,22 @@
 #include "graph/hardware_graph_win.h"
 
-#include <optional>
-
-#include "eventlog/sel_cache.h"
-#include "platform/named_lock_scope.h"
-#include "sensors/sdr_cache.h"
+#include "eventlog/cache_reading.h"
 
 namespace norv::win {
 
 bool TakeGraphEnds(GraphSources sources, IWbemContext* context, GraphEnds& ends) {
     AddSystemEnds(ends, TheManagementController());
-    SelCache& log = TheSelCache();
-    std::optional<NamedLockScope> logLock;
-    if (sources.log) {
-        logLock.emplace(log.Lock());
-        (void)log.Refresh(context);
+    const CacheReading reading({.log = sources.log, .sensors = sources.sensors}, context);
+    const SelCache* log = reading.Log();
+    const SdrCache* sensors = reading.Sensors();
+    if (sources.sensors && !sensors) return false;
+    if (sensors) {
+        AddSensorEnds(ends, sensors->Inventory(), sensors->Sensors().Entries(),
+                      sensors->NumericSensors().Entries());
     }
-    if (!sources.sensors) {
-        if (sources.log) AddLogEnds(ends, log.LogData(), log.Records(), log.Entries(), nullptr);
-        return true;
-    }
-    SdrCache& sensors = TheSdrCache();
-    NamedLockScope sensorLock(sensors.Lock());
-    // After the log's refresh the inventory it mapped its entries with is the newest.
-    const bool refreshed =
-        sources.log ? sensors.RefreshReusingInventory(context) : sensors.Refresh(context);
-    if (!refreshed) return false;
-    AddSensorEnds(ends, sensors.Inventory(), sensors.Sensors().Entries(),
-                  sensors.NumericSensors().Entries());
-    if (sources.log) {
-        AddLogEnds(ends, log.LogData(), log.Records(), log.Entries(), &sensors.Inventory());
+    if (log) {
+        AddLogEnds(ends, log->LogData(), log->Records(), log->Entries(),
+                   sensors ? &sensors->Inventory() : nullptr);
     }
     return true;
 }

@@ -1,6 +1,6 @@
-// The ends of the associations as the endpoint classes serve them now: read under the caches'
-// locks in the order every request takes them (the event log's, then the sensor cache's),
-// which are given back before the caller makes any instance.
+// The ends of the associations as the endpoint classes serve them now: read through one
+// CacheReading of the caches they need, whose locks are given back before the caller makes
+// any instance.
 #pragma once
 
 #include <windows.h>

@@ -52,8 +52,4 @@ bool SdrCache::BuildLists() {
 
 NORV_PROCESS_WIDE(SdrCache, TheSdrCache, kLoadOrderSensorCache)
 
-InventoryOwner& TheInventoryOwner() {
-    return TheSdrCache();
-}
-
 }  // namespace norv::win

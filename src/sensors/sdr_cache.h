@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-#include "inventory/inventory_owner.h"
 #include "inventory/refresh_rule.h"
 #include "inventory/sensor_inventory.h"
 #include "platform/named_lock.h"
@@ -20,7 +19,7 @@ namespace norv::win {
 
 inline constexpr char kSdrLockName[] = "Norv_SDR_Access";
 
-class SdrCache final : public InventoryOwner {
+class SdrCache {
 public:
     // Rebuilds the inventory from the platform; the request context may be null.
     using InventoryBuilder = bool (*)(SensorInventory& inventory, IWbemContext* context);
@@ -32,7 +31,7 @@ public:
     SdrCache& operator=(const SdrCache&) = delete;
 
     // Held around Refresh and every read of the inventory or the lists.
-    NamedLock& Lock() noexcept override { return lock_; }
+    NamedLock& Lock() noexcept { return lock_; }
 
     // Brings the data up to date: nothing when it was rebuilt in the last two seconds, else
     // a rebuild of the inventory and both lists. True when all three are usable.
@@ -40,13 +39,13 @@ public:
 
     // The event log's own rebuild, under the lock: the inventory only; the lists, their
     // validity and the refresh time stay as they are.
-    bool RebuildInventory(IWbemContext* context) override;
+    bool RebuildInventory(IWbemContext* context);
 
     // Refresh for a reader that has just had the event log rebuild the inventory (the event
     // provider's tick): stale lists are made from an inventory built in the last two seconds
     // and count as refreshed when it was built, so the platform is not asked twice a tick.
     bool RefreshReusingInventory(IWbemContext* context);
-    const SensorInventory& Inventory() const noexcept override { return inventory_; }
+    const SensorInventory& Inventory() const noexcept { return inventory_; }
     const SensorInstanceList& Sensors() const noexcept { return sensors_; }
     const NumericSensorInstanceList& NumericSensors() const noexcept { return numericSensors_; }
     // The reads of the inventory build the lists were made from that did not run.
