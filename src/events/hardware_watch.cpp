@@ -6,6 +6,7 @@
 #include "eventlog/log_record_provider.h"
 #include "events/hardware_snapshot_win.h"
 #include "host/class_definition.h"
+#include "host/instance_fill.h"
 #include "host/provider_class_identity.h"
 #include "host/wbem_status.h"
 #include "platform/named_lock_scope.h"
@@ -13,15 +14,6 @@
 
 namespace norv::win {
 namespace {
-
-template <typename Entry>
-HRESULT MakeInstance(IWbemClassObject* classObject, const Entry& entry,
-                     HRESULT (*fill)(const Entry&, const WbemObject&),
-                     ComPtr<IWbemClassObject>& instance) {
-    if (!classObject) return kWbemFailed;
-    NORV_RETURN_IF_FAILED(classObject->SpawnInstance(0, instance.put()));
-    return fill(entry, instance);
-}
 
 HRESULT PutObject(IWbemClassObject* event, const wchar_t* property, IWbemClassObject* object) {
     UniqueVariant value;

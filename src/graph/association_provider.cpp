@@ -68,6 +68,14 @@ HRESULT CompleteThroughSink(IWbemObjectSink* sink, Work&& work) {
     return result;
 }
 
+// The fill of an association's instances: its two reference columns.
+auto FillOf(const AssociationClass& association) {
+    return [columns = AssociationColumns(association)](const AssociationData& data,
+                                                       const WbemObject& instance) {
+        return FillFromColumns(columns, data, instance);
+    };
+}
+
 }  // namespace
 
 HRESULT NorvAssociationProv::FetchClassDefinitions(IWbemServices* /*services*/,
@@ -115,19 +123,12 @@ HRESULT NorvAssociationProv::IndicateEach(const AssociationClass& association,
     NORV_RETURN_IF_FAILED(Definition(association, context, definition));
     for (const AssociationData& data : instances) {
         ComPtr<IWbemClassObject> instance;
-        NORV_RETURN_IF_FAILED(MakeInstance(definition.get(), association, data, instance));
+        NORV_RETURN_IF_FAILED(
+            MakeInstance(definition.get(), data, FillOf(association), instance));
         IWbemClassObject* objects[] = {instance.get()};
         NORV_RETURN_IF_FAILED(sink->Indicate(1, objects));
     }
     return kWbemNoError;
-}
-
-HRESULT NorvAssociationProv::MakeInstance(IWbemClassObject* definition,
-                                          const AssociationClass& association,
-                                          const AssociationData& data,
-                                          ComPtr<IWbemClassObject>& instance) {
-    NORV_RETURN_IF_FAILED(definition->SpawnInstance(0, instance.put()));
-    return FillFromColumns(AssociationColumns(association), data, instance);
 }
 
 HRESULT NorvAssociationProv::CreateInstanceEnumAsync(const BSTR className, LONG /*flags*/,
@@ -203,7 +204,8 @@ HRESULT NorvAssociationProv::FindByPath(const wchar_t* path, IWbemContext* conte
         if (SameReferencePath(data.first, wanted[0]) && SameReferencePath(data.second, wanted[1])) {
             ComPtr<IWbemClassObject> definition;
             return SUCCEEDED(Definition(*association, context, definition)) &&
-                           SUCCEEDED(MakeInstance(definition.get(), *association, data, instance))
+                           SUCCEEDED(MakeInstance(definition.get(), data, FillOf(*association),
+                                                  instance))
                        ? kWbemNoError
                        : kWbemNotFound;
         }

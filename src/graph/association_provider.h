@@ -64,8 +64,6 @@ private:
     HRESULT IndicateEach(const AssociationClass& association,
                          const std::vector<AssociationData>& instances, IWbemContext* context,
                          IWbemObjectSink* sink);
-    static HRESULT MakeInstance(IWbemClassObject* definition, const AssociationClass& association,
-                                const AssociationData& data, ComPtr<IWbemClassObject>& instance);
     HRESULT FindByPath(const wchar_t* path, IWbemContext* context,
                        ComPtr<IWbemClassObject>& instance);
 

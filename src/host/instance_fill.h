@@ -17,6 +17,16 @@
 
 namespace norv::win {
 
+// A new instance of `classObject` with `fill(entry, instance)` written onto it: WBEM_E_FAILED
+// without a class (before Initialize), the spawn's failure, or the fill's answer.
+template <typename Entry, typename Fill>
+HRESULT MakeInstance(IWbemClassObject* classObject, const Entry& entry, Fill&& fill,
+                     ComPtr<IWbemClassObject>& instance) {
+    if (!classObject) return kWbemFailed;
+    NORV_RETURN_IF_FAILED(classObject->SpawnInstance(0, instance.put()));
+    return fill(entry, instance);
+}
+
 // Puts one column's value with the putter of its type; WBEM_E_FAILED for a value of another
 // kind than the type is written from.
 HRESULT PutColumnValue(const WbemObject& instance, const wchar_t* name, CimType type,

@@ -171,7 +171,8 @@ public:
         if (!session.Refreshed()) return kWbemNotFound;
         for (const Entry& entry : session.Entries()) {
             if (!IsShown(entry) || !Class::Matches(entry, wanted)) continue;
-            return SUCCEEDED(MakeInstance(entry, instance)) ? kWbemNoError : kWbemNotFound;
+            return SUCCEEDED(MakeInstance(ClassObject(), entry, &Fill, instance)) ? kWbemNoError
+                                                                                  : kWbemNotFound;
         }
         return kWbemNotFound;
     }
@@ -195,9 +196,13 @@ private:
         }
     }
 
-    HRESULT MakeInstance(const Entry& entry, ComPtr<IWbemClassObject>& instance) {
-        NORV_RETURN_IF_FAILED(SpawnInstance(instance));
+    static HRESULT Fill(const Entry& entry, const WbemObject& instance) {
         return Class::Fill(entry, instance);
+    }
+    // A fill whose answer the enumeration does not look at.
+    static HRESULT FillUnchecked(const Entry& entry, const WbemObject& instance) {
+        (void)Class::Fill(entry, instance);
+        return kWbemNoError;
     }
 
     // Holds the locks while the instances are made and handed out. Running out of memory
@@ -209,12 +214,9 @@ private:
         for (const Entry& entry : session.Entries()) {
             if (!IsShown(entry)) continue;
             ComPtr<IWbemClassObject> instance;
-            if constexpr (EnumerationChecksFill()) {
-                NORV_RETURN_IF_FAILED(MakeInstance(entry, instance));
-            } else {
-                NORV_RETURN_IF_FAILED(SpawnInstance(instance));
-                (void)Class::Fill(entry, instance);
-            }
+            NORV_RETURN_IF_FAILED(MakeInstance(ClassObject(), entry,
+                                               EnumerationChecksFill() ? &Fill : &FillUnchecked,
+                                               instance));
             IWbemClassObject* objects[] = {instance.get()};
             NORV_RETURN_IF_FAILED(sink->Indicate(1, objects));
         }

@@ -79,11 +79,6 @@ HRESULT ProviderBase::GetClassInfo(ITypeInfo** out) noexcept {
     return TypeInfoOf(providerClass_).Get(out);
 }
 
-HRESULT ProviderBase::SpawnInstance(ComPtr<IWbemClassObject>& instance) const noexcept {
-    if (!classObject_) return kWbemFailed;
-    return classObject_->SpawnInstance(0, instance.put());
-}
-
 HRESULT ProviderBase::SpawnMethodOutput(const wchar_t* method,
                                         ComPtr<IWbemClassObject>& output) const noexcept {
     if (!classObject_) return kWbemFailed;

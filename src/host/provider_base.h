@@ -107,8 +107,8 @@ protected:
     // class's by default) from the namespace it was given.
     virtual HRESULT FetchClassDefinitions(IWbemServices* services, IWbemContext* context);
 
-    // A new instance of the served class; WBEM_E_FAILED before Initialize.
-    HRESULT SpawnInstance(ComPtr<IWbemClassObject>& instance) const noexcept;
+    // The served class's definition; null before Initialize.
+    IWbemClassObject* ClassObject() const noexcept { return classObject_.get(); }
     // A new instance of a method's output signature, from the served class's definition;
     // WBEM_E_FAILED before Initialize, the class object's failure for an unknown method.
     HRESULT SpawnMethodOutput(const wchar_t* method,
