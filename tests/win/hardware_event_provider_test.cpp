@@ -207,37 +207,26 @@ TEST_F(HardwareEventProviderTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce)
     EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
 }
 
-// Two temperatures and two fans in one redundancy group (sensors 10 and 11, the group 20,
-// the fans 22 and 23), the second fan at `secondFanSpeed`, and no log.
+// Two fans in one redundancy group (the group is sensor 20, the fans 22 and 23), the second
+// at `secondFanSpeed`, and no log.
 std::string SmallPlatform(int secondFanSpeed) {
     std::string text = "#pragma namespace(\"root\\\\wmi\")\n";
-    for (int number = 1; number <= 2; ++number) {
-        const std::string n = std::to_string(number);
-        text += "instance of TempSensorInfo { InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_" + n +
-                "\"; Active = TRUE; TempNumber = " + n +
-                "; TempLocale = 1; TempPresent = TRUE; TempCelsius = 30; TempThreshold = 70;"
-                " TempOverThreshold = FALSE; TempImmediatePowerOff = FALSE;"
-                " TempShutdownGracefully = TRUE; TempBlowout = FALSE;"
-                " TempPhysicallyFailed = FALSE; };\n";
-    }
-    for (int number = 1; number <= 2; ++number) {
-        const std::string n = std::to_string(number);
+    for (const int fan : {1, 2}) {
+        const std::string n = std::to_string(fan);
         text += "instance of FanInfo { InstanceName = \"ROOT\\\\KESHHLTH\\\\0000_" + n +
-                "\"; Active = TRUE; FanIndex = " + n + "; FanLocale = " + n +
+                "\"; FanIndex = " + n + "; FanLocale = " + n +
                 "; FanPresent = TRUE; FanPhysicallyFailed = FALSE; FanSpeed = " +
-                std::to_string(number == 2 ? secondFanSpeed : 1) +
-                "; FanRedundant = TRUE; FanRedCapable = TRUE; FanRedGroupId = 1;"
-                " FanMinReqForRedundancy = 2; FanMinReqToRun = 1;"
-                " FanSharedGroupingCapable = FALSE; };\n";
+                std::to_string(fan == 2 ? secondFanSpeed : 1) +
+                "; FanRedCapable = TRUE; FanRedGroupId = 1; FanMinReqForRedundancy = 2;"
+                " FanMinReqToRun = 1; };\n";
     }
     return text;
 }
 
-// A directive on a health driver class, without the class's own instances where it makes the
-// class absent.
+// A directive on a health driver class: absent, or stalling before its first object.
 std::string Directive(const char* className, bool absent) {
-    return std::string("#pragma namespace(\"root\\\\norvwmi\")\n") +
-           (absent ? "instance of Norvwmi_AbsentClass" : "instance of Norvwmi_ClassBehaviour") +
+    return std::string("#pragma namespace(\"root\\\\norvwmi\")\ninstance of ") +
+           (absent ? "Norvwmi_AbsentClass" : "Norvwmi_ClassBehaviour") +
            " { Namespace = \"root\\\\wmi\"; ClassName = \"" + className + "\";" +
            (absent ? "" : " StallAfter = 0;") + " };\n";
 }
@@ -258,10 +247,7 @@ TEST_F(HardwareEventProviderTest, ARefusedOrTimedOutReadKeepsTheBaseline) {
          SmallPlatform(1) + log + OsStop(304), {1304}},
         {"log timed out", SmallPlatform(1) + log + Directive("KronInfo", false),
          SmallPlatform(1) + log + OsStop(304), {1304}},
-        {"fans refused",
-         SmallPlatform(1).substr(0, SmallPlatform(1).find("instance of FanInfo")) + log +
-             Directive("FanInfo", true),
-         SmallPlatform(2) + log, {3023}},
+        {"fans refused", log + Directive("FanInfo", true), SmallPlatform(2) + log, {3023}},
         {"fans timed out", SmallPlatform(1) + log + Directive("FanInfo", false),
          SmallPlatform(2) + log, {3023}},
     };
