@@ -9,6 +9,7 @@
 #include <string>
 
 #include "eventlog/event_text.h"
+#include "eventlog/log_entry.h"
 #include "eventlog/log_entry_mapping.h"
 #include "inventory/sensor_inventory.h"
 #include "inventory/sensor_kind.h"
@@ -59,9 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SelEntry entry;
     const bool mapped = MapEntry(bytes, Inventory(), entry);
 
-    // The entry's bytes are kept up to its length field, the input's end or 256 bytes.
+    // The entry's bytes are kept up to its length field, the input's end or 256 bytes; bytes
+    // shorter than a header have no length field to read.
     std::size_t kept = std::min(size, kSelEntryRawSize);
-    if (size >= 2) kept = std::min<std::size_t>(kept, data[0] | (data[1] << 8));
+    if (size >= kEntryHeaderSize) kept = std::min<std::size_t>(kept, data[0] | (data[1] << 8));
     REQUIRE(std::equal(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kept),
                        entry.raw.begin()));
     REQUIRE(std::all_of(entry.raw.begin() + static_cast<std::ptrdiff_t>(kept), entry.raw.end(),

@@ -10,8 +10,7 @@
 
 namespace norv {
 
-inline constexpr const wchar_t* kLogRecordClassName =
-    kWideServedClassName<ProviderClass::LogRecord>.data();
+inline constexpr const auto& kLogRecordClassName = kWideServedClassName<ProviderClass::LogRecord>;
 
 namespace log_columns {
 using enum CimType;

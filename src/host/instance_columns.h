@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,9 +65,11 @@ ColumnValue Field(const Data& data) {
         return member;
     }
 }
-template <typename Data, const wchar_t* Text>
+// Text is a zero-terminated wide array with static storage, taken by reference: a pointer to
+// its first element is no template argument every compiler takes.
+template <typename Data, const auto& Text>
 ColumnValue Constant(const Data&) {
-    return Text;
+    return static_cast<const wchar_t*>(std::data(Text));
 }
 
 // When a column is written: its bit set in the data's mask, or its text not empty.

@@ -12,12 +12,11 @@
 
 namespace norv {
 
-inline constexpr const wchar_t* kSensorClassName =
-    kWideServedClassName<ProviderClass::Sensor>.data();
-inline constexpr const wchar_t* kNumericSensorClassName =
-    kWideServedClassName<ProviderClass::NumericSensor>.data();
+inline constexpr const auto& kSensorClassName = kWideServedClassName<ProviderClass::Sensor>;
+inline constexpr const auto& kNumericSensorClassName =
+    kWideServedClassName<ProviderClass::NumericSensor>;
 
-template <typename Entry, const wchar_t* ClassName>
+template <typename Entry, const auto& ClassName>
 constexpr std::array<Column<Entry>, 12> SensorColumns() {
     using enum CimType;
     return {{

@@ -12,10 +12,9 @@
 
 namespace norv {
 
-inline constexpr const wchar_t* kComputerSystemClassName =
-    kWideServedClassName<ProviderClass::ComputerSystem>.data();
-inline constexpr const wchar_t* kAdminDomainClassName =
-    kWideServedClassName<ProviderClass::AdminDomain>.data();
+inline constexpr const auto& kComputerSystemClassName =
+    kWideServedClassName<ProviderClass::ComputerSystem>;
+inline constexpr const auto& kAdminDomainClassName = kWideServedClassName<ProviderClass::AdminDomain>;
 
 inline constexpr std::array<Column<ComputerSystemData>, 10> kComputerSystemColumns = [] {
     using enum CimType;
