@@ -1,0 +1,161 @@
+#include "alerts/event_meanings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "eventlog/mapping_tables.h"
+#include "support/case_file.h"
+
+namespace norv {
+namespace {
+
+// One leaf of the mapping table: a row that maps, with where it sits, and whether it is taken
+// in the repaired form (only a row whose entries can carry it).
+struct MappedEvent {
+    std::string place;  // "CLASS CODE" or "CLASS CODE SUBKEY", then " repaired"
+    SelEventKey event;
+};
+
+SelEventKey KeyOf(const MappingRow& row, bool repaired) {
+    return {row.sensorType, row.eventType, row.offset, row.direction, repaired};
+}
+
+void AddLeaf(std::vector<MappedEvent>& leaves, const std::string& place, const MappingRow& row) {
+    if (!row.Mapped()) return;
+    leaves.push_back({place, KeyOf(row, false)});
+    if (row.dataRule == EventDataRule::OkSeverity)
+        leaves.push_back({place + " repaired", KeyOf(row, true)});
+}
+
+// Every event the log-entry mapping can produce, walked from its tables.
+std::vector<MappedEvent> MappedEvents() {
+    std::vector<MappedEvent> leaves;
+    for (std::uint32_t eventClass = 0; eventClass < kEventClassCount; ++eventClass) {
+        for (std::uint32_t code = 0;; ++code) {
+            const MappingRow* row = FindMappingRow(eventClass, code);
+            if (row == nullptr) break;
+            const std::string place = std::to_string(eventClass) + " " + std::to_string(code);
+            if (row->subTable == nullptr) {
+                AddLeaf(leaves, place, *row);
+                continue;
+            }
+            for (std::size_t sub = 0; sub < row->subTable->rows.size(); ++sub)
+                AddLeaf(leaves, place + " " + std::to_string(sub), row->subTable->rows[sub]);
+        }
+    }
+    return leaves;
+}
+
+std::string EffectText(const EventMeaning& meaning) {
+    switch (meaning.effect) {
+        case ConditionEffect::None:
+            return "none";
+        case ConditionEffect::Raises:
+            return "raises";
+        case ConditionEffect::ClearsAll:
+            return "clears all";
+        case ConditionEffect::Clears:
+            break;
+    }
+    std::string text = "clears";
+    for (MessageKey cleared : meaning.Cleared()) text += " " + std::string(MessageOf(cleared).name);
+    return text;
+}
+
+std::string MeaningText(const EventMeaning& meaning) {
+    std::ostringstream out;
+    out << MessageId(MessageOf(meaning.message)) << " | severity "
+        << static_cast<unsigned>(meaning.Severity()) << " | type "
+        << static_cast<unsigned>(meaning.alertType) << " | cause "
+        << static_cast<unsigned>(meaning.probableCause) << " | " << EffectText(meaning);
+    return out.str();
+}
+
+// The whole table as one reviewed file: every leaf of the mapping table, by its place, to the
+// meaning of the event it produces. The file names every leaf, no more and no fewer.
+TEST(AlertMeanings, EveryMappedEventHasItsReviewedMeaning) {
+    const std::vector<MappedEvent> leaves = MappedEvents();
+    std::vector<std::string> asked;
+    test::ExpectCases("alert_meanings.txt", [&](const std::string& input) {
+        asked.push_back(input);
+        const auto leaf = std::find_if(leaves.begin(), leaves.end(),
+                                       [&](const MappedEvent& l) { return l.place == input; });
+        if (leaf == leaves.end()) return std::string("no such mapped row");
+        return MeaningText(FindEventMeaning(leaf->event));
+    });
+    std::vector<std::string> places;
+    for (const MappedEvent& leaf : leaves) places.push_back(leaf.place);
+    EXPECT_EQ(asked, places);
+}
+
+// Each mapped event has exactly one meaning row, no row is dead, and every message but the
+// fallback's is the message of some mapped event.
+TEST(AlertMeanings, MappedEventsAndMeaningRowsAndMessagesMatchOneToOne) {
+    std::set<const EventMeaning*> reached;
+    for (const MappedEvent& leaf : MappedEvents()) {
+        const auto rows =
+            std::count_if(EventMeanings().begin(), EventMeanings().end(),
+                          [&](const EventMeaning& m) { return m.event == leaf.event; });
+        EXPECT_EQ(rows, 1) << leaf.place;
+        reached.insert(&FindEventMeaning(leaf.event));
+    }
+    EXPECT_EQ(reached.count(&UnknownEventMeaning()), 0U);
+    EXPECT_EQ(reached.size(), EventMeanings().size());
+
+    std::set<MessageKey> used;
+    for (const EventMeaning* meaning : reached) used.insert(meaning->message);
+    for (const AlertMessage& message : kAlertMessages)
+        EXPECT_EQ(used.count(message.key), message.key == MessageKey::UnknownEvent ? 0U : 1U)
+            << message.name;
+}
+
+// The repaired form is read from event data 2 of a discrete event only: a threshold event's
+// event data 2 is its reading, whatever its value.
+TEST(AlertMeanings, RepairedFormIsTheOkSeverityOfADiscreteEvent) {
+    struct Case {
+        std::uint8_t eventType;
+        std::uint8_t data2;
+        std::uint8_t usage;
+        bool repaired;
+    };
+    const Case cases[] = {
+        {0x0A, 0x0F, 1, true},   // severity 0 "Transition to OK", previous state unspecified
+        {0x0A, 0x03, 1, true},   // the previous state does not matter
+        {0x0A, 0x1F, 1, false},  // severity 1
+        {0x0A, 0x0F, 0, false},  // event data 2 unused
+        {0x0A, 0x0F, 3, false},  // sensor-specific
+        {0x01, 0x0F, 1, false},  // a threshold event's reading of 15
+    };
+    for (const Case& c : cases) {
+        SelEntry entry;
+        entry.eventType = c.eventType;
+        entry.SetEventData2(c.data2, c.usage);
+        EXPECT_EQ(EventKeyOf(entry).repaired, c.repaired)
+            << int(c.eventType) << " " << int(c.data2) << " " << int(c.usage);
+    }
+}
+
+TEST(AlertMeanings, EventOutsideTheTableHasTheUnknownMeaning) {
+    SelEntry entry;
+    entry.sensorType = 0x04;  // a fan's "Transition to Degraded" as a deassertion
+    entry.eventType = 0x0A;
+    entry.offset = 6;
+    entry.deassertion = 1;
+    const EventMeaning& meaning = FindEventMeaning(entry);
+    EXPECT_EQ(&meaning, &UnknownEventMeaning());
+    EXPECT_EQ(meaning.Severity(), PerceivedSeverity::Unknown);
+    EXPECT_EQ(MessageId(MessageOf(meaning.message)), "Norvipmiprv.1.0.UnknownEvent");
+    EXPECT_EQ(meaning.effect, ConditionEffect::None);
+    entry.deassertion = 0;
+    EXPECT_EQ(FindEventMeaning(entry).message, MessageKey::FanDegraded);
+}
+
+}  // namespace
+}  // namespace norv
