@@ -32,8 +32,7 @@ static_assert(TemplatesNameTheirArguments());
 }  // namespace
 
 const AlertMessage& MessageOf(MessageKey key) {
-    const auto index = static_cast<std::size_t>(key);
-    return kAlertMessages[index < kAlertMessages.size() ? index : kAlertMessages.size() - 1];
+    return kAlertMessages[static_cast<std::size_t>(key)];
 }
 
 std::string MessageId(const AlertMessage& message) {

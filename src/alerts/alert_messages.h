@@ -81,7 +81,8 @@ enum class MessageKey : std::uint8_t {
     UnknownEvent,
 };
 
-inline constexpr std::size_t kAlertMessageCount = 54;
+inline constexpr std::size_t kAlertMessageCount =
+    static_cast<std::size_t>(MessageKey::UnknownEvent) + 1;
 
 // Where an argument's value comes from.
 enum class MessageArgument : std::uint8_t {
