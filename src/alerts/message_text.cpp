@@ -1,0 +1,83 @@
+#include "alerts/message_text.h"
+
+#include "eventlog/event_text.h"
+#include "eventlog/log_record_data.h"
+#include "eventlog/text_digits.h"
+
+namespace norv {
+
+namespace {
+
+std::string Decimal(std::uint64_t value) {
+    std::string text;
+    AppendDecimal(text, value);
+    return text;
+}
+
+std::string SignedDecimal(std::int32_t value) {
+    return value < 0
+               ? "-" + Decimal(0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(value)))
+               : Decimal(static_cast<std::uint64_t>(value));
+}
+
+std::string PostErrorNumber(const SelEntry& entry) {
+    if (entry.EventData2Usage() != kDataOemCode || entry.EventData3Usage() != kDataOemCode)
+        return std::string(kArgumentUnspecified);
+    return Decimal(std::uint64_t{entry.eventData2} * 100 + entry.eventData3);
+}
+
+std::string ArgumentValue(MessageArgument argument, const SelEntry& entry,
+                          const UpperThresholdLookup& upperThreshold) {
+    switch (argument) {
+        case MessageArgument::None:
+            break;
+        case MessageArgument::SensorLabel:
+            return entry.sensorLabel;
+        case MessageArgument::Reading:
+            return Decimal(entry.eventData2);
+        case MessageArgument::ReadingUnits:
+            return std::string(kTemperatureUnits);
+        case MessageArgument::Threshold: {
+            const std::optional<std::int32_t> threshold =
+                upperThreshold ? upperThreshold(entry.deviceId) : std::nullopt;
+            return threshold ? SignedDecimal(*threshold) : std::string(kArgumentUnknown);
+        }
+        case MessageArgument::PostErrorNumber:
+            return PostErrorNumber(entry);
+        case MessageArgument::RepairedEventText:
+            return EventText(entry.eventType, entry.sensorType, kDataUnused, entry.offset,
+                             kEventDataUnspecified, kEventDataUnspecified);
+        case MessageArgument::RecordCaption:
+            return CaptionText(entry);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::vector<std::string> MessageArguments(const EventMeaning& meaning, const SelEntry& entry,
+                                          const UpperThresholdLookup& upperThreshold) {
+    const AlertMessage& message = MessageOf(meaning.message);
+    std::vector<std::string> arguments;
+    for (std::size_t i = 0; i < message.ArgumentCount(); ++i)
+        arguments.push_back(ArgumentValue(message.arguments[i], entry, upperThreshold));
+    return arguments;
+}
+
+std::string FillMessageTemplate(std::string_view text, std::span<const std::string> arguments) {
+    std::string filled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool marker =
+            text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9';
+        const std::size_t number = marker ? static_cast<std::size_t>(text[i + 1] - '0') : 0;
+        if (marker && number <= arguments.size()) {
+            filled += arguments[number - 1];
+            ++i;
+        } else {
+            filled += text[i];
+        }
+    }
+    return filled;
+}
+
+}  // namespace norv

@@ -1,0 +1,124 @@
+#include "alerts/active_conditions.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "alerts/event_meanings.h"
+#include "support/case_file.h"
+
+namespace norv {
+namespace {
+
+// A log of records as alert_conditions.txt writes it: "[+]EVENT[*COUNT]" tokens, each EVENT an
+// "@EVENT = ..." definition, "+" for a record new since the baseline.
+struct TestLog {
+    std::vector<SelEntry> entries;
+    std::vector<std::size_t> newEntries;
+    std::size_t baselineEntries = 0;  // the records before the first new one
+};
+
+SelEntry DefinedEntry(const std::string& definition) {
+    std::istringstream in = test::CaseInput(definition);
+    unsigned sensorType = 0, eventType = 0, offset = 0, data2 = 0xFF, usage2 = 0, data3 = 0xFF,
+             usage3 = 0;
+    std::string direction;
+    SelEntry entry;
+    in >> sensorType >> eventType >> offset >> direction >> entry.deviceId >> data2 >> usage2 >>
+        data3 >> usage3;
+    entry.sensorType = static_cast<std::uint8_t>(sensorType);
+    entry.eventType = static_cast<std::uint8_t>(eventType);
+    entry.offset = static_cast<std::uint8_t>(offset);
+    entry.deassertion = direction == "deassert" ? 1 : 0;
+    entry.SetEventData2(static_cast<std::uint8_t>(data2), static_cast<std::uint8_t>(usage2));
+    entry.SetEventData3(static_cast<std::uint8_t>(data3), static_cast<std::uint8_t>(usage3));
+    entry.sensorLabel = "S(" + entry.deviceId + ")";
+    return entry;
+}
+
+TestLog ReadLog(const std::string& input, const std::map<std::string, std::string>& definitions) {
+    TestLog log;
+    std::istringstream tokens(input);
+    for (std::string token; tokens >> token;) {
+        const bool isNew = token.starts_with("+");
+        if (isNew) token.erase(0, 1);
+        const std::size_t star = token.find('*');
+        const int count = star == std::string::npos ? 1 : std::stoi(token.substr(star + 1));
+        const auto definition = definitions.find("@" + token.substr(0, star));
+        if (definition == definitions.end()) ADD_FAILURE() << "no definition of " << token;
+        for (int i = 0; i < count && definition != definitions.end(); ++i) {
+            SelEntry entry = DefinedEntry(definition->second);
+            entry.recordId = static_cast<std::uint16_t>(log.entries.size() + 1);
+            entry.timestamp = static_cast<std::uint32_t>(1000 + log.entries.size());
+            if (isNew) log.newEntries.push_back(log.entries.size());
+            if (!isNew && log.newEntries.empty()) ++log.baselineEntries;
+            log.entries.push_back(entry);
+        }
+    }
+    return log;
+}
+
+// "alerts NAME@EVENTID<-CORRELATED,... ...; conditions KEY xCOUNT FIRST-LAST by INDICATION".
+std::string Outcome(const TestLog& log) {
+    const std::span<const SelEntry> entries(log.entries);
+    const std::vector<ActiveCondition> baseline =
+        ActiveConditions(entries.first(log.baselineEntries), {});
+    std::string text = "alerts";
+    for (const AlertDecision& alert : DecideAlerts(baseline, entries, log.newEntries, {})) {
+        text += " " + std::string(MessageOf(alert.meaning->message).name) + "@" + alert.eventId;
+        for (std::size_t i = 0; i < alert.correlatedIndications.size(); ++i)
+            text += (i == 0 ? "<-" : ",") + alert.correlatedIndications[i];
+        if (alert.indicationIdentifier != IndicationIdentifier(log.entries[alert.entry]))
+            text += " (identifier of another record)";
+    }
+    text += "; conditions";
+    for (const ActiveCondition& condition : ActiveConditions(entries, {})) {
+        text += " " + condition.key + " x" + std::to_string(condition.repeatCount) + " " +
+                std::to_string(condition.firstTime) + "-" + std::to_string(condition.lastTime) +
+                " by " + condition.raisingIndication;
+        if (condition.raisingEntry + 1 != log.entries[condition.raisingEntry].recordId)
+            text += " (raised by another record)";
+    }
+    return text;
+}
+
+// Raising, repeating, clearing and correlating, one scenario a line.
+TEST(AlertConditions, ScenariosHaveTheirReviewedAlertsAndConditions) {
+    const auto definitions = test::Definitions("alert_conditions.txt");
+    test::ExpectCases("alert_conditions.txt", [&](const std::string& input) {
+        return Outcome(ReadLog(input, definitions));
+    });
+}
+
+TEST(AlertConditions, ConditionKeepsTheRaisingRecordsMessageAndSensor) {
+    SelEntry degraded;
+    degraded.sensorType = 0x04;
+    degraded.eventType = 0x0A;
+    degraded.offset = 6;
+    degraded.deviceId = "2.0.32";
+    degraded.sensorLabel = "FAN 1(2.0.32)";
+    degraded.recordId = 7;
+    degraded.timestamp = 1234;
+    const std::vector<SelEntry> entries = {degraded};
+    const std::vector<ActiveCondition> conditions = ActiveConditions(entries, {});
+    ASSERT_EQ(conditions.size(), 1U);
+    EXPECT_EQ(conditions[0].key, "2.0.32/FanDegraded");
+    EXPECT_EQ(conditions[0].message, MessageKey::FanDegraded);
+    EXPECT_EQ(conditions[0].Severity(), PerceivedSeverity::Major);
+    EXPECT_EQ(conditions[0].messageText, "Fan 'FAN 1(2.0.32)' is degraded.");
+    EXPECT_EQ(conditions[0].messageArguments, std::vector<std::string>{"FAN 1(2.0.32)"});
+    EXPECT_EQ(conditions[0].deviceId, "2.0.32");
+    EXPECT_EQ(conditions[0].raisingIndication, "Norvipmiprv:7.1234");
+
+    const std::vector<std::size_t> newEntries = {0, 1};  // the second is past the log
+    const std::vector<AlertDecision> alerts = DecideAlerts({}, entries, newEntries, {});
+    ASSERT_EQ(alerts.size(), 1U);
+    EXPECT_EQ(alerts[0].messageText, "Fan 'FAN 1(2.0.32)' is degraded.");
+    EXPECT_EQ(alerts[0].messageArguments, std::vector<std::string>{"FAN 1(2.0.32)"});
+}
+
+}  // namespace
+}  // namespace norv

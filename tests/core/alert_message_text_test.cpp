@@ -1,0 +1,130 @@
+#include "alerts/message_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "alerts/alert_messages.h"
+#include "alerts/event_meanings.h"
+#include "support/case_file.h"
+
+namespace norv {
+namespace {
+
+std::string CatalogueLine(const AlertMessage& message) {
+    std::vector<std::string> names;
+    std::string signature;
+    for (std::size_t i = 0; i < message.ArgumentCount(); ++i) {
+        const MessageArgument argument = message.arguments[i];
+        names.push_back("<" + std::string(ArgumentName(argument)) + ">");
+        if (i > 0) signature += ", ";
+        signature += std::string(ArgumentName(argument)) +
+                     (IsNumberArgument(argument) ? " number" : " string");
+    }
+    return MessageId(message) + " | id " + std::to_string(message.eventId) + " | severity " +
+           std::to_string(static_cast<unsigned>(message.severity)) + " | " +
+           std::string(RedfishSeverity(message.severity)) + " | event type " +
+           std::to_string(WindowsEventType(message.severity)) + " | (" + signature + ") | " +
+           FillMessageTemplate(message.text, names);
+}
+
+// The whole catalogue as one reviewed file, every message by its name.
+TEST(AlertMessageText, CatalogueHasItsReviewedRows) {
+    std::size_t asked = 0;
+    test::ExpectCases("alert_messages.txt", [&](const std::string& name) {
+        ++asked;
+        const auto* found =
+            std::find_if(kAlertMessages.begin(), kAlertMessages.end(),
+                         [&](const AlertMessage& message) { return message.name == name; });
+        return found != kAlertMessages.end() ? CatalogueLine(*found) : "no such message";
+    });
+    EXPECT_EQ(asked, kAlertMessages.size());
+}
+
+TEST(AlertMessageText, TemplateTakesItsArgumentsByNumber) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> arguments;
+        const char* filled;
+    };
+    const Case cases[] = {
+        {"'%1' is %2.", {"FAN 1", "degraded"}, "'FAN 1' is degraded."},
+        {"%2 before %1", {"one", "two"}, "two before one"},
+        {"%1%1", {"x"}, "xx"},
+        {"%3 is not given", {"a", "b"}, "%3 is not given"},
+        {"100% and %", {}, "100% and %"},
+        {"%0 and %a", {"x"}, "%0 and %a"},
+        {"%%1", {"x"}, "%x"},
+        {"%1", {""}, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FillMessageTemplate(c.text, c.arguments), c.filled) << c.text;
+}
+
+SelEntry Entry(std::uint8_t sensorType, std::uint8_t eventType, std::uint8_t offset,
+               const char* deviceId, const char* label) {
+    SelEntry entry;
+    entry.sensorType = sensorType;
+    entry.eventType = eventType;
+    entry.offset = offset;
+    entry.deviceId = deviceId;
+    entry.sensorLabel = label;
+    return entry;
+}
+
+std::string TextOf(const SelEntry& entry, const UpperThresholdLookup& upperThreshold = {}) {
+    const EventMeaning& meaning = FindEventMeaning(entry);
+    return FillMessageTemplate(MessageOf(meaning.message).text,
+                               MessageArguments(meaning, entry, upperThreshold));
+}
+
+TEST(AlertMessageText, ThresholdEventTakesTheReadingAndTheInventorysThreshold) {
+    SelEntry entry = Entry(0x01, 0x01, 9, "3.0.32", "TEMPERATURE 2(3.0.32)");
+    entry.SetEventData2(70, 1);
+    const auto threshold = [](std::optional<std::int32_t> value) {
+        return [value](std::string_view deviceId) {
+            return deviceId == "3.0.32" ? value : std::nullopt;
+        };
+    };
+    EXPECT_EQ(TextOf(entry, threshold(65)),
+              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the 65 upper "
+              "critical threshold.");
+    EXPECT_EQ(TextOf(entry, threshold(-5)),
+              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the -5 upper "
+              "critical threshold.");
+    EXPECT_EQ(TextOf(entry, threshold(std::nullopt)),
+              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the unknown upper "
+              "critical threshold.");
+    EXPECT_EQ(TextOf(entry),
+              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the unknown upper "
+              "critical threshold.");
+}
+
+TEST(AlertMessageText, PostErrorNumberIsTheEntrysOemCodes) {
+    SelEntry entry = Entry(0x0F, 0x6F, 0, "19.0.32", "POST Error(19.0.32)");
+    EXPECT_EQ(TextOf(entry),
+              "'POST Error(19.0.32)' reports system firmware POST error unspecified.");
+    entry.SetEventData2(17, 2);
+    EXPECT_EQ(TextOf(entry),
+              "'POST Error(19.0.32)' reports system firmware POST error unspecified.");
+    entry.SetEventData3(6, 2);
+    EXPECT_EQ(TextOf(entry), "'POST Error(19.0.32)' reports system firmware POST error 1706.");
+}
+
+TEST(AlertMessageText, RepairedAndUnknownEventsNameTheirEvent) {
+    SelEntry entry = Entry(0x04, 0x0A, 6, "2.0.32", "FAN 1(2.0.32)");
+    entry.SetEventData2(0x0F, 1);
+    EXPECT_EQ(TextOf(entry),
+              "The condition 'Transition to Degraded' of 'FAN 1(2.0.32)' was repaired.");
+    entry.deassertion = 1;
+    EXPECT_EQ(TextOf(entry),
+              "'FAN 1(2.0.32)' logged an event without a known meaning: Fan Deassert: Transition "
+              "to Degraded.  Severity: Transition to OK.");
+}
+
+}  // namespace
+}  // namespace norv
