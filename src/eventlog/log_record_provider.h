@@ -9,10 +9,10 @@
 #include <array>
 #include <span>
 
-#include "eventlog/cache_reading.h"
 #include "eventlog/log_columns.h"
+#include "eventlog/log_contents.h"
 #include "eventlog/log_record_data.h"
-#include "eventlog/sel_cache.h"
+#include "eventlog/log_view.h"
 #include "host/instance_provider.h"
 
 namespace norv::win {
@@ -21,8 +21,8 @@ namespace norv::win {
 // put that fails.
 HRESULT FillLogRecord(const LogRecordData& record, const WbemObject& instance);
 
-inline std::span<const LogRecordData> LogRecordsOf(const SelCache& cache) {
-    return cache.Records();
+inline std::span<const LogRecordData> LogRecordsOf(const LogContents& log) {
+    return log.records;
 }
 
 // A record number that moved to another event after the log lost its oldest entries names

@@ -11,10 +11,10 @@
 #include <span>
 #include <string_view>
 
-#include "eventlog/cache_reading.h"
 #include "eventlog/log_columns.h"
+#include "eventlog/log_contents.h"
 #include "eventlog/log_record_data.h"
-#include "eventlog/sel_cache.h"
+#include "eventlog/log_view.h"
 #include "host/instance_provider.h"
 
 namespace norv::win {
@@ -29,8 +29,8 @@ void AppendRecordLogTrace(const char* path);
 // put that fails.
 HRESULT FillRecordLog(const RecordLogData& log, const WbemObject& instance);
 
-inline std::span<const RecordLogData> RecordLogOf(const SelCache& cache) {
-    return {&cache.LogData(), 1};
+inline std::span<const RecordLogData> RecordLogOf(const LogContents& log) {
+    return {&log.logData, 1};
 }
 
 // The CIM return code of a request the log does not support.

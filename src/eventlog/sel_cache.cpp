@@ -1,6 +1,6 @@
 #include "eventlog/sel_cache.h"
 
-#include <string>
+#include <utility>
 
 #include "eventlog/management_log.h"
 #include "eventlog/time_zone_win.h"
@@ -15,38 +15,35 @@ namespace norv::win {
 SelCache::SelCache() : SelCache(TheSdrCache(), &SystemClockSeconds, &ReadTimeZoneRules) {}
 
 SelCache::SelCache(SdrCache& sensors, Clock clock, TimeZoneReader timeZone)
-    : sensors_(sensors), timeZone_(timeZone), freshness_(clock) {
+    : sensors_(sensors),
+      timeZone_(timeZone),
+      freshness_(clock),
+      contents_(std::make_shared<const LogContents>()) {
     lock_.SetObjectName(kSelLockName);
 }
 
 bool SelCache::Refresh(IWbemContext* context) {
     if (freshness_.Fresh()) return true;
-    records_.clear();
     freshness_.Invalidate();
-    (void)ReadManagementLog(context);
-    SelRecords built = BuildSelRecords(entries_, timeZone_(), TheManagementController());
-    records_ = std::move(built.records);
-    logData_ = std::move(built.logData);
+    auto read = std::make_shared<LogContents>();
+    ReadManagementLog(context, *read);
+    SelRecords built = BuildSelRecords(read->entries, timeZone_(), TheManagementController());
+    read->records = std::move(built.records);
+    read->logData = std::move(built.logData);
+    contents_ = std::move(read);
     freshness_.Refreshed();
     return true;
 }
 
-bool SelCache::ReadManagementLog(IWbemContext* context) {
-    entries_.clear();
-    seen_.clear();
+void SelCache::ReadManagementLog(IWbemContext* context, LogContents& read) {
     WmiHealthDataSource health(context);
     const auto withInventory = [this, context](const auto& use) {
         NamedLockScope sensorLock(sensors_.Lock());
         (void)sensors_.RebuildInventory(context);
         use(sensors_.Inventory());
     };
-    const ManagementLogRead read = norv::ReadManagementLog(health, withInventory, entries_, seen_);
-    lastReadWhole_ = read.whole;
-    if (!read.propertiesRead) {
-        freshness_.Invalidate();
-        records_.clear();
-    }
-    return read.propertiesRead;
+    read.readWhole =
+        norv::ReadManagementLog(health, withInventory, read.entries, read.seen).whole;
 }
 
 NORV_PROCESS_WIDE(SelCache, TheSelCache, kLoadOrderEventLogCache)

@@ -1,20 +1,17 @@
 // The process-wide event-log cache: the platform's management log read through the health
 // driver's KronInfo class, its entries mapped to SEL events of the sensors the sensor cache
 // holds, and the texts of every LogRecord and of the RecordLog, rebuilt at most once every
-// two seconds under a machine-wide lock.
+// two seconds under a machine-wide lock. What a rebuild makes is one shared value replaced
+// whole, so a reader that took it may go on reading after the lock is given back.
 #pragma once
 
 #include <windows.h>
 
 #include <wbemcli.h>
 
-#include <cstdint>
-#include <span>
-#include <vector>
+#include <memory>
 
-#include "eventlog/log_record_data.h"
-#include "eventlog/management_log.h"
-#include "eventlog/sel_entry.h"
+#include "eventlog/log_contents.h"
 #include "eventlog/time_zone_rules.h"
 #include "inventory/refresh_rule.h"
 #include "platform/named_lock.h"
@@ -34,42 +31,28 @@ public:
     SelCache(const SelCache&) = delete;
     SelCache& operator=(const SelCache&) = delete;
 
-    // Held around Refresh and every read of the records and the log's values. Taken after
-    // the provider's own lock and before the sensor cache's.
+    // Held around Refresh and every read. Taken after the provider's own lock and before
+    // the sensor cache's.
     NamedLock& Lock() noexcept { return lock_; }
 
     // Rebuilds everything unless it was rebuilt in the last two seconds. Always true: a log
     // that cannot be read is an empty (or shortened) log.
     bool Refresh(IWbemContext* context);
 
-    // Fills the entries from every KronInfo instance; false when an instance's properties
-    // cannot be read (the entries of earlier instances stay).
-    bool ReadManagementLog(IWbemContext* context);
-
-    // Whether the read behind the records saw the whole log: the query answered, every
-    // instance's properties were read and every area came whole. A log that could not be
-    // read looks empty (or shortened) to the providers; the event provider must not take
-    // that for entries that went away.
-    bool LastReadWhole() const noexcept { return lastReadWhole_; }
-    // Every entry that read walked, mapped or not, in log order.
-    std::span<const SeenLogEntry> SeenEntries() const noexcept { return seen_; }
-
-    std::span<const LogRecordData> Records() const noexcept { return records_; }
-    // The mapped entries the records were made of, one per record and in the same order.
-    std::span<const SelEntry> Entries() const noexcept { return entries_; }
-    const RecordLogData& LogData() const noexcept { return logData_; }
+    // What the last rebuild made; an empty log before the first.
+    std::shared_ptr<const LogContents> Contents() const noexcept { return contents_; }
 
 private:
+    // Fills the read's entries from every KronInfo instance; an instance whose properties
+    // cannot be read ends the read (the entries of earlier instances stay).
+    void ReadManagementLog(IWbemContext* context, LogContents& read);
+
     // Whose inventory the log is mapped against: it rebuilds it for each area, under its lock.
     SdrCache& sensors_;
     TimeZoneReader timeZone_;
     CacheFreshness freshness_;
     NamedLock lock_;
-    std::vector<LogRecordData> records_;
-    std::vector<SelEntry> entries_;
-    std::vector<SeenLogEntry> seen_;
-    bool lastReadWhole_ = false;
-    RecordLogData logData_;
+    std::shared_ptr<const LogContents> contents_;
 };
 
 // The one event-log cache of the module, built when it loads.

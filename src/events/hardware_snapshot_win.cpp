@@ -1,27 +1,24 @@
 #include "events/hardware_snapshot_win.h"
 
-#include "eventlog/cache_reading.h"
+#include "eventlog/cache_snapshot_win.h"
 
 namespace norv::win {
 
 HardwareSnapshot TakeHardwareSnapshot() {
     HardwareSnapshot snapshot;
-    const CacheReading reading({.log = true, .sensors = true}, nullptr);
-    const SelCache& log = *reading.Log();
-    snapshot.logRead = log.LastReadWhole();
+    const CacheSnapshot caches = TakeCacheSnapshot({.log = true, .sensors = true}, nullptr);
+    const LogContents& log = *caches.log;
+    snapshot.logRead = log.readWhole;
     if (snapshot.logRead) {
-        const auto records = log.Records();
-        snapshot.records.assign(records.begin(), records.end());
-        const auto seen = log.SeenEntries();
-        snapshot.log.assign(seen.begin(), seen.end());
+        snapshot.records.assign(log.records.begin(), log.records.end());
+        snapshot.log.assign(log.seen.begin(), log.seen.end());
     }
-    const SdrCache* sensors = reading.Sensors();
-    if (!sensors) return snapshot;
-    const auto discrete = sensors->Sensors().Entries();
-    const auto numeric = sensors->NumericSensors().Entries();
-    snapshot.sensors.assign(discrete.begin(), discrete.end());
-    snapshot.numericSensors.assign(numeric.begin(), numeric.end());
-    snapshot.sensorReadsNotRun = sensors->ListReadsNotRun();
+    if (!caches.sensors) return snapshot;
+    const SensorLists& sensors = *caches.sensors;
+    snapshot.sensors.assign(sensors.sensors.Entries().begin(), sensors.sensors.Entries().end());
+    snapshot.numericSensors.assign(sensors.numericSensors.Entries().begin(),
+                                   sensors.numericSensors.Entries().end());
+    snapshot.sensorReadsNotRun = sensors.readsNotRun;
     snapshot.sensorsRead = true;
     return snapshot;
 }

@@ -1,4 +1,4 @@
-// A snapshot of the hardware taken through one CacheReading of both process-wide caches, as
+// A snapshot of the hardware taken through one CacheSnapshot of both process-wide caches, as
 // the LogRecord, Sensor and NumericSensor providers show them. The caller holds its
 // provider's own lock first.
 #pragma once

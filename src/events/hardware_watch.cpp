@@ -1,5 +1,6 @@
 #include "events/hardware_watch.h"
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,10 +42,13 @@ HardwareWatch::HardwareWatch() {
 }
 
 HRESULT HardwareWatch::Initialize(IWbemServices* services, IWbemContext* context) {
-    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"LogRecord", context, logRecordClass_));
-    NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"Sensor", context, sensorClass_));
-    NORV_RETURN_IF_FAILED(
-        FetchClassDefinition(services, L"NumericSensor", context, numericSensorClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(
+        services, kWideServedClassName<ProviderClass::LogRecord>.data(), context, logRecordClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(
+        services, kWideServedClassName<ProviderClass::Sensor>.data(), context, sensorClass_));
+    NORV_RETURN_IF_FAILED(FetchClassDefinition(
+        services, kWideServedClassName<ProviderClass::NumericSensor>.data(), context,
+        numericSensorClass_));
     NORV_RETURN_IF_FAILED(
         FetchClassDefinition(services, L"__InstanceCreationEvent", context, creationEventClass_));
     NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"__InstanceModificationEvent", context,
@@ -115,11 +119,13 @@ void HardwareWatch::MakeEvents(const HardwareEvents& events, const HardwareSnaps
         ComPtr<IWbemClassObject> instance;
         (void)MakeInstance(logRecordClass_.get(), record, &FillLogRecord, instance);
         make(creationEventClass_.get(), instance.get(), nullptr,
-             "LogRecord RecordID " + record.recordNumber + " of " +
+             std::string(IdentityOf(ProviderClass::LogRecord).servedClass) + " RecordID " +
+                 record.recordNumber + " of " +
                  std::string(record.messageTimestamp));
     }
     const auto sensorEvents = [&](const auto& changes, const auto& before, const auto& now,
-                                  IWbemClassObject* classObject, auto fill, const char* className) {
+                                  IWbemClassObject* classObject, auto fill,
+                                  std::string_view className) {
         for (const SensorChange& change : changes) {
             ComPtr<IWbemClassObject> previousInstance;
             ComPtr<IWbemClassObject> currentInstance;
@@ -151,9 +157,10 @@ void HardwareWatch::MakeEvents(const HardwareEvents& events, const HardwareSnaps
         }
     };
     sensorEvents(events.sensorChanges, previous.sensors, current.sensors, sensorClass_.get(),
-                 &FillSensorInstance, "Sensor");
+                 &FillSensorInstance, IdentityOf(ProviderClass::Sensor).servedClass);
     sensorEvents(events.numericSensorChanges, previous.numericSensors, current.numericSensors,
-                 numericSensorClass_.get(), &FillNumericSensorInstance, "NumericSensor");
+                 numericSensorClass_.get(), &FillNumericSensorInstance,
+                 IdentityOf(ProviderClass::NumericSensor).servedClass);
 }
 
 }  // namespace norv::win

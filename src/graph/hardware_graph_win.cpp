@@ -1,22 +1,21 @@
 #include "graph/hardware_graph_win.h"
 
-#include "eventlog/cache_reading.h"
+#include "eventlog/cache_snapshot_win.h"
 
 namespace norv::win {
 
 bool TakeGraphEnds(GraphSources sources, IWbemContext* context, GraphEnds& ends) {
     AddSystemEnds(ends, TheManagementController());
-    const CacheReading reading({.log = sources.log, .sensors = sources.sensors}, context);
-    const SelCache* log = reading.Log();
-    const SdrCache* sensors = reading.Sensors();
-    if (sources.sensors && !sensors) return false;
-    if (sensors) {
-        AddSensorEnds(ends, sensors->Inventory(), sensors->Sensors().Entries(),
-                      sensors->NumericSensors().Entries());
+    const CacheSnapshot snapshot =
+        TakeCacheSnapshot({.log = sources.log, .sensors = sources.sensors}, context);
+    if (sources.sensors && !snapshot.sensors) return false;
+    if (snapshot.sensors) {
+        AddSensorEnds(ends, *snapshot.inventory, snapshot.sensors->sensors.Entries(),
+                      snapshot.sensors->numericSensors.Entries());
     }
-    if (log) {
-        AddLogEnds(ends, log->LogData(), log->Records(), log->Entries(),
-                   sensors ? &sensors->Inventory() : nullptr);
+    if (snapshot.log) {
+        const LogContents& log = *snapshot.log;
+        AddLogEnds(ends, log.logData, log.records, log.entries, snapshot.inventory.get());
     }
     return true;
 }

@@ -1,5 +1,5 @@
 // The ends of the associations as the endpoint classes serve them now: read through one
-// CacheReading of the caches they need, whose locks are given back before the caller makes
+// CacheSnapshot of the caches they need, whose locks are given back before the caller makes
 // any instance.
 #pragma once
 

@@ -1,7 +1,7 @@
 // The provider's own sensor data repository: sensor records in build order (the
 // order in which the providers list sensors) and whether the list is complete.
 // It also keeps the operating system's processor objects: they are asked for once and
-// reused by every later build, so they outlive Clear.
+// reused by every later build, so they outlive Clear (or are handed on to a new inventory).
 #pragma once
 
 #include <cstddef>
@@ -41,6 +41,11 @@ public:
     void KeepProcessors(HealthObjectList objects) {
         processors = std::move(objects);
         processorsQueried = !processors.empty();
+    }
+    // Hands the processor objects on to the next build's inventory; this one then holds none.
+    HealthObjectList TakeProcessors() {
+        processorsQueried = false;
+        return std::move(processors);
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "sensors/sdr_cache.h"
 
+#include <utility>
+
 #include "inventory/cache_clock.h"
 #include "inventory/inventory_build.h"
 #include "inventory/refresh_rule.h"
@@ -18,7 +20,11 @@ bool BuildPlatformInventory(SensorInventory& inventory, IWbemContext* context) {
 SdrCache::SdrCache() : SdrCache(&BuildPlatformInventory, &SystemClockSeconds) {}
 
 SdrCache::SdrCache(InventoryBuilder builder, Clock clock)
-    : builder_(builder), freshness_(clock), inventoryFreshness_(clock) {
+    : builder_(builder),
+      freshness_(clock),
+      inventoryFreshness_(clock),
+      inventory_(std::make_shared<const SensorInventory>()),
+      lists_(std::make_shared<const SensorLists>()) {
     lock_.SetObjectName(kSdrLockName);
 }
 
@@ -31,23 +37,29 @@ bool SdrCache::Refresh(IWbemContext* context) {
 
 bool SdrCache::RebuildInventory(IWbemContext* context) {
     inventoryFreshness_.Invalidate();
-    if (builder_(inventory_, context)) inventoryFreshness_.Refreshed();
+    auto built = std::make_shared<SensorInventory>();
+    built->KeepProcessors(std::move(processors_));
+    const bool whole = builder_(*built, context);
+    processors_ = built->TakeProcessors();
+    inventory_ = std::move(built);
+    if (whole) inventoryFreshness_.Refreshed();
     return inventoryFreshness_.Valid();
 }
 
-bool SdrCache::RefreshReusingInventory(IWbemContext* context) {
-    if (freshness_.Fresh()) return true;
-    if (!inventoryFreshness_.Fresh()) return Refresh(context);
+void SdrCache::MakeListsFromRebuiltInventory() {
+    if (freshness_.Fresh() || !inventoryFreshness_.Fresh()) return;
     freshness_.Invalidate();
     if (BuildLists()) freshness_.Refreshed(inventoryFreshness_.LastRefresh());
-    return freshness_.Valid();
 }
 
 // Both lists are built even when the first fails, as a refresh always did.
 bool SdrCache::BuildLists() {
-    listReadsNotRun_ = inventory_.NotRun();
-    const bool sensors = BuildSensorList(sensors_, inventory_);
-    return BuildNumericSensorList(numericSensors_, inventory_) && sensors;
+    auto lists = std::make_shared<SensorLists>();
+    lists->readsNotRun = inventory_->NotRun();
+    const bool sensors = BuildSensorList(lists->sensors, *inventory_);
+    const bool numeric = BuildNumericSensorList(lists->numericSensors, *inventory_);
+    lists_ = std::move(lists);
+    return sensors && numeric;
 }
 
 NORV_PROCESS_WIDE(SdrCache, TheSdrCache, kLoadOrderSensorCache)

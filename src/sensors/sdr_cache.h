@@ -1,19 +1,22 @@
 // The process-wide sensor cache: the inventory and the two instance lists made from it,
 // rebuilt at most once every two seconds, under a machine-wide lock that every reader holds
-// so that no host process reads a list while another rebuilds it.
+// while it refreshes. What it builds is kept as shared values replaced whole on each
+// rebuild, so a reader that took them may go on reading after the lock is given back.
 #pragma once
 
 #include <windows.h>
 
 #include <wbemcli.h>
 
-#include <cstdint>
+#include <memory>
 
 #include "inventory/refresh_rule.h"
 #include "inventory/sensor_inventory.h"
+#include "platform/health_data_source.h"
 #include "platform/named_lock.h"
 #include "sensors/numeric_sensor_instance_data.h"
 #include "sensors/sensor_instance_data.h"
+#include "sensors/sensor_lists.h"
 
 namespace norv::win {
 
@@ -30,26 +33,32 @@ public:
     SdrCache(const SdrCache&) = delete;
     SdrCache& operator=(const SdrCache&) = delete;
 
-    // Held around Refresh and every read of the inventory or the lists.
+    // Held around Refresh, RebuildInventory, MakeListsFromRebuiltInventory and every read.
     NamedLock& Lock() noexcept { return lock_; }
 
     // Brings the data up to date: nothing when it was rebuilt in the last two seconds, else
     // a rebuild of the inventory and both lists. True when all three are usable.
     bool Refresh(IWbemContext* context);
 
-    // The event log's own rebuild, under the lock: the inventory only; the lists, their
-    // validity and the refresh time stay as they are.
+    // The event log's own rebuild: the inventory only; the lists, their validity and the
+    // refresh time stay as they are.
     bool RebuildInventory(IWbemContext* context);
 
-    // Refresh for a reader that has just had the event log rebuild the inventory (the event
-    // provider's tick): stale lists are made from an inventory built in the last two seconds
-    // and count as refreshed when it was built, so the platform is not asked twice a tick.
-    bool RefreshReusingInventory(IWbemContext* context);
-    const SensorInventory& Inventory() const noexcept { return inventory_; }
-    const SensorInstanceList& Sensors() const noexcept { return sensors_; }
-    const NumericSensorInstanceList& NumericSensors() const noexcept { return numericSensors_; }
-    // The reads of the inventory build the lists were made from that did not run.
-    const HealthReads& ListReadsNotRun() const noexcept { return listReadsNotRun_; }
+    // For a reader that has just had the event log refresh: lists older than two seconds are
+    // made from the inventory the log rebuilt in the last two seconds, dated by that build,
+    // so that the next Refresh finds them fresh and the platform is not asked twice. Nothing
+    // when the lists are fresh or there is no such inventory (then Refresh builds it).
+    void MakeListsFromRebuiltInventory();
+
+    // The inventory as last built, by either road, and the lists as last made.
+    std::shared_ptr<const SensorInventory> SharedInventory() const noexcept { return inventory_; }
+    std::shared_ptr<const SensorLists> SharedLists() const noexcept { return lists_; }
+
+    const SensorInventory& Inventory() const noexcept { return *inventory_; }
+    const SensorInstanceList& Sensors() const noexcept { return lists_->sensors; }
+    const NumericSensorInstanceList& NumericSensors() const noexcept {
+        return lists_->numericSensors;
+    }
 
 private:
     bool BuildLists();
@@ -60,10 +69,10 @@ private:
     // The inventory alone, built whole by either road.
     CacheFreshness inventoryFreshness_;
     NamedLock lock_;
-    SensorInventory inventory_;
-    SensorInstanceList sensors_;
-    NumericSensorInstanceList numericSensors_;
-    HealthReads listReadsNotRun_;
+    std::shared_ptr<const SensorInventory> inventory_;
+    std::shared_ptr<const SensorLists> lists_;
+    // The operating system's processor objects, asked for once and handed to every build.
+    HealthObjectList processors_;
 };
 
 // The one cache of the module, built when it loads.

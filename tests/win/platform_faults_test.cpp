@@ -67,8 +67,8 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
     SdrCache referenceSensors(&win::BuildPlatformInventory, &FakeClock);
     SelCache reference(referenceSensors, &FakeClock, &ReadTimeZoneRules);
     ASSERT_TRUE(reference.Refresh(nullptr));
-    EXPECT_TRUE(reference.LastReadWhole());
-    const std::size_t perLog = reference.Records().size();
+    EXPECT_TRUE(reference.Contents()->readWhole);
+    const std::size_t perLog = reference.Contents()->records.size();
     ASSERT_GT(perLog, 0u);
     for (const auto& [instances, copies] :
          {std::pair{std::vector{readable, readable}, std::size_t{2}},
@@ -87,21 +87,24 @@ TEST_F(PlatformFaultTest, ReadingTheLogStopsAtAnUnreadableInstance) {
         SdrCache sensors(&win::BuildPlatformInventory, &FakeClock);
         SelCache log(sensors, &FakeClock, &ReadTimeZoneRules);
         EXPECT_TRUE(log.Refresh(nullptr)) << "a log that cannot be read is a short log";
-        EXPECT_EQ(log.LastReadWhole(), copies == instances.size());
-        ASSERT_EQ(log.Records().size(), perLog * copies);
-        EXPECT_EQ(log.LogData().currentNumberOfRecords, perLog * copies);
+        const auto read = log.Contents();
+        EXPECT_EQ(read->readWhole, copies == instances.size());
+        ASSERT_EQ(read->records.size(), perLog * copies);
+        EXPECT_EQ(read->logData.currentNumberOfRecords, perLog * copies);
         for (std::size_t i = 0; i < perLog * copies; ++i) {
-            EXPECT_EQ(log.Records()[i].recordNumber, std::to_string(i + 1));
-            EXPECT_EQ(log.Records()[i].recordData, reference.Records()[i % perLog].recordData);
+            EXPECT_EQ(read->records[i].recordNumber, std::to_string(i + 1));
+            EXPECT_EQ(read->records[i].recordData,
+                      reference.Contents()->records[i % perLog].recordData);
         }
-        EXPECT_EQ(log.LogData().lastChange, reference.LogData().lastChange);
+        EXPECT_EQ(read->logData.lastChange, reference.Contents()->logData.lastChange);
         wmi_->Serve(served);
         EXPECT_TRUE(log.Refresh(nullptr));
-        EXPECT_EQ(log.Records().size(), perLog * copies) << "fresh: no second read within 2 s";
+        EXPECT_EQ(log.Contents(), read) << "fresh: no second read within 2 s";
         fakeNow += 2;
         EXPECT_TRUE(log.Refresh(nullptr));
-        EXPECT_EQ(log.Records().size(), perLog);
-        EXPECT_TRUE(log.LastReadWhole());
+        EXPECT_EQ(log.Contents()->records.size(), perLog);
+        EXPECT_TRUE(log.Contents()->readWhole);
+        EXPECT_EQ(read->records.size(), perLog * copies) << "a taken read stays as it was";
     }
 }
 

@@ -1,12 +1,15 @@
 // The process-wide sensor cache with a clock and an inventory builder of the test's own: when
-// it rebuilds, what a failed build leaves, and what the event log's own rebuild leaves alone.
-// (How the two instance lists are derived is the core's sensor-data cases'.)
+// it rebuilds, what a failed build leaves, what the event log's own rebuild leaves alone, the
+// lists made from the inventory that rebuild made, and what a reader took staying as it was.
+// (How the two instance lists are derived is the core's sensor-data cases'; the order of the
+// two caches' locks is the snapshot's.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,7 @@ namespace {
 struct FakePlatform {
     std::int32_t now = 1'700'000'000;
     int builds = 0;
+    int processorQueries = 0;
     bool buildFails = false;
     IWbemContext* lastContext = nullptr;
     std::vector<SensorRecord> records;
@@ -33,6 +37,13 @@ std::int32_t FakeClock() {
 bool CountingBuilder(SensorInventory& inventory, IWbemContext* context) {
     ++platform.builds;
     platform.lastContext = context;
+    // As the processor builder: the objects are asked for only while none are held.
+    if (!inventory.ProcessorsQueried()) {
+        ++platform.processorQueries;
+        HealthObjectList processors;
+        processors.push_back(std::make_unique<HealthObject>());
+        inventory.KeepProcessors(std::move(processors));
+    }
     inventory.Clear();
     if (platform.buildFails) return false;
     for (const SensorRecord& record : platform.records) inventory.Append(record);
@@ -120,27 +131,60 @@ TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
     EXPECT_TRUE(cache.NumericSensors().Entries().empty());
 }
 
-// The event provider's tick: the event log has just rebuilt the inventory, so stale lists are
-// made from it without a second build, and dated by that build; an inventory two seconds old,
-// or one whose build failed, is built again.
-TEST_F(SdrCacheTest, AReaderAfterTheEventLogsRebuildReusesItsInventory) {
+// After the event log's refresh: stale lists are made from the inventory it has just rebuilt,
+// dated by that build, so the following Refresh asks nothing; fresh lists, an inventory two
+// seconds old and one whose build failed are left to Refresh.
+TEST_F(SdrCacheTest, ListsAreMadeFromTheInventoryTheEventLogRebuiltWithinTwoSeconds) {
     SdrCache cache = NewCache();
     platform.records = {Record(false, 5, 0, 1, 1)};
     EXPECT_TRUE(cache.RebuildInventory(nullptr));
-    EXPECT_TRUE(cache.RefreshReusingInventory(nullptr));
+    ++platform.now;
+    cache.MakeListsFromRebuiltInventory();
+    EXPECT_TRUE(cache.Refresh(nullptr));
     EXPECT_EQ(platform.builds, 1);
     EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"5.0.1"});
     ++platform.now;
     EXPECT_TRUE(cache.Refresh(nullptr));
-    EXPECT_EQ(platform.builds, 1) << "fresh for two seconds from the inventory's build";
-    ++platform.now;
-    EXPECT_TRUE(cache.RefreshReusingInventory(nullptr));
-    EXPECT_EQ(platform.builds, 2);
+    EXPECT_EQ(platform.builds, 2) << "fresh for two seconds from the inventory's build";
+    // Fresh lists stay as they are, though the log has rebuilt the inventory since.
+    platform.records = {Record(true, 10, 0, 0, 1)};
+    EXPECT_TRUE(cache.RebuildInventory(nullptr));
+    cache.MakeListsFromRebuiltInventory();
+    EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"5.0.1"});
+    // An inventory two seconds old is built again by the Refresh.
+    platform.now += 2;
+    cache.MakeListsFromRebuiltInventory();
+    EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"5.0.1"});
+    EXPECT_TRUE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 4);
+    EXPECT_EQ(DeviceIds(cache.NumericSensors()), std::vector<std::string>{"10.0.0"});
+    // A failed rebuild gives no lists: the Refresh builds again, and fails.
     platform.now += 2;
     platform.buildFails = true;
     EXPECT_FALSE(cache.RebuildInventory(nullptr));
-    EXPECT_FALSE(cache.RefreshReusingInventory(nullptr));
-    EXPECT_EQ(platform.builds, 4);
+    cache.MakeListsFromRebuiltInventory();
+    EXPECT_FALSE(cache.Refresh(nullptr));
+    EXPECT_EQ(platform.builds, 6);
+    EXPECT_EQ(platform.processorQueries, 1) << "every build is handed the processors";
+}
+
+// A rebuild replaces what it builds: the inventory and lists a reader took before it stay as
+// they were, and it gets the new ones only by taking them again.
+TEST_F(SdrCacheTest, WhatAReaderTookOutlivesTheRebuilds) {
+    SdrCache cache = NewCache();
+    ASSERT_TRUE(cache.Refresh(nullptr));
+    const std::shared_ptr<const SensorInventory> inventory = cache.SharedInventory();
+    const std::shared_ptr<const SensorLists> lists = cache.SharedLists();
+    platform.records = {Record(false, 5, 0, 1, 1)};
+    platform.now += 2;
+    ASSERT_TRUE(cache.Refresh(nullptr));
+    ASSERT_TRUE(cache.RebuildInventory(nullptr));
+    ASSERT_EQ(inventory->Count(), 2u);
+    EXPECT_EQ(inventory->At(0).SensorNumber(), 1);
+    EXPECT_EQ(DeviceIds(lists->sensors), std::vector<std::string>{"1.0.0"});
+    EXPECT_EQ(DeviceIds(lists->numericSensors), std::vector<std::string>{"10.0.0"});
+    EXPECT_EQ(DeviceIds(cache.SharedLists()->sensors), std::vector<std::string>{"5.0.1"});
+    EXPECT_EQ(cache.SharedInventory()->Count(), 1u);
 }
 
 }  // namespace
