@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "eventlog/log_entry_mapping.h"
 #include "eventlog/mapping_tables.h"
+#include "log_area_builder.h"
 #include "support/case_file.h"
 
 namespace norv {
@@ -155,6 +157,26 @@ TEST(AlertMeanings, EventOutsideTheTableHasTheUnknownMeaning) {
     EXPECT_EQ(meaning.effect, ConditionEffect::None);
     entry.deassertion = 0;
     EXPECT_EQ(FindEventMeaning(entry).message, MessageKey::FanDegraded);
+}
+
+// The meanings read an entry as the mapping writes it: a fan's "Transition to Degraded" entry,
+// and the same entry marked repaired (status 6).
+TEST(AlertMeanings, MappedEntryFindsItsMeaningInBothForms) {
+    SensorRecord fan;
+    fan.SetName(SensorKind::Fan, 3, kNoNumber, kNoNumber);
+    SensorInventory inventory;
+    inventory.Append(fan);
+    inventory.SetValid(true);
+    test::TestEntry degraded{.eventClass = 2, .eventCode = 2, .data = {0, 0, 0, 3, 0, 0}};
+    SelEntry entry;
+    ASSERT_TRUE(MapEntry(test::EntryBytes(degraded), inventory, entry));
+    EXPECT_EQ(FindEventMeaning(entry).message, MessageKey::FanDegraded);
+    degraded.status = kEntryStatusTransitionToOk;
+    ASSERT_TRUE(MapEntry(test::EntryBytes(degraded), inventory, entry));
+    const EventMeaning& repaired = FindEventMeaning(entry);
+    EXPECT_EQ(repaired.message, MessageKey::ConditionRepaired);
+    EXPECT_EQ(std::vector<MessageKey>(repaired.Cleared().begin(), repaired.Cleared().end()),
+              std::vector<MessageKey>{MessageKey::FanDegraded});
 }
 
 }  // namespace
