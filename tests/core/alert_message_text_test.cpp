@@ -25,7 +25,8 @@ std::string CatalogueLine(const AlertMessage& message) {
         signature += std::string(ArgumentName(argument)) +
                      (IsNumberArgument(argument) ? " number" : " string");
     }
-    return MessageId(message) + " | id " + std::to_string(message.eventId) + " | severity " +
+    return MessageId(message) + " of " + std::string(OwningEntity(message)) + " | id " +
+           std::to_string(message.eventId) + " | severity " +
            std::to_string(static_cast<unsigned>(message.severity)) + " | " +
            std::string(RedfishSeverity(message.severity)) + " | event type " +
            std::to_string(WindowsEventType(message.severity)) + " | (" + signature + ") | " +
@@ -60,6 +61,7 @@ TEST(AlertMessageText, TemplateTakesItsArgumentsByNumber) {
         {"%0 and %a", {"x"}, "%0 and %a"},
         {"%%1", {"x"}, "%x"},
         {"%1", {""}, ""},
+        {"%9.", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, "9."},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FillMessageTemplate(c.text, c.arguments), c.filled) << c.text;
