@@ -16,9 +16,9 @@
 // tick finds an event (a tick that makes one is an error). The Sensor enumeration rebuilds
 // the inventory as the tick does; the LogRecord one does so only where the platform has a
 // management log. What the tick's time goes to is shown by two parts of it, timed alone: the
-// snapshot it takes (both caches refreshed and copied) and the inventory build that refresh
-// includes (the builders over the platform's queries). After one untimed sample of each kind
-// ("fill"), SAMPLES of each, in turn, each one line:
+// snapshot it takes (both caches refreshed, their shared values taken) and the inventory build
+// that refresh includes (the builders over the platform's queries). After one untimed sample
+// of each kind ("fill"), SAMPLES of each, in turn, each one line:
 //   tick|cold|sensor|snapshot|inventory NANOSECONDS OBJECTS QUERIES [CLASS=COUNT]...
 // cold: a LogRecord enumeration; sensor: a Sensor enumeration. OBJECTS: a tick's events
 // (always 0), an enumeration's instances, a snapshot's log records and sensor entries, an
@@ -136,7 +136,8 @@ void RunSnapshot(const char* kind, norv::win::HardwareWatch& watch,
     const norv::HardwareSnapshot snapshot = watch.TakeSnapshot();
     const std::uint64_t nanoseconds = stopwatch.Nanoseconds();
     PrintSample(kind, nanoseconds,
-                snapshot.records.size() + snapshot.sensors.size() + snapshot.numericSensors.size(),
+                snapshot.Records().size() + snapshot.Sensors().size() +
+                    snapshot.NumericSensors().size(),
                 before, counter.Counts());
 }
 

@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "events/change_detection.h"
 #include "fuzz_invariant.h"
@@ -17,8 +20,14 @@ namespace {
 
 using Bits = NumericSensorInstanceBits;
 
+// A snapshot as it is made, before its parts are shared.
+struct SnapshotParts {
+    LogContents log;
+    SensorLists sensors;
+};
+
 // Low two bits choose what the byte adds; the rest is its value.
-void Add(HardwareSnapshot& snapshot, std::uint8_t byte) {
+void Add(SnapshotParts& snapshot, std::uint8_t byte) {
     const std::uint8_t value = static_cast<std::uint8_t>(byte >> 2);
     const std::string id = std::to_string(value & 0x7) + ".0.32";
     switch (byte & 0x3) {
@@ -26,10 +35,10 @@ void Add(HardwareSnapshot& snapshot, std::uint8_t byte) {
             // Every other entry names no sensor.
             std::size_t record = kNotMapped;
             if (value & 0x20) {
-                record = snapshot.records.size();
-                snapshot.records.emplace_back();
+                record = snapshot.log.records.size();
+                snapshot.log.records.emplace_back();
             }
-            snapshot.log.push_back(
+            snapshot.log.seen.push_back(
                 {std::string(1 + value % 3, static_cast<char>('a' + value % 5)), record});
             break;
         }
@@ -38,7 +47,7 @@ void Add(HardwareSnapshot& snapshot, std::uint8_t byte) {
             entry.deviceId = id;
             entry.present = (value & 0x8) ? 0 : 1;
             if (value & 0x10) entry.SetCurrentState(value & 0x20 ? "Failed" : "OK");
-            snapshot.sensors.push_back(entry);
+            snapshot.sensors.sensors.Append(entry);
             break;
         }
         default: {
@@ -52,15 +61,15 @@ void Add(HardwareSnapshot& snapshot, std::uint8_t byte) {
             }
             entry.Set(&NumericSensorInstanceData::upperThresholdCritical, 80,
                       Bits::kUpperThresholdCriticalBit);
-            snapshot.numericSensors.push_back(entry);
+            snapshot.sensors.numericSensors.Append(entry);
             break;
         }
     }
 }
 
 template <typename Entry>
-void CheckChanges(const std::vector<SensorChange>& changes, const std::vector<Entry>& previous,
-                  const std::vector<Entry>& current) {
+void CheckChanges(const std::vector<SensorChange>& changes, std::span<const Entry> previous,
+                  std::span<const Entry> current) {
     for (const SensorChange& change : changes) {
         REQUIRE((change.previous == kNoEntry) == (change.kind == SensorChangeKind::Appeared));
         REQUIRE((change.current == kNoEntry) == (change.kind == SensorChangeKind::Disappeared));
@@ -75,13 +84,13 @@ void CheckChanges(const std::vector<SensorChange>& changes, const std::vector<En
 
 void Check(const HardwareSnapshot& previous, const HardwareSnapshot& current) {
     const HardwareEvents events = DetectHardwareEvents(&previous, current);
-    REQUIRE(events.newRecords.size() <= current.records.size());
+    REQUIRE(events.newRecords.size() <= current.Records().size());
     for (std::size_t i = 0; i < events.newRecords.size(); ++i) {
-        REQUIRE(events.newRecords[i] < current.records.size());
+        REQUIRE(events.newRecords[i] < current.Records().size());
         REQUIRE(i == 0 || events.newRecords[i - 1] < events.newRecords[i]);
     }
-    CheckChanges(events.sensorChanges, previous.sensors, current.sensors);
-    CheckChanges(events.numericSensorChanges, previous.numericSensors, current.numericSensors);
+    CheckChanges(events.sensorChanges, previous.Sensors(), current.Sensors());
+    CheckChanges(events.numericSensorChanges, previous.NumericSensors(), current.NumericSensors());
 }
 
 }  // namespace
@@ -90,10 +99,16 @@ void Check(const HardwareSnapshot& previous, const HardwareSnapshot& current) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::size_t split = 1 + (size > 1 ? data[0] % size : 0);
-    HardwareSnapshot previous;
-    HardwareSnapshot current;
-    previous.logRead = previous.sensorsRead = current.logRead = current.sensorsRead = true;
-    for (std::size_t i = 1; i < size; ++i) Add(i < split ? previous : current, data[i]);
+    SnapshotParts before;
+    SnapshotParts now;
+    for (std::size_t i = 1; i < size; ++i) Add(i < split ? before : now, data[i]);
+    const auto shared = [](SnapshotParts& parts) {
+        parts.log.readWhole = true;
+        return HardwareSnapshot{std::make_shared<const LogContents>(std::move(parts.log)),
+                                std::make_shared<const SensorLists>(std::move(parts.sensors))};
+    };
+    const HardwareSnapshot previous = shared(before);
+    const HardwareSnapshot current = shared(now);
     Check(previous, current);
     Check(current, previous);
     REQUIRE(DetectHardwareEvents(&previous, previous).Empty());

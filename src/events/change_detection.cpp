@@ -1,9 +1,12 @@
 #include "events/change_detection.h"
 
 #include <algorithm>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "events/threshold_band.h"
 
@@ -79,22 +82,34 @@ std::vector<SensorChange> SensorChanges(std::span<const Entry> previous,
 // The entries of `into` made by the reads in `reads` give way to those of `from`, in build
 // order (reads in their order, each read's entries in list order).
 template <typename Entry>
-void TakeEntriesOf(const HealthReads& reads, std::vector<Entry>& into,
-                   const std::vector<Entry>& from) {
+void TakeEntriesOf(const HealthReads& reads, SensorEntryList<Entry>& into,
+                   std::span<const Entry> from) {
     const auto ofReads = [&reads](const Entry& entry) { return reads.test(IndexOf(entry.readFrom)); };
-    std::erase_if(into, ofReads);
-    for (const Entry& entry : from) {
-        if (ofReads(entry)) into.push_back(entry);
+    std::vector<Entry> taken;
+    for (const Entry& entry : into.Entries()) {
+        if (!ofReads(entry)) taken.push_back(entry);
     }
-    std::stable_sort(into.begin(), into.end(), [](const Entry& left, const Entry& right) {
+    for (const Entry& entry : from) {
+        if (ofReads(entry)) taken.push_back(entry);
+    }
+    std::stable_sort(taken.begin(), taken.end(), [](const Entry& left, const Entry& right) {
         return left.readFrom < right.readFrom;
     });
+    into.Clear();
+    for (Entry& entry : taken) into.Append(std::move(entry));
+    into.SetBuilt(true);
 }
 
-void TakeSensorsOf(const HealthReads& reads, HardwareSnapshot& into, const HardwareSnapshot& from) {
-    if (reads.none()) return;
-    TakeEntriesOf(reads, into.sensors, from.sensors);
-    TakeEntriesOf(reads, into.numericSensors, from.numericSensors);
+// `into` with the sensors of `reads` taken from `from` and `readsNotRun` as its reads not
+// run: a new value, since the lists a snapshot holds are shared with the cache.
+std::shared_ptr<const SensorLists> WithSensorsOf(const HealthReads& reads, const SensorLists& into,
+                                                 const SensorLists& from,
+                                                 const HealthReads& readsNotRun) {
+    auto taken = std::make_shared<SensorLists>(into);
+    TakeEntriesOf(reads, taken->sensors, from.sensors.Entries());
+    TakeEntriesOf(reads, taken->numericSensors, from.numericSensors.Entries());
+    taken->readsNotRun = readsNotRun;
+    return taken;
 }
 
 }  // namespace
@@ -103,36 +118,35 @@ HardwareEvents DetectHardwareEvents(const HardwareSnapshot* previous,
                                     const HardwareSnapshot& current) {
     HardwareEvents events;
     if (!previous) return events;
-    if (previous->logRead && current.logRead) {
-        events.newRecords = NewRecords(previous->log, current.log);
+    if (previous->log && current.log) {
+        events.newRecords = NewRecords(previous->Seen(), current.Seen());
     }
-    if (previous->sensorsRead && current.sensorsRead) {
-        events.sensorChanges =
-            SensorChanges<SensorInstanceData>(previous->sensors, current.sensors);
-        events.numericSensorChanges = SensorChanges<NumericSensorInstanceData>(
-            previous->numericSensors, current.numericSensors);
+    if (previous->sensors && current.sensors) {
+        events.sensorChanges = SensorChanges(previous->Sensors(), current.Sensors());
+        events.numericSensorChanges =
+            SensorChanges(previous->NumericSensors(), current.NumericSensors());
     }
     return events;
 }
 
 HardwareEvents EventBaseline::Advance(HardwareSnapshot current) {
-    if (!current.logRead && current_.logRead) {
-        current.log = current_.log;
-        current.records = current_.records;
-        current.logRead = true;
-    }
-    if (!current.sensorsRead && current_.sensorsRead) {
+    if (!current.log) current.log = current_.log;
+    if (!current.sensors) {
         current.sensors = current_.sensors;
-        current.numericSensors = current_.numericSensors;
-        current.sensorReadsNotRun = current_.sensorReadsNotRun;
-        current.sensorsRead = true;
-    } else if (current.sensorsRead && current_.sensorsRead) {
+    } else if (current_.sensors) {
         // A read that did not run now keeps the baseline's sensors; one that runs for the
         // first time gives the baseline its sensors, as a first read of the whole part does.
-        const HealthReads firstRun = current_.sensorReadsNotRun & ~current.sensorReadsNotRun;
-        TakeSensorsOf(current.sensorReadsNotRun, current, current_);
-        TakeSensorsOf(firstRun, current_, current);
-        current.sensorReadsNotRun &= current_.sensorReadsNotRun;
+        const HealthReads notRunNow = current.sensors->readsNotRun;
+        const HealthReads firstRun = current_.sensors->readsNotRun & ~notRunNow;
+        const SensorLists& baseline = *current_.sensors;
+        const std::shared_ptr<const SensorLists> read = current.sensors;
+        if (notRunNow.any()) {
+            current.sensors =
+                WithSensorsOf(notRunNow, *read, baseline, notRunNow & baseline.readsNotRun);
+        }
+        if (firstRun.any()) {
+            current_.sensors = WithSensorsOf(firstRun, baseline, *read, baseline.readsNotRun);
+        }
     }
     HardwareEvents events = DetectHardwareEvents(&current_, current);
     previous_ = std::move(current_);

@@ -115,7 +115,7 @@ void HardwareWatch::MakeEvents(const HardwareEvents& events, const HardwareSnaps
         Queue(std::move(event), std::move(name));
     };
     for (const std::size_t index : events.newRecords) {
-        const LogRecordData& record = current.records[index];
+        const LogRecordData& record = current.Records()[index];
         ComPtr<IWbemClassObject> instance;
         (void)MakeInstance(logRecordClass_.get(), record, &FillLogRecord, instance);
         make(creationEventClass_.get(), instance.get(), nullptr,
@@ -156,9 +156,9 @@ void HardwareWatch::MakeEvents(const HardwareEvents& events, const HardwareSnaps
             }
         }
     };
-    sensorEvents(events.sensorChanges, previous.sensors, current.sensors, sensorClass_.get(),
+    sensorEvents(events.sensorChanges, previous.Sensors(), current.Sensors(), sensorClass_.get(),
                  &FillSensorInstance, IdentityOf(ProviderClass::Sensor).servedClass);
-    sensorEvents(events.numericSensorChanges, previous.numericSensors, current.numericSensors,
+    sensorEvents(events.numericSensorChanges, previous.NumericSensors(), current.NumericSensors(),
                  numericSensorClass_.get(), &FillNumericSensorInstance,
                  IdentityOf(ProviderClass::NumericSensor).servedClass);
 }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "eventlog/log_entry.h"
@@ -63,31 +65,32 @@ NumericSensorInstanceData Numeric(std::int32_t reading, const std::string& unmar
 // build's read READ, 0 unless given) or "READING" (numeric, made from read 0); "-READ" marks
 // a read that did not run.
 HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
-    HardwareSnapshot snapshot;
     std::istringstream in(items);
     std::string item;
-    if (in >> item && item == "!") return snapshot;
-    snapshot.logRead = snapshot.sensorsRead = true;
+    if (in >> item && item == "!") return {};
+    auto log = std::make_shared<LogContents>();
+    auto sensors = std::make_shared<SensorLists>();
+    log->readWhole = true;
     for (in.clear(), in.str(items); in >> item;) {
         if (item.front() == '-') {
-            snapshot.sensorReadsNotRun.set(std::stoul(item.substr(1)));
+            sensors->readsNotRun.set(std::stoul(item.substr(1)));
             continue;
         }
         if (what == "log") {
             const bool mapped = item.back() != '~';
             std::size_t record = kNotMapped;
             if (mapped) {
-                record = snapshot.records.size();
-                snapshot.records.emplace_back().recordNumber = item;
+                record = log->records.size();
+                log->records.emplace_back().recordNumber = item;
             }
-            snapshot.log.push_back({mapped ? item : item.substr(0, item.size() - 1), record});
+            log->seen.push_back({mapped ? item : item.substr(0, item.size() - 1), record});
             continue;
         }
         if (what == "numeric") {
-            snapshot.numericSensors.push_back(Numeric(std::stoi(item)));
+            sensors->numericSensors.Append(Numeric(std::stoi(item)));
             continue;
         }
-        SensorInstanceData& sensor = snapshot.sensors.emplace_back();
+        SensorInstanceData sensor;
         if (const std::size_t at = item.find('@'); at != std::string::npos) {
             sensor.readFrom = static_cast<HealthRead>(std::stoul(item.substr(at + 1)));
             item.resize(at);
@@ -96,8 +99,9 @@ HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
         sensor.deviceId = item.substr(0, colon);
         sensor.present = absent == std::string::npos ? 1 : 0;
         sensor.SetCurrentState(item.substr(colon + 1, absent - colon - 1));
+        sensors->sensors.Append(std::move(sensor));
     }
-    return snapshot;
+    return {std::move(log), std::move(sensors)};
 }
 
 // The events of one tick as a row answers them.
@@ -105,7 +109,7 @@ std::string EventsText(const std::string& what, const HardwareSnapshot& current,
                        const HardwareEvents& events) {
     std::string text = what == "log" ? "new:" : "";
     for (const std::size_t place : events.newRecords) {
-        text += " " + current.records[place].recordNumber;
+        text += " " + current.Records()[place].recordNumber;
     }
     const auto place = [](std::size_t at) {
         return at == kNoEntry ? std::string("-") : std::to_string(at);
