@@ -9,7 +9,9 @@ rem                   %SystemRoot%\SysWOW64\regsvr32.exe
 rem   32-bit Windows: x86\Norvipmiprv.dll to %ProgramFiles%\Norvipmiprv, registered
 rem                   with %SystemRoot%\System32\regsvr32.exe
 rem
-rem then Norvipmiprv.mof is compiled with mofcomp. The script stops at the first step
+rem then the event source Norvipmiprv of the Application event log is registered for
+rem %ProgramFiles%\Norvipmiprv\Norvipmiprv.dll (its message table holds the alert texts)
+rem and Norvipmiprv.mof is compiled with mofcomp. The script stops at the first step
 rem that fails, names it and exits with a non-zero code.
 setlocal EnableExtensions DisableDelayedExpansion
 
@@ -26,6 +28,7 @@ net session >nul 2>&1
 if errorlevel 1 goto :not_elevated
 
 set "TARGET=%ProgramFiles%\Norvipmiprv"
+set "EVENT_SOURCE_KEY=HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Norvipmiprv"
 if /i "%PROCESSOR_ARCHITECTURE%"=="AMD64" goto :windows64
 if /i "%PROCESSOR_ARCHITECTURE%"=="x86" goto :windows32
 >&2 echo install: the provider is built for x86 and x64 Windows only,
@@ -44,7 +47,7 @@ call :register "%SystemRoot%\System32\regsvr32.exe" "%TARGET%\Norvipmiprv.dll"
 if errorlevel 1 goto :failed
 call :register "%SystemRoot%\SysWOW64\regsvr32.exe" "%TARGET_X86%\Norvipmiprv.dll"
 if errorlevel 1 goto :failed
-goto :compile_mof
+goto :event_source
 
 :windows32
 call :copy_file "x86\Norvipmiprv.dll" "%TARGET%"
@@ -52,6 +55,10 @@ if errorlevel 1 goto :failed
 call :copy_file "Norvipmiprv.mof" "%TARGET%"
 if errorlevel 1 goto :failed
 call :register "%SystemRoot%\System32\regsvr32.exe" "%TARGET%\Norvipmiprv.dll"
+if errorlevel 1 goto :failed
+
+:event_source
+call :register_event_source "%TARGET%\Norvipmiprv.dll"
 if errorlevel 1 goto :failed
 
 :compile_mof
@@ -83,6 +90,16 @@ rem register REGSVR32 MODULE: registers the module's COM classes and type librar
 set "STEP=register %~2 with %~1"
 echo Registering %~2
 "%~1" /s "%~2"
+exit /b %ERRORLEVEL%
+
+rem register_event_source MODULE: the event log reads the texts of the source
+rem Norvipmiprv from MODULE; its entries are errors, warnings or information (7).
+:register_event_source
+set "STEP=register the event source Norvipmiprv for %~1"
+echo Registering the event source Norvipmiprv for %~1
+"%SystemRoot%\System32\reg.exe" add "%EVENT_SOURCE_KEY%" /v EventMessageFile /t REG_EXPAND_SZ /d "%~1" /f >nul
+if errorlevel 1 exit /b 1
+"%SystemRoot%\System32\reg.exe" add "%EVENT_SOURCE_KEY%" /v TypesSupported /t REG_DWORD /d 7 /f >nul
 exit /b %ERRORLEVEL%
 
 :failed

@@ -7,7 +7,8 @@ rem      and provider registrations;
 rem   2. regsvr32 /u unregisters %ProgramFiles%\Norvipmiprv\Norvipmiprv.dll (System32
 rem      regsvr32) and, on 64-bit Windows, %ProgramFiles(x86)%\Norvipmiprv\Norvipmiprv.dll
 rem      (SysWOW64 regsvr32);
-rem   3. the folders are deleted.
+rem   3. the event source Norvipmiprv is removed from the Application event log;
+rem   4. the folders are deleted.
 rem
 rem A step that finds nothing to remove is skipped, and a step that fails does not
 rem stop the others, so the script also finishes a partly removed installation. The
@@ -28,6 +29,7 @@ if errorlevel 1 goto :not_elevated
 set "FAILURES=0"
 set "PROVIDER_CLSID={FB384222-502F-4A15-AE24-AAA8C860753E}"
 set "TARGET=%ProgramFiles%\Norvipmiprv"
+set "EVENT_SOURCE_KEY=HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Norvipmiprv"
 set "TARGET_X86="
 set "NATIVE_VIEW="
 if /i "%PROCESSOR_ARCHITECTURE%"=="AMD64" set "TARGET_X86=%ProgramFiles(x86)%\Norvipmiprv"
@@ -43,10 +45,9 @@ call :failed "delete the namespace root\cimv2\ipmi: Uninstall.mof is not beside 
 
 :unregister_modules
 call :unregister "%SystemRoot%\System32\regsvr32.exe" "%TARGET%\Norvipmiprv.dll" %NATIVE_VIEW%
-if not defined TARGET_X86 goto :remove_folders
-call :unregister "%SystemRoot%\SysWOW64\regsvr32.exe" "%TARGET_X86%\Norvipmiprv.dll" /reg:32
+if defined TARGET_X86 call :unregister "%SystemRoot%\SysWOW64\regsvr32.exe" "%TARGET_X86%\Norvipmiprv.dll" /reg:32
 
-:remove_folders
+call :remove_event_source
 call :remove_folder "%TARGET%"
 if defined TARGET_X86 call :remove_folder "%TARGET_X86%"
 
@@ -78,6 +79,19 @@ echo %~2 was not registered.
 exit /b 0
 :still_registered
 call :failed "unregister %~2 (regsvr32 exit code %CODE%)"
+exit /b 0
+
+rem remove_event_source: the event log no longer reads texts of the source Norvipmiprv.
+:remove_event_source
+"%SystemRoot%\System32\reg.exe" query "%EVENT_SOURCE_KEY%" >nul 2>&1
+if not errorlevel 1 goto :remove_registered_event_source
+echo The event source Norvipmiprv is not registered; nothing to remove.
+exit /b 0
+:remove_registered_event_source
+echo Removing the event source Norvipmiprv
+"%SystemRoot%\System32\reg.exe" delete "%EVENT_SOURCE_KEY%" /f >nul
+if not errorlevel 1 exit /b 0
+call :failed "remove the event source Norvipmiprv (%EVENT_SOURCE_KEY%)"
 exit /b 0
 
 rem remove_folder FOLDER
