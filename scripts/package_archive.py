@@ -34,6 +34,8 @@ MACHINES = {
 TREE_FILES = {
     "Norvipmiprv.mof": "mof/Norvipmiprv.mof",
     "Uninstall.mof": "packaging/Uninstall.mof",
+    "AlertsToEventLog.mof": "packaging/AlertsToEventLog.mof",
+    "Norvipmiprv.1.0.0.json": "packaging/Norvipmiprv.1.0.0.json",
     "install.cmd": "packaging/install.cmd",
     "uninstall.cmd": "packaging/uninstall.cmd",
     "README.txt": "packaging/README.txt",

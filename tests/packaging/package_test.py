@@ -3,6 +3,7 @@
 the administrator's README.txt and the packer's own checks (scripts/package_archive.py).
 Nothing is built: the modules packed here are small PE images made by the test."""
 
+import json
 import pathlib
 import re
 import struct
@@ -89,7 +90,7 @@ class CommandScriptTest(unittest.TestCase):
         lines = script_lines("install.cmd")
         steps = [i for i, line in enumerate(lines)
                  if re.match(r"(?i)\s*(call :(copy_file|register)|\"%SystemRoot%.*mofcomp)", line)]
-        self.assertEqual(len(steps), 9)
+        self.assertEqual(len(steps), 10)
         for i in steps:
             self.assertRegex(lines[i + 1], r"(?i)^if errorlevel 1 goto :failed$", lines[i])
         failed = read_text("install.cmd").split(":failed", 2)[2]
@@ -112,6 +113,117 @@ class CommandScriptTest(unittest.TestCase):
         self.assertIsNotNone(clsid)
         provider = re.search(r'Name = "NorvComputerSystemProv";\s*CLSID = "([^"]+)"', SERVED_MOF)
         self.assertEqual(clsid.group(1), provider.group(1))
+
+
+class EventSourceTest(unittest.TestCase):
+    KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Norvipmiprv"
+
+    def test_install_registers_the_installed_module_before_the_mof_and_uninstall_removes_it(self):
+        install, uninstall = read_text("install.cmd"), read_text("uninstall.cmd")
+        for text in (install, uninstall):
+            self.assertIn('set "EVENT_SOURCE_KEY=%s"' % self.KEY, text)
+        # Both bitnesses' paths reach the one registration of %TARGET%: the 64-bit module on
+        # 64-bit Windows.
+        self.assertIn("goto :event_source", install[install.index("\n:windows64\r"):
+                                                     install.index("\n:windows32\r")])
+        self.assert_in_order(
+            install, "\n:windows32\r", "\n:event_source\r",
+            'call :register_event_source "%TARGET%\\Norvipmiprv.dll"', "\n:compile_mof\r")
+        routine = install[install.index("\n:register_event_source\r"):install.index("\n:failed\r")]
+        reg = r'"%SystemRoot%\System32\reg.exe" add "%EVENT_SOURCE_KEY%" '
+        self.assertIn(reg + r'/v EventMessageFile /t REG_EXPAND_SZ /d "%~1" /f', routine)
+        self.assertIn(reg + "/v TypesSupported /t REG_DWORD /d 7 /f", routine)
+        self.assertRegex(routine, r"(?i)EventMessageFile.*\r\nif errorlevel 1 exit /b 1\r\n")
+        self.assert_in_order(
+            uninstall, "call :unregister ", "call :remove_event_source\r",
+            'call :remove_folder "%TARGET%"')
+        self.assertIn(r'"%SystemRoot%\System32\reg.exe" delete "%EVENT_SOURCE_KEY%" /f', uninstall)
+
+    def test_the_subscription_logs_under_the_registered_source(self):
+        mof = read_text("AlertsToEventLog.mof")
+        sources = set(re.findall(r'SourceName = "([^"]*)";', mof))
+        self.assertEqual(sources, {self.KEY.rsplit("\\", 1)[1]})
+
+    assert_in_order = CommandScriptTest.assert_in_order
+
+
+def message_file():
+    """The messages of src/module/alert_messages.mc by lower-case name: (full id, severity
+    name, text), the id made as the message compiler makes it from the declared severity and
+    facility."""
+    text = (ROOT / "src" / "module" / "alert_messages.mc").read_text(encoding="ascii")
+    severities = {name: int(value, 0) for name, value in
+                  re.findall(r"(\w+)=(0x[0-9A-Fa-f]+):STATUS_SEVERITY_", text)}
+    facilities = {name: int(value, 0) for name, value in
+                  re.findall(r"FacilityNames=\((\w+)=(0x[0-9A-Fa-f]+):", text)}
+    messages = {}
+    for code, severity, facility, symbol, body in re.findall(
+            r"MessageId=(\d+)\nSeverity=(\w+)\nFacility=(\w+)\nSymbolicName=MSG_(\w+)\n"
+            r"Language=English\n(.*)\n\.\n", text):
+        full_id = severities[severity] << 30 | facilities[facility] << 16 | int(code)
+        messages[symbol.replace("_", "").lower()] = (full_id, severity, body)
+    return messages
+
+
+def argument_count(template):
+    return len(set(re.findall(r"%([1-9])", template)))
+
+
+class AlertFilesTest(unittest.TestCase):
+    """The subscription and the registry agree with the message table they are written beside."""
+
+    def test_each_consumer_writes_its_messages_id_and_type_with_its_arguments(self):
+        table = message_file()
+        mof = read_text("AlertsToEventLog.mof")
+        namespace = re.search(r'#pragma namespace\("([^"]*)"\)\s*instance of __Namespace'
+                              r'\s*\{\s*Name = "(\w+)";', SERVED_MOF).groups()
+        consumers = re.findall(
+            r'instance of __EventFilter as \$(\w+)Filter\n\{\n    Name = "Norvipmiprv \1";\n'
+            r'    EventNamespace = "([^"]*)";\n    QueryLanguage = "WQL";\n'
+            r"    Query = \"SELECT \* FROM AlertIndication WHERE MessageID = '[\w.]+\.\1' "
+            r'AND PerceivedSeverity >= 5";\n\};\n\n'
+            r"instance of NTEventLogEventConsumer as \$\1Consumer\n\{\n"
+            r'    Name = "Norvipmiprv \1";\n    SourceName = "Norvipmiprv";\n'
+            r"    EventID = (0x[0-9A-F]+);\n    EventType = (\d);\n"
+            r"    NumberOfInsertionStrings = (\d);\n    InsertionStringTemplates = \{(.*)\};\n\};\n\n"
+            r"instance of __FilterToConsumerBinding\n\{\n    Filter = \$\1Filter;\n"
+            r"    Consumer = \$\1Consumer;\n\};\n", mof)
+        self.assertEqual(len(consumers), len(table))
+        event_types = {"Error": 1, "Warning": 2, "Informational": 4}
+        for name, event_namespace, event_id, event_type, count, templates in consumers:
+            full_id, severity, text = table[name.lower()]
+            self.assertEqual(event_namespace.replace("\\\\", "\\"),
+                             "%s\\%s" % (namespace[0].replace("\\\\", "\\"), namespace[1]))
+            self.assertEqual(int(event_id, 16), full_id, name)
+            self.assertEqual(int(event_type), event_types[severity], name)
+            arguments = argument_count(text)
+            self.assertEqual(int(count), arguments, name)
+            self.assertEqual(templates, ", ".join(f'"%MessageArgument{n}%"'
+                                                  for n in range(1, arguments + 1)), name)
+
+    def test_the_registry_holds_our_messages_with_their_texts_and_arguments(self):
+        table = message_file()
+        registry = json.loads((PACKAGING / "Norvipmiprv.1.0.0.json").read_text(encoding="utf-8"))
+        messages = registry["Messages"]
+        self.assertEqual(registry["Id"], "%s.%s" % (registry["RegistryPrefix"],
+                                                    registry["RegistryVersion"]))
+        # Every message of the table but the DMTF one the catalogue reuses.
+        self.assertEqual({name.lower() for name in messages} | {"readingaboveuppercriticalthreshold"},
+                         set(table))
+        for name, message in messages.items():
+            self.assertRegex(name, r"^[A-Za-z0-9]+$")
+            _, severity, text = table[name.lower()]
+            self.assertEqual(message["Message"] + "%0", text, name)
+            arguments = argument_count(message["Message"])
+            self.assertEqual(message["NumberOfArgs"], arguments, name)
+            self.assertEqual(len(message["ParamTypes"]), arguments, name)
+            self.assertEqual(len(message["ArgDescriptions"]), arguments, name)
+            self.assertEqual(message["MessageSeverity"], message["Severity"], name)
+            self.assertEqual(message["MessageSeverity"],
+                             {"Error": "Critical", "Warning": "Warning", "Informational": "OK"}[severity],
+                             name)
+            for cleared in message.get("ClearingLogic", {}).get("ClearsMessage", []):
+                self.assertIn(cleared, messages, name)
 
 
 class UninstallMofTest(unittest.TestCase):
@@ -185,7 +297,8 @@ class ArchiveTest(unittest.TestCase):
         with zipfile.ZipFile(self.path) as archive:
             self.assertEqual(sorted(archive.namelist()), sorted([
                 "x64/Norvipmiprv.dll", "x86/Norvipmiprv.dll", "Norvipmiprv.mof",
-                "Uninstall.mof", "install.cmd", "uninstall.cmd", "README.txt"]))
+                "Uninstall.mof", "AlertsToEventLog.mof", "Norvipmiprv.1.0.0.json", "install.cmd",
+                "uninstall.cmd", "README.txt"]))
             self.assertEqual(archive.read("x86/Norvipmiprv.dll"), GOOD["x86"])
             self.assertEqual(archive.read("Norvipmiprv.mof"),
                              (ROOT / "mof" / "Norvipmiprv.mof").read_bytes())
