@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view kEventRegistration = "__EventProviderRegistration";
 constexpr std::string_view kWin32ProviderClass = "__Win32Provider";
+constexpr std::string_view kExtrinsicEventClass = "__ExtrinsicEvent";
 
 // The provider a registration's Provider reference names: __Win32Provider.Name="x".
 std::optional<std::string> ProviderNameOf(const InstanceDefinition& registration) {
@@ -43,7 +44,10 @@ bool Overlap(const ClassSource& classes, std::string_view nameSpace, std::string
 
 // As WMI does, a registered query serves a subscription whenever an event it names could
 // match the subscription's query: a query for __InstanceOperationEvent reaches the providers
-// of its derived classes, and the sink then hands on only the events of the query's classes.
+// of its derived classes, a query for an extrinsic class those registered for the class or
+// one derived from it, and the sink then hands on only the events of the query's classes.
+// An intrinsic query is served by intrinsic registrations only, an extrinsic one by
+// extrinsic ones; a registered WHERE narrows nothing here.
 bool ListsQuery(const ClassSource& classes, std::string_view nameSpace,
                 const InstanceDefinition& registration, const EventQuery& wanted) {
     const CimValue* list = ValueOf(registration, "EventQueryList");
@@ -52,12 +56,36 @@ bool ListsQuery(const ClassSource& classes, std::string_view nameSpace,
     for (const CimValue& entry : *queries) {
         const auto* text = std::get_if<std::string>(&entry.data);
         const auto registered = text ? ParseEventQuery(*text) : std::nullopt;
-        if (registered && Overlap(classes, nameSpace, registered->eventClass, wanted.eventClass) &&
-            Overlap(classes, nameSpace, registered->targetClass, wanted.targetClass)) {
+        if (!registered || registered->intrinsic != wanted.intrinsic ||
+            !Overlap(classes, nameSpace, registered->eventClass, wanted.eventClass))
+            continue;
+        if (!wanted.intrinsic ||
+            Overlap(classes, nameSpace, registered->targetClass, wanted.targetClass))
             return true;
-        }
     }
     return false;
+}
+
+// Whether the query names events the namespace has: an intrinsic query any event class with
+// its target, an extrinsic one a class derived from __ExtrinsicEvent (or that class itself).
+std::optional<ProviderLookup> RefusedEventClass(const ClassSource& classes,
+                                                std::string_view nameSpace,
+                                                const EventQuery& query) {
+    if (query.intrinsic) return std::nullopt;
+    ProviderLookup refused;
+    refused.className = query.eventClass;
+    if (!classes.FindClass(nameSpace, query.eventClass)) {
+        refused.status = ProviderLookupStatus::NoClass;
+        refused.detail = "no event class " + query.eventClass;
+        return refused;
+    }
+    if (IsOrDerivesFrom(classes, nameSpace, query.eventClass, kExtrinsicEventClass))
+        return std::nullopt;
+    refused.status = ProviderLookupStatus::NotCapable;
+    refused.detail = query.eventClass +
+                     " is not an extrinsic event class: an event query of another class names "
+                     "its target, WHERE TargetInstance ISA '<class>'";
+    return refused;
 }
 
 }  // namespace
@@ -73,27 +101,45 @@ std::optional<EventQuery> ParseEventQuery(std::string_view query) {
     const auto keyword = [&](std::string_view word) {
         return take([word](const WqlToken& t) { return IsKeyword(t, word); });
     };
+    // WITHIN's seconds are written unsigned.
+    const auto seconds = [](const WqlToken& t) {
+        return t.kind == WqlToken::Kind::Number && t.text.front() != '-' && t.text.front() != '+';
+    };
     if (!keyword("SELECT") || !take([](const WqlToken& t) { return IsSymbol(t, '*'); }) ||
         !keyword("FROM") || token.kind != WqlToken::Kind::Name)
         return std::nullopt;
     EventQuery parsed;
     parsed.eventClass = std::string(token.text);
     token = lexer.Next();
-    if (keyword("WITHIN") &&
-        !take([](const WqlToken& t) { return t.kind == WqlToken::Kind::Number; }))
-        return std::nullopt;
-    if (!keyword("WHERE") || !keyword("TargetInstance") || !keyword("ISA") ||
-        token.kind != WqlToken::Kind::Text)
-        return std::nullopt;
-    parsed.targetClass = std::string(token.text);
-    if (lexer.Next().kind != WqlToken::Kind::End) return std::nullopt;
+    if (keyword("WITHIN") && !take(seconds)) return std::nullopt;
+    if (token.kind == WqlToken::Kind::End) return parsed;
+    if (!keyword("WHERE")) return std::nullopt;
+    std::size_t conditionStart = token.offset;
+    if (IsKeyword(token, "TargetInstance")) {
+        WqlLexer ahead = lexer;
+        if (IsKeyword(ahead.Next(), "ISA")) {
+            token = lexer.Next();
+            token = lexer.Next();
+            if (token.kind != WqlToken::Kind::Text) return std::nullopt;
+            parsed.intrinsic = true;
+            parsed.targetClass = std::string(token.text);
+            token = lexer.Next();
+            if (token.kind == WqlToken::Kind::End) return parsed;
+            if (!keyword("AND")) return std::nullopt;
+            conditionStart = token.offset;
+        }
+    }
+    auto condition = ParseWqlCondition(query.substr(conditionStart));
+    if (!std::holds_alternative<WqlCondition>(condition)) return std::nullopt;
+    parsed.condition = std::move(std::get<WqlCondition>(condition));
     return parsed;
 }
 
 ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view nameSpace,
                                  const EventQuery& query) {
+    if (auto refused = RefusedEventClass(classes, nameSpace, query)) return *refused;
     ProviderLookup lookup;
-    lookup.className = query.targetClass;
+    lookup.className = query.intrinsic ? query.targetClass : query.eventClass;
     for (const InstanceDefinition* registration :
          classes.Instances(nameSpace, kEventRegistration)) {
         const auto providerName = ProviderNameOf(*registration);
@@ -117,8 +163,8 @@ ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view na
         return lookup;
     }
     lookup.status = ProviderLookupStatus::NotCapable;
-    lookup.detail =
-        "no event provider is registered for " + query.eventClass + " of " + query.targetClass;
+    lookup.detail = "no event provider is registered for " + query.eventClass +
+                    (query.intrinsic ? " of " + query.targetClass : std::string());
     return lookup;
 }
 

@@ -1,13 +1,17 @@
 // Which provider WMI hands an event query to: an __EventProviderRegistration whose
 // EventQueryList holds a query whose events could match it names a __Win32Provider of the
 // namespace, whose CLSID is the COM class to create. A registered query could match when
-// its event class and the query's, and its target class and the query's, are each the same
-// or one derives from the other (__InstanceOperationEvent is served by the providers of
-// __InstanceCreationEvent); the first registration that does is taken. The host
-// understands the event queries of the form
+// its event class and the query's are the same or one derives from the other
+// (__InstanceOperationEvent is served by the providers of __InstanceCreationEvent, a class
+// derived from __ExtrinsicEvent by the providers of it and of its subclasses), and for an
+// intrinsic query its target class and the query's too; the first registration that does
+// is taken. The host understands the event queries
 //   SELECT * FROM <event class> [WITHIN <seconds>] WHERE TargetInstance ISA '<class>'
+//       [AND <condition>]
+//   SELECT * FROM <extrinsic event class> [WITHIN <seconds>] [WHERE <condition>]
 // (keywords and names without regard to case, the class in single or double quotes), read
-// with the host's WQL lexer.
+// with the host's WQL lexer; a condition is one of the event's own properties
+// (repository/wql_condition.h: PerceivedSeverity >= 6, TargetInstance.Name = 'x').
 #pragma once
 
 #include <optional>
@@ -16,18 +20,22 @@
 
 #include "provider/provider_registration.h"
 #include "repository/class_source.h"
+#include "repository/wql_condition.h"
 
 namespace norvwmi {
 
 struct EventQuery {
-    std::string eventClass;   // __InstanceCreationEvent, ...
-    std::string targetClass;  // the ISA class
+    std::string eventClass;   // __InstanceCreationEvent, AlertIndication, ...
+    bool intrinsic = false;   // WHERE TargetInstance ISA '...'
+    std::string targetClass;  // intrinsic: the ISA class
+    std::optional<WqlCondition> condition;  // on the event's properties, past the ISA
 };
 
 std::optional<EventQuery> ParseEventQuery(std::string_view query);
 
-// Found, or NotCapable when no registration lists such a query, ProviderNotFound or
-// InvalidRegistration as for instance providers.
+// Found, or NotCapable when no registration lists such a query or an extrinsic query's class
+// does not derive from __ExtrinsicEvent, NoClass when the namespace lacks that class,
+// ProviderNotFound or InvalidRegistration as for instance providers.
 ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view nameSpace,
                                  const EventQuery& query);
 

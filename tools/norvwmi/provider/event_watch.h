@@ -1,7 +1,8 @@
 // WMI's event side for one event query: the event provider registered for it
 // (event_provider_registration.h) is created from its module's class object, initialised,
 // asked whether the client may subscribe (IWbemEventProviderSecurity::AccessCheck in the
-// client's call context), given the sink (ProvideEvents) and told of the query (NewQuery).
+// client's call context), given the sink (ProvideEvents) and, when it takes
+// IWbemEventProviderQuerySink, told of the query (NewQuery).
 // The events that arrive for a while and match the query are handed on as they come; then
 // the query is cancelled and the provider released, and the module must be free to unload.
 #pragma once
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "provider/event_filtering_sink.h"
 #include "provider/provider_call.h"
 
 namespace norvwmi {
@@ -27,8 +29,6 @@ struct WatchOutcome {
     std::size_t delivered = 0;  // events that matched the query
 };
 
-// Called on the provider's thread, one event at a time.
-using EventHandler = std::function<void(IWbemClassObject* event)>;
 // Called on the watching thread once each whole second of the watch has passed, counted
 // from the subscription (NewQuery's return): 1, 2, ... up to the last before the end.
 using SecondHandler = std::function<void(std::uint32_t second)>;

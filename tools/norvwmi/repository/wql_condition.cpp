@@ -1,12 +1,14 @@
 #include "repository/wql_condition.h"
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <utility>
 
 #include "repository/name_compare.h"
+#include "repository/wql_lexer.h"
 
 namespace norvwmi {
 
@@ -19,74 +21,80 @@ struct ConditionToken {
     std::size_t offset = 0;
 };
 
-constexpr bool IsConditionBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-constexpr bool IsConditionNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || (c >= '0' && c <= '9');
-}
-constexpr bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
+// The comparison operators of two characters, written without a blank between them.
+constexpr std::array<std::string_view, 4> kPairedOperators{"<>", "!=", "<=", ">="};
+constexpr std::string_view kSingleOperators = "=<>";
+
+bool Adjacent(const WqlToken& first, const WqlToken& second) {
+    return second.offset == first.offset + first.text.size();
 }
 
+// The condition's words as the WQL lexer reads them, with an operator's two characters
+// joined and a name's dotted parts (TargetInstance.Name) taken as one property.
 std::vector<ConditionToken> Tokens(std::string_view text) {
+    std::vector<WqlToken> words;
+    WqlLexer lexer(text);
+    do words.push_back(lexer.Next());
+    while (words.back().kind != WqlToken::Kind::End);
+
     std::vector<ConditionToken> tokens;
-    std::size_t pos = 0;
-    for (;;) {
-        while (pos < text.size() && IsConditionBlank(text[pos])) ++pos;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const WqlToken& word = words[i];
         ConditionToken token;
-        token.offset = pos;
-        if (pos == text.size()) {
-            tokens.push_back(token);
-            return tokens;
-        }
-        const char c = text[pos];
-        const bool signedNumber = (c == '-' || c == '+') && pos + 1 < text.size() &&
-                                  (IsDigit(text[pos + 1]) || text[pos + 1] == '.');
-        if (c == '\'' || c == '"') {
-            token.kind = ConditionToken::Kind::Bad;
-            for (++pos; pos < text.size(); ++pos) {
-                if (text[pos] == c) {
-                    token.kind = ConditionToken::Kind::String;
-                    ++pos;
-                    break;
+        token.offset = word.offset;
+        token.text = std::string(word.text);
+        switch (word.kind) {
+            case WqlToken::Kind::End:
+                token.text.clear();
+                break;
+            case WqlToken::Kind::Text:
+                token.kind = ConditionToken::Kind::String;
+                token.text = QuotedText(word.text);
+                break;
+            case WqlToken::Kind::Number:
+                token.kind = ConditionToken::Kind::Number;
+                break;
+            case WqlToken::Kind::Name:
+                token.kind = ConditionToken::Kind::Identifier;
+                while (i + 2 < words.size() && IsSymbol(words[i + 1], '.') &&
+                       words[i + 2].kind == WqlToken::Kind::Name &&
+                       Adjacent(words[i], words[i + 1]) && Adjacent(words[i + 1], words[i + 2])) {
+                    token.text += "." + std::string(words[i + 2].text);
+                    i += 2;
                 }
-                if (text[pos] == '\\' && pos + 1 < text.size()) ++pos;
-                token.text += text[pos];
-            }
-            if (token.kind == ConditionToken::Kind::Bad) token.text = "an unterminated string";
-        } else if (IsDigit(c) || c == '.' || signedNumber) {
-            const std::size_t start = pos++;
-            while (pos < text.size() && (IsConditionNameChar(text[pos]) || text[pos] == '.' ||
-                                         ((text[pos] == '-' || text[pos] == '+') &&
-                                          (text[pos - 1] == 'e' || text[pos - 1] == 'E'))))
-                ++pos;
-            token.kind = ConditionToken::Kind::Number;
-            token.text = std::string(text.substr(start, pos - start));
-        } else if (IsConditionNameChar(c)) {
-            const std::size_t start = pos;
-            while (pos < text.size() && IsConditionNameChar(text[pos])) ++pos;
-            token.kind = ConditionToken::Kind::Identifier;
-            token.text = std::string(text.substr(start, pos - start));
-        } else if (c == '(' || c == ')') {
-            token.kind = c == '(' ? ConditionToken::Kind::Open : ConditionToken::Kind::Close;
-            token.text = std::string(1, c);
-            ++pos;
-        } else {
-            constexpr std::array<std::string_view, 7> kOperators{
-                "<>", "!=", "<=", ">=", "=", "<", ">"};
-            token.kind = ConditionToken::Kind::Bad;
-            token.text = std::string(1, c);
-            for (std::string_view op : kOperators) {
-                if (text.substr(pos, op.size()) != op) continue;
-                token.kind = ConditionToken::Kind::Operator;
-                token.text = std::string(op);
+                break;
+            case WqlToken::Kind::Unclosed:
+                token.kind = ConditionToken::Kind::Bad;
+                token.text = word.text.front() == '{' ? "{" : "an unterminated string";
+                break;
+            case WqlToken::Kind::Path:
+                token.kind = ConditionToken::Kind::Bad;
+                token.text = "{";
+                break;
+            case WqlToken::Kind::Symbol: {
+                const char c = word.text.front();
+                token.kind = c == '(' ? ConditionToken::Kind::Open
+                           : c == ')' ? ConditionToken::Kind::Close
+                           : kSingleOperators.find(c) != std::string_view::npos
+                               ? ConditionToken::Kind::Operator
+                               : ConditionToken::Kind::Bad;
+                if (i + 1 < words.size() && words[i + 1].kind == WqlToken::Kind::Symbol &&
+                    Adjacent(word, words[i + 1])) {
+                    const std::string pair = token.text + std::string(words[i + 1].text);
+                    for (std::string_view op : kPairedOperators) {
+                        if (pair != op) continue;
+                        token.kind = ConditionToken::Kind::Operator;
+                        token.text = pair;
+                        ++i;
+                        break;
+                    }
+                }
                 break;
             }
-            pos += token.text.size();
         }
         tokens.push_back(std::move(token));
     }
+    return tokens;
 }
 
 struct OperatorName {
@@ -105,16 +113,18 @@ constexpr std::array kOperatorNames{
     OperatorName{">=", WqlOperator::GreaterOrEqual, WqlOperator::LessOrEqual},
 };
 
-// A number literal: an integer of either sign, else a real; nullopt when it is neither.
+// A number literal: an integer of either sign, else a real; nullopt when it is neither or
+// out of range (an integer past 64 bits, a real past double's).
 std::optional<CimValue> NumberValue(const std::string& text) {
     char* end = nullptr;
+    errno = 0;
     if (text.find_first_of(".eE") == std::string::npos) {
         if (text.front() == '-') {
             const long long value = std::strtoll(text.c_str(), &end, 10);
-            if (*end == '\0') return CimValue{std::int64_t{value}};
+            if (*end == '\0' && errno != ERANGE) return CimValue{std::int64_t{value}};
         } else {
             const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-            if (*end == '\0') return CimValue{std::uint64_t{value}};
+            if (*end == '\0' && errno != ERANGE) return CimValue{std::uint64_t{value}};
         }
         return std::nullopt;
     }
@@ -347,8 +357,16 @@ bool LikeFrom(std::string_view text, std::string_view pattern) {
     return LikeFrom(text.substr(1), pattern.substr(1));
 }
 
-const CimValue* PropertyValue(const CimObject& object, const std::string& name,
+// A property of the object, or of an object it embeds for a dotted name (TargetInstance.Name);
+// null when there is none.
+const CimValue* PropertyValue(const CimObject& object, std::string_view name,
                               std::optional<CimValue>& system) {
+    if (const std::size_t dot = name.find('.'); dot != std::string_view::npos) {
+        const auto i = object.Find(name.substr(0, dot));
+        const auto* embedded = i ? std::get_if<CimEmbedded>(&object.ValueAt(*i).data) : nullptr;
+        if (!embedded || !embedded->object) return nullptr;
+        return PropertyValue(*embedded->object, name.substr(dot + 1), system);
+    }
     if (const auto i = object.Find(name)) return &object.ValueAt(*i);
     system = object.SystemValue(name);
     return system ? &*system : nullptr;

@@ -1,8 +1,11 @@
 // The WHERE clause of a WQL data query, as WMI evaluates it on each instance of the class:
 // comparisons of a property with a literal (=, <>, !=, <, >, <=, >=, LIKE; the literal on
-// either side), IS [NOT] NULL, joined by AND, OR and NOT with parentheses. Literals are
-// strings in single or double quotes (a backslash takes the next character as it is),
-// numbers, TRUE, FALSE and NULL; keywords in any letter case.
+// either side), IS [NOT] NULL, joined by AND, OR and NOT with parentheses. Its words are the
+// WQL lexer's (repository/wql_lexer.h): literals are its quoted texts (a backslash takes the
+// next character as it is), its numbers (an integer within 64 bits of either sign, or a real
+// within double's range), TRUE, FALSE and NULL; keywords in any letter case. A property is a
+// name, or names joined by points without blanks for a property of an embedded object
+// (TargetInstance.Name), which is null when the object is.
 //
 // Strings compare without regard to case, as WMI compares them; a number literal against a
 // text property, or a text against a number, never matches; a comparison with a null

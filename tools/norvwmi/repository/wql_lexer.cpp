@@ -38,20 +38,45 @@ WqlToken WqlLexer::Next() {
     if (IsWqlNameStart(c)) {
         kind = WqlToken::Kind::Name;
         while (pos_ < text_.size() && IsWqlNameChar(text_[pos_])) ++pos_;
-    } else if (IsWqlDigit(c)) {
+    } else if (StartsNumber(start)) {
         kind = WqlToken::Kind::Number;
-        const auto digits = [this] {
-            while (pos_ < text_.size() && IsWqlDigit(text_[pos_])) ++pos_;
-        };
-        digits();
-        if (pos_ < text_.size() && text_[pos_] == '.') {
-            ++pos_;
-            digits();
-        }
+        Number();
     } else {
         ++pos_;
     }
     return WqlToken{kind, text_.substr(start, pos_ - start), start};
+}
+
+bool WqlLexer::DigitAt(std::size_t at) const {
+    return at < text_.size() && IsWqlDigit(text_[at]);
+}
+
+// A digit, a point before a digit, or a sign before either.
+bool WqlLexer::StartsNumber(std::size_t at) const {
+    if (at < text_.size() && (text_[at] == '-' || text_[at] == '+')) ++at;
+    return DigitAt(at) || (at < text_.size() && text_[at] == '.' && DigitAt(at + 1));
+}
+
+void WqlLexer::Number() {
+    const auto digits = [this] {
+        while (DigitAt(pos_)) ++pos_;
+    };
+    if (text_[pos_] == '-' || text_[pos_] == '+') ++pos_;
+    digits();
+    if (pos_ < text_.size() && text_[pos_] == '.') {
+        ++pos_;
+        digits();
+    }
+    // An exponent only when digits follow it: "1e" is the number 1 and the name e.
+    if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
+        std::size_t exponent = pos_ + 1;
+        if (exponent < text_.size() && (text_[exponent] == '-' || text_[exponent] == '+'))
+            ++exponent;
+        if (DigitAt(exponent)) {
+            pos_ = exponent;
+            digits();
+        }
+    }
 }
 
 WqlToken WqlLexer::Quoted(std::size_t start) {
@@ -85,6 +110,16 @@ WqlToken WqlLexer::Braced(std::size_t start) {
     }
     pos_ = text_.size();
     return WqlToken{WqlToken::Kind::Unclosed, text_.substr(start), start};
+}
+
+std::string QuotedText(std::string_view asWritten) {
+    std::string text;
+    text.reserve(asWritten.size());
+    for (std::size_t i = 0; i < asWritten.size(); ++i) {
+        if (asWritten[i] == '\\' && i + 1 < asWritten.size()) ++i;
+        text += asWritten[i];
+    }
+    return text;
 }
 
 bool IsKeyword(const WqlToken& token, std::string_view keyword) {

@@ -1,12 +1,15 @@
 // The words of WQL, the one reading of every statement the host takes: data queries, the
-// association statements and event queries. A word is a name (a letter or an underscore,
-// then digits too), a number (digits, a decimal part allowed), a quoted text ('...' or "...",
-// a backslash taking the next character as it is), an object path between braces (quotes
-// inside it kept whole), or one other character (* , = ...). Blanks (space, tab, carriage
-// return, line feed) separate words and are none.
+// association statements, event queries and WHERE conditions. A word is a name (a letter or
+// an underscore, then digits too), a number, a quoted text ('...' or "...", a backslash
+// taking the next character as it is), an object path between braces (quotes inside it kept
+// whole), or one other character (* , = ...). A number is digits with a decimal part allowed
+// ("5", "5.", "5.25") or a point and digits (".5"), then an exponent when digits follow the
+// e ("1e3", "2.5E-2"), and a sign written against it is its own ("-3", "+.5"). Blanks
+// (space, tab, carriage return, line feed) separate words and are none.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace norvwmi {
@@ -33,12 +36,19 @@ public:
     WqlToken Next();
 
 private:
+    bool DigitAt(std::size_t at) const;
+    bool StartsNumber(std::size_t at) const;
+    void Number();  // from pos_, which StartsNumber
     WqlToken Quoted(std::size_t start);
     WqlToken Braced(std::size_t start);
 
     std::string_view text_;
     std::size_t pos_ = 0;
 };
+
+// What a quoted text says: its characters as written, each backslash taking the next one as
+// it is (a backslash at the very end is itself).
+std::string QuotedText(std::string_view asWritten);
 
 // Whether the token is the name `keyword` in any letter case.
 bool IsKeyword(const WqlToken& token, std::string_view keyword);
