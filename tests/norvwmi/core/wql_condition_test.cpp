@@ -1,6 +1,6 @@
-// A query's WHERE as the prefix's WMI evaluates it on each instance: each row a condition
-// on the Fan and the Pair of tests/data/norvwmi/object_model.mof and whether it holds, or
-// the malformed conditions WMI refuses.
+// A query's WHERE as the prefix's WMI and the event subscriptions evaluate it on each object:
+// each row a condition on the Fan and the Pair of tests/data/norvwmi/object_model.mof and
+// whether it holds, or a malformed condition with where and why it is refused.
 #include <gtest/gtest.h>
 
 #include "repository/query_evaluation.h"
@@ -59,25 +59,53 @@ constexpr ConditionCase kFanCases[] = {
     {"Status = 1 AND Speed = 1 OR Speed = 4200", true},  // AND binds closer than OR
     {"Status = 1 AND (Speed = 1 OR Speed = 4200)", false},
     {"__CLASS = 'fan'", true},  // system properties too
+    // Numbers are the lexer's: a sign, a point first or last, an exponent.
+    {"Speed = +4200", true},
+    {"Speed > 4.1e3", true},
+    {"Speed < .5E4", true},
+    {"Speed >= 4200.", true},
+    {"Speed < 4.2e+3", false},
+    {"-4201<Speed", true},
+    {"Speed<>4200", false},  // two-character operators need no blank around them
+    {"Speed>=4200", true},
+    {"Speed!=4200", false},
+    // A dotted name reads an embedded object; there is none in a Fan.
+    {"Speed.Value IS NULL", true},
+    {"deviceID.Length = 1", false},
 };
 
-constexpr const char* kMalformed[] = {
-    "",
-    "Speed",
-    "Speed =",
-    "Speed = = 1",
-    "= 1",
-    "Speed = 'open",
-    "(Speed = 1",
-    "Speed = 1)",
-    "Speed = 1 AND",
-    "Speed IS 1",
-    "Speed < NULL",
-    "Speed LIKE 1",
-    "'a' LIKE SystemName",
-    "Speed = 1 Status = 2",
-    "Speed = 12abc",
-    "Speed # 1",
+struct MalformedCase {
+    const char* condition;
+    std::size_t offset;  // of the word refused
+    const char* reason;
+};
+
+constexpr MalformedCase kMalformed[] = {
+    {"", 0, "expected a property name"},
+    {"Speed", 5, "expected a comparison operator"},
+    {"Speed =", 7, "expected a literal"},
+    {"Speed = = 1", 8, "expected a literal"},
+    {"= 1", 0, "expected a property name"},
+    {"Speed = 'open", 8, "unexpected an unterminated string"},
+    {"(Speed = 1", 9, "expected )"},  // at the last word
+    {"Speed = 1)", 9, "unexpected text after the condition"},
+    {"Speed = 1 AND", 13, "expected a property name"},
+    {"Speed IS 1", 9, "expected NULL after IS"},
+    {"Speed < NULL", 8, "NULL compares only with = and <>"},
+    {"Speed LIKE 1", 11, "LIKE needs a string"},
+    {"'a' LIKE SystemName", 19, "LIKE needs the property first"},
+    {"Speed = 1 Status = 2", 10, "unexpected text after the condition"},
+    {"Speed = 12abc", 10, "unexpected text after the condition"},
+    {"Speed # 1", 6, "unexpected #"},
+    {"Speed < > 1", 8, "expected a literal"},  // an operator's two characters are one word
+    {"Speed = 18446744073709551616", 8, "not a number: 18446744073709551616"},
+    {"Speed = -9223372036854775809", 8, "not a number: -9223372036854775809"},
+    {"Speed = 1e999", 8, "not a number: 1e999"},
+    {"Speed = 0x1.8", 9, "unexpected text after the condition"},
+    {"Speed = .", 8, "unexpected ."},
+    {"Speed. = 1", 5, "unexpected ."},
+    {"Speed = {Fan}", 8, "unexpected {"},
+    {"Speed = {Fan", 8, "unexpected {"},
 };
 
 class WqlConditionTest : public ::testing::Test {
@@ -104,13 +132,40 @@ TEST_F(WqlConditionTest, EachConditionHoldsAsWmiEvaluatesIt) {
     EXPECT_TRUE(ConditionHolds(std::get<WqlCondition>(negative), pair));
 }
 
-TEST_F(WqlConditionTest, MalformedConditionsAreSyntaxErrors) {
-    for (const char* condition : kMalformed) {
-        const auto parsed = ParseWqlCondition(condition);
-        ASSERT_TRUE(std::holds_alternative<WqlError>(parsed)) << condition;
-        EXPECT_EQ(std::get<WqlError>(parsed).kind, WqlError::Kind::Syntax) << condition;
+TEST_F(WqlConditionTest, MalformedConditionsAreSyntaxErrorsAtTheWordRefused) {
+    for (const MalformedCase& row : kMalformed) {
+        const auto parsed = ParseWqlCondition(row.condition);
+        ASSERT_TRUE(std::holds_alternative<WqlError>(parsed)) << row.condition;
+        const WqlError& error = std::get<WqlError>(parsed);
+        EXPECT_EQ(error.kind, WqlError::Kind::Syntax) << row.condition;
+        EXPECT_EQ(error.offset, row.offset) << row.condition;
+        EXPECT_EQ(error.reason, row.reason) << row.condition;
     }
-    EXPECT_EQ(std::get<WqlError>(ParseWqlCondition("Speed = 1 Status = 2")).offset, 10u);
+    // The largest integers of either sign are numbers still.
+    EXPECT_TRUE(std::holds_alternative<WqlCondition>(
+        ParseWqlCondition("Speed < 18446744073709551615 AND Speed > -9223372036854775808")));
+}
+
+// A dotted name reads the property of the object another property embeds, as an event's
+// condition reads its TargetInstance.
+TEST_F(WqlConditionTest, ADottedNameReadsAnEmbeddedObject) {
+    const auto holderClass = served->Lineage("root\\cimv2", "Holder");
+    ASSERT_TRUE(holderClass);
+    CimObject holder = CimObject::MakeClass(*holderClass, ObjectSource{"HOST", "root\\cimv2"})
+                           .SpawnInstance();
+    const auto condition = [](const char* text) {
+        return std::get<WqlCondition>(ParseWqlCondition(text));
+    };
+    EXPECT_TRUE(ConditionHolds(condition("Inner.Speed IS NULL"), holder));
+    const auto inner = holder.Find("Inner");
+    ASSERT_TRUE(inner);
+    ASSERT_TRUE(holder.Put(*inner, CimValue{CimEmbedded{std::make_shared<CimObject>(
+                                       Instance(R"(Fan.deviceID="Fan \"1\"",SystemName="HOST")"))}}));
+    EXPECT_TRUE(ConditionHolds(condition("Inner.Speed = 4200 AND inner.systemname = 'host'"), holder));
+    EXPECT_FALSE(ConditionHolds(condition("Inner.Speed <> 4200"), holder));
+    EXPECT_TRUE(ConditionHolds(condition("Inner.__CLASS = 'Fan'"), holder));
+    EXPECT_TRUE(ConditionHolds(condition("Inner.Missing IS NULL"), holder));
+    EXPECT_FALSE(ConditionHolds(condition("Inner IS NULL"), holder));
 }
 
 TEST_F(WqlConditionTest, PropertiesAreNamedOnceAndTheQuerySplitsAtWhere) {

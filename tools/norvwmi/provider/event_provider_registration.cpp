@@ -139,7 +139,8 @@ ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view na
                                  const EventQuery& query) {
     if (auto refused = RefusedEventClass(classes, nameSpace, query)) return *refused;
     ProviderLookup lookup;
-    lookup.className = query.intrinsic ? query.targetClass : query.eventClass;
+    lookup.className = query.intrinsic ? query.targetClass
+                                       : classes.FindClass(nameSpace, query.eventClass)->name;
     for (const InstanceDefinition* registration :
          classes.Instances(nameSpace, kEventRegistration)) {
         const auto providerName = ProviderNameOf(*registration);
