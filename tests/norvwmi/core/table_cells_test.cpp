@@ -17,6 +17,7 @@
 #include "program/table_cells.h"
 #include "simulated_driver/platform_loading.h"
 #include "support/case_file.h"
+#include "support/test_files.h"
 
 namespace norvwmi {
 namespace {
@@ -87,6 +88,27 @@ TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
     // Every code the provider puts has words.
     for (std::uint32_t ipmiType = 0; ipmiType < 256; ++ipmiType)
         EXPECT_TRUE(SensorTypeName(norv::CimSensorType(ipmiType))) << ipmiType;
+}
+
+// An extrinsic event's line says its properties that hold values, a text escaped and cut
+// as a cell; the Alert of tests/data/norvwmi/registrations.mof.
+TEST(TableCells, AnExtrinsicEventLineShowsItsOwnProperties) {
+    const ServedNamespaces served(
+        std::make_shared<RepositoryClassSource>(testing::TestRepository("registrations.mof", true)),
+        "HOST");
+    const auto alert = [&served](std::vector<PropertyValue> values) {
+        InstanceDefinition definition{"Alert", {}, {}, std::move(values), {}};
+        auto made = CimObject::MakeInstance(served.Lineage("root\\test", "Alert").value(),
+                                            definition, {});
+        return std::get<CimObject>(std::move(made));
+    };
+    EXPECT_EQ(EventLine(alert({{"Severity", CimValue{std::int64_t{6}}, {}},
+                               {"Message", CimValue{std::string("Fan 2\nfailed")}, {}}}),
+                        "2014-08-01 06:15:02"),
+              "Alert  2014-08-01 06:15:02  Message=\"Fan 2\\nfailed\" Severity=6");
+    EXPECT_EQ(EventLine(alert({{"Message", CimValue{std::string(70, 'x')}, {}}}), "T"),
+              "Alert  T  Message=\"" + std::string(62, 'x') + "\u2026");
+    EXPECT_EQ(EventLine(alert({}), "T"), "Alert  T  -");
 }
 
 // An association's ends and the graph's nodes by name; the shipped graph is the table golden's.

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "program/table_layout.h"
+#include "repository/mof_text.h"
 #include "repository/name_compare.h"
 
 namespace norvwmi {
@@ -79,6 +80,29 @@ constexpr std::array<TargetKind, 3> kTargetKinds{{
     {"NumericSensor", SensorText},
 }};
 
+// One property of an extrinsic event: an embedded object by its class, a text as a MOF
+// literal (its line ends escaped, so the line stays one) cut as a table cell, any other
+// value as its MOF literal.
+std::string PropertyText(const CimValue& value) {
+    if (const auto* embedded = std::get_if<CimEmbedded>(&value.data))
+        return embedded->object ? embedded->object->Definition().name : std::string(kMissing);
+    const std::string literal = MofLiteral(value);
+    return std::holds_alternative<std::string>(value.data) ? FitCell(literal, kEventTextWidth)
+                                                           : literal;
+}
+
+// An event of a class of its own says what its properties say: each that holds a value.
+std::string PropertiesPart(const CimObject& event) {
+    std::string text;
+    for (std::size_t i = 0; i < event.PropertyCount(); ++i) {
+        const CimValue& value = event.ValueAt(i);
+        if (value.IsNull()) continue;
+        if (!text.empty()) text += ' ';
+        text += event.PropertyAt(i).name + "=" + PropertyText(value);
+    }
+    return text.empty() ? std::string(kMissing) : text;
+}
+
 std::string TargetPart(const CimObject& event) {
     const CimObject* target = EmbeddedProperty(event, "TargetInstance");
     if (!target) return std::string(kMissing);
@@ -93,8 +117,9 @@ std::string TargetPart(const CimObject& event) {
 }  // namespace
 
 std::string EventLine(const CimObject& event, std::string_view received) {
+    const bool intrinsic = event.Find("TargetInstance").has_value();
     return event.Definition().name + std::string(kPartGap) + std::string(received) +
-           std::string(kPartGap) + TargetPart(event);
+           std::string(kPartGap) + (intrinsic ? TargetPart(event) : PropertiesPart(event));
 }
 
 }  // namespace norvwmi

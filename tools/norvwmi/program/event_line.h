@@ -6,7 +6,10 @@
 //   Upper Critical
 // A log record shows its id and event text; a sensor its name and state, the previous one
 // first when the event carries PreviousInstance; any other target its name. Texts are cut
-// as the table view cuts them.
+// as the table view cuts them. An event without a TargetInstance (an extrinsic event) shows
+// instead each of its properties that holds a value, in the order the object lists them:
+//   AlertIndication  2014-08-01 06:15:02  Message="Fan 2 failed" PerceivedSeverity=6
+// a text as a MOF literal cut as a cell, an embedded object by its class.
 #pragma once
 
 #include <string>

@@ -66,8 +66,9 @@ bool ListsQuery(const ClassSource& classes, std::string_view nameSpace,
     return false;
 }
 
-// Whether the query names events the namespace has: an intrinsic query any event class with
-// its target, an extrinsic one a class derived from __ExtrinsicEvent (or that class itself).
+// Why an extrinsic query cannot be served whoever is registered: its class is not one of the
+// namespace's, or does not derive from __ExtrinsicEvent (nor is it); nullopt when it can,
+// and for every intrinsic query.
 std::optional<ProviderLookup> RefusedEventClass(const ClassSource& classes,
                                                 std::string_view nameSpace,
                                                 const EventQuery& query) {
