@@ -16,7 +16,7 @@ struct LexerCase {
 
 constexpr LexerCase kLexerCases[] = {
     {"SELECT*FROM Fan", "name:SELECT symbol:* name:FROM name:Fan"},
-    {" \ta\r\n=\n_b1 ", "name:a symbol:= name:_b1"},  // every blank, and none at all
+    {" \ta\r\n=\n_b1 Zz9", "name:a symbol:= name:_b1 name:Zz9"},  // every blank, and none at all
     {"5 5. 5.25 .5 007", "number:5 number:5. number:5.25 number:.5 number:007"},
     {"-3 +.5 - 3 -x", "number:-3 number:+.5 symbol:- number:3 symbol:- name:x"},
     {"1e3 2.5E-2 7e+1", "number:1e3 number:2.5E-2 number:7e+1"},
