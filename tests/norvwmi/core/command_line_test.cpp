@@ -34,6 +34,9 @@ std::string DescribedLine(const CommandLine& line) {
     for (std::size_t i = 0; i < line.operands.size(); ++i) text += (i ? "] [" : "") + line.operands[i];
     text += "] format=" + std::string(kFormats[static_cast<int>(line.format)]);
     text += " level=" + line.clientLevel + " platform=" + line.platformFile.value_or("-");
+    std::string mofs;
+    for (const std::string& file : line.mofFiles) mofs += (mofs.empty() ? "" : ",") + file;
+    text += " mof=" + (mofs.empty() ? "-" : mofs);
     text += " module=" + line.moduleFile.value_or("-") + " perturb=" +
             (line.perturbSeed ? std::to_string(*line.perturbSeed) : "-");
     return text + " seconds=" + std::to_string(line.watchSeconds);

@@ -57,6 +57,32 @@ TEST(PlatformLoading, RefusedDescriptionsStopWithFileLineAndReason) {
     });
 }
 
+// Another provider's MOF files are served instead of the module's: the namespaces they declare
+// classes in, in the order first seen; a namespace that only gets an instance serves nothing.
+TEST(PlatformLoading, ServesTheNamespacesTheServedMofsDeclareClassesIn) {
+    const std::vector<MofFile> mofs{
+        {"one.mof",
+         "#pragma namespace(\"root\")\ninstance of __Namespace { Name = \"other\"; };\n"
+         "#pragma namespace(\"root\\\\other\")\nclass Zed { [key] string K; };\n"
+         "#pragma namespace(\"root\\\\third\")\nclass Mine { [key] string K; };\n"},
+        {"two.mof", "#pragma namespace(\"root\\\\OTHER\")\nclass Alpha { [key] string K; };\n"}};
+    const auto loaded = LoadPlatform(DefaultPlatformDescription(), "NORVHOST", {}, mofs);
+    ASSERT_TRUE(std::holds_alternative<Platform>(loaded));
+    const Platform& platform = std::get<Platform>(loaded);
+    EXPECT_EQ(platform.servedNamespaces, (std::vector<std::string>{"root\\other", "root\\third"}));
+    EXPECT_EQ(ServedClassNames(platform), (std::vector<std::string>{"Zed", "Alpha", "Mine"}));
+    EXPECT_EQ(ServedNamespaceOf(platform, "MINE"), "root\\third");
+    EXPECT_EQ(ServedNamespaceOf(platform, "Sensor"), "root\\other");
+    // The module's own MOF is not read beside them.
+    EXPECT_EQ(platform.classes->Declared().FindClass("root\\cimv2\\ipmi", "Sensor"), nullptr);
+
+    const auto empty = LoadPlatform(DefaultPlatformDescription(), "NORVHOST", {},
+                                    {MofFile{"empty.mof", "// nothing\n"}});
+    ASSERT_TRUE(std::holds_alternative<MofError>(empty));
+    EXPECT_EQ(FormatMofError(std::get<MofError>(empty)),
+              "empty.mof:1: a served MOF file declares no class");
+}
+
 // Finding the provider of a request as WMI does, in the shipped MOF and in registrations that
 // are wrong in each way WMI notices. That the shipped class ids are the module's own, every
 // golden output shows: the host creates each provider by the class id the MOF names.

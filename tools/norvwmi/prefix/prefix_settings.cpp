@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win_resource.h"
+#include "provider/provider_module.h"
 
 namespace norvwmi {
 
@@ -23,21 +24,6 @@ std::optional<std::wstring> StringValue(HKEY key, const wchar_t* name, HRESULT& 
     return std::wstring(text.data());
 }
 
-std::wstring SiblingOf(HMODULE self, const wchar_t* fileName) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(self, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return fileName;
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            path.erase(path.find_last_of(L"\\/") + 1);
-            return path + fileName;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 }  // namespace
 
 HRESULT ReadPrefixSettings(HMODULE self, PrefixSettings& settings) {
@@ -52,7 +38,7 @@ HRESULT ReadPrefixSettings(HMODULE self, PrefixSettings& settings) {
     if (FAILED(status)) return status;
     if (!wineLocator) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     settings.wineLocator = std::move(*wineLocator);
-    settings.providerModule = providerModule.value_or(SiblingOf(self, L"Norvipmiprv.dll"));
+    settings.providerModule = providerModule.value_or(DefaultProviderModulePath(self));
     return S_OK;
 }
 

@@ -5,24 +5,25 @@
 #include <algorithm>
 
 #include "repository/name_compare.h"
-#include "simulated_driver/platform_loading.h"
 
 namespace norvwmi {
 
 const std::string_view kUsage =
-    "usage: norvwmi [--platform FILE] [--module FILE]\n"
+    "usage: norvwmi [--platform FILE] [--mof FILE]... [--module FILE]\n"
     "               [--client-level anonymous|identify|impersonate|delegate]\n"
     "               [--format mof|json|table] [--perturb SEED] COMMAND\n"
     "commands:\n"
     "  enum CLASS                  enumerate the instances of a served class\n"
     "  get OBJECT-PATH             get one object by its path\n"
-    "  exec OBJECT-PATH METHOD     run a method\n"
+    "  exec OBJECT-PATH METHOD [NAME=VALUE]...\n"
+    "                              run a method with these in-parameters\n"
     "  classes                     list the served classes\n"
     "  summary                     one line: sensors, readings not OK, log records\n"
     "  graph                       the associations as a tree of names\n"
     "  query [NAMESPACE] WQL       run a query through the administrative locator, or an\n"
     "                              association query through the providers (NAMESPACE\n"
-    "                              defaults to root\\cimv2\\ipmi)\n"
+    "                              defaults to root\\cimv2\\ipmi, or to the first that\n"
+    "                              the --mof files name)\n"
     "  stress THREADS SECONDS WATCHDOG-SECONDS\n"
     "                              call every served class from many threads at once\n"
     "  watch [--seconds N] QUERY   subscribe to an event query for N seconds (default 10)\n"
@@ -68,6 +69,15 @@ const CLI::Validator kNotEmpty(
     [](const std::string& text) { return text.empty() ? std::string("is empty") : std::string(); },
     "");
 
+// A method's in-parameter: a name, '=' and the value's text (which may be empty).
+const CLI::Validator kNameValue(
+    [](const std::string& text) {
+        const std::size_t equals = text.find('=');
+        if (equals == std::string::npos || equals == 0) return "'" + text + "' is not NAME=VALUE";
+        return std::string();
+    },
+    "");
+
 // One positional operand, which may not be empty.
 CLI::Option* Operand(CLI::App& command, const std::string& name, std::string& into) {
     return command.add_option(name, into)->required()->check(kNotEmpty);
@@ -85,6 +95,7 @@ struct Parsed {
     std::string format{kFormatNames[0]};
     std::uint64_t perturbSeed = 0;
     std::string operands[3];
+    std::vector<std::string> inParameters;
     std::vector<std::string> queryWords;
     std::uint32_t stressNumbers[3] = {};
 };
@@ -93,6 +104,11 @@ struct Parsed {
 void Describe(CLI::App& app, Parsed& parsed) {
     CommandLine& line = parsed.line;
     app.add_option("--platform", parsed.platformFile)->check(kNotEmpty);
+    // Given once for each file: `--mof a.mof --mof b.mof`.
+    app.add_option("--mof", line.mofFiles)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(kNotEmpty);
     app.add_option("--module", parsed.moduleFile)->check(kNotEmpty);
     app.add_option("--client-level", line.clientLevel)->transform(OneOf(kClientLevelNames));
     app.add_option("--format", parsed.format)->transform(OneOf(kFormatNames));
@@ -105,6 +121,7 @@ void Describe(CLI::App& app, Parsed& parsed) {
     CLI::App* exec = app.add_subcommand("exec");
     Operand(*exec, "OBJECT-PATH", parsed.operands[0]);
     Operand(*exec, "METHOD", parsed.operands[1]);
+    exec->add_option("NAME=VALUE", parsed.inParameters)->check(kNameValue);
     app.add_subcommand("classes");
     app.add_subcommand("summary");
     app.add_subcommand("graph");
@@ -176,12 +193,11 @@ ParsedCommandLine ParseCommandLine(std::span<const std::string> arguments) {
                                   [&](const CommandRow& r) { return r.name == chosen; });
     line.command = row->command;
     line.operands.assign(parsed.operands, parsed.operands + row->operandCount);
-    if (line.command == Command::Query) {
-        line.operands = parsed.queryWords;
-        // A query without a namespace is one of the provider's namespace.
-        if (line.operands.size() == 1)
-            line.operands.insert(line.operands.begin(), std::string(kServedNamespace));
-    }
+    if (line.command == Command::Exec)
+        line.operands.insert(line.operands.end(), parsed.inParameters.begin(),
+                             parsed.inParameters.end());
+    // A query without a namespace is one of the served namespace (run_command.h).
+    if (line.command == Command::Query) line.operands = parsed.queryWords;
     if (line.command == Command::Stress)
         for (std::uint32_t number : parsed.stressNumbers)
             line.operands.push_back(std::to_string(number));

@@ -17,6 +17,7 @@
 #include "com/class_object.h"
 #include "com/com_apartment.h"
 #include "com/utility_parsers.h"
+#include "com/wbem_hresult.h"
 #include "com/wbem_status_names.h"
 #include "com/wide_text.h"
 #include "program/association_tree.h"
@@ -29,11 +30,14 @@
 #include "program/table_layout.h"
 #include "program/table_view.h"
 #include "repository/association_statement.h"
+#include "repository/method_arguments.h"
 #include "repository/mof_text.h"
+#include "repository/object_path.h"
 #include "repository/query_evaluation.h"
 #include "repository/name_compare.h"
 #include "provider/association_objects.h"
 #include "provider/event_watch.h"
+#include "provider/provider_query.h"
 #include "provider/provider_session.h"
 #include "provider/provider_module.h"
 #include "simulated_driver/embedded_mof.h"
@@ -111,7 +115,10 @@ void PrintObjects(const CommandLine& line, HRESULT status, const Objects& object
 
 // The status line for anything but WBEM_S_NO_ERROR.
 ExitCode Conclude(const CommandLine& line, HRESULT status, const std::string& step,
-                  const std::string& detail, const std::vector<std::string>& problems) {
+                  const std::string& detail, const std::vector<std::string>& problems,
+                  const std::vector<std::string>& warnings = {}) {
+    for (const std::string& warning : warnings)
+        Complain(CommandText(line) + ": provider warning: " + warning);
     for (const std::string& problem : problems)
         Complain(CommandText(line) + ": provider fault: " + problem);
     if (status != WBEM_S_NO_ERROR) {
@@ -127,7 +134,8 @@ ExitCode Conclude(const CommandLine& line, HRESULT status, const std::string& st
 
 // Whether the served class links others, by its definition (object_names.h).
 bool IsAssociationClass(const Platform& platform, const std::string& className) {
-    const RequestResult found = LookupObject(*platform.served, kServedNamespace, className);
+    const RequestResult found =
+        LookupObject(*platform.served, ServedNamespaceOf(platform, className), className);
     return !found.objects.empty() && IsLink(found.objects.front());
 }
 
@@ -167,19 +175,41 @@ ExitCode AssociationQuery(const CommandLine& line, const Platform& platform,
     for (const ClassDefinition* definition : platform.classes->Declared().Classes(nameSpace))
         classNames.push_back(definition->name);
     const ProviderAssociationAnswer result =
-        RunProviderAssociationQuery(module, host, classNames, line.operands[1]);
+        RunProviderAssociationQuery(module, host, classNames, line.operands.back());
     const ObjectsAnswer& answer = result.answer;
     const auto status = static_cast<HRESULT>(answer.status);
     PrintSnapshots(line, status, answer.objects);
     return Conclude(line, status, answer.step, answer.detail, result.problems);
 }
 
+// A data query of a class that a provider serves: through the provider (provider_query.h).
+ExitCode ProviderQuery(const CommandLine& line, const ProviderHost& host,
+                       const ProviderQueryPlan& plan) {
+    ProviderModule module;
+    if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
+    const ProviderQueryAnswer answer = RunProviderQuery(module, host, plan);
+    const ProviderOutcome& outcome = answer.outcome;
+    PrintSnapshots(line, outcome.status, answer.objects);
+    return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems,
+                    outcome.warnings);
+}
+
+// A query without a namespace asks the first served namespace; one of a class without a
+// provider is answered by the stand-in locator, as the provider's own queries are.
 ExitCode Query(const CommandLine& line, const Platform& platform) {
-    if (IsAssociationStatement(line.operands[1])) {
-        if (const auto nameSpace = platform.served->ResolveNamespace(line.operands[0]))
-            return AssociationQuery(line, platform, *nameSpace);
+    const std::string& text = line.operands.back();
+    const std::string requested =
+        line.operands.size() == 2 ? line.operands.front() : platform.servedNamespaces.front();
+    const auto nameSpace = platform.served->ResolveNamespace(requested);
+    if (nameSpace && IsAssociationStatement(text))
+        return AssociationQuery(line, platform, *nameSpace);
+    if (nameSpace) {
+        ProviderHost host = HostFor(line, platform);
+        host.nameSpace = *nameSpace;
+        if (const auto plan = PlanProviderQuery(host, text))
+            return ProviderQuery(line, host, *plan);
     }
-    const LocatorQueryOutcome outcome = RunLocatorQuery(line.operands[0], line.operands[1]);
+    const LocatorQueryOutcome outcome = RunLocatorQuery(requested, text);
     PrintObjects(line, outcome.status, outcome.objects);
     std::string detail;
     if (outcome.status == WBEM_S_TIMEDOUT)
@@ -200,12 +230,14 @@ bool LoadProviderModule(const CommandLine& line, ProviderModule& module) {
 }
 
 // The WMI service's side of the provider's requests: the platform's namespaces, the provider's
-// namespace and the client's impersonation level.
+// namespace (the first served one) and the client's impersonation level.
 ProviderHost HostFor(const CommandLine& line, const Platform& platform) {
     ProviderHost host;
     host.served = platform.served;
-    host.nameSpace = std::string(kServedNamespace);
+    host.nameSpace = platform.servedNamespaces.front();
     host.clientLevel = ClientLevelFromName(line.clientLevel).value_or(ClientLevel::Impersonate);
+    // Another provider's MOF means another provider: WMI lets its impersonation pass.
+    host.leftImpersonatingIsFault = line.mofFiles.empty();
     return host;
 }
 
@@ -262,10 +294,34 @@ ServedGraph EnumerateServed(const ProviderModule& module, const ProviderHost& ho
     return graph;
 }
 
+// The served namespace a request is about: the one its path names, else the one that
+// declares its class.
+std::string RequestNamespace(const Platform& platform, const std::string& target) {
+    const auto path = ParseObjectPath(target);
+    if (!path) return platform.servedNamespaces.front();
+    if (!path->namespaces.empty())
+        if (auto named = platform.served->ResolveNamespace(path->NamespaceText())) return *named;
+    return ServedNamespaceOf(platform, path->className);
+}
+
+// exec's NAME=VALUE operands, read by the method's declaration. Without a declared class and
+// method there are none: the request's route then says what is missing.
+std::variant<std::vector<MethodArgument>, std::string> MethodArguments(const Platform& platform,
+                                                                       const std::string& nameSpace,
+                                                                       const CommandLine& line) {
+    const auto path = ParseObjectPath(line.operands[0]);
+    const ClassDefinition* definition =
+        path ? platform.classes->Declared().FindClass(nameSpace, path->className) : nullptr;
+    const MethodDefinition* method = definition ? definition->FindMethod(line.operands[1]) : nullptr;
+    if (!method) return std::vector<MethodArgument>{};
+    return ReadMethodArguments(*method, std::span(line.operands).subspan(2));
+}
+
 ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
-    const ProviderHost host = HostFor(line, platform);
+    ProviderHost host = HostFor(line, platform);
+    host.nameSpace = RequestNamespace(platform, line.operands[0]);
     ProviderRequest request;
     request.target = line.operands[0];
     if (line.command == Command::Enumerate) {
@@ -275,6 +331,11 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
     } else {
         request.operation = ProviderOperation::ExecMethod;
         request.method = line.operands[1];
+        auto arguments = MethodArguments(platform, host.nameSpace, line);
+        if (auto* refused = std::get_if<std::string>(&arguments))
+            return Conclude(line, Wbem(WBEM_E_INVALID_METHOD_PARAMETERS), "the in-parameters",
+                            *refused, {});
+        request.inParameters = std::get<std::vector<MethodArgument>>(std::move(arguments));
     }
     const ProviderOutcome outcome = RunProviderRequest(module, host, request);
     TableLinks links;
@@ -295,7 +356,8 @@ ExitCode ServeByProvider(const CommandLine& line, const Platform& platform) {
         links.endNames = &*endNames;
     }
     PrintSnapshots(line, outcome.status, objects, links);
-    return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
+    return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems,
+                    outcome.warnings);
 }
 
 // The local date and time to the second, as an event line shows when its event arrived.
@@ -439,7 +501,17 @@ ExitCode RunCommand(const CommandLine& line) {
         }
         description = MofFile{*line.platformFile, std::move(std::get<std::string>(read))};
     }
-    auto loaded = LoadPlatform(description, ComputerName(), line.perturbSeed);
+    std::vector<MofFile> servedMofs;
+    for (const std::string& file : line.mofFiles) {
+        auto read = ReadWholeFile(file);
+        if (const DWORD* error = std::get_if<DWORD>(&read)) {
+            Complain("cannot read the MOF file " + file + ": " +
+                     DescribeStatus(static_cast<std::uint32_t>(HRESULT_FROM_WIN32(*error))));
+            return ExitCode::PlatformInvalid;
+        }
+        servedMofs.push_back(MofFile{file, std::move(std::get<std::string>(read))});
+    }
+    auto loaded = LoadPlatform(description, ComputerName(), line.perturbSeed, servedMofs);
     if (const MofError* error = std::get_if<MofError>(&loaded)) {
         Write(stderr, FormatMofError(*error) + "\n");
         return ExitCode::PlatformInvalid;

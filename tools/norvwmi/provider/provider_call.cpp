@@ -7,6 +7,7 @@
 #include "com/class_object.h"
 #include "com/completion_check.h"
 #include "com/recording_sink.h"
+#include "com/variant_conversion.h"
 #include "com/wbem_hresult.h"
 #include "com/wbem_services.h"
 #include "com/wbem_status_names.h"
@@ -63,33 +64,40 @@ const char* StepName(ProviderOperation operation) {
     return "";
 }
 
-// Runs `call` in a server call context; a thread left impersonating is a problem.
+// Runs `call` in a server call context; a thread left impersonating is a problem or a
+// warning, as the host says.
 template <typename Call>
-HRESULT InCallContext(ClientLevel level, const char* step, std::vector<std::string>& problems,
+HRESULT InCallContext(const ProviderHost& host, const char* step, ProviderOutcome& outcome,
                       Call&& call) {
-    ServerCallContext context(level);
+    ServerCallContext context(host.clientLevel);
     if (FAILED(context.Status())) return context.Status();
     const HRESULT result = call();
     context.End();
     if (context.LeftImpersonating())
-        problems.push_back(std::string(step) +
-                           " returned with the thread still impersonating "
-                           "the client");
+        (host.leftImpersonatingIsFault ? outcome.problems : outcome.warnings)
+            .push_back(std::string(step) + " returned with the thread still impersonating "
+                                           "the client");
     return result;
 }
 
-// The in-parameters a client passes when it gives none: an empty instance of the method's
-// in-signature, or null when the method takes none.
+// The in-parameters a client passes: an instance of the method's in-signature, which holds
+// the declared defaults, with the given values put; null when the method takes none.
 HRESULT InParameters(IWbemServices* services, const std::string& className,
-                     const std::string& method, ComPtr<IWbemClassObject>& parameters) {
+                     const ProviderRequest& request, ComPtr<IWbemClassObject>& parameters) {
     ComPtr<IWbemClassObject> definition;
     NORV_RETURN_IF_FAILED(
         services->GetObject(MakeBstr(className).get(), 0, nullptr, definition.put(), nullptr));
     ComPtr<IWbemClassObject> signature;
     NORV_RETURN_IF_FAILED(
-        definition->GetMethod(Utf8ToWide(method).c_str(), 0, signature.put(), nullptr));
+        definition->GetMethod(Utf8ToWide(request.method).c_str(), 0, signature.put(), nullptr));
     if (!signature) return WBEM_S_NO_ERROR;
-    return signature->SpawnInstance(0, parameters.put());
+    NORV_RETURN_IF_FAILED(signature->SpawnInstance(0, parameters.put()));
+    for (const MethodArgument& argument : request.inParameters) {
+        norv::win::UniqueVariant value;
+        NORV_RETURN_IF_FAILED(ToVariant(argument.value, argument.type, false, value));
+        NORV_RETURN_IF_FAILED(parameters->Put(Utf8ToWide(argument.name).c_str(), 0, &value, 0));
+    }
+    return WBEM_S_NO_ERROR;
 }
 
 HRESULT Request(IWbemServices* provider, IWbemServices* nameSpace, const ProviderRequest& request,
@@ -108,7 +116,7 @@ HRESULT Request(IWbemServices* provider, IWbemServices* nameSpace, const Provide
             if (!path) return Wbem(WBEM_E_INVALID_OBJECT_PATH);
             ComPtr<IWbemClassObject> parameters;
             NORV_RETURN_IF_FAILED(
-                InParameters(nameSpace, path->className, request.method, parameters));
+                InParameters(nameSpace, path->className, request, parameters));
             return provider->ExecMethodAsync(target.get(), MakeBstr(request.method).get(), 0,
                                              nullptr, parameters.get(), sink);
         }
@@ -197,7 +205,7 @@ ProviderOutcome InitialiseProvider(IClassFactory* factory, const ProviderHost& h
     const auto nameSpace = NamespaceServices::Create(host.served, host.nameSpace);
     const auto initSink = RecordingSink::Create();
     std::wstring namespaceName = Utf8ToWide(host.nameSpace);
-    hr = InCallContext(host.clientLevel, "Initialize", outcome.problems, [&] {
+    hr = InCallContext(host, "Initialize", outcome, [&] {
         return init->Initialize(nullptr, 0, namespaceName.data(), nullptr, nameSpace.get(), nullptr,
                                 initSink.get());
     });
@@ -231,7 +239,7 @@ void CallInitialisedProvider(const InitialisedProvider& provider, const Provider
     const auto sink = RecordingSink::Create();
     outcome.step = StepName(request.operation);
     const HRESULT hr =
-        InCallContext(host.clientLevel, StepName(request.operation), outcome.problems, [&] {
+        InCallContext(host, StepName(request.operation), outcome, [&] {
             return Request(provider.services.get(), provider.nameSpace.get(), request, sink.get());
         });
     for (std::string& problem : CheckCompletion(hr, *sink.get(), host.completionWaitMs))

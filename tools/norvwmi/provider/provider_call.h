@@ -7,7 +7,9 @@
 // What a client would trip over is reported as a problem: a call that returned success but
 // never called SetStatus (or never reported its initialisation), a thread left
 // impersonating, an object the host did not make, a get or method call without exactly one
-// object, a module that still holds objects once every reference is gone.
+// object, a module that still holds objects once every reference is gone. A thread left
+// impersonating is a fault of the module the host ships with, whose tests hold it to reverting;
+// of another provider it is a warning, as COM reverts the thread at the end of the call.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +24,7 @@
 #include "com/call_context.h"
 #include "provider/provider_module.h"
 #include "provider/provider_registration.h"
+#include "repository/method_arguments.h"
 #include "repository/served_namespaces.h"
 
 namespace norvwmi {
@@ -30,6 +33,8 @@ struct ProviderRequest {
     ProviderOperation operation = ProviderOperation::Enumerate;
     std::string target;  // Enumerate and Query: the class; Get and ExecMethod: the object path
     std::string method;  // ExecMethod
+    // ExecMethod: the values of in-parameters; the others keep their declared defaults.
+    std::vector<MethodArgument> inParameters;
     std::string query;   // Query: a WQL query of the class
 };
 
@@ -40,6 +45,8 @@ struct ProviderHost {
     ClientLevel clientLevel = ClientLevel::Impersonate;
     // How long a SetStatus that did not come during the call is waited for.
     DWORD completionWaitMs = 2000;
+    // Whether a call that returns with the thread impersonating is a problem (else a warning).
+    bool leftImpersonatingIsFault = true;
 };
 
 struct ProviderOutcome {
@@ -49,6 +56,7 @@ struct ProviderOutcome {
     std::string detail;  // why, when the host itself refused the request
     std::vector<norv::win::ComPtr<IWbemClassObject>> objects;  // indicated, in order
     std::vector<std::string> problems;
+    std::vector<std::string> warnings;  // what WMI lets pass but a provider should not do
 };
 
 // A provider object made and initialised, ready for requests: its IWbemServices and the

@@ -55,11 +55,11 @@ HRESULT ProviderModule::CanUnloadNow() const {
     return canUnloadNow_();
 }
 
-std::wstring DefaultProviderModulePath() {
+std::wstring DefaultProviderModulePath(HMODULE beside) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
-            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            ::GetModuleFileNameW(beside, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) return kModuleFileName;
         if (length < buffer.size()) {
             std::wstring path(buffer.data(), length);

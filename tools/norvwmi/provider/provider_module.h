@@ -52,7 +52,7 @@ private:
     CanUnloadNowFunction canUnloadNow_ = nullptr;
 };
 
-// Norvipmiprv.dll in the folder of the running program.
-std::wstring DefaultProviderModulePath();
+// Norvipmiprv.dll in the folder of `beside` (a loaded module), or of the running program.
+std::wstring DefaultProviderModulePath(HMODULE beside = nullptr);
 
 }  // namespace norvwmi

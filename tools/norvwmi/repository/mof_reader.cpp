@@ -415,7 +415,7 @@ private:
         return true;
     }
 
-    // ([in] uint32 x, [out] string y[])
+    // ([in] uint32 x = 1, [out] string y[])
     bool ParseParameters(MethodDefinition& method) {
         if (!Advance()) return false;  // '('
         NameSet parameterNames;
@@ -433,6 +433,10 @@ private:
             if (token_.Is('[')) {
                 parameter.isArray = true;
                 if (!ParseArraySize()) return false;
+            }
+            // A default, which a client that passes no value gets: [in] string s = "x"
+            if (token_.Is('=')) {
+                if (!Advance() || !ParseValue(parameter.defaultValue, false)) return false;
             }
             if (!IsQualifierTrue(parameter, "in") && !IsQualifierTrue(parameter, "out"))
                 return FailAt(parameter.where.line, "parameter " + Quoted(parameter.name) +

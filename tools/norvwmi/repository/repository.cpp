@@ -229,10 +229,16 @@ private:
             if (entry.repeated)
                 return Fail(own.where,
                             "method " + Quoted(own.name) + " is declared twice in class " + name);
+            MethodDefinition method = own;
+            for (PropertyDefinition& parameter : method.parameters)
+                if (std::optional<std::string> reason =
+                        NormaliseToProperty(parameter, parameter.defaultValue))
+                    return Fail(parameter.where, "default value of parameter " +
+                                                     Quoted(parameter.name) + ": " + *reason);
             if (entry.inherited) {
-                definition.methods[*entry.inherited] = own;
+                definition.methods[*entry.inherited] = std::move(method);
             } else {
-                definition.methods.push_back(own);
+                definition.methods.push_back(std::move(method));
             }
         }
         classes_.push_back(std::move(definition));

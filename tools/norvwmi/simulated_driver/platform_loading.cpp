@@ -1,5 +1,6 @@
 #include "simulated_driver/platform_loading.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "repository/instance_values.h"
@@ -16,8 +17,9 @@ namespace {
 constexpr std::string_view kClassBehaviour = "Norvwmi_ClassBehaviour";
 constexpr std::string_view kAbsentClass = "Norvwmi_AbsentClass";
 
-// The host's own files, in the order they are added; system classes come first.
-constexpr std::string_view kClassFiles[] = {kHealthMofName, kHostMofName, kServedMofName};
+// The host's own files, in the order they are added; system classes come first, the served
+// MOF files follow.
+constexpr std::string_view kClassFiles[] = {kHealthMofName, kHostMofName};
 
 // The class a directive names, checked to be declared; the repository's spelling.
 std::variant<ClassInNamespace, MofError> NamedClass(const Repository& repository,
@@ -78,7 +80,28 @@ std::optional<MofError> AddDescription(Repository& repository, const MofFile& de
     return repository.Add(read.document);
 }
 
-std::variant<Repository, MofError> ReadRepository(const MofFile& description) {
+void NoteNamespace(std::vector<std::string>& namespaces, const std::string& name) {
+    const bool known = std::any_of(namespaces.begin(), namespaces.end(),
+                                   [&](const std::string& seen) { return SameName(seen, name); });
+    if (!known) namespaces.push_back(name);
+}
+
+// Adds a served MOF file; the namespaces it declares classes in are noted (a namespace that
+// only gets an instance, such as the __Namespace that makes another, serves nothing).
+std::optional<MofError> AddServed(Repository& repository, const MofFile& file,
+                                  std::vector<std::string>& namespaces) {
+    MofReadResult read = ReadMof(file.text, file.name);
+    if (read.error) return read.error;
+    if (read.document.classes.empty())
+        return MofError{file.name, 1, "a served MOF file declares no class"};
+    for (const ClassDefinition& definition : read.document.classes)
+        NoteNamespace(namespaces, definition.nameSpace);
+    return repository.Add(read.document);
+}
+
+std::variant<Repository, MofError> ReadRepository(const MofFile& description,
+                                                  const std::vector<MofFile>& servedMofs,
+                                                  std::vector<std::string>& servedNamespaces) {
     Repository repository;
     const std::string_view systemText = EmbeddedMofText(kSystemMofName).value();
     MofReadResult system = ReadMof(systemText, kSystemMofName);
@@ -86,6 +109,10 @@ std::variant<Repository, MofError> ReadRepository(const MofFile& description) {
     if (auto error = repository.AddSystemClasses(system.document)) return *error;
     for (std::string_view file : kClassFiles)
         if (auto error = repository.AddMof(EmbeddedMofText(file).value(), file)) return *error;
+    const std::vector<MofFile> ownMof{
+        MofFile{std::string(kServedMofName), std::string(EmbeddedMofText(kServedMofName).value())}};
+    for (const MofFile& file : servedMofs.empty() ? ownMof : servedMofs)
+        if (auto error = AddServed(repository, file, servedNamespaces)) return *error;
     if (auto error = AddDescription(repository, description)) return *error;
     return repository;
 }
@@ -98,8 +125,10 @@ MofFile DefaultPlatformDescription() {
 }
 
 std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::string serverName,
-                                              std::optional<std::uint64_t> perturbSeed) {
-    auto read = ReadRepository(description);
+                                              std::optional<std::uint64_t> perturbSeed,
+                                              const std::vector<MofFile>& servedMofs) {
+    std::vector<std::string> servedNamespaces;
+    auto read = ReadRepository(description, servedMofs, servedNamespaces);
     if (auto* error = std::get_if<MofError>(&read)) return *error;
     Repository& repository = std::get<Repository>(read);
     auto log = ReadManagementLog(repository);
@@ -118,6 +147,7 @@ std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::s
                        "a description with timed directives is served without --perturb: both "
                        "would change the same data");
     Platform platform;
+    platform.servedNamespaces = std::move(servedNamespaces);
     platform.classes = std::make_shared<const PlatformClassSource>(
         std::move(repository), std::move(std::get<std::vector<ClassInNamespace>>(absent)));
     std::shared_ptr<const ClassSource> served = platform.classes;
@@ -140,9 +170,18 @@ std::variant<Platform, MofError> LoadPlatform(const MofFile& description, std::s
 
 std::vector<std::string> ServedClassNames(const Platform& platform) {
     std::vector<std::string> names;
-    for (const ClassDefinition* definition : platform.classes->Declared().Classes(kServedNamespace))
-        names.push_back(definition->name);
+    for (const std::string& nameSpace : platform.servedNamespaces)
+        for (const ClassDefinition* definition : platform.classes->Declared().Classes(nameSpace))
+            names.push_back(definition->name);
     return names;
+}
+
+std::string ServedNamespaceOf(const Platform& platform, std::string_view className) {
+    for (const std::string& nameSpace : platform.servedNamespaces)
+        for (const ClassDefinition* definition : platform.classes->Declared().Classes(nameSpace))
+            if (SameName(definition->name, className)) return nameSpace;
+    return platform.servedNamespaces.empty() ? std::string(kServedNamespace)
+                                             : platform.servedNamespaces.front();
 }
 
 }  // namespace norvwmi

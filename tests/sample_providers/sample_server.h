@@ -1,0 +1,214 @@
+// What every sample provider shares, as a provider's author writes it from WMI's provider
+// documentation: an in-process COM server (DllGetClassObject, DllCanUnloadNow) whose class
+// factory makes one provider object, IWbemProviderInit keeping the namespace it is given,
+// and IWbemServices answering sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE) for what the sample does
+// not do. Nothing here comes from the module: these are strangers to it.
+#pragma once
+
+#include <windows.h>
+
+#include <wbemcli.h>
+#include <wbemprov.h>
+
+#include <atomic>
+#include <new>
+
+namespace sample {
+
+// WMI's failure codes as HRESULTs (WBEMSTATUS is an unsigned enumeration).
+constexpr HRESULT Failure(WBEMSTATUS status) {
+    return static_cast<HRESULT>(status);
+}
+
+// Objects and locks alive in the module, which DllCanUnloadNow reports.
+inline std::atomic<long> g_moduleCount{0};
+
+class ProviderBase : public IWbemProviderInit, public IWbemServices {
+public:
+    ProviderBase() { ++g_moduleCount; }
+    virtual ~ProviderBase() {
+        if (nameSpace_) nameSpace_->Release();
+        --g_moduleCount;
+    }
+    ProviderBase(const ProviderBase&) = delete;
+    ProviderBase& operator=(const ProviderBase&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IWbemServices)) {
+            *object = static_cast<IWbemServices*>(this);
+        } else if (iid == __uuidof(IWbemProviderInit)) {
+            *object = static_cast<IWbemProviderInit*>(this);
+        } else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const long left = --references_;
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    STDMETHODIMP Initialize(LPWSTR, LONG, LPWSTR, LPWSTR, IWbemServices* nameSpace, IWbemContext*,
+                            IWbemProviderInitSink* sink) override {
+        if (!nameSpace || !sink) return sample::Failure(WBEM_E_INVALID_PARAMETER);
+        nameSpace->AddRef();
+        nameSpace_ = nameSpace;
+        sink->SetStatus(WBEM_S_INITIALIZED, 0);
+        return WBEM_S_NO_ERROR;
+    }
+
+    STDMETHODIMP OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
+                               IWbemCallResult**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP CancelAsyncCall(IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP QueryObjectSink(LONG, IWbemObjectSink**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
+                           IWbemCallResult**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP CreateClassEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
+                                  IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
+                                    IEnumWbemClassObject**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
+                                         IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                           IEnumWbemClassObject**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                                       IEnumWbemClassObject**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                            IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
+                            IWbemClassObject**, IWbemCallResult**) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+    STDMETHODIMP ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
+                                 IWbemObjectSink*) override {
+        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
+    }
+
+protected:
+    IWbemServices* nameSpace_ = nullptr;
+
+private:
+    std::atomic<long> references_{1};
+};
+
+// Makes `Provider` objects; the module's one class.
+template <typename Provider>
+class Factory : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IClassFactory)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override {
+        ++g_moduleCount;
+        return 2;
+    }
+    STDMETHODIMP_(ULONG) Release() override {
+        --g_moduleCount;
+        return 1;
+    }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        Provider* provider = new (std::nothrow) Provider();
+        if (!provider) return E_OUTOFMEMORY;
+        const HRESULT hr = provider->QueryInterface(iid, object);
+        provider->Release();
+        return hr;
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        lock ? ++g_moduleCount : --g_moduleCount;
+        return S_OK;
+    }
+};
+
+// DllGetClassObject's body for a module of one class.
+template <typename Provider>
+HRESULT GetClassObject(REFCLSID asked, REFCLSID served, REFIID iid, void** object) {
+    static Factory<Provider> factory;
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (asked != served) return CLASS_E_CLASSNOTAVAILABLE;
+    return factory.QueryInterface(iid, object);
+}
+
+inline HRESULT CanUnloadNow() {
+    return g_moduleCount == 0 ? S_OK : S_FALSE;
+}
+
+// A VARIANT that clears itself.
+struct Variant {
+    VARIANT value;
+    Variant() { VariantInit(&value); }
+    ~Variant() { VariantClear(&value); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+};
+
+}  // namespace sample
