@@ -23,6 +23,12 @@ def sample(kind, mof):
 
 INSTANCE = sample("instance", "InstProvSamp.mof")
 METHOD = sample("method", "MethProvSamp.mof")
+EVENT = sample("event", "SampleAlert.mof")
+# The event sample's four alerts, as a table line each shows them after its date and time.
+ALERTS = ['Message="Fan 1 turns at its usual speed" Sequence=1 Severity=2',
+          'Message="Fan 2 turns slowly" Sequence=2 Severity=6',
+          'Message="Fan 2 has stopped" Sequence=3 Severity=9',
+          'Message="Fan 2 turns again" Sequence=4 Severity=4']
 LEFT_IMPERSONATING = ("provider warning: %s returned with the thread still impersonating the "
                       "client")
 
@@ -75,6 +81,27 @@ ROWS = [
     ("an out-parameter is no in-parameter",
      METHOD + ["exec", "MethProvSamp", "Echo", "sOutArg=x"], 1, [], [],
      ["(Echo has no in-parameter 'sOutArg')"]),
+    # The event provider takes no IWbemEventProviderQuerySink: it is served all the same.
+    ("an extrinsic subscription gets exactly the events its WHERE on their properties takes",
+     EVENT + ["--format", "table", "watch", "--seconds", "2",
+              "SELECT * FROM SampleAlert WHERE Severity >= 6"], 0,
+     ALERTS[1:3], [ALERTS[0], ALERTS[3]], []),
+    ("one without a WHERE every event, in order, as MOF text",
+     EVENT + ["watch", "--seconds", "2", "SELECT * FROM SampleAlert"], 0,
+     ["instance of SampleAlert\n{\n\tMessage = \"Fan 1 turns at its usual speed\";\n"
+      "\tSequence = 1;\n\tSeverity = 2;\n};\n"] + ["Sequence = %d;" % n for n in (2, 3, 4)],
+     [], []),
+    ("and as JSON",
+     EVENT + ["--format", "json", "watch", "--seconds", "2",
+              "SELECT * FROM __ExtrinsicEvent WHERE Sequence = 4"], 0,
+     ['"__CLASS": "SampleAlert"', '"Severity": 4'], ['"Sequence": 3'], []),
+    ("an intrinsic event class names its target",
+     EVENT + ["watch", "--seconds", "1", "SELECT * FROM __InstanceCreationEvent"], 1, [], [],
+     ["WBEM_E_PROVIDER_NOT_CAPABLE (0x80041024) from the provider registration "
+      "(__InstanceCreationEvent is not an extrinsic event class"]),
+    ("an extrinsic class the MOF does not declare",
+     EVENT + ["watch", "--seconds", "1", "SELECT * FROM OtherAlert"], 1, [], [],
+     ["WBEM_E_INVALID_CLASS", "(no event class OtherAlert)"]),
 ]
 
 
