@@ -5,8 +5,9 @@
 // table and registration (module/served_classes.cpp takes every row, with the creator its
 // provider defines), the type library (generated from these rows at build time), the
 // provider's lock and fetched class, the columns' class names, the tests and tools. The seven
-// classes of the hardware come first; the association provider serves the seven association
-// classes between them (graph/association_classes.h) and names none here.
+// classes of the hardware come first, then the conditions the log holds; the association
+// provider serves the seven association classes between the hardware's classes
+// (graph/association_classes.h) and names none here.
 #pragma once
 
 #include <array>
@@ -27,6 +28,7 @@ enum class ProviderClass : std::uint8_t {
     Sensor,
     ComputerSystem,
     AdminDomain,
+    HealthCondition,
     Association,
 };
 
@@ -67,6 +69,9 @@ inline constexpr auto kProviderClassIdentities = std::to_array<ProviderClassIden
     {"NorvAdminDomainProv", "{5E51E62A-6753-433D-9AAA-9D149ECE03CD}",
      "Norvipmiprv.NorvAdminDomainProv.1", "CNorvAdminDomainProv Object", "AdminDomain",
      "CNorvAdminDomainProv", "NorvAdminDomainProv Class"},
+    {"NorvHealthConditionProv", "{DFBD50AE-D2A6-4EE5-9FB4-C39F6AF543A2}",
+     "Norvipmiprv.HealthCondition.1", "CNorvHealthConditionProv Object", "HealthCondition",
+     "CNorvHealthConditionProv", "NorvHealthConditionProv Class"},
     {"NorvAssociationProv", "{C45691DE-B561-4932-8051-0979275134CD}",
      "Norvipmiprv.Association.1", "CNorvAssociationProv Object", "",
      "CNorvAssociationProv", "NorvAssociationProv Class"},
@@ -76,7 +81,7 @@ inline constexpr auto kProviderClassIdentities = std::to_array<ProviderClassIden
 inline constexpr std::size_t kProviderClassCount = kProviderClassIdentities.size();
 
 // The event provider: it serves no class's instances, it pushes events of LogRecord, Sensor
-// and NumericSensor. It is registered and found after the seven instance providers; it has
+// and NumericSensor. It is registered and found after the instance providers; it has
 // no coclass in the type library, since it answers no IProvideClassInfo.
 inline constexpr ProviderClassIdentity kHardwareEventProviderIdentity{
     "NorvHardwareEventProv", "{7D3A1C52-8E64-4F0B-9A27-5C1E0B6D4F83}",

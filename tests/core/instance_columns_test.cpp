@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "alerts/health_condition_columns.h"
 #include "eventlog/log_columns.h"
 #include "graph/hardware_graph.h"
 #include "host/provider_class_identity.h"
@@ -121,6 +122,7 @@ TEST(InstanceColumns, EveryTableIsItsClassInTheShippedMof) {
     expect(ProviderClass::ComputerSystem, kComputerSystemColumns);
     expect(ProviderClass::AdminDomain, kAdminDomainColumns);
     expect(ProviderClass::SystemSpecificCollection, kSensorCollectionColumns);
+    expect(ProviderClass::HealthCondition, kHealthConditionColumns);
     for (std::size_t row = 0; row < kProviderClassCount; ++row) {
         const auto served = static_cast<ProviderClass>(row);
         EXPECT_EQ(checked.contains(served), !IdentityOf(served).servedClass.empty())

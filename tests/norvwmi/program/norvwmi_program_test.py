@@ -40,7 +40,8 @@ ASSOCIATION_CLASSES = [name for name, association in shipped_classes() if associ
 GOLDEN_FILES = {"Sensor": "sensors", "NumericSensor": "numeric-sensors",
                 "LogRecord": "log-records", "RecordLog": "record-log",
                 "ComputerSystem": "controller", "AdminDomain": "admin-domain",
-                "SystemSpecificCollection": "sensor-collection"}
+                "SystemSpecificCollection": "sensor-collection",
+                "HealthCondition": "health-conditions"}
 NOT_FOUND = "WBEM_E_NOT_FOUND (0x80041002)"
 
 

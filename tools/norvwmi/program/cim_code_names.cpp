@@ -31,6 +31,13 @@ constexpr std::array kSensorTypes{
     CodeName{3, "Voltage"}, CodeName{4, "Current"}, CodeName{5, "Tachometer"},
 };
 
+// The value map of PerceivedSeverity, all of it.
+constexpr std::array kPerceivedSeverities{
+    CodeName{0, "Unknown"},          CodeName{1, "Other"}, CodeName{2, "Information"},
+    CodeName{3, "Degraded/Warning"}, CodeName{4, "Minor"}, CodeName{5, "Major"},
+    CodeName{6, "Critical"},         CodeName{7, "Fatal/NonRecoverable"},
+};
+
 template <std::size_t N>
 std::optional<std::string_view> NameIn(const std::array<CodeName, N>& table, std::uint64_t code) {
     for (const CodeName& row : table)
@@ -50,6 +57,10 @@ std::optional<std::string_view> RateUnitsName(std::uint64_t code) {
 
 std::optional<std::string_view> SensorTypeName(std::uint64_t code) {
     return NameIn(kSensorTypes, code);
+}
+
+std::optional<std::string_view> PerceivedSeverityName(std::uint64_t code) {
+    return NameIn(kPerceivedSeverities, code);
 }
 
 }  // namespace norvwmi

@@ -15,5 +15,7 @@ std::optional<std::string_view> BaseUnitsName(std::uint64_t code);
 std::optional<std::string_view> RateUnitsName(std::uint64_t code);
 // SensorType: "Temperature" for 2.
 std::optional<std::string_view> SensorTypeName(std::uint64_t code);
+// PerceivedSeverity, as the class's Values name it: "Fatal/NonRecoverable" for 7.
+std::optional<std::string_view> PerceivedSeverityName(std::uint64_t code);
 
 }  // namespace norvwmi

@@ -1,10 +1,17 @@
 #include "program/health_summary.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <vector>
 #include <optional>
 
+#include "program/cim_code_names.h"
+#include "program/object_names.h"
+#include "program/record_event.h"
 #include "program/table_cells.h"
 #include "program/table_layout.h"
+#include "repository/object_path.h"
 
 namespace norvwmi {
 
@@ -47,6 +54,71 @@ const CimObject* NewestRecord(std::span<const CimObject> records) {
     return newest;
 }
 
+std::optional<std::uint64_t> SeverityOf(const CimObject& condition) {
+    const auto index = condition.Find("PerceivedSeverity");
+    if (!index) return std::nullopt;
+    const auto* code = std::get_if<std::uint64_t>(&condition.ValueAt(*index).data);
+    return code != nullptr ? std::optional<std::uint64_t>(*code) : std::nullopt;
+}
+
+// A severity's word: its name in lower case up to a slash ("fatal", "degraded").
+std::string SeverityWord(std::uint64_t code) {
+    const auto name = PerceivedSeverityName(code);
+    if (!name) return "severity " + std::to_string(code);
+    std::string word(name->substr(0, name->find('/')));
+    for (char& letter : word)
+        if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
+    return word;
+}
+
+// The record the path names, matched by its relative path.
+const CimObject* RecordAt(std::span<const CimObject> records, const std::string& path) {
+    const auto parsed = ParseObjectPath(path);
+    if (!parsed) return nullptr;
+    const std::string wanted = FormatRelativePath(parsed->className, parsed->keys, parsed->singleton);
+    for (const CimObject& record : records)
+        if (record.RelativePath() == wanted) return &record;
+    return nullptr;
+}
+
+// "CPU 0(1.0.0) IERR since 2014-06-02 04:30": the served sensor's name (else the device id
+// the record names), the raising record's event text and the condition's first time.
+std::string WorstText(const CimObject& worst, const HealthObjects& objects) {
+    std::vector<CimObject> sensors(objects.sensors.begin(), objects.sensors.end());
+    sensors.insert(sensors.end(), objects.numericSensors.begin(), objects.numericSensors.end());
+    const auto sensor = ObjectNames(sensors).Find(TextOf(worst, "AlertingManagedElement").value_or(""));
+    const CimObject* record = RecordAt(objects.logRecords, TextOf(worst, "LogRecord").value_or(""));
+    const auto event = record != nullptr ? RecordEventOf(*record) : std::nullopt;
+    std::string text = sensor ? *sensor : event ? "(" + event->deviceId + ")" : "unknown sensor";
+    if (event) text += " " + RecordEventText(*event);
+    const auto since = TextOf(worst, "FirstTime");
+    return text + " since " + (since ? LocalDateTime(*since) : std::string("undated"));
+}
+
+std::string ConditionsText(const HealthObjects& objects) {
+    if (objects.conditions.empty()) return "no active conditions";
+    constexpr std::uint64_t kWorstSeverity = 7;
+    std::array<std::size_t, kWorstSeverity + 1> bySeverity{};
+    const CimObject* worst = nullptr;
+    std::uint64_t worstSeverity = 0;
+    for (const CimObject& condition : objects.conditions) {
+        const std::uint64_t severity = std::min(SeverityOf(condition).value_or(0), kWorstSeverity);
+        ++bySeverity[severity];
+        if (worst == nullptr || severity > worstSeverity) {
+            worst = &condition;
+            worstSeverity = severity;
+        }
+    }
+    std::string text = Counted(objects.conditions.size(), "active condition", "active conditions") + ":";
+    const char* separator = " ";
+    for (std::uint64_t severity = kWorstSeverity + 1; severity-- > 0;) {
+        if (bySeverity[severity] == 0) continue;
+        text += separator + std::to_string(bySeverity[severity]) + " " + SeverityWord(severity);
+        separator = ", ";
+    }
+    return text + "; worst: " + WorstText(*worst, objects);
+}
+
 }  // namespace
 
 std::string HealthSummary(std::string_view platform, const HealthObjects& objects) {
@@ -60,7 +132,7 @@ std::string HealthSummary(std::string_view platform, const HealthObjects& object
                                "sensor present", "sensors present") +
                        ", " + std::to_string(notOk) + " of " +
                        Counted(objects.numericSensors.size(), "reading", "readings") + " not OK; ";
-    if (objects.logRecords.empty()) return line + "no log records\n";
+    if (objects.logRecords.empty()) return line + "no log records; " + ConditionsText(objects) + "\n";
     line += Counted(objects.logRecords.size(), "log record", "log records");
     if (const CimObject* newest = NewestRecord(objects.logRecords)) {
         const auto when = TextOf(*newest, "MessageTimestamp");
@@ -68,7 +140,7 @@ std::string HealthSummary(std::string_view platform, const HealthObjects& object
         line += ", newest " + (when ? LocalDateTime(*when) : std::string("undated"));
         if (!caption.empty()) line += " " + FitCell(caption, kCaptionWidth);
     }
-    return line + "\n";
+    return line + "; " + ConditionsText(objects) + "\n";
 }
 
 }  // namespace norvwmi

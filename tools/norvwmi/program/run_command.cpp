@@ -391,12 +391,13 @@ ExitCode Watch(const CommandLine& line, const Platform& platform) {
     return Conclude(line, outcome.status, outcome.step, outcome.detail, outcome.problems);
 }
 
-// The health summary from three enumerations; the first that fails stops it.
+// The health summary from four enumerations; the first that fails stops it.
 ExitCode Summary(const CommandLine& line, const Platform& platform) {
     ProviderModule module;
     if (!LoadProviderModule(line, module)) return ExitCode::RequestFailed;
     const ProviderHost host = HostFor(line, platform);
-    constexpr std::array<std::string_view, 3> kClasses{"Sensor", "NumericSensor", "LogRecord"};
+    constexpr std::array<std::string_view, 4> kClasses{"Sensor", "NumericSensor", "LogRecord",
+                                                       "HealthCondition"};
     std::array<std::vector<CimObject>, kClasses.size()> found;
     for (std::size_t i = 0; i < kClasses.size(); ++i) {
         ProviderRequest request;
@@ -412,7 +413,7 @@ ExitCode Summary(const CommandLine& line, const Platform& platform) {
         found[i] = Snapshots(outcome.objects);
     }
     const std::string platformName = line.platformFile.value_or(std::string(kDefaultPlatformName));
-    Write(stdout, HealthSummary(platformName, HealthObjects{found[0], found[1], found[2]}));
+    Write(stdout, HealthSummary(platformName, HealthObjects{found[0], found[1], found[2], found[3]}));
     return ExitCode::Success;
 }
 

@@ -9,6 +9,7 @@
 
 #include "host/provider_class_identity.h"
 #include "program/cim_code_names.h"
+#include "program/record_event.h"
 #include "program/table_cells.h"
 #include "program/table_layout.h"
 #include "repository/name_compare.h"
@@ -138,6 +139,22 @@ std::string RecordSensorCell(const CimObject& object, const TableLinks& links) {
     return sensor != links.recordSensors.end() ? sensor->second : std::string();
 }
 
+std::string SeverityName(std::uint64_t code) {
+    const auto name = PerceivedSeverityName(code);
+    return name ? std::string(*name) : std::to_string(code);
+}
+
+// The severity of the record's meaning, read back from its RecordData.
+std::string RecordSeverityCell(const CimObject& object, const TableLinks&) {
+    const auto event = RecordEventOf(object);
+    return event ? SeverityName(RecordSeverity(*event)) : std::string();
+}
+
+std::string ConditionSeverityCell(const CimObject& object, const TableLinks&) {
+    const auto code = UnsignedOf(object, "PerceivedSeverity");
+    return code ? SeverityName(*code) : std::string();
+}
+
 using CellText = std::string (*)(const CimObject&, const TableLinks&);
 
 struct Column {
@@ -165,6 +182,10 @@ constexpr std::string_view kRecordId = "RecordID";
 constexpr std::string_view kMessageTimestamp = "MessageTimestamp";
 constexpr std::string_view kRecordCount = "CurrentNumberOfRecords";
 constexpr std::string_view kLastChange = "TimeOfLastStateChange";
+constexpr std::string_view kMessage = "Message";
+constexpr std::string_view kFirstTime = "FirstTime";
+constexpr std::string_view kLastTime = "LastTime";
+constexpr std::string_view kRepeatCount = "RepeatCount";
 
 constexpr Column kNameColumn{{"Name", Align::Left, kNameWidth}, Text<kName>};
 constexpr Column kCaptionColumn{{"Caption", Align::Left, kTextWidth}, Text<kCaption>};
@@ -185,8 +206,16 @@ constexpr std::array kSensorColumns{kNameColumn, kTypeColumn, kStateColumn};
 constexpr std::array kLogRecordColumns{
     Column{{"Record", Align::Right, 0}, Text<kRecordId>},
     Column{{"Time", Align::Left, 0}, DateTime<kMessageTimestamp>},
+    Column{{"Severity", Align::Left, 0}, RecordSeverityCell},
     Column{{"Sensor", Align::Left, kNameWidth}, RecordSensorCell},
     Column{{"Event", Align::Left, kLongTextWidth}, Text<kCaption>},
+};
+constexpr std::array kHealthConditionColumns{
+    Column{{"Severity", Align::Left, 0}, ConditionSeverityCell},
+    Column{{"Since", Align::Left, 0}, DateTime<kFirstTime>},
+    Column{{"Latest", Align::Left, 0}, DateTime<kLastTime>},
+    Column{{"Records", Align::Right, 0}, Text<kRepeatCount>},
+    Column{{"Message", Align::Left, kLongTextWidth}, Text<kMessage>},
 };
 constexpr std::array kRecordLogColumns{
     kInstanceIdColumn,
@@ -214,6 +243,7 @@ constexpr auto kClassColumns = std::to_array<ClassColumns>({
     {ServedClass(norv::ProviderClass::Sensor), kSensorColumns},
     {ServedClass(norv::ProviderClass::LogRecord), kLogRecordColumns},
     {ServedClass(norv::ProviderClass::RecordLog), kRecordLogColumns},
+    {ServedClass(norv::ProviderClass::HealthCondition), kHealthConditionColumns},
     {ServedClass(norv::ProviderClass::ComputerSystem), kComputerSystemColumns},
     {ServedClass(norv::ProviderClass::AdminDomain), kAdminDomainColumns},
     {ServedClass(norv::ProviderClass::SystemSpecificCollection), kCollectionColumns},
