@@ -3,10 +3,11 @@
 // runs it once per description and reports its samples as manual iteration times.
 //
 //   DllAssociation/PLATFORM/KIND   KIND as the timer names it (references_log, enum_LogRecord,
-//                                  associators_linked, get_linked, associators_quiet,
-//                                  get_quiet), with the median of every sample of the kind
-//                                  and, for the queries, the median ratio to the request of
-//                                  the same round they are set against (ratio_in_round)
+//                                  enum_HealthCondition, associators_linked, get_linked,
+//                                  associators_quiet, get_quiet), with the median of every
+//                                  sample of the kind and, for the queries and the conditions,
+//                                  the median ratio to the request of the same round they are
+//                                  set against (ratio_in_round)
 //
 // PLATFORM is "default" (the host's description) and "full_log" (the same with a full
 // 32768-byte management log).
@@ -45,6 +46,7 @@ struct Sample {
 // Each query and the request of its round it is set against.
 constexpr std::pair<const char*, const char*> kAgainst[] = {
     {"references_log", "enum_LogRecord"},
+    {"enum_HealthCondition", "enum_LogRecord"},
     {"associators_linked", "get_linked"},
     {"associators_quiet", "get_quiet"}};
 
@@ -122,8 +124,9 @@ void Report(benchmark::State& state, const std::string& platform, const std::str
 
 const bool registered = [] {
     for (const char* platform : {"default", "full_log"}) {
-        for (const char* kind : {"references_log", "enum_LogRecord", "associators_linked",
-                                 "get_linked", "associators_quiet", "get_quiet"}) {
+        for (const char* kind : {"references_log", "enum_LogRecord", "enum_HealthCondition",
+                                 "associators_linked", "get_linked", "associators_quiet",
+                                 "get_quiet"}) {
             const std::string name = std::string("DllAssociation/") + platform + "/" + kind;
             benchmark::RegisterBenchmark(name.c_str(), Report, std::string(platform),
                                          std::string(kind))

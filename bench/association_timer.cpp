@@ -5,9 +5,10 @@
 //
 //   association_timer [--platform FILE] [--full-log] [--module FILE] ROUNDS
 //
-// A round is six samples, in turn:
+// A round is seven samples, in turn:
 //   references_log     REFERENCES OF {the RecordLog}
 //   enum_LogRecord     an enumeration of LogRecord
+//   enum_HealthCondition an enumeration of HealthCondition, the conditions that log leaves
 //   associators_linked ASSOCIATORS OF {a sensor with log records}
 //   get_linked         a GetObject of that sensor
 //   associators_quiet  ASSOCIATORS OF {a served Sensor without log records}
@@ -155,6 +156,7 @@ int Measure(const norv::bench::TimedStandIn& standIn, unsigned rounds) {
     const Sample round[] = {
         {"references_log", true, {}, "REFERENCES OF {" + log + "}"},
         {"enum_LogRecord", false, ProviderOperation::Enumerate, "LogRecord"},
+        {"enum_HealthCondition", false, ProviderOperation::Enumerate, "HealthCondition"},
         {"associators_linked", true, {}, "ASSOCIATORS OF {" + linked.path + "}"},
         {"get_linked", false, ProviderOperation::Get, linked.path},
         {"associators_quiet", true, {}, "ASSOCIATORS OF {" + quiet.path + "}"},

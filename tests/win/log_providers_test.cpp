@@ -1,7 +1,7 @@
-// What is particular to the LogRecord and RecordLog providers of the built module: the trace
-// line and the lock order. (Their records, numbering, summary, an empty log and lookups are in
-// the golden outputs and the norvwmi program test, the key rules in the core and the protocol
-// suite.)
+// What is particular to the LogRecord, RecordLog and HealthCondition providers of the built
+// module: the trace line, the lock order, each condition found by its key. (Their records,
+// numbering, summary, an empty log and lookups are in the golden outputs and the norvwmi
+// program test, the key rules in the core and the protocol suite.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -69,6 +69,30 @@ TEST_F(LogProviderTest, ALogRecordEnumerationTakesProviderThenEventLogThenSensor
     EXPECT_EQ(result, WBEM_S_NO_ERROR);
     EXPECT_FALSE(sink->Objects().empty());
     EXPECT_EQ(CompletionProblems(result, *sink.get()), "");
+}
+
+// Every condition the enumeration shows is the one its InstanceID names, read under the same
+// locks as the log's records; a key no condition has, or none, names nothing.
+TEST_F(LogProviderTest, EachConditionIsTheOneItsKeyNamesUnderTheLogsLocks) {
+    AgeTheCaches();
+    const auto conditions = wmi_->InitializedProvider(ProviderClass::HealthCondition);
+    ASSERT_TRUE(conditions);
+    const auto sink = NewSink();
+    const HRESULT result = RequestWhileAnotherProcessHolds(
+        "Norv_SDR_Access",
+        {LockNameOf(ProviderClass::HealthCondition), "Global\\wmi_Norv_SEL_Access"},
+        [&] { return Enumerate(conditions.get(), sink.get()); });
+    ASSERT_EQ(result, WBEM_S_NO_ERROR);
+    const auto enumerated = sink->Objects();
+    ASSERT_FALSE(enumerated.empty()) << "the default log leaves conditions active";
+    for (const auto& condition : enumerated) {
+        const std::wstring key = StringOf(condition.get(), L"InstanceID");
+        const auto found = Found(conditions.get(), L"HealthCondition.InstanceID=\"" + key + L"\"");
+        ASSERT_TRUE(found) << testing::PrintToString(key);
+        EXPECT_EQ(found->CompareTo(0, condition.get()), WBEM_S_SAME);
+    }
+    ExpectNotFound(conditions.get(), L"HealthCondition.InstanceID=\"9.9.9/FanDegraded\"");
+    EXPECT_EQ(Get(conditions.get(), L"HealthCondition", NewSink().get()), kWbemInvalidParameter);
 }
 
 }  // namespace
