@@ -1,6 +1,6 @@
 // NorvHealthConditionProv: the "HealthCondition" instances, one per condition the log leaves
-// active, read through the same reading of the caches as the log's own classes, so that one
-// request sees one log.
+// active, read from a snapshot of both caches under the same locks as the log's own classes,
+// so that one request sees one log.
 #pragma once
 
 #include <windows.h>
@@ -12,13 +12,15 @@
 
 #include "alerts/health_condition_columns.h"
 #include "alerts/health_condition_data.h"
-#include "eventlog/cache_reading.h"
+#include "eventlog/cache_snapshot_win.h"
+#include "platform/named_lock_scope.h"
 #include "host/instance_provider.h"
 
 namespace norv::win {
 
-// A request's conditions: worked out from one reading of the log and the sensors, whose
-// locks are held from the refresh to the request's last instance, as for the log's classes.
+// A request's conditions: worked out from one snapshot of the log and the sensors, taken and
+// read while the event log's lock is held from the refresh to the request's last instance,
+// as the log's classes hold it (LogView).
 class HealthConditionView {
 public:
     class Session {
@@ -27,11 +29,12 @@ public:
         Session(const Session&) = delete;
         Session& operator=(const Session&) = delete;
 
-        bool Refreshed() const noexcept { return reading_.Log() != nullptr; }
+        bool Refreshed() const noexcept { return snapshot_.log != nullptr; }
         std::span<const HealthConditionData> Entries() const noexcept { return conditions_; }
 
     private:
-        CacheReading reading_;
+        NamedLockScope logLock_;
+        const CacheSnapshot snapshot_;
         std::vector<HealthConditionData> conditions_;
     };
 };
