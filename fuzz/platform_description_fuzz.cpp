@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto loaded = LoadPlatform(description, "FUZZHOST");
     if (const Platform* platform = std::get_if<Platform>(&loaded)) {
         REQUIRE(platform->classes != nullptr && platform->served != nullptr);
-        REQUIRE(ServedClassNames(*platform).size() == 14);  // seven classes, seven associations
+        REQUIRE(ServedClassNames(*platform).size() == 15);  // eight classes, seven associations
         if (platform->timed) {
             platform->timed->AdvanceTo(kLastTimedSecond);
             REQUIRE(platform->timed->Instances("root\\wmi", "TempSensorInfo").size() ==
