@@ -21,6 +21,11 @@ TEST(RecordEvent, ReadsTheEventFieldsAtTheirPlaces) {
     EXPECT_EQ(post->dataUsage, 0x0A);
     EXPECT_EQ(RecordEventText(*post), "System Firmware POST error OEM code: 17 OEM code: 85");
     EXPECT_EQ(RecordSeverity(*post), 5);
+    // A record whose sensor has no device id still has its event.
+    const auto unnamed = RecordEvent("**02 00*02*6c d7 4b 52*01 00*04*0f*01*true*6f*a0*11*55*");
+    ASSERT_TRUE(unnamed);
+    EXPECT_EQ(unnamed->deviceId, "");
+    EXPECT_EQ(unnamed->eventData3, 0x55);
 
     // A deassertion; a power supply's failure, Major, and its repaired form (event data 2
     // "Transition to OK"), Information.
