@@ -70,19 +70,6 @@ HRESULT NamespaceServices::Results(RequestResult result, LONG flags,
     return WBEM_S_NO_ERROR;
 }
 
-HRESULT NamespaceServices::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
-                                         IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::CancelAsyncCall(IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::QueryObjectSink(LONG, IWbemObjectSink**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
 HRESULT NamespaceServices::GetObject(const BSTR path, LONG flags, IWbemContext*,
                                      IWbemClassObject** object, IWbemCallResult** callResult) try {
     if (callResult) *callResult = nullptr;
@@ -100,52 +87,6 @@ HRESULT NamespaceServices::GetObject(const BSTR path, LONG flags, IWbemContext*,
 }
 NORV_CATCH_RETURN()
 
-HRESULT NamespaceServices::GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::CreateClassEnum(const BSTR, LONG, IWbemContext*,
-                                           IEnumWbemClassObject**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                            IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
 HRESULT NamespaceServices::CreateInstanceEnum(const BSTR className, LONG flags, IWbemContext*,
                                               IEnumWbemClassObject** instances) try {
     if (!instances) return Wbem(WBEM_E_INVALID_PARAMETER);
@@ -157,11 +98,6 @@ HRESULT NamespaceServices::CreateInstanceEnum(const BSTR className, LONG flags, 
                    instances);
 }
 NORV_CATCH_RETURN()
-
-HRESULT NamespaceServices::CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
-                                                   IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
 
 HRESULT NamespaceServices::ExecQuery(const BSTR language, const BSTR query, LONG flags,
                                      IWbemContext*, IEnumWbemClassObject** results) try {
@@ -176,30 +112,5 @@ HRESULT NamespaceServices::ExecQuery(const BSTR language, const BSTR query, LONG
     return Results(RunWqlSelect(*served_, nameSpace_, BstrToUtf8(query), options), flags, results);
 }
 NORV_CATCH_RETURN()
-
-HRESULT NamespaceServices::ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                          IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                 IEnumWbemClassObject**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                      IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*,
-                                      IWbemClassObject*, IWbemClassObject**, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT NamespaceServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                           IWbemClassObject*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
 
 }  // namespace norvwmi

@@ -75,19 +75,6 @@ ProviderOutcome ProviderServices::Run(const ProviderRequest& request) const {
     return outcome;
 }
 
-HRESULT ProviderServices::OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
-                                        IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::CancelAsyncCall(IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::QueryObjectSink(LONG, IWbemObjectSink**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
 HRESULT ProviderServices::GetObject(const BSTR path, LONG, IWbemContext*, IWbemClassObject** object,
                                     IWbemCallResult** callResult) try {
     if (callResult) *callResult = nullptr;
@@ -107,51 +94,6 @@ HRESULT ProviderServices::GetObject(const BSTR path, LONG, IWbemContext*, IWbemC
 }
 NORV_CATCH_RETURN()
 
-HRESULT ProviderServices::GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::CreateClassEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                           IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
 HRESULT ProviderServices::CreateInstanceEnum(const BSTR className, LONG flags, IWbemContext*,
                                              IEnumWbemClassObject** instances) try {
     if (!instances) return Wbem(WBEM_E_INVALID_PARAMETER);
@@ -164,11 +106,6 @@ HRESULT ProviderServices::CreateInstanceEnum(const BSTR className, LONG flags, I
                           wmi_.host.served, instances);
 }
 NORV_CATCH_RETURN()
-
-HRESULT ProviderServices::CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
-                                                  IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
 
 HRESULT ProviderServices::ExecQuery(const BSTR language, const BSTR query, LONG flags,
                                     IWbemContext*, IEnumWbemClassObject** results) try {
@@ -229,21 +166,6 @@ HRESULT ProviderServices::ExecQuery(const BSTR language, const BSTR query, LONG 
 }
 NORV_CATCH_RETURN()
 
-HRESULT ProviderServices::ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                         IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                IEnumWbemClassObject**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
-HRESULT ProviderServices::ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                     IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
-
 HRESULT ProviderServices::ExecMethod(const BSTR path, const BSTR method, LONG, IWbemContext*,
                                      IWbemClassObject*, IWbemClassObject** outParameters,
                                      IWbemCallResult** callResult) try {
@@ -260,11 +182,6 @@ HRESULT ProviderServices::ExecMethod(const BSTR path, const BSTR method, LONG, I
     return WBEM_S_NO_ERROR;
 }
 NORV_CATCH_RETURN()
-
-HRESULT ProviderServices::ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                          IWbemClassObject*, IWbemObjectSink*) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
-}
 
 HRESULT ProviderServices::QueryBlanket(IUnknown*, DWORD*, DWORD*, OLECHAR**, DWORD*, DWORD*, void**,
                                        DWORD*) {
