@@ -1,6 +1,7 @@
 // The COM side of calling a provider: the server call context gives the client's level, the
 // recording sink and the check that a call ended as a client expects, and the WMI utility
-// parsers the host registers for the provider (the query parser's documented minimum).
+// parsers the host registers for the provider (the query parser's documented minimum), and
+// the class object every one of the host's classes is made by.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "com/call_context.h"
 #include "com/completion_check.h"
+#include "com/host_class_factory.h"
 #include "com/query_parser.h"
 #include "com/recording_sink.h"
 #include "com/utility_parser_ids.h"
@@ -143,6 +145,34 @@ TEST(UtilityParsers, RegistrationRoutesBothClassesToTheHostWhileItLasts) {
                                      __uuidof(IWbemPath), path.put_void()),
                   S_OK);
         EXPECT_EQ(LiveComObjects(), before + 4);
+    }
+    EXPECT_EQ(LiveComObjects(), before);
+}
+
+// Each of the host's class objects: a new object for every CreateInstance, no aggregation,
+// nothing left alive by a refused request.
+TEST(HostClassFactory, MakesANewObjectForEveryRequestAndRefusesAggregation) {
+    const long before = LiveComObjects();
+    {
+        auto factory = HostClassFactory<QueryParser>::Create();
+        ComPtr<IWbemQuery> first;
+        ComPtr<IWbemQuery> second;
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemQuery), first.put_void()), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemQuery), second.put_void()), S_OK);
+        EXPECT_NE(first.get(), second.get());
+        EXPECT_EQ(LiveComObjects(), before + 3);
+
+        void* out = &out;
+        EXPECT_EQ(factory->CreateInstance(first.get(), __uuidof(IUnknown), &out),
+                  CLASS_E_NOAGGREGATION);
+        EXPECT_EQ(out, nullptr);
+        out = &out;
+        EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemPath), &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(factory->CreateInstance(nullptr, __uuidof(IWbemQuery), nullptr), E_POINTER);
+        EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+        EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+        EXPECT_EQ(LiveComObjects(), before + 3);
     }
     EXPECT_EQ(LiveComObjects(), before);
 }

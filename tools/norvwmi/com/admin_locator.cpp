@@ -21,21 +21,6 @@ HRESULT AdminLocator::ConnectServer(const BSTR networkResource, const BSTR, cons
 }
 NORV_CATCH_RETURN()
 
-AdminLocatorFactory::AdminLocatorFactory(std::shared_ptr<ServedNamespaces> served)
-    : served_(std::move(served)) {}
-
-HRESULT AdminLocatorFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) try {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return AdminLocator::Create(served_)->QueryInterface(iid, object);
-}
-NORV_CATCH_RETURN()
-
-HRESULT AdminLocatorFactory::LockServer(BOOL) {
-    return S_OK;
-}
-
 HRESULT RegisterAdminLocator(std::shared_ptr<ServedNamespaces> served,
                              FactoryRegistration& registration) try {
     auto factory = AdminLocatorFactory::Create(std::move(served));

@@ -8,8 +8,9 @@
 
 #include <memory>
 
-#include "com/host_com_object.h"
 #include "com/factory_registration.h"
+#include "com/host_class_factory.h"
+#include "com/host_com_object.h"
 #include "repository/served_namespaces.h"
 
 namespace norvwmi {
@@ -31,16 +32,7 @@ private:
     const std::shared_ptr<ServedNamespaces> served_;
 };
 
-class AdminLocatorFactory final : public ComObject<AdminLocatorFactory, IClassFactory> {
-public:
-    explicit AdminLocatorFactory(std::shared_ptr<ServedNamespaces> served);
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
-
-private:
-    const std::shared_ptr<ServedNamespaces> served_;
-};
+using AdminLocatorFactory = HostClassFactory<AdminLocator, std::shared_ptr<ServedNamespaces>>;
 
 // Registers the locator's class factory for this process (call after COM is initialised).
 HRESULT RegisterAdminLocator(std::shared_ptr<ServedNamespaces> served,

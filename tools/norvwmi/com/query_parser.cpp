@@ -77,16 +77,4 @@ HRESULT QueryParser::FreeMemory(LPVOID memory) {
     return WBEM_S_NO_ERROR;
 }
 
-HRESULT QueryParserFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) try {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return QueryParser::Create()->QueryInterface(iid, object);
-}
-NORV_CATCH_RETURN()
-
-HRESULT QueryParserFactory::LockServer(BOOL) {
-    return S_OK;
-}
-
 }  // namespace norvwmi

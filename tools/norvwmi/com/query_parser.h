@@ -47,12 +47,4 @@ private:
     std::vector<void*> handedOut_;  // analyses not yet given back through FreeMemory
 };
 
-class QueryParserFactory final : public ComObject<QueryParserFactory, IClassFactory> {
-public:
-    QueryParserFactory() = default;
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
-};
-
 }  // namespace norvwmi

@@ -1,8 +1,9 @@
 #include "com/utility_parsers.h"
 
-#include "com/path_parser_factory.h"
+#include "com/host_class_factory.h"
 #include "com/query_parser.h"
 #include "com/utility_parser_ids.h"
+#include "com/wbem_path.h"
 
 namespace norvwmi {
 
@@ -15,8 +16,10 @@ UtilityParserRegistration RegisterWmiUtilityParsers() {
     UtilityParserRegistration registration;
     registration.status_ = [&registration]() -> HRESULT {
         try {
-            auto pathFactory = PathParserFactory::Create();
-            auto queryFactory = QueryParserFactory::Create();
+            // A new parser for every CreateInstance, as the provider's CoGetClassObject and
+            // IClassFactory expect.
+            auto pathFactory = HostClassFactory<WbemPath>::Create();
+            auto queryFactory = HostClassFactory<QueryParser>::Create();
             NORV_RETURN_IF_FAILED(
                 registration.pathParser_.Register(kPathParserClsid, pathFactory.get()));
             return registration.queryParser_.Register(kQueryParserClsid, queryFactory.get());

@@ -1,5 +1,5 @@
 // The WMI object-path parser as the host serves it under the class id of Windows' parser
-// (see path_parser_factory.h): IWbemPath over one path, and IWbemPathKeyList, a live view of
+// (see utility_parsers.h): IWbemPath over one path, and IWbemPathKeyList, a live view of
 // that path's keys (it keeps the path alive and sees every later change).
 //
 // Text getters follow one buffer rule: a null length, or a length but no buffer, is

@@ -28,16 +28,4 @@ HRESULT PrefixLocator::ConnectServer(const BSTR networkResource, const BSTR user
 }
 NORV_CATCH_RETURN()
 
-HRESULT PrefixLocatorFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) try {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return PrefixLocator::Create(wmi_)->QueryInterface(iid, object);
-}
-NORV_CATCH_RETURN()
-
-HRESULT PrefixLocatorFactory::LockServer(BOOL) {
-    return S_OK;
-}
-
 }  // namespace norvwmi

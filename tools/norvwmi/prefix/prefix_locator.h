@@ -6,6 +6,7 @@
 
 #include <wbemcli.h>
 
+#include "com/host_class_factory.h"
 #include "com/host_com_object.h"
 #include "prefix/prefix_wmi.h"
 
@@ -25,15 +26,6 @@ private:
     const PrefixWmi& wmi_;
 };
 
-class PrefixLocatorFactory final : public ComObject<PrefixLocatorFactory, IClassFactory> {
-public:
-    explicit PrefixLocatorFactory(const PrefixWmi& wmi) : wmi_(wmi) {}
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
-
-private:
-    const PrefixWmi& wmi_;
-};
+using PrefixLocatorFactory = HostClassFactory<PrefixLocator, const PrefixWmi&>;
 
 }  // namespace norvwmi
