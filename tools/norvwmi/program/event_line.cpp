@@ -21,9 +21,7 @@ constexpr std::string_view kPartGap = "  ";
 
 // A string property's value; empty when the class lacks it or it is null.
 std::string StringProperty(const CimObject& object, std::string_view name) {
-    const auto index = object.Find(name);
-    if (!index) return {};
-    const auto* text = std::get_if<std::string>(&object.ValueAt(*index).data);
+    const std::string* text = TextOf(object, name);
     return text ? *text : std::string();
 }
 

@@ -21,14 +21,7 @@ constexpr std::string_view kStateOk = "OK";
 // The newest record's caption is cut so that the line stays a line.
 constexpr std::size_t kCaptionWidth = 64;
 
-std::optional<std::string> TextOf(const CimObject& object, std::string_view name) {
-    const auto index = object.Find(name);
-    if (!index) return std::nullopt;
-    const auto* text = std::get_if<std::string>(&object.ValueAt(*index).data);
-    return text != nullptr ? std::optional<std::string>(*text) : std::nullopt;
-}
-
-std::optional<std::uint64_t> Decimal(const std::optional<std::string>& text) {
+std::optional<std::uint64_t> Decimal(const std::string* text) {
     std::uint64_t value = 0;
     if (!text) return std::nullopt;
     const auto result = std::from_chars(text->data(), text->data() + text->size(), value);
@@ -136,9 +129,9 @@ std::string HealthSummary(std::string_view platform, const HealthObjects& object
     line += Counted(objects.logRecords.size(), "log record", "log records");
     if (const CimObject* newest = NewestRecord(objects.logRecords)) {
         const auto when = TextOf(*newest, "MessageTimestamp");
-        const std::string caption = TextOf(*newest, "Caption").value_or("");
+        const std::string* caption = TextOf(*newest, "Caption");
         line += ", newest " + (when ? LocalDateTime(*when) : std::string("undated"));
-        if (!caption.empty()) line += " " + FitCell(caption, kCaptionWidth);
+        if (caption && !caption->empty()) line += " " + FitCell(*caption, kCaptionWidth);
     }
     return line + "; " + ConditionsText(objects) + "\n";
 }

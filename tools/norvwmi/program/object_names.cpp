@@ -8,18 +8,17 @@ namespace norvwmi {
 
 namespace {
 
-std::string TextIn(const CimObject& object, std::string_view property) {
-    const auto index = object.Find(property);
-    const auto* text = index ? std::get_if<std::string>(&object.ValueAt(*index).data) : nullptr;
-    return text != nullptr ? *text : std::string();
+bool HoldsText(const std::string* text) {
+    return text != nullptr && !text->empty();
 }
 
 }  // namespace
 
 std::string DisplayName(const CimObject& object) {
-    if (std::string name = TextIn(object, "Name"); !name.empty()) return name;
-    if (std::string record = TextIn(object, "RecordID"); !record.empty()) return "record " + record;
-    if (std::string name = TextIn(object, "ElementName"); !name.empty()) return name;
+    if (const auto* name = TextOf(object, "Name"); HoldsText(name)) return *name;
+    if (const auto* record = TextOf(object, "RecordID"); HoldsText(record))
+        return "record " + *record;
+    if (const auto* name = TextOf(object, "ElementName"); HoldsText(name)) return *name;
     return object.RelativePath().value_or(object.Definition().name);
 }
 

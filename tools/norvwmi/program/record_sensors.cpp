@@ -7,10 +7,10 @@ namespace norvwmi {
 
 namespace {
 
-std::string TextOfReference(const CimObject& object, std::string_view property) {
-    const auto index = object.Find(property);
-    const auto* text = index ? std::get_if<std::string>(&object.ValueAt(*index).data) : nullptr;
-    return text != nullptr ? *text : std::string();
+// The path a reference holds; empty when the link has none.
+std::string_view PathIn(const CimObject& link, std::string_view reference) {
+    const std::string* path = TextOf(link, reference);
+    return path != nullptr ? std::string_view(*path) : std::string_view();
 }
 
 }  // namespace
@@ -20,8 +20,8 @@ std::map<std::string, std::string> RecordSensorNames(std::span<const CimObject> 
     const ObjectNames served(sensors);
     std::map<std::string, std::string> names;
     for (const CimObject& link : links) {
-        const auto record = ParseObjectPath(TextOfReference(link, "Antecedent"));
-        const auto sensor = served.Find(TextOfReference(link, "Dependent"));
+        const auto record = ParseObjectPath(PathIn(link, "Antecedent"));
+        const auto sensor = served.Find(PathIn(link, "Dependent"));
         if (record && sensor)
             names[FormatRelativePath(record->className, record->keys, record->singleton)] = *sensor;
     }

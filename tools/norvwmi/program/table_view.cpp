@@ -75,7 +75,7 @@ std::string ValueText(const CimValue& value) {
     return std::visit(Visitor{}, value.data);
 }
 
-std::string TextOf(const CimObject& object, std::string_view name) {
+std::string CellTextOf(const CimObject& object, std::string_view name) {
     const CimValue* value = Held(object, name);
     return value != nullptr ? ValueText(*value) : std::string();
 }
@@ -89,7 +89,7 @@ std::string DateTimeOf(const CimObject& object, std::string_view name) {
 std::string SensorTypeCell(const CimObject& object, const TableLinks&) {
     const auto code = UnsignedOf(object, "SensorType");
     if (!code) return {};
-    std::string other = TextOf(object, "OtherSensorTypeDescription");
+    std::string other = CellTextOf(object, "OtherSensorTypeDescription");
     if (*code == kSensorTypeOther && !other.empty()) return other;
     const auto name = SensorTypeName(*code);
     return name ? std::string(*name) : std::to_string(*code);
@@ -164,7 +164,7 @@ struct Column {
 
 template <const std::string_view& kProperty>
 std::string Text(const CimObject& object, const TableLinks&) {
-    return TextOf(object, kProperty);
+    return CellTextOf(object, kProperty);
 }
 
 template <const std::string_view& kProperty>
@@ -291,7 +291,8 @@ std::string FallbackTable(std::span<const CimObject> objects) {
         for (std::string_view name : shown) {
             const auto index = object.Find(name);
             const bool isDateTime = index && object.PropertyAt(*index).type == CimType::DateTime;
-            row.push_back(OrNoValue(isDateTime ? DateTimeOf(object, name) : TextOf(object, name)));
+            row.push_back(
+                OrNoValue(isDateTime ? DateTimeOf(object, name) : CellTextOf(object, name)));
         }
     }
     return LayOutTable(layout, rows);
@@ -318,7 +319,8 @@ std::string AssociationTable(std::span<const CimObject> objects,
     for (const CimObject& object : objects) {
         std::string cell;
         for (std::string_view reference : references)
-            cell += (cell.empty() ? "" : std::string(kArrow)) + OrNoValue(names.NameOf(TextOf(object, reference)));
+            cell += (cell.empty() ? "" : std::string(kArrow)) +
+                    OrNoValue(names.NameOf(CellTextOf(object, reference)));
         rows.push_back({cell});
     }
     const std::vector<TableColumn> layout{{heading, Align::Left, 0}};

@@ -160,9 +160,7 @@ private:
 
     bool Names(const CimObject& instance, const std::string& property,
                const ObjectPath& source) const {
-        const auto index = instance.Find(property);
-        if (!index) return false;
-        const auto* text = std::get_if<std::string>(&instance.ValueAt(*index).data);
+        const std::string* text = TextOf(instance, property);
         if (text == nullptr) return false;
         const auto path = ParseObjectPath(*text);
         return path && InThisNamespace(*path) && SameObject(*path, source);

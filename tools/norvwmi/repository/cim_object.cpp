@@ -274,4 +274,9 @@ std::shared_ptr<const ClassDefinition> MethodSignature(const MethodDefinition& m
     return signature;
 }
 
+const std::string* TextOf(const CimObject& object, std::string_view property) {
+    const auto index = object.Find(property);
+    return index ? std::get_if<std::string>(&object.ValueAt(*index).data) : nullptr;
+}
+
 }  // namespace norvwmi

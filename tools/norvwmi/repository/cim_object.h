@@ -120,6 +120,10 @@ private:
     std::array<bool, kSystemProperties.size()> systemShown_{};
 };
 
+// The text a string property of the object holds; null when the object has no such property
+// or its value is null.
+const std::string* TextOf(const CimObject& object, std::string_view property);
+
 // A method's in or out parameters as the class WMI calls __PARAMETERS: the [in]
 // parameters, or the [out] parameters followed by ReturnValue; each carries an ID
 // qualifier with its position. nullptr for in-parameters when there are none.

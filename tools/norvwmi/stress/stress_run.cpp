@@ -82,9 +82,8 @@ std::optional<std::int64_t> IntegerOf(const CimObject& object, std::string_view 
     return std::nullopt;
 }
 
-std::string TextOf(const CimObject& object, std::string_view property) {
-    const CimValue* value = ValueOf(object, property);
-    const auto* text = value ? std::get_if<std::string>(&value->data) : nullptr;
+std::string TextIn(const CimObject& object, std::string_view property) {
+    const std::string* text = TextOf(object, property);
     return text ? *text : std::string();
 }
 
@@ -329,13 +328,13 @@ private:
     void CheckLogRecords(const std::vector<CimObject>& objects) {
         long previous = -1;
         for (std::size_t i = 0; i < objects.size(); ++i) {
-            const std::string position = TextOf(objects[i], "RecordID");
+            const std::string position = TextIn(objects[i], "RecordID");
             if (position != std::to_string(i + 1)) {
                 state_.Problem("LogRecord enum: record " + std::to_string(i + 1) +
                                " has RecordID '" + position + "'");
                 return;
             }
-            const auto recordId = RecordIdOf(TextOf(objects[i], "RecordData"));
+            const auto recordId = RecordIdOf(TextIn(objects[i], "RecordData"));
             if (!recordId || static_cast<long>(*recordId) <= previous) {
                 state_.Problem("LogRecord enum: the log's record ids do not rise at record " +
                                std::to_string(i + 1));
