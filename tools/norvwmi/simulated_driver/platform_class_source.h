@@ -8,8 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "repository/class_source.h"
-#include "repository/repository.h"
+#include "repository/repository_class_source.h"
 
 namespace norvwmi {
 
@@ -18,22 +17,20 @@ struct ClassInNamespace {
     std::string className;
 };
 
-class PlatformClassSource final : public ClassSource {
+class PlatformClassSource final : public RepositoryClassSource {
 public:
     PlatformClassSource(Repository repository, std::vector<ClassInNamespace> absentClasses);
 
     // Every class the MOF files declared, the absent ones too.
-    const Repository& Declared() const { return repository_; }
+    const Repository& Declared() const { return Classes(); }
     bool IsAbsent(std::string_view nameSpace, std::string_view className) const;
 
-    std::optional<std::string> FindNamespace(std::string_view nameSpace) const override;
     const ClassDefinition* FindClass(std::string_view nameSpace,
                                      std::string_view className) const override;
     std::vector<const InstanceDefinition*> Instances(std::string_view nameSpace,
                                                      std::string_view className) const override;
 
 private:
-    Repository repository_;
     std::vector<ClassInNamespace> absent_;
 };
 

@@ -99,10 +99,10 @@ std::uint64_t AppendedLogEntries(std::uint64_t version) {
 
 PerturbedClassSource::PerturbedClassSource(std::shared_ptr<const PlatformClassSource> described,
                                            std::uint64_t seed)
-    : described_(std::move(described)), seed_(seed) {
-    temperatures_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedTemperatureClass);
-    fans_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedFanClass);
-    logs_ = CopiesOf(*described_, kPerturbedNamespace, kPerturbedLogClass);
+    : ChangingClassSource(std::move(described)), seed_(seed) {
+    temperatures_ = CopiesOf(Described(), kPerturbedNamespace, kPerturbedTemperatureClass);
+    fans_ = CopiesOf(Described(), kPerturbedNamespace, kPerturbedFanClass);
+    logs_ = CopiesOf(Described(), kPerturbedNamespace, kPerturbedLogClass);
     for (const InstanceDefinition& sensor : temperatures_)
         describedTemperatures_.push_back(
             DescribedTemperature{static_cast<std::uint32_t>(UnsignedOrZero(sensor, "TempCelsius")),
@@ -169,23 +169,14 @@ std::vector<std::uint32_t> PerturbedClassSource::PresentTemperatures(std::uint64
     return present;
 }
 
-std::optional<std::string> PerturbedClassSource::FindNamespace(std::string_view nameSpace) const {
-    return described_->FindNamespace(nameSpace);
-}
-
-const ClassDefinition* PerturbedClassSource::FindClass(std::string_view nameSpace,
-                                                       std::string_view className) const {
-    return described_->FindClass(nameSpace, className);
-}
-
 std::vector<const InstanceDefinition*> PerturbedClassSource::Instances(
     std::string_view nameSpace, std::string_view className) const {
     const bool temperatures = IsClass(nameSpace, className, kPerturbedTemperatureClass);
     const bool fans = IsClass(nameSpace, className, kPerturbedFanClass);
     const bool logs = IsClass(nameSpace, className, kPerturbedLogClass);
-    if (!temperatures && !fans && !logs) return described_->Instances(nameSpace, className);
+    if (!temperatures && !fans && !logs) return Described().Instances(nameSpace, className);
     // An absent class stays absent.
-    if (!described_->FindClass(nameSpace, className)) return {};
+    if (!Described().FindClass(nameSpace, className)) return {};
 
     std::shared_ptr<const PlatformVersion> version;
     {

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "simulated_driver/platform_class_source.h"
+#include "simulated_driver/changing_class_source.h"
 
 namespace norvwmi {
 
@@ -58,7 +58,7 @@ struct PlatformVersion {
     std::vector<InstanceDefinition> logs;  // the one KronInfo, or none
 };
 
-class PerturbedClassSource final : public ClassSource {
+class PerturbedClassSource final : public ChangingClassSource {
 public:
     PerturbedClassSource(std::shared_ptr<const PlatformClassSource> described, std::uint64_t seed);
 
@@ -71,9 +71,6 @@ public:
     // The TempCelsius of the present temperature sensors of a version, in ascending order.
     std::vector<std::uint32_t> PresentTemperatures(std::uint64_t number) const;
 
-    std::optional<std::string> FindNamespace(std::string_view nameSpace) const override;
-    const ClassDefinition* FindClass(std::string_view nameSpace,
-                                     std::string_view className) const override;
     // The changing classes come from one version, which stays alive until the calling thread
     // asks for instances of a changing class again (a query reads its instances before it
     // makes the next one). Everything else is the described platform's.
@@ -86,7 +83,6 @@ private:
         bool present = false;
     };
 
-    std::shared_ptr<const PlatformClassSource> described_;
     std::uint64_t seed_;
     std::vector<InstanceDefinition> temperatures_;  // as described
     std::vector<InstanceDefinition> fans_;

@@ -60,7 +60,7 @@ std::variant<std::shared_ptr<const TimedClassSource>, MofError> TimedClassSource
 
 TimedClassSource::TimedClassSource(std::shared_ptr<const PlatformClassSource> described,
                                    std::vector<TimedStep> steps, TimedData describedData)
-    : described_(std::move(described)),
+    : ChangingClassSource(std::move(described)),
       steps_(std::move(steps)),
       describedData_(std::move(describedData)) {}
 
@@ -77,26 +77,17 @@ void TimedClassSource::AdvanceTo(std::uint32_t second) const {
     applied_ = due;
 }
 
-std::optional<std::string> TimedClassSource::FindNamespace(std::string_view nameSpace) const {
-    return described_->FindNamespace(nameSpace);
-}
-
-const ClassDefinition* TimedClassSource::FindClass(std::string_view nameSpace,
-                                                   std::string_view className) const {
-    return described_->FindClass(nameSpace, className);
-}
-
 std::vector<const InstanceDefinition*> TimedClassSource::Instances(
     std::string_view nameSpace, std::string_view className) const {
     const bool timed =
         SameName(nameSpace, kTimedNamespace) &&
         (SameName(className, kTemperatureClass) || SameName(className, kManagementLogClass));
     std::shared_ptr<const TimedData> data;
-    if (timed && described_->FindClass(nameSpace, className)) {
+    if (timed && Described().FindClass(nameSpace, className)) {
         std::lock_guard lock(mutex_);
         if (!served_.empty()) data = served_.back();
     }
-    if (!data) return described_->Instances(nameSpace, className);
+    if (!data) return Described().Instances(nameSpace, className);
     const std::vector<InstanceDefinition>& chosen =
         SameName(className, kTemperatureClass) ? data->temperatures : data->logs;
     std::vector<const InstanceDefinition*> instances;

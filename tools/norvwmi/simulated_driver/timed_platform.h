@@ -12,8 +12,8 @@
 #include <variant>
 #include <vector>
 
+#include "simulated_driver/changing_class_source.h"
 #include "simulated_driver/management_log_directives.h"
-#include "simulated_driver/platform_class_source.h"
 #include "simulated_driver/timed_directives.h"
 
 namespace norvwmi {
@@ -32,7 +32,7 @@ struct TimedData {
 // directive; `data` is then partly changed.
 std::optional<MofError> ApplyTimedStep(TimedData& data, const TimedStep& step);
 
-class TimedClassSource final : public ClassSource {
+class TimedClassSource final : public ChangingClassSource {
 public:
     // Every step is applied once here, so that a fault is reported when the description is
     // loaded, not halfway through a watch.
@@ -43,9 +43,6 @@ public:
     // Serves the data of the steps due by `second` of the watch from now on.
     void AdvanceTo(std::uint32_t second) const;
 
-    std::optional<std::string> FindNamespace(std::string_view nameSpace) const override;
-    const ClassDefinition* FindClass(std::string_view nameSpace,
-                                     std::string_view className) const override;
     std::vector<const InstanceDefinition*> Instances(std::string_view nameSpace,
                                                      std::string_view className) const override;
 
@@ -53,7 +50,6 @@ private:
     TimedClassSource(std::shared_ptr<const PlatformClassSource> described,
                      std::vector<TimedStep> steps, TimedData describedData);
 
-    std::shared_ptr<const PlatformClassSource> described_;
     std::vector<TimedStep> steps_;
     TimedData describedData_;
 
