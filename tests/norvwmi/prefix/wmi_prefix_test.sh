@@ -2,7 +2,8 @@
 # Clients that we did not write, run unchanged against a prefix whose WMI is the stand-in
 # (scripts/wmi-prefix.sh), each output compared with its reviewed file in golden/.
 #
-#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --make      make the build's client prefix
+#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --make      make the build's client prefix and
+#                                                       start its session
 #   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --stop      end its wineserver
 #   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR CASE        run one client
 #
@@ -12,6 +13,12 @@
 # Its standard output and exit code, with \r removed and wmic's UTF-16 made UTF-8, must be
 # golden/CASE.txt; standard error must hold no line of the stand-in's (a provider fault or a
 # failure to start). NORV_UPDATE_GOLDEN=1 writes the golden file instead.
+#
+# The cases run at the same time in one prefix. One wineserver serves it from --make to
+# --stop, with Wine's own services started before the first case: otherwise each case could
+# be the one that starts a session (its services starting beside the client) or meet one
+# that is ending, which under load is the difference between a client that runs and one
+# that does not.
 set -euo pipefail
 
 source_dir=$1 build_dir=$2 what=$3
@@ -20,13 +27,30 @@ bits=$(sed -n 's/^bits=.\([0-9]*\).$/\1/p' "$build_dir/wine-run")
 
 export WINEPREFIX=$build_dir/wmi-prefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= TZ=UTC
-export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=/usr/lib/wine/wine64
+wine64=/usr/lib/wine/wine64
+export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=$wine64
+
+# A persistent wineserver for WINEPREFIX, and Wine's services started in it by a first
+# process, with none of ctest's pipes open in what stays alive.
+start_session() {
+  { "$WINESERVER" -p && WINELOADER=$wine64 "$wine64" cmd /c exit 0; } </dev/null >/dev/null 2>&1 ||
+    true
+}
+
+# Making a prefix ends by waiting for its wineserver to end: a session left alive by an
+# interrupted run would make it wait for ever.
+end_session() {
+  "$WINESERVER" -k 2>/dev/null || true
+}
 
 case "$what" in
   --make)
-    exec "$source_dir/scripts/wmi-prefix.sh" --build "$build_dir" "$WINEPREFIX" ;;
+    end_session
+    "$source_dir/scripts/wmi-prefix.sh" --build "$build_dir" "$WINEPREFIX"
+    start_session
+    exit 0 ;;
   --stop)
-    "$WINESERVER" -k 2>/dev/null || true
+    end_session
     exit 0 ;;
 esac
 
@@ -47,9 +71,11 @@ trap 'rm -rf "$out"' EXIT
 status=0
 if [ "$what" = platform ]; then
   export WINEPREFIX=$build_dir/wmi-prefix-platform
-  trap '"$WINESERVER" -k 2>/dev/null || true; rm -rf "$out"' EXIT
+  trap 'end_session; rm -rf "$out"' EXIT
+  end_session
   "$source_dir/scripts/wmi-prefix.sh" --platform "$source_dir/platforms/big-server.mof" \
     --build "$build_dir" "$WINEPREFIX" >/dev/null
+  start_session
   what=summary.vbs golden_name=platform
 fi
 case "$what" in
@@ -71,8 +97,10 @@ fi
 { tr -d '\r' <"$out/text" | sed 's/[ \t]*$//'; echo "exit code $status"; } >"$out/actual"
 
 if [ "${golden_name-}" = platform ]; then
+  end_session
   "$source_dir/scripts/wmi-prefix.sh" --platform "$here/../program/malformed-platform.mof" \
     --build "$build_dir" "$WINEPREFIX" >/dev/null
+  start_session
   malformed_status=0
   "$loader" cscript //nologo "Z:${script//\//\\}" >"$out/raw" 2>"$out/err" </dev/null ||
     malformed_status=$?
