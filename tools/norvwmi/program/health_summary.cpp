@@ -79,8 +79,10 @@ const CimObject* RecordAt(std::span<const CimObject> records, const std::string&
 std::string WorstText(const CimObject& worst, const HealthObjects& objects) {
     std::vector<CimObject> sensors(objects.sensors.begin(), objects.sensors.end());
     sensors.insert(sensors.end(), objects.numericSensors.begin(), objects.numericSensors.end());
-    const auto sensor = ObjectNames(sensors).Find(TextOf(worst, "AlertingManagedElement").value_or(""));
-    const CimObject* record = RecordAt(objects.logRecords, TextOf(worst, "LogRecord").value_or(""));
+    const std::string* element = TextOf(worst, "AlertingManagedElement");
+    const auto sensor = ObjectNames(sensors).Find(element ? *element : std::string());
+    const std::string* raisedBy = TextOf(worst, "LogRecord");
+    const CimObject* record = RecordAt(objects.logRecords, raisedBy ? *raisedBy : std::string());
     const auto event = record != nullptr ? RecordEventOf(*record) : std::nullopt;
     std::string text = sensor ? *sensor : event ? "(" + event->deviceId + ")" : "unknown sensor";
     if (event) text += " " + RecordEventText(*event);
