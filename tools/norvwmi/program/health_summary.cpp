@@ -95,9 +95,9 @@ std::string ConditionsText(const HealthObjects& objects) {
     constexpr std::uint64_t kWorstSeverity = 7;
     std::array<std::size_t, kWorstSeverity + 1> bySeverity{};
     const CimObject* worst = nullptr;
-    std::uint64_t worstSeverity = 0;
+    std::size_t worstSeverity = 0;
     for (const CimObject& condition : objects.conditions) {
-        const std::uint64_t severity = std::min(SeverityOf(condition).value_or(0), kWorstSeverity);
+        const auto severity = static_cast<std::size_t>(std::min(SeverityOf(condition).value_or(0), kWorstSeverity));
         ++bySeverity[severity];
         if (worst == nullptr || severity > worstSeverity) {
             worst = &condition;
@@ -106,7 +106,7 @@ std::string ConditionsText(const HealthObjects& objects) {
     }
     std::string text = Counted(objects.conditions.size(), "active condition", "active conditions") + ":";
     const char* separator = " ";
-    for (std::uint64_t severity = kWorstSeverity + 1; severity-- > 0;) {
+    for (std::size_t severity = kWorstSeverity + 1; severity-- > 0;) {
         if (bySeverity[severity] == 0) continue;
         text += separator + std::to_string(bySeverity[severity]) + " " + SeverityWord(severity);
         separator = ", ";
