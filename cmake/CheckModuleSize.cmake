@@ -1,6 +1,6 @@
-# Fails when MODULE, stripped of its debug sections as scripts/package.sh packs it, is larger
+# Fails when MODULE, stripped of its debug sections and symbols as scripts/package.sh packs it, is larger
 # than LIMIT bytes, so that what the module links in cannot grow unnoticed.
-execute_process(COMMAND ${STRIP} --strip-debug -o ${STRIPPED} ${MODULE} RESULT_VARIABLE rc)
+execute_process(COMMAND ${STRIP} --strip-all -o ${STRIPPED} ${MODULE} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${STRIP} failed on ${MODULE}")
 endif()

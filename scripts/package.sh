@@ -7,8 +7,8 @@
 #
 #   scripts/package.sh
 #
-# The modules ship without their DWARF debug sections (Windows debuggers cannot read
-# them). scripts/package_archive.py checks each module (PE machine, DLL, the five
+# The modules ship without their DWARF debug sections and COFF symbols (Windows debuggers read
+# neither, nor does the loader). scripts/package_archive.py checks each module (PE machine, DLL, the five
 # exported entry points) before packing and the whole archive (exact entry list, CRLF
 # line ends) after; any problem makes the exit status 1. Prints the archive's path.
 set -euo pipefail
@@ -54,7 +54,7 @@ for preset in win32 win64; do
     sleep 30
   done
   mkdir -p "$staging/${folder[$preset]}"
-  "${triplet[$preset]}-strip" --strip-debug -o "$staging/${folder[$preset]}/Norvipmiprv.dll" \
+  "${triplet[$preset]}-strip" --strip-all -o "$staging/${folder[$preset]}/Norvipmiprv.dll" \
     "build/$preset/src/module/Norvipmiprv.dll"
 done
 

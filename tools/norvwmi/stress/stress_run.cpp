@@ -37,10 +37,11 @@ constexpr std::string_view kNumericSensorClass = "NumericSensor";
 constexpr std::string_view kLogRecordClass = "LogRecord";
 constexpr std::string_view kRecordLogClass = "RecordLog";
 constexpr std::string_view kClearLogMethod = "ClearLog";
-// Classes with an instance per log record: their counts follow the log, which grows and is
-// cleared while the threads run.
+// Classes whose instances are made of the log's records (one per record, or the conditions
+// the records leave active): their counts follow the log, which grows and is cleared while
+// the threads run.
 constexpr std::string_view kClassesOfTheLog[] = {kLogRecordClass, "LogManagesRecord",
-                                                 "RecordAppliesToElement"};
+                                                 "RecordAppliesToElement", "HealthCondition"};
 
 bool FollowsTheLog(std::string_view className) {
     for (std::string_view name : kClassesOfTheLog)
