@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "events/alert_query.h"
 #include "events/consumer_access.h"
 #include "events/event_period_win.h"
 #include "host/client_impersonation.h"
@@ -14,6 +15,7 @@ void NorvHardwareEventProv::LastReleased() noexcept {
     {
         CriticalSectionScope scope(querySection_);
         queries_.clear();
+        alertQueries_.clear();
         ending = worker_.Stop();
     }
     (void)ending.AwaitEnd();
@@ -45,12 +47,19 @@ HRESULT NorvHardwareEventProv::ProvideEvents(IWbemObjectSink* sink, LONG /*flags
 }
 
 HRESULT NorvHardwareEventProv::NewQuery(ULONG id, WBEM_WSTR /*language*/,
-                                        WBEM_WSTR /*query*/) noexcept try {
+                                        WBEM_WSTR query) noexcept try {
     CriticalSectionScope scope(querySection_);
-    if (!queries_.insert(id).second || worker_.Running()) return kWbemNoError;
+    if (!queries_.insert(id).second) return kWbemNoError;
+    const bool asksForAlerts = query && AsksForAlerts(query);
+    if (asksForAlerts) alertQueries_.insert(id);
+    if (worker_.Running()) {
+        if (asksForAlerts) watch_.StartAlerts();
+        return kWbemNoError;
+    }
     HRESULT started = E_UNEXPECTED;
     try {
         watch_.Restart(watch_.TakeSnapshot());
+        if (asksForAlerts) watch_.StartAlerts();
         // The worker's share of this object's life goes with its tick.
         KeepAlive();
         const std::shared_ptr<NorvHardwareEventProv> hold(
@@ -59,9 +68,13 @@ HRESULT NorvHardwareEventProv::NewQuery(ULONG id, WBEM_WSTR /*language*/,
                                 [hold](const StopSignal& stop) { hold->Tick(stop); });
     } catch (...) {
         queries_.erase(id);
+        alertQueries_.erase(id);
         throw;
     }
-    if (FAILED(started)) queries_.erase(id);
+    if (FAILED(started)) {
+        queries_.erase(id);
+        alertQueries_.erase(id);
+    }
     return started;
 }
 NORV_CATCH_RETURN()
@@ -70,6 +83,7 @@ HRESULT NorvHardwareEventProv::CancelQuery(ULONG id) noexcept {
     MonitoringWorker::Ending ending;
     {
         CriticalSectionScope scope(querySection_);
+        if (alertQueries_.erase(id) != 0 && alertQueries_.empty()) watch_.StopAlerts();
         if (queries_.erase(id) != 0 && queries_.empty()) ending = worker_.Stop();
     }
     (void)ending.AwaitEnd();

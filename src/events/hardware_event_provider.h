@@ -51,7 +51,8 @@ public:
     HRESULT STDMETHODCALLTYPE ProvideEvents(IWbemObjectSink* sink, LONG flags) noexcept override;
 
     // The first active query starts the worker, the last one cancelled stops it. A query
-    // id given again is one query.
+    // id given again is one query. While a query selects from AlertIndication, each tick
+    // also makes the alerts of the new records; its start is their baseline.
     HRESULT STDMETHODCALLTYPE NewQuery(ULONG id, WBEM_WSTR language,
                                        WBEM_WSTR query) noexcept override;
     HRESULT STDMETHODCALLTYPE CancelQuery(ULONG id) noexcept override;
@@ -77,6 +78,7 @@ private:
     // Guards the queries and the worker's start and stop; never held across a tick.
     CriticalSection querySection_;
     std::set<ULONG> queries_;
+    std::set<ULONG> alertQueries_;  // those of queries_ that select alerts
     MonitoringWorker worker_;
 
     // Guards the sink, which the worker reads.

@@ -1,17 +1,24 @@
 #include "events/hardware_watch.h"
 
+#include <cstdio>
+#include <optional>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "alerts/alert_indication_columns.h"
 #include "eventlog/log_record_provider.h"
 #include "events/hardware_snapshot_win.h"
 #include "host/class_definition.h"
 #include "host/instance_fill.h"
+#include "graph/hardware_graph_win.h"
+#include "inventory/controller_record.h"
 #include "host/provider_class_identity.h"
 #include "host/wbem_status.h"
 #include "platform/named_lock_scope.h"
 #include "sensors/sensor_fills.h"
+#include "system/computer_system_data.h"
 
 namespace norv::win {
 namespace {
@@ -31,6 +38,32 @@ HRESULT MakeEvent(IWbemClassObject* eventClass, IWbemClassObject* target,
     NORV_RETURN_IF_FAILED(PutObject(event.get(), L"TargetInstance", target));
     if (previous) NORV_RETURN_IF_FAILED(PutObject(event.get(), L"PreviousInstance", previous));
     return kWbemNoError;
+}
+
+// Now, as a CIM datetime in UTC.
+std::string CimTimeNow() {
+    SYSTEMTIME now{};
+    ::GetSystemTime(&now);
+    char text[32];
+    (void)std::snprintf(text, sizeof text, "%04u%02u%02u%02u%02u%02u.%06u+000", now.wYear,
+                        now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                        static_cast<unsigned>(now.wMilliseconds) * 1000u);
+    return text;
+}
+
+// Whether the log of `current` may hold other conditions than that of `previous`: entries
+// came, or went (a cleared log, a ring that lost its oldest).
+bool LogMayHaveChanged(const HardwareEvents& events, const HardwareSnapshot& previous,
+                       const HardwareSnapshot& current) {
+    const auto before = previous.Seen();
+    const auto now = current.Seen();
+    if (!events.newRecords.empty() || before.size() != now.size()) return true;
+    return !now.empty() && (before.front().identity != now.front().identity ||
+                            before.back().identity != now.back().identity);
+}
+
+HRESULT FillAlertIndication(const AlertIndicationData& data, const WbemObject& instance) {
+    return FillFromColumns(kAlertIndicationColumns, data, instance);
 }
 
 }  // namespace
@@ -54,6 +87,8 @@ HRESULT HardwareWatch::Initialize(IWbemServices* services, IWbemContext* context
     NORV_RETURN_IF_FAILED(FetchClassDefinition(services, L"__InstanceModificationEvent", context,
                                                modificationEventClass_));
     (void)FetchClassDefinition(services, L"__InstanceDeletionEvent", context, deletionEventClass_);
+    // Without its class (a MOF of before alerts) no alert is made; the other events are.
+    (void)FetchClassDefinition(services, kAlertIndicationClassName, context, alertClass_);
     return kWbemNoError;
 }
 
@@ -67,17 +102,47 @@ void HardwareWatch::Restart(HardwareSnapshot baseline) {
     baseline_.Reset();
     (void)baseline_.Advance(std::move(baseline));
     queue_.Clear();
+    conditions_.clear();
+    alertsWanted_ = false;
+}
+
+void HardwareWatch::StartAlerts() {
+    CriticalSectionScope state(stateSection_);
+    if (alertsWanted_) return;
+    const HardwareSnapshot& baseline = baseline_.Current();
+    const std::span<const SelEntry> entries =
+        baseline.log ? std::span<const SelEntry>(baseline.log->entries)
+                     : std::span<const SelEntry>();
+    conditions_ = ActiveConditions(entries, [&baseline](std::string_view deviceId) {
+        return UpperThresholdOf(baseline.NumericSensors(), deviceId);
+    });
+    alertsWanted_ = true;
+}
+
+void HardwareWatch::StopAlerts() {
+    CriticalSectionScope state(stateSection_);
+    alertsWanted_ = false;
+    conditions_.clear();
 }
 
 void HardwareWatch::Tick(IWbemObjectSink* sink, const StopSignal& stop) {
     HardwareSnapshot snapshot = TakeSnapshot();
-    std::vector<DeliveryQueue<Event>::Queued> offered;
+    std::vector<AlertIndicationData> alerts;
     {
         CriticalSectionScope state(stateSection_);
         // A stopped run's tick leaves the state to the run that may follow it.
         if (stop.Requested()) return;
         const HardwareEvents events = baseline_.Advance(std::move(snapshot));
         if (!events.Empty()) MakeEvents(events, baseline_.Previous(), baseline_.Current());
+        if (alertsWanted_ && LogMayHaveChanged(events, baseline_.Previous(), baseline_.Current()))
+            alerts = DecideTickAlerts(events, baseline_.Current());
+    }
+    if (!alerts.empty()) NameSensors(alerts);
+    std::vector<DeliveryQueue<Event>::Queued> offered;
+    {
+        CriticalSectionScope state(stateSection_);
+        if (stop.Requested()) return;
+        QueueAlerts(alerts);
         if (!sink) return;
         offered = queue_.TakeAll();
     }
@@ -90,6 +155,47 @@ void HardwareWatch::Tick(IWbemObjectSink* sink, const StopSignal& stop) {
         [this](const Event& event) { GiveUp(event, "not delivered after three tries"); });
     CriticalSectionScope state(stateSection_);
     if (!stop.Requested()) queue_.PutBack(std::move(kept));
+}
+
+std::vector<AlertIndicationData> HardwareWatch::DecideTickAlerts(const HardwareEvents& events,
+                                                                 const HardwareSnapshot& current) {
+    const UpperThresholdLookup upperThreshold = [&current](std::string_view deviceId) {
+        return UpperThresholdOf(current.NumericSensors(), deviceId);
+    };
+    const std::span<const SelEntry> entries =
+        current.log ? std::span<const SelEntry>(current.log->entries) : std::span<const SelEntry>();
+    const std::vector<AlertDecision> decisions =
+        DecideAlerts(conditions_, entries, events.newRecords, upperThreshold);
+    conditions_ = ActiveConditions(entries, upperThreshold);
+    if (decisions.empty()) return {};
+    const std::string systemName =
+        MakeComputerSystemData(TheManagementController(), std::nullopt).name;
+    return BuildAlertIndications(
+        decisions,
+        {.entries = entries, .records = current.Records(), .systemName = systemName},
+        CimTimeNow());
+}
+
+void HardwareWatch::NameSensors(std::vector<AlertIndicationData>& alerts) {
+    GraphEnds ends;
+    {
+        NamedLockScope ownLock(lock_);
+        if (!TakeGraphEnds({.sensors = true, .log = true}, nullptr, ends)) return;
+    }
+    NameAlertingElements(alerts, ends);
+}
+
+void HardwareWatch::QueueAlerts(const std::vector<AlertIndicationData>& alerts) {
+    for (const AlertIndicationData& data : alerts) {
+        std::string name = "AlertIndication " + data.indicationIdentifier;
+        ComPtr<IWbemClassObject> event;
+        if (!alertClass_ ||
+            FAILED(MakeInstance(alertClass_.get(), data, &FillAlertIndication, event))) {
+            if (alertClass_) GiveUp({nullptr, std::move(name)}, "could not be made");
+            continue;
+        }
+        Queue(std::move(event), std::move(name));
+    }
 }
 
 void HardwareWatch::Queue(ComPtr<IWbemClassObject> object, std::string name) {

@@ -10,7 +10,10 @@
 #include <wbemcli.h>
 
 #include <string>
+#include <vector>
 
+#include "alerts/active_conditions.h"
+#include "alerts/alert_indication_data.h"
 #include "events/change_detection.h"
 #include "events/delivery_queue.h"
 #include "events/monitoring_worker.h"
@@ -35,6 +38,10 @@ public:
     HardwareSnapshot TakeSnapshot();
     // Makes `baseline` what the next tick compares with and forgets the waiting events.
     void Restart(HardwareSnapshot baseline);
+    // From now on each tick also makes the alerts of its new records, against the conditions
+    // of the baseline as it stands: the records it holds raise nothing. Until StopAlerts.
+    void StartAlerts();
+    void StopAlerts();
     // One look at the hardware. The events it finds wait for a sink when `sink` is null.
     void Tick(IWbemObjectSink* sink, const StopSignal& stop);
 
@@ -46,6 +53,14 @@ private:
 
     void MakeEvents(const HardwareEvents& events, const HardwareSnapshot& previous,
                     const HardwareSnapshot& current);
+    // The alerts of the tick's new records, their sensors not named yet; the conditions
+    // become the current snapshot's.
+    std::vector<AlertIndicationData> DecideTickAlerts(const HardwareEvents& events,
+                                                      const HardwareSnapshot& current);
+    // Names the alerts' sensors by the association ends, read under the provider's own lock
+    // and with no state held.
+    void NameSensors(std::vector<AlertIndicationData>& alerts);
+    void QueueAlerts(const std::vector<AlertIndicationData>& alerts);
     void Queue(ComPtr<IWbemClassObject> object, std::string name);
     void GiveUp(const Event& event, const char* why);
 
@@ -57,11 +72,15 @@ private:
     ComPtr<IWbemClassObject> creationEventClass_;
     ComPtr<IWbemClassObject> modificationEventClass_;
     ComPtr<IWbemClassObject> deletionEventClass_;
+    ComPtr<IWbemClassObject> alertClass_;
 
     // Guards the baseline and the queue; never held across a call to the sink.
     CriticalSection stateSection_;
     EventBaseline baseline_;
     DeliveryQueue<Event> queue_;
+    bool alertsWanted_ = false;
+    // The conditions active in the baseline's log, while alerts are wanted.
+    std::vector<ActiveCondition> conditions_;
 };
 
 }  // namespace norv::win

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -137,10 +139,19 @@ inline std::string CompletionProblems(HRESULT returned, const RecordingSink& sin
 class HookSink final : public norvwmi::ComObject<HookSink, IWbemObjectSink> {
 public:
     using Hook = std::function<HRESULT(std::size_t call)>;
+    // What an object delivered reads as; kNotCounted: an event the test does not watch,
+    // which is neither hooked nor counted.
     using Reader = int (*)(IWbemClassObject*);
+    static constexpr int kNotCounted = INT_MIN;
     HookSink(Hook hook, Reader read) : hook_(std::move(hook)), read_(read) {}
 
     HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override {
+        std::vector<int> read;
+        for (LONG i = 0; i < count; ++i) read.push_back(read_ ? read_(objects[i]) : 0);
+        if (count > 0 && std::all_of(read.begin(), read.end(),
+                                     [](int value) { return value == kNotCounted; })) {
+            return S_OK;
+        }
         std::size_t call;
         {
             std::lock_guard<std::mutex> guard(mutex_);
@@ -149,7 +160,7 @@ public:
         const HRESULT status = hook_ ? hook_(call) : S_OK;
         if (FAILED(status)) return status;
         std::lock_guard<std::mutex> guard(mutex_);
-        for (LONG i = 0; i < count; ++i) delivered_.push_back(read_ ? read_(objects[i]) : 0);
+        delivered_.insert(delivered_.end(), read.begin(), read.end());
         return status;
     }
     HRESULT STDMETHODCALLTYPE SetStatus(LONG, HRESULT, BSTR, IWbemClassObject*) override {
