@@ -29,7 +29,7 @@ def shipped_classes():
     with open(os.path.join(SOURCE_DIR, "mof/Norvipmiprv.mof"), encoding="utf-8") as mof:
         text = mof.read()
     return [(m.group(2), re.match(r"\s*Association\b", m.group(1)) is not None)
-            for m in re.finditer(r"^\[([^\]]*)\]\s*class (\w+)", text, re.M)]
+            for m in re.finditer(r"^\[([^\]]*)\]\s*class (\w+)\b(?!\s*:)", text, re.M)]
 
 
 SERVED_CLASSES = [name for name, association in shipped_classes() if not association]

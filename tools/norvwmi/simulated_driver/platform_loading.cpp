@@ -172,7 +172,8 @@ std::vector<std::string> ServedClassNames(const Platform& platform) {
     std::vector<std::string> names;
     for (const std::string& nameSpace : platform.servedNamespaces)
         for (const ClassDefinition* definition : platform.classes->Declared().Classes(nameSpace))
-            names.push_back(definition->name);
+            // An event class has no instances to serve: its provider indicates them.
+            if (definition->superclass != "__ExtrinsicEvent") names.push_back(definition->name);
     return names;
 }
 
