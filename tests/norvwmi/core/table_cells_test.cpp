@@ -70,6 +70,18 @@ std::string EventLineOf(const std::string& input) {
     return EventLine(ShippedInstance(eventClass, "", std::move(held)), "2014-08-01 06:15:02");
 }
 
+// `SEVERITY PROPERTIES`: the line of an AlertIndication with those string properties and
+// PerceivedSeverity (none for -).
+std::string AlertLineOf(const std::string& input) {
+    const std::size_t blank = input.find(' ');
+    const std::string severity = input.substr(0, blank);
+    std::vector<PropertyValue> held;
+    if (severity != "-")
+        held.push_back({"PerceivedSeverity", CimValue{std::uint64_t{std::stoull(severity)}}, {}});
+    return EventLine(ShippedInstance("AlertIndication", input.substr(blank + 1), std::move(held)),
+                     "2014-08-01 06:15:02");
+}
+
 // The cases are tests/data/norvwmi/table_cells.txt.
 TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
     norv::test::ExpectCases("table_cells.txt", [](const std::string& input) -> std::string {
@@ -80,6 +92,7 @@ TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
         if (kind == "units") return ValueWithUnits(std::stoll(a), std::stoll(b), Code(c), Code(d));
         if (kind == "date") return LocalDateTime(a);
         if (kind == "event") return EventLineOf(input.substr(kind.size() + 1));
+        if (kind == "alert") return AlertLineOf(input.substr(kind.size() + 1));
         const std::uint64_t code = *Code(a);
         return Words(kind == "sensor" ? SensorTypeName(code)
                      : kind == "base" ? BaseUnitsName(code)

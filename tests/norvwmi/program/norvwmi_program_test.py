@@ -269,33 +269,44 @@ def case_table(name):
 
 
 def case_watch_timed():
-    """A description that changes under a watch (platforms/timed/log-and-threshold.mof): its
-    three appended records are three creation events, the wrap after them raises none, its
-    threshold crossing is one modification; a watch of every operation on the log as table
-    lines shows the same three records, a line each. The watches run at once, at a 1-second
-    period."""
+    """Descriptions that change under a watch, at a 1-second period, all watches at once.
+    platforms/timed/log-and-threshold.mof: its three appended records are three creation
+    events, the wrap after them raises none, its threshold crossing is one modification; a
+    watch of every operation on the log as table lines shows the same three records, a line
+    each. platforms/timed/fan-and-temperature-alerts.mof: its alerts as MOF and as table
+    lines, and only the critical one through a WHERE on PerceivedSeverity, compared with
+    tests/data/norvwmi/watch/alerts.txt."""
     skip_if_emulated("a watch is timed")
     key = r"HKLM\Software\Norvane\WBEM\NorvHardwareEventProv"
     period = ["/v", "PeriodSeconds"]
     subprocess.run([WINE_RUN, "reg", "add", key, *period, "/t", "REG_DWORD", "/d", "1", "/f"],
                    check=True, capture_output=True, timeout=CALL_TIMEOUT)
+    log = "platforms/timed/log-and-threshold.mof"
+    alerts = "platforms/timed/fan-and-temperature-alerts.mof"
+    every_alert = "SELECT * FROM AlertIndication"
     try:
         watches = [subprocess.Popen(
-            [WINE_RUN, NORVWMI, "--platform", source("platforms/timed/log-and-threshold.mof"),
-             "--format", output, "watch", "--seconds", "10",
-             "SELECT * FROM %s WHERE TargetInstance ISA '%s'" % query],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            for output, query in [("mof", ("__InstanceCreationEvent", "LogRecord")),
-                                  ("mof", ("__InstanceModificationEvent", "NumericSensor")),
-                                  ("table", ("__InstanceOperationEvent", "LogRecord"))]]
-        (created, err), (modified, err2), (lines, err3) = [
-            w.communicate(timeout=CALL_TIMEOUT) for w in watches]
+            [WINE_RUN, NORVWMI, "--platform", source(platform), "--format", output, "watch",
+             "--seconds", "10", query],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=dict(os.environ, TZ="UTC"))
+            for platform, output, query in [
+                (log, "mof", WATCH),
+                (log, "mof", WATCH.replace("Creation", "Modification").replace("LogRecord",
+                                                                                "NumericSensor")),
+                (log, "table", WATCH.replace("Creation", "Operation")),
+                (alerts, "mof", every_alert),
+                (alerts, "table", every_alert),
+                (alerts, "mof", every_alert + " WHERE PerceivedSeverity >= 6")]]
+        outputs = [w.communicate(timeout=CALL_TIMEOUT) for w in watches]
     finally:
         subprocess.run([WINE_RUN, "reg", "delete", key, *period, "/f"], capture_output=True,
                        timeout=CALL_TIMEOUT)
-    created, modified, lines = [out.decode("utf-8") for out in (created, modified, lines)]
-    expect([w.returncode for w in watches] == [0, 0, 0] and not err and not err2 and not err3,
-           "the watches end cleanly", err, err2, err3)
+    errors = [err.decode("utf-8") for _, err in outputs]
+    expect([w.returncode for w in watches] == [0] * len(watches) and not any(errors),
+           "the watches end cleanly", *errors)
+    created, modified, lines, raised, alert_lines, critical = [
+        out.decode("utf-8") for out, _ in outputs]
+    check_alerts(raised, alert_lines, critical)
     # RecordData names each record's entry number, low byte first.
     numbers = [line.split("*")[2] for line in created.splitlines() if "RecordData" in line]
     expect(created.count("instance of __InstanceCreationEvent") == 3 and
@@ -310,6 +321,29 @@ def case_watch_timed():
                        r"LogRecord \d+: OS Stop / Shutdown Assert: Run-time Critical Stop")
     matched = [shape.fullmatch(line) for line in lines.splitlines()]
     expect(len(matched) == 3 and all(matched), "a line per appended record", lines)
+
+
+def check_alerts(raised, lines, critical):
+    """The alerts of the timed description: the time each was made masked, the whole text
+    against the golden file; the severity filter passes exactly the alerts at or above 6."""
+    def masked(text):
+        text = re.sub(r"IndicationTime = [^;]*;", "IndicationTime = <made>;", text)
+        return re.sub(r"^(AlertIndication  )\d{4}-\d\d-\d\d \d\d:\d\d(:\d\d)?  ",
+                      r"\1<made>  ", text, flags=re.M)
+    def instances(text):
+        return ["instance of" + b for b in masked(text).split("instance of")[1:]]
+    blocks = instances(raised)
+    severe = [b for b in blocks
+              if int(re.search(r"PerceivedSeverity = (\d+);", b).group(1)) >= 6]
+    filtered = instances(critical)
+    expect(len(severe) == 1 and filtered == severe,
+           "only the alerts at or above severity 6 pass the filter", raised, critical)
+    failures = []
+    compare_with_file(source("tests/data/norvwmi/watch/alerts.txt"),
+                      "$ watch SELECT * FROM AlertIndication\n" + masked(raised) +
+                      "$ watch --format table SELECT * FROM AlertIndication\n" + masked(lines),
+                      failures)
+    expect(not failures, "the alerts match", *failures)
 
 
 # The cases beyond the runs of RUNS; a case runs its RUNS first.

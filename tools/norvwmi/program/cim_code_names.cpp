@@ -63,4 +63,9 @@ std::optional<std::string_view> PerceivedSeverityName(std::uint64_t code) {
     return NameIn(kPerceivedSeverities, code);
 }
 
+std::string PerceivedSeverityText(std::uint64_t code) {
+    const auto name = PerceivedSeverityName(code);
+    return name ? std::string(*name) : std::to_string(code);
+}
+
 }  // namespace norvwmi

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace norvwmi {
@@ -17,5 +18,7 @@ std::optional<std::string_view> RateUnitsName(std::uint64_t code);
 std::optional<std::string_view> SensorTypeName(std::uint64_t code);
 // PerceivedSeverity, as the class's Values name it: "Fatal/NonRecoverable" for 7.
 std::optional<std::string_view> PerceivedSeverityName(std::uint64_t code);
+// A severity as the tables show it: its name, else its number ("9").
+std::string PerceivedSeverityText(std::uint64_t code);
 
 }  // namespace norvwmi

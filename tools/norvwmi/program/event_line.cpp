@@ -3,6 +3,8 @@
 #include <array>
 #include <span>
 
+#include "program/cim_code_names.h"
+#include "program/table_cells.h"
 #include "program/table_layout.h"
 #include "repository/mof_text.h"
 #include "repository/name_compare.h"
@@ -18,6 +20,8 @@ constexpr std::size_t kEventTextWidth = 64;
 // The table view already writes UTF-8 (its ellipsis), so the state change does too.
 constexpr std::string_view kStateArrow = " \u2192 ";
 constexpr std::string_view kPartGap = "  ";
+// The module's alert, shown by its own time, severity and message rather than as properties.
+constexpr std::string_view kAlertClass = "AlertIndication";
 
 // A string property's value; empty when the class lacks it or it is null.
 std::string StringProperty(const CimObject& object, std::string_view name) {
@@ -101,6 +105,18 @@ std::string PropertiesPart(const CimObject& event) {
     return text.empty() ? std::string(kMissing) : text;
 }
 
+// An alert's severity, message id and message, after its own time. The message is the
+// line's last part, so it is kept whole (on one line) rather than cut as a column.
+std::string AlertPart(const CimObject& event) {
+    const auto index = event.Find("PerceivedSeverity");
+    const auto* severity =
+        index ? std::get_if<std::uint64_t>(&event.ValueAt(*index).data) : nullptr;
+    const std::string message = StringProperty(event, "Message");
+    return (severity ? PerceivedSeverityText(*severity) : std::string(kMissing)) +
+           std::string(kPartGap) + OrMissing(StringProperty(event, "MessageID")) +
+           std::string(kPartGap) + OrMissing(FitCell(message, message.size()));
+}
+
 std::string TargetPart(const CimObject& event) {
     const CimObject* target = EmbeddedProperty(event, "TargetInstance");
     if (!target) return std::string(kMissing);
@@ -115,6 +131,13 @@ std::string TargetPart(const CimObject& event) {
 }  // namespace
 
 std::string EventLine(const CimObject& event, std::string_view received) {
+    const std::string& className = event.Definition().name;
+    if (SameName(className, kAlertClass)) {
+        const std::string madeAt = StringProperty(event, "IndicationTime");
+        return className + std::string(kPartGap) +
+               (madeAt.empty() ? std::string(received) : LocalDateTime(madeAt)) +
+               std::string(kPartGap) + AlertPart(event);
+    }
     const bool intrinsic = event.Find("TargetInstance").has_value();
     return event.Definition().name + std::string(kPartGap) + std::string(received) +
            std::string(kPartGap) + (intrinsic ? TargetPart(event) : PropertiesPart(event));

@@ -9,7 +9,10 @@
 // as the table view cuts them. An event without a TargetInstance (an extrinsic event) shows
 // instead each of its properties that holds a value, in the order the object lists them:
 //   AlertIndication  2014-08-01 06:15:02  Message="Fan 2 failed" PerceivedSeverity=6
-// a text as a MOF literal cut as a cell, an embedded object by its class.
+// a text as a MOF literal cut as a cell, an embedded object by its class. An AlertIndication
+// shows when it was made (IndicationTime, as the tables write a date-time), its severity as
+// the tables name it, its MessageID and its whole Message:
+//   AlertIndication  2014-08-01 06:15:02  Major  Norvipmiprv.1.0.FanRemoved  Fan 'FAN 1' was removed.
 #pragma once
 
 #include <string>

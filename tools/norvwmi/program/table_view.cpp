@@ -139,20 +139,15 @@ std::string RecordSensorCell(const CimObject& object, const TableLinks& links) {
     return sensor != links.recordSensors.end() ? sensor->second : std::string();
 }
 
-std::string SeverityName(std::uint64_t code) {
-    const auto name = PerceivedSeverityName(code);
-    return name ? std::string(*name) : std::to_string(code);
-}
-
 // The severity of the record's meaning, read back from its RecordData.
 std::string RecordSeverityCell(const CimObject& object, const TableLinks&) {
     const auto event = RecordEventOf(object);
-    return event ? SeverityName(RecordSeverity(*event)) : std::string();
+    return event ? PerceivedSeverityText(RecordSeverity(*event)) : std::string();
 }
 
 std::string ConditionSeverityCell(const CimObject& object, const TableLinks&) {
     const auto code = UnsignedOf(object, "PerceivedSeverity");
-    return code ? SeverityName(*code) : std::string();
+    return code ? PerceivedSeverityText(*code) : std::string();
 }
 
 using CellText = std::string (*)(const CimObject&, const TableLinks&);
