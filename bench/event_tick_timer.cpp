@@ -19,8 +19,11 @@
 // snapshot it takes (both caches refreshed, their shared values taken) and the inventory build
 // that refresh includes (the builders over the platform's queries). After one untimed sample
 // of each kind ("fill"), SAMPLES of each, in turn, each one line:
-//   tick|cold|sensor|snapshot|inventory NANOSECONDS OBJECTS QUERIES [CLASS=COUNT]...
-// cold: a LogRecord enumeration; sensor: a Sensor enumeration. OBJECTS: a tick's events
+//   tick|alerting|cold|sensor|snapshot|inventory NANOSECONDS OBJECTS QUERIES [CLASS=COUNT]...
+// alerting: the tick of a second watch of the same platform whose subscription also has an
+// active AlertIndication query (StartAlerts), taken beside the plain tick in each round, first
+// in every other round, so that the two see the same spells of the machine; cold: a LogRecord
+// enumeration; sensor: a Sensor enumeration. OBJECTS: a tick's events
 // (always 0), an enumeration's instances, a snapshot's log records and sensor entries, an
 // inventory's records. QUERIES: the instance lists the host handed out from the platform's
 // namespaces (root\wmi, root\CIMv2) meanwhile, one per WQL query sent there, then the same by
@@ -174,23 +177,33 @@ bool RunEnumeration(const char* kind, const char* className,
 
 int Measure(unsigned samples, const norv::bench::TimedStandIn& standIn) {
     const CountingClassSource& counter = standIn.Counter();
-    // What the event provider's Initialize and a new query do.
+    // What the event provider's Initialize and a new query do; the second watch's subscription
+    // also selects the alerts.
     norv::win::HardwareWatch watch;
+    norv::win::HardwareWatch alertingWatch;
     const auto services = norvwmi::NamespaceServices::Create(
         standIn.Host().served, std::string(norvwmi::kServedNamespace));
-    const HRESULT initialized = watch.Initialize(services.get(), nullptr);
-    if (FAILED(initialized))
-        return Fail("the watch's Initialize failed: " + norv::bench::StatusText(initialized));
-    watch.Restart(watch.TakeSnapshot());
+    for (norv::win::HardwareWatch* started : {&watch, &alertingWatch}) {
+        const HRESULT initialized = started->Initialize(services.get(), nullptr);
+        if (FAILED(initialized))
+            return Fail("the watch's Initialize failed: " + norv::bench::StatusText(initialized));
+        started->Restart(started->TakeSnapshot());
+    }
+    alertingWatch.StartAlerts();
     IdleTick tick(watch, counter);
+    IdleTick alertingTick(alertingWatch, counter);
 
     norv::SensorInventory inventory;
 
     // The first request of the module and the first stale tick read what a process reads once.
     for (unsigned i = 0; i <= samples; ++i) {
         const bool fill = i == 0;
-        AgeTheCaches();
-        if (!tick.Run(fill ? "fill" : "tick")) return 1;
+        const bool alertingFirst = i % 2 == 1;
+        for (const bool alerting : {alertingFirst, !alertingFirst}) {
+            AgeTheCaches();
+            if (!(alerting ? alertingTick : tick).Run(fill ? "fill" : alerting ? "alerting" : "tick"))
+                return 1;
+        }
         AgeTheCaches();
         if (!RunEnumeration(fill ? "fill" : "cold", "LogRecord", standIn)) return 1;
         AgeTheCaches();
