@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto shared = [](SnapshotParts& parts) {
         parts.log.readWhole = true;
         return HardwareSnapshot{std::make_shared<const LogContents>(std::move(parts.log)),
-                                std::make_shared<const SensorLists>(std::move(parts.sensors))};
+                                std::make_shared<const SensorLists>(std::move(parts.sensors)), nullptr};
     };
     const HardwareSnapshot previous = shared(before);
     const HardwareSnapshot current = shared(now);

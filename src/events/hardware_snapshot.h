@@ -11,6 +11,7 @@
 #include "eventlog/log_record_data.h"
 #include "eventlog/management_log.h"
 #include "inventory/health_read.h"
+#include "inventory/sensor_inventory.h"
 #include "sensors/numeric_sensor_instance_data.h"
 #include "sensors/sensor_instance_data.h"
 #include "sensors/sensor_lists.h"
@@ -24,6 +25,8 @@ struct HardwareSnapshot {
     // entries made from its reads that did not run say nothing either (a class refused or
     // timed out is not sensors that went away).
     std::shared_ptr<const SensorLists> sensors;
+    // The inventory the lists and the log's records were made of (null with the lists).
+    std::shared_ptr<const SensorInventory> inventory;
 
     // Every entry read, in log order, oldest first; none when the log was not read.
     std::span<const SeenLogEntry> Seen() const noexcept {

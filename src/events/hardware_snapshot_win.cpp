@@ -11,6 +11,7 @@ HardwareSnapshot TakeHardwareSnapshot() {
     HardwareSnapshot snapshot;
     if (caches.log->readWhole) snapshot.log = std::move(caches.log);
     snapshot.sensors = std::move(caches.sensors);
+    snapshot.inventory = std::move(caches.inventory);
     return snapshot;
 }
 

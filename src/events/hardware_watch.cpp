@@ -12,7 +12,7 @@
 #include "events/hardware_snapshot_win.h"
 #include "host/class_definition.h"
 #include "host/instance_fill.h"
-#include "graph/hardware_graph_win.h"
+#include "graph/hardware_graph.h"
 #include "inventory/controller_record.h"
 #include "host/provider_class_identity.h"
 #include "host/wbem_status.h"
@@ -137,7 +137,6 @@ void HardwareWatch::Tick(IWbemObjectSink* sink, const StopSignal& stop) {
         if (alertsWanted_ && LogMayHaveChanged(events, baseline_.Previous(), baseline_.Current()))
             alerts = DecideTickAlerts(events, baseline_.Current());
     }
-    if (!alerts.empty()) NameSensors(alerts);
     std::vector<DeliveryQueue<Event>::Queued> offered;
     {
         CriticalSectionScope state(stateSection_);
@@ -168,21 +167,19 @@ std::vector<AlertIndicationData> HardwareWatch::DecideTickAlerts(const HardwareE
         DecideAlerts(conditions_, entries, events.newRecords, upperThreshold);
     conditions_ = ActiveConditions(entries, upperThreshold);
     if (decisions.empty()) return {};
-    const std::string systemName =
-        MakeComputerSystemData(TheManagementController(), std::nullopt).name;
-    return BuildAlertIndications(
+    const ManagementControllerRecord& controller = TheManagementController();
+    const std::string systemName = MakeComputerSystemData(controller, std::nullopt).name;
+    std::vector<AlertIndicationData> alerts = BuildAlertIndications(
         decisions,
         {.entries = entries, .records = current.Records(), .systemName = systemName},
         CimTimeNow());
-}
-
-void HardwareWatch::NameSensors(std::vector<AlertIndicationData>& alerts) {
+    // The sensors are named by the paths the graph makes of this same snapshot.
     GraphEnds ends;
-    {
-        NamedLockScope ownLock(lock_);
-        if (!TakeGraphEnds({.sensors = true, .log = true}, nullptr, ends)) return;
-    }
+    AddSystemEnds(ends, controller);
+    AddSnapshotEnds(ends, {.log = current.log, .inventory = current.inventory,
+                           .sensors = current.sensors});
     NameAlertingElements(alerts, ends);
+    return alerts;
 }
 
 void HardwareWatch::QueueAlerts(const std::vector<AlertIndicationData>& alerts) {

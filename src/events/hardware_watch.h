@@ -53,13 +53,10 @@ private:
 
     void MakeEvents(const HardwareEvents& events, const HardwareSnapshot& previous,
                     const HardwareSnapshot& current);
-    // The alerts of the tick's new records, their sensors not named yet; the conditions
-    // become the current snapshot's.
+    // The alerts of the tick's new records, each naming its sensor as the graph of the
+    // current snapshot does; the conditions become the current snapshot's.
     std::vector<AlertIndicationData> DecideTickAlerts(const HardwareEvents& events,
                                                       const HardwareSnapshot& current);
-    // Names the alerts' sensors by the association ends, read under the provider's own lock
-    // and with no state held.
-    void NameSensors(std::vector<AlertIndicationData>& alerts);
     void QueueAlerts(const std::vector<AlertIndicationData>& alerts);
     void Queue(ComPtr<IWbemClassObject> object, std::string name);
     void GiveUp(const Event& event, const char* why);

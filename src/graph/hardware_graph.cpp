@@ -110,6 +110,17 @@ void AddLogEnds(GraphEnds& ends, const RecordLogData& log, std::span<const LogRe
     }
 }
 
+void AddSnapshotEnds(GraphEnds& ends, const CacheSnapshot& snapshot) {
+    if (snapshot.sensors && snapshot.inventory) {
+        AddSensorEnds(ends, *snapshot.inventory, snapshot.sensors->sensors.Entries(),
+                      snapshot.sensors->numericSensors.Entries());
+    }
+    if (snapshot.log) {
+        const LogContents& log = *snapshot.log;
+        AddLogEnds(ends, log.logData, log.records, log.entries, snapshot.inventory.get());
+    }
+}
+
 std::array<Column<AssociationData>, 2> AssociationColumns(const AssociationClass& association) {
     return {{
         {association.firstRole, CimType::Reference, kKey, nullptr,

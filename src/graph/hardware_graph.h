@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "eventlog/cache_snapshot.h"
 #include "eventlog/log_record_data.h"
 #include "eventlog/sel_entry.h"
 #include "graph/association_classes.h"
@@ -55,6 +56,10 @@ void AddSensorEnds(GraphEnds& ends, const SensorInventory& inventory,
 // still has the sensor number, owner LUN and owner id the record was made with.
 void AddLogEnds(GraphEnds& ends, const RecordLogData& log, std::span<const LogRecordData> records,
                 std::span<const SelEntry> entries, const SensorInventory* inventory);
+
+// The sensors and the log of one snapshot of the caches, each when the snapshot holds it,
+// linked through the snapshot's inventory (after AddSystemEnds).
+void AddSnapshotEnds(GraphEnds& ends, const CacheSnapshot& snapshot);
 
 // One association instance: the paths its two references hold.
 struct AssociationData {

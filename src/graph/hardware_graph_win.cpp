@@ -9,14 +9,7 @@ bool TakeGraphEnds(GraphSources sources, IWbemContext* context, GraphEnds& ends)
     const CacheSnapshot snapshot =
         TakeCacheSnapshot({.log = sources.log, .sensors = sources.sensors}, context);
     if (sources.sensors && !snapshot.sensors) return false;
-    if (snapshot.sensors) {
-        AddSensorEnds(ends, *snapshot.inventory, snapshot.sensors->sensors.Entries(),
-                      snapshot.sensors->numericSensors.Entries());
-    }
-    if (snapshot.log) {
-        const LogContents& log = *snapshot.log;
-        AddLogEnds(ends, log.logData, log.records, log.entries, snapshot.inventory.get());
-    }
+    AddSnapshotEnds(ends, snapshot);
     return true;
 }
 

@@ -101,7 +101,7 @@ HardwareSnapshot Snapshot(const std::string& what, const std::string& items) {
         sensor.SetCurrentState(item.substr(colon + 1, absent - colon - 1));
         sensors->sensors.Append(std::move(sensor));
     }
-    return {std::move(log), std::move(sensors)};
+    return {std::move(log), std::move(sensors), nullptr};
 }
 
 // The events of one tick as a row answers them.
