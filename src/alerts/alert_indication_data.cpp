@@ -65,7 +65,7 @@ std::vector<AlertIndicationData> BuildAlertIndications(std::span<const AlertDeci
         data.description = record.description;
         data.eventId = alert.eventId;
         data.eventTime = record.messageTimestamp;
-        data.systemCreationClassName = IdentityOf(ProviderClass::ComputerSystem).servedClass;
+        data.systemCreationClassName = IdentityOf("NorvComputerSystemProv").servedClass;
         data.systemName = sources.systemName;
         data.providerName = kHardwareEventProviderIdentity.className;
         data.message = alert.messageText;

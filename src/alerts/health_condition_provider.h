@@ -40,7 +40,7 @@ public:
 };
 
 struct HealthConditionClass : ServedByColumns<kHealthConditionColumns> {
-    static constexpr ProviderClass kProviderClass = ProviderClass::HealthCondition;
+    static constexpr ProviderClass kProviderClass = ProviderClassNamed("NorvHealthConditionProv");
     using Entry = HealthConditionData;
     using Data = HealthConditionView;
 };

@@ -10,7 +10,8 @@
 
 namespace norv {
 
-inline constexpr const auto& kLogRecordClassName = kWideServedClassName<ProviderClass::LogRecord>;
+inline constexpr const auto& kLogRecordClassName =
+    kWideServedClassName<ProviderClassNamed("NorvLogRecordProv")>;
 
 namespace log_columns {
 using enum CimType;

@@ -26,8 +26,7 @@ inline constexpr std::string_view kRecordFormatText =
 
 inline constexpr std::string_view kSelLogName = "IPMI SEL";
 inline constexpr std::string_view kSelRecordElementName = "IPMI SEL Record";
-inline constexpr std::string_view kRecordLogClassName =
-    IdentityOf(ProviderClass::RecordLog).servedClass;
+inline constexpr std::string_view kRecordLogClassName = IdentityOf("NorvRecordLogProv").servedClass;
 
 // Fields of the SEL event record that are the same for every event.
 inline constexpr std::uint8_t kSelRecordTypeSystemEvent = 0x02;

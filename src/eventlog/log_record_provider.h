@@ -28,7 +28,7 @@ inline std::span<const LogRecordData> LogRecordsOf(const LogContents& log) {
 // A record number that moved to another event after the log lost its oldest entries names
 // nothing: the date-time is a key too.
 struct LogRecordClass : ServedByColumns<kLogRecordColumns> {
-    static constexpr ProviderClass kProviderClass = ProviderClass::LogRecord;
+    static constexpr ProviderClass kProviderClass = ProviderClassNamed("NorvLogRecordProv");
     using Entry = LogRecordData;
     using Data = LogView<LogRecordData, &LogRecordsOf>;
     // An update of a record is answered as its deletion: not capable.

@@ -37,7 +37,7 @@ inline std::span<const RecordLogData> RecordLogOf(const LogContents& log) {
 inline constexpr std::uint32_t kClearLogNotSupported = 1;
 
 struct RecordLogClass : ServedByColumns<kRecordLogColumns> {
-    static constexpr ProviderClass kProviderClass = ProviderClass::RecordLog;
+    static constexpr ProviderClass kProviderClass = ProviderClassNamed("NorvRecordLogProv");
 
     using Entry = RecordLogData;
     using Data = LogView<RecordLogData, &RecordLogOf>;

@@ -76,11 +76,13 @@ HardwareWatch::HardwareWatch() {
 
 HRESULT HardwareWatch::Initialize(IWbemServices* services, IWbemContext* context) {
     NORV_RETURN_IF_FAILED(FetchClassDefinition(
-        services, kWideServedClassName<ProviderClass::LogRecord>.data(), context, logRecordClass_));
+        services, kWideServedClassName<ProviderClassNamed("NorvLogRecordProv")>.data(), context,
+        logRecordClass_));
     NORV_RETURN_IF_FAILED(FetchClassDefinition(
-        services, kWideServedClassName<ProviderClass::Sensor>.data(), context, sensorClass_));
+        services, kWideServedClassName<ProviderClassNamed("NorvSensorProv")>.data(), context,
+        sensorClass_));
     NORV_RETURN_IF_FAILED(FetchClassDefinition(
-        services, kWideServedClassName<ProviderClass::NumericSensor>.data(), context,
+        services, kWideServedClassName<ProviderClassNamed("NorvNumericSensorProv")>.data(), context,
         numericSensorClass_));
     NORV_RETURN_IF_FAILED(
         FetchClassDefinition(services, L"__InstanceCreationEvent", context, creationEventClass_));
@@ -222,9 +224,8 @@ void HardwareWatch::MakeEvents(const HardwareEvents& events, const HardwareSnaps
         ComPtr<IWbemClassObject> instance;
         (void)MakeInstance(logRecordClass_.get(), record, &FillLogRecord, instance);
         make(creationEventClass_.get(), instance.get(), nullptr,
-             std::string(IdentityOf(ProviderClass::LogRecord).servedClass) + " RecordID " +
-                 record.recordNumber + " of " +
-                 std::string(record.messageTimestamp));
+             std::string(IdentityOf("NorvLogRecordProv").servedClass) + " RecordID " +
+                 record.recordNumber + " of " + std::string(record.messageTimestamp));
     }
     const auto sensorEvents = [&](const auto& changes, const auto& before, const auto& now,
                                   IWbemClassObject* classObject, auto fill,
@@ -260,10 +261,10 @@ void HardwareWatch::MakeEvents(const HardwareEvents& events, const HardwareSnaps
         }
     };
     sensorEvents(events.sensorChanges, previous.Sensors(), current.Sensors(), sensorClass_.get(),
-                 &FillSensorInstance, IdentityOf(ProviderClass::Sensor).servedClass);
+                 &FillSensorInstance, IdentityOf("NorvSensorProv").servedClass);
     sensorEvents(events.numericSensorChanges, previous.NumericSensors(), current.NumericSensors(),
                  numericSensorClass_.get(), &FillNumericSensorInstance,
-                 IdentityOf(ProviderClass::NumericSensor).servedClass);
+                 IdentityOf("NorvNumericSensorProv").servedClass);
 }
 
 }  // namespace norv::win

@@ -23,15 +23,15 @@ struct EndClass {
 
 // The classes of the instances each end stands for.
 constexpr EndClass kEndClasses[] = {
-    {GraphEnd::Controller, ProviderClass::ComputerSystem},
-    {GraphEnd::Domain, ProviderClass::AdminDomain},
-    {GraphEnd::Collection, ProviderClass::SystemSpecificCollection},
-    {GraphEnd::Log, ProviderClass::RecordLog},
-    {GraphEnd::EachSensor, ProviderClass::Sensor},
-    {GraphEnd::EachSensor, ProviderClass::NumericSensor},
-    {GraphEnd::EachRecord, ProviderClass::LogRecord},
-    {GraphEnd::RecordSensor, ProviderClass::Sensor},
-    {GraphEnd::RecordSensor, ProviderClass::NumericSensor},
+    {GraphEnd::Controller, ProviderClassNamed("NorvComputerSystemProv")},
+    {GraphEnd::Domain, ProviderClassNamed("NorvAdminDomainProv")},
+    {GraphEnd::Collection, ProviderClassNamed("NorvSystemSpecificCollectionProv")},
+    {GraphEnd::Log, ProviderClassNamed("NorvRecordLogProv")},
+    {GraphEnd::EachSensor, ProviderClassNamed("NorvSensorProv")},
+    {GraphEnd::EachSensor, ProviderClassNamed("NorvNumericSensorProv")},
+    {GraphEnd::EachRecord, ProviderClassNamed("NorvLogRecordProv")},
+    {GraphEnd::RecordSensor, ProviderClassNamed("NorvSensorProv")},
+    {GraphEnd::RecordSensor, ProviderClassNamed("NorvNumericSensorProv")},
 };
 
 }  // namespace

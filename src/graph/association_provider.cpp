@@ -230,7 +230,7 @@ HRESULT NorvAssociationProv::GetObjectAsync(const BSTR path, LONG /*flags*/,
 NORV_CATCH_RETURN()
 
 template <>
-HRESULT CreateProvider<ProviderClass::Association>(REFIID iid, void** out) noexcept {
+HRESULT CreateProvider<NorvAssociationProv::kProviderClass>(REFIID iid, void** out) noexcept {
     return CreateProviderObject<NorvAssociationProv>(iid, out);
 }
 

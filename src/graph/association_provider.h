@@ -21,7 +21,9 @@ namespace norv::win {
 
 class NorvAssociationProv final : public ProviderBase {
 public:
-    NorvAssociationProv() : ProviderBase(ProviderClass::Association) {}
+    static constexpr ProviderClass kProviderClass = ProviderClassNamed("NorvAssociationProv");
+
+    NorvAssociationProv() : ProviderBase(kProviderClass) {}
 
     // Every instance of the named association class, then one SetStatus with the result:
     // WBEM_E_INVALID_CLASS for a class that is not one of them, WBEM_E_FAILED when the

@@ -15,10 +15,6 @@
 namespace norv {
 namespace {
 
-std::string_view ClassOf(ProviderClass providerClass) {
-    return IdentityOf(providerClass).servedClass;
-}
-
 // Appends the path of every present entry and returns, per entry, its index in `paths`.
 template <typename Entry, std::size_t Size>
 std::vector<std::size_t> AddPresent(std::vector<std::string>& paths, std::string_view className,
@@ -66,22 +62,24 @@ const std::string& OneEnd(const GraphEnds& ends, GraphEnd end) {
 }  // namespace
 
 void AddSystemEnds(GraphEnds& ends, const ManagementControllerRecord& controller) {
-    ends.controller = ReferencePathOf(ClassOf(ProviderClass::ComputerSystem), kComputerSystemColumns,
-                                      MakeComputerSystemData(controller, std::nullopt));
-    ends.domain = ReferencePathOf(ClassOf(ProviderClass::AdminDomain), kAdminDomainColumns,
-                                  MakeAdminDomainData());
+    ends.controller =
+        ReferencePathOf(IdentityOf("NorvComputerSystemProv").servedClass, kComputerSystemColumns,
+                        MakeComputerSystemData(controller, std::nullopt));
+    ends.domain = ReferencePathOf(IdentityOf("NorvAdminDomainProv").servedClass,
+                                  kAdminDomainColumns, MakeAdminDomainData());
     ends.collection =
-        ReferencePathOf(ClassOf(ProviderClass::SystemSpecificCollection), kSensorCollectionColumns,
-                        MakeSensorCollectionData(controller));
+        ReferencePathOf(IdentityOf("NorvSystemSpecificCollectionProv").servedClass,
+                        kSensorCollectionColumns, MakeSensorCollectionData(controller));
 }
 
 void AddSensorEnds(GraphEnds& ends, const SensorInventory& inventory,
                    std::span<const SensorInstanceData> sensors,
                    std::span<const NumericSensorInstanceData> numericSensors) {
     const std::vector<std::size_t> discrete =
-        AddPresent(ends.sensors, ClassOf(ProviderClass::Sensor), kSensorColumns, sensors);
-    const std::vector<std::size_t> numeric = AddPresent(
-        ends.sensors, ClassOf(ProviderClass::NumericSensor), kNumericSensorColumns, numericSensors);
+        AddPresent(ends.sensors, IdentityOf("NorvSensorProv").servedClass, kSensorColumns, sensors);
+    const std::vector<std::size_t> numeric =
+        AddPresent(ends.sensors, IdentityOf("NorvNumericSensorProv").servedClass,
+                   kNumericSensorColumns, numericSensors);
     ends.sensorOfInventoryRecord.assign(inventory.Count(), kNoSensor);
     std::size_t nextDiscrete = 0;
     std::size_t nextNumeric = 0;
@@ -96,11 +94,11 @@ void AddSensorEnds(GraphEnds& ends, const SensorInventory& inventory,
 
 void AddLogEnds(GraphEnds& ends, const RecordLogData& log, std::span<const LogRecordData> records,
                 std::span<const SelEntry> entries, const SensorInventory* inventory) {
-    ends.log = ReferencePathOf(ClassOf(ProviderClass::RecordLog), kRecordLogColumns, log);
+    ends.log = ReferencePathOf(IdentityOf("NorvRecordLogProv").servedClass, kRecordLogColumns, log);
     ends.records.reserve(records.size());
     for (const LogRecordData& record : records) {
-        ends.records.push_back(
-            ReferencePathOf(ClassOf(ProviderClass::LogRecord), kLogRecordColumns, record));
+        ends.records.push_back(ReferencePathOf(IdentityOf("NorvLogRecordProv").servedClass,
+                                               kLogRecordColumns, record));
     }
     ends.recordSensor.assign(records.size(), kNoSensor);
     if (inventory == nullptr || inventory->Count() == 0) return;

@@ -19,18 +19,10 @@
 
 namespace norv {
 
-// A row of the table by name: the enumerators in the order of the rows.
-enum class ProviderClass : std::uint8_t {
-    LogRecord,
-    RecordLog,
-    SystemSpecificCollection,
-    NumericSensor,
-    Sensor,
-    ComputerSystem,
-    AdminDomain,
-    HealthCondition,
-    Association,
-};
+// A provider class by its row in the table. It has no enumerators, so that the rows are the one
+// list of the classes: a value comes from the lookup by name (ProviderClassNamed) or from a
+// row's position.
+enum class ProviderClass : std::size_t {};
 
 struct ProviderClassIdentity {
     std::string_view className;     // the provider class
@@ -95,8 +87,20 @@ inline constexpr std::size_t kModuleClassCount = kProviderClassCount + 1;
 constexpr const ProviderClassIdentity& IdentityOf(ProviderClass providerClass) noexcept {
     return kProviderClassIdentities[static_cast<std::size_t>(providerClass)];
 }
-static_assert(static_cast<std::size_t>(ProviderClass::Association) + 1 == kProviderClassCount,
-              "one row for each provider class, the association provider's last");
+
+// The row of the provider class `className` ("NorvSensorProv"); a name no row has does not
+// compile, since the throw is no constant expression.
+consteval ProviderClass ProviderClassNamed(std::string_view className) {
+    for (std::size_t row = 0; row < kProviderClassCount; ++row) {
+        if (kProviderClassIdentities[row].className == className) return ProviderClass{row};
+    }
+    throw "no provider class has this name";
+}
+
+// The identity of the provider class `className`, checked as ProviderClassNamed checks it.
+consteval const ProviderClassIdentity& IdentityOf(std::string_view className) {
+    return IdentityOf(ProviderClassNamed(className));
+}
 
 // The served class's name as wide text, for the values that name it (an instance's
 // CreationClassName); `.data()` is its zero-terminated text.
@@ -125,9 +129,13 @@ constexpr std::string_view VersionIndependentProgId(std::string_view progId) noe
 
 namespace detail {
 constexpr bool IdentitiesAreWellFormed() noexcept {
-    for (const ProviderClassIdentity& identity : kProviderClassIdentities) {
+    for (std::size_t row = 0; row < kProviderClassCount; ++row) {
+        const ProviderClassIdentity& identity = kProviderClassIdentities[row];
         if (!ParseGuidText(identity.clsid)) return false;
         if (!identity.progId.ends_with(kProgIdVersionSuffix)) return false;
+        for (std::size_t other = 0; other < row; ++other) {
+            if (kProviderClassIdentities[other].className == identity.className) return false;
+        }
     }
     return ParseGuidText(kHardwareEventProviderIdentity.clsid) &&
            kHardwareEventProviderIdentity.progId.ends_with(kProgIdVersionSuffix) &&
@@ -135,6 +143,6 @@ constexpr bool IdentitiesAreWellFormed() noexcept {
 }
 }  // namespace detail
 static_assert(detail::IdentitiesAreWellFormed(),
-              "every CLSID parses and every ProgID is versioned");
+              "every CLSID parses, every ProgID is versioned and no two rows share a name");
 
 }  // namespace norv

@@ -12,9 +12,10 @@
 
 namespace norv {
 
-inline constexpr const auto& kSensorClassName = kWideServedClassName<ProviderClass::Sensor>;
+inline constexpr const auto& kSensorClassName =
+    kWideServedClassName<ProviderClassNamed("NorvSensorProv")>;
 inline constexpr const auto& kNumericSensorClassName =
-    kWideServedClassName<ProviderClass::NumericSensor>;
+    kWideServedClassName<ProviderClassNamed("NorvNumericSensorProv")>;
 
 template <typename Entry, const auto& ClassName>
 constexpr std::array<Column<Entry>, 12> SensorColumns() {

@@ -103,7 +103,7 @@ void FormSensorProperties(SensorProperties<Bits>& entry, const SensorRecord& rec
     SensorTexts texts = FormSensorTexts(record);
     entry.present = record.Present();
     entry.readFrom = record.ReadFrom();
-    entry.systemCreationClassName = IdentityOf(ProviderClass::ComputerSystem).servedClass;
+    entry.systemCreationClassName = IdentityOf("NorvComputerSystemProv").servedClass;
     entry.systemName = controller.name;
     entry.SetPossibleStates(PossibleStates(record.EventReadingType(), record.SensorType()));
     entry.SetCurrentState(

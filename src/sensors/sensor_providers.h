@@ -38,11 +38,11 @@ inline std::span<const NumericSensorInstanceData> NumericSensorsOf(const SdrCach
     return cache.NumericSensors().Entries();
 }
 
-using SensorClass =
-    SensorProviderClass<ProviderClass::Sensor, SensorInstanceData, &SensorsOf, kSensorColumns>;
+using SensorClass = SensorProviderClass<ProviderClassNamed("NorvSensorProv"), SensorInstanceData,
+                                        &SensorsOf, kSensorColumns>;
 using NumericSensorClass =
-    SensorProviderClass<ProviderClass::NumericSensor, NumericSensorInstanceData, &NumericSensorsOf,
-                        kNumericSensorColumns>;
+    SensorProviderClass<ProviderClassNamed("NorvNumericSensorProv"), NumericSensorInstanceData,
+                        &NumericSensorsOf, kNumericSensorColumns>;
 
 using NorvSensorProv = InstanceProvider<SensorClass>;
 using NorvNumericSensorProv = InstanceProvider<NumericSensorClass>;

@@ -19,7 +19,7 @@ namespace norv::win {
 void BuildAdminDomainList(std::vector<AdminDomainData>& list, IWbemContext* context);
 
 struct AdminDomainClass : ServedByColumns<kAdminDomainColumns> {
-    static constexpr ProviderClass kProviderClass = ProviderClass::AdminDomain;
+    static constexpr ProviderClass kProviderClass = ProviderClassNamed("NorvAdminDomainProv");
 
     using Entry = AdminDomainData;
     using Data = RebuiltList<AdminDomainData, &BuildAdminDomainList>;

@@ -20,7 +20,7 @@ namespace norv::win {
 void BuildComputerSystemList(std::vector<ComputerSystemData>& list, IWbemContext* context);
 
 struct ComputerSystemClass : ServedByColumns<kComputerSystemColumns> {
-    static constexpr ProviderClass kProviderClass = ProviderClass::ComputerSystem;
+    static constexpr ProviderClass kProviderClass = ProviderClassNamed("NorvComputerSystemProv");
 
     using Entry = ComputerSystemData;
     using Data = RebuiltList<ComputerSystemData, &BuildComputerSystemList>;

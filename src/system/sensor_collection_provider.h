@@ -19,7 +19,8 @@ namespace norv::win {
 void BuildSensorCollectionList(std::vector<SensorCollectionData>& list, IWbemContext* context);
 
 struct SensorCollectionClass : ServedByColumns<kSensorCollectionColumns> {
-    static constexpr ProviderClass kProviderClass = ProviderClass::SystemSpecificCollection;
+    static constexpr ProviderClass kProviderClass =
+        ProviderClassNamed("NorvSystemSpecificCollectionProv");
 
     using Entry = SensorCollectionData;
     using Data = RebuiltList<SensorCollectionData, &BuildSensorCollectionList>;

@@ -13,8 +13,9 @@
 namespace norv {
 
 inline constexpr const auto& kComputerSystemClassName =
-    kWideServedClassName<ProviderClass::ComputerSystem>;
-inline constexpr const auto& kAdminDomainClassName = kWideServedClassName<ProviderClass::AdminDomain>;
+    kWideServedClassName<ProviderClassNamed("NorvComputerSystemProv")>;
+inline constexpr const auto& kAdminDomainClassName =
+    kWideServedClassName<ProviderClassNamed("NorvAdminDomainProv")>;
 
 inline constexpr std::array<Column<ComputerSystemData>, 10> kComputerSystemColumns = [] {
     using enum CimType;

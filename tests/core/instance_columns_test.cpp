@@ -115,14 +115,14 @@ TEST(InstanceColumns, EveryTableIsItsClassInTheShippedMof) {
                               columns);
         checked.insert(served);
     };
-    expect(ProviderClass::Sensor, kSensorColumns);
-    expect(ProviderClass::NumericSensor, kNumericSensorColumns);
-    expect(ProviderClass::LogRecord, kLogRecordColumns);
-    expect(ProviderClass::RecordLog, kRecordLogColumns);
-    expect(ProviderClass::ComputerSystem, kComputerSystemColumns);
-    expect(ProviderClass::AdminDomain, kAdminDomainColumns);
-    expect(ProviderClass::SystemSpecificCollection, kSensorCollectionColumns);
-    expect(ProviderClass::HealthCondition, kHealthConditionColumns);
+    expect(ProviderClassNamed("NorvSensorProv"), kSensorColumns);
+    expect(ProviderClassNamed("NorvNumericSensorProv"), kNumericSensorColumns);
+    expect(ProviderClassNamed("NorvLogRecordProv"), kLogRecordColumns);
+    expect(ProviderClassNamed("NorvRecordLogProv"), kRecordLogColumns);
+    expect(ProviderClassNamed("NorvComputerSystemProv"), kComputerSystemColumns);
+    expect(ProviderClassNamed("NorvAdminDomainProv"), kAdminDomainColumns);
+    expect(ProviderClassNamed("NorvSystemSpecificCollectionProv"), kSensorCollectionColumns);
+    expect(ProviderClassNamed("NorvHealthConditionProv"), kHealthConditionColumns);
     for (std::size_t row = 0; row < kProviderClassCount; ++row) {
         const auto served = static_cast<ProviderClass>(row);
         EXPECT_EQ(checked.contains(served), !IdentityOf(served).servedClass.empty())

@@ -64,7 +64,7 @@ protected:
 TEST_F(ModuleExportsTest, AProviderObjectHoldsTheModule) {
     EXPECT_EQ(canUnloadNow_(), S_OK) << "may be unloaded right after loading";
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(getClassObject_(GuidOf(IdentityOf(ProviderClass::Sensor).clsid), IID_IClassFactory,
+    ASSERT_EQ(getClassObject_(GuidOf(IdentityOf("NorvSensorProv").clsid), IID_IClassFactory,
                               factory.put_void()),
               S_OK);
     ComPtr<IUnknown> provider;
@@ -79,7 +79,7 @@ TEST_F(ModuleExportsTest, AProviderObjectHoldsTheModule) {
 // and one coclass per class; DllUnregisterServer removes them all.
 TEST_F(ModuleExportsTest, RegistersEveryClassAndItsTypeLibraryAndUnregistersThem) {
     const std::wstring modulePath = test::ModulePath(module_.get());
-    const std::wstring sensorKey = ClassKey(IdentityOf(ProviderClass::Sensor));
+    const std::wstring sensorKey = ClassKey(IdentityOf("NorvSensorProv"));
     ASSERT_EQ(register_(), S_OK);
     // Left-overs inside a rebuilt subtree do not survive a second registration.
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, (sensorKey + L"\\Stale").c_str(), nullptr,

@@ -355,7 +355,8 @@ TEST_F(HardwareEventProviderTest, WorkerCorrelatesAClearingAlertWithTheAlertThat
     EXPECT_EQ(UIntOf(alert, L"AlertingElementFormat"), 2u);
     const std::wstring eventId = StringOf(alert, L"EventID");
     EXPECT_TRUE(eventId.ends_with(L"/OsSoftShutdown")) << "the ended condition's key";
-    const auto records = Enumerated(wmi_->InitializedProvider(ProviderClass::LogRecord).get());
+    const auto records =
+        Enumerated(wmi_->InitializedProvider(ProviderClassNamed("NorvLogRecordProv")).get());
     ASSERT_FALSE(records.empty());
     const std::wstring lastRecordId = StringOf(records.back().get(), L"RecordID");
     EXPECT_NE(StringOf(alert, L"LogRecord").find(L"RecordID=\"" + lastRecordId + L"\""),

@@ -27,8 +27,8 @@ protected:
     }
     void SetUp() override {
         StandInSuite::SetUp();
-        logRecords_ = wmi_->InitializedProvider(ProviderClass::LogRecord);
-        recordLog_ = wmi_->InitializedProvider(ProviderClass::RecordLog);
+        logRecords_ = wmi_->InitializedProvider(ProviderClassNamed("NorvLogRecordProv"));
+        recordLog_ = wmi_->InitializedProvider(ProviderClassNamed("NorvRecordLogProv"));
         ASSERT_TRUE(logRecords_ && recordLog_);
     }
 
@@ -64,7 +64,8 @@ TEST_F(LogProviderTest, ALogRecordEnumerationTakesProviderThenEventLogThenSensor
     AgeTheCaches();
     const auto sink = NewSink();
     const HRESULT result = RequestWhileAnotherProcessHolds(
-        "Norv_SDR_Access", {LockNameOf(ProviderClass::LogRecord), "Global\\wmi_Norv_SEL_Access"},
+        "Norv_SDR_Access",
+        {LockNameOf(ProviderClassNamed("NorvLogRecordProv")), "Global\\wmi_Norv_SEL_Access"},
         [&] { return Enumerate(logRecords_.get(), sink.get()); });
     EXPECT_EQ(result, WBEM_S_NO_ERROR);
     EXPECT_FALSE(sink->Objects().empty());
@@ -75,12 +76,13 @@ TEST_F(LogProviderTest, ALogRecordEnumerationTakesProviderThenEventLogThenSensor
 // locks as the log's records; a key no condition has, or none, names nothing.
 TEST_F(LogProviderTest, EachConditionIsTheOneItsKeyNamesUnderTheLogsLocks) {
     AgeTheCaches();
-    const auto conditions = wmi_->InitializedProvider(ProviderClass::HealthCondition);
+    const auto conditions =
+        wmi_->InitializedProvider(ProviderClassNamed("NorvHealthConditionProv"));
     ASSERT_TRUE(conditions);
     const auto sink = NewSink();
     const HRESULT result = RequestWhileAnotherProcessHolds(
         "Norv_SDR_Access",
-        {LockNameOf(ProviderClass::HealthCondition), "Global\\wmi_Norv_SEL_Access"},
+        {LockNameOf(ProviderClassNamed("NorvHealthConditionProv")), "Global\\wmi_Norv_SEL_Access"},
         [&] { return Enumerate(conditions.get(), sink.get()); });
     ASSERT_EQ(result, WBEM_S_NO_ERROR);
     const auto enumerated = sink->Objects();

@@ -117,10 +117,10 @@ TEST_F(PlatformFaultTest, AFailingLockIsReportedToTheMachinesLog) {
     TestLogKey key(TestLogKey::Machine{});
     if (!key.Usable()) GTEST_SKIP() << "the machine has a logging key of its own";
     key.LogTo(file.Path());
-    const win::UniqueHandle squatter(
-        ::CreateEventA(nullptr, TRUE, FALSE, LockNameOf(ProviderClass::ComputerSystem).c_str()));
+    const win::UniqueHandle squatter(::CreateEventA(
+        nullptr, TRUE, FALSE, LockNameOf(ProviderClassNamed("NorvComputerSystemProv")).c_str()));
     ASSERT_TRUE(squatter);
-    const auto provider = wmi_->InitializedProvider(ProviderClass::ComputerSystem);
+    const auto provider = wmi_->InitializedProvider(ProviderClassNamed("NorvComputerSystemProv"));
     EXPECT_EQ(Enumerated(provider.get()).size(), 1u);
     EXPECT_NE(ReadFileBytes(file.Path())
                   .find("] [Error] - Mutex::CreateSemaphore(Mutex) failed.  Last error:  "),
@@ -141,7 +141,7 @@ TEST_F(PlatformFaultTest, AClassLackingAPropertyFailsTheEnumerationAndFindsNothi
     wmi_->Serve(RepositoryOf({shipped, SourceFile(kHealthMofName), SourceFile(kHostMofName),
                               SourceFile(kDefaultPlatformName)}));
     AgeTheCaches();
-    const auto provider = wmi_->InitializedProvider(ProviderClass::Sensor);
+    const auto provider = wmi_->InitializedProvider(ProviderClassNamed("NorvSensorProv"));
     const auto listed = NewSink();
     const HRESULT hr = Enumerate(provider.get(), listed.get());
     EXPECT_EQ(hr, kWbemFailed);

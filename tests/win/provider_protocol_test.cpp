@@ -33,8 +33,9 @@ std::vector<ServedClass> ServedClasses() {
     for (std::size_t row = 0; row < kProviderClassCount; ++row) {
         const auto c = static_cast<ProviderClass>(row);
         if (IdentityOf(c).servedClass.empty()) continue;
-        const bool log = c == ProviderClass::LogRecord || c == ProviderClass::RecordLog;
-        classes.push_back({c, c == ProviderClass::RecordLog, log});
+        const bool log = c == ProviderClassNamed("NorvLogRecordProv") ||
+                         c == ProviderClassNamed("NorvRecordLogProv");
+        classes.push_back({c, c == ProviderClassNamed("NorvRecordLogProv"), log});
     }
     return classes;
 }

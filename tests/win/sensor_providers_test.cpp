@@ -87,8 +87,11 @@ TEST_P(SensorProviderTest, TheEventLogLockIsNotTakenBySensorRequests) {
 }
 
 const SensorClassCase kSensorClasses[] = {
-    {"Sensor", ProviderClass::Sensor, L"NumericSensor", {L"10.0.0", L"16.0.0"}},
-    {"NumericSensor", ProviderClass::NumericSensor, L"Sensor", {L"1.0.0", L"20.0.0", L"35.0.1"}},
+    {"Sensor", ProviderClassNamed("NorvSensorProv"), L"NumericSensor", {L"10.0.0", L"16.0.0"}},
+    {"NumericSensor",
+     ProviderClassNamed("NorvNumericSensorProv"),
+     L"Sensor",
+     {L"1.0.0", L"20.0.0", L"35.0.1"}},
 };
 INSTANTIATE_TEST_SUITE_P(Classes, SensorProviderTest, ::testing::ValuesIn(kSensorClasses),
                          [](const auto& test) { return std::string(test.param.label); });

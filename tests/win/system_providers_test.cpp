@@ -21,7 +21,7 @@ class ControllerProviderTest : public StandInSuite<> {};
 
 TEST_F(ControllerProviderTest, TheVersionIsReadAgainForEveryRequest) {
     wmi_->Serve(PlatformOf(kDefaultPlatformName));
-    const auto provider = wmi_->InitializedProvider(ProviderClass::ComputerSystem);
+    const auto provider = wmi_->InitializedProvider(ProviderClassNamed("NorvComputerSystemProv"));
     const auto description = [&] {
         std::vector<std::wstring> texts;
         for (const auto& o : Enumerated(provider.get()))
@@ -38,10 +38,11 @@ TEST_F(ControllerProviderTest, TheVersionIsReadAgainForEveryRequest) {
 // The request state lives in the provider base, which all seven classes share: one shows it.
 TEST_F(ControllerProviderTest, WithoutItsLockTwoThreadsOnOneProviderEachSeeTheOneInstance) {
     wmi_->Serve(PlatformOf(kDefaultPlatformName));
-    const std::string lockName = LockNameOf(ProviderClass::ComputerSystem);
+    const std::string lockName = LockNameOf(ProviderClassNamed("NorvComputerSystemProv"));
     const win::UniqueHandle taken(::CreateEventA(nullptr, TRUE, FALSE, lockName.c_str()));
     ASSERT_TRUE(taken);
-    const ComPtr<IWbemServices> provider = wmi_->InitializedProvider(ProviderClass::ComputerSystem);
+    const ComPtr<IWbemServices> provider =
+        wmi_->InitializedProvider(ProviderClassNamed("NorvComputerSystemProv"));
     const auto enumerated = Enumerated(provider.get());
     ASSERT_EQ(enumerated.size(), 1u);
     const std::wstring path = StringOf(enumerated.front().get(), L"__RELPATH");

@@ -228,20 +228,16 @@ struct ClassColumns {
     std::span<const Column> columns;
 };
 
-constexpr std::string_view ServedClass(norv::ProviderClass served) {
-    return norv::IdentityOf(served).servedClass;
-}
-
 // A class without a row here is shown with the default columns.
 constexpr auto kClassColumns = std::to_array<ClassColumns>({
-    {ServedClass(norv::ProviderClass::NumericSensor), kNumericSensorColumns},
-    {ServedClass(norv::ProviderClass::Sensor), kSensorColumns},
-    {ServedClass(norv::ProviderClass::LogRecord), kLogRecordColumns},
-    {ServedClass(norv::ProviderClass::RecordLog), kRecordLogColumns},
-    {ServedClass(norv::ProviderClass::HealthCondition), kHealthConditionColumns},
-    {ServedClass(norv::ProviderClass::ComputerSystem), kComputerSystemColumns},
-    {ServedClass(norv::ProviderClass::AdminDomain), kAdminDomainColumns},
-    {ServedClass(norv::ProviderClass::SystemSpecificCollection), kCollectionColumns},
+    {norv::IdentityOf("NorvNumericSensorProv").servedClass, kNumericSensorColumns},
+    {norv::IdentityOf("NorvSensorProv").servedClass, kSensorColumns},
+    {norv::IdentityOf("NorvLogRecordProv").servedClass, kLogRecordColumns},
+    {norv::IdentityOf("NorvRecordLogProv").servedClass, kRecordLogColumns},
+    {norv::IdentityOf("NorvHealthConditionProv").servedClass, kHealthConditionColumns},
+    {norv::IdentityOf("NorvComputerSystemProv").servedClass, kComputerSystemColumns},
+    {norv::IdentityOf("NorvAdminDomainProv").servedClass, kAdminDomainColumns},
+    {norv::IdentityOf("NorvSystemSpecificCollectionProv").servedClass, kCollectionColumns},
 });
 
 std::string OrNoValue(const std::string& text) {
