@@ -1,8 +1,8 @@
 // What every sample provider shares, as a provider's author writes it from WMI's provider
 // documentation: an in-process COM server (DllGetClassObject, DllCanUnloadNow) whose class
 // factory makes one provider object, IWbemProviderInit keeping the namespace it is given,
-// and IWbemServices answering sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE) for what the sample does
-// not do. Nothing here comes from the module: these are strangers to it.
+// and for the providers that serve requests IWbemServices answering
+// WBEM_E_PROVIDER_NOT_CAPABLE for what the sample does not do. Nothing here comes from the module: these are strangers to it.
 #pragma once
 
 #include <windows.h>
@@ -23,26 +23,29 @@ constexpr HRESULT Failure(WBEMSTATUS status) {
 // Objects and locks alive in the module, which DllCanUnloadNow reports.
 inline std::atomic<long> g_moduleCount{0};
 
-class ProviderBase : public IWbemProviderInit, public IWbemServices {
+// A provider object of the module: IWbemProviderInit, keeping the namespace it is given,
+// and the provider interfaces `Interfaces` that the derived class implements.
+template <typename... Interfaces>
+class ProviderObject : public IWbemProviderInit, public Interfaces... {
 public:
-    ProviderBase() { ++g_moduleCount; }
-    virtual ~ProviderBase() {
+    ProviderObject() { ++g_moduleCount; }
+    virtual ~ProviderObject() {
         if (nameSpace_) nameSpace_->Release();
         --g_moduleCount;
     }
-    ProviderBase(const ProviderBase&) = delete;
-    ProviderBase& operator=(const ProviderBase&) = delete;
+    ProviderObject(const ProviderObject&) = delete;
+    ProviderObject& operator=(const ProviderObject&) = delete;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IWbemServices)) {
-            *object = static_cast<IWbemServices*>(this);
-        } else if (iid == __uuidof(IWbemProviderInit)) {
+        *object = nullptr;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IWbemProviderInit))
             *object = static_cast<IWbemProviderInit*>(this);
-        } else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
+        else
+            ((iid == __uuidof(Interfaces) ? (*object = static_cast<Interfaces*>(this), true)
+                                          : false) ||
+             ...);
+        if (!*object) return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
@@ -62,6 +65,17 @@ public:
         return WBEM_S_NO_ERROR;
     }
 
+protected:
+    IWbemServices* nameSpace_ = nullptr;
+
+private:
+    std::atomic<long> references_{1};
+};
+
+// An instance, method or class provider: IWbemServices, answering
+// WBEM_E_PROVIDER_NOT_CAPABLE for every request the derived class does not override.
+class ProviderBase : public ProviderObject<IWbemServices> {
+public:
     STDMETHODIMP OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
                                IWbemCallResult**) override {
         return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
@@ -142,12 +156,6 @@ public:
                                  IWbemObjectSink*) override {
         return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
     }
-
-protected:
-    IWbemServices* nameSpace_ = nullptr;
-
-private:
-    std::atomic<long> references_{1};
 };
 
 // Makes `Provider` objects; the module's one class.
