@@ -24,6 +24,7 @@ def sample(kind, mof):
 INSTANCE = sample("instance", "InstProvSamp.mof")
 METHOD = sample("method", "MethProvSamp.mof")
 EVENT = sample("event", "SampleAlert.mof")
+CLASS = sample("class", "ClassProvSamp.mof")
 # The event sample's four alerts, as a table line each shows them after its date and time.
 ALERTS = ['Message="Fan 1 turns at its usual speed" Sequence=1 Severity=2',
           'Message="Fan 2 turns slowly" Sequence=2 Severity=6',
@@ -99,6 +100,19 @@ ROWS = [
      EVENT + ["watch", "--seconds", "1", "SELECT * FROM __InstanceCreationEvent"], 1, [], [],
      ["WBEM_E_PROVIDER_NOT_CAPABLE (0x80041024) from the provider registration "
       "(__InstanceCreationEvent is not an extrinsic event class"]),
+    ("a class the repository does not hold comes from the class provider, as it made it",
+     CLASS + ["get", "ClassProvSamp"], 0,
+     ['[Description("A class the sample class provider makes.")]\n'
+      "class ClassProvSamp : ClassProvSampBase\n{\n\tboolean Enabled = TRUE;\n\tstring Label;\n"
+      '\t[Units("RPM")] uint32 Speed = 1200;\n};\n'], [], []),
+    ("a class the repository holds is not asked of it",
+     CLASS + ["get", "ClassProvSampBase"], 0, ["class ClassProvSampBase\n"], ["Speed"], []),
+    ("the class listing holds the provider's classes after the repository's",
+     CLASS + ["classes"], 0, ["ClassProvSampBase\nClassProvSamp\n"], [], []),
+    ("a class the provider refuses", CLASS + ["get", "OtherClass"], 1, [], ["class"],
+     ["get OtherClass: WBEM_E_NOT_FOUND (0x80041002) from GetObjectAsync"]),
+    ("a provider that answers with no class", CLASS + ["get", "ClassProvSilent"], 1, [], ["class"],
+     ["provider fault: GetObjectAsync succeeded with 0 objects; a client expects exactly one"]),
     ("an extrinsic class the MOF does not declare",
      EVENT + ["watch", "--seconds", "1", "SELECT * FROM OtherAlert"], 1, [], [],
      ["WBEM_E_INVALID_CLASS", "(no event class OtherAlert)"]),

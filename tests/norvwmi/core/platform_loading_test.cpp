@@ -129,6 +129,11 @@ TEST(ProviderRegistration, LookupsGiveWmisStatuses) {
             if (!parsed) return std::string("not an event query");
             return Described(FindEventProvider(classes, nameSpace, *parsed));
         }
+        if (operation == "getclass" || operation == "classes")
+            return Described(FindClassProvider(classes, nameSpace,
+                                               operation == "classes"
+                                                   ? ProviderOperation::EnumerateClasses
+                                                   : ProviderOperation::Get));
         words >> className;
         if (const std::size_t dot = className.find('.'); dot != std::string::npos) {
             method = className.substr(dot + 1);

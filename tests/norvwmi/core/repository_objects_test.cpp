@@ -48,6 +48,27 @@ TEST_F(ObjectModel, SystemPropertiesOfInstancesAndClasses) {
     EXPECT_TRUE(spawned.SystemValue("__PATH")->IsNull());  // never located
 }
 
+// A class a class provider defines: derived from a stored class, then redefined.
+TEST_F(ObjectModel, DerivedClassInheritsDefaultsAndRedefiningKeepsThem) {
+    CimObject fanClass = LookupObject(*served, "root\\wmi", "Fan").objects.at(0);
+    ASSERT_TRUE(fanClass.Put(*fanClass.Find("Speed"), Unsigned(900)));
+    CimObject derived = fanClass.SpawnDerivedClass();
+    EXPECT_EQ(derived.GetGenus(), Genus::Class);
+    EXPECT_TRUE(derived.Source().nameSpace.empty());
+    EXPECT_EQ(*derived.SystemValue("__DERIVATION"), (CimValue{CimArray{Text("Fan"), Text("Device")}}));
+    ClassDefinition definition = derived.Definition();
+    definition.name = "QuietFan";
+    PropertyDefinition noise;
+    noise.name = "Noise";
+    noise.type = CimType::UInt8;
+    definition.properties.push_back(noise);
+    derived.Redefine(std::move(definition));
+    EXPECT_EQ(derived.ValueAt(*derived.Find("Speed")), Unsigned(900));  // kept by name
+    EXPECT_FALSE(derived.IsLocalAt(*derived.Find("Status")));
+    EXPECT_EQ(derived.OriginAt(*derived.Find("Noise")), "QuietFan");
+    EXPECT_EQ(ObjectText(derived), "class QuietFan : Fan\n{\n\tuint8 Noise;\n};\n");
+}
+
 TEST_F(ObjectModel, PutKeepsRangesAndRefusedPutsChangeNothing) {
     CimObject fan = Fan();
     const std::size_t speed = *fan.Find("Speed");

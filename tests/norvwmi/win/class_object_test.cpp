@@ -205,5 +205,66 @@ TEST(GetMethod, TheOutSignatureIsAParameterClassWithReturnValue) {
               Wbem(WBEM_E_ILLEGAL_OPERATION));
 }
 
+HRESULT PutQualifier(IWbemQualifierSet* qualifiers, const wchar_t* name, const wchar_t* text) {
+    return qualifiers->Put(name, Variant::Text(text).get(), 0);
+}
+
+// A class as a class provider defines it: derived from a stored class, named, given typed
+// properties and qualifiers, which write through to it; a stored class refuses all of that.
+TEST(SpawnDerivedClass, AClassBeingDefinedTakesANamePropertiesAndQualifiers) {
+    const long before = LiveComObjects();
+    {
+        auto stored = testing::TestClass("Pair");
+        ComPtr<IWbemClassObject> made;
+        ASSERT_EQ(stored->SpawnDerivedClass(0, made.put()), WBEM_S_NO_ERROR);
+        EXPECT_EQ(Put(stored.get(), L"__CLASS", Variant::Text(L"Made")), Wbem(WBEM_E_NOT_SUPPORTED));
+        EXPECT_EQ(stored->Put(L"Extra", 0, nullptr, CIM_UINT32), Wbem(WBEM_E_NOT_SUPPORTED));
+        ComPtr<IWbemQualifierSet> storedQualifiers;
+        ASSERT_EQ(stored->GetQualifierSet(storedQualifiers.put()), WBEM_S_NO_ERROR);
+        EXPECT_EQ(PutQualifier(storedQualifiers.get(), L"Description", L"d"),
+                  Wbem(WBEM_E_NOT_SUPPORTED));
+        ComPtr<IWbemClassObject> derivedAgain;
+        EXPECT_EQ(NewTestInstance("Pair")->SpawnDerivedClass(0, derivedAgain.put()),
+                  Wbem(WBEM_E_ILLEGAL_OPERATION));
+        EXPECT_EQ(made->SpawnDerivedClass(0, derivedAgain.put()), Wbem(WBEM_E_ILLEGAL_OPERATION));
+
+        EXPECT_EQ(Put(made.get(), L"__CLASS", Variant::Number(VT_I4, 1)),
+                  Wbem(WBEM_E_TYPE_MISMATCH));
+        EXPECT_EQ(Put(made.get(), L"__CLASS", Variant::Text(L"9Made")),
+                  Wbem(WBEM_E_INVALID_PARAMETER));
+        EXPECT_EQ(Put(made.get(), L"__CLASS", Variant::Text(L"Made")), WBEM_S_NO_ERROR);
+        EXPECT_EQ(Put(made.get(), L"Extra", Variant::Number(VT_I4, 7)), Wbem(WBEM_E_TYPE_MISMATCH));
+        EXPECT_EQ(made->Put(L"Extra", 0, nullptr, 0x7777), Wbem(WBEM_E_INVALID_PROPERTY_TYPE));
+        EXPECT_EQ(made->Put(L"Extra", 0, Variant::Number(VT_I4, 7).get(), CIM_UINT32),
+                  WBEM_S_NO_ERROR);
+        // Once there, the property takes values by its type.
+        EXPECT_EQ(Put(made.get(), L"Extra", Variant::Text(L"x")), Wbem(WBEM_E_TYPE_MISMATCH));
+        EXPECT_EQ(made->Put(L"Names", 0, nullptr, CIM_STRING | CIM_FLAG_ARRAY), WBEM_S_NO_ERROR);
+
+        ComPtr<IWbemQualifierSet> qualifiers;
+        ASSERT_EQ(made->GetQualifierSet(qualifiers.put()), WBEM_S_NO_ERROR);
+        EXPECT_EQ(PutQualifier(qualifiers.get(), L"Description", L"old"), WBEM_S_NO_ERROR);
+        EXPECT_EQ(PutQualifier(qualifiers.get(), L"description", L"made"), WBEM_S_NO_ERROR);
+        Variant description;
+        EXPECT_EQ(qualifiers->Get(L"Description", 0, description.get(), nullptr), WBEM_S_NO_ERROR);
+        EXPECT_EQ(TextOf(*description), L"made");
+        ASSERT_EQ(made->GetPropertyQualifierSet(L"Extra", qualifiers.put()), WBEM_S_NO_ERROR);
+        EXPECT_EQ(PutQualifier(qualifiers.get(), L"Units", L"RPM"), WBEM_S_NO_ERROR);
+        EXPECT_EQ(PutQualifier(qualifiers.get(), L"CIMTYPE", L"string"), Wbem(WBEM_E_READ_ONLY));
+        EXPECT_EQ(qualifiers->Put(L"Units", Variant::Text(L"RPM").get(), 0x4000),
+                  Wbem(WBEM_E_INVALID_PARAMETER));
+
+        BSTR text = nullptr;
+        ASSERT_EQ(made->GetObjectText(0, &text), WBEM_S_NO_ERROR);
+        EXPECT_EQ(std::wstring(text), L"[Description(\"made\")]\nclass Made : Pair\n{\n"
+                                      L"\t[Units(\"RPM\")] uint32 Extra = 7;\n\tstring Names[];\n};\n");
+        ::SysFreeString(text);
+        ComPtr<IWbemClassObject> instance;
+        ASSERT_EQ(made->SpawnInstance(0, instance.put()), WBEM_S_NO_ERROR);
+        EXPECT_EQ(NumberOf(*Got(instance.get(), L"Extra")), 7);
+    }
+    EXPECT_EQ(LiveComObjects(), before);
+}
+
 }  // namespace
 }  // namespace norvwmi

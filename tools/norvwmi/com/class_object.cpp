@@ -1,5 +1,8 @@
 #include "com/class_object.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "com/property_selection.h"
 #include "com/qualifier_set.h"
 #include "com/variant_conversion.h"
@@ -71,6 +74,24 @@ bool SameObjects(const CimObject& a, const CimObject& b, LONG flags) {
     return true;
 }
 
+// A name WMI takes for a class or property: letters (any beyond ASCII), digits and '_', not
+// starting with a digit.
+bool IsCimName(std::string_view name) {
+    if (name.empty() || (name.front() >= '0' && name.front() <= '9')) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x80 || std::isalnum(byte) || c == '_';
+    });
+}
+
+// The property type a CIMTYPE names; nullopt for a number that is no CIM type.
+std::optional<std::pair<CimType, bool>> PropertyTypeOf(CIMTYPE type) {
+    const bool isArray = (type & CIM_FLAG_ARRAY) != 0;
+    const auto base = static_cast<CimType>(type & ~CIM_FLAG_ARRAY);
+    if (CimTypeName(base).empty()) return std::nullopt;
+    return std::pair{base, isArray};
+}
+
 norv::win::ComPtr<ClassObject> SignatureObject(std::shared_ptr<const ClassDefinition> signature) {
     if (!signature) return {};
     ClassLineage lineage;
@@ -110,7 +131,13 @@ HRESULT ClassObject::GetQualifierSet(IWbemQualifierSet** qualifiers) try {
     std::lock_guard lock(mutex_);
     const LONG flavor = object_.GetGenus() == Genus::Class ? WBEM_FLAVOR_ORIGIN_LOCAL
                                                            : WBEM_FLAVOR_ORIGIN_PROPAGATED;
-    HandOut(QualifierSet::Create(object_.Definition().qualifiers, flavor), qualifiers);
+    QualifierSet::Writer write;
+    if (defining_)
+        write = [self = norv::win::ComPtr<ClassObject>(this)](const Qualifier& qualifier) {
+            return self->PutQualifier(nullptr, qualifier);
+        };
+    HandOut(QualifierSet::Create(object_.Definition().qualifiers, flavor, std::move(write)),
+            qualifiers);
     return WBEM_S_NO_ERROR;
 }
 NORV_CATCH_RETURN()
@@ -150,12 +177,14 @@ HRESULT ClassObject::Put(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE type)
     const std::string property = WideToUtf8(name);
     std::lock_guard lock(mutex_);
     const bool isClass = object_.GetGenus() == Genus::Class;
+    const bool isName = SameName(property, "__CLASS");
+    if (defining_ && (isName || (!FindSystemProperty(property) && !object_.Find(property))))
+        return Define(property, value, type);
     if (FindSystemProperty(property))
-        // Writing __CLASS defines a new class, which the host does not do.
-        return isClass && SameName(property, "__CLASS") ? Wbem(WBEM_E_NOT_SUPPORTED)
-                                                        : Wbem(WBEM_E_READ_ONLY);
+        // Writing __CLASS defines a new class, which only a spawned class may do.
+        return isClass && isName ? Wbem(WBEM_E_NOT_SUPPORTED) : Wbem(WBEM_E_READ_ONLY);
     const auto i = object_.Find(property);
-    // A class object would gain the property; the host does not change class definitions.
+    // A class object would gain the property; the host changes no stored class definition.
     if (!i) return isClass ? Wbem(WBEM_E_NOT_SUPPORTED) : Wbem(WBEM_E_NOT_FOUND);
     const PropertyDefinition& definition = object_.PropertyAt(*i);
     if (type != 0 && type != CimTypeOf(definition.type, definition.isArray))
@@ -164,6 +193,56 @@ HRESULT ClassObject::Put(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE type)
     if (value)
         NORV_RETURN_IF_FAILED(FromVariant(*value, definition.type, definition.isArray, converted));
     if (!object_.Put(*i, std::move(converted))) return Wbem(WBEM_E_TYPE_MISMATCH);
+    return WBEM_S_NO_ERROR;
+}
+NORV_CATCH_RETURN()
+
+HRESULT ClassObject::Define(const std::string& name, VARIANT* value, CIMTYPE type) {
+    ClassDefinition definition = object_.Definition();
+    if (SameName(name, "__CLASS")) {
+        if (!value || V_VT(value) != VT_BSTR) return Wbem(WBEM_E_TYPE_MISMATCH);
+        definition.name = BstrToUtf8(V_BSTR(value));
+        if (!IsCimName(definition.name) || definition.name.starts_with("__"))
+            return Wbem(WBEM_E_INVALID_PARAMETER);
+        object_.Redefine(std::move(definition));
+        return WBEM_S_NO_ERROR;
+    }
+    // A new property needs its type; WMI would take the value's, which says less.
+    if (type == 0) return Wbem(WBEM_E_TYPE_MISMATCH);
+    const auto propertyType = PropertyTypeOf(type);
+    if (!propertyType) return Wbem(WBEM_E_INVALID_PROPERTY_TYPE);
+    if (!IsCimName(name) || name.starts_with("__")) return Wbem(WBEM_E_INVALID_PARAMETER);
+    PropertyDefinition added;
+    added.name = name;
+    added.type = propertyType->first;
+    added.isArray = propertyType->second;
+    CimValue converted;
+    if (value) NORV_RETURN_IF_FAILED(FromVariant(*value, added.type, added.isArray, converted));
+    added.defaultValue = converted;
+    definition.properties.push_back(std::move(added));
+    object_.Redefine(std::move(definition));
+    return WBEM_S_NO_ERROR;
+}
+
+HRESULT ClassObject::PutQualifier(const std::string* property, const Qualifier& qualifier) try {
+    std::lock_guard lock(mutex_);
+    ClassDefinition definition = object_.Definition();
+    std::vector<Qualifier>* qualifiers = &definition.qualifiers;
+    if (property) {
+        const auto found = std::find_if(
+            definition.properties.begin(), definition.properties.end(),
+            [&](const PropertyDefinition& p) { return SameName(p.name, *property); });
+        if (found == definition.properties.end()) return Wbem(WBEM_E_NOT_FOUND);
+        qualifiers = &found->qualifiers;
+    }
+    const auto same = std::find_if(qualifiers->begin(), qualifiers->end(),
+                                   [&](const Qualifier& q) { return SameName(q.name, qualifier.name); });
+    // A qualifier put again keeps the spelling of its name.
+    if (same != qualifiers->end())
+        same->value = qualifier.value;
+    else
+        qualifiers->push_back(qualifier);
+    object_.Redefine(std::move(definition));
     return WBEM_S_NO_ERROR;
 }
 NORV_CATCH_RETURN()
@@ -256,8 +335,15 @@ HRESULT ClassObject::GetPropertyQualifierSet(LPCWSTR property, IWbemQualifierSet
     all.insert(all.end(), definition.qualifiers.begin(), definition.qualifiers.end());
     const bool local = object_.GetGenus() == Genus::Class &&
                        SameName(object_.OriginAt(*i), object_.Definition().name);
+    QualifierSet::Writer write;
+    if (defining_)
+        write = [self = norv::win::ComPtr<ClassObject>(this),
+                 property = definition.name](const Qualifier& qualifier) {
+            return self->PutQualifier(&property, qualifier);
+        };
     HandOut(QualifierSet::Create(std::move(all),
-                                 local ? WBEM_FLAVOR_ORIGIN_LOCAL : WBEM_FLAVOR_ORIGIN_PROPAGATED),
+                                 local ? WBEM_FLAVOR_ORIGIN_LOCAL : WBEM_FLAVOR_ORIGIN_PROPAGATED,
+                                 std::move(write)),
             qualifiers);
     return WBEM_S_NO_ERROR;
 }
@@ -265,7 +351,9 @@ NORV_CATCH_RETURN()
 
 HRESULT ClassObject::Clone(IWbemClassObject** copy) try {
     if (!copy) return Wbem(WBEM_E_INVALID_PARAMETER);
-    HandOut(ClassObject::Create(Snapshot()), copy);
+    auto cloned = ClassObject::Create(Snapshot());
+    cloned->defining_ = defining_;
+    HandOut(cloned, copy);
     return WBEM_S_NO_ERROR;
 }
 NORV_CATCH_RETURN()
@@ -278,9 +366,17 @@ HRESULT ClassObject::GetObjectText(LONG flags, BSTR* text) try {
 }
 NORV_CATCH_RETURN()
 
-HRESULT ClassObject::SpawnDerivedClass(LONG, IWbemClassObject**) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
+HRESULT ClassObject::SpawnDerivedClass(LONG flags, IWbemClassObject** newClass) try {
+    if (flags != 0 || !newClass) return Wbem(WBEM_E_INVALID_PARAMETER);
+    std::lock_guard lock(mutex_);
+    // A class being defined has no name yet to derive from.
+    if (object_.GetGenus() != Genus::Class || defining_) return Wbem(WBEM_E_ILLEGAL_OPERATION);
+    auto derived = ClassObject::Create(object_.SpawnDerivedClass());
+    derived->defining_ = true;
+    HandOut(derived, newClass);
+    return WBEM_S_NO_ERROR;
 }
+NORV_CATCH_RETURN()
 
 HRESULT ClassObject::SpawnInstance(LONG flags, IWbemClassObject** instance) try {
     if (flags != 0 || !instance) return Wbem(WBEM_E_INVALID_PARAMETER);

@@ -1,5 +1,10 @@
 // IWbemClassObject: a class or instance of the host (repository/cim_object.h) as WMI
 // hands it to a provider or a client.
+//
+// A class made by SpawnDerivedClass is being defined, as a class provider defines the
+// classes it supplies: Put gives it its name (__CLASS) and new properties (with their CIM
+// type), and its qualifier sets and its properties' take Put. Every other class keeps its
+// definition: the host changes none of the repository's.
 #pragma once
 
 #include <wbemcli.h>
@@ -62,9 +67,14 @@ public:
 private:
     // Value, CIM type and flavor of a property or system property, as Get reports them.
     HRESULT Read(const std::string& name, VARIANT* value, CIMTYPE* type, LONG* flavor) const;
+    // A class being defined: __CLASS, or a property it does not have yet.
+    HRESULT Define(const std::string& name, VARIANT* value, CIMTYPE type);
+    // A class being defined: the qualifier put on the class, or on `property` when given.
+    HRESULT PutQualifier(const std::string* property, const Qualifier& qualifier);
 
     mutable std::mutex mutex_;
     CimObject object_;
+    bool defining_ = false;  // made by SpawnDerivedClass
     std::optional<std::vector<std::string>> enumerated_;  // names of BeginEnumeration
     std::size_t enumerationPosition_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "com/qualifier_set.h"
 
+#include <algorithm>
+
 #include "com/variant_conversion.h"
 #include "com/wbem_hresult.h"
 #include "com/wide_text.h"
@@ -24,10 +26,15 @@ HRESULT NamesArray(const std::vector<const Qualifier*>& qualifiers, SAFEARRAY** 
     return WBEM_S_NO_ERROR;
 }
 
+// The flavors a Put may name; the host keeps none of them.
+constexpr LONG kQualifierFlavors =
+    WBEM_FLAVOR_FLAG_PROPAGATE_TO_INSTANCE | WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS |
+    WBEM_FLAVOR_NOT_OVERRIDABLE | WBEM_FLAVOR_AMENDED;
+
 }  // namespace
 
-QualifierSet::QualifierSet(std::vector<Qualifier> qualifiers, LONG flavor)
-    : qualifiers_(std::move(qualifiers)), flavor_(flavor) {}
+QualifierSet::QualifierSet(std::vector<Qualifier> qualifiers, LONG flavor, Writer write)
+    : flavor_(flavor), write_(std::move(write)), qualifiers_(std::move(qualifiers)) {}
 
 bool QualifierSet::Listed(LONG flags) const {
     if (flags == WBEM_FLAG_LOCAL_ONLY) return flavor_ == WBEM_FLAVOR_ORIGIN_LOCAL;
@@ -38,6 +45,7 @@ bool QualifierSet::Listed(LONG flags) const {
 HRESULT QualifierSet::Get(LPCWSTR name, LONG flags, VARIANT* value, LONG* flavor) try {
     if (!name || flags != 0) return Wbem(WBEM_E_INVALID_PARAMETER);
     const std::string wanted = WideToUtf8(name);
+    std::lock_guard lock(mutex_);
     for (const Qualifier& qualifier : qualifiers_) {
         if (!SameName(qualifier.name, wanted)) continue;
         if (value) NORV_RETURN_IF_FAILED(QualifierToVariant(qualifier.value, *value));
@@ -48,9 +56,26 @@ HRESULT QualifierSet::Get(LPCWSTR name, LONG flags, VARIANT* value, LONG* flavor
 }
 NORV_CATCH_RETURN()
 
-HRESULT QualifierSet::Put(LPCWSTR, VARIANT*, LONG) {
-    return Wbem(WBEM_E_NOT_SUPPORTED);
+HRESULT QualifierSet::Put(LPCWSTR name, VARIANT* value, LONG flavor) try {
+    if (!write_) return Wbem(WBEM_E_NOT_SUPPORTED);
+    if (!name || !*name || !value || (flavor & ~kQualifierFlavors) != 0)
+        return Wbem(WBEM_E_INVALID_PARAMETER);
+    Qualifier qualifier{WideToUtf8(name), {}};
+    // WMI derives CIMTYPE from the property's type.
+    if (SameName(qualifier.name, "CIMTYPE")) return Wbem(WBEM_E_READ_ONLY);
+    NORV_RETURN_IF_FAILED(QualifierFromVariant(*value, qualifier.value));
+    // The object takes its own lock; this set's is not held meanwhile.
+    NORV_RETURN_IF_FAILED(write_(qualifier));
+    std::lock_guard lock(mutex_);
+    const auto same = [&](const Qualifier& q) { return SameName(q.name, qualifier.name); };
+    const auto found = std::find_if(qualifiers_.begin(), qualifiers_.end(), same);
+    if (found != qualifiers_.end())
+        found->value = std::move(qualifier.value);
+    else
+        qualifiers_.push_back(std::move(qualifier));
+    return WBEM_S_NO_ERROR;
 }
+NORV_CATCH_RETURN()
 HRESULT QualifierSet::Delete(LPCWSTR) {
     return Wbem(WBEM_E_NOT_SUPPORTED);
 }
@@ -59,6 +84,7 @@ HRESULT QualifierSet::GetNames(LONG flags, SAFEARRAY** names) try {
     if (!names || (flags & ~kQualifierOriginFlags) != 0 || flags == kQualifierOriginFlags)
         return Wbem(WBEM_E_INVALID_PARAMETER);
     std::vector<const Qualifier*> listed;
+    std::lock_guard lock(mutex_);
     if (Listed(flags))
         for (const Qualifier& qualifier : qualifiers_) listed.push_back(&qualifier);
     return NamesArray(listed, names);

@@ -1,9 +1,12 @@
 // IWbemQualifierSet over the qualifiers of a class, a property or a method. The set is
-// a snapshot: the host's class definitions do not change. Changing it is not supported.
+// a snapshot. Only the sets of a class being defined (one made by SpawnDerivedClass) can be
+// changed: Put writes through to that class; every other set refuses Put, and every set
+// refuses Delete.
 #pragma once
 
 #include <wbemcli.h>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -17,7 +20,9 @@ class QualifierSet final : public ComObject<QualifierSet, IWbemQualifierSet> {
 public:
     // `flavor` is the origin every qualifier reports: WBEM_FLAVOR_ORIGIN_LOCAL on the
     // object that declares them, WBEM_FLAVOR_ORIGIN_PROPAGATED on an instance.
-    QualifierSet(std::vector<Qualifier> qualifiers, LONG flavor);
+    // A set that Put writes through: `write` puts the qualifier on the object the set is of.
+    using Writer = std::function<HRESULT(const Qualifier&)>;
+    QualifierSet(std::vector<Qualifier> qualifiers, LONG flavor, Writer write = {});
 
     HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, LONG* flavor) override;
     HRESULT STDMETHODCALLTYPE Put(LPCWSTR name, VARIANT* value, LONG flavor) override;
@@ -30,9 +35,10 @@ public:
 private:
     bool Listed(LONG flags) const;
 
-    const std::vector<Qualifier> qualifiers_;
     const LONG flavor_;
+    const Writer write_;
     std::mutex mutex_;
+    std::vector<Qualifier> qualifiers_;
     std::optional<std::size_t> position_;  // of BeginEnumeration/Next
 };
 

@@ -78,7 +78,8 @@ HRESULT NamespaceServices::GetObject(const BSTR path, LONG flags, IWbemContext*,
     if (flags & WBEM_FLAG_RETURN_IMMEDIATELY) return Wbem(WBEM_E_NOT_SUPPORTED);
     if (!object) return Wbem(WBEM_E_INVALID_PARAMETER);
     *object = nullptr;
-    // An empty path asks for a blank class to define; the host defines no classes.
+    // An empty path asks for a blank class to define; the host's classes are defined by
+    // deriving them (SpawnDerivedClass) instead.
     if (!path || ::SysStringLen(path) == 0) return Wbem(WBEM_E_NOT_SUPPORTED);
     RequestResult result = LookupObject(*served_, nameSpace_, BstrToUtf8(path));
     if (result.status != RequestStatus::Ok) return WbemStatusOf(result.status);

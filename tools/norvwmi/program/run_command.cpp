@@ -139,8 +139,51 @@ bool IsAssociationClass(const Platform& platform, const std::string& className) 
     return !found.objects.empty() && IsLink(found.objects.front());
 }
 
+// The provider module, else a complaint.
+bool LoadProviderModule(const CommandLine& line, ProviderModule& module);
+ProviderHost HostFor(const CommandLine& line, const Platform& platform);
+
+// The served classes, then in each namespace with a class provider the classes it lists that
+// the repository does not hold. A listing that fails leaves the outcome that says so.
+std::variant<std::vector<std::string>, ProviderOutcome> ClassNames(const CommandLine& line,
+                                                                   const Platform& platform) {
+    std::vector<std::string> names = ServedClassNames(platform);
+    ProviderModule module;
+    for (const std::string& nameSpace : platform.servedNamespaces) {
+        if (FindClassProvider(platform.served->Classes(), nameSpace,
+                              ProviderOperation::EnumerateClasses)
+                .status == ProviderLookupStatus::StaticClass)
+            continue;
+        if (!module.IsLoaded() && !LoadProviderModule(line, module)) {
+            ProviderOutcome failed;
+            failed.status = Wbem(WBEM_E_FAILED);
+            return failed;
+        }
+        ProviderHost host = HostFor(line, platform);
+        host.nameSpace = nameSpace;
+        ProviderRequest request;
+        request.operation = ProviderOperation::EnumerateClasses;
+        ProviderOutcome outcome = RunProviderRequest(module, host, request);
+        if (outcome.status != WBEM_S_NO_ERROR || !outcome.problems.empty()) return outcome;
+        for (const CimObject& provided : Snapshots(outcome.objects)) {
+            const std::string& name = provided.Definition().name;
+            if (std::none_of(names.begin(), names.end(),
+                             [&](const std::string& known) { return SameName(known, name); }))
+                names.push_back(name);
+        }
+    }
+    return names;
+}
+
 ExitCode ListClasses(const CommandLine& line, const Platform& platform) {
-    const std::vector<std::string> names = ServedClassNames(platform);
+    auto listed = ClassNames(line, platform);
+    if (auto* failed = std::get_if<ProviderOutcome>(&listed)) {
+        // A module that did not load has said so already.
+        if (failed->step.empty()) return ExitCode::RequestFailed;
+        return Conclude(line, failed->status, failed->step, failed->detail, failed->problems,
+                        failed->warnings);
+    }
+    const std::vector<std::string>& names = std::get<std::vector<std::string>>(listed);
     if (line.format == OutputFormat::Json) {
         Write(stdout, ClassesDocument(WBEM_S_NO_ERROR, names));
     } else if (line.format == OutputFormat::Table) {
@@ -158,10 +201,6 @@ ExitCode ListClasses(const CommandLine& line, const Platform& platform) {
     }
     return ExitCode::Success;
 }
-
-// The provider module, else a complaint.
-bool LoadProviderModule(const CommandLine& line, ProviderModule& module);
-ProviderHost HostFor(const CommandLine& line, const Platform& platform);
 
 // ASSOCIATORS OF and REFERENCES OF, answered as WMI answers them: through the providers of
 // the source's class, of each association class and of each far end (association_query.h).

@@ -60,6 +60,8 @@ const char* StepName(ProviderOperation operation) {
             return "ExecMethodAsync";
         case ProviderOperation::Query:
             return "ExecQueryAsync";
+        case ProviderOperation::EnumerateClasses:
+            return "CreateClassEnumAsync";
     }
     return "";
 }
@@ -111,6 +113,8 @@ HRESULT Request(IWbemServices* provider, IWbemServices* nameSpace, const Provide
         case ProviderOperation::Query:
             return provider->ExecQueryAsync(MakeBstr("WQL").get(), MakeBstr(request.query).get(),
                                             0, nullptr, sink);
+        case ProviderOperation::EnumerateClasses:
+            return provider->CreateClassEnumAsync(target.get(), WBEM_FLAG_DEEP, nullptr, sink);
         case ProviderOperation::ExecMethod: {
             const auto path = ParseObjectPath(request.target);
             if (!path) return Wbem(WBEM_E_INVALID_OBJECT_PATH);
@@ -124,14 +128,32 @@ HRESULT Request(IWbemServices* provider, IWbemServices* nameSpace, const Provide
     return E_UNEXPECTED;
 }
 
+// Whether the request asks for classes: the class listing, or a class path.
+bool AsksForClasses(const ProviderRequest& request) {
+    if (request.operation == ProviderOperation::EnumerateClasses) return true;
+    if (request.operation != ProviderOperation::Get) return false;
+    const auto path = ParseObjectPath(request.target);
+    return path && path->IsClass();
+}
+
 void CheckObjects(const ProviderRequest& request, ProviderOutcome& outcome) {
-    for (const auto& object : outcome.objects)
-        if (!ClassObject::Implementation(object.get())) {
+    const Genus asked = AsksForClasses(request) ? Genus::Class : Genus::Instance;
+    for (const auto& object : outcome.objects) {
+        const ClassObject* ours = ClassObject::Implementation(object.get());
+        if (!ours) {
             outcome.problems.push_back(
                 "an indicated object was not made by the host (objects "
                 "come from SpawnInstance of the namespace's classes)");
             break;
         }
+        if (request.operation != ProviderOperation::ExecMethod &&
+            ours->Snapshot().GetGenus() != asked) {
+            outcome.problems.push_back(asked == Genus::Class
+                                           ? "an indicated object is an instance, not a class"
+                                           : "an indicated object is a class, not an instance");
+            break;
+        }
+    }
     const bool one = request.operation == ProviderOperation::Get ||
                      request.operation == ProviderOperation::ExecMethod;
     if (one && SUCCEEDED(outcome.status) && outcome.objects.size() != 1)
@@ -145,7 +167,8 @@ std::variant<ObjectPath, ProviderOutcome> RequestPath(const ServedNamespaces& se
                                                       const std::string& nameSpace,
                                                       const ProviderRequest& request) {
     if (request.operation == ProviderOperation::Enumerate ||
-        request.operation == ProviderOperation::Query) {
+        request.operation == ProviderOperation::Query ||
+        request.operation == ProviderOperation::EnumerateClasses) {
         ObjectPath path;
         path.className = request.target;
         return path;
@@ -275,11 +298,21 @@ RequestRoute RouteRequest(const ProviderHost& host, const ProviderRequest& reque
         route.answered = FromRepository(nameSpace.get(), request);
         return route;
     };
-    if (request.operation == ProviderOperation::Get && target.IsClass()) return fromRepository();
+    const ClassSource& classes = host.served->Classes();
+    const bool classPath = request.operation == ProviderOperation::Get && target.IsClass();
+    if (classPath && classes.FindClass(host.nameSpace, target.className)) return fromRepository();
 
-    route.lookup = FindProvider(host.served->Classes(), host.nameSpace, target.className,
-                                request.operation, request.method);
-    if (route.lookup.status == ProviderLookupStatus::StaticClass) return fromRepository();
+    route.lookup = classPath || request.operation == ProviderOperation::EnumerateClasses
+                       ? FindClassProvider(classes, host.nameSpace, request.operation)
+                       : FindProvider(classes, host.nameSpace, target.className,
+                                      request.operation, request.method);
+    if (route.lookup.status == ProviderLookupStatus::StaticClass) {
+        if (request.operation != ProviderOperation::EnumerateClasses) return fromRepository();
+        // Without a class provider the repository's classes are all there are.
+        route.answered = ProviderOutcome{};
+        route.answered->step = StepName(request.operation);
+        return route;
+    }
     if (route.lookup.status != ProviderLookupStatus::Found)
         route.answered =
             Failed(CodeOf(route.lookup.status), "the provider registration", route.lookup.detail);

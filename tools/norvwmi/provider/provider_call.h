@@ -31,7 +31,9 @@ namespace norvwmi {
 
 struct ProviderRequest {
     ProviderOperation operation = ProviderOperation::Enumerate;
-    std::string target;  // Enumerate and Query: the class; Get and ExecMethod: the object path
+    // Enumerate and Query: the class; Get and ExecMethod: the object path; EnumerateClasses:
+    // the superclass, empty for every class.
+    std::string target;
     std::string method;  // ExecMethod
     // ExecMethod: the values of in-parameters; the others keep their declared defaults.
     std::vector<MethodArgument> inParameters;
@@ -81,9 +83,10 @@ void CallInitialisedProvider(const InitialisedProvider& provider, const Provider
 ProviderOutcome CallProvider(IClassFactory* factory, const ProviderHost& host,
                              const ProviderRequest& request);
 
-// Where a request goes: answered by the host itself (a class path, a class without a
-// provider, a path of another namespace, a registration that names no usable provider), or
-// to the provider `lookup` found.
+// Where a request goes: answered by the host itself (a class path of the repository, a class
+// without a provider, a path of another namespace, a registration that names no usable
+// provider), or to the provider `lookup` found: a class path the repository does not hold,
+// and the class listing, go to the namespace's class provider.
 struct RequestRoute {
     std::optional<ProviderOutcome> answered;
     ProviderLookup lookup;

@@ -1,6 +1,7 @@
 #include "provider/provider_registration.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "repository/instance_values.h"
 #include "repository/name_compare.h"
@@ -13,6 +14,7 @@ namespace {
 constexpr std::string_view kWin32Provider = "__Win32Provider";
 constexpr std::string_view kInstanceRegistration = "__InstanceProviderRegistration";
 constexpr std::string_view kMethodRegistration = "__MethodProviderRegistration";
+constexpr std::string_view kClassRegistration = "__ClassProviderRegistration";
 
 const Qualifier* FindQualifier(const std::vector<Qualifier>& qualifiers, std::string_view name) {
     const auto found = std::find_if(qualifiers.begin(), qualifiers.end(),
@@ -25,22 +27,14 @@ bool IsTrue(const CimValue& value) {
     return flag && *flag;
 }
 
-// Whether a registration's Provider reference names the provider: __Win32Provider.Name="x".
-bool NamesProvider(const InstanceDefinition& registration, std::string_view providerName) {
-    const std::string* reference = TextOf(registration, "Provider");
-    if (!reference) return false;
-    const auto path = ParseObjectPath(*reference);
-    if (!path || !SameName(path->className, kWin32Provider) || path->keys.size() != 1) return false;
-    const KeyBinding& key = path->keys.front();
-    const auto* name = std::get_if<std::string>(&key.value.data);
-    return (key.name.empty() || SameName(key.name, "Name")) && name &&
-           SameName(*name, providerName);
-}
-
-bool Supports(const InstanceDefinition& registration, ProviderOperation operation) {
+// Whether the registration supports the operation: of instances (and methods), or with
+// `ofClasses` of classes.
+bool Supports(const InstanceDefinition& registration, ProviderOperation operation,
+              bool ofClasses = false) {
     if (SameName(registration.className, kMethodRegistration))
-        return operation == ProviderOperation::ExecMethod;
-    if (!SameName(registration.className, kInstanceRegistration)) return false;
+        return !ofClasses && operation == ProviderOperation::ExecMethod;
+    if (!SameName(registration.className, ofClasses ? kClassRegistration : kInstanceRegistration))
+        return false;
     if (operation == ProviderOperation::Query) {
         const CimValue* levels = ValueOf(registration, "QuerySupportLevels");
         const auto* array = levels ? std::get_if<CimArray>(&levels->data) : nullptr;
@@ -49,9 +43,11 @@ bool Supports(const InstanceDefinition& registration, ProviderOperation operatio
                    return text && SameName(*text, kUnarySelectSupport);
                });
     }
-    const char* capability = operation == ProviderOperation::Enumerate ? "SupportsEnumeration"
-                             : operation == ProviderOperation::Get     ? "SupportsGet"
-                                                                       : nullptr;
+    const char* capability =
+        operation == ProviderOperation::Enumerate || operation == ProviderOperation::EnumerateClasses
+            ? "SupportsEnumeration"
+        : operation == ProviderOperation::Get ? "SupportsGet"
+                                              : nullptr;
     const CimValue* value = capability ? ValueOf(registration, capability) : nullptr;
     return value && IsTrue(*value);
 }
@@ -60,6 +56,37 @@ ProviderLookup Failure(ProviderLookup lookup, ProviderLookupStatus status, std::
     lookup.status = status;
     lookup.detail = std::move(detail);
     return lookup;
+}
+
+// The __Win32Provider named lookup.providerName and its CLSID.
+ProviderLookup WithClsid(const ClassSource& classes, std::string_view nameSpace,
+                         ProviderLookup lookup) {
+    const InstanceDefinition* registered = nullptr;
+    for (const InstanceDefinition* instance : classes.Instances(nameSpace, kWin32Provider)) {
+        const std::string* name = TextOf(*instance, "Name");
+        if (name && SameName(*name, lookup.providerName)) registered = instance;
+    }
+    if (!registered)
+        return Failure(std::move(lookup), ProviderLookupStatus::ProviderNotFound,
+                       "no __Win32Provider named " + lookup.providerName);
+    const std::string* clsid = TextOf(*registered, "CLSID");
+    if (!clsid || clsid->empty())
+        return Failure(std::move(lookup), ProviderLookupStatus::InvalidRegistration,
+                       "the __Win32Provider " + lookup.providerName + " has no CLSID");
+    lookup.clsid = *clsid;
+    return lookup;
+}
+
+// The Name key of a registration's Provider reference, __Win32Provider.Name="x".
+std::optional<std::string> ProviderNamed(const InstanceDefinition& registration) {
+    const std::string* reference = TextOf(registration, "Provider");
+    const auto path = reference ? ParseObjectPath(*reference) : std::nullopt;
+    if (!path || !SameName(path->className, kWin32Provider) || path->keys.size() != 1)
+        return std::nullopt;
+    const KeyBinding& key = path->keys.front();
+    const auto* name = std::get_if<std::string>(&key.value.data);
+    if (!name || !(key.name.empty() || SameName(key.name, "Name"))) return std::nullopt;
+    return *name;
 }
 
 }  // namespace
@@ -96,30 +123,40 @@ ProviderLookup FindProvider(const ClassSource& classes, std::string_view nameSpa
     }
     lookup.providerName = *providerName;
 
-    const InstanceDefinition* registered = nullptr;
-    for (const InstanceDefinition* instance : classes.Instances(nameSpace, kWin32Provider)) {
-        const std::string* name = TextOf(*instance, "Name");
-        if (name && SameName(*name, *providerName)) registered = instance;
-    }
-    if (!registered)
-        return Failure(std::move(lookup), ProviderLookupStatus::ProviderNotFound,
-                       "no __Win32Provider named " + *providerName);
-    const std::string* clsid = TextOf(*registered, "CLSID");
-    if (!clsid || clsid->empty())
-        return Failure(std::move(lookup), ProviderLookupStatus::InvalidRegistration,
-                       "the __Win32Provider " + *providerName + " has no CLSID");
+    lookup = WithClsid(classes, nameSpace, std::move(lookup));
+    if (lookup.status != ProviderLookupStatus::Found) return lookup;
 
     const auto registrations = classes.Instances(nameSpace, "__ProviderRegistration");
     const bool capable = std::any_of(registrations.begin(), registrations.end(),
                                      [&](const InstanceDefinition* registration) {
-                                         return NamesProvider(*registration, *providerName) &&
+                                         const auto named = ProviderNamed(*registration);
+                                         return named && SameName(*named, *providerName) &&
                                                 Supports(*registration, operation);
                                      });
-    if (!capable)
+    if (!capable) {
+        lookup.clsid.clear();
         return Failure(std::move(lookup), ProviderLookupStatus::NotCapable,
                        *providerName + " is not registered for this operation");
-    lookup.clsid = *clsid;
+    }
     return lookup;
+}
+
+ProviderLookup FindClassProvider(const ClassSource& classes, std::string_view nameSpace,
+                                 ProviderOperation operation) {
+    ProviderLookup lookup;
+    const auto registrations = classes.Instances(nameSpace, kClassRegistration);
+    if (registrations.empty())
+        return Failure(std::move(lookup), ProviderLookupStatus::StaticClass,
+                       std::string(nameSpace) + " has no class provider");
+    for (const InstanceDefinition* registration : registrations) {
+        const auto named = ProviderNamed(*registration);
+        if (!named || !Supports(*registration, operation, true)) continue;
+        lookup.providerName = *named;
+        return WithClsid(classes, nameSpace, std::move(lookup));
+    }
+    return Failure(std::move(lookup), ProviderLookupStatus::NotCapable,
+                   "no class provider of " + std::string(nameSpace) +
+                       " is registered for this operation");
 }
 
 }  // namespace norvwmi

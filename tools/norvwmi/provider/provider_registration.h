@@ -3,6 +3,9 @@
 // __InstanceProviderRegistration of that provider must support the operation
 // (SupportsEnumeration, SupportsGet; a query "WQL:UnarySelect" among its QuerySupportLevels),
 // and a method call needs an __MethodProviderRegistration and a method marked [Implemented].
+// A class the repository does not hold is asked of the namespace's class provider: the first
+// __Win32Provider named by an __ClassProviderRegistration that supports the operation
+// (SupportsGet for a class, SupportsEnumeration for the class listing).
 #pragma once
 
 #include <string>
@@ -12,14 +15,16 @@
 
 namespace norvwmi {
 
-enum class ProviderOperation { Enumerate, Get, ExecMethod, Query };
+// EnumerateClasses is the class listing a class provider gives (CreateClassEnumAsync).
+enum class ProviderOperation { Enumerate, Get, ExecMethod, Query, EnumerateClasses };
 
 // The support level a provider declares to be handed unary SELECTs of its classes.
 inline constexpr std::string_view kUnarySelectSupport = "WQL:UnarySelect";
 
 enum class ProviderLookupStatus {
     Found,
-    StaticClass,           // no provider qualifier: WMI answers from its repository
+    StaticClass,           // no provider qualifier, or no class provider registered: WMI
+                           // answers from its repository
     NoClass,               // WBEM_E_INVALID_CLASS
     NoMethod,              // WBEM_E_INVALID_METHOD
     MethodNotImplemented,  // WBEM_E_METHOD_NOT_IMPLEMENTED: declared without [Implemented]
@@ -40,5 +45,9 @@ struct ProviderLookup {
 ProviderLookup FindProvider(const ClassSource& classes, std::string_view nameSpace,
                             std::string_view className, ProviderOperation operation,
                             std::string_view methodName = {});
+
+// The class provider of the namespace for Get (of a class) or EnumerateClasses.
+ProviderLookup FindClassProvider(const ClassSource& classes, std::string_view nameSpace,
+                                 ProviderOperation operation);
 
 }  // namespace norvwmi

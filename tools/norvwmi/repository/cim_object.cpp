@@ -115,6 +115,33 @@ CimObject CimObject::SpawnInstance() const {
     return instance;
 }
 
+CimObject CimObject::SpawnDerivedClass() const {
+    auto derived = std::make_shared<ClassDefinition>();
+    derived->superclass = Definition().name;
+    derived->nameSpace = Definition().nameSpace;
+    derived->properties = Definition().properties;
+    derived->methods = Definition().methods;
+    ClassLineage lineage;
+    lineage.definition = std::move(derived);
+    lineage.ancestors.push_back(lineage_.definition);
+    lineage.ancestors.insert(lineage.ancestors.end(), lineage_.ancestors.begin(),
+                             lineage_.ancestors.end());
+    CimObject spawned = MakeClass(std::move(lineage), ObjectSource{});
+    spawned.values_ = values_;
+    return spawned;
+}
+
+void CimObject::Redefine(ClassDefinition definition) {
+    ClassLineage lineage;
+    lineage.definition = std::make_shared<const ClassDefinition>(std::move(definition));
+    lineage.ancestors = lineage_.ancestors;
+    CimObject redefined = MakeClass(std::move(lineage), source_);
+    for (std::size_t i = 0; i < redefined.PropertyCount(); ++i)
+        if (const auto kept = Find(redefined.PropertyAt(i).name))
+            redefined.values_[redefined.Slot(i)] = ValueAt(*kept);
+    *this = std::move(redefined);
+}
+
 CimObject CimObject::Projected(const std::vector<std::string>& selected,
                                bool ensureLocatable) const {
     CimObject result = *this;

@@ -66,6 +66,13 @@ public:
 
     // A new instance of this object's class holding the class defaults, not located.
     CimObject SpawnInstance() const;
+    // A class object: a new class derived from it, not located, that has no name until one
+    // is given (Redefine). It inherits the properties with their defaults and the methods;
+    // no qualifier is passed on, as the host keeps no qualifier flavors.
+    CimObject SpawnDerivedClass() const;
+    // A class object being defined: its definition replaced, keeping the default of every
+    // property it still has by name.
+    void Redefine(ClassDefinition definition);
 
     // The object as the result of SELECT <selected> FROM ...: only the selected properties
     // (names known to exist); the keys too when __PATH or __RELPATH is selected or when
