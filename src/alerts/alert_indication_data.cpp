@@ -10,22 +10,6 @@
 
 namespace norv {
 
-using Bits = NumericSensorInstanceBits;
-
-std::optional<std::int32_t> UpperThresholdOf(std::span<const NumericSensorInstanceData> sensors,
-                                             std::string_view deviceId) {
-    for (const NumericSensorInstanceData& sensor : sensors) {
-        if (sensor.deviceId != deviceId) continue;
-        if (sensor.fieldMask & Bits::kUpperThresholdFatalBit) return sensor.upperThresholdFatal;
-        if (sensor.fieldMask & Bits::kUpperThresholdCriticalBit)
-            return sensor.upperThresholdCritical;
-        if (sensor.fieldMask & Bits::kUpperThresholdNonCriticalBit)
-            return sensor.upperThresholdNonCritical;
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 void NameAlertingElements(std::span<AlertIndicationData> alerts, const GraphEnds& ends) {
     for (AlertIndicationData& alert : alerts) {
         const std::size_t at = alert.place;

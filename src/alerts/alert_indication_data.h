@@ -70,13 +70,6 @@ struct AlertIndicationData {
     std::size_t place = 0;  // the record's place among the snapshot's records
 };
 
-
-
-// The upper threshold of the numeric sensor shown with `deviceId`: its fatal one, else its
-// critical one, else its non-critical one; nothing when it has none.
-std::optional<std::int32_t> UpperThresholdOf(std::span<const NumericSensorInstanceData> sensors,
-                                             std::string_view deviceId);
-
 // The alerts' indications, in the alerts' order, each naming no element yet, made at `indicationTime` (CIM datetime). An alert whose record is
 // not among the sources is left out.
 std::vector<AlertIndicationData> BuildAlertIndications(std::span<const AlertDecision> alerts,

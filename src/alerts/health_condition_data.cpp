@@ -8,22 +8,6 @@
 namespace norv {
 namespace {
 
-using Bits = NumericSensorInstanceBits;
-
-std::optional<std::int32_t> UpperThreshold(std::span<const NumericSensorInstanceData> sensors,
-                                           std::string_view deviceId) {
-    for (const NumericSensorInstanceData& sensor : sensors) {
-        if (sensor.deviceId != deviceId) continue;
-        if (sensor.fieldMask & Bits::kUpperThresholdFatalBit) return sensor.upperThresholdFatal;
-        if (sensor.fieldMask & Bits::kUpperThresholdCriticalBit)
-            return sensor.upperThresholdCritical;
-        if (sensor.fieldMask & Bits::kUpperThresholdNonCriticalBit)
-            return sensor.upperThresholdNonCritical;
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
 // The time text of the latest record from `first` on whose entry has the timestamp: equal
 // timestamps are equal local times, whose texts are equal.
 std::string TimeOfLatest(const ConditionSources& sources, std::size_t first,
@@ -39,7 +23,7 @@ std::string TimeOfLatest(const ConditionSources& sources, std::size_t first,
 
 std::vector<HealthConditionData> BuildHealthConditions(const ConditionSources& sources) {
     const UpperThresholdLookup upperThreshold = [&sources](std::string_view deviceId) {
-        return UpperThreshold(sources.numericSensors, deviceId);
+        return UpperThresholdOf(sources.numericSensors, deviceId);
     };
     const std::vector<ActiveCondition> active = ActiveConditions(sources.entries, upperThreshold);
     std::vector<HealthConditionData> conditions;

@@ -80,4 +80,19 @@ std::string FillMessageTemplate(std::string_view text, std::span<const std::stri
     return filled;
 }
 
+std::optional<std::int32_t> UpperThresholdOf(std::span<const NumericSensorInstanceData> sensors,
+                                             std::string_view deviceId) {
+    for (const NumericSensorInstanceData& sensor : sensors) {
+        if (sensor.deviceId != deviceId) continue;
+        if (sensor.fieldMask & NumericSensorInstanceBits::kUpperThresholdFatalBit)
+            return sensor.upperThresholdFatal;
+        if (sensor.fieldMask & NumericSensorInstanceBits::kUpperThresholdCriticalBit)
+            return sensor.upperThresholdCritical;
+        if (sensor.fieldMask & NumericSensorInstanceBits::kUpperThresholdNonCriticalBit)
+            return sensor.upperThresholdNonCritical;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace norv

@@ -13,6 +13,7 @@
 #include "alerts/alert_messages.h"
 #include "alerts/event_meanings.h"
 #include "eventlog/sel_entry.h"
+#include "sensors/numeric_sensor_instance_data.h"
 
 namespace norv {
 
@@ -26,6 +27,11 @@ inline constexpr std::string_view kArgumentUnknown = "unknown";
 // The upper threshold of a sensor, by its device id, from the inventory the log was mapped
 // with; nothing when the sensor has none.
 using UpperThresholdLookup = std::function<std::optional<std::int32_t>(std::string_view deviceId)>;
+
+// The upper threshold of the numeric sensor shown with `deviceId`: its fatal one, else its
+// critical one, else its non-critical one; nothing when it has none.
+std::optional<std::int32_t> UpperThresholdOf(std::span<const NumericSensorInstanceData> sensors,
+                                             std::string_view deviceId);
 
 // The arguments of the meaning's message for the record, in the message's order:
 // - the sensor label as the record writes it;
