@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "alerts/message_text.h"
 #include "eventlog/log_record_data.h"
 
 namespace norv {
@@ -109,52 +111,44 @@ TEST(HealthConditionData, NamesTheSensorAndTheRaisingRecordAsTheGraphDoes) {
     EXPECT_EQ(processor.perceivedSeverity, 7);
     EXPECT_EQ(processor.sensor, "") << "its sensor is not served";
     EXPECT_EQ(processor.logRecord, RecordPath("T200", 2));
-    EXPECT_EQ(processor.firstTime, "T200");
-    EXPECT_EQ(processor.lastTime, "T200");
-    EXPECT_EQ(processor.repeatCount, 1u);
 }
 
-// The threshold message names the one upper threshold the numeric sensor has; without the
-// sensors (their cache could not be read) the conditions stand, with no sensor and no
-// threshold.
+// A threshold message names the numeric sensor's one upper threshold, the most severe it has;
+// without the sensors (their cache could not be read) the conditions stand, with no sensor.
 TEST(HealthConditionData, AThresholdMessageNamesTheSensorsUpperThreshold) {
     using Bits = NumericSensorInstanceBits;
-    struct Case {
-        const char* name;
-        std::int32_t NumericSensorInstanceData::*field;
+    using Data = NumericSensorInstanceData;
+    std::vector<Data> numeric(2);
+    numeric[0].deviceId = "2.0.32";
+    numeric[0].Set(&Data::upperThresholdFatal, 90, Bits::kUpperThresholdFatalBit);
+    numeric[1].deviceId = "3.0.32";
+    const struct {
+        std::int32_t Data::*field;
         std::uint32_t bit;
-        const char* threshold;
+        std::optional<std::int32_t> threshold;  // of 3.0.32, once the field is set too
+    } kRows[] = {
+        {&Data::lowerThresholdCritical, Bits::kLowerThresholdCriticalBit, std::nullopt},
+        {&Data::upperThresholdNonCritical, Bits::kUpperThresholdNonCriticalBit, 73},
+        {&Data::upperThresholdCritical, Bits::kUpperThresholdCriticalBit, 74},
+        {&Data::upperThresholdFatal, Bits::kUpperThresholdFatalBit, 75},
     };
-    const Case cases[] = {
-        {"fatal", &NumericSensorInstanceData::upperThresholdFatal, Bits::kUpperThresholdFatalBit,
-         "75"},
-        {"critical", &NumericSensorInstanceData::upperThresholdCritical,
-         Bits::kUpperThresholdCriticalBit, "75"},
-        {"non-critical", &NumericSensorInstanceData::upperThresholdNonCritical,
-         Bits::kUpperThresholdNonCriticalBit, "75"},
-        {"lower only", &NumericSensorInstanceData::lowerThresholdCritical,
-         Bits::kLowerThresholdCriticalBit, "unknown"},
-    };
+    std::int32_t value = 71;
+    for (const auto& row : kRows) {
+        numeric[1].Set(row.field, ++value, row.bit);
+        EXPECT_EQ(UpperThresholdOf(numeric, "3.0.32"), row.threshold) << value;
+    }
+    EXPECT_EQ(UpperThresholdOf(numeric, "4.0.32"), std::nullopt);
+
     TestLog log;
     log.Add(kUpperCriticalGoingHigh, SensorKind::Temperature, 3, 100);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<NumericSensorInstanceData> numeric(2);
-        numeric[0].deviceId = "2.0.32";
-        numeric[0].Set(&NumericSensorInstanceData::upperThresholdCritical, 50,
-                       Bits::kUpperThresholdCriticalBit);
-        numeric[1].deviceId = "3.0.32";
-        numeric[1].Set(c.field, 75, c.bit);
-        const auto conditions = BuildHealthConditions(
-            {.log = RecordLogData{}, .records = log.records, .entries = log.entries,
-             .numericSensors = numeric});
-        ASSERT_EQ(conditions.size(), 1u);
-        EXPECT_EQ(conditions[0].message, "Sensor 'S(3.0.32)' reading of 70 (Cel) is above the " +
-                                             std::string(c.threshold) +
-                                             " upper critical threshold.");
-        EXPECT_EQ(conditions[0].sensor, "");
-        EXPECT_EQ(conditions[0].logRecord, RecordPath("T100", 1));
-    }
+    const auto conditions = BuildHealthConditions(
+        {.log = RecordLogData{}, .records = log.records, .entries = log.entries,
+         .numericSensors = numeric});
+    ASSERT_EQ(conditions.size(), 1u);
+    EXPECT_EQ(conditions[0].message,
+              "Sensor 'S(3.0.32)' reading of 70 (Cel) is above the 75 upper critical threshold.");
+    EXPECT_EQ(conditions[0].sensor, "");
+    EXPECT_EQ(conditions[0].logRecord, RecordPath("T100", 1));
 }
 
 }  // namespace
