@@ -14,10 +14,13 @@ std::string Decimal(std::uint64_t value) {
     return text;
 }
 
+std::uint64_t Magnitude(std::int32_t value) {
+    return value < 0 ? 0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+                     : static_cast<std::uint64_t>(value);
+}
+
 std::string SignedDecimal(std::int32_t value) {
-    return value < 0
-               ? "-" + Decimal(0 - static_cast<std::uint64_t>(static_cast<std::int64_t>(value)))
-               : Decimal(static_cast<std::uint64_t>(value));
+    return (value < 0 ? "-" : "") + Decimal(Magnitude(value));
 }
 
 std::string PostErrorNumber(const SelEntry& entry) {
@@ -38,9 +41,9 @@ std::string ArgumentValue(MessageArgument argument, const SelEntry& entry,
         case MessageArgument::ReadingUnits:
             return std::string(kTemperatureUnits);
         case MessageArgument::Threshold: {
-            const std::optional<std::int32_t> threshold =
+            const std::optional<ScaledValue> threshold =
                 upperThreshold ? upperThreshold(entry.deviceId) : std::nullopt;
-            return threshold ? SignedDecimal(*threshold) : std::string(kArgumentUnknown);
+            return threshold ? ScaledValueText(*threshold) : std::string(kArgumentUnknown);
         }
         case MessageArgument::PostErrorNumber:
             return PostErrorNumber(entry);
@@ -54,6 +57,21 @@ std::string ArgumentValue(MessageArgument argument, const SelEntry& entry,
 }
 
 }  // namespace
+
+std::string ScaledValueText(ScaledValue scaled) {
+    const std::string sign = scaled.value < 0 ? "-" : "";
+    std::string digits = Decimal(Magnitude(scaled.value));
+    const std::int32_t power = scaled.unitModifier;
+    if (power > 9 || power < -9) return sign + digits + "e" + SignedDecimal(power);
+    if (scaled.value == 0) return "0";
+    if (power >= 0) return sign + digits + std::string(static_cast<std::size_t>(power), '0');
+    const auto places = static_cast<std::size_t>(-power);
+    if (digits.size() <= places) digits.insert(0, places + 1 - digits.size(), '0');
+    const std::size_t point = digits.size() - places;
+    std::string fraction = digits.substr(point);
+    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    return sign + digits.substr(0, point) + (fraction.empty() ? "" : "." + fraction);
+}
 
 std::vector<std::string> MessageArguments(const EventMeaning& meaning, const SelEntry& entry,
                                           const UpperThresholdLookup& upperThreshold) {
@@ -80,16 +98,19 @@ std::string FillMessageTemplate(std::string_view text, std::span<const std::stri
     return filled;
 }
 
-std::optional<std::int32_t> UpperThresholdOf(std::span<const NumericSensorInstanceData> sensors,
-                                             std::string_view deviceId) {
+std::optional<ScaledValue> UpperThresholdOf(std::span<const NumericSensorInstanceData> sensors,
+                                            std::string_view deviceId) {
     for (const NumericSensorInstanceData& sensor : sensors) {
         if (sensor.deviceId != deviceId) continue;
+        const auto scaled = [&sensor](std::int32_t value) {
+            return ScaledValue{.value = value, .unitModifier = sensor.unitModifier};
+        };
         if (sensor.fieldMask & NumericSensorInstanceBits::kUpperThresholdFatalBit)
-            return sensor.upperThresholdFatal;
+            return scaled(sensor.upperThresholdFatal);
         if (sensor.fieldMask & NumericSensorInstanceBits::kUpperThresholdCriticalBit)
-            return sensor.upperThresholdCritical;
+            return scaled(sensor.upperThresholdCritical);
         if (sensor.fieldMask & NumericSensorInstanceBits::kUpperThresholdNonCriticalBit)
-            return sensor.upperThresholdNonCritical;
+            return scaled(sensor.upperThresholdNonCritical);
         return std::nullopt;
     }
     return std::nullopt;

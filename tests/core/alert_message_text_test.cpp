@@ -67,6 +67,26 @@ TEST(AlertMessageText, TemplateTakesItsArgumentsByNumber) {
         EXPECT_EQ(FillMessageTemplate(c.text, c.arguments), c.filled) << c.text;
 }
 
+// A threshold is written in the reading's units, whole degrees: a temperature's tenths are
+// scaled, trailing zeros dropped.
+TEST(AlertMessageText, ScaledValueIsWrittenInBaseUnits) {
+    struct Case {
+        std::int32_t value;
+        std::int32_t unitModifier;
+        const char* text;
+    };
+    const Case cases[] = {
+        {820, -1, "82"},     {825, -1, "82.5"},   {-5, -1, "-0.5"},     {-50, -1, "-5"},
+        {0, -1, "0"},        {0, 3, "0"},         {75, 0, "75"},        {-75, 0, "-75"},
+        {3, 2, "300"},       {7, -3, "0.007"},    {1250, -3, "1.25"},   {1000, -3, "1"},
+        {2147483647, -9, "2.147483647"},          {-2147483647 - 1, 0, "-2147483648"},
+        {3, 10, "3e10"},     {-3, -12, "-3e-12"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScaledValueText({.value = c.value, .unitModifier = c.unitModifier}), c.text)
+            << c.value << " at " << c.unitModifier;
+}
+
 SelEntry Entry(std::uint8_t sensorType, std::uint8_t eventType, std::uint8_t offset,
                const char* deviceId, const char* label) {
     SelEntry entry;
@@ -87,16 +107,13 @@ std::string TextOf(const SelEntry& entry, const UpperThresholdLookup& upperThres
 TEST(AlertMessageText, ThresholdEventTakesTheReadingAndTheInventorysThreshold) {
     SelEntry entry = Entry(0x01, 0x01, 9, "3.0.32", "TEMPERATURE 2(3.0.32)");
     entry.SetEventData2(70, 1);
-    const auto threshold = [](std::optional<std::int32_t> value) {
+    const auto threshold = [](std::optional<ScaledValue> value) {
         return [value](std::string_view deviceId) {
             return deviceId == "3.0.32" ? value : std::nullopt;
         };
     };
-    EXPECT_EQ(TextOf(entry, threshold(65)),
-              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the 65 upper "
-              "critical threshold.");
-    EXPECT_EQ(TextOf(entry, threshold(-5)),
-              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the -5 upper "
+    EXPECT_EQ(TextOf(entry, threshold(ScaledValue{.value = 655, .unitModifier = -1})),
+              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the 65.5 upper "
               "critical threshold.");
     EXPECT_EQ(TextOf(entry, threshold(std::nullopt)),
               "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the unknown upper "

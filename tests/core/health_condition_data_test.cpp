@@ -113,8 +113,8 @@ TEST(HealthConditionData, NamesTheSensorAndTheRaisingRecordAsTheGraphDoes) {
     EXPECT_EQ(processor.logRecord, RecordPath("T200", 2));
 }
 
-// A threshold message names the numeric sensor's one upper threshold, the most severe it has;
-// without the sensors (their cache could not be read) the conditions stand, with no sensor.
+// A threshold message names the numeric sensor's one upper threshold, the most severe it has,
+// with the sensor's unit modifier (its values are tenths of a degree); without the sensors (their cache could not be read) the conditions stand, with no sensor.
 TEST(HealthConditionData, AThresholdMessageNamesTheSensorsUpperThreshold) {
     using Bits = NumericSensorInstanceBits;
     using Data = NumericSensorInstanceData;
@@ -122,6 +122,7 @@ TEST(HealthConditionData, AThresholdMessageNamesTheSensorsUpperThreshold) {
     numeric[0].deviceId = "2.0.32";
     numeric[0].Set(&Data::upperThresholdFatal, 90, Bits::kUpperThresholdFatalBit);
     numeric[1].deviceId = "3.0.32";
+    numeric[1].unitModifier = -1;
     const struct {
         std::int32_t Data::*field;
         std::uint32_t bit;
@@ -135,7 +136,11 @@ TEST(HealthConditionData, AThresholdMessageNamesTheSensorsUpperThreshold) {
     std::int32_t value = 71;
     for (const auto& row : kRows) {
         numeric[1].Set(row.field, ++value, row.bit);
-        EXPECT_EQ(UpperThresholdOf(numeric, "3.0.32"), row.threshold) << value;
+        const std::optional<ScaledValue> found = UpperThresholdOf(numeric, "3.0.32");
+        EXPECT_EQ(found ? std::optional(found->value) : std::nullopt, row.threshold) << value;
+        if (found) {
+            EXPECT_EQ(found->unitModifier, -1);
+        }
     }
     EXPECT_EQ(UpperThresholdOf(numeric, "4.0.32"), std::nullopt);
 
@@ -146,7 +151,7 @@ TEST(HealthConditionData, AThresholdMessageNamesTheSensorsUpperThreshold) {
          .numericSensors = numeric});
     ASSERT_EQ(conditions.size(), 1u);
     EXPECT_EQ(conditions[0].message,
-              "Sensor 'S(3.0.32)' reading of 70 (Cel) is above the 75 upper critical threshold.");
+              "Sensor 'S(3.0.32)' reading of 70 (Cel) is above the 7.5 upper critical threshold.");
     EXPECT_EQ(conditions[0].sensor, "");
     EXPECT_EQ(conditions[0].logRecord, RecordPath("T100", 1));
 }
