@@ -1,6 +1,7 @@
 #include "alerts/active_conditions.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "eventlog/event_text.h"
 #include "eventlog/text_digits.h"
@@ -81,6 +82,20 @@ private:
     std::vector<ActiveCondition> active_;
 };
 
+// The last old entry in repaired form that ends `condition`, if any.
+std::optional<std::size_t> RepairedInPlace(std::span<const SelEntry> entries,
+                                           const std::vector<bool>& isNew,
+                                           const ActiveCondition& condition) {
+    for (std::size_t place = entries.size(); place-- > 0;) {
+        if (isNew[place]) continue;
+        const EventMeaning& meaning = FindEventMeaning(entries[place]);
+        if (!meaning.event.repaired || meaning.effect != ConditionEffect::Clears) continue;
+        for (MessageKey cleared : meaning.Cleared())
+            if (ConditionKey(entries[place], cleared) == condition.key) return place;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string IndicationIdentifier(const SelEntry& entry) {
@@ -90,6 +105,10 @@ std::string IndicationIdentifier(const SelEntry& entry) {
     id += '.';
     AppendDecimal(id, entry.timestamp);
     return id;
+}
+
+std::string RepairIndicationIdentifier(const SelEntry& entry) {
+    return IndicationIdentifier(entry) + ".repaired";
 }
 
 std::string ConditionKey(const SelEntry& entry, MessageKey message) {
@@ -116,23 +135,20 @@ std::vector<ActiveCondition> ActiveConditions(std::span<const SelEntry> entries,
 }
 
 std::vector<AlertDecision> DecideAlerts(std::span<const ActiveCondition> baseline,
+                                        std::span<const ActiveCondition> now,
                                         std::span<const SelEntry> entries,
                                         std::span<const std::size_t> newEntries,
                                         const UpperThresholdLookup& upperThreshold) {
     ConditionLedger ledger({baseline.begin(), baseline.end()});
     std::vector<AlertDecision> alerts;
-    for (std::size_t place : newEntries) {
-        if (place >= entries.size()) continue;
+    const auto decide = [&](std::size_t place, const EventMeaning& meaning,
+                            std::string indicationIdentifier,
+                            std::span<const ActiveCondition> ended) {
         const SelEntry& entry = entries[place];
-        const EventMeaning& meaning = FindEventMeaning(entry);
-        std::vector<ActiveCondition> ended;
-        const Outcome outcome = ledger.Apply(entry, place, meaning, upperThreshold, ended);
-        if (outcome == Outcome::Repeated) continue;
-
         AlertDecision& alert = alerts.emplace_back();
         alert.entry = place;
         alert.meaning = &meaning;
-        alert.indicationIdentifier = IndicationIdentifier(entry);
+        alert.indicationIdentifier = std::move(indicationIdentifier);
         // A clearing alert that ends one condition speaks for it; every other alert (one
         // that ends none or several, a cleared log's) for its own message.
         const bool endsOne = meaning.effect == ConditionEffect::Clears && ended.size() == 1;
@@ -142,6 +158,26 @@ std::vector<AlertDecision> DecideAlerts(std::span<const ActiveCondition> baselin
         alert.messageArguments = MessageArguments(meaning, entry, upperThreshold);
         alert.messageText =
             FillMessageTemplate(MessageOf(meaning.message).text, alert.messageArguments);
+    };
+
+    std::vector<bool> isNew(entries.size(), false);
+    for (std::size_t place : newEntries) {
+        if (place >= entries.size()) continue;
+        isNew[place] = true;
+        const SelEntry& entry = entries[place];
+        const EventMeaning& meaning = FindEventMeaning(entry);
+        std::vector<ActiveCondition> ended;
+        const Outcome outcome = ledger.Apply(entry, place, meaning, upperThreshold, ended);
+        if (outcome != Outcome::Repeated) decide(place, meaning, IndicationIdentifier(entry), ended);
+    }
+
+    for (const ActiveCondition& kept : ledger.Take()) {
+        const auto stillActive = [&kept](const ActiveCondition& c) { return c.key == kept.key; };
+        if (std::any_of(now.begin(), now.end(), stillActive)) continue;
+        const std::optional<std::size_t> repaired = RepairedInPlace(entries, isNew, kept);
+        if (repaired)
+            decide(*repaired, FindEventMeaning(entries[*repaired]),
+                   RepairIndicationIdentifier(entries[*repaired]), {&kept, 1});
     }
     return alerts;
 }

@@ -26,6 +26,11 @@ inline constexpr std::string_view kIndicationOrganisation = "Norvipmiprv";
 // restart after a clear; the entry's number and time do not.
 std::string IndicationIdentifier(const SelEntry& entry);
 
+// The identifier of the alert an entry raises when the platform marks it repaired in place:
+// the entry's own, then ".repaired", so that it differs from the alert the entry raised when
+// it was logged.
+std::string RepairIndicationIdentifier(const SelEntry& entry);
+
 // The key of a condition, and the EventID of its alerts: "<device id>/<message name>", then
 // "/<slot>" when event data 3 carries a slot or adapter number (one sensor stands for many
 // slots). Equal keys are the same condition.
@@ -65,11 +70,19 @@ struct AlertDecision {
 };
 
 // The alerts of the records new since the baseline: `baseline` are the conditions active at
-// the previous snapshot (ActiveConditions of its entries), `newEntries` the places of the
-// new records among `entries`, in log order. Each new record raises one alert, except one
-// that asserts a condition already active, which only counts on it. A clearing record's
-// alert names the raising alerts of the conditions it ends, a cleared log's all of them.
+// the previous snapshot (ActiveConditions of its entries), `now` those active after every
+// entry of `entries` (ActiveConditions of them), `newEntries` the places of the new records
+// among `entries`, in log order. Each new record raises one alert, except one that asserts a
+// condition already active, which only counts on it. A clearing record's alert names the
+// raising alerts of the conditions it ends, a cleared log's all of them.
+//
+// A condition of the baseline that no new record ended and that `now` no longer holds
+// because an old entry on its sensor is now in repaired form (the platform marked it
+// repaired in place) raises one clearing alert after those of the new records: the repaired
+// entry's, with RepairIndicationIdentifier, correlated to the condition's raising alert. A
+// condition that only left with its entries (the ring dropped them) raises nothing.
 std::vector<AlertDecision> DecideAlerts(std::span<const ActiveCondition> baseline,
+                                        std::span<const ActiveCondition> now,
                                         std::span<const SelEntry> entries,
                                         std::span<const std::size_t> newEntries,
                                         const UpperThresholdLookup& upperThreshold);

@@ -165,9 +165,10 @@ std::vector<AlertIndicationData> HardwareWatch::DecideTickAlerts(const HardwareE
     };
     const std::span<const SelEntry> entries =
         current.log ? std::span<const SelEntry>(current.log->entries) : std::span<const SelEntry>();
+    std::vector<ActiveCondition> now = ActiveConditions(entries, upperThreshold);
     const std::vector<AlertDecision> decisions =
-        DecideAlerts(conditions_, entries, events.newRecords, upperThreshold);
-    conditions_ = ActiveConditions(entries, upperThreshold);
+        DecideAlerts(conditions_, now, entries, events.newRecords, upperThreshold);
+    conditions_ = std::move(now);
     if (decisions.empty()) return {};
     const ManagementControllerRecord& controller = TheManagementController();
     const std::string systemName = MakeComputerSystemData(controller, std::nullopt).name;

@@ -14,11 +14,12 @@ namespace norv {
 namespace {
 
 // A log of records as alert_conditions.txt writes it: "[+]EVENT[*COUNT]" tokens, each EVENT an
-// "@EVENT = ..." definition, "+" for a record new since the baseline.
+// "@EVENT = ..." definition, "+" for a record new since the baseline; "BEFORE>NOW" an old
+// record the baseline saw as BEFORE and that is now NOW, the same entry changed in place.
 struct TestLog {
     std::vector<SelEntry> entries;
     std::vector<std::size_t> newEntries;
-    std::size_t baselineEntries = 0;  // the records before the first new one
+    std::vector<SelEntry> baseline;  // the records before the first new one, as then
 };
 
 SelEntry DefinedEntry(const std::string& definition) {
@@ -42,20 +43,31 @@ SelEntry DefinedEntry(const std::string& definition) {
 TestLog ReadLog(const std::string& input, const std::map<std::string, std::string>& definitions) {
     TestLog log;
     std::istringstream tokens(input);
+    const auto defined = [&](const std::string& name, std::size_t place) {
+        const auto definition = definitions.find("@" + name);
+        if (definition == definitions.end()) ADD_FAILURE() << "no definition of " << name;
+        SelEntry entry = definition != definitions.end() ? DefinedEntry(definition->second)
+                                                         : SelEntry{};
+        entry.recordId = static_cast<std::uint16_t>(place + 1);
+        entry.timestamp = static_cast<std::uint32_t>(1000 + place);
+        return entry;
+    };
     for (std::string token; tokens >> token;) {
         const bool isNew = token.starts_with("+");
         if (isNew) token.erase(0, 1);
         const std::size_t star = token.find('*');
         const int count = star == std::string::npos ? 1 : std::stoi(token.substr(star + 1));
-        const auto definition = definitions.find("@" + token.substr(0, star));
-        if (definition == definitions.end()) ADD_FAILURE() << "no definition of " << token;
-        for (int i = 0; i < count && definition != definitions.end(); ++i) {
-            SelEntry entry = DefinedEntry(definition->second);
-            entry.recordId = static_cast<std::uint16_t>(log.entries.size() + 1);
-            entry.timestamp = static_cast<std::uint32_t>(1000 + log.entries.size());
-            if (isNew) log.newEntries.push_back(log.entries.size());
-            if (!isNew && log.newEntries.empty()) ++log.baselineEntries;
-            log.entries.push_back(entry);
+        std::string name = token.substr(0, star);
+        std::string before = name;
+        if (const std::size_t changed = name.find('>'); changed != std::string::npos) {
+            before = name.substr(0, changed);
+            name.erase(0, changed + 1);
+        }
+        for (int i = 0; i < count; ++i) {
+            const std::size_t place = log.entries.size();
+            if (isNew) log.newEntries.push_back(place);
+            if (!isNew && log.newEntries.empty()) log.baseline.push_back(defined(before, place));
+            log.entries.push_back(defined(name, place));
         }
     }
     return log;
@@ -64,18 +76,21 @@ TestLog ReadLog(const std::string& input, const std::map<std::string, std::strin
 // "alerts NAME@EVENTID<-CORRELATED,... ...; conditions KEY xCOUNT FIRST-LAST by INDICATION".
 std::string Outcome(const TestLog& log) {
     const std::span<const SelEntry> entries(log.entries);
-    const std::vector<ActiveCondition> baseline =
-        ActiveConditions(entries.first(log.baselineEntries), {});
+    const std::vector<ActiveCondition> baseline = ActiveConditions(log.baseline, {});
+    const std::vector<ActiveCondition> now = ActiveConditions(entries, {});
     std::string text = "alerts";
-    for (const AlertDecision& alert : DecideAlerts(baseline, entries, log.newEntries, {})) {
+    for (const AlertDecision& alert : DecideAlerts(baseline, now, entries, log.newEntries, {})) {
         text += " " + std::string(MessageOf(alert.meaning->message).name) + "@" + alert.eventId;
         for (std::size_t i = 0; i < alert.correlatedIndications.size(); ++i)
             text += (i == 0 ? "<-" : ",") + alert.correlatedIndications[i];
-        if (alert.indicationIdentifier != IndicationIdentifier(log.entries[alert.entry]))
+        const SelEntry& record = log.entries[alert.entry];
+        if (alert.indicationIdentifier == RepairIndicationIdentifier(record))
+            text += " (repaired in place)";
+        else if (alert.indicationIdentifier != IndicationIdentifier(record))
             text += " (identifier of another record)";
     }
     text += "; conditions";
-    for (const ActiveCondition& condition : ActiveConditions(entries, {})) {
+    for (const ActiveCondition& condition : now) {
         text += " " + condition.key + " x" + std::to_string(condition.repeatCount) + " " +
                 std::to_string(condition.firstTime) + "-" + std::to_string(condition.lastTime) +
                 " by " + condition.raisingIndication;
@@ -114,7 +129,7 @@ TEST(AlertConditions, ConditionKeepsTheRaisingRecordsMessageAndSensor) {
     EXPECT_EQ(conditions[0].raisingIndication, "Norvipmiprv:7.1234");
 
     const std::vector<std::size_t> newEntries = {0, 1};  // the second is past the log
-    const std::vector<AlertDecision> alerts = DecideAlerts({}, entries, newEntries, {});
+    const std::vector<AlertDecision> alerts = DecideAlerts({}, {}, entries, newEntries, {});
     ASSERT_EQ(alerts.size(), 1U);
     EXPECT_EQ(alerts[0].messageText, "Fan 'FAN 1(2.0.32)' is degraded.");
     EXPECT_EQ(alerts[0].messageArguments, std::vector<std::string>{"FAN 1(2.0.32)"});

@@ -80,7 +80,7 @@ protected:
     std::vector<AlertIndicationData> Build(bool beyond = false) const {
         const std::vector<std::size_t> fresh = {1, 2};
         std::vector<AlertDecision> alerts = DecideAlerts(
-            {}, entries_, fresh,
+            {}, {}, entries_, fresh,
             [this](std::string_view id) { return UpperThresholdOf(numeric_, id); });
         if (beyond) {
             alerts.push_back(alerts.front());

@@ -365,6 +365,36 @@ TEST_F(HardwareEventProviderTest, WorkerCorrelatesAClearingAlertWithTheAlertThat
     EXPECT_EQ(StringOf(alert, L"Description"), StringOf(records.back().get(), L"Description"));
 }
 
+// A fan's degradation that the platform marks repaired in place (its status byte turned 6,
+// the same entry otherwise): no new record, one clearing alert correlated to the
+// degradation's.
+TEST_F(HardwareEventProviderTest, WorkerClearsAConditionRepairedInPlace) {
+    const auto fanDegraded = [](int status) {
+        return "instance of Norvwmi_LogEvent { Sequence = 201; EventClass = 2; EventCode = 2;"
+               " Status = " + std::to_string(status) + "; Year = 2014; Month = 8; Day = 2;"
+               " Hour = 6; Minute = 15; Data = {0, 0, 0, 1}; };\n";
+    };
+    {
+        const std::lock_guard<std::mutex> guard(capturedMutex);
+        capturedAlerts.clear();
+    }
+    Serve(*defaultText_ + fanDegraded(3));
+    const auto sink = HookSink::Create(nullptr, &CapturedAlertNumberOf);
+    Subscription subscription = Subscribe(sink.get(), Watched::Alerts);
+    ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
+    Serve(*defaultText_ + fanDegraded(6));
+    ASSERT_EQ(Settled(sink, 1), std::vector<int>{201});
+    subscription = Subscription{};
+    const std::lock_guard<std::mutex> guard(capturedMutex);
+    ASSERT_EQ(capturedAlerts.size(), 1u);
+    IWbemClassObject* alert = capturedAlerts.front().get();
+    EXPECT_EQ(StringOf(alert, L"MessageID"), L"Norvipmiprv.1.0.ConditionRepaired");
+    const std::wstring id = StringOf(alert, L"IndicationIdentifier");
+    ASSERT_TRUE(id.ends_with(L".repaired")) << "not the identifier of the degradation's alert";
+    EXPECT_EQ(StringsOf(alert, L"CorrelatedIndications"),
+              std::vector<std::wstring>{id.substr(0, id.size() - 9)});
+}
+
 // Two fans in one redundancy group (the group is sensor 20, the fans 22 and 23), the second
 // at `secondFanSpeed`, and no log.
 std::string SmallPlatform(int secondFanSpeed) {
