@@ -2,13 +2,15 @@
 rem Removes the Norvipmiprv WMI provider. Run it from an elevated command prompt, in
 rem the unpacked release archive (it compiles Uninstall.mof from beside itself):
 rem
-rem   1. mofcomp Uninstall.mof deletes the namespace root\cimv2\ipmi with its classes
+rem   1. mofcomp UninstallAlertsToEventLog.mof deletes the event log subscription of
+rem      AlertsToEventLog.mof (its filters, consumers and bindings), if it is there;
+rem   2. mofcomp Uninstall.mof deletes the namespace root\cimv2\ipmi with its classes
 rem      and provider registrations;
-rem   2. regsvr32 /u unregisters %ProgramFiles%\Norvipmiprv\Norvipmiprv.dll (System32
+rem   3. regsvr32 /u unregisters %ProgramFiles%\Norvipmiprv\Norvipmiprv.dll (System32
 rem      regsvr32) and, on 64-bit Windows, %ProgramFiles(x86)%\Norvipmiprv\Norvipmiprv.dll
 rem      (SysWOW64 regsvr32);
-rem   3. the event source Norvipmiprv is removed from the Application event log;
-rem   4. the folders are deleted.
+rem   4. the event source Norvipmiprv is removed from the Application event log;
+rem   5. the folders are deleted.
 rem
 rem A step that finds nothing to remove is skipped, and a step that fails does not
 rem stop the others, so the script also finishes a partly removed installation. The
@@ -35,6 +37,15 @@ set "NATIVE_VIEW="
 if /i "%PROCESSOR_ARCHITECTURE%"=="AMD64" set "TARGET_X86=%ProgramFiles(x86)%\Norvipmiprv"
 if /i "%PROCESSOR_ARCHITECTURE%"=="AMD64" set "NATIVE_VIEW=/reg:64"
 
+echo Deleting the event log subscription of AlertsToEventLog.mof, if it is there
+if not exist "%HERE%UninstallAlertsToEventLog.mof" goto :no_subscription_mof
+"%SystemRoot%\System32\wbem\mofcomp.exe" "%HERE%UninstallAlertsToEventLog.mof"
+if errorlevel 1 call :failed "delete the event log subscription (mofcomp exit code %ERRORLEVEL%)"
+goto :delete_namespace
+:no_subscription_mof
+call :failed "delete the event log subscription: UninstallAlertsToEventLog.mof is not beside uninstall.cmd"
+
+:delete_namespace
 echo Deleting the namespace root\cimv2\ipmi
 if not exist "%HERE%Uninstall.mof" goto :no_uninstall_mof
 "%SystemRoot%\System32\wbem\mofcomp.exe" "%HERE%Uninstall.mof"

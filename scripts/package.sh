@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release archive dist/Norvipmiprv-<version>.zip from a clean clone: the
 # win32 and win64 modules (target Norvipmiprv only), the MOF files (the served classes,
-# their removal and the event log subscription AlertsToEventLog.mof), the message registry
+# their removal, the event log subscription AlertsToEventLog.mof and its removal), the message registry
 # Norvipmiprv.1.0.0.json, the install and uninstall scripts and the administrator's
 # README.txt (packaging/).
 #

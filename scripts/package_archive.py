@@ -35,6 +35,7 @@ TREE_FILES = {
     "Norvipmiprv.mof": "mof/Norvipmiprv.mof",
     "Uninstall.mof": "packaging/Uninstall.mof",
     "AlertsToEventLog.mof": "packaging/AlertsToEventLog.mof",
+    "UninstallAlertsToEventLog.mof": "packaging/UninstallAlertsToEventLog.mof",
     "Norvipmiprv.1.0.0.json": "packaging/Norvipmiprv.1.0.0.json",
     "install.cmd": "packaging/install.cmd",
     "uninstall.cmd": "packaging/uninstall.cmd",

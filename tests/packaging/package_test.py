@@ -100,7 +100,8 @@ class CommandScriptTest(unittest.TestCase):
     def test_uninstall_compiles_uninstall_mof_then_unregisters_then_deletes(self):
         text = read_text("uninstall.cmd")
         self.assert_in_order(
-            text, r'"%SystemRoot%\System32\wbem\mofcomp.exe" "%HERE%Uninstall.mof"',
+            text, r'"%SystemRoot%\System32\wbem\mofcomp.exe" "%HERE%UninstallAlertsToEventLog.mof"',
+            r'"%SystemRoot%\System32\wbem\mofcomp.exe" "%HERE%Uninstall.mof"',
             r'call :unregister "%SystemRoot%\System32\regsvr32.exe" "%TARGET%\Norvipmiprv.dll" '
             r'%NATIVE_VIEW%', r'call :unregister "%SystemRoot%\SysWOW64\regsvr32.exe" '
             r'"%TARGET_X86%\Norvipmiprv.dll" /reg:32', r'call :remove_folder "%TARGET%"')
@@ -226,7 +227,35 @@ class AlertFilesTest(unittest.TestCase):
                 self.assertIn(cleared, messages, name)
 
 
+def mof_string(literal):
+    """The text of a MOF string literal's body."""
+    return re.sub(r"\\(.)", r"\1", literal)
+
+
 class UninstallMofTest(unittest.TestCase):
+    def test_the_subscriptions_removal_deletes_each_instance_it_installs_bindings_first(self):
+        installed = read_text("AlertsToEventLog.mof")
+        filters = re.findall(r'instance of __EventFilter as \$\w+\n\{\n    Name = "([^"]+)"',
+                             installed)
+        consumers = re.findall(
+            r'instance of NTEventLogEventConsumer as \$\w+\n\{\n    Name = "([^"]+)"', installed)
+        self.assertEqual(filters, consumers)
+        text = re.sub(r"//[^\n]*", "", read_text("UninstallAlertsToEventLog.mof"))
+        lines = [line.strip() for line in text.splitlines() if line.strip()]
+        self.assertEqual(lines[0], r'#pragma namespace("\\\\.\\root\\subscription")')
+        self.assertEqual(installed.count(lines[0]), 1, "both in the namespace of the subscription")
+        deleted = [mof_string(path) for path in
+                   (re.fullmatch(r'#pragma deleteinstance\("((?:[^"\\]|\\.)*)", NOFAIL\)', line)
+                    .group(1) for line in lines[1:])]
+        expected = []
+        for name in filters:
+            filter_path = '__EventFilter.Name="%s"' % name
+            consumer_path = 'NTEventLogEventConsumer.Name="%s"' % name
+            quoted = lambda path: '"%s"' % path.replace("\\", "\\\\").replace('"', '\\"')
+            expected += ["__FilterToConsumerBinding.Consumer=%s,Filter=%s" % (
+                quoted(consumer_path), quoted(filter_path)), consumer_path, filter_path]
+        self.assertEqual(deleted, expected)
+
     def test_deletes_the_namespace_that_the_served_mof_creates(self):
         parent, name = re.search(r'#pragma namespace\("([^"]*)"\)\s*instance of __Namespace'
                                  r'\s*\{\s*Name = "(\w+)";', SERVED_MOF).groups()
@@ -297,7 +326,8 @@ class ArchiveTest(unittest.TestCase):
         with zipfile.ZipFile(self.path) as archive:
             self.assertEqual(sorted(archive.namelist()), sorted([
                 "x64/Norvipmiprv.dll", "x86/Norvipmiprv.dll", "Norvipmiprv.mof",
-                "Uninstall.mof", "AlertsToEventLog.mof", "Norvipmiprv.1.0.0.json", "install.cmd",
+                "Uninstall.mof", "AlertsToEventLog.mof", "UninstallAlertsToEventLog.mof",
+                "Norvipmiprv.1.0.0.json", "install.cmd",
                 "uninstall.cmd", "README.txt"]))
             self.assertEqual(archive.read("x86/Norvipmiprv.dll"), GOOD["x86"])
             self.assertEqual(archive.read("Norvipmiprv.mof"),

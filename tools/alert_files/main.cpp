@@ -27,6 +27,7 @@ const MadeFile kMadeFiles[] = {
     {"src/module/alert_messages.mc", norv::MessageFile},
     {std::string("packaging/") + norv::kRegistryId + ".json", norv::RegistryFile},
     {"packaging/AlertsToEventLog.mof", norv::SubscriptionMof},
+    {"packaging/UninstallAlertsToEventLog.mof", norv::SubscriptionRemovalMof},
 };
 
 bool ReadFile(const std::filesystem::path& path, std::string& text) {

@@ -10,6 +10,8 @@ namespace norv {
 
 namespace {
 
+constexpr std::string_view kNamespacePragma = "#pragma namespace(\"\\\\\\\\.\\\\root\\\\subscription\")\n";
+
 // One filter, consumer and binding per message: a consumer writes one event id with one
 // event type, so each message needs its own.
 std::string MessageSubscription(const AlertMessage& message) {
@@ -42,7 +44,40 @@ std::string MessageSubscription(const AlertMessage& message) {
     return mof;
 }
 
+// A MOF string literal of `text`.
+std::string MofString(std::string_view text) {
+    std::string literal = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') literal += '\\';
+        literal += c;
+    }
+    return literal + "\"";
+}
+
+std::string MessageSubscriptionRemoval(const AlertMessage& message) {
+    const std::string title = "Norvipmiprv " + std::string(message.name);
+    const std::string filter = "__EventFilter.Name=" + MofString(title);
+    const std::string consumer = "NTEventLogEventConsumer.Name=" + MofString(title);
+    const std::string binding = "__FilterToConsumerBinding.Consumer=" + MofString(consumer) +
+                                ",Filter=" + MofString(filter);
+    std::string mof;
+    for (const std::string& path : {binding, consumer, filter})
+        mof += "#pragma deleteinstance(" + MofString(path) + ", NOFAIL)\n";
+    return mof;
+}
+
 }  // namespace
+
+std::string SubscriptionRemovalMof() {
+    std::string mof =
+        "// Removes what AlertsToEventLog.mof installed: for every message its binding, its\n"
+        "// consumer and its filter. NOFAIL lets mofcomp go on past what is not there, so\n"
+        "// uninstall.cmd compiles it whether or not the subscription was installed.\n"
+        "// Written from the alert catalogue (src/alerts/alert_messages.h) by norv_alert_files.\n" +
+        std::string(kNamespacePragma);
+    for (const AlertMessage& message : kAlertMessages) mof += MessageSubscriptionRemoval(message);
+    return mof;
+}
 
 std::string SubscriptionMof() {
     std::string mof =
@@ -57,8 +92,8 @@ std::string SubscriptionMof() {
         "// To log from another severity, change every \"PerceivedSeverity >= " +
         std::to_string(kEventLogSeverityThreshold) +
         "\" below.\n"
-        "// Written from the alert catalogue (src/alerts/alert_messages.h) by norv_alert_files.\n"
-        "#pragma namespace(\"\\\\\\\\.\\\\root\\\\subscription\")\n";
+        "// Written from the alert catalogue (src/alerts/alert_messages.h) by norv_alert_files.\n" +
+        std::string(kNamespacePragma);
     for (const AlertMessage& message : kAlertMessages) mof += "\n" + MessageSubscription(message);
     return mof;
 }

@@ -12,4 +12,9 @@ inline constexpr std::uint16_t kEventLogSeverityThreshold = 5;
 
 std::string SubscriptionMof();
 
+// UninstallAlertsToEventLog.mof: deletes the bindings, consumers and filters that
+// SubscriptionMof installs, each NOFAIL, so that uninstall.cmd may compile it whether or not
+// the subscription was installed.
+std::string SubscriptionRemovalMof();
+
 }  // namespace norv
