@@ -1,5 +1,6 @@
 #include "events/hardware_watch.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <span>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "alerts/alert_indication_columns.h"
+#include "alerts/event_meanings.h"
 #include "eventlog/log_record_provider.h"
 #include "events/hardware_snapshot_win.h"
 #include "host/class_definition.h"
@@ -52,14 +54,24 @@ std::string CimTimeNow() {
 }
 
 // Whether the log of `current` may hold other conditions than that of `previous`: entries
-// came, or went (a cleared log, a ring that lost its oldest).
+// came, or went (a cleared log, a ring that lost its oldest), or one stands for another event
+// now (the platform marked it repaired in place, which leaves its identity as it was).
 bool LogMayHaveChanged(const HardwareEvents& events, const HardwareSnapshot& previous,
                        const HardwareSnapshot& current) {
+    if (previous.log == current.log) return false;
+    if (!previous.log || !current.log) return true;
     const auto before = previous.Seen();
     const auto now = current.Seen();
     if (!events.newRecords.empty() || before.size() != now.size()) return true;
-    return !now.empty() && (before.front().identity != now.front().identity ||
-                            before.back().identity != now.back().identity);
+    if (!now.empty() && (before.front().identity != now.front().identity ||
+                         before.back().identity != now.back().identity))
+        return true;
+    const std::span<const SelEntry> mappedBefore = previous.log->entries;
+    const std::span<const SelEntry> mappedNow = current.log->entries;
+    return !std::equal(mappedBefore.begin(), mappedBefore.end(), mappedNow.begin(),
+                       mappedNow.end(), [](const SelEntry& was, const SelEntry& is) {
+                           return EventKeyOf(was) == EventKeyOf(is);
+                       });
 }
 
 HRESULT FillAlertIndication(const AlertIndicationData& data, const WbemObject& instance) {
