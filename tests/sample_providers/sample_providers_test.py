@@ -96,6 +96,10 @@ ROWS = [
      EVENT + ["--format", "json", "watch", "--seconds", "2",
               "SELECT * FROM __ExtrinsicEvent WHERE Sequence = 4"], 0,
      ['"__CLASS": "SampleAlert"', '"Severity": 4'], ['"Sequence": 3'], []),
+    ("every provider registered for the events delivers them",
+     sample("event", "SampleAlertTwice.mof") + ["--format", "table", "watch", "--seconds", "2",
+              "SELECT * FROM SampleAlert WHERE Sequence = 4"], 0,
+     [ALERTS[3], ALERTS[3]], [ALERTS[0]], []),
     ("an intrinsic event class names its target",
      EVENT + ["watch", "--seconds", "1", "SELECT * FROM __InstanceCreationEvent"], 1, [], [],
      ["WBEM_E_PROVIDER_NOT_CAPABLE (0x80041024) from the provider registration "

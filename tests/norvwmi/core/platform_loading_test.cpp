@@ -127,7 +127,10 @@ TEST(ProviderRegistration, LookupsGiveWmisStatuses) {
             std::getline(words >> std::ws, query);
             const auto parsed = ParseEventQuery(query);
             if (!parsed) return std::string("not an event query");
-            return Described(FindEventProvider(classes, nameSpace, *parsed));
+            std::string providers;
+            for (const ProviderLookup& lookup : FindEventProviders(classes, nameSpace, *parsed))
+                providers += (providers.empty() ? "" : " and ") + Described(lookup);
+            return providers;
         }
         if (operation == "getclass" || operation == "classes")
             return Described(FindClassProvider(classes, nameSpace,

@@ -136,17 +136,22 @@ std::optional<EventQuery> ParseEventQuery(std::string_view query) {
     return parsed;
 }
 
-ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view nameSpace,
-                                 const EventQuery& query) {
-    if (auto refused = RefusedEventClass(classes, nameSpace, query)) return *refused;
+std::vector<ProviderLookup> FindEventProviders(const ClassSource& classes,
+                                               std::string_view nameSpace,
+                                               const EventQuery& query) {
+    if (auto refused = RefusedEventClass(classes, nameSpace, query)) return {*refused};
     ProviderLookup lookup;
     lookup.className = query.intrinsic ? query.targetClass
                                        : classes.FindClass(nameSpace, query.eventClass)->name;
+    std::vector<ProviderLookup> found;
     for (const InstanceDefinition* registration :
          classes.Instances(nameSpace, kEventRegistration)) {
         const auto providerName = ProviderNameOf(*registration);
         if (!providerName || !ListsQuery(classes, nameSpace, *registration, query)) continue;
         lookup.providerName = *providerName;
+        lookup.clsid.clear();
+        lookup.status = ProviderLookupStatus::ProviderNotFound;
+        lookup.detail = "no __Win32Provider named " + *providerName;
         for (const InstanceDefinition* provider :
              classes.Instances(nameSpace, kWin32ProviderClass)) {
             const std::string* name = TextOf(*provider, "Name");
@@ -155,19 +160,21 @@ ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view na
             if (!clsid || clsid->empty()) {
                 lookup.status = ProviderLookupStatus::InvalidRegistration;
                 lookup.detail = "the __Win32Provider " + *providerName + " has no CLSID";
-                return lookup;
+            } else {
+                lookup.status = ProviderLookupStatus::Found;
+                lookup.detail.clear();
+                lookup.clsid = *clsid;
             }
-            lookup.clsid = *clsid;
-            return lookup;
+            break;
         }
-        lookup.status = ProviderLookupStatus::ProviderNotFound;
-        lookup.detail = "no __Win32Provider named " + *providerName;
-        return lookup;
+        if (lookup.status != ProviderLookupStatus::Found) return {lookup};
+        found.push_back(lookup);
     }
+    if (!found.empty()) return found;
     lookup.status = ProviderLookupStatus::NotCapable;
     lookup.detail = "no event provider is registered for " + query.eventClass +
                     (query.intrinsic ? " of " + query.targetClass : std::string());
-    return lookup;
+    return {lookup};
 }
 
 }  // namespace norvwmi

@@ -1,11 +1,12 @@
-// Which provider WMI hands an event query to: an __EventProviderRegistration whose
+// Which providers WMI hands an event query to: an __EventProviderRegistration whose
 // EventQueryList holds a query whose events could match it names a __Win32Provider of the
 // namespace, whose CLSID is the COM class to create. A registered query could match when
 // its event class and the query's are the same or one derives from the other
 // (__InstanceOperationEvent is served by the providers of __InstanceCreationEvent, a class
 // derived from __ExtrinsicEvent by the providers of it and of its subclasses), and for an
-// intrinsic query its target class and the query's too; the first registration that does
-// is taken. The host understands the event queries
+// intrinsic query its target class and the query's too; every provider with such a
+// registration is asked (a provider has one, Provider being its key). The host understands
+// the event queries
 //   SELECT * FROM <event class> [WITHIN <seconds>] WHERE TargetInstance ISA '<class>'
 //       [AND <condition>]
 //   SELECT * FROM <extrinsic event class> [WITHIN <seconds>] [WHERE <condition>]
@@ -17,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "provider/provider_registration.h"
 #include "repository/class_source.h"
@@ -33,10 +35,14 @@ struct EventQuery {
 
 std::optional<EventQuery> ParseEventQuery(std::string_view query);
 
-// Found, or NotCapable when no registration lists such a query or an extrinsic query's class
-// does not derive from __ExtrinsicEvent, NoClass when the namespace lacks that class,
-// ProviderNotFound or InvalidRegistration as for instance providers.
-ProviderLookup FindEventProvider(const ClassSource& classes, std::string_view nameSpace,
-                                 const EventQuery& query);
+// One Found lookup for each provider a registration of the query names, in the order of the
+// registrations; or one lookup saying why the query cannot be served: NotCapable when no
+// registration lists such a query or an extrinsic query's class does not derive from
+// __ExtrinsicEvent, NoClass when the namespace lacks that class, ProviderNotFound or
+// InvalidRegistration, as for instance providers, when one of the named providers has no
+// usable __Win32Provider (a subscription is served whole or not at all).
+std::vector<ProviderLookup> FindEventProviders(const ClassSource& classes,
+                                               std::string_view nameSpace,
+                                               const EventQuery& query);
 
 }  // namespace norvwmi

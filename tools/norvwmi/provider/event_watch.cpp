@@ -2,6 +2,9 @@
 
 #include <wbemprov.h>
 
+#include <variant>
+#include <vector>
+
 #include "com/host_com_object.h"
 #include "com/recording_sink.h"
 #include "com/wbem_hresult.h"
@@ -40,12 +43,20 @@ void WaitSecondBySecond(DWORD milliseconds, const SecondHandler& onSecond) {
     sleepUntil(milliseconds);
 }
 
-// Initialize to NewQuery, the wait, then CancelQuery (NewQuery and CancelQuery when the
-// provider takes IWbemEventProviderQuerySink); the provider is released on return.
-WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const EventQuery& query,
-                       const std::string& queryText, DWORD milliseconds,
-                       const EventHandler& handler, const SecondHandler& onSecond) {
-    ComPtr<IWbemProviderInit> init;
+// One provider's part of the subscription: held from its NewQuery to the end of the watch.
+struct Subscription {
+    ComPtr<IWbemProviderInit> provider;
+    ComPtr<IWbemEventProviderQuerySink> queries;  // when the provider takes them
+};
+
+// Initialize to NewQuery (NewQuery when the provider takes IWbemEventProviderQuerySink):
+// the provider is then delivering into `sink`.
+std::variant<Subscription, WatchOutcome> Subscribe(IClassFactory* factory,
+                                                   const ProviderHost& host,
+                                                   const std::string& queryText,
+                                                   EventFilteringSink* sink) {
+    Subscription subscription;
+    ComPtr<IWbemProviderInit>& init = subscription.provider;
     HRESULT hr = factory->CreateInstance(nullptr, __uuidof(IWbemProviderInit), init.put_void());
     if (FAILED(hr)) return WatchFailed(hr, "CreateInstance");
     const ComPtr<IWbemServices> nameSpace(
@@ -64,12 +75,12 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
         return WatchFailed(initStatuses.front().result, "Initialize");
 
     ComPtr<IWbemEventProvider> events;
-    ComPtr<IWbemEventProviderQuerySink> queries;
     ComPtr<IWbemEventProviderSecurity> security;
     if (FAILED(init.query(events)))
         return WatchFailed(Wbem(WBEM_E_PROVIDER_NOT_CAPABLE), "QueryInterface",
                            "not an event provider");
     // Being told of each query is a provider's choice, as WMI documents it.
+    ComPtr<IWbemEventProviderQuerySink> queries;
     const bool toldOfQueries = SUCCEEDED(init.query(queries));
     std::wstring language = L"WQL";
     std::wstring wideQuery = Utf8ToWide(queryText);
@@ -79,20 +90,42 @@ WatchOutcome Subscribe(IClassFactory* factory, const ProviderHost& host, const E
         });
         if (FAILED(hr)) return WatchFailed(hr, "AccessCheck");
     }
-    const auto sink = EventFilteringSink::Create(query, handler);
-    hr = events->ProvideEvents(sink.get(), 0);
+    hr = events->ProvideEvents(sink, 0);
     if (FAILED(hr)) return WatchFailed(hr, "ProvideEvents");
     if (toldOfQueries) {
         hr = queries->NewQuery(1, language.data(), wideQuery.data());
         if (FAILED(hr)) return WatchFailed(hr, "NewQuery");
+        subscription.queries = std::move(queries);
     }
-    WaitSecondBySecond(milliseconds, onSecond);
+    return subscription;
+}
+
+// Every provider subscribed in turn into one sink, the wait, then each query cancelled in the
+// same order; a provider that fails ends the watch, and those already subscribed are
+// cancelled. Every provider is released on return.
+WatchOutcome SubscribeAll(const std::vector<ComPtr<IClassFactory>>& factories,
+                          const ProviderHost& host, const EventQuery& query,
+                          const std::string& queryText, DWORD milliseconds,
+                          const EventHandler& handler, const SecondHandler& onSecond) {
+    const auto sink = EventFilteringSink::Create(query, handler);
+    std::vector<Subscription> subscriptions;
     WatchOutcome outcome;
-    if (toldOfQueries) {
-        hr = queries->CancelQuery(1);
-        if (FAILED(hr)) return WatchFailed(hr, "CancelQuery");
+    for (const auto& factory : factories) {
+        auto subscribed = Subscribe(factory.get(), host, queryText, sink.get());
+        if (auto* failed = std::get_if<WatchOutcome>(&subscribed)) {
+            outcome = std::move(*failed);
+            break;
+        }
+        subscriptions.push_back(std::move(std::get<Subscription>(subscribed)));
     }
-    outcome.delivered = sink->Delivered();
+    if (subscriptions.size() == factories.size()) WaitSecondBySecond(milliseconds, onSecond);
+    for (Subscription& subscription : subscriptions) {
+        if (!subscription.queries) continue;
+        const HRESULT hr = subscription.queries->CancelQuery(1);
+        if (FAILED(hr) && outcome.status == WBEM_S_NO_ERROR)
+            outcome = WatchFailed(hr, "CancelQuery");
+    }
+    if (outcome.status == WBEM_S_NO_ERROR) outcome.delivered = sink->Delivered();
     return outcome;
 }
 
@@ -107,21 +140,22 @@ WatchOutcome WatchEvents(const ProviderModule& module, const ProviderHost& host,
                            "expected SELECT * FROM <event class> [WITHIN n] WHERE TargetInstance "
                            "ISA '<class>' [AND <condition>], or SELECT * FROM <extrinsic event "
                            "class> [WHERE <condition>]");
-    const ProviderLookup lookup =
-        FindEventProvider(host.served->Classes(), host.nameSpace, *parsed);
-    if (lookup.status != ProviderLookupStatus::Found)
-        return WatchFailed(lookup.status == ProviderLookupStatus::NotCapable
+    const std::vector<ProviderLookup> lookups =
+        FindEventProviders(host.served->Classes(), host.nameSpace, *parsed);
+    const ProviderLookup& first = lookups.front();
+    if (first.status != ProviderLookupStatus::Found)
+        return WatchFailed(first.status == ProviderLookupStatus::NotCapable
                                ? Wbem(WBEM_E_PROVIDER_NOT_CAPABLE)
-                           : lookup.status == ProviderLookupStatus::NoClass
+                           : first.status == ProviderLookupStatus::NoClass
                                ? Wbem(WBEM_E_INVALID_CLASS)
                                : Wbem(WBEM_E_PROVIDER_NOT_FOUND),
-                           "the provider registration", lookup.detail);
-    return CallThroughClassObject<WatchOutcome>(
-        module, lookup,
+                           "the provider registration", first.detail);
+    return CallThroughClassObjects<WatchOutcome>(
+        module, lookups,
         "DllCanUnloadNow answers S_FALSE once the subscription is cancelled and every "
         "reference released: the module still counts an object, a lock or a worker",
-        [&](IClassFactory* factory) {
-            return Subscribe(factory, host, *parsed, query, milliseconds, handler, onSecond);
+        [&](const std::vector<ComPtr<IClassFactory>>& factories) {
+            return SubscribeAll(factories, host, *parsed, query, milliseconds, handler, onSecond);
         });
 } catch (const std::bad_alloc&) {
     return WatchFailed(E_OUTOFMEMORY, "the host");

@@ -1,10 +1,11 @@
-// WMI's event side for one event query: the event provider registered for it
-// (event_provider_registration.h) is created from its module's class object, initialised,
+// WMI's event side for one event query: each event provider registered for it
+// (event_provider_registration.h), in turn, is created from its module's class object, initialised,
 // asked whether the client may subscribe (IWbemEventProviderSecurity::AccessCheck in the
 // client's call context), given the sink (ProvideEvents) and, when it takes
 // IWbemEventProviderQuerySink, told of the query (NewQuery).
-// The events that arrive for a while and match the query are handed on as they come; then
-// the query is cancelled and the provider released, and the module must be free to unload.
+// All of them deliver into one sink, and the events that arrive for a while and match the
+// query are handed on as they come; then the query is cancelled and the providers released,
+// and the module must be free to unload.
 #pragma once
 
 #include <windows.h>

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "provider/provider_module.h"
 #include "provider/provider_registration.h"
@@ -26,21 +27,29 @@ struct ClassObjectFailure {
 std::variant<norv::win::ComPtr<IClassFactory>, ClassObjectFailure> ProviderClassObject(
     const ProviderModule& module, const ProviderLookup& lookup);
 
-// `call(IClassFactory*)` gives the Outcome (with status, step, detail and problems); a module
-// that cannot unload afterwards adds `unloadProblem` to its problems.
+// The class objects of every provider the lookups name, in their order, handed to
+// `call(const std::vector<ComPtr<IClassFactory>>&)`, which gives the Outcome (with status,
+// step, detail and problems); a module that cannot unload once they are released adds
+// `unloadProblem` to its problems.
 template <typename Outcome, typename Call>
-Outcome CallThroughClassObject(const ProviderModule& module, const ProviderLookup& lookup,
-                               std::string_view unloadProblem, Call&& call) {
+Outcome CallThroughClassObjects(const ProviderModule& module,
+                                const std::vector<ProviderLookup>& lookups,
+                                std::string_view unloadProblem, Call&& call) {
     Outcome outcome;
     {
-        auto factory = ProviderClassObject(module, lookup);
-        if (auto* failure = std::get_if<ClassObjectFailure>(&factory)) {
-            outcome.status = failure->status;
-            outcome.step = std::move(failure->step);
-            outcome.detail = std::move(failure->detail);
-            return outcome;
+        std::vector<norv::win::ComPtr<IClassFactory>> factories;
+        for (const ProviderLookup& lookup : lookups) {
+            auto factory = ProviderClassObject(module, lookup);
+            if (auto* failure = std::get_if<ClassObjectFailure>(&factory)) {
+                outcome.status = failure->status;
+                outcome.step = std::move(failure->step);
+                outcome.detail = std::move(failure->detail);
+                if (factories.empty()) return outcome;
+                break;
+            }
+            factories.push_back(std::move(std::get<norv::win::ComPtr<IClassFactory>>(factory)));
         }
-        outcome = call(std::get<norv::win::ComPtr<IClassFactory>>(factory).get());
+        if (factories.size() == lookups.size()) outcome = call(factories);
     }
     if (module.CanUnloadNow() != S_OK) outcome.problems.emplace_back(unloadProblem);
     return outcome;
