@@ -8,10 +8,10 @@
 #include "com/wbem_services.h"
 #include "com/wide_text.h"
 #include "provider/association_objects.h"
+#include "provider/provider_query.h"
 #include "provider/provider_session.h"
 #include "repository/association_statement.h"
 #include "repository/name_compare.h"
-#include "repository/wql_condition.h"
 
 namespace norvwmi {
 
@@ -126,48 +126,21 @@ HRESULT ProviderServices::ExecQuery(const BSTR language, const BSTR query, LONG 
                       AsObjects(std::move(answer.answer.objects), Source()));
     }
 
-    // The SELECT before any WHERE says the class and the properties; the condition is
-    // checked against the class before the provider is asked, as WMI checks it.
-    const SplitQuery split = SplitAtWhere(text);
-    const auto select = ParseWqlSelect(split.select);
-    if (const auto* error = std::get_if<WqlError>(&select))
-        return finish(error->kind == WqlError::Kind::Unsupported ? Wbem(WBEM_E_NOT_SUPPORTED)
-                                                                 : Wbem(WBEM_E_INVALID_QUERY),
-                      {});
-    const WqlSelect& selected = std::get<WqlSelect>(select);
-    const auto lineage = wmi_.host.served->Lineage(wmi_.host.nameSpace, selected.className);
-    if (!lineage) return finish(Wbem(WBEM_E_INVALID_CLASS), {});
-    std::optional<WqlCondition> condition;
-    if (split.hasWhere) {
-        auto parsed = ParseWqlCondition(split.condition);
-        if (std::holds_alternative<WqlError>(parsed)) return finish(Wbem(WBEM_E_INVALID_QUERY), {});
-        condition = std::get<WqlCondition>(std::move(parsed));
-    }
-    std::vector<std::string> named = selected.properties;
-    if (condition)
-        for (std::string& property : ConditionProperties(*condition)) named.push_back(property);
-    for (const std::string& property : named)
-        if (!FindSystemProperty(property) && !lineage->definition->FindProperty(property))
-            return finish(Wbem(WBEM_E_INVALID_QUERY), {});
-
-    ProviderRequest request;
-    request.target = selected.className;
-    ProviderOutcome outcome = Run(request);
-    if (outcome.status != WBEM_S_NO_ERROR) return finish(outcome.status, {});
-    std::vector<CimObject> kept;
-    for (CimObject& snapshot : Snapshots(outcome.objects)) {
-        if (condition && !ConditionHolds(*condition, snapshot)) continue;
-        if (!selected.allProperties)
-            snapshot =
-                snapshot.Projected(selected.properties, (flags & WBEM_FLAG_ENSURE_LOCATABLE) != 0);
-        kept.push_back(std::move(snapshot));
-    }
-    return finish(WBEM_S_NO_ERROR, AsObjects(std::move(kept), Source()));
+    // Checked against the class before the provider is asked, then filtered and projected,
+    // exactly as the program's queries through the providers.
+    std::optional<ProviderQueryPlan> plan =
+        PlanProviderQuery(wmi_.host, text, OtherQueries::AnsweredHere);
+    plan->ensureLocatable = (flags & WBEM_FLAG_ENSURE_LOCATABLE) != 0;
+    ProviderQueryAnswer answer = RunProviderQuery(wmi_.providerModule, wmi_.host, *plan);
+    ReportPrefixProblems(text, answer.outcome.problems);
+    if (answer.outcome.status != WBEM_S_NO_ERROR) return finish(answer.outcome.status, {});
+    return finish(WBEM_S_NO_ERROR, AsObjects(std::move(answer.objects), Source()));
 }
 NORV_CATCH_RETURN()
 
 HRESULT ProviderServices::ExecMethod(const BSTR path, const BSTR method, LONG, IWbemContext*,
-                                     IWbemClassObject*, IWbemClassObject** outParameters,
+                                     IWbemClassObject* inParameters,
+                                     IWbemClassObject** outParameters,
                                      IWbemCallResult** callResult) try {
     if (callResult) *callResult = nullptr;
     if (outParameters) *outParameters = nullptr;
@@ -176,6 +149,7 @@ HRESULT ProviderServices::ExecMethod(const BSTR path, const BSTR method, LONG, I
     request.operation = ProviderOperation::ExecMethod;
     request.target = ClientText(path);
     request.method = ClientText(method);
+    request.clientInParameters = ComPtr<IWbemClassObject>(inParameters);
     const ProviderOutcome outcome = Run(request);
     if (outcome.status != WBEM_S_NO_ERROR) return outcome.status;
     if (outParameters && !outcome.objects.empty()) HandOut(outcome.objects.front(), outParameters);

@@ -3,11 +3,10 @@
 // (provider/provider_call.h), with the host's repository for class definitions:
 //   GetObject           a class path from the repository, an instance through the provider
 //   CreateInstanceEnum  through the provider
-//   ExecQuery           SELECT with an optional WHERE: the class enumerated through its
-//                       provider, then filtered and projected, as WMI does for a provider
-//                       that takes no queries; ASSOCIATORS OF and REFERENCES OF through the
-//                       providers (repository/association_query.h)
-//   ExecMethod          through the class's method provider
+//   ExecQuery           SELECT with an optional WHERE, as the program's queries through the
+//                       providers (provider/provider_query.h); ASSOCIATORS OF and
+//                       REFERENCES OF through the providers (repository/association_query.h)
+//   ExecMethod          through the class's method provider, with the client's in-parameters
 // With WBEM_FLAG_RETURN_IMMEDIATELY a query's failure comes from the enumerator's first
 // Next, as from WMI. IClientSecurity is answered as by Wine's own WMI, which is in-process
 // too: clients set a proxy blanket on what they get. Everything else is WBEM_E_NOT_SUPPORTED

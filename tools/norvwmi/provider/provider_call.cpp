@@ -82,7 +82,28 @@ HRESULT InCallContext(const ProviderHost& host, const char* step, ProviderOutcom
     return result;
 }
 
-// The in-parameters a client passes: an instance of the method's in-signature, which holds
+// The values a client's in-parameters object holds, put over `parameters`: each of its
+// properties that is not null, read and put by name; a value the parameter's type does not
+// take is WBEM_E_INVALID_METHOD_PARAMETERS, and a property the method does not declare is
+// left out, as WMI hands a provider only its declared parameters.
+HRESULT PutClientValues(IWbemClassObject& client, IWbemClassObject& parameters) {
+    NORV_RETURN_IF_FAILED(parameters.BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY));
+    for (;;) {
+        norv::win::UniqueBstr name;
+        const HRESULT next = parameters.Next(0, name.put(), nullptr, nullptr, nullptr);
+        if (next == WBEM_S_NO_MORE_DATA) break;
+        NORV_RETURN_IF_FAILED(next);
+        norv::win::UniqueVariant value;
+        if (FAILED(client.Get(name.get(), 0, &value, nullptr, nullptr)) ||
+            V_VT(&value) == VT_NULL || V_VT(&value) == VT_EMPTY)
+            continue;
+        if (FAILED(parameters.Put(name.get(), 0, &value, 0)))
+            return Wbem(WBEM_E_INVALID_METHOD_PARAMETERS);
+    }
+    return parameters.EndEnumeration();
+}
+
+// The in-parameters the provider gets: an instance of the method's in-signature, which holds
 // the declared defaults, with the given values put; null when the method takes none.
 HRESULT InParameters(IWbemServices* services, const std::string& className,
                      const ProviderRequest& request, ComPtr<IWbemClassObject>& parameters) {
@@ -94,6 +115,8 @@ HRESULT InParameters(IWbemServices* services, const std::string& className,
         definition->GetMethod(Utf8ToWide(request.method).c_str(), 0, signature.put(), nullptr));
     if (!signature) return WBEM_S_NO_ERROR;
     NORV_RETURN_IF_FAILED(signature->SpawnInstance(0, parameters.put()));
+    if (request.clientInParameters)
+        NORV_RETURN_IF_FAILED(PutClientValues(*request.clientInParameters.get(), *parameters.get()));
     for (const MethodArgument& argument : request.inParameters) {
         norv::win::UniqueVariant value;
         NORV_RETURN_IF_FAILED(ToVariant(argument.value, argument.type, false, value));

@@ -35,8 +35,11 @@ struct ProviderRequest {
     // the superclass, empty for every class.
     std::string target;
     std::string method;  // ExecMethod
-    // ExecMethod: the values of in-parameters; the others keep their declared defaults.
+    // ExecMethod: the values of in-parameters, given as the program's NAME=VALUE words or in
+    // the in-parameters object a client passed (its null properties left out); the others
+    // keep their declared defaults.
     std::vector<MethodArgument> inParameters;
+    norv::win::ComPtr<IWbemClassObject> clientInParameters;
     std::string query;   // Query: a WQL query of the class
 };
 

@@ -9,36 +9,44 @@ namespace norvwmi {
 
 namespace {
 
-ProviderQueryAnswer Refused(std::string detail) {
+ProviderQueryPlan Refused(std::string detail, HRESULT status = Wbem(WBEM_E_INVALID_QUERY)) {
     ProviderQueryAnswer answer;
-    answer.outcome.status = Wbem(WBEM_E_INVALID_QUERY);
+    answer.outcome.status = status;
     answer.outcome.step = "the query";
     answer.outcome.detail = std::move(detail);
-    return answer;
+    ProviderQueryPlan plan;
+    plan.refused = std::move(answer);
+    return plan;
 }
 
 }  // namespace
 
 std::optional<ProviderQueryPlan> PlanProviderQuery(const ProviderHost& host,
-                                                   std::string_view query) {
+                                                   std::string_view query, OtherQueries others) {
+    const bool answeredHere = others == OtherQueries::AnsweredHere;
     const SplitQuery split = SplitAtWhere(query);
     const auto select = ParseWqlSelect(split.select);
-    if (!std::holds_alternative<WqlSelect>(select)) return std::nullopt;
+    if (const auto* error = std::get_if<WqlError>(&select)) {
+        if (!answeredHere) return std::nullopt;
+        return Refused(error->reason, error->kind == WqlError::Kind::Unsupported
+                                          ? Wbem(WBEM_E_NOT_SUPPORTED)
+                                          : Wbem(WBEM_E_INVALID_QUERY));
+    }
     const WqlSelect& selected = std::get<WqlSelect>(select);
     const ClassSource& classes = host.served->Classes();
     const ProviderLookup enumerable =
         FindProvider(classes, host.nameSpace, selected.className, ProviderOperation::Enumerate);
-    if (enumerable.status == ProviderLookupStatus::NoClass ||
-        enumerable.status == ProviderLookupStatus::StaticClass)
+    if (enumerable.status == ProviderLookupStatus::NoClass) {
+        if (!answeredHere) return std::nullopt;
+        return Refused("no class " + selected.className, Wbem(WBEM_E_INVALID_CLASS));
+    }
+    if (enumerable.status == ProviderLookupStatus::StaticClass && !answeredHere)
         return std::nullopt;
 
     ProviderQueryPlan plan;
     if (split.hasWhere) {
         auto parsed = ParseWqlCondition(split.condition);
-        if (const auto* error = std::get_if<WqlError>(&parsed)) {
-            plan.refused = Refused(error->reason);
-            return plan;
-        }
+        if (const auto* error = std::get_if<WqlError>(&parsed)) return Refused(error->reason);
         plan.condition = std::get<WqlCondition>(std::move(parsed));
     }
     const auto lineage = host.served->Lineage(host.nameSpace, selected.className);
@@ -47,10 +55,8 @@ std::optional<ProviderQueryPlan> PlanProviderQuery(const ProviderHost& host,
         for (std::string& property : ConditionProperties(*plan.condition))
             named.push_back(property);
     for (const std::string& property : named)
-        if (!FindSystemProperty(property) && !lineage->definition->FindProperty(property)) {
-            plan.refused = Refused(lineage->definition->name + " has no property " + property);
-            return plan;
-        }
+        if (!FindSystemProperty(property) && !lineage->definition->FindProperty(property))
+            return Refused(lineage->definition->name + " has no property " + property);
     plan.selected = selected.properties;
     plan.request.target = selected.className;
     const ProviderLookup queryable =
@@ -72,7 +78,7 @@ ProviderQueryAnswer RunProviderQuery(const ProviderModule& module, const Provide
         if (!ours) continue;
         CimObject snapshot = ours->Snapshot();
         if (plan.condition && !ConditionHolds(*plan.condition, snapshot)) continue;
-        if (!plan.selected.empty()) snapshot = snapshot.Projected(plan.selected, false);
+        if (!plan.selected.empty()) snapshot = snapshot.Projected(plan.selected, plan.ensureLocatable);
         answer.objects.push_back(std::move(snapshot));
     }
     return answer;

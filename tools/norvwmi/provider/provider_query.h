@@ -26,13 +26,23 @@ struct ProviderQueryPlan {
     ProviderRequest request;
     std::optional<WqlCondition> condition;
     std::vector<std::string> selected;  // empty for SELECT *
+    bool ensureLocatable = false;       // WBEM_FLAG_ENSURE_LOCATABLE: projections keep the keys
     std::optional<ProviderQueryAnswer> refused;
 };
 
-// nullopt when the query is none the providers answer: not a SELECT the host reads, or of a
-// class that is not declared or has no provider (the namespace's repository answers those).
-std::optional<ProviderQueryPlan> PlanProviderQuery(const ProviderHost& host,
-                                                   std::string_view query);
+// Who answers the queries the providers do not: the program hands them to the namespace's
+// own services, while a prefix's WMI answers every query here, refusing a query it cannot
+// read (WBEM_E_NOT_SUPPORTED for WQL the host does not evaluate, else WBEM_E_INVALID_QUERY)
+// or of an unknown class (WBEM_E_INVALID_CLASS), and filtering a class without a provider
+// from the repository's instances as it filters a provider's.
+enum class OtherQueries { LeftToTheRepository, AnsweredHere };
+
+// nullopt, when `others` leaves them to the repository, for a query that is none the
+// providers answer: not a SELECT the host reads, or of a class that is not declared or has
+// no provider.
+std::optional<ProviderQueryPlan> PlanProviderQuery(
+    const ProviderHost& host, std::string_view query,
+    OtherQueries others = OtherQueries::LeftToTheRepository);
 
 ProviderQueryAnswer RunProviderQuery(const ProviderModule& module, const ProviderHost& host,
                                      const ProviderQueryPlan& plan);
