@@ -8,106 +8,58 @@
 #include "com/host_com_object.h"
 #include "com/wbem_hresult.h"
 
+// One refused method, declared from its name and its parameters' types.
+#define NORV_REFUSED_METHOD(name, ...) \
+    HRESULT STDMETHODCALLTYPE name(__VA_ARGS__) override { return Wbem(WBEM_E_NOT_SUPPORTED); }
+
 namespace norvwmi {
 
 template <typename Derived, typename... OtherInterfaces>
 class WbemServicesObject : public ComObject<Derived, IWbemServices, OtherInterfaces...> {
 public:
-    HRESULT STDMETHODCALLTYPE OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
-                                            IWbemCallResult**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE CancelAsyncCall(IWbemObjectSink*) override { return Refused(); }
-    HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
-                                        IWbemCallResult**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR, LONG, IWbemContext*,
-                                             IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject*, LONG, IWbemContext*,
-                                       IWbemCallResult**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                            IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext*,
-                                          IWbemCallResult**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext*,
-                                               IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext*,
-                                              IEnumWbemClassObject**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext*,
-                                                   IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE PutInstance(IWbemClassObject*, LONG, IWbemContext*,
-                                          IWbemCallResult**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                               IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE DeleteInstance(const BSTR, LONG, IWbemContext*,
-                                             IWbemCallResult**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext*,
-                                                  IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
-                                                 IEnumWbemClassObject**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
-                                                      IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                        IEnumWbemClassObject**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                             IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                    IEnumWbemClassObject**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR, const BSTR, LONG,
-                                                         IWbemContext*, IWbemObjectSink*) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*,
-                                         IWbemClassObject*, IWbemClassObject**,
-                                         IWbemCallResult**) override {
-        return Refused();
-    }
-    HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                              IWbemClassObject*, IWbemObjectSink*) override {
-        return Refused();
-    }
+    // Namespaces and calls in progress.
+    NORV_REFUSED_METHOD(OpenNamespace, const BSTR, LONG, IWbemContext*, IWbemServices**,
+                        IWbemCallResult**)
+    NORV_REFUSED_METHOD(CancelAsyncCall, IWbemObjectSink*)
+    NORV_REFUSED_METHOD(QueryObjectSink, LONG, IWbemObjectSink**)
+    // Objects by path, classes and instances written and deleted.
+    NORV_REFUSED_METHOD(GetObject, const BSTR, LONG, IWbemContext*, IWbemClassObject**,
+                        IWbemCallResult**)
+    NORV_REFUSED_METHOD(GetObjectAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    NORV_REFUSED_METHOD(PutClass, IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**)
+    NORV_REFUSED_METHOD(PutClassAsync, IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*)
+    NORV_REFUSED_METHOD(DeleteClass, const BSTR, LONG, IWbemContext*, IWbemCallResult**)
+    NORV_REFUSED_METHOD(DeleteClassAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    NORV_REFUSED_METHOD(PutInstance, IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**)
+    NORV_REFUSED_METHOD(PutInstanceAsync, IWbemClassObject*, LONG, IWbemContext*,
+                        IWbemObjectSink*)
+    NORV_REFUSED_METHOD(DeleteInstance, const BSTR, LONG, IWbemContext*, IWbemCallResult**)
+    NORV_REFUSED_METHOD(DeleteInstanceAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    // Enumerations and queries.
+    NORV_REFUSED_METHOD(CreateClassEnum, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
+    NORV_REFUSED_METHOD(CreateClassEnumAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    NORV_REFUSED_METHOD(CreateInstanceEnum, const BSTR, LONG, IWbemContext*,
+                        IEnumWbemClassObject**)
+    NORV_REFUSED_METHOD(CreateInstanceEnumAsync, const BSTR, LONG, IWbemContext*,
+                        IWbemObjectSink*)
+    NORV_REFUSED_METHOD(ExecQuery, const BSTR, const BSTR, LONG, IWbemContext*,
+                        IEnumWbemClassObject**)
+    NORV_REFUSED_METHOD(ExecQueryAsync, const BSTR, const BSTR, LONG, IWbemContext*,
+                        IWbemObjectSink*)
+    NORV_REFUSED_METHOD(ExecNotificationQuery, const BSTR, const BSTR, LONG, IWbemContext*,
+                        IEnumWbemClassObject**)
+    NORV_REFUSED_METHOD(ExecNotificationQueryAsync, const BSTR, const BSTR, LONG, IWbemContext*,
+                        IWbemObjectSink*)
+    // Methods.
+    NORV_REFUSED_METHOD(ExecMethod, const BSTR, const BSTR, LONG, IWbemContext*,
+                        IWbemClassObject*, IWbemClassObject**, IWbemCallResult**)
+    NORV_REFUSED_METHOD(ExecMethodAsync, const BSTR, const BSTR, LONG, IWbemContext*,
+                        IWbemClassObject*, IWbemObjectSink*)
 
 protected:
     WbemServicesObject() = default;
-
-private:
-    static constexpr HRESULT Refused() { return Wbem(WBEM_E_NOT_SUPPORTED); }
 };
 
 }  // namespace norvwmi
+
+#undef NORV_REFUSED_METHOD
