@@ -72,91 +72,51 @@ private:
     std::atomic<long> references_{1};
 };
 
+// A request a provider does not serve, declared from its name and its parameters' types.
+#define SAMPLE_NOT_CAPABLE(name, ...) \
+    STDMETHODIMP name(__VA_ARGS__) override { return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE); }
+
 // An instance, method or class provider: IWbemServices, answering
 // WBEM_E_PROVIDER_NOT_CAPABLE for every request the derived class does not override.
 class ProviderBase : public ProviderObject<IWbemServices> {
 public:
-    STDMETHODIMP OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
-                               IWbemCallResult**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP CancelAsyncCall(IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP QueryObjectSink(LONG, IWbemObjectSink**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
-                           IWbemCallResult**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP CreateClassEnum(const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                  IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
-                                    IEnumWbemClassObject**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
-                                         IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP ExecQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                           IEnumWbemClassObject**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                       IEnumWbemClassObject**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                            IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
-                            IWbemClassObject**, IWbemCallResult**) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
-    STDMETHODIMP ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
-                                 IWbemObjectSink*) override {
-        return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE);
-    }
+    SAMPLE_NOT_CAPABLE(OpenNamespace, const BSTR, LONG, IWbemContext*, IWbemServices**,
+                       IWbemCallResult**)
+    SAMPLE_NOT_CAPABLE(CancelAsyncCall, IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(QueryObjectSink, LONG, IWbemObjectSink**)
+    SAMPLE_NOT_CAPABLE(GetObject, const BSTR, LONG, IWbemContext*, IWbemClassObject**,
+                       IWbemCallResult**)
+    SAMPLE_NOT_CAPABLE(GetObjectAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(PutClass, IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**)
+    SAMPLE_NOT_CAPABLE(PutClassAsync, IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(DeleteClass, const BSTR, LONG, IWbemContext*, IWbemCallResult**)
+    SAMPLE_NOT_CAPABLE(DeleteClassAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(CreateClassEnum, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**)
+    SAMPLE_NOT_CAPABLE(CreateClassEnumAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(PutInstance, IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**)
+    SAMPLE_NOT_CAPABLE(PutInstanceAsync, IWbemClassObject*, LONG, IWbemContext*,
+                       IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(DeleteInstance, const BSTR, LONG, IWbemContext*, IWbemCallResult**)
+    SAMPLE_NOT_CAPABLE(DeleteInstanceAsync, const BSTR, LONG, IWbemContext*, IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(CreateInstanceEnum, const BSTR, LONG, IWbemContext*,
+                       IEnumWbemClassObject**)
+    SAMPLE_NOT_CAPABLE(CreateInstanceEnumAsync, const BSTR, LONG, IWbemContext*,
+                       IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(ExecQuery, const BSTR, const BSTR, LONG, IWbemContext*,
+                       IEnumWbemClassObject**)
+    SAMPLE_NOT_CAPABLE(ExecQueryAsync, const BSTR, const BSTR, LONG, IWbemContext*,
+                       IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(ExecNotificationQuery, const BSTR, const BSTR, LONG, IWbemContext*,
+                       IEnumWbemClassObject**)
+    SAMPLE_NOT_CAPABLE(ExecNotificationQueryAsync, const BSTR, const BSTR, LONG, IWbemContext*,
+                       IWbemObjectSink*)
+    SAMPLE_NOT_CAPABLE(ExecMethod, const BSTR, const BSTR, LONG, IWbemContext*,
+                       IWbemClassObject*, IWbemClassObject**, IWbemCallResult**)
+    SAMPLE_NOT_CAPABLE(ExecMethodAsync, const BSTR, const BSTR, LONG, IWbemContext*,
+                       IWbemClassObject*, IWbemObjectSink*)
 };
+
+#undef SAMPLE_NOT_CAPABLE
 
 // Makes `Provider` objects; the module's one class.
 template <typename Provider>
@@ -210,13 +170,48 @@ inline HRESULT CanUnloadNow() {
     return g_moduleCount == 0 ? S_OK : S_FALSE;
 }
 
-// A VARIANT that clears itself.
+// A VARIANT that clears itself: empty, a text, a 32-bit number or a boolean.
 struct Variant {
     VARIANT value;
     Variant() { VariantInit(&value); }
+    explicit Variant(const wchar_t* text) : Variant() {
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(text);
+    }
+    explicit Variant(long number) : Variant() {
+        value.vt = VT_I4;
+        value.lVal = number;
+    }
+    explicit Variant(bool flag) : Variant() {
+        value.vt = VT_BOOL;
+        value.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+    }
     ~Variant() { VariantClear(&value); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
 };
 
+// A class of the namespace the provider was given, by name.
+inline HRESULT GetClass(IWbemServices* nameSpace, const wchar_t* name, IWbemContext* context,
+                        IWbemClassObject** definition) {
+    BSTR className = SysAllocString(name);
+    if (!className) return Failure(WBEM_E_OUT_OF_MEMORY);
+    const HRESULT hr = nameSpace->GetObject(className, 0, context, definition, nullptr);
+    SysFreeString(className);
+    return hr;
+}
+
+// Hands one object to the sink and lets go of it.
+inline void Deliver(IWbemObjectSink* sink, IWbemClassObject* object) {
+    sink->Indicate(1, &object);
+    object->Release();
+}
+
 }  // namespace sample
+
+// The module's exports for its one provider class `Provider`, served as `clsid`.
+#define SAMPLE_PROVIDER_MODULE(Provider, clsid)                              \
+    STDAPI DllGetClassObject(REFCLSID asked, REFIID iid, void** object) {    \
+        return sample::GetClassObject<Provider>(asked, clsid, iid, object);  \
+    }                                                                        \
+    STDAPI DllCanUnloadNow() { return sample::CanUnloadNow(); }

@@ -13,14 +13,8 @@ constexpr const wchar_t* kBaseClass = L"ClassProvSampBase";
 constexpr const wchar_t* kSuppliedClass = L"ClassProvSamp";
 constexpr const wchar_t* kSilentClass = L"ClassProvSilent";
 
-void SetText(sample::Variant& value, const wchar_t* text) {
-    value.value.vt = VT_BSTR;
-    value.value.bstrVal = SysAllocString(text);
-}
-
 HRESULT PutQualifier(IWbemQualifierSet* qualifiers, const wchar_t* name, const wchar_t* text) {
-    sample::Variant value;
-    SetText(value, text);
+    sample::Variant value(text);
     return qualifiers->Put(name, &value.value, WBEM_FLAVOR_FLAG_PROPAGATE_TO_DERIVED_CLASS);
 }
 
@@ -33,10 +27,7 @@ public:
         if (_wcsicmp(path, kSuppliedClass) == 0) {
             IWbemClassObject* made = nullptr;
             hr = MakeClass(context, &made);
-            if (SUCCEEDED(hr)) {
-                sink->Indicate(1, &made);
-                made->Release();
-            }
+            if (SUCCEEDED(hr)) sample::Deliver(sink, made);
         } else if (_wcsicmp(path, kSilentClass) == 0) {
             hr = WBEM_S_NO_ERROR;
         }
@@ -56,10 +47,7 @@ public:
         if (listed) {
             IWbemClassObject* made = nullptr;
             hr = MakeClass(context, &made);
-            if (SUCCEEDED(hr)) {
-                sink->Indicate(1, &made);
-                made->Release();
-            }
+            if (SUCCEEDED(hr)) sample::Deliver(sink, made);
         }
         sink->SetStatus(WBEM_STATUS_COMPLETE, hr, nullptr, nullptr);
         return WBEM_S_NO_ERROR;
@@ -68,9 +56,7 @@ public:
 private:
     HRESULT MakeClass(IWbemContext* context, IWbemClassObject** made) {
         IWbemClassObject* base = nullptr;
-        BSTR baseName = SysAllocString(kBaseClass);
-        HRESULT hr = nameSpace_->GetObject(baseName, 0, context, &base, nullptr);
-        SysFreeString(baseName);
+        HRESULT hr = sample::GetClass(nameSpace_, kBaseClass, context, &base);
         if (FAILED(hr)) return hr;
         hr = base->SpawnDerivedClass(0, made);
         base->Release();
@@ -84,20 +70,15 @@ private:
     }
 
     static HRESULT Define(IWbemClassObject* made) {
-        sample::Variant name;
-        SetText(name, kSuppliedClass);
+        sample::Variant name(kSuppliedClass);
         HRESULT hr = made->Put(L"__CLASS", 0, &name.value, 0);
         if (FAILED(hr)) return hr;
         hr = made->Put(L"Label", 0, nullptr, CIM_STRING);
         if (FAILED(hr)) return hr;
-        sample::Variant speed;
-        speed.value.vt = VT_I4;
-        speed.value.lVal = 1200;
+        sample::Variant speed(1200L);
         hr = made->Put(L"Speed", 0, &speed.value, CIM_UINT32);
         if (FAILED(hr)) return hr;
-        sample::Variant enabled;
-        enabled.value.vt = VT_BOOL;
-        enabled.value.boolVal = VARIANT_TRUE;
+        sample::Variant enabled(true);
         hr = made->Put(L"Enabled", 0, &enabled.value, CIM_BOOLEAN);
         if (FAILED(hr)) return hr;
 
@@ -117,10 +98,4 @@ private:
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-    return sample::GetClassObject<ClassProvider>(clsid, kClsid, iid, object);
-}
-
-STDAPI DllCanUnloadNow() {
-    return sample::CanUnloadNow();
-}
+SAMPLE_PROVIDER_MODULE(ClassProvider, kClsid)

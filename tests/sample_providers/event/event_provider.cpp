@@ -41,10 +41,7 @@ public:
     STDMETHODIMP ProvideEvents(IWbemObjectSink* sink, LONG) override {
         if (!sink) return sample::Failure(WBEM_E_INVALID_PARAMETER);
         if (worker_ || !nameSpace_) return sample::Failure(WBEM_E_FAILED);
-        BSTR className = SysAllocString(L"SampleAlert");
-        if (!className) return sample::Failure(WBEM_E_OUT_OF_MEMORY);
-        HRESULT hr = nameSpace_->GetObject(className, 0, nullptr, &alertClass_, nullptr);
-        SysFreeString(className);
+        const HRESULT hr = sample::GetClass(nameSpace_, L"SampleAlert", nullptr, &alertClass_);
         if (FAILED(hr)) return hr;
         stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         if (!stop_) return sample::Failure(WBEM_E_FAILED);
@@ -66,18 +63,13 @@ private:
             if (WaitForSingleObject(stop_, kIntervalMs) != WAIT_TIMEOUT) return;
             IWbemClassObject* event = nullptr;
             if (FAILED(alertClass_->SpawnInstance(0, &event))) return;
-            VARIANT value;
-            V_VT(&value) = VT_I4;
-            V_I4(&value) = alert.severity;
-            event->Put(L"Severity", 0, &value, 0);
-            V_I4(&value) = static_cast<LONG>(++sequence);
-            event->Put(L"Sequence", 0, &value, 0);
-            V_VT(&value) = VT_BSTR;
-            V_BSTR(&value) = SysAllocString(alert.message);
-            event->Put(L"Message", 0, &value, 0);
-            VariantClear(&value);
-            sink_->Indicate(1, &event);
-            event->Release();
+            sample::Variant severity(long{alert.severity});
+            sample::Variant number(static_cast<long>(++sequence));
+            sample::Variant message(alert.message);
+            event->Put(L"Severity", 0, &severity.value, 0);
+            event->Put(L"Sequence", 0, &number.value, 0);
+            event->Put(L"Message", 0, &message.value, 0);
+            sample::Deliver(sink_, event);
         }
     }
 
@@ -89,10 +81,4 @@ private:
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-    return sample::GetClassObject<EventProvider>(clsid, kProviderClsid, iid, object);
-}
-
-STDAPI DllCanUnloadNow() {
-    return sample::CanUnloadNow();
-}
+SAMPLE_PROVIDER_MODULE(EventProvider, kProviderClsid)

@@ -27,8 +27,7 @@ public:
             IWbemClassObject* instance = nullptr;
             hr = Make(className, context, row, &instance);
             if (FAILED(hr)) break;
-            sink->Indicate(1, &instance);
-            instance->Release();
+            sample::Deliver(sink, instance);
         }
         sink->SetStatus(WBEM_STATUS_COMPLETE, hr, nullptr, nullptr);
         return WBEM_S_NO_ERROR;
@@ -49,13 +48,8 @@ public:
                 if (std::wcslen(row.key) != length || std::wcsncmp(row.key, open + 1, length) != 0)
                     continue;
                 IWbemClassObject* instance = nullptr;
-                BSTR className = SysAllocString(L"InstProvSamp");
-                hr = Make(className, context, row, &instance);
-                SysFreeString(className);
-                if (SUCCEEDED(hr)) {
-                    sink->Indicate(1, &instance);
-                    instance->Release();
-                }
+                hr = Make(L"InstProvSamp", context, row, &instance);
+                if (SUCCEEDED(hr)) sample::Deliver(sink, instance);
             }
         }
         sink->SetStatus(WBEM_STATUS_COMPLETE, hr, nullptr, nullptr);
@@ -63,20 +57,16 @@ public:
     }
 
 private:
-    HRESULT Make(const BSTR className, IWbemContext* context, const Row& row,
+    HRESULT Make(const wchar_t* className, IWbemContext* context, const Row& row,
                  IWbemClassObject** instance) {
         IWbemClassObject* definition = nullptr;
-        HRESULT hr = nameSpace_->GetObject(className, 0, context, &definition, nullptr);
+        HRESULT hr = sample::GetClass(nameSpace_, className, context, &definition);
         if (FAILED(hr)) return hr;
         hr = definition->SpawnInstance(0, instance);
         definition->Release();
         if (FAILED(hr)) return hr;
-        sample::Variant key;
-        key.value.vt = VT_BSTR;
-        key.value.bstrVal = SysAllocString(row.key);
-        sample::Variant value;
-        value.value.vt = VT_I4;
-        value.value.lVal = row.value;
+        sample::Variant key(row.key);
+        sample::Variant value(row.value);
         hr = (*instance)->Put(L"MyKey", 0, &key.value, 0);
         if (SUCCEEDED(hr)) hr = (*instance)->Put(L"MyValue", 0, &value.value, 0);
         if (FAILED(hr)) {
@@ -89,10 +79,4 @@ private:
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-    return sample::GetClassObject<InstanceProvider>(clsid, kClsid, iid, object);
-}
-
-STDAPI DllCanUnloadNow() {
-    return sample::CanUnloadNow();
-}
+SAMPLE_PROVIDER_MODULE(InstanceProvider, kClsid)

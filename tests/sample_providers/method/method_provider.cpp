@@ -18,10 +18,7 @@ public:
         HRESULT hr = sample::Failure(WBEM_E_INVALID_METHOD);
         IWbemClassObject* out = nullptr;
         if (_wcsicmp(method, L"Echo") == 0) hr = Echo(context, in, &out);
-        if (out) {
-            sink->Indicate(1, &out);
-            out->Release();
-        }
+        if (out) sample::Deliver(sink, out);
         sink->SetStatus(WBEM_STATUS_COMPLETE, hr, nullptr, nullptr);
         return WBEM_S_NO_ERROR;
     }
@@ -39,10 +36,8 @@ private:
         std::wstring echoed;
         for (long i = 0; i < count.value.lVal; ++i) echoed += text.value.bstrVal;
 
-        BSTR className = SysAllocString(L"MethProvSamp");
         IWbemClassObject* definition = nullptr;
-        hr = nameSpace_->GetObject(className, 0, context, &definition, nullptr);
-        SysFreeString(className);
+        hr = sample::GetClass(nameSpace_, L"MethProvSamp", context, &definition);
         if (FAILED(hr)) return hr;
         IWbemClassObject* signature = nullptr;
         hr = definition->GetMethod(L"Echo", 0, nullptr, &signature);
@@ -51,12 +46,8 @@ private:
         hr = signature->SpawnInstance(0, out);
         signature->Release();
         if (FAILED(hr)) return hr;
-        sample::Variant result;
-        result.value.vt = VT_BSTR;
-        result.value.bstrVal = SysAllocString(echoed.c_str());
-        sample::Variant returned;
-        returned.value.vt = VT_I4;
-        returned.value.lVal = 0;
+        sample::Variant result(echoed.c_str());
+        sample::Variant returned(0L);
         hr = (*out)->Put(L"sOutArg", 0, &result.value, 0);
         if (SUCCEEDED(hr)) hr = (*out)->Put(L"ReturnValue", 0, &returned.value, 0);
         return hr;
@@ -65,10 +56,4 @@ private:
 
 }  // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-    return sample::GetClassObject<MethodProvider>(clsid, kClsid, iid, object);
-}
-
-STDAPI DllCanUnloadNow() {
-    return sample::CanUnloadNow();
-}
+SAMPLE_PROVIDER_MODULE(MethodProvider, kClsid)
