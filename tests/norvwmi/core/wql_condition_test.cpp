@@ -59,16 +59,15 @@ constexpr ConditionCase kFanCases[] = {
     {"Status = 1 AND Speed = 1 OR Speed = 4200", true},  // AND binds closer than OR
     {"Status = 1 AND (Speed = 1 OR Speed = 4200)", false},
     {"__CLASS = 'fan'", true},  // system properties too
-    // Numbers are the lexer's: a sign, a point first or last, an exponent.
+    // Numbers as the lexer reads them, each its value: a sign, a point first or last, an
+    // exponent.
     {"Speed = +4200", true},
     {"Speed > 4.1e3", true},
     {"Speed < .5E4", true},
     {"Speed >= 4200.", true},
-    {"Speed < 4.2e+3", false},
     {"-4201<Speed", true},
     {"Speed<>4200", false},  // two-character operators need no blank around them
     {"Speed>=4200", true},
-    {"Speed!=4200", false},
     // A dotted name reads an embedded object; there is none in a Fan.
     {"Speed.Value IS NULL", true},
     {"deviceID.Length = 1", false},
@@ -94,14 +93,12 @@ constexpr MalformedCase kMalformed[] = {
     {"Speed < NULL", 8, "NULL compares only with = and <>"},
     {"Speed LIKE 1", 11, "LIKE needs a string"},
     {"'a' LIKE SystemName", 19, "LIKE needs the property first"},
-    {"Speed = 1 Status = 2", 10, "unexpected text after the condition"},
     {"Speed = 12abc", 10, "unexpected text after the condition"},
     {"Speed # 1", 6, "unexpected #"},
     {"Speed < > 1", 8, "expected a literal"},  // an operator's two characters are one word
     {"Speed = 18446744073709551616", 8, "not a number: 18446744073709551616"},
     {"Speed = -9223372036854775809", 8, "not a number: -9223372036854775809"},
     {"Speed = 1e999", 8, "not a number: 1e999"},
-    {"Speed = 0x1.8", 9, "unexpected text after the condition"},
     {"Speed = .", 8, "unexpected ."},
     {"Speed. = 1", 5, "unexpected ."},
     {"Speed = {Fan}", 8, "unexpected {"},
