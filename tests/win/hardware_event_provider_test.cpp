@@ -218,8 +218,10 @@ protected:
     inline static std::string* defaultText_ = nullptr;
 };
 
-// The cases of each new record delivered exactly once, for its creation event and for its
-// alert: both go through the one queue, its retries and its faults.
+// Each new record delivered exactly once, as its creation event and as its alert, where the
+// alerts have a path of their own: they start with a query and stop with the last one. (Both
+// go through one queue: its retries, its faults and a sink that comes late are the creation
+// events' cases; its order and tries are the core delivery queue's.)
 class ExactlyOnceTest : public HardwareEventProviderTest,
                         public ::testing::WithParamInterface<Watched> {
 protected:
@@ -462,9 +464,9 @@ TEST_F(HardwareEventProviderTest, ARefusedOrTimedOutReadKeepsTheBaseline) {
 }
 
 // WMI may give a query id again; it is still one query, which one cancel ends.
-TEST_P(ExactlyOnceTest, WorkerCountsAQueryIdGivenTwiceOnce) {
-    const auto sink = Sink();
-    const Subscription subscription = SubscribeWatched(sink.get());
+TEST_F(HardwareEventProviderTest, WorkerCountsAQueryIdGivenTwiceOnce) {
+    const auto sink = EventSink();
+    const Subscription subscription = Subscribe(sink.get());
     ASSERT_EQ(subscription.NewQuery(5), WBEM_S_NO_ERROR);
     ASSERT_EQ(subscription.NewQuery(5), WBEM_S_NO_ERROR);
     EXPECT_EQ(subscription.CancelQuery(5), WBEM_S_NO_ERROR);
@@ -473,35 +475,35 @@ TEST_P(ExactlyOnceTest, WorkerCountsAQueryIdGivenTwiceOnce) {
 }
 
 // A failed Indicate is tried again at the next tick; the others are not held back by it.
-TEST_P(ExactlyOnceTest, WorkerTriesAFailedIndicateAgainAndDeliversEachEventOnce) {
+TEST_F(HardwareEventProviderTest, WorkerTriesAFailedIndicateAgainAndDeliversEachEventOnce) {
     const auto sink =
-        Sink([](std::size_t call) { return call == 0 ? WBEM_E_FAILED : WBEM_S_NO_ERROR; });
-    const Subscription subscription = SubscribeWatched(sink.get());
+        EventSink([](std::size_t call) { return call == 0 ? WBEM_E_FAILED : WBEM_S_NO_ERROR; });
+    const Subscription subscription = Subscribe(sink.get());
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
     ServeWith(221, 3);
     EXPECT_EQ(Settled(sink, 3), (std::vector<int>{222, 223, 221}));
 }
 
 // The events found while WMI had not yet given a sink wait for it.
-TEST_P(ExactlyOnceTest, WorkerKeepsTheEventsFoundBeforeTheSinkCame) {
-    const Subscription subscription = SubscribeWatched(nullptr);
+TEST_F(HardwareEventProviderTest, WorkerKeepsTheEventsFoundBeforeTheSinkCame) {
+    const Subscription subscription = Subscribe(nullptr);
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
     ServeWith(231, 2);
     ::Sleep(kSettleMs);
-    const auto sink = Sink();
+    const auto sink = EventSink();
     ASSERT_EQ(subscription.ProvideEvents(sink.get()), WBEM_S_NO_ERROR);
     EXPECT_EQ(Settled(sink, 2), (std::vector<int>{231, 232}));
 }
 
 // A sink may release WMI's last reference inside Indicate, on the worker's own thread: the
 // provider goes once the tick is over, and with it every module lock.
-TEST_P(ExactlyOnceTest, WorkerOutlivesAReleaseInsideIndicate) {
+TEST_F(HardwareEventProviderTest, WorkerOutlivesAReleaseInsideIndicate) {
     ComPtr<IWbemProviderInit> provider;
-    const auto sink = Sink([&provider](std::size_t) {
+    const auto sink = EventSink([&provider](std::size_t) {
         provider = {};
         return WBEM_S_NO_ERROR;
     });
-    Subscription subscription = SubscribeWatched(sink.get());
+    Subscription subscription = Subscribe(sink.get());
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
     provider = std::move(subscription.provider);
     ServeWith(241, 2);

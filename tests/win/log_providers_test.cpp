@@ -1,7 +1,7 @@
 // What is particular to the LogRecord, RecordLog and HealthCondition providers of the built
-// module: the trace line, the lock order, each condition found by its key. (Their records,
-// numbering, summary, an empty log and lookups are in the golden outputs and the norvwmi
-// program test, the key rules in the core and the protocol suite.)
+// module: the trace line, each condition found by its key. (Their records, numbering,
+// summary, an empty log and lookups are in the golden outputs and the norvwmi program test,
+// the key rules in the core, the key rules' use and the lock order in the protocol suite.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -57,35 +57,13 @@ TEST_F(LogProviderTest, EveryRecordLogEnumerationLeavesATraceLineWhateverItsOutc
     EXPECT_EQ(ReadFileBytes(trace), before + kTraceLine + kTraceLine + kTraceLine);
 }
 
-// A second process holds the sensor cache's lock while the event log is stale: a LogRecord
-// enumeration waits for it, holding its provider's lock and the event log's lock meanwhile
-// (provider lock, then Norv_SEL_Access, then Norv_SDR_Access), and completes once it is free.
-TEST_F(LogProviderTest, ALogRecordEnumerationTakesProviderThenEventLogThenSensorLock) {
-    AgeTheCaches();
-    const auto sink = NewSink();
-    const HRESULT result = RequestWhileAnotherProcessHolds(
-        "Norv_SDR_Access",
-        {LockNameOf(ProviderClassNamed("NorvLogRecordProv")), "Global\\wmi_Norv_SEL_Access"},
-        [&] { return Enumerate(logRecords_.get(), sink.get()); });
-    EXPECT_EQ(result, WBEM_S_NO_ERROR);
-    EXPECT_FALSE(sink->Objects().empty());
-    EXPECT_EQ(CompletionProblems(result, *sink.get()), "");
-}
-
-// Every condition the enumeration shows is the one its InstanceID names, read under the same
-// locks as the log's records; a key no condition has, or none, names nothing.
-TEST_F(LogProviderTest, EachConditionIsTheOneItsKeyNamesUnderTheLogsLocks) {
-    AgeTheCaches();
+// Every condition the enumeration shows is the one its InstanceID names; a key no condition
+// has, or none, names nothing.
+TEST_F(LogProviderTest, EachConditionIsTheOneItsKeyNames) {
     const auto conditions =
         wmi_->InitializedProvider(ProviderClassNamed("NorvHealthConditionProv"));
     ASSERT_TRUE(conditions);
-    const auto sink = NewSink();
-    const HRESULT result = RequestWhileAnotherProcessHolds(
-        "Norv_SDR_Access",
-        {LockNameOf(ProviderClassNamed("NorvHealthConditionProv")), "Global\\wmi_Norv_SEL_Access"},
-        [&] { return Enumerate(conditions.get(), sink.get()); });
-    ASSERT_EQ(result, WBEM_S_NO_ERROR);
-    const auto enumerated = sink->Objects();
+    const auto enumerated = Enumerated(conditions.get());
     ASSERT_FALSE(enumerated.empty()) << "the default log leaves conditions active";
     for (const auto& condition : enumerated) {
         const std::wstring key = StringOf(condition.get(), L"InstanceID");

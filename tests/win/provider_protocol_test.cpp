@@ -1,6 +1,7 @@
 // The protocol every provider class of the built module that serves a class follows: one
 // completion per call, paths of other classes or with keys that match nothing, unknown methods,
-// null arguments, clients that may not be impersonated, Initialize, the provider's own lock.
+// null arguments, clients that may not be impersonated, Initialize, the provider's own lock
+// and the cache locks a request takes after it.
 // A request that fails before it completes leaves the sink untouched.
 #include <windows.h>
 
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <functional>
 #include <string>
 #include <vector>
@@ -133,27 +133,6 @@ TEST_P(ProviderProtocolTest, OnlyAWellFormedPathOfTheClassIsLookedUp) {
          {std::wstring(), c, PathOf(c + L"X", keys_), PathOf(c.substr(0, c.size() - 1), keys_)}) {
         EXPECT_EQ(LookUp(path), kWbemInvalidParameter)
             << testing::PrintToString(path.substr(0, 80));
-    }
-}
-
-// Each key matches only its exact value (the rule is the core's key columns'), and a path that
-// leaves one out matches nothing (out of a one-key path that leaves a class path, invalid).
-TEST_P(ProviderProtocolTest, EachKeyMatchesOnlyItsExactValue) {
-    for (std::size_t k = 0; k < keys_.size(); ++k) {
-        SCOPED_TRACE(testing::PrintToString(keys_[k].name));
-        std::vector<PathKey> keys = keys_;
-        keys.erase(keys.begin() + static_cast<std::ptrdiff_t>(k));
-        EXPECT_EQ(LookUp(keys), keys.empty() ? kWbemInvalidParameter : kWbemNotFound);
-        std::wstring otherCase = keys_[k].value;
-        for (wchar_t& letter : otherCase) letter = static_cast<wchar_t>(std::towlower(letter));
-        std::vector<std::wstring> values = {keys_[k].value + L"x",
-                                            keys_[k].value.substr(0, keys_[k].value.size() - 1)};
-        if (otherCase != keys_[k].value) values.push_back(otherCase);
-        for (const std::wstring& value : values) {
-            keys = keys_;
-            keys[k].value = value;
-            EXPECT_EQ(LookUp(keys), kWbemNotFound) << testing::PrintToString(value.substr(0, 20));
-        }
     }
 }
 
@@ -338,6 +317,39 @@ TEST_P(ProviderProtocolTest, EachRequestHoldsTheProvidersOwnLock) {
     ASSERT_TRUE(mutex) << name;
     EXPECT_EQ(::WaitForSingleObject(mutex.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
     ::ReleaseMutex(mutex.get());
+}
+
+// A request of a class read from the caches waits for the cache lock another process holds,
+// holding the locks taken before it meanwhile: its provider's own, then the event log's, then
+// the sensors'. (That a snapshot takes the log's before the sensors' is CacheSnapshotTest's.)
+class CacheLockOrderTest : public StandInSuite<> {};
+
+TEST_F(CacheLockOrderTest, ARequestTakesItsOwnLockThenTheEventLogsThenTheSensors) {
+    const struct {
+        ProviderClass providerClass;
+        bool readsTheLog;
+    } kRows[] = {
+        {ProviderClassNamed("NorvSensorProv"), false},
+        {ProviderClassNamed("NorvNumericSensorProv"), false},
+        {ProviderClassNamed("NorvLogRecordProv"), true},
+        {ProviderClassNamed("NorvHealthConditionProv"), true},
+    };
+    for (const auto& [providerClass, readsTheLog] : kRows) {
+        SCOPED_TRACE(IdentityOf(providerClass).className);
+        const auto provider = wmi_->InitializedProvider(providerClass);
+        ASSERT_TRUE(provider);
+        const std::size_t shown = Enumerated(provider.get()).size();
+        ASSERT_NE(shown, 0u);
+        std::vector<std::string> meanwhile = {LockNameOf(providerClass)};
+        if (readsTheLog) meanwhile.push_back("Global\\wmi_Norv_SEL_Access");
+        AgeTheCaches();
+        const auto sink = NewSink();
+        const HRESULT result = RequestWhileAnotherProcessHolds(
+            "Norv_SDR_Access", meanwhile, [&] { return Enumerate(provider.get(), sink.get()); });
+        EXPECT_EQ(result, WBEM_S_NO_ERROR);
+        EXPECT_EQ(CompletionProblems(result, *sink.get()), "");
+        EXPECT_EQ(sink->Objects().size(), shown);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, ProviderProtocolTest, ::testing::ValuesIn(ServedClasses()),

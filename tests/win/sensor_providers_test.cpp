@@ -1,6 +1,6 @@
 // What is particular to the two sensor providers of the built module (the sensors they show
-// are in the golden outputs, the key rules are the protocol suite's): sensors that are not
-// shown, and the order of the locks a request takes.
+// are in the golden outputs, the key rules and lock order are the protocol suite's): sensors
+// that are not shown, and the event log's lock left alone.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -61,19 +61,8 @@ TEST_P(SensorProviderTest, OnlyTheSensorsShownAreFound) {
         ExpectNotFound(provider_.get(), PathOf(hidden));
 }
 
-// A second process holds the sensor cache's lock: a request waits for it, holding its
-// provider's own lock meanwhile (provider lock first, cache lock second).
-TEST_P(SensorProviderTest, ARequestTakesItsOwnLockThenTheSensorLock) {
-    const std::size_t shown = Enumerated(provider_.get()).size();
-    AgeTheCaches();
-    const auto sink = NewSink();
-    EXPECT_EQ(
-        RequestWhileAnotherProcessHolds("Norv_SDR_Access", {LockNameOf(GetParam().providerClass)},
-                                        [&] { return Enumerate(provider_.get(), sink.get()); }),
-        WBEM_S_NO_ERROR);
-    EXPECT_EQ(sink->Objects().size(), shown);
-}
-
+// A request of a sensor class waits for no lock of the event log. (The order of the locks it
+// does take is the protocol suite's.)
 TEST_P(SensorProviderTest, TheEventLogLockIsNotTakenBySensorRequests) {
     const TestEvent ready("SelReady");
     const TestEvent releasing("SelReleasing");
