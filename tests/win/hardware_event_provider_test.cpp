@@ -421,10 +421,11 @@ std::string Directive(const char* className, bool absent) {
            (absent ? "" : " StallAfter = 0;") + " };\n";
 }
 
-// One read of the log, or of FanInfo, refused (the class absent, as while a driver restarts)
-// or timed out before its first object (a slow driver), between two reads of the platform as
-// it was: a failed read of the log or of those sensors. Nothing is announced again, and the
-// one change made meanwhile (a record appended, a fan's speed) comes once, as what it is.
+// One read of the log refused (the class absent, as while a driver restarts), or of FanInfo
+// timed out before its first object (a slow driver), between two reads of the platform as it
+// was: a failed read of the log or of those sensors. Nothing is announced again, and the one
+// change made meanwhile (a record appended, a fan's speed) comes once, as what it is. (That
+// both failures count as a query not run is the health data source's, wmi_access_test's.)
 TEST_F(HardwareEventProviderTest, ARefusedOrTimedOutReadKeepsTheBaseline) {
     const std::string log = "#pragma namespace(\"root\\\\norvwmi\")\n" + OsStops(301, 3);
     const struct {
@@ -435,9 +436,6 @@ TEST_F(HardwareEventProviderTest, ARefusedOrTimedOutReadKeepsTheBaseline) {
     } kRows[] = {
         {"log refused", SmallPlatform(1) + Directive("KronInfo", true),
          SmallPlatform(1) + log + OsStop(304), {1304}},
-        {"log timed out", SmallPlatform(1) + log + Directive("KronInfo", false),
-         SmallPlatform(1) + log + OsStop(304), {1304}},
-        {"fans refused", log + Directive("FanInfo", true), SmallPlatform(2) + log, {3023}},
         {"fans timed out", SmallPlatform(1) + log + Directive("FanInfo", false),
          SmallPlatform(2) + log, {3023}},
     };
