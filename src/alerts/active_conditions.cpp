@@ -59,10 +59,8 @@ private:
         ActiveCondition& raised = active_.emplace_back();
         raised.key = std::move(key);
         raised.message = meaning.message;
-        raised.messageArguments = MessageArguments(meaning, entry, upperThreshold);
-        raised.messageText =
-            FillMessageTemplate(MessageOf(meaning.message).text, raised.messageArguments);
-        raised.deviceId = entry.deviceId;
+        raised.messageText = FillMessageTemplate(MessageOf(meaning.message).text,
+                                                 MessageArguments(meaning, entry, upperThreshold));
         raised.raisingEntry = place;
         raised.raisingIndication = IndicationIdentifier(entry);
         raised.firstTime = entry.timestamp;

@@ -40,8 +40,6 @@ struct ActiveCondition {
     std::string key;
     MessageKey message = MessageKey::UnknownEvent;  // the raising message
     std::string messageText;                        // of the raising record
-    std::vector<std::string> messageArguments;
-    std::string deviceId;          // of the sensor
     std::size_t raisingEntry = 0;  // the raising record's place among the entries
     std::string raisingIndication;
     std::uint32_t firstTime = 0;  // seconds since 1970, of the raising record

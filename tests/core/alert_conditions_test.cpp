@@ -124,8 +124,6 @@ TEST(AlertConditions, ConditionKeepsTheRaisingRecordsMessageAndSensor) {
     EXPECT_EQ(conditions[0].message, MessageKey::FanDegraded);
     EXPECT_EQ(conditions[0].Severity(), PerceivedSeverity::Major);
     EXPECT_EQ(conditions[0].messageText, "Fan 'FAN 1(2.0.32)' is degraded.");
-    EXPECT_EQ(conditions[0].messageArguments, std::vector<std::string>{"FAN 1(2.0.32)"});
-    EXPECT_EQ(conditions[0].deviceId, "2.0.32");
     EXPECT_EQ(conditions[0].raisingIndication, "Norvipmiprv:7.1234");
 
     const std::vector<std::size_t> newEntries = {0, 1};  // the second is past the log
