@@ -62,6 +62,7 @@ if [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$prefix"
   wine64 wineboot -i >/dev/null 2>&1 || true
   "$WINESERVER" -w
+  [ -f "$prefix/system.reg" ] || { echo "wmi-prefix: wineboot did not make the prefix $prefix" >&2; exit 1; }
 fi
 
 locator='HKLM\Software\Classes\CLSID\{4590F811-1D3A-11D0-891F-00AA004B2E24}\InprocServer32'
@@ -76,12 +77,13 @@ reg_value() {
       index($0, name "    REG_SZ    ") == 1 { print substr($0, length(name) + 15); exit }' || true
 }
 
+# reg writes its errors to standard output: a failed write says so here.
 reg_set() {
-  local key=$1 name=$2 data=$3 view=$4
-  if [ "$name" = "(Default)" ]; then
-    wine64 reg add "$key" /ve /t REG_SZ /d "$data" /f "/reg:$view" >/dev/null
-  else
-    wine64 reg add "$key" /v "$name" /t REG_SZ /d "$data" /f "/reg:$view" >/dev/null
+  local key=$1 name=$2 data=$3 view=$4 args said
+  if [ "$name" = "(Default)" ]; then args=(/ve); else args=(/v "$name"); fi
+  if ! said=$(wine64 reg add "$key" "${args[@]}" /t REG_SZ /d "$data" /f "/reg:$view" 2>&1); then
+    echo "wmi-prefix: cannot set $key\\$name ($view-bit view): $(tr -d '\r' <<<"$said")" >&2
+    exit 1
   fi
 }
 
