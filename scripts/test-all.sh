@@ -25,9 +25,25 @@ NORV_WIN32_PATH=$(scripts/win32-path.sh)
 export NORV_WIN32_PATH
 win32_summary="the win32 suite was not run"
 
+# The client-prefix cases run programs of Wine's (cscript, wmic, wineboot) in prefixes made
+# for the run, and a Wine session that starts or ends under load has failed one of them now
+# and then. When only such cases failed, they run once more (with their fixture): a second
+# failure fails the step, a pass is reported. No case of our own code is ever run again.
+rerun_passes() {
+  local step=$1 failed=$2 name pattern=
+  [ -n "$failed" ] || return 1
+  for name in $failed; do
+    [[ "$name" == wmi_prefix.* ]] || return 1
+    pattern+="${pattern:+|}${name//./\\.}"
+  done
+  echo "=== $step: running $failed again"
+  ctest --preset "$step" -R "^($pattern)\$"
+}
+
 status=0
 failures=()
 skips=()
+retries=()
 for step in "${steps[@]}"; do
   echo "=== $step (at ${SECONDS}s)"
   if [ "$step" = fuzz ]; then
@@ -39,10 +55,14 @@ for step in "${steps[@]}"; do
   log=$(mktemp)
   step_start=$SECONDS
   if ! ctest --preset "$step" | tee "$log"; then
-    status=1
     # ctest lists the skipped tests too, before the failed ones: read only the latter list.
     failed=$(sed -n '/tests FAILED:/,$ s/^[[:space:]]*[0-9]* - \([^ ]*\) .*$/\1/p' "$log" | xargs)
-    failures+=("$step: ${failed:-ctest failed}")
+    if rerun_passes "$step" "$failed"; then
+      retries+=("$step: $failed failed once and passed when run again (its output is above)")
+    else
+      status=1
+      failures+=("$step: ${failed:-ctest failed}")
+    fi
   fi
   skipped=$(sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*$/\1/p' "$log" | xargs)
   rm -f "$log"
@@ -70,5 +90,6 @@ summary=$win32_summary
 for skip in "${skips[@]}"; do summary+="; $skip"; done
 echo "=== done in ${SECONDS}s: $summary."
 # CI keeps only the end of the output: what failed is said again here.
+for retry in "${retries[@]}"; do echo "=== RAN AGAIN $retry"; done
 for failure in "${failures[@]}"; do echo "=== FAILED $failure"; done
 exit $status

@@ -16,6 +16,7 @@
 # loader (WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 cscript ...) and, for 32-bit
 # ones, /usr/lib/wine/wine.
 set -euo pipefail
+trap 'echo "wmi-prefix: line $LINENO failed (status $?): $BASH_COMMAND" >&2' ERR
 
 usage() {
   sed -n '7,12p' "$0" | sed 's/^# \{0,1\}//' >&2
