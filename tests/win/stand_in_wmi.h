@@ -302,28 +302,6 @@ inline std::vector<ComPtr<IWbemClassObject>> Enumerated(IWbemServices* provider)
     return sink->Objects();
 }
 
-// The one instance a lookup gives, indicated alone and completed once; null and a failure else.
-inline ComPtr<IWbemClassObject> Found(IWbemServices* provider, const std::wstring& path) {
-    const auto sink = NewSink();
-    EXPECT_EQ(Get(provider, path.c_str(), sink.get()), WBEM_S_NO_ERROR)
-        << testing::PrintToString(path);
-    EXPECT_EQ(CompletionProblems(WBEM_S_NO_ERROR, *sink.get()), "");
-    const auto events = sink->Events();
-    if (events.size() != 2 || events[0].objects.size() != 1) {
-        ADD_FAILURE() << "not one Indicate of one object and one SetStatus";
-        return {};
-    }
-    return events[0].objects[0];
-}
-
-// A lookup that is not found and does not touch its sink.
-inline void ExpectNotFound(IWbemServices* provider, const std::wstring& path) {
-    const auto sink = NewSink();
-    EXPECT_EQ(Get(provider, path.c_str(), sink.get()), kWbemNotFound)
-        << testing::PrintToString(path);
-    EXPECT_TRUE(sink->Events().empty()) << "a failed lookup does not call the sink";
-}
-
 // Property values of an instance as a client reads them.
 inline std::wstring StringOf(IWbemClassObject* object, const wchar_t* name) {
     win::UniqueVariant value;
