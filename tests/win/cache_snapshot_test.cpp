@@ -116,20 +116,5 @@ TEST(CacheSnapshotTest, TakesTheLogLockFirstAndGivesBothBackInReverseBeforeRetur
     }
 }
 
-// A log that could not be read whole is still a log: the sensors beside it are kept.
-TEST(CacheSnapshotTest, ALogReadShortKeepsTheSensors) {
-    Journal journal;
-    FakeLog log(journal);
-    FakeSensors sensors(journal);
-    auto shortRead = std::make_shared<LogContents>();
-    shortRead->readWhole = false;
-    log.contents = shortRead;
-    const CacheSnapshot snapshot =
-        TakeCacheSnapshot(log, sensors, {.log = true, .sensors = true}, nullptr);
-    ASSERT_EQ(snapshot.log, log.contents);
-    EXPECT_FALSE(snapshot.log->readWhole);
-    EXPECT_EQ(snapshot.sensors, sensors.lists);
-}
-
 }  // namespace
 }  // namespace norv::win

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "inventory/sensor_record.h"
 #include "inventory/vocabulary.h"
 #include "sensors/sensor_fills.h"
 #include "support/recording_instance.h"
@@ -23,36 +22,11 @@ namespace {
 
 using test::RecordingInstance;
 
-// A temperature as the environmental builder makes it, 45.0 degrees C with one upper critical
-// threshold; every field marked when fieldMask says so.
-NumericSensorInstanceData NumericEntry(std::uint32_t fieldMask = 0) {
-    SensorRecord record;
-    record.SetPresent(1);
-    record.SetName(SensorKind::Temperature, 3, kNoNumber, kNoNumber);
-    record.SetOwnerId(0);
-    record.SetOwnerLun(0);
-    record.SetSensorNumber(40);
-    record.SetSensorType(kSensorTypeTemperature);
-    record.SetEventReadingType(kReadingThreshold);
-    record.SetEntityId(0x07);
-    record.SetEntityInstance(1);
-    record.SetCurrentState(kStateOk);
-    record.SetCurrentReading(450);
-    record.SetUnitModifier(-1);
-    record.SetBaseUnits(2);
-    record.SetRateUnits(0);
-    record.SetUpperCritical(800);
-    record.SetNominalReading(500);
-    record.SetNormalMin(60);
-    record.SetNormalMax(1000);
-    record.SetMinReadable(0);
-    record.SetMaxReadable(1270);
-    SensorInventory inventory;
-    inventory.Append(record);
-    NumericSensorInstanceList list;
-    BuildNumericSensorList(list, inventory);
-    NumericSensorInstanceData entry = list.Count() == 1 ? list.At(0) : NumericSensorInstanceData{};
-    if (fieldMask != 0) entry.fieldMask = fieldMask;
+// Numeric-sensor data with every optional property marked (which ones a record marks is the
+// core builder's).
+NumericSensorInstanceData FullNumericEntry() {
+    NumericSensorInstanceData entry;
+    entry.fieldMask = 0x7FFFFF;
     return entry;
 }
 
@@ -89,8 +63,7 @@ std::vector<FillCase> FillCases() {
          4},
         {"SensorWithoutOptionalProperties", Filling(&FillSensorInstance, SensorInstanceData{}), 8},
         {"TachometerSensor", Filling(&FillSensorInstance, tachometer), 10},
-        {"NumericSensorFull", Filling(&FillNumericSensorInstance, NumericEntry(0x7FFFFF)), 31},
-        {"NumericSensorTemperature", Filling(&FillNumericSensorInstance, NumericEntry()), 25},
+        {"NumericSensorFull", Filling(&FillNumericSensorInstance, FullNumericEntry()), 31},
     };
 }
 
@@ -110,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Classes, InstanceFill, ::testing::ValuesIn(FillCases())
 // BaseUnits on as a signed VT_I4 (IsLinear is the one boolean). A refused put ends the fill.
 TEST(FillNumericSensorInstance, PutsEveryNumberAsVtI4AndIsLinearAsABoolean) {
     RecordingInstance full;
-    ASSERT_EQ(FillNumericSensorInstance(NumericEntry(0x7FFFFF), WbemObject(&full)),
+    ASSERT_EQ(FillNumericSensorInstance(FullNumericEntry(), WbemObject(&full)),
               WBEM_S_NO_ERROR);
     ASSERT_EQ(full.puts.size(), 31u);
     EXPECT_EQ(full.puts[12].name, L"BaseUnits");
@@ -126,7 +99,7 @@ TEST(FillNumericSensorInstance, PutsEveryNumberAsVtI4AndIsLinearAsABoolean) {
     for (std::size_t refused = 0; refused < full.puts.size(); ++refused) {
         RecordingInstance refusing;
         refusing.refusedPut = refused;
-        EXPECT_EQ(FillNumericSensorInstance(NumericEntry(0x7FFFFF), WbemObject(&refusing)),
+        EXPECT_EQ(FillNumericSensorInstance(FullNumericEntry(), WbemObject(&refusing)),
                   static_cast<HRESULT>(WBEM_E_FAILED));
         EXPECT_EQ(refusing.puts.size(), refused + 1) << "nothing is put after put " << refused;
     }
