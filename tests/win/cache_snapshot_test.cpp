@@ -2,8 +2,8 @@
 // done to them: the event log's lock before the sensors', given back in the reverse order
 // before the snapshot is returned; the sensor lists made from the inventory the log's refresh
 // rebuilt only when the log was asked for; a part that cannot be refreshed left out and the
-// other kept; and the caches' own shared values handed out, not copies. (That the LogRecord
-// provider takes the locks in this order in the built module is log_providers_test's.)
+// other kept; and the caches' own shared values handed out, not copies. (That the built module's
+// requests take the locks in this order is the protocol suite's CacheLockOrderTest.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
