@@ -1,6 +1,6 @@
 // The entry-point scan, the structure walk, the processor sockets and the OEM processor
-// records, on the constructed images of tests/data/core/smbios_images.txt (the walk of real
-// tables is smbios_dmidecode_test's).
+// records, on the constructed images of tests/data/core/smbios_images.txt and on the real
+// tables of tests/data/smbios.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -56,7 +56,7 @@ std::string Describe(std::span<const std::uint8_t> table) {
     return answer;
 }
 
-// tests/data/core/smbios_images.txt: scan, table, find, oem and string cases.
+// tests/data/core/smbios_images.txt: scan, table, dump, find, oem and string cases.
 std::string ImageCase(const std::string& input) {
     std::istringstream in = test::CaseInput(input);
     std::string what, rest;
@@ -66,6 +66,11 @@ std::string ImageCase(const std::string& input) {
     if (what == "oem" || what == "string") in >> handle;
     std::getline(in, rest);
     if (what == "table") return Describe(Hex(rest));
+    if (what == "dump") {  // a dump's table follows its entry point, padded to 20 bytes
+        const std::string text = test::ReadFile(NORV_TEST_DATA_DIR "/smbios/" + rest.substr(1));
+        const Bytes file(text.begin(), text.end());
+        return Describe(std::span(file).subspan(file.size() > 0x20 && file[0] == '_' ? 0x20 : 0));
+    }
     if (what == "oem") {
         const std::optional<OemProcessorBytes> oem =
             FindOemProcessor(Hex(rest), static_cast<std::uint16_t>(handle));

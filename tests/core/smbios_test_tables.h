@@ -1,11 +1,9 @@
-// SMBIOS images for tests, written as hex text in tests/data/core/smbios_images.txt, and
-// dumped tables read from tests/data/smbios.
+// SMBIOS images for tests, written as hex text in tests/data/core/smbios_images.txt.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
 #include <iterator>
 #include <span>
@@ -74,11 +72,6 @@ inline std::string HexText(std::span<const std::uint8_t> bytes) {
         text += (text.empty() ? "" : " ") + std::string(byte);
     }
     return text;
-}
-
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace norv::smbios_test
