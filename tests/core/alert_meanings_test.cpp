@@ -144,21 +144,6 @@ TEST(AlertMeanings, RepairedFormIsTheOkSeverityOfADiscreteEvent) {
     }
 }
 
-TEST(AlertMeanings, EventOutsideTheTableHasTheUnknownMeaning) {
-    SelEntry entry;
-    entry.sensorType = 0x04;  // a fan's "Transition to Degraded" as a deassertion
-    entry.eventType = 0x0A;
-    entry.offset = 6;
-    entry.deassertion = 1;
-    const EventMeaning& meaning = FindEventMeaning(entry);
-    EXPECT_EQ(&meaning, &UnknownEventMeaning());
-    EXPECT_EQ(meaning.Severity(), PerceivedSeverity::Unknown);
-    EXPECT_EQ(MessageId(MessageOf(meaning.message)), "Norvipmiprv.1.0.UnknownEvent");
-    EXPECT_EQ(meaning.effect, ConditionEffect::None);
-    entry.deassertion = 0;
-    EXPECT_EQ(FindEventMeaning(entry).message, MessageKey::FanDegraded);
-}
-
 // The meanings read an entry as the mapping writes it: a fan's "Transition to Degraded" entry,
 // and the same entry marked repaired (status 6).
 TEST(AlertMeanings, MappedEntryFindsItsMeaningInBothForms) {

@@ -104,23 +104,35 @@ std::string TextOf(const SelEntry& entry, const UpperThresholdLookup& upperThres
                                MessageArguments(meaning, entry, upperThreshold));
 }
 
-TEST(AlertMessageText, ThresholdEventTakesTheReadingAndTheInventorysThreshold) {
+// The threshold named is the sensor's most severe upper one, in its units; a lower one is not.
+TEST(AlertMessageText, ThresholdEventNamesTheSensorsMostSevereUpperThreshold) {
+    using Bits = NumericSensorInstanceBits;
+    using Data = NumericSensorInstanceData;
+    std::vector<Data> numeric(2);
+    numeric[0].deviceId = "2.0.32";
+    numeric[0].Set(&Data::upperThresholdFatal, 900, Bits::kUpperThresholdFatalBit);
+    numeric[1].deviceId = "3.0.32";
+    numeric[1].unitModifier = -1;
     SelEntry entry = Entry(0x01, 0x01, 9, "3.0.32", "TEMPERATURE 2(3.0.32)");
     entry.SetEventData2(70, 1);
-    const auto threshold = [](std::optional<ScaledValue> value) {
-        return [value](std::string_view deviceId) {
-            return deviceId == "3.0.32" ? value : std::nullopt;
-        };
+    const std::string head = "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the ";
+    EXPECT_EQ(TextOf(entry), head + "unknown upper critical threshold.");
+    const struct {
+        std::int32_t Data::*field;
+        std::uint32_t bit;
+        std::int32_t value;
+        const char* named;
+    } kRows[] = {
+        {&Data::lowerThresholdCritical, Bits::kLowerThresholdCriticalBit, 600, "unknown"},
+        {&Data::upperThresholdNonCritical, Bits::kUpperThresholdNonCriticalBit, 655, "65.5"},
+        {&Data::upperThresholdCritical, Bits::kUpperThresholdCriticalBit, 700, "70"},
+        {&Data::upperThresholdFatal, Bits::kUpperThresholdFatalBit, 755, "75.5"},
     };
-    EXPECT_EQ(TextOf(entry, threshold(ScaledValue{.value = 655, .unitModifier = -1})),
-              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the 65.5 upper "
-              "critical threshold.");
-    EXPECT_EQ(TextOf(entry, threshold(std::nullopt)),
-              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the unknown upper "
-              "critical threshold.");
-    EXPECT_EQ(TextOf(entry),
-              "Sensor 'TEMPERATURE 2(3.0.32)' reading of 70 (Cel) is above the unknown upper "
-              "critical threshold.");
+    for (const auto& row : kRows) {
+        numeric[1].Set(row.field, row.value, row.bit);
+        EXPECT_EQ(TextOf(entry, [&](std::string_view id) { return UpperThresholdOf(numeric, id); }),
+                  head + row.named + " upper critical threshold.");
+    }
 }
 
 TEST(AlertMessageText, PostErrorNumberIsTheEntrysOemCodes) {
