@@ -28,34 +28,6 @@ TEST(SensorRecord, SettersMarkTheirFieldBitsAndKeepTheFieldWidths) {
     EXPECT_EQ(record.StateMask(), 0u);
 }
 
-TEST(SensorRecord, ThresholdSettersMarkTheirStateBitAndStatesAccumulate) {
-    SensorRecord record;
-    for (unsigned bit = 0x01; bit <= 0x20; bit <<= 1) {
-        EXPECT_FALSE(record.HasThreshold(static_cast<std::uint16_t>(bit)));
-    }
-    record.SetLowerNonCritical(-1);
-    record.SetLowerCritical(-2);
-    record.SetLowerNonRecoverable(-3);
-    EXPECT_EQ(record.StateMask(), 0x07);
-    EXPECT_FALSE(record.HasThreshold(0x08));
-    record.SetUpperNonCritical(4);
-    record.SetUpperCritical(5);
-    record.SetUpperNonRecoverable(6);
-    EXPECT_EQ(record.StateMask(), 0x3F);
-    EXPECT_EQ(record.LowerNonCritical() + record.LowerCritical() * 10 +
-                  record.LowerNonRecoverable() * 100,
-              -321);
-    EXPECT_EQ(record.UpperNonCritical() + record.UpperCritical() * 10 +
-                  record.UpperNonRecoverable() * 100,
-              654);
-    EXPECT_EQ(record.FieldMask(), 0u);
-    SensorRecord states;
-    states.AddStates(0x0C);
-    states.AddStates(0x90);
-    EXPECT_EQ(states.StateMask(), 0x9C);
-    EXPECT_TRUE(states.HasThreshold(0x10));
-}
-
 SensorRecord Named(std::istream& in) {
     unsigned kind = 0, number1 = 0, number2 = 0, number3 = 0;
     in >> kind >> number1 >> number2 >> number3;
