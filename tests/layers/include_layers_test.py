@@ -1,17 +1,7 @@
 #!/usr/bin/env python3
 """Checks the includes between the folders of each source tree against the layers drawn for it
-in docs/architecture.md. Each drawing is the fenced block after a marker line naming its tree,
-such as `<!-- include layers: src -->`: one folder a line, top layer first, each with the layers
-drawn below it that it may include (`program -> provider com`). A line `.` stands for the files
-at the tree's root. A line `name = path` draws an outside layer: another tree of the repository
-that the tree's folders may include from (as `src` for the host), which its own block checks.
-
-Both `#include "folder/..."` and `#include <folder/...>` count. An include names the folder that
-holds the file, in the tree first and then in an outside layer, as the compiler's include path
-finds it; one naming no folder of either (<windows.h>, <vector>, <gtest/gtest.h>) is not ours.
-
-Fails on an include a drawing does not allow, a folder a drawing misses, and an allowed edge no
-include uses.
+in docs/architecture.md, which says how a drawing reads and what an include names; a line "."
+stands for the files at the tree's root.
 
 Usage: include_layers_test.py SOURCE_ROOT
 """

@@ -1,11 +1,6 @@
-// Reviewed case files of a test program's folder of tests/data (core, win or norvwmi). A case is
-// a line `input => answer`, the input with C escapes (\n, \r, \t, \0, \\, \xNN) for what one
-// line cannot hold. Besides cases a file holds only blank lines, comments ("#" alone or "# "
-// and text) and lines starting with "@", which the test reads itself ("@name = text" are
-// definitions the cases name): any other line fails the test, since a case whose " => " was
-// mistyped would otherwise test nothing. An input may start with "#" (a MOF "#pragma").
-// With NORV_UPDATE_GOLDEN=1 a test writes the answers the code gives (and whole golden texts)
-// instead, to be reviewed as a diff (docs/testing.md).
+// Reviewed case files of a test program's folder of tests/data (core, win or norvwmi): lines
+// `input => answer`, comments, blank lines and "@" lines; any other line fails the test, since
+// a mistyped case would test nothing. docs/testing.md says how a file reads and is updated.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,10 +1,6 @@
-// The main of every test program. A Windows test program is one ctest entry for many cases,
-// and GoogleTest exits 0 when every case passed or skipped, which ctest reports as Passed: a
-// skipped case would not show. So where the entry sets NORV_SKIP_EXIT_CODE (ctest's
-// SKIP_RETURN_CODE of the Wine entries, cmake/WineTest.cmake), a run that skipped a case and
-// failed none names each skipped case and exits with that code; a failed case still fails it.
-// Elsewhere (natively each case is its own ctest test, and a program run by hand or by the
-// mutation tool) the exit status is GoogleTest's.
+// The main of every test program. GoogleTest exits 0 when cases skip, which a Wine entry (one
+// ctest test for many cases) would report as passed: where NORV_SKIP_EXIT_CODE is set, a run
+// that skipped a case and failed none names each skipped case and exits with that code.
 #include <gtest/gtest.h>
 
 #include <cstdio>
