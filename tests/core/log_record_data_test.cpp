@@ -44,7 +44,7 @@ constexpr std::size_t kRecordIdField = 2, kTimestampField = 4;
 
 // A record's texts share one buffer that the record owns: a copy (as an event snapshot keeps)
 // and a moved record still read them once the log they came from is gone.
-TEST(BuildSelRecords, RecordOfALogClearedEvent) {
+TEST(BuildSelRecords, ACopiedOrMovedRecordKeepsItsTexts) {
     LogRecordData record;
     LogRecordData moved;
     {
@@ -57,15 +57,7 @@ TEST(BuildSelRecords, RecordOfALogClearedEvent) {
                             &LogRecordData::description, &LogRecordData::recordData}) {
         EXPECT_EQ(moved.*text, record.*text);
     }
-    // The fixed texts (log name, record format, ...) are in the golden outputs.
-    EXPECT_EQ(record.recordNumber, "1");
-    EXPECT_EQ(record.messageTimestamp, "20070102103000.000000+000");
     EXPECT_EQ(record.caption, "Event Logging Disabled Assert: Log Area Reset/Cleared");
-    // Entity 0: no " for " part.
-    EXPECT_EQ(record.description,
-              "Kron Maintenance(41.0.32): Event Logging Disabled; Assert: Log Area Reset/Cleared");
-    // Record id and timestamp least significant byte first.
-    EXPECT_EQ(record.recordData, "*41.0.32*02 01*02*28 34 9a 45*20 00*04*10*29*true*6f*02*ff*ff*");
     EXPECT_TRUE(record.reserved.empty());
 }
 
