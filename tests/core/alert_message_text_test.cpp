@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,45 +47,24 @@ TEST(AlertMessageText, CatalogueHasItsReviewedRows) {
     EXPECT_EQ(asked, kAlertMessages.size());
 }
 
-TEST(AlertMessageText, TemplateTakesItsArgumentsByNumber) {
-    struct Case {
-        const char* text;
-        std::vector<std::string> arguments;
-        const char* filled;
-    };
-    const Case cases[] = {
-        {"'%1' is %2.", {"FAN 1", "degraded"}, "'FAN 1' is degraded."},
-        {"%2 before %1", {"one", "two"}, "two before one"},
-        {"%1%1", {"x"}, "xx"},
-        {"%3 is not given", {"a", "b"}, "%3 is not given"},
-        {"100% and %", {}, "100% and %"},
-        {"%0 and %a", {"x"}, "%0 and %a"},
-        {"%%1", {"x"}, "%x"},
-        {"%1", {""}, ""},
-        {"%9.", {"1", "2", "3", "4", "5", "6", "7", "8", "9"}, "9."},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FillMessageTemplate(c.text, c.arguments), c.filled) << c.text;
-}
-
-// A threshold is written in the reading's units, whole degrees: a temperature's tenths are
-// scaled, trailing zeros dropped.
-TEST(AlertMessageText, ScaledValueIsWrittenInBaseUnits) {
-    struct Case {
-        std::int32_t value;
-        std::int32_t unitModifier;
-        const char* text;
-    };
-    const Case cases[] = {
-        {820, -1, "82"},     {825, -1, "82.5"},   {-5, -1, "-0.5"},     {-50, -1, "-5"},
-        {0, -1, "0"},        {0, 3, "0"},         {75, 0, "75"},        {-75, 0, "-75"},
-        {3, 2, "300"},       {7, -3, "0.007"},    {1250, -3, "1.25"},   {1000, -3, "1"},
-        {2147483647, -9, "2.147483647"},          {-2147483647 - 1, 0, "-2147483648"},
-        {3, 10, "3e10"},     {-3, -12, "-3e-12"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ScaledValueText({.value = c.value, .unitModifier = c.unitModifier}), c.text)
-            << c.value << " at " << c.unitModifier;
+// tests/data/core/message_texts.txt: templates filled with their arguments by number, and
+// thresholds written in the reading's units.
+TEST(AlertMessageText, TemplatesAndScaledValuesAsReviewed) {
+    test::ExpectCases("message_texts.txt", [](const std::string& input) {
+        std::istringstream in = test::CaseInput(input);
+        std::string what;
+        in >> what;
+        if (what == "scaled") {
+            std::int32_t value = 0, unitModifier = 0;
+            in >> value >> unitModifier;
+            return ScaledValueText({.value = value, .unitModifier = unitModifier});
+        }
+        std::vector<std::string> parts;  // the template, then the arguments
+        for (std::string part; std::getline(in.ignore(parts.empty() ? 1 : 0), part, '|');)
+            parts.push_back(part);
+        if (input.ends_with("|")) parts.emplace_back();
+        return FillMessageTemplate(parts[0], {parts.begin() + 1, parts.end()});
+    });
 }
 
 SelEntry Entry(std::uint8_t sensorType, std::uint8_t eventType, std::uint8_t offset,
