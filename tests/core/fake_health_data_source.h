@@ -30,10 +30,8 @@ using FakeProperties = std::map<std::string, FakeValue, std::less<>>;
 
 class FakeHealthObject final : public HealthObject {
 public:
-    FakeHealthObject(FakeProperties values, std::size_t at)
-        : properties(std::move(values)), place(at) {}
+    explicit FakeHealthObject(FakeProperties values) : properties(std::move(values)) {}
     const FakeProperties properties;
-    const std::size_t place;  // in the list its query answered
 };
 
 struct SentQuery {
@@ -61,9 +59,8 @@ public:
         if (failing.contains(Key(nameSpace, wql))) ++notRun;
         const auto found = served.find(Key(nameSpace, wql));
         if (found == served.end()) return objects;
-        for (const FakeProperties& properties : found->second) {
-            objects.push_back(std::make_unique<FakeHealthObject>(properties, objects.size()));
-        }
+        for (const FakeProperties& properties : found->second)
+            objects.push_back(std::make_unique<FakeHealthObject>(properties));
         return objects;
     }
 
