@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -66,33 +65,6 @@ std::string CountCase(const std::string& input) {
                 std::to_string(r.coreId) + "." + std::to_string(r.logicalId);
     }
     return text;
-}
-
-// The processors that the count puts in one package are those Linux puts in one socket.
-TEST(CountingRealMachines, TwoSocketEpyc) {
-    // Leaf 1 carries the package's 48 threads; AMD takes the multi-core path, so "cores" per
-    // package counts threads.
-    std::istringstream epyc("AuthenticAMD 13 48 1 1");
-    ProcessorCountInput input{ReadCpu(epyc), 0, false, {}};
-    std::vector<std::uint8_t> sockets;
-    std::ifstream file(std::string(NORV_TEST_DATA_DIR) + "/processor_topology/epyc7451.txt");
-    for (std::string line; std::getline(file, line);) {
-        unsigned apic = 0, socket = 0;
-        if (line[0] == '#' || std::sscanf(line.c_str(), "%u %u", &apic, &socket) != 2) continue;
-        input.initialApicIds.push_back(static_cast<std::uint8_t>(apic));
-        sockets.push_back(static_cast<std::uint8_t>(socket));
-    }
-    input.reportedProcessors = static_cast<std::uint32_t>(sockets.size());
-    const ProcessorCount count = CountProcessors(input);
-    ASSERT_EQ(count.topology.size(), 96u);
-    for (std::size_t i = 0; i < sockets.size(); ++i) {
-        EXPECT_EQ(count.topology[i].apicId, input.initialApicIds[i]) << i;
-        EXPECT_EQ(count.topology[i].packageId, sockets[i]) << i;
-    }
-    EXPECT_EQ(count.status, ProcessorCountStatus::MultiCore);
-    EXPECT_EQ(count.coresPerPackage, 48);
-    EXPECT_EQ(count.packages, 2);
-    EXPECT_EQ(count.topology[48].coreId, 1);  // apic 1: the second thread of the first core
 }
 
 // A count function that hands out one result and counts its calls.
