@@ -58,29 +58,15 @@ std::map<std::string, MofClass> ShippedClasses() {
     return classes;
 }
 
-// The MOF types a column's CIM type is written to.
+// The MOF types a column's CIM type is written to; a reference is any "CLASS ref".
 bool DeclaredAs(CimType type, const std::string& mofType) {
-    switch (type) {
-        case CimType::String:
-            return mofType == "string" || mofType == "datetime";
-        case CimType::StringArray:
-            return mofType == "string[]";
-        case CimType::UInt16:
-            return mofType == "uint16";
-        case CimType::UInt16Array:
-            return mofType == "uint16[]";
-        case CimType::UInt32:
-            return mofType == "uint32";
-        case CimType::SInt32:
-            return mofType == "sint32";
-        case CimType::Boolean:
-            return mofType == "boolean";
-        case CimType::UInt64:
-            return mofType == "uint64";
-        case CimType::Reference:
-            return mofType.ends_with(" ref");
-    }
-    return false;
+    static const std::map<CimType, std::set<std::string>> kTypes = {
+        {CimType::String, {"string", "datetime"}}, {CimType::StringArray, {"string[]"}},
+        {CimType::UInt16, {"uint16"}},             {CimType::UInt16Array, {"uint16[]"}},
+        {CimType::UInt32, {"uint32"}},             {CimType::SInt32, {"sint32"}},
+        {CimType::Boolean, {"boolean"}},           {CimType::UInt64, {"uint64"}}};
+    if (type == CimType::Reference) return mofType.ends_with(" ref");
+    return kTypes.at(type).contains(mofType);
 }
 
 template <typename Data, std::size_t Size>

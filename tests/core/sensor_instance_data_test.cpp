@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -90,18 +91,13 @@ SensorInventory InventoryOf(const std::vector<SensorRecord>& records) {
     return inventory;
 }
 
-Discrete OnlySensorEntry(const SensorRecord& record) {
-    SensorInstanceList list;
-    BuildSensorList(list, InventoryOf({record}));
+// The one entry that `build` makes of the record.
+template <typename List>
+auto OnlyEntry(const SensorRecord& record, bool (*build)(List&, const SensorInventory&)) {
+    List list;
+    build(list, InventoryOf({record}));
     EXPECT_EQ(list.Count(), 1u);
-    return list.Count() == 1 ? list.At(0) : Discrete{};
-}
-
-Numeric OnlyNumericEntry(const SensorRecord& record) {
-    NumericSensorInstanceList list;
-    BuildNumericSensorList(list, InventoryOf({record}));
-    EXPECT_EQ(list.Count(), 1u);
-    return list.Count() == 1 ? list.At(0) : Numeric{};
+    return list.Count() == 1 ? list.At(0) : std::remove_cvref_t<decltype(list.At(0))>{};
 }
 
 // An entry in one line: the texts, presence, CIM type, other-type description, states
@@ -156,8 +152,8 @@ TEST(SensorEntries, CasesAsReviewed) {
             return "sensors" + DeviceIds(sensors) + " | numerics" + DeviceIds(numerics);
         }
         const SensorRecord record = Record(input.substr(input.find(' ')));
-        if (input.starts_with("sensor ")) return Texts(OnlySensorEntry(record));
-        const Numeric entry = OnlyNumericEntry(record);
+        if (input.starts_with("sensor ")) return Texts(OnlyEntry(record, BuildSensorList));
+        const Numeric entry = OnlyEntry(record, BuildNumericSensorList);
         return Texts(entry) + " | " + Readings(entry);
     });
 }
