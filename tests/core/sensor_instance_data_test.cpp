@@ -19,7 +19,6 @@ namespace norv {
 namespace {
 
 using Numeric = NumericSensorInstanceData;
-using Discrete = SensorInstanceData;
 
 using Signed = void (SensorRecord::*)(std::int32_t);
 using Unsigned = void (SensorRecord::*)(std::uint32_t);
