@@ -10,28 +10,17 @@
 
 #include "events/alert_query.h"
 #include "graph/hardware_graph.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {
 
-TEST(AlertQuery, AsksForAlertsOnlyByTheClassAfterFrom) {
-    const struct {
-        const wchar_t* query;
-        bool asks;
-    } kRows[] = {
-        {L"SELECT * FROM AlertIndication", true},
-        {L"select * from alertindication where PerceivedSeverity >= 6", true},
-        {L"SELECT*FROM\tAlertIndication", true},
-        {L"SELECT * FROM AlertIndications", false},
-        {L"SELECT * FROM __InstanceCreationEvent WHERE TargetInstance ISA 'AlertIndication'",
-         false},
-        {L"SELECT AlertIndication FROM LogRecord", false},
-        {L"SELECT * FROM", false},
-        {L"", false},
-    };
-    for (const auto& row : kRows) {
-        EXPECT_EQ(AsksForAlerts(row.query), row.asks) << testing::PrintToString(row.query);
-    }
+// tests/data/core/alert_queries.txt: which event queries ask for alerts.
+TEST(AlertQuery, AsReviewed) {
+    test::ExpectCases("alert_queries.txt", [](const std::string& input) {
+        return std::string(AsksForAlerts(std::wstring(input.begin(), input.end())) ? "alerts"
+                                                                                   : "not alerts");
+    });
 }
 
 SelEntry Entry(std::uint8_t sensorType, std::uint8_t eventType, std::uint8_t offset,
