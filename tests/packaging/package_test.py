@@ -22,6 +22,9 @@ import package_archive as pa  # noqa: E402
 # Variables that Windows sets; anything else a script expands it must set itself.
 WINDOWS_VARIABLES = {"systemroot", "programfiles", "programfiles(x86)", "processor_architecture",
                      "processor_architew6432", "errorlevel"}
+SYSTEM32 = r'"%SystemRoot%\System32'
+MOFCOMP = SYSTEM32 + r'\wbem\mofcomp.exe" '
+EVENT_SOURCE_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Norvipmiprv"
 
 
 def read_text(name):
@@ -35,117 +38,96 @@ def script_lines(name):
             if not re.match(r"\s*(rem\b|::|$)", line, re.IGNORECASE)]
 
 
+def between(text, start, end):
+    return text[text.index("\n:%s\r" % start):text.index("\n:%s\r" % end)]
+
+
 SERVED_MOF = (ROOT / "mof" / "Norvipmiprv.mof").read_text(encoding="ascii")
+SERVED_NAMESPACE = re.search(r'#pragma namespace\("([^"]*)"\)\s*instance of __Namespace'
+                             r'\s*\{\s*Name = "(\w+)";', SERVED_MOF).groups()
 
 
 class CommandScriptTest(unittest.TestCase):
-    def test_labels_and_variables_exist(self):
-        for name in ("install.cmd", "uninstall.cmd"):
-            lines = script_lines(name)
-            for line in lines:
-                # A bare exit /b leaves the caller an exit code that depends on the cmd version.
-                self.assertNotRegex(line, r"(?i)\bexit\s+/b\s*(\)|$)", f"{name}: '{line}'")
-            labels = {line[1:].split()[0].lower() for line in lines if line.startswith(":")}
-            for line in lines:
-                for target in re.findall(r"\b(?:goto|call)\s+:(\w+)", line, re.IGNORECASE):
-                    if target.lower() != "eof":
-                        self.assertIn(target.lower(), labels, f"{name}: no label for '{line}'")
-            assigned = {m.lower() for line in lines
-                        for m in re.findall(r'\bset\s+(?:/a\s+)?"?(\w+)\s*[+]?=', line, re.I)}
-            for line in lines:
-                expanded = re.sub(r"%~[a-z]*[0-9]|%[0-9*]", "", line)
-                for variable in re.findall(r"%([^%\s]+)%", expanded):
-                    self.assertIn(variable.lower(), assigned | WINDOWS_VARIABLES,
-                                  f"{name}: %{variable}% is never set: '{line}'")
-
-    def test_install_checks_elevation_before_it_changes_anything(self):
-        lines = script_lines("install.cmd")
-        session = next(i for i, line in enumerate(lines) if "net session" in line)
-        self.assertRegex(lines[session + 1], r"(?i)if errorlevel 1 goto :not_elevated")
-        first_change = next(i for i, line in enumerate(lines)
-                            if re.search(r"(?i)\b(copy|mkdir|regsvr32|mofcomp)", line))
-        self.assertLess(session, first_change)
-
     def assert_in_order(self, text, *parts):
         at = [text.find(part) for part in parts]
         self.assertNotIn(-1, at, parts)
         self.assertEqual(at, sorted(at), parts)
 
-    def test_install_copies_and_registers_each_module_then_compiles_the_mof(self):
-        text = read_text("install.cmd")
-        native = r'"%SystemRoot%\System32\regsvr32.exe" "%TARGET%\Norvipmiprv.dll"'
-        wow = r'"%SystemRoot%\SysWOW64\regsvr32.exe" "%TARGET_X86%\Norvipmiprv.dll"'
-        windows64 = text[text.index("\n:windows64\r"):text.index("\n:windows32\r")]
-        windows32 = text[text.index("\n:windows32\r"):text.index("\n:compile_mof\r")]
-        for part in (native, wow, r'call :copy_file "x64\Norvipmiprv.dll" "%TARGET%"',
-                     r'call :copy_file "x86\Norvipmiprv.dll" "%TARGET_X86%"'):
-            self.assertIn(part, windows64)
-        self.assertIn(native, windows32)
-        self.assertIn(r'call :copy_file "x86\Norvipmiprv.dll" "%TARGET%"', windows32)
-        self.assertNotIn("SysWOW64", windows32)
-        self.assertLess(text.rindex("call :register"), text.index(
-            r'"%SystemRoot%\System32\wbem\mofcomp.exe" "%TARGET%\Norvipmiprv.mof"'))
+    def test_labels_and_variables_exist(self):
+        for name in ("install.cmd", "uninstall.cmd"):
+            lines = script_lines(name)
+            labels = {line[1:].split()[0].lower() for line in lines if line.startswith(":")}
+            assigned = {m.lower() for line in lines
+                        for m in re.findall(r'\bset\s+(?:/a\s+)?"?(\w+)\s*[+]?=', line, re.I)}
+            for line in lines:
+                # A bare exit /b leaves the caller an exit code that depends on the cmd version.
+                self.assertNotRegex(line, r"(?i)\bexit\s+/b\s*(\)|$)", f"{name}: '{line}'")
+                for target in re.findall(r"\b(?:goto|call)\s+:(\w+)", line, re.IGNORECASE):
+                    self.assertIn(target.lower(), labels | {"eof"}, f"{name}: '{line}'")
+                expanded = re.sub(r"%~[a-z]*[0-9]|%[0-9*]", "", line)
+                for variable in re.findall(r"%([^%\s]+)%", expanded):
+                    self.assertIn(variable.lower(), assigned | WINDOWS_VARIABLES, f"{name}: '{line}'")
 
-    def test_install_stops_at_the_first_failure_with_a_non_zero_code(self):
+    def test_install_checks_elevation_then_copies_registers_and_compiles_stopping_at_a_failure(self):
         lines = script_lines("install.cmd")
+        session = next(i for i, line in enumerate(lines) if "net session" in line)
+        self.assertRegex(lines[session + 1], r"(?i)if errorlevel 1 goto :not_elevated")
+        self.assertLess(session, next(i for i, line in enumerate(lines)
+                                      if re.search(r"(?i)\b(copy|mkdir|regsvr32|mofcomp)", line)))
         steps = [i for i, line in enumerate(lines)
                  if re.match(r"(?i)\s*(call :(copy_file|register)|\"%SystemRoot%.*mofcomp)", line)]
         self.assertEqual(len(steps), 10)
         for i in steps:
             self.assertRegex(lines[i + 1], r"(?i)^if errorlevel 1 goto :failed$", lines[i])
-        failed = read_text("install.cmd").split(":failed", 2)[2]
-        self.assertRegex(failed, r'if "%CODE%"=="0" set "CODE=1"')
-        self.assertRegex(failed, r"exit /b %CODE%")
+        text = read_text("install.cmd")
+        failed = text.split(":failed", 2)[2]
+        self.assertIn('if "%CODE%"=="0" set "CODE=1"', failed)
+        self.assertIn("exit /b %CODE%", failed)
+        native = SYSTEM32 + r'\regsvr32.exe" "%TARGET%\Norvipmiprv.dll"'
+        windows64, windows32 = between(text, "windows64", "windows32"), between(
+            text, "windows32", "compile_mof")
+        for part in (native, r'"%SystemRoot%\SysWOW64\regsvr32.exe" "%TARGET_X86%\Norvipmiprv.dll"',
+                     r'call :copy_file "x64\Norvipmiprv.dll" "%TARGET%"',
+                     r'call :copy_file "x86\Norvipmiprv.dll" "%TARGET_X86%"'):
+            self.assertIn(part, windows64)
+        self.assertIn(native, windows32)
+        self.assertIn(r'call :copy_file "x86\Norvipmiprv.dll" "%TARGET%"', windows32)
+        self.assertNotIn("SysWOW64", windows32)
+        self.assertLess(text.rindex("call :register"),
+                        text.index(MOFCOMP + r'"%TARGET%\Norvipmiprv.mof"'))
 
-    def test_uninstall_compiles_uninstall_mof_then_unregisters_then_deletes(self):
-        text = read_text("uninstall.cmd")
-        self.assert_in_order(
-            text, r'"%SystemRoot%\System32\wbem\mofcomp.exe" "%HERE%UninstallAlertsToEventLog.mof"',
-            r'"%SystemRoot%\System32\wbem\mofcomp.exe" "%HERE%Uninstall.mof"',
-            r'call :unregister "%SystemRoot%\System32\regsvr32.exe" "%TARGET%\Norvipmiprv.dll" '
-            r'%NATIVE_VIEW%', r'call :unregister "%SystemRoot%\SysWOW64\regsvr32.exe" '
-            r'"%TARGET_X86%\Norvipmiprv.dll" /reg:32', r'call :remove_folder "%TARGET%"')
-        self.assertIn('"%~1" /u /s "%~2"', text)
-        self.assertIn(r'if /i "%PROCESSOR_ARCHITECTURE%"=="AMD64" set '
-                      r'"TARGET_X86=%ProgramFiles(x86)%\Norvipmiprv"', text)
-
-    def test_uninstall_looks_for_the_class_id_of_the_controller_provider(self):
-        clsid = re.search(r'set "PROVIDER_CLSID=(\{[0-9A-F-]+\})"', read_text("uninstall.cmd"))
-        self.assertIsNotNone(clsid)
-        provider = re.search(r'Name = "NorvComputerSystemProv";\s*CLSID = "([^"]+)"', SERVED_MOF)
-        self.assertEqual(clsid.group(1), provider.group(1))
-
-
-class EventSourceTest(unittest.TestCase):
-    KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Norvipmiprv"
-
-    def test_install_registers_the_installed_module_before_the_mof_and_uninstall_removes_it(self):
-        install, uninstall = read_text("install.cmd"), read_text("uninstall.cmd")
-        for text in (install, uninstall):
-            self.assertIn('set "EVENT_SOURCE_KEY=%s"' % self.KEY, text)
+    def test_install_registers_the_installed_module_as_event_source_before_the_mof(self):
+        text = read_text("install.cmd")
+        self.assertIn('set "EVENT_SOURCE_KEY=%s"' % EVENT_SOURCE_KEY, text)
         # Both bitnesses' paths reach the one registration of %TARGET%: the 64-bit module on
         # 64-bit Windows.
-        self.assertIn("goto :event_source", install[install.index("\n:windows64\r"):
-                                                     install.index("\n:windows32\r")])
-        self.assert_in_order(
-            install, "\n:windows32\r", "\n:event_source\r",
-            'call :register_event_source "%TARGET%\\Norvipmiprv.dll"', "\n:compile_mof\r")
-        routine = install[install.index("\n:register_event_source\r"):install.index("\n:failed\r")]
-        reg = r'"%SystemRoot%\System32\reg.exe" add "%EVENT_SOURCE_KEY%" '
+        self.assertIn("goto :event_source", between(text, "windows64", "windows32"))
+        self.assert_in_order(text, "\n:windows32\r", "\n:event_source\r",
+                             'call :register_event_source "%TARGET%\\Norvipmiprv.dll"',
+                             "\n:compile_mof\r")
+        routine = between(text, "register_event_source", "failed")
+        reg = SYSTEM32 + r'\reg.exe" add "%EVENT_SOURCE_KEY%" '
         self.assertIn(reg + r'/v EventMessageFile /t REG_EXPAND_SZ /d "%~1" /f', routine)
         self.assertIn(reg + "/v TypesSupported /t REG_DWORD /d 7 /f", routine)
         self.assertRegex(routine, r"(?i)EventMessageFile.*\r\nif errorlevel 1 exit /b 1\r\n")
+
+    def test_uninstall_removes_the_mofs_then_unregisters_then_deletes(self):
+        text = read_text("uninstall.cmd")
         self.assert_in_order(
-            uninstall, "call :unregister ", "call :remove_event_source\r",
-            'call :remove_folder "%TARGET%"')
-        self.assertIn(r'"%SystemRoot%\System32\reg.exe" delete "%EVENT_SOURCE_KEY%" /f', uninstall)
-
-    def test_the_subscription_logs_under_the_registered_source(self):
-        mof = read_text("AlertsToEventLog.mof")
-        sources = set(re.findall(r'SourceName = "([^"]*)";', mof))
-        self.assertEqual(sources, {self.KEY.rsplit("\\", 1)[1]})
-
-    assert_in_order = CommandScriptTest.assert_in_order
+            text, MOFCOMP + '"%HERE%UninstallAlertsToEventLog.mof"', MOFCOMP + '"%HERE%Uninstall.mof"',
+            r'call :unregister "%SystemRoot%\System32\regsvr32.exe" "%TARGET%\Norvipmiprv.dll" '
+            r'%NATIVE_VIEW%', r'call :unregister "%SystemRoot%\SysWOW64\regsvr32.exe" '
+            r'"%TARGET_X86%\Norvipmiprv.dll" /reg:32', "call :remove_event_source\r",
+            r'call :remove_folder "%TARGET%"')
+        self.assertIn('"%~1" /u /s "%~2"', text)
+        self.assertIn(r'if /i "%PROCESSOR_ARCHITECTURE%"=="AMD64" set '
+                      r'"TARGET_X86=%ProgramFiles(x86)%\Norvipmiprv"', text)
+        self.assertIn('set "EVENT_SOURCE_KEY=%s"' % EVENT_SOURCE_KEY, text)
+        self.assertIn(SYSTEM32 + r'\reg.exe" delete "%EVENT_SOURCE_KEY%" /f', text)
+        # It looks for the class id of the controller provider.
+        clsid = re.search(r'set "PROVIDER_CLSID=(\{[0-9A-F-]+\})"', text)
+        provider = re.search(r'Name = "NorvComputerSystemProv";\s*CLSID = "([^"]+)"', SERVED_MOF)
+        self.assertEqual(clsid.group(1), provider.group(1))
 
 
 def message_file():
@@ -157,13 +139,11 @@ def message_file():
                   re.findall(r"(\w+)=(0x[0-9A-Fa-f]+):STATUS_SEVERITY_", text)}
     facilities = {name: int(value, 0) for name, value in
                   re.findall(r"FacilityNames=\((\w+)=(0x[0-9A-Fa-f]+):", text)}
-    messages = {}
-    for code, severity, facility, symbol, body in re.findall(
-            r"MessageId=(\d+)\nSeverity=(\w+)\nFacility=(\w+)\nSymbolicName=MSG_(\w+)\n"
-            r"Language=English\n(.*)\n\.\n", text):
-        full_id = severities[severity] << 30 | facilities[facility] << 16 | int(code)
-        messages[symbol.replace("_", "").lower()] = (full_id, severity, body)
-    return messages
+    return {symbol.replace("_", "").lower():
+            (severities[severity] << 30 | facilities[facility] << 16 | int(code), severity, body)
+            for code, severity, facility, symbol, body in re.findall(
+                r"MessageId=(\d+)\nSeverity=(\w+)\nFacility=(\w+)\nSymbolicName=MSG_(\w+)\n"
+                r"Language=English\n(.*)\n\.\n", text)}
 
 
 def argument_count(template):
@@ -175,9 +155,6 @@ class AlertFilesTest(unittest.TestCase):
 
     def test_each_consumer_writes_its_messages_id_and_type_with_its_arguments(self):
         table = message_file()
-        mof = read_text("AlertsToEventLog.mof")
-        namespace = re.search(r'#pragma namespace\("([^"]*)"\)\s*instance of __Namespace'
-                              r'\s*\{\s*Name = "(\w+)";', SERVED_MOF).groups()
         consumers = re.findall(
             r'instance of __EventFilter as \$(\w+)Filter\n\{\n    Name = "Norvipmiprv \1";\n'
             r'    EventNamespace = "([^"]*)";\n    QueryLanguage = "WQL";\n'
@@ -188,19 +165,16 @@ class AlertFilesTest(unittest.TestCase):
             r"    EventID = (0x[0-9A-F]+);\n    EventType = (\d);\n"
             r"    NumberOfInsertionStrings = (\d);\n    InsertionStringTemplates = \{(.*)\};\n\};\n\n"
             r"instance of __FilterToConsumerBinding\n\{\n    Filter = \$\1Filter;\n"
-            r"    Consumer = \$\1Consumer;\n\};\n", mof)
+            r"    Consumer = \$\1Consumer;\n\};\n", read_text("AlertsToEventLog.mof"))
         self.assertEqual(len(consumers), len(table))
-        event_types = {"Error": 1, "Warning": 2, "Informational": 4}
         for name, event_namespace, event_id, event_type, count, templates in consumers:
             full_id, severity, text = table[name.lower()]
-            self.assertEqual(event_namespace.replace("\\\\", "\\"),
-                             "%s\\%s" % (namespace[0].replace("\\\\", "\\"), namespace[1]))
-            self.assertEqual(int(event_id, 16), full_id, name)
-            self.assertEqual(int(event_type), event_types[severity], name)
             arguments = argument_count(text)
-            self.assertEqual(int(count), arguments, name)
-            self.assertEqual(templates, ", ".join(f'"%MessageArgument{n}%"'
-                                                  for n in range(1, arguments + 1)), name)
+            self.assertEqual(
+                (event_namespace, int(event_id, 16), int(event_type), int(count), templates),
+                ("\\\\".join(SERVED_NAMESPACE), full_id,
+                 {"Error": 1, "Warning": 2, "Informational": 4}[severity], arguments,
+                 ", ".join(f'"%MessageArgument{n}%"' for n in range(1, arguments + 1))), name)
 
     def test_the_registry_holds_our_messages_with_their_texts_and_arguments(self):
         table = message_file()
@@ -214,22 +188,24 @@ class AlertFilesTest(unittest.TestCase):
         for name, message in messages.items():
             self.assertRegex(name, r"^[A-Za-z0-9]+$")
             _, severity, text = table[name.lower()]
-            self.assertEqual(message["Message"] + "%0", text, name)
             arguments = argument_count(message["Message"])
-            self.assertEqual(message["NumberOfArgs"], arguments, name)
-            self.assertEqual(len(message["ParamTypes"]), arguments, name)
-            self.assertEqual(len(message["ArgDescriptions"]), arguments, name)
-            self.assertEqual(message["MessageSeverity"], message["Severity"], name)
-            self.assertEqual(message["MessageSeverity"],
-                             {"Error": "Critical", "Warning": "Warning", "Informational": "OK"}[severity],
-                             name)
+            self.assertEqual(
+                (message["Message"] + "%0", message["NumberOfArgs"], len(message["ParamTypes"]),
+                 len(message["ArgDescriptions"]), message["MessageSeverity"], message["Severity"]),
+                (text, arguments, arguments, arguments,
+                 {"Error": "Critical", "Warning": "Warning", "Informational": "OK"}[severity],
+                 message["MessageSeverity"]), name)
             for cleared in message.get("ClearingLogic", {}).get("ClearsMessage", []):
                 self.assertIn(cleared, messages, name)
 
 
-def mof_string(literal):
-    """The text of a MOF string literal's body."""
-    return re.sub(r"\\(.)", r"\1", literal)
+def mof_lines(name):
+    return [line.strip() for line in re.sub(r"//[^\n]*", "", read_text(name)).splitlines()
+            if line.strip()]
+
+
+def quoted(path):
+    return '"%s"' % path.replace("\\", "\\\\").replace('"', '\\"')
 
 
 class UninstallMofTest(unittest.TestCase):
@@ -237,32 +213,25 @@ class UninstallMofTest(unittest.TestCase):
         installed = read_text("AlertsToEventLog.mof")
         filters = re.findall(r'instance of __EventFilter as \$\w+\n\{\n    Name = "([^"]+)"',
                              installed)
-        consumers = re.findall(
-            r'instance of NTEventLogEventConsumer as \$\w+\n\{\n    Name = "([^"]+)"', installed)
-        self.assertEqual(filters, consumers)
-        text = re.sub(r"//[^\n]*", "", read_text("UninstallAlertsToEventLog.mof"))
-        lines = [line.strip() for line in text.splitlines() if line.strip()]
+        self.assertEqual(filters, re.findall(
+            r'instance of NTEventLogEventConsumer as \$\w+\n\{\n    Name = "([^"]+)"', installed))
+        lines = mof_lines("UninstallAlertsToEventLog.mof")
         self.assertEqual(lines[0], r'#pragma namespace("\\\\.\\root\\subscription")')
         self.assertEqual(installed.count(lines[0]), 1, "both in the namespace of the subscription")
-        deleted = [mof_string(path) for path in
-                   (re.fullmatch(r'#pragma deleteinstance\("((?:[^"\\]|\\.)*)", NOFAIL\)', line)
-                    .group(1) for line in lines[1:])]
         expected = []
         for name in filters:
-            filter_path = '__EventFilter.Name="%s"' % name
-            consumer_path = 'NTEventLogEventConsumer.Name="%s"' % name
-            quoted = lambda path: '"%s"' % path.replace("\\", "\\\\").replace('"', '\\"')
-            expected += ["__FilterToConsumerBinding.Consumer=%s,Filter=%s" % (
-                quoted(consumer_path), quoted(filter_path)), consumer_path, filter_path]
-        self.assertEqual(deleted, expected)
+            binding = "__FilterToConsumerBinding.Consumer=%s,Filter=%s" % (
+                quoted('NTEventLogEventConsumer.Name="%s"' % name),
+                quoted('__EventFilter.Name="%s"' % name))
+            expected += [binding, 'NTEventLogEventConsumer.Name="%s"' % name,
+                         '__EventFilter.Name="%s"' % name]
+        self.assertEqual(lines[1:], ['#pragma deleteinstance(%s, NOFAIL)' % quoted(path)
+                                     for path in expected])
 
     def test_deletes_the_namespace_that_the_served_mof_creates(self):
-        parent, name = re.search(r'#pragma namespace\("([^"]*)"\)\s*instance of __Namespace'
-                                 r'\s*\{\s*Name = "(\w+)";', SERVED_MOF).groups()
-        text = re.sub(r"//[^\n]*", "", read_text("Uninstall.mof"))
-        self.assertEqual([line.strip() for line in text.splitlines() if line.strip()], [
-            r'#pragma namespace("\\\\.\\%s")' % parent,
-            r'#pragma deleteinstance("__Namespace.Name=\"%s\"", NOFAIL)' % name])
+        self.assertEqual(mof_lines("Uninstall.mof"), [
+            r'#pragma namespace("\\\\.\\%s")' % SERVED_NAMESPACE[0],
+            r'#pragma deleteinstance("__Namespace.Name=\"%s\"", NOFAIL)' % SERVED_NAMESPACE[1]])
 
 
 def pe_image(machine, magic, exports, dll=True):
