@@ -1,8 +1,6 @@
 // What every sample provider shares, as a provider's author writes it from WMI's provider
-// documentation: an in-process COM server (DllGetClassObject, DllCanUnloadNow) whose class
-// factory makes one provider object, IWbemProviderInit keeping the namespace it is given,
-// and for the providers that serve requests IWbemServices answering
-// WBEM_E_PROVIDER_NOT_CAPABLE for what the sample does not do. Nothing here comes from the module: these are strangers to it.
+// documentation (nothing here comes from the module): an in-process COM server whose class
+// factory makes one provider object, IWbemProviderInit keeping the namespace it is given.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +13,7 @@
 
 namespace sample {
 
-// WMI's failure codes as HRESULTs (WBEMSTATUS is an unsigned enumeration).
+// WBEMSTATUS is an unsigned enumeration.
 constexpr HRESULT Failure(WBEMSTATUS status) {
     return static_cast<HRESULT>(status);
 }
@@ -23,8 +21,7 @@ constexpr HRESULT Failure(WBEMSTATUS status) {
 // Objects and locks alive in the module, which DllCanUnloadNow reports.
 inline std::atomic<long> g_moduleCount{0};
 
-// A provider object of the module: IWbemProviderInit, keeping the namespace it is given,
-// and the provider interfaces `Interfaces` that the derived class implements.
+// A provider object: IWbemProviderInit and the `Interfaces` the derived class implements.
 template <typename... Interfaces>
 class ProviderObject : public IWbemProviderInit, public Interfaces... {
 public:
@@ -76,8 +73,7 @@ private:
 #define SAMPLE_NOT_CAPABLE(name, ...) \
     STDMETHODIMP name(__VA_ARGS__) override { return sample::Failure(WBEM_E_PROVIDER_NOT_CAPABLE); }
 
-// An instance, method or class provider: IWbemServices, answering
-// WBEM_E_PROVIDER_NOT_CAPABLE for every request the derived class does not override.
+// An instance, method or class provider: IWbemServices refusing what it does not override.
 class ProviderBase : public ProviderObject<IWbemServices> {
 public:
     SAMPLE_NOT_CAPABLE(OpenNamespace, const BSTR, LONG, IWbemContext*, IWbemServices**,
@@ -124,13 +120,10 @@ class Factory : public IClassFactory {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IClassFactory)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
+        const bool known = iid == __uuidof(IUnknown) || iid == __uuidof(IClassFactory);
+        *object = known ? static_cast<IClassFactory*>(this) : nullptr;
+        if (known) AddRef();
+        return known ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override {
         ++g_moduleCount;
