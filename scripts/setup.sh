@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang clang-format clang-tidy libclang-rt-14-dev python3
-  libgtest-dev libgmock-dev googletest libbenchmark-dev libfreeipmi-dev dmidecode
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libfreeipmi-dev
   mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   libcli11-dev nlohmann-json3-dev
   wine wine32:i386 wine64 qemu-user
