@@ -162,7 +162,7 @@ RUNS = {
     # A malformed or unreadable description: the file, the line and the reason.
     "malformed-platform": [(["--platform", MALFORMED, "classes"], 3, "", [MALFORMED + ":9: ", "Colour"]),
                            (["--platform", MISSING, "classes"], 3, "", [MISSING, "ERROR_FILE_NOT_FOUND"])],
-    # A lookup that finds nothing fails (which keys match is tests/win's).
+    # A lookup that finds nothing fails (which keys match is tests/core's instance columns).
     "lookups": [(["get", SENSOR_PATH.replace("NumericSensor", "Sensor")], 1, "", [NOT_FOUND])],
     # A watch shorter than the provider's period prints nothing, and the module must be free
     # to unload once the subscription ends (its worker stopped), or the host reports a fault.
