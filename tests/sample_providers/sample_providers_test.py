@@ -22,7 +22,6 @@ def sample(kind, mof):
 
 
 INSTANCE = sample("instance", "InstProvSamp.mof")
-METHOD = sample("method", "MethProvSamp.mof")
 EVENT = sample("event", "SampleAlert.mof")
 CLASS = sample("class", "ClassProvSamp.mof")
 # The event sample's four alerts, as a table line each shows them after its date and time.
@@ -69,10 +68,10 @@ ROWS = [
      ["WBEM_E_INVALID_CLASS (0x80041010)", "root\\cimv2\\ipmi has no class InstProvSamp"]),
     # How the words are read as in-parameters is method_arguments.txt's.
     ("a method without in-parameters given gets the MOF's defaults",
-     METHOD + ["exec", "MethProvSamp", "Echo"], 0,
+     INSTANCE + ["exec", "MethProvSamp", "Echo"], 0,
      ["instance of __PARAMETERS\n{\n\tReturnValue = 0;\n\tsOutArg = \"default\";\n};\n"], [], []),
     ("in-parameters typed by the method's declaration",
-     METHOD + ["exec", "MethProvSamp", "Echo", "sInArg=ab", "NCOUNT=3"], 0,
+     INSTANCE + ["exec", "MethProvSamp", "Echo", "sInArg=ab", "NCOUNT=3"], 0,
      ['sOutArg = "ababab";'], [], []),
     # The event provider takes no IWbemEventProviderQuerySink: it is served all the same. Which
     # events a query takes is the sink's (tests/norvwmi/win/event_sink_test.cpp), which

@@ -1,7 +1,10 @@
-// An instance provider as a provider's author writes one: three instances of InstProvSamp,
-// enumerated and got by key, no query support of its own. It impersonates the client for
-// each request and, as many providers do, leaves reverting to COM at the end of the call.
+// An instance and method provider as a provider's author writes one: three instances of
+// InstProvSamp, enumerated and got by key, no query support of its own; it impersonates the
+// client for each such request and, as many providers do, leaves reverting to COM at the end
+// of the call. MethProvSamp.Echo hands back its text in-parameter Count times, as it came (the
+// MOF gives the text a default) and never looks at an in-parameter that is not there.
 #include <cwchar>
+#include <string>
 
 #include "sample_server.h"
 
@@ -16,7 +19,7 @@ struct Row {
 };
 constexpr Row kRows[] = {{L"a", 1}, {L"b", 2}, {L"c", 3}};
 
-class InstanceProvider : public sample::ProviderBase {
+class InstanceMethodProvider : public sample::ProviderBase {
 public:
     STDMETHODIMP CreateInstanceEnumAsync(const BSTR className, LONG, IWbemContext* context,
                                          IWbemObjectSink* sink) override {
@@ -56,6 +59,17 @@ public:
         return WBEM_S_NO_ERROR;
     }
 
+    STDMETHODIMP ExecMethodAsync(const BSTR path, const BSTR method, LONG, IWbemContext* context,
+                                 IWbemClassObject* in, IWbemObjectSink* sink) override {
+        if (!path || !method || !sink) return sample::Failure(WBEM_E_INVALID_PARAMETER);
+        HRESULT hr = sample::Failure(WBEM_E_INVALID_METHOD);
+        IWbemClassObject* out = nullptr;
+        if (_wcsicmp(method, L"Echo") == 0) hr = Echo(context, in, &out);
+        if (out) sample::Deliver(sink, out);
+        sink->SetStatus(WBEM_STATUS_COMPLETE, hr, nullptr, nullptr);
+        return WBEM_S_NO_ERROR;
+    }
+
 private:
     HRESULT Make(const wchar_t* className, IWbemContext* context, const Row& row,
                  IWbemClassObject** instance) {
@@ -75,8 +89,37 @@ private:
         }
         return hr;
     }
+
+    HRESULT Echo(IWbemContext* context, IWbemClassObject* in, IWbemClassObject** out) {
+        if (!in) return sample::Failure(WBEM_E_INVALID_METHOD_PARAMETERS);
+        sample::Variant text;
+        sample::Variant count;
+        HRESULT hr = in->Get(L"sInArg", 0, &text.value, nullptr, nullptr);
+        if (SUCCEEDED(hr)) hr = in->Get(L"nCount", 0, &count.value, nullptr, nullptr);
+        if (FAILED(hr)) return hr;
+        if (text.value.vt != VT_BSTR || count.value.vt != VT_I4)
+            return sample::Failure(WBEM_E_INVALID_METHOD_PARAMETERS);
+        std::wstring echoed;
+        for (long i = 0; i < count.value.lVal; ++i) echoed += text.value.bstrVal;
+
+        IWbemClassObject* definition = nullptr;
+        hr = sample::GetClass(nameSpace_, L"MethProvSamp", context, &definition);
+        if (FAILED(hr)) return hr;
+        IWbemClassObject* signature = nullptr;
+        hr = definition->GetMethod(L"Echo", 0, nullptr, &signature);
+        definition->Release();
+        if (FAILED(hr)) return hr;
+        hr = signature->SpawnInstance(0, out);
+        signature->Release();
+        if (FAILED(hr)) return hr;
+        sample::Variant result(echoed.c_str());
+        sample::Variant returned(0L);
+        hr = (*out)->Put(L"sOutArg", 0, &result.value, 0);
+        if (SUCCEEDED(hr)) hr = (*out)->Put(L"ReturnValue", 0, &returned.value, 0);
+        return hr;
+    }
 };
 
 }  // namespace
 
-SAMPLE_PROVIDER_MODULE(InstanceProvider, kClsid)
+SAMPLE_PROVIDER_MODULE(InstanceMethodProvider, kClsid)
