@@ -88,24 +88,25 @@ TEST_F(WbemServices, ExecQueryHandsOutTwentyFiveObjectsInBatchesOfTenTenAndFive)
     EXPECT_EQ(after.gave(), Gave(WBEM_S_FALSE, 0));
 }
 
+// A query or path and the status WMI answers it with.
+struct StatusRow {
+    const wchar_t* text;
+    HRESULT status;
+};
+
 TEST_F(WbemServices, FailuresOfQueriesAsWmiReportsThem) {
-    struct Row {
-        const wchar_t* query;
-        HRESULT failure;
-    };
-    const Row rows[] = {
+    const StatusRow rows[] = {
         {L"SELECT * FROM NoSuchClass", Wbem(WBEM_E_INVALID_CLASS)},
         {L"SELECT Index, Extra FROM Base", Wbem(WBEM_E_INVALID_QUERY)},
         {L"SELECT * FROM Numbered WHERE Index = 1", Wbem(WBEM_E_NOT_SUPPORTED)},
     };
-    for (const Row& row : rows) {
+    for (const StatusRow& row : rows) {
         // Semisynchronous: the call succeeds and the first Next reports the failure.
         ComPtr<IEnumWbemClassObject> results;
-        ASSERT_EQ(Query(row.query, kSemisynchronous, results), WBEM_S_NO_ERROR);
-        const Batch batch = NextBatch(results.get(), 10000);
-        EXPECT_EQ(batch.gave(), Gave(row.failure, 0));
+        ASSERT_EQ(Query(row.text, kSemisynchronous, results), WBEM_S_NO_ERROR);
+        EXPECT_EQ(NextBatch(results.get(), 10000).gave(), Gave(row.status, 0));
         // Synchronous: the call itself fails.
-        EXPECT_EQ(Query(row.query, 0, results), row.failure);
+        EXPECT_EQ(Query(row.text, 0, results), row.status);
         EXPECT_FALSE(results);
     }
 }
@@ -118,11 +119,7 @@ TEST_F(WbemServices, GetObjectOfClassesAndInstances) {
     Variant relpath;
     ASSERT_EQ(object->Get(L"__RELPATH", 0, relpath.get(), nullptr, nullptr), WBEM_S_NO_ERROR);
     EXPECT_EQ(TextOf(*relpath), LR"(Pair.Left="a\"b",Right=-4)");
-    struct Row {
-        const wchar_t* path;
-        HRESULT status;
-    };
-    const Row rows[] = {
+    const StatusRow rows[] = {
         {L"Numbered", WBEM_S_NO_ERROR},
         {L"Numbered.Index=25", Wbem(WBEM_E_NOT_FOUND)},
         {L"NoSuchClass.Key=1", Wbem(WBEM_E_INVALID_CLASS)},
@@ -130,11 +127,11 @@ TEST_F(WbemServices, GetObjectOfClassesAndInstances) {
         {L"root\\elsewhere:Numbered", Wbem(WBEM_E_INVALID_NAMESPACE)},
         {L"", Wbem(WBEM_E_NOT_SUPPORTED)},
     };
-    for (const Row& row : rows) {
+    for (const StatusRow& row : rows) {
         ComPtr<IWbemClassObject> found;
-        EXPECT_EQ(services->GetObject(Bstr(row.path).get(), 0, nullptr, found.put(), nullptr),
+        EXPECT_EQ(services->GetObject(Bstr(row.text).get(), 0, nullptr, found.put(), nullptr),
                   row.status)
-            << testing::Narrow(row.path);
+            << testing::Narrow(row.text);
         EXPECT_EQ(static_cast<bool>(found), SUCCEEDED(row.status));
     }
     EXPECT_EQ(services->GetObject(Bstr(L"Numbered").get(), 0, nullptr, nullptr, nullptr),
