@@ -119,7 +119,12 @@ TEST_F(ObjectModel, LookupsQueriesNamespacesAndPathsAsWmiAnswersThem) {
         const std::string verb = input.substr(0, space);
         const std::string text = input.substr(space + 1);
         if (verb == "get") return Answer(LookupObject(*served, "root\\wmi", text));
-        if (verb == "select") return Answer(RunWqlSelect(*served, "root\\wmi", text, {}));
+        if (verb == "select" || verb == "direct") {
+            QueryOptions options;
+            options.directRead = verb == "direct";
+            const RequestResult result = RunWqlSelect(*served, "root\\wmi", text, options);
+            return Answer(result) + (result.objects.empty() ? "" : " of " + result.className);
+        }
         if (verb == "resolve") return served->ResolveNamespace(text).value_or("none");
         if (verb == "system") {
             const CimObject object = LookupObject(*served, "root\\wmi", text).objects.at(0);
@@ -153,26 +158,9 @@ TEST_F(ObjectModel, LookupsQueriesNamespacesAndPathsAsWmiAnswersThem) {
         }
         const auto path = ParseObjectPath(text);
         if (!path) return "invalid";
-        std::string answer = "namespace '" + path->NamespaceText() + "' class " +
-                             path->className + (path->singleton ? " singleton" : "");
-        for (const KeyBinding& key : path->keys)
-            answer += ", " + key.name + "=" + MofLiteral(key.value);
-        return answer;
+        return "namespace '" + path->NamespaceText() + "' " +
+               FormatRelativePath(path->className, path->keys, path->singleton);
     });
-    QueryOptions direct;
-    direct.directRead = true;
-    EXPECT_EQ(RunWqlSelect(*served, "root\\wmi", "SELECT * FROM Device", direct).objects.size(),
-              1u);
-    EXPECT_EQ(RunWqlSelect(*served, "root\\wmi", "select * from device", {}).className, "Device");
-    EXPECT_EQ(FormatRelativePath("Account",
-                                 {{"name", Text("a\"b\\c,y=\"z\"")},
-                                  {"Delta", CimValue{std::int64_t{-1}}},
-                                  {"id", Unsigned(18446744073709551615ULL)},
-                                  {"Enabled", CimValue{true}}},
-                                 false),
-              R"(Account.Delta=-1,Enabled=TRUE,id=18446744073709551615,name="a\"b\\c,y=\"z\"")");
-    EXPECT_EQ(FormatRelativePath("Settings", {}, true), "Settings=@");
-    EXPECT_EQ(MofLiteral(CimValue{CimArray{CimValue{-0.25}, CimValue{true}}}), "{-0.25, TRUE}");
 }
 
 }  // namespace
