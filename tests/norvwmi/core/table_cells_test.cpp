@@ -82,6 +82,22 @@ std::string AlertLineOf(const std::string& input) {
                      "2014-08-01 06:15:02");
 }
 
+// `SEVERITY [MESSAGE]` (- for no severity): the line of registrations.mof's extrinsic Alert.
+std::string ExtrinsicLineOf(const std::string& input) {
+    static const ServedNamespaces served(
+        std::make_shared<RepositoryClassSource>(testing::TestRepository("registrations.mof", true)),
+        "HOST");
+    const std::size_t blank = input.find(' ');
+    InstanceDefinition definition{"Alert", {}, {}, {}, {}};
+    if (input.substr(0, blank) != "-")
+        definition.values.push_back({"Severity", CimValue{std::int64_t{std::stoll(input)}}, {}});
+    if (blank != std::string::npos)
+        definition.values.push_back({"Message", CimValue{input.substr(blank + 1)}, {}});
+    auto made =
+        CimObject::MakeInstance(served.Lineage("root\\test", "Alert").value(), definition, {});
+    return EventLine(std::get<CimObject>(std::move(made)), "T");
+}
+
 // The cases are tests/data/norvwmi/table_cells.txt.
 TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
     norv::test::ExpectCases("table_cells.txt", [](const std::string& input) -> std::string {
@@ -93,6 +109,7 @@ TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
         if (kind == "date") return LocalDateTime(a);
         if (kind == "event") return EventLineOf(input.substr(kind.size() + 1));
         if (kind == "alert") return AlertLineOf(input.substr(kind.size() + 1));
+        if (kind == "extrinsic") return ExtrinsicLineOf(input.substr(kind.size() + 1));
         const std::uint64_t code = *Code(a);
         return Words(kind == "sensor" ? SensorTypeName(code)
                      : kind == "base" ? BaseUnitsName(code)
@@ -101,27 +118,6 @@ TEST(TableCells, ReadingsUnitsDateTimesCodeWordsAndEventLines) {
     // Every code the provider puts has words.
     for (std::uint32_t ipmiType = 0; ipmiType < 256; ++ipmiType)
         EXPECT_TRUE(SensorTypeName(norv::CimSensorType(ipmiType))) << ipmiType;
-}
-
-// An extrinsic event's line says its properties that hold values, a text escaped and cut
-// as a cell; the Alert of tests/data/norvwmi/registrations.mof.
-TEST(TableCells, AnExtrinsicEventLineShowsItsOwnProperties) {
-    const ServedNamespaces served(
-        std::make_shared<RepositoryClassSource>(testing::TestRepository("registrations.mof", true)),
-        "HOST");
-    const auto alert = [&served](std::vector<PropertyValue> values) {
-        InstanceDefinition definition{"Alert", {}, {}, std::move(values), {}};
-        auto made = CimObject::MakeInstance(served.Lineage("root\\test", "Alert").value(),
-                                            definition, {});
-        return std::get<CimObject>(std::move(made));
-    };
-    EXPECT_EQ(EventLine(alert({{"Severity", CimValue{std::int64_t{6}}, {}},
-                               {"Message", CimValue{std::string("Fan 2\nfailed")}, {}}}),
-                        "2014-08-01 06:15:02"),
-              "Alert  2014-08-01 06:15:02  Message=\"Fan 2\\nfailed\" Severity=6");
-    EXPECT_EQ(EventLine(alert({{"Message", CimValue{std::string(70, 'x')}, {}}}), "T"),
-              "Alert  T  Message=\"" + std::string(62, 'x') + "\u2026");
-    EXPECT_EQ(EventLine(alert({}), "T"), "Alert  T  -");
 }
 
 // An association's ends and the graph's nodes by name; the shipped graph is the table golden's.
