@@ -6,11 +6,14 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "log_test_support.h"
+#include "support/case_file.h"
 
 namespace norv {
 namespace {
@@ -40,48 +43,28 @@ TEST(LogWriterConfiguration, DefaultsWithoutKeyOrWithAnEmptyOne) {
     ExpectConfiguration(writer, empty.Key(), DefaultFileName(), 1, 7);
 }
 
+// "VALUE TYPE BYTES" (tests/data/win/log_configuration.txt): the value written into one key,
+// case after case, and what one writer then loads from it: status, file name, level, type mask.
 TEST(LogWriterConfiguration, ReadsATerminatedFileNameAndFourByteNumbers) {
-    const TempFile logFile("Log");
+    const std::map<std::string, DWORD> types = {{"REG_SZ", REG_SZ},
+                                                {"REG_EXPAND_SZ", REG_EXPAND_SZ},
+                                                {"REG_BINARY", REG_BINARY},
+                                                {"REG_DWORD", REG_DWORD},
+                                                {"REG_QWORD", REG_QWORD}};
     TestLogKey key;
-    key.LogTo(logFile.Path());
-    key.SetDword("LEVEL", 2);
-    key.SetDword("TYPE", 5);
     LogWriter writer;
-    ExpectConfiguration(writer, key.Key(), logFile.Path(), 2, 5);
-
-    const struct {
-        DWORD type;
-        std::string bytes;
-        std::string expected;
-    } names[] = {
-        {REG_EXPAND_SZ, "%TEMP%\\n.log" + std::string(1, '\0'), "%TEMP%\\n.log"},  // not expanded
-        {REG_DWORD, std::string("\x01\x02\x03\x04", 4), DefaultFileName()},
-        {REG_BINARY, logFile.Path() + '\0', DefaultFileName()},  // bytes that read as a path
-    };
-    for (const auto& c : names) {
-        key.SetBytes("LOGFILENAME", c.type, c.bytes);
-        EXPECT_EQ(writer.LoadConfiguration(key.Key()), 0u);
-        EXPECT_EQ(writer.FileName(), c.expected) << c.type;
-    }
-    const struct {
-        DWORD type;
-        std::string bytes;
-        std::int32_t expected;
-    } numbers[] = {
-        {REG_BINARY, std::string("\x04\0\0\0", 4), 4},
-        {REG_SZ, std::string("\x05\0\0\0", 4), 5},
-        {REG_BINARY, std::string("\x06\0", 2), 1},
-        {REG_QWORD, std::string("\x07\0\0\0\0\0\0\0", 8), 1},
-    };
-    for (const auto& c : numbers) {
-        key.SetBytes("LEVEL", c.type, c.bytes);
-        key.SetBytes("TYPE", c.type, c.bytes);
-        writer.LoadConfiguration(key.Key());
-        EXPECT_EQ(writer.Level(), c.expected) << c.type;
-        EXPECT_EQ(writer.TypeMask(), c.expected == 1 ? 7u : static_cast<std::uint32_t>(c.expected));
-    }
-    key.SetString("LOGFILENAME", "");
-    LogWriter unopened;
+    test::ExpectCases("log_configuration.txt", [&](const std::string& input) {
+        std::istringstream in(input);
+        std::string value, type;
+        in >> value >> type;
+        key.SetBytes(value.c_str(), types.at(type), input.substr(value.size() + type.size() + 2));
+        const DWORD status = writer.LoadConfiguration(key.Key());
+        const std::string file =
+            writer.FileName() == DefaultFileName() ? "default" : '"' + writer.FileName() + '"';
+        return std::to_string(status) + " " + file + " " + std::to_string(writer.Level()) + " " +
+               std::to_string(writer.TypeMask());
+    });
+    LogWriter unopened;  // the key's file name is empty by now
     EXPECT_EQ(unopened.LoadConfiguration(key.Key()), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(unopened.FileName(), "");
     EXPECT_NE(unopened.LogError("lost"), 0u) << "an empty file name leaves the writer unopened";
