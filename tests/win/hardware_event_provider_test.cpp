@@ -1,10 +1,7 @@
-// The event provider of the built module as WMI drives it: each new log record once (counted two
-// periods after the last awaited event), as its creation event and as its alert, through
-// subscriptions side by side and sinks that fail, block, cancel or release inside Indicate; the
-// worker's end; who may subscribe; a condition repaired in place. (Which records are new is the
-// core change detection's, which raise alerts and what they correlate the core rules'; an alert's
-// properties, a threshold crossing and an identify-level temporary subscriber are the norvwmi
-// program's watch cases.)
+// The event provider of the built module as WMI drives it: each new record once, as its creation
+// event and as its alert, to sinks that fail, block, cancel or release inside Indicate; the
+// worker's end; who may subscribe. (Which records are new, and which raise alerts, are the core's;
+// an alert's properties are the norvwmi program's watch cases.)
 #include <windows.h>
 
 #include <wbemcli.h>
@@ -39,11 +36,6 @@ std::string OsStop(int sequence) {
            "; EventClass = 14; EventCode = 1; Status = 4; Year = 2014; Month = 1; Day = 17;"
            " Hour = 2; Minute = 58; };\n";
 }
-std::string OsStops(int first, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) text += OsStop(first + i);
-    return text;
-}
 
 // An operating-system soft shutdown (`ended` false) or its end (data byte 129, sub-row 9), on
 // the sensor of the stops.
@@ -61,9 +53,9 @@ enum class Watched { Creations, Alerts };
 // shutdown, so an odd sequence ends the shutdown the even one before it began (a stop would
 // repeat the condition the log's own stop holds active).
 std::string Records(Watched watched, int first, int count) {
-    if (watched == Watched::Creations) return OsStops(first, count);
     std::string text;
-    for (int i = first; i < first + count; ++i) text += SoftShutdown(i, i % 2 != 0);
+    for (int i = first; i < first + count; ++i)
+        text += watched == Watched::Creations ? OsStop(i) : SoftShutdown(i, i % 2 != 0);
     return text;
 }
 
@@ -95,21 +87,16 @@ int EntryNumberOf(IWbemClassObject* event) {
     return static_cast<int>(low | (high << 8));
 }
 
-// The entry number of an alert's record, from its IndicationIdentifier
-// ("Norvipmiprv:<entry number>.<time>"); -1 for none.
-int AlertEntryNumberOf(IWbemClassObject* alert) {
-    const std::wstring id = StringOf(alert, L"IndicationIdentifier");
-    int number = -1;
-    return swscanf(id.c_str(), L"Norvipmiprv:%d.", &number) == 1 ? number : -1;
-}
-
 int CreationNumberOf(IWbemClassObject* event) {
     return StringOf(event, L"__CLASS") == L"__InstanceCreationEvent" ? EntryNumberOf(event)
                                                                       : HookSink::kNotCounted;
 }
+// An alert's IndicationIdentifier is "Norvipmiprv:<entry number>.<time>"; -1 for another.
 int AlertNumberOf(IWbemClassObject* event) {
-    return StringOf(event, L"__CLASS") == L"AlertIndication" ? AlertEntryNumberOf(event)
-                                                              : HookSink::kNotCounted;
+    if (StringOf(event, L"__CLASS") != L"AlertIndication") return HookSink::kNotCounted;
+    int number = -1;
+    const std::wstring id = StringOf(event, L"IndicationIdentifier");
+    return swscanf(id.c_str(), L"Norvipmiprv:%d.", &number) == 1 ? number : -1;
 }
 
 // An event as one number: 1000 for a creation, 2000 for a deletion, 3000 for a modification,
@@ -133,11 +120,17 @@ ComPtr<HookSink> EventSink(HookSink::Hook hook = nullptr, Watched watched = Watc
                             watched == Watched::Alerts ? &AlertNumberOf : &CreationNumberOf);
 }
 
+// Whether `done` comes true within the wait for events.
+bool Within(const std::function<bool()>& done) {
+    const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
+    while (!done() && ::GetTickCount64() < deadline) ::Sleep(20);
+    return done();
+}
+
 // The entry numbers delivered, once `count` have come (or the wait ran out) and two periods
 // more have passed.
 std::vector<int> Settled(const ComPtr<HookSink>& sink, std::size_t count) {
-    const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
-    while (sink->Delivered().size() < count && ::GetTickCount64() < deadline) ::Sleep(20);
+    Within([&] { return sink->Delivered().size() >= count; });
     ::Sleep(kSettleMs);
     return sink->Delivered();
 }
@@ -180,12 +173,18 @@ protected:
         Serve(defaultText_);
     }
     void TearDown() override { EXPECT_TRUE(ModuleUnloadableSoon()); }
+    // A stalled enumeration times out at once.
     static void Serve(const std::string& text) {
-        wmi_->Serve(PlatformText("changed.mof", text));
+        auto served = PlatformText("changed.mof", text);
+        ASSERT_TRUE(served);
+        served->SetWaitLimit(0);
+        wmi_->Serve(std::move(served));
         AgeTheCaches();
     }
-    // The default platform with the log's further operating-system stops.
-    static void ServeWith(int first, int count) { Serve(defaultText_ + OsStops(first, count)); }
+    // The default platform with the log's further records.
+    static void ServeWith(int first, int count, Watched watched = Watched::Creations) {
+        Serve(defaultText_ + Records(watched, first, count));
+    }
 
     static ComPtr<IWbemProviderInit> NewProvider() {
         ComPtr<IWbemProviderInit> provider;
@@ -205,11 +204,8 @@ protected:
         }
         return subscription;
     }
-    // Every worker and provider object gone: the module may be unloaded.
-    static bool ModuleUnloadableSoon() {
-        const ULONGLONG deadline = ::GetTickCount64() + kEventWaitMs;
-        while (wmi_->CanUnloadNow() != S_OK && ::GetTickCount64() < deadline) ::Sleep(20);
-        return wmi_->CanUnloadNow() == S_OK;
+        static bool ModuleUnloadableSoon() {
+        return Within([] { return wmi_->CanUnloadNow() == S_OK; });
     }
 
     inline static std::string defaultText_;
@@ -220,17 +216,7 @@ protected:
 // go through one queue: its retries, its faults and a sink that comes late are the creation
 // events' cases; its order and tries are the core delivery queue's.)
 class ExactlyOnceTest : public HardwareEventProviderTest,
-                        public ::testing::WithParamInterface<Watched> {
-protected:
-    ComPtr<HookSink> Sink(HookSink::Hook hook = nullptr) const {
-        return EventSink(std::move(hook), GetParam());
-    }
-    Subscription SubscribeWatched(IWbemObjectSink* sink) const { return Subscribe(sink, GetParam()); }
-    // The default platform with the log's further records.
-    void ServeWith(int first, int count) const {
-        Serve(defaultText_ + Records(GetParam(), first, count));
-    }
-};
+                        public ::testing::WithParamInterface<Watched> {};
 
 INSTANTIATE_TEST_SUITE_P(Watched, ExactlyOnceTest,
                          ::testing::Values(Watched::Creations, Watched::Alerts),
@@ -241,19 +227,20 @@ INSTANTIATE_TEST_SUITE_P(Watched, ExactlyOnceTest,
 // Two subscriptions each see every new record once. Then, with an hour's period, a worker that
 // waited out its period would hold the test for an hour; the wake-up event ends it at once.
 TEST_P(ExactlyOnceTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce) {
-    const auto firstSink = Sink(), secondSink = Sink();
-    Subscription first = SubscribeWatched(firstSink.get());
-    Subscription second = SubscribeWatched(secondSink.get());
+    const auto firstSink = EventSink(nullptr, GetParam()),
+               secondSink = EventSink(nullptr, GetParam());
+    Subscription first = Subscribe(firstSink.get(), GetParam());
+    Subscription second = Subscribe(secondSink.get(), GetParam());
     ASSERT_EQ(first.NewQuery(1), WBEM_S_NO_ERROR);
     ASSERT_EQ(second.NewQuery(1), WBEM_S_NO_ERROR);
-    ServeWith(201, 3);
+    ServeWith(201, 3, GetParam());
     EXPECT_EQ(Settled(firstSink, 3), (std::vector<int>{201, 202, 203}));
     EXPECT_EQ(secondSink->Delivered(), (std::vector<int>{201, 202, 203}));
     first = Subscription{};
     second = Subscription{};
 
     SetPeriod(3600);
-    Subscription cancelled = SubscribeWatched(firstSink.get());
+    Subscription cancelled = Subscribe(firstSink.get(), GetParam());
     ASSERT_EQ(cancelled.NewQuery(1), WBEM_S_NO_ERROR);
     ASSERT_EQ(cancelled.NewQuery(2), WBEM_S_NO_ERROR);
     EXPECT_EQ(cancelled.CancelQuery(1), WBEM_S_NO_ERROR);
@@ -263,7 +250,7 @@ TEST_P(ExactlyOnceTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce) {
     cancelled = Subscription{};
     EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
 
-    Subscription released = SubscribeWatched(firstSink.get());
+    Subscription released = Subscribe(firstSink.get(), GetParam());
     ASSERT_EQ(released.NewQuery(7), WBEM_S_NO_ERROR);
     EXPECT_EQ(wmi_->CanUnloadNow(), S_FALSE);
     start = ::GetTickCount64();
@@ -272,22 +259,15 @@ TEST_P(ExactlyOnceTest, WorkerDeliversEachNewRecordOnceThenEndsAtOnce) {
     EXPECT_EQ(wmi_->CanUnloadNow(), S_OK);
 }
 
-std::vector<std::wstring> StringsOf(IWbemClassObject* object, const wchar_t* name) {
+// The one text of a string array property, else a text no identifier is.
+std::wstring OnlyStringOf(IWbemClassObject* object, const wchar_t* name) {
     win::UniqueVariant value;
     if (FAILED(object->Get(name, 0, &value, nullptr, nullptr)) ||
-        V_VT(&value) != (VT_ARRAY | VT_BSTR)) {
-        return {L"<not strings>"};
+        V_VT(&value) != (VT_ARRAY | VT_BSTR) || V_ARRAY(&value)->rgsabound[0].cElements != 1) {
+        return L"<not one string>";
     }
-    LONG low = 0, high = -1;
-    ::SafeArrayGetLBound(V_ARRAY(&value), 1, &low);
-    ::SafeArrayGetUBound(V_ARRAY(&value), 1, &high);
-    std::vector<std::wstring> strings;
-    for (LONG i = low; i <= high; ++i) {
-        win::UniqueBstr text;
-        ::SafeArrayGetElement(V_ARRAY(&value), &i, text.put());
-        strings.emplace_back(text.get(), ::SysStringLen(text.get()));
-    }
-    return strings;
+    const BSTR text = static_cast<BSTR*>(V_ARRAY(&value)->pvData)[0];
+    return std::wstring(text, ::SysStringLen(text));
 }
 
 // The entry number of an alert that clears the condition of an entry repaired in place,
@@ -299,8 +279,7 @@ int RepairNumberOf(IWbemClassObject* event) {
     const bool clears =
         StringOf(event, L"MessageID") == L"Norvipmiprv.1.0.ConditionRepaired" &&
         id.ends_with(L".repaired") &&
-        StringsOf(event, L"CorrelatedIndications") ==
-            std::vector<std::wstring>{id.substr(0, id.size() - 9)};
+        OnlyStringOf(event, L"CorrelatedIndications") == id.substr(0, id.size() - 9);
     return clears ? number : -1;
 }
 
@@ -350,7 +329,8 @@ std::string Directive(const char* className, bool absent) {
 // change made meanwhile (a record appended, a fan's speed) comes once, as what it is. (That
 // both failures count as a query not run is the health data source's, wmi_access_test's.)
 TEST_F(HardwareEventProviderTest, ARefusedOrTimedOutReadKeepsTheBaseline) {
-    const std::string log = "#pragma namespace(\"root\\\\norvwmi\")\n" + OsStops(301, 3);
+    const std::string log =
+        "#pragma namespace(\"root\\\\norvwmi\")\n" + Records(Watched::Creations, 301, 3);
     const struct {
         const char* shape;
         std::string failed;
@@ -362,22 +342,15 @@ TEST_F(HardwareEventProviderTest, ARefusedOrTimedOutReadKeepsTheBaseline) {
         {"fans timed out", SmallPlatform(1) + log + Directive("FanInfo", false),
          SmallPlatform(2) + log, {3023}},
     };
-    const auto serve = [](const std::string& text) {
-        auto served = PlatformText("changed.mof", text);
-        ASSERT_TRUE(served);
-        served->SetWaitLimit(0);  // a stalled enumeration times out at once
-        wmi_->Serve(std::move(served));
-        AgeTheCaches();
-    };
     for (const auto& row : kRows) {
         SCOPED_TRACE(row.shape);
-        serve(SmallPlatform(1) + log);
+        Serve(SmallPlatform(1) + log);
         const auto sink = HookSink::Create(nullptr, &EventOf);
         Subscription subscription = Subscribe(sink.get());
         ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
-        serve(row.failed);
+        Serve(row.failed);
         ::Sleep(kSettleMs);
-        serve(row.after);
+        Serve(row.after);
         EXPECT_EQ(Settled(sink, row.events.size()), row.events);
         subscription = Subscription{};
         EXPECT_TRUE(ModuleUnloadableSoon());
@@ -436,17 +409,19 @@ TEST_F(HardwareEventProviderTest, WorkerOutlivesAReleaseInsideIndicate) {
 // a new one, which sees what happens from then on.
 TEST_P(ExactlyOnceTest, WorkerStoppedInsideIndicateStartsAgainForTheNextQuery) {
     ComPtr<IWbemEventProviderQuerySink> queries;
-    const auto sink = Sink([&queries](std::size_t call) {
-        if (call == 0) queries->CancelQuery(1);
-        return WBEM_S_NO_ERROR;
-    });
-    const Subscription subscription = SubscribeWatched(sink.get());
+    const auto sink = EventSink(
+        [&queries](std::size_t call) {
+            if (call == 0) queries->CancelQuery(1);
+            return WBEM_S_NO_ERROR;
+        },
+        GetParam());
+    const Subscription subscription = Subscribe(sink.get(), GetParam());
     queries = subscription.Queries();
     ASSERT_EQ(subscription.NewQuery(1), WBEM_S_NO_ERROR);
-    ServeWith(251, 2);
+    ServeWith(251, 2, GetParam());
     EXPECT_EQ(Settled(sink, 1), std::vector<int>{251});
     ASSERT_EQ(subscription.NewQuery(2), WBEM_S_NO_ERROR);
-    ServeWith(251, 3);
+    ServeWith(251, 3, GetParam());
     EXPECT_EQ(Settled(sink, 2), (std::vector<int>{251, 253}));
     EXPECT_EQ(subscription.CancelQuery(2), WBEM_S_NO_ERROR);
     queries = {};
