@@ -1,9 +1,6 @@
 // Taking a snapshot of the two caches, with caches of the test's own that write down what is
-// done to them: the event log's lock before the sensors', given back in the reverse order
-// before the snapshot is returned; the sensor lists made from the inventory the log's refresh
-// rebuilt only when the log was asked for; a part that cannot be refreshed left out and the
-// other kept; and the caches' own shared values handed out, not copies. (That the built module's
-// requests take the locks in this order is the protocol suite's CacheLockOrderTest.)
+// done to them. (That the built module's requests take the locks in this order is the protocol
+// suite's CacheLockOrderTest.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -38,38 +35,34 @@ private:
     std::string name_;
 };
 
-struct FakeLog {
-    explicit FakeLog(Journal& done) : journal(done), lock(done, "log") {}
+struct FakeCache {
+    FakeCache(Journal& done, const std::string& part)
+        : journal(done), lock(done, part), name(part) {}
     NamedLock& Lock() { return lock; }
     bool Refresh(IWbemContext* context) {
-        journal.push_back("refresh log");
-        refreshedWith = context;
-        return true;
-    }
-    std::shared_ptr<const LogContents> Contents() const { return contents; }
-
-    Journal& journal;
-    RecordingLock lock;
-    IWbemContext* refreshedWith = nullptr;
-    std::shared_ptr<const LogContents> contents = std::make_shared<const LogContents>();
-};
-
-struct FakeSensors {
-    explicit FakeSensors(Journal& done) : journal(done), lock(done, "sensors") {}
-    NamedLock& Lock() { return lock; }
-    void MakeListsFromRebuiltInventory() { journal.push_back("lists of the log's inventory"); }
-    bool Refresh(IWbemContext* context) {
-        journal.push_back("refresh sensors");
+        journal.push_back("refresh " + name);
         refreshedWith = context;
         return refreshes;
     }
-    std::shared_ptr<const SensorInventory> SharedInventory() const { return inventory; }
-    std::shared_ptr<const SensorLists> SharedLists() const { return lists; }
 
     Journal& journal;
     RecordingLock lock;
+    std::string name;
     bool refreshes = true;
     IWbemContext* refreshedWith = nullptr;
+};
+
+struct FakeLog : FakeCache {
+    explicit FakeLog(Journal& done) : FakeCache(done, "log") {}
+    std::shared_ptr<const LogContents> Contents() const { return contents; }
+    std::shared_ptr<const LogContents> contents = std::make_shared<const LogContents>();
+};
+
+struct FakeSensors : FakeCache {
+    explicit FakeSensors(Journal& done) : FakeCache(done, "sensors") {}
+    void MakeListsFromRebuiltInventory() { journal.push_back("lists of the log's inventory"); }
+    std::shared_ptr<const SensorInventory> SharedInventory() const { return inventory; }
+    std::shared_ptr<const SensorLists> SharedLists() const { return lists; }
     std::shared_ptr<const SensorInventory> inventory = std::make_shared<const SensorInventory>();
     std::shared_ptr<const SensorLists> lists = std::make_shared<const SensorLists>();
 };
@@ -105,7 +98,7 @@ TEST(CacheSnapshotTest, TakesTheLogLockFirstAndGivesBothBackInReverseBeforeRetur
         const CacheSnapshot snapshot = TakeCacheSnapshot(log, sensors, row.parts, context);
         std::string done;
         for (const std::string& step : journal) done += (done.empty() ? "" : "; ") + step;
-        const std::string what = std::string(row.journal);
+        const std::string what = row.journal;
         EXPECT_EQ(done, what);
         // The caches' own values, not copies of them.
         EXPECT_EQ(snapshot.log, row.log ? log.contents : nullptr) << what;

@@ -43,10 +43,6 @@ struct FillCase {
     std::size_t count;  // the puts; fewer where the data leaves optional properties out
 };
 
-void PrintTo(const FillCase& c, std::ostream* out) {
-    *out << c.label;
-}
-
 std::vector<FillCase> FillCases() {
     SensorInstanceData tachometer;  // no other description; its empty state list is still put
     tachometer.SetSensorType(5);

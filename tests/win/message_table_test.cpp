@@ -17,25 +17,22 @@ namespace norv {
 namespace {
 
 // A value for each kind of argument, each different, so an insert of the wrong number shows.
+constexpr struct {
+    MessageArgument argument;
+    const char* sample;
+} kSamples[] = {
+    {MessageArgument::SensorLabel, "FAN 3(5.0.32)"},
+    {MessageArgument::Reading, "70"},
+    {MessageArgument::ReadingUnits, "Cel"},
+    {MessageArgument::Threshold, "65"},
+    {MessageArgument::PostErrorNumber, "1785"},
+    {MessageArgument::RepairedEventText, "Transition to Degraded"},
+    {MessageArgument::RecordCaption, "Fan: Device Removed/Device Absent"},
+};
 std::string SampleArgument(MessageArgument argument) {
-    switch (argument) {
-        case MessageArgument::SensorLabel:
-            return "FAN 3(5.0.32)";
-        case MessageArgument::Reading:
-            return "70";
-        case MessageArgument::ReadingUnits:
-            return "Cel";
-        case MessageArgument::Threshold:
-            return "65";
-        case MessageArgument::PostErrorNumber:
-            return "1785";
-        case MessageArgument::RepairedEventText:
-            return "Transition to Degraded";
-        case MessageArgument::RecordCaption:
-            return "Fan: Device Removed/Device Absent";
-        case MessageArgument::None:
-            break;
-    }
+    for (const auto& row : kSamples)
+        if (row.argument == argument) return row.sample;
+    ADD_FAILURE() << "no sample of argument " << static_cast<int>(argument);
     return "";
 }
 

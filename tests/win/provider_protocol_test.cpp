@@ -40,10 +40,6 @@ std::vector<ServedClass> ServedClasses() {
     return classes;
 }
 
-void PrintTo(const ServedClass& c, std::ostream* out) {
-    *out << IdentityOf(c.providerClass).className;
-}
-
 class ProviderProtocolTest : public StandInSuite<::testing::TestWithParam<ServedClass>> {
 protected:
     static void SetUpTestSuite() {
@@ -81,8 +77,7 @@ protected:
     std::wstring ClassName() const {
         return Wide(IdentityOf(GetParam().providerClass).servedClass);
     }
-    // The instance's path (its keys all texts), or the same keys after another class name.
-    std::wstring ValidPath() const { return path_; }
+    // The instance's keys (all texts) after another class name.
     std::wstring PathOfClass(const std::wstring& name) const {
         return name + path_.substr(ClassName().size());
     }
@@ -93,7 +88,7 @@ protected:
 };
 
 TEST_P(ProviderProtocolTest, OnlyAWellFormedPathOfTheClassIsLookedUp) {
-    EXPECT_EQ(LookUp(ValidPath()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(LookUp(path_), WBEM_S_NO_ERROR);
     const std::wstring c = ClassName();
     // The parser's refusals are object_path_keys_test's; the provider passes its own class.
     for (const std::wstring& path :
@@ -106,30 +101,29 @@ TEST_P(ProviderProtocolTest, OnlyAWellFormedPathOfTheClassIsLookedUp) {
 // Unknown methods are not supported; ClearLog on a bad path gets the method's own path check,
 // then the lookup's answer. A null sink is refused before the method name is looked at.
 TEST_P(ProviderProtocolTest, MethodsOtherThanTheOneAreNotSupported) {
-    const std::wstring valid = ValidPath();
     const bool has = GetParam().hasMethod;
     const auto sink = NewSink();
     for (const wchar_t* method : {L"NoSuchMethod", L"", L"ClearLogs", L"ClearLo"})
-        EXPECT_EQ(Exec(provider_.get(), valid.c_str(), method, sink.get()), kWbemNotSupported);
+        EXPECT_EQ(Exec(provider_.get(), path_.c_str(), method, sink.get()), kWbemNotSupported);
     EXPECT_EQ(Exec(provider_.get(), nullptr, nullptr, sink.get()), kWbemNotSupported);
     for (const auto& [path, status] :
          {std::pair{L"Sensor.DeviceID=\"1.0.0\"", kWbemInvalidParameter},
           std::pair{L"RecordLog", kWbemInvalidParameter},
           std::pair{L"RecordLog.InstanceID=5", kWbemNotFound}}) {
-        EXPECT_EQ(Exec(provider_.get(), has ? path : valid.c_str(), L"clearlog", sink.get()),
+        EXPECT_EQ(Exec(provider_.get(), has ? path : path_.c_str(), L"clearlog", sink.get()),
                   has ? status : kWbemNotSupported);
     }
     EXPECT_EQ(Exec(provider_.get(), nullptr, L"ClearLog", sink.get()),
               has ? kWbemInvalidParameter : kWbemNotSupported);
     EXPECT_TRUE(sink->Events().empty());
-    EXPECT_EQ(Exec(provider_.get(), valid.c_str(), L"ClearLog", nullptr),
+    EXPECT_EQ(Exec(provider_.get(), path_.c_str(), L"ClearLog", nullptr),
               has ? kWbemInvalidParameter : kWbemNotSupported);
 }
 
 // Null wherever the asynchronous calls allow it: those that answer at once do not look at their
 // arguments, the others check the sink before they touch anything.
 TEST_P(ProviderProtocolTest, NullArgumentsGetTheirStatusWithoutACrash) {
-    const auto path = Bstr(ValidPath().c_str());
+    const auto path = Bstr(path_.c_str());
     IWbemServices* p = provider_.get();
     IWbemClassObject* instance = instance_.get();
     const HRESULT put =
@@ -178,7 +172,7 @@ TEST_P(ProviderProtocolTest, InitializeTakesNullsWhereItIgnoresTheArgument) {
     ComPtr<IProvideClassInfo> classInfo;  // also handed out, before Initialize
     EXPECT_EQ(fresh.query(classInfo), S_OK);
     const auto early = NewSink();
-    EXPECT_EQ(Get(fresh.get(), ValidPath().c_str(), early.get()), kWbemInvalidParameter);
+    EXPECT_EQ(Get(fresh.get(), path_.c_str(), early.get()), kWbemInvalidParameter);
     const HRESULT hr = Enumerate(fresh.get(), early.get());
     EXPECT_TRUE(FAILED(hr));
     EXPECT_EQ(CompletionProblems(hr, *early.get()), "");
@@ -200,7 +194,7 @@ TEST_P(ProviderProtocolTest, InitializeTakesNullsWhereItIgnoresTheArgument) {
     ASSERT_EQ(sink->InitStatuses().size(), 1u);
     EXPECT_EQ(sink->InitStatuses()[0].result, WBEM_S_INITIALIZED);
     // The provider so initialised answers a lookup.
-    EXPECT_EQ(Get(fresh.get(), ValidPath().c_str(), NewSink().get()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Get(fresh.get(), path_.c_str(), NewSink().get()), WBEM_S_NO_ERROR);
 }
 
 // An enumeration indicates each instance alone and completes once (Enumerated checks it); a
@@ -216,7 +210,7 @@ TEST_P(ProviderProtocolTest, AFailedIndicateEndsTheEnumerationAndIsItsResult) {
 
     const auto lookup = NewSink();
     lookup->FailIndicateWith(kCancelled);
-    EXPECT_EQ(Get(provider_.get(), ValidPath().c_str(), lookup.get()), WBEM_S_NO_ERROR);
+    EXPECT_EQ(Get(provider_.get(), path_.c_str(), lookup.get()), WBEM_S_NO_ERROR);
     ASSERT_EQ(lookup->FinalStatuses().size(), 1u);
     EXPECT_EQ(lookup->FinalStatuses()[0].result, WBEM_S_NO_ERROR);
 }
@@ -225,7 +219,7 @@ TEST_P(ProviderProtocolTest, AFailedIndicateEndsTheEnumerationAndIsItsResult) {
 // impersonated, before it looks at anything else, and a request ends without impersonating.
 // (The prologue's answer at each client level is client_impersonation_test's.)
 TEST_P(ProviderProtocolTest, AClientThatMayNotBeImpersonatedIsDenied) {
-    const auto path = Bstr(ValidPath().c_str());
+    const auto path = Bstr(path_.c_str());
     const auto language = Bstr(L"WQL");
     const auto query = Bstr(L"SELECT * FROM ComputerSystem");
     const auto method = Bstr(GetParam().hasMethod ? L"ClearLog" : L"RequestStateChange");
@@ -277,7 +271,7 @@ TEST_P(ProviderProtocolTest, EachRequestHoldsTheProvidersOwnLock) {
               WBEM_S_NO_ERROR);
     EXPECT_EQ(held, std::vector<bool>(sink->Delivered().size(), true)) << name;
     ASSERT_FALSE(held.empty());
-    std::wstring wrong = ValidPath();
+    std::wstring wrong = path_;
     wrong.insert(wrong.find(L"=\"") + 2, L"x");
     EXPECT_EQ(LookUp(wrong), kWbemNotFound) << testing::PrintToString(wrong);
     win::UniqueHandle mutex(::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str()));

@@ -1,8 +1,6 @@
-// The process-wide sensor cache with a clock and an inventory builder of the test's own: when
-// it rebuilds, what a failed build leaves, what the event log's own rebuild leaves alone, the
-// lists made from the inventory that rebuild made, and what a reader took staying as it was.
-// (How the two instance lists are derived is the core's sensor-data cases'; the order of the
-// two caches' locks is the snapshot's.)
+// The process-wide sensor cache with a clock and an inventory builder of the test's own. (How
+// the two instance lists are derived is the core's sensor-data cases'; the order of the two
+// caches' locks is the snapshot's.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -51,19 +49,17 @@ bool CountingBuilder(SensorInventory& inventory, IWbemContext* context) {
     return true;
 }
 
-// A processor (discrete) or temperature (numeric) record of the sensor number, owner LUN and
+// A present processor (discrete) or temperature (numeric) record of the sensor number and
 // owner id.
-SensorRecord Record(bool numeric, std::uint32_t number, std::uint32_t lun, std::uint32_t owner,
-                    std::uint8_t present) {
+SensorRecord Record(bool numeric, std::uint32_t number, std::uint32_t owner) {
     SensorRecord record;
     record.SetSensorNumber(number);
-    record.SetOwnerLun(lun);
     record.SetOwnerId(owner);
     record.SetSensorType(numeric ? 0x01 : 0x07);
     record.SetEventReadingType(numeric ? 0x01 : 0x6F);
     record.SetCurrentState(0x07);
     if (numeric) record.SetCurrentReading(410);
-    record.SetPresent(present);
+    record.SetPresent(1);
     return record;
 }
 
@@ -78,7 +74,7 @@ class SdrCacheTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform = FakePlatform{};
-        platform.records = {Record(false, 1, 0, 0, 1), Record(true, 10, 0, 0, 1)};
+        platform.records = {Record(false, 1, 0), Record(true, 10, 0)};
     }
     // A cache made at the current fake time.
     static SdrCache NewCache() { return SdrCache(&CountingBuilder, &FakeClock); }
@@ -111,7 +107,7 @@ TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
     auto* const context = reinterpret_cast<IWbemContext*>(&platform);  // passed on, never called
     ASSERT_TRUE(cache.Refresh(context));
     EXPECT_EQ(platform.lastContext, context);
-    platform.records = {Record(false, 5, 0, 1, 1)};
+    platform.records = {Record(false, 5, 1)};
     EXPECT_TRUE(cache.RebuildInventory(nullptr));
     EXPECT_EQ(platform.builds, 2);
     ASSERT_EQ(cache.Inventory().Count(), 1u);
@@ -136,7 +132,7 @@ TEST_F(SdrCacheTest, TheEventLogsRebuildLeavesTheListsAndTheFreshWindowAlone) {
 // seconds old and one whose build failed are left to Refresh.
 TEST_F(SdrCacheTest, ListsAreMadeFromTheInventoryTheEventLogRebuiltWithinTwoSeconds) {
     SdrCache cache = NewCache();
-    platform.records = {Record(false, 5, 0, 1, 1)};
+    platform.records = {Record(false, 5, 1)};
     EXPECT_TRUE(cache.RebuildInventory(nullptr));
     ++platform.now;
     cache.MakeListsFromRebuiltInventory();
@@ -147,7 +143,7 @@ TEST_F(SdrCacheTest, ListsAreMadeFromTheInventoryTheEventLogRebuiltWithinTwoSeco
     EXPECT_TRUE(cache.Refresh(nullptr));
     EXPECT_EQ(platform.builds, 2) << "fresh for two seconds from the inventory's build";
     // Fresh lists stay as they are, though the log has rebuilt the inventory since.
-    platform.records = {Record(true, 10, 0, 0, 1)};
+    platform.records = {Record(true, 10, 0)};
     EXPECT_TRUE(cache.RebuildInventory(nullptr));
     cache.MakeListsFromRebuiltInventory();
     EXPECT_EQ(DeviceIds(cache.Sensors()), std::vector<std::string>{"5.0.1"});
@@ -175,7 +171,7 @@ TEST_F(SdrCacheTest, WhatAReaderTookOutlivesTheRebuilds) {
     ASSERT_TRUE(cache.Refresh(nullptr));
     const std::shared_ptr<const SensorInventory> inventory = cache.SharedInventory();
     const std::shared_ptr<const SensorLists> lists = cache.SharedLists();
-    platform.records = {Record(false, 5, 0, 1, 1)};
+    platform.records = {Record(false, 5, 1)};
     platform.now += 2;
     ASSERT_TRUE(cache.Refresh(nullptr));
     ASSERT_TRUE(cache.RebuildInventory(nullptr));
