@@ -85,8 +85,7 @@ TEST_F(ModuleExportsTest, RegistersEveryClassAndItsTypeLibraryAndUnregistersThem
         CoclassTypeInfo holder(GuidOf(identity.clsid));
         ComPtr<ITypeInfo> info;
         ASSERT_EQ(holder.Get(info.put()), S_OK);
-        UniqueBstr coclass;
-        UniqueBstr coclassHelp;
+        UniqueBstr coclass, coclassHelp;
         ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, coclass.put(), coclassHelp.put(), nullptr,
                                          nullptr),
                   S_OK);

@@ -76,7 +76,6 @@ protected:
         platform = FakePlatform{};
         platform.records = {Record(false, 1, 0), Record(true, 10, 0)};
     }
-    // A cache made at the current fake time.
     static SdrCache NewCache() { return SdrCache(&CountingBuilder, &FakeClock); }
 };
 

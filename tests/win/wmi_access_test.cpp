@@ -84,10 +84,8 @@ std::vector<Element> Elements(SAFEARRAY* array) {
     return elements;
 }
 
-// A recording instance whose property kName holds the value.
+// A recording instance whose property kName holds what the test set.
 struct Bag {
-    explicit Bag(const VARIANT& value) { instance.Set(kName, value); }
-    Bag() = default;
     ComPtr<IWbemClassObject> Object() { return ComPtr<IWbemClassObject>(&instance); }
     const VARIANT& Put() const { return instance.puts.back().value; }
     test::RecordingInstance instance;
