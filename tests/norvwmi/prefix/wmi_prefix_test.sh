@@ -2,11 +2,9 @@
 # Clients that we did not write, run unchanged against a prefix whose WMI is the stand-in
 # (scripts/wmi-prefix.sh), each output compared with its reviewed file in golden/.
 #
-#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --make      make the build's client prefix and
-#                                                       start its session
-#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --stop      end its wineserver
-#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR CASE        run one client
+#   wmi_prefix_test.sh SOURCE_DIR BUILD_DIR --make|--stop|CASE
 #
+# --make makes the build's client prefix and starts its session; --stop ends its wineserver.
 # A CASE is a script of clients/ (cscript //nologo runs it), wmic-NAME (the command below),
 # or platform: clients/summary.vbs in a prefix of its own made with another description, then
 # made again with a malformed one, whose reason the module writes (the golden file holds it).
@@ -14,11 +12,10 @@
 # golden/CASE.txt; standard error must hold no line of the stand-in's (a provider fault or a
 # failure to start). NORV_UPDATE_GOLDEN=1 writes the golden file instead.
 #
-# The cases run at the same time in one prefix. One wineserver serves it from --make to
-# --stop, with Wine's own services started before the first case: otherwise each case could
-# be the one that starts a session (its services starting beside the client) or meet one
-# that is ending, which under load is the difference between a client that runs and one
-# that does not.
+# The cases run at the same time in one prefix, served by one wineserver, with Wine's services
+# started, from --make to --stop: under load, a case that starts a session (its services
+# starting beside the client) or meets one ending is the difference between a client that runs
+# and one that does not.
 set -euo pipefail
 # A step that fails ends the case: say which, or the case fails without a word.
 trap 'echo "wmi_prefix_test: line $LINENO failed (status $?): $BASH_COMMAND" >&2' ERR

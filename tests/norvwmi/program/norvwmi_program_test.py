@@ -1,13 +1,8 @@
 #!/usr/bin/env python3
-"""The norvwmi program run as people and scripts run it, under the build's Wine.
+"""The norvwmi program run as people and scripts run it, under the build's Wine: each CASE
+checks the exit codes, outputs and errors of a few runs (docs/testing.md says which).
 
     norvwmi_program_test.py WINE_RUN NORVWMI_EXE SOURCE_DIR CASE
-
-Each CASE runs the program a few times and checks its exit code, standard output and
-standard error. The case "golden" compares, for every platform description and every served
-class, the JSON that `norvwmi --format json enum CLASS` prints with the reviewed file in
-tests/data/golden/PLATFORM/<objects>.json; with NORV_UPDATE_GOLDEN=1 in the environment it
-writes those files instead (see docs/testing.md).
 """
 import difflib
 import json
