@@ -95,31 +95,5 @@ TEST(AlertMeanings, EveryMappedEventHasItsReviewedMeaning) {
     EXPECT_EQ(asked, places);
 }
 
-// The repaired form is read from event data 2 of a discrete event only: a threshold event's
-// event data 2 is its reading, whatever its value.
-TEST(AlertMeanings, RepairedFormIsTheOkSeverityOfADiscreteEvent) {
-    struct Case {
-        std::uint8_t eventType;
-        std::uint8_t data2;
-        std::uint8_t usage;
-        bool repaired;
-    };
-    const Case cases[] = {
-        {0x0A, 0x0F, 1, true},   // severity 0 "Transition to OK", previous state unspecified
-        {0x0A, 0x03, 1, true},   // the previous state does not matter
-        {0x0A, 0x1F, 1, false},  // severity 1
-        {0x0A, 0x0F, 0, false},  // event data 2 unused
-        {0x0A, 0x0F, 3, false},  // sensor-specific
-        {0x01, 0x0F, 1, false},  // a threshold event's reading of 15
-    };
-    for (const Case& c : cases) {
-        SelEntry entry;
-        entry.eventType = c.eventType;
-        entry.SetEventData2(c.data2, c.usage);
-        EXPECT_EQ(EventKeyOf(entry).repaired, c.repaired)
-            << int(c.eventType) << " " << int(c.data2) << " " << int(c.usage);
-    }
-}
-
 }  // namespace
 }  // namespace norv

@@ -47,26 +47,6 @@ TEST(AlertMessageText, CatalogueHasItsReviewedRows) {
     EXPECT_EQ(asked, kAlertMessages.size());
 }
 
-// tests/data/core/message_texts.txt: templates filled with their arguments by number, and
-// thresholds written in the reading's units.
-TEST(AlertMessageText, TemplatesAndScaledValuesAsReviewed) {
-    test::ExpectCases("message_texts.txt", [](const std::string& input) {
-        std::istringstream in = test::CaseInput(input);
-        std::string what;
-        in >> what;
-        if (what == "scaled") {
-            std::int32_t value = 0, unitModifier = 0;
-            in >> value >> unitModifier;
-            return ScaledValueText({.value = value, .unitModifier = unitModifier});
-        }
-        std::vector<std::string> parts;  // the template, then the arguments
-        for (std::string part; std::getline(in.ignore(parts.empty() ? 1 : 0), part, '|');)
-            parts.push_back(part);
-        if (input.ends_with("|")) parts.emplace_back();
-        return FillMessageTemplate(parts[0], {parts.begin() + 1, parts.end()});
-    });
-}
-
 SelEntry Entry(std::uint8_t sensorType, std::uint8_t eventType, std::uint8_t offset,
                const char* deviceId, const char* label) {
     SelEntry entry;
@@ -115,26 +95,35 @@ TEST(AlertMessageText, ThresholdEventNamesTheSensorsMostSevereUpperThreshold) {
     }
 }
 
-TEST(AlertMessageText, PostErrorNumberIsTheEntrysOemCodes) {
-    SelEntry entry = Entry(0x0F, 0x6F, 0, "19.0.32", "POST Error(19.0.32)");
-    EXPECT_EQ(TextOf(entry),
-              "'POST Error(19.0.32)' reports system firmware POST error unspecified.");
-    entry.SetEventData2(17, 2);
-    EXPECT_EQ(TextOf(entry),
-              "'POST Error(19.0.32)' reports system firmware POST error unspecified.");
-    entry.SetEventData3(6, 2);
-    EXPECT_EQ(TextOf(entry), "'POST Error(19.0.32)' reports system firmware POST error 1706.");
-}
-
-TEST(AlertMessageText, RepairedAndUnknownEventsNameTheirEvent) {
-    SelEntry entry = Entry(0x04, 0x0A, 6, "2.0.32", "FAN 1(2.0.32)");
-    entry.SetEventData2(0x0F, 1);
-    EXPECT_EQ(TextOf(entry),
-              "The condition 'Transition to Degraded' of 'FAN 1(2.0.32)' was repaired.");
-    entry.deassertion = 1;
-    EXPECT_EQ(TextOf(entry),
-              "'FAN 1(2.0.32)' logged an event without a known meaning: Fan Deassert: Transition "
-              "to Degraded.  Severity: Transition to OK.");
+// tests/data/core/message_texts.txt: templates filled with their arguments by number,
+// thresholds written in the reading's units, and the texts of entries (the repaired form
+// among them).
+TEST(AlertMessageText, TemplatesAndScaledValuesAsReviewed) {
+    test::ExpectCases("message_texts.txt", [](const std::string& input) {
+        std::istringstream in = test::CaseInput(input);
+        std::string what;
+        in >> what;
+        if (what == "scaled") {
+            std::int32_t value = 0, unitModifier = 0;
+            in >> value >> unitModifier;
+            return ScaledValueText({.value = value, .unitModifier = unitModifier});
+        }
+        if (what == "entry") {
+            unsigned f[8] = {};
+            for (unsigned& value : f) in >> value;
+            const auto byte = [&](int index) { return static_cast<std::uint8_t>(f[index]); };
+            SelEntry entry = Entry(byte(0), byte(1), byte(2), "2.0.32", "S(2.0.32)");
+            entry.SetEventData2(byte(3), byte(4));
+            entry.SetEventData3(byte(5), byte(6));
+            entry.deassertion = byte(7);
+            return (EventKeyOf(entry).repaired ? "repaired: " : "") + TextOf(entry);
+        }
+        std::vector<std::string> parts;  // the template, then the arguments
+        for (std::string part; std::getline(in.ignore(parts.empty() ? 1 : 0), part, '|');)
+            parts.push_back(part);
+        if (input.ends_with("|")) parts.emplace_back();
+        return FillMessageTemplate(parts[0], {parts.begin() + 1, parts.end()});
+    });
 }
 
 }  // namespace
