@@ -68,9 +68,9 @@ protected:
     // With `beyond`, one more alert whose record lies past the snapshot's.
     std::vector<AlertIndicationData> Build(bool beyond = false) const {
         const std::vector<std::size_t> fresh = {1, 2};
-        std::vector<AlertDecision> alerts = DecideAlerts(
-            {}, {}, entries_, fresh,
-            [this](std::string_view id) { return UpperThresholdOf(numeric_, id); });
+        std::vector<AlertDecision> alerts =
+            DecideAlerts({}, {}, entries_, fresh,
+                         [this](std::string_view id) { return UpperThresholdOf(numeric_, id); });
         if (beyond) {
             alerts.push_back(alerts.front());
             alerts.back().entry = records_.size();
@@ -86,26 +86,21 @@ TEST_F(AlertIndicationTest, NamesItsOwnRecordAndRecommendsByItsMessage) {
     ASSERT_EQ(alerts.size(), 2u) << "an alert whose record is not in the snapshot is left out";
     GraphEnds ends;
     AddLogEnds(ends, {}, records_, entries_, nullptr);
-
     const AlertIndicationData& hot = alerts[0];
     EXPECT_EQ(hot.logRecord, ends.records[1]);
     EXPECT_EQ(hot.place, 1u);
-    EXPECT_EQ(hot.description, "hot");
-    EXPECT_EQ(hot.messageId, "SensorEvent.1.0.ReadingAboveUpperCriticalThreshold");
-    EXPECT_EQ(hot.owningEntity, "DMTF");
-    EXPECT_EQ(hot.recommendedActions, std::vector<std::string>{std::string(kSensorEventResolution)});
-    EXPECT_EQ(hot.perceivedSeverity, 6);
-    EXPECT_EQ(hot.alertType, 6);
-    EXPECT_EQ(hot.probableCause, 51);
-    EXPECT_EQ(hot.probableCauseDescription, "Upper Critical - going high");
+    EXPECT_EQ(hot.description + " | " + hot.messageId + " of " + hot.owningEntity + " | " +
+                  std::to_string(hot.perceivedSeverity) + "/" + std::to_string(hot.alertType) +
+                  "/" + std::to_string(hot.probableCause) + " " + hot.probableCauseDescription +
+                  " | " + hot.systemName + " " + hot.systemCreationClassName + " " +
+                  hot.providerName + " | " + hot.indicationTime + " " + hot.eventTime,
+              "hot | SensorEvent.1.0.ReadingAboveUpperCriticalThreshold of DMTF | 6/6/51 Upper "
+              "Critical - going high | BMC ComputerSystem NorvHardwareEventProv | "
+              "20260101000000.000000+000 20140801061500.000000+000");
+    EXPECT_EQ(hot.recommendedActions,
+              std::vector<std::string>{std::string(kSensorEventResolution)});
     EXPECT_EQ(hot.messageArguments, (std::vector<std::string>{"S(2.0.32)", "255", "Cel", "65"}));
     EXPECT_EQ(hot.messageArgument[3], "65");
-    EXPECT_EQ(hot.systemName, "BMC");
-    EXPECT_EQ(hot.systemCreationClassName, "ComputerSystem");
-    EXPECT_EQ(hot.providerName, "NorvHardwareEventProv");
-    EXPECT_EQ(hot.indicationTime, "20260101000000.000000+000");
-    EXPECT_EQ(hot.eventTime, "20140801061500.000000+000");
-
     const AlertIndicationData& fan = alerts[1];
     EXPECT_EQ(fan.logRecord, ends.records[2]);
     EXPECT_TRUE(fan.recommendedActions.empty()) << "a clearing alert recommends nothing";
