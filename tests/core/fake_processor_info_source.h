@@ -25,13 +25,16 @@ public:
     std::size_t reads = 0;
 };
 
-// An entry of a complete processor list whose vendor record gives these slot and processor
-// numbers (0xFF: not given).
-inline ProcessorEntry EntryWithOemNumbers(std::uint8_t slot, std::uint8_t proc) {
-    ProcessorEntry entry;
-    entry.oemProcessor[kOemSlotOffset] = slot;
-    entry.oemProcessor[kOemProcOffset] = proc;
-    return entry;
+// A complete list of two processors whose vendor records give slot 0, processors 1 and 2.
+inline FakeProcessorInfoSource TwoSockets() {
+    ProcessorInfo info;
+    info.status = ProcessorInfoStatus::Complete;
+    for (const std::uint8_t proc : {std::uint8_t{1}, std::uint8_t{2}}) {
+        ProcessorEntry& entry = info.entries.emplace_back();
+        entry.oemProcessor[kOemSlotOffset] = 0;
+        entry.oemProcessor[kOemProcOffset] = proc;
+    }
+    return FakeProcessorInfoSource(info);
 }
 
 }  // namespace norv::testing

@@ -16,7 +16,6 @@
 namespace norv {
 namespace {
 
-using testing::EntryWithOemNumbers;
 using testing::FakeHealthDataSource;
 using testing::FakeProcessorInfoSource;
 
@@ -67,12 +66,14 @@ void ServeDefaultPlatform(FakeHealthDataSource& health) {
     }
 }
 
-FakeProcessorInfoSource TwoSockets() {
-    ProcessorInfo info;
-    info.status = ProcessorInfoStatus::Complete;
-    info.entries = {EntryWithOemNumbers(0, 1), EntryWithOemNumbers(0, 2)};
-    return FakeProcessorInfoSource(info);
-}
+// The default platform served, two sockets and an inventory to build.
+class BuildInventoryTest : public ::testing::Test {
+protected:
+    void SetUp() override { ServeDefaultPlatform(health); }
+    FakeHealthDataSource health;
+    FakeProcessorInfoSource processors = testing::TwoSockets();
+    SensorInventory inventory;
+};
 
 // Every record of the inventory in one line each (testing::Identity).
 std::string Records(const SensorInventory& inventory) {
@@ -83,11 +84,7 @@ std::string Records(const SensorInventory& inventory) {
 }
 
 // The numbering plan of the default platform: every record, as a reviewed file.
-TEST(BuildInventory, DefaultPlatformFollowsTheNumberingPlanAndARebuildReusesTheProcessors) {
-    FakeHealthDataSource health;
-    ServeDefaultPlatform(health);
-    FakeProcessorInfoSource processors = TwoSockets();
-    SensorInventory inventory;
+TEST_F(BuildInventoryTest, DefaultPlatformFollowsTheNumberingPlanAndARebuildReusesTheProcessors) {
     EXPECT_TRUE(BuildInventory(inventory, health, processors));
     EXPECT_TRUE(inventory.Valid());
     const std::string records = Records(inventory);
@@ -98,12 +95,8 @@ TEST(BuildInventory, DefaultPlatformFollowsTheNumberingPlanAndARebuildReusesTheP
     EXPECT_EQ(health.TimesSent(kHealthNamespace, kTemperatureQuery), 2u);
 }
 
-TEST(BuildInventory, AFailingBuilderDoesNotStopTheBuild) {
-    FakeHealthDataSource health;
-    ServeDefaultPlatform(health);
+TEST_F(BuildInventoryTest, AFailingBuilderDoesNotStopTheBuild) {
     health.Served(kFanQuery)[3].erase("FanIndex");
-    FakeProcessorInfoSource processors = TwoSockets();
-    SensorInventory inventory;
     EXPECT_TRUE(BuildInventory(inventory, health, processors));
     EXPECT_TRUE(inventory.Valid());
     const std::string records = Records(inventory);
@@ -113,15 +106,11 @@ TEST(BuildInventory, AFailingBuilderDoesNotStopTheBuild) {
 
 // Each record names the read it was made from, and a read whose query did not run is noted
 // (the fan class refused: both its reads); a rebuild forgets the last build's.
-TEST(BuildInventory, MarksEachRecordsReadAndTheReadsThatDidNotRun) {
-    FakeHealthDataSource health;
-    ServeDefaultPlatform(health);
+TEST_F(BuildInventoryTest, MarksEachRecordsReadAndTheReadsThatDidNotRun) {
     health.Served(kFanQuery).clear();
     health.Served(kFanGroupQuery).clear();
     health.Fail(kFanQuery);
     health.Fail(kFanGroupQuery);
-    FakeProcessorInfoSource processors = TwoSockets();
-    SensorInventory inventory;
     ASSERT_TRUE(BuildInventory(inventory, health, processors));
     HealthReads fans;
     fans.set(IndexOf(HealthRead::FanGroups)).set(IndexOf(HealthRead::Fans));

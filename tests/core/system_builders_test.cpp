@@ -14,7 +14,6 @@ namespace {
 
 using testing::Build;
 using testing::Builder;
-using testing::EntryWithOemNumbers;
 using testing::FakeHealthDataSource;
 using testing::FakeProcessorInfoSource;
 using testing::FakeProperties;
@@ -30,10 +29,7 @@ TEST(ProcessorBuilder, ProcessorsAreNumberedFromTheCounterAndNamedFromZero) {
     FakeHealthDataSource source;
     source.Serve(kProcessorNamespace, kProcessorQuery,
                  {Processor("Proc 1"), Processor("SLOT 2 Proc 4")});
-    ProcessorInfo info;
-    info.status = ProcessorInfoStatus::Complete;
-    info.entries = {EntryWithOemNumbers(0, 1), EntryWithOemNumbers(0, 2)};
-    FakeProcessorInfoSource processors(info);
+    FakeProcessorInfoSource processors = testing::TwoSockets();
     SensorInventory inventory;
     std::uint8_t counter = 1;
     ASSERT_TRUE(BuildProcessorSensors(inventory, source, processors, counter));
