@@ -46,8 +46,8 @@ TestLog ReadLog(const std::string& input, const std::map<std::string, std::strin
     const auto defined = [&](const std::string& name, std::size_t place) {
         const auto definition = definitions.find("@" + name);
         if (definition == definitions.end()) ADD_FAILURE() << "no definition of " << name;
-        SelEntry entry = definition != definitions.end() ? DefinedEntry(definition->second)
-                                                         : SelEntry{};
+        SelEntry entry =
+            definition != definitions.end() ? DefinedEntry(definition->second) : SelEntry{};
         entry.recordId = static_cast<std::uint16_t>(place + 1);
         entry.timestamp = static_cast<std::uint32_t>(1000 + place);
         return entry;
@@ -111,21 +111,15 @@ TEST(AlertConditions, ScenariosHaveTheirReviewedAlertsAndConditions) {
 // The rows give keys, counts and raising alerts; here the text a condition and its alert
 // carry, and a new record past the log, which raises nothing.
 TEST(AlertConditions, ConditionAndAlertCarryTheRaisingRecordsText) {
-    SelEntry degraded;
-    degraded.sensorType = 0x04;
-    degraded.eventType = 0x0A;
-    degraded.offset = 6;
-    degraded.deviceId = "2.0.32";
-    degraded.sensorLabel = "FAN 1(2.0.32)";
-    const std::vector<SelEntry> entries = {degraded};
+    const std::vector<SelEntry> entries = {DefinedEntry("4 0x0A 6 assert 2.0.32")};
     const std::vector<ActiveCondition> conditions = ActiveConditions(entries, {});
     ASSERT_EQ(conditions.size(), 1U);
-    EXPECT_EQ(conditions[0].messageText, "Fan 'FAN 1(2.0.32)' is degraded.");
+    EXPECT_EQ(conditions[0].messageText, "Fan 'S(2.0.32)' is degraded.");
     const std::vector<std::size_t> newEntries = {0, 1};
     const std::vector<AlertDecision> alerts = DecideAlerts({}, {}, entries, newEntries, {});
     ASSERT_EQ(alerts.size(), 1U);
     EXPECT_EQ(alerts[0].messageText, conditions[0].messageText);
-    EXPECT_EQ(alerts[0].messageArguments, std::vector<std::string>{"FAN 1(2.0.32)"});
+    EXPECT_EQ(alerts[0].messageArguments, std::vector<std::string>{"S(2.0.32)"});
 }
 
 }  // namespace

@@ -118,7 +118,6 @@ TEST_F(AlertIndicationTest, NamesTheSensorOnlyWhereTheEndsHoldTheSameRecord) {
     NameAlertingElements(alerts, ends);
     EXPECT_EQ(alerts[0].alertingManagedElement, ends.sensors[1]);
     EXPECT_EQ(alerts[1].alertingManagedElement, "");
-
     auto unlinked = Build();
     ends.recordSensor = {kNoSensor, kNoSensor, 0};
     NameAlertingElements(unlinked, ends);

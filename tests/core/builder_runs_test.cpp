@@ -113,7 +113,6 @@ TEST(RedundancyGroup, FirstMinimumsMaskBitsAndSignedComparisons) {
     EXPECT_EQ(groups[0].minForRedundancy, 2);
     EXPECT_EQ(groups[0].minToRun, 1);
     EXPECT_EQ(groups[1].memberMask, 0);
-
     RedundancyGroup group;
     group.memberCount = 2;
     group.minForRedundancy = -1;

@@ -65,7 +65,6 @@ TEST(DeliveryQueueTest, AStopLeavesTheRestUntriedAndWithoutASinkTheOldestGoFirst
     deliveries.Round(queue);
     EXPECT_EQ(deliveries.givenUp, "b");
     EXPECT_EQ(deliveries.delivered, "ac");
-
     for (char event : std::string("wxy")) EXPECT_TRUE(queue.Add(event).empty());
     EXPECT_EQ(queue.Add('z'), std::vector<char>{'w'});
     deliveries.Round(queue);

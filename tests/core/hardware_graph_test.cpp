@@ -111,9 +111,9 @@ TEST(HardwareGraph, LinksEachRecordToTheServedSensorItsEntryNames) {
                linked.substr(linked.find(' ') + 1) + "\"" + system;
     };
     // The served sensors: the discrete ones in inventory order, then those with a reading.
-    EXPECT_EQ(ends.sensors, (std::vector<std::string>{sensorPath("Sensor 43.0.32"),
-                                                      sensorPath("Sensor 44.0.32"),
-                                                      sensorPath("NumericSensor 1.0.32")}));
+    EXPECT_EQ(ends.sensors,
+              (std::vector<std::string>{sensorPath("Sensor 43.0.32"), sensorPath("Sensor 44.0.32"),
+                                        sensorPath("NumericSensor 1.0.32")}));
     std::vector<AssociationData> expectedLinks;
     for (std::size_t at = 0; at < std::size(kEntries); ++at) {
         SCOPED_TRACE(at);
@@ -125,7 +125,8 @@ TEST(HardwareGraph, LinksEachRecordToTheServedSensorItsEntryNames) {
 
     const auto pairs = [](const std::vector<AssociationData>& instances) {
         std::vector<std::string> text;
-        for (const AssociationData& data : instances) text.push_back(data.first + " | " + data.second);
+        for (const AssociationData& data : instances)
+            text.push_back(data.first + " | " + data.second);
         return text;
     };
     const auto each = [&](const std::string& one, const std::vector<std::string>& many) {
@@ -170,15 +171,13 @@ TEST(HardwareGraph, LinksEachRecordToTheServedSensorItsEntryNames) {
 
 // A class reads only the caches its ends come from.
 TEST(HardwareGraph, AClassReadsTheCachesOfItsEnds) {
-    const auto sources = [](const wchar_t* name) {
-        const GraphSources read = SourcesOf(*FindAssociationClass(name));
-        return std::string(read.sensors ? "sensors" : "") + (read.log ? "log" : "");
-    };
-    EXPECT_EQ(sources(L"SystemDevice"), "sensors");
-    EXPECT_EQ(sources(L"SystemComponent"), "");
-    EXPECT_EQ(sources(L"UseOfLog"), "log");
-    EXPECT_EQ(sources(L"LogManagesRecord"), "log");
-    EXPECT_EQ(sources(L"RecordAppliesToElement"), "sensorslog");
+    std::string read;
+    for (const wchar_t* name : {L"SystemDevice", L"SystemComponent", L"UseOfLog",
+                                L"LogManagesRecord", L"RecordAppliesToElement"}) {
+        const GraphSources sources = SourcesOf(*FindAssociationClass(name));
+        read += std::string(sources.sensors ? " sensors" : " -") + (sources.log ? "+log" : "");
+    }
+    EXPECT_EQ(read, " sensors - -+log -+log sensors+log");
     EXPECT_TRUE(EndMayBe(GraphEnd::EachSensor, "numericsensor"));
     EXPECT_TRUE(EndMayBe(GraphEnd::RecordSensor, "Sensor"));
     EXPECT_FALSE(EndMayBe(GraphEnd::RecordSensor, "RecordLog"));

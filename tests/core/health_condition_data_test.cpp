@@ -79,7 +79,6 @@ TEST(HealthConditionData, NamesTheSensorAndTheRaisingRecordAsTheGraphDoes) {
     log.Add(kPowerSupplyRemoved, SensorKind::PowerSupply, 43, 100);
     log.Add(kProcessorIerr, SensorKind::Cpu, 9, 200);
     log.Add(kPowerSupplyRemoved, SensorKind::PowerSupply, 43, 200);
-
     const auto conditions = BuildHealthConditions({.log = RecordLogData{},
                                                    .records = log.records,
                                                    .entries = log.entries,
