@@ -40,18 +40,20 @@ struct TestEntry {
 
 // The entry's `length` bytes, zero after its data bytes, in a buffer of exactly that size so
 // that AddressSanitizer catches a read past its end.
+inline void PutWord(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t value) {
+    bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
+    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
 inline std::vector<std::uint8_t> EntryBytes(const TestEntry& entry) {
     std::vector<std::uint8_t> full(std::max(entry.length, kPlainEntryLength), 0);
-    const auto putWord = [&](std::size_t offset, std::uint16_t value) {
-        full[offset] = static_cast<std::uint8_t>(value & 0xFF);
-        full[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-    };
-    putWord(0, entry.declaredLength != 0xFFFF ? entry.declaredLength
-                                              : static_cast<std::uint16_t>(entry.length));
-    putWord(2, entry.number);
+    PutWord(full, 0,
+            entry.declaredLength != 0xFFFF ? entry.declaredLength
+                                           : static_cast<std::uint16_t>(entry.length));
+    PutWord(full, 2, entry.number);
     full[7] = entry.status;
-    putWord(8, entry.eventClass);
-    putWord(10, entry.eventCode);
+    PutWord(full, 8, entry.eventClass);
+    PutWord(full, 10, entry.eventCode);
     std::copy(entry.dateTime.begin(), entry.dateTime.end(), full.begin() + 18);
     std::copy(entry.data.begin(), entry.data.end(), full.begin() + 28);
     full.resize(entry.length);
@@ -77,10 +79,8 @@ public:
     }
 
     LogAreaBuilder& Header(std::uint16_t end, std::uint16_t start) {
-        area[0] = static_cast<std::uint8_t>(end & 0xFF);
-        area[1] = static_cast<std::uint8_t>(end >> 8);
-        area[2] = static_cast<std::uint8_t>(start & 0xFF);
-        area[3] = static_cast<std::uint8_t>(start >> 8);
+        PutWord(area, 0, end);
+        PutWord(area, 2, start);
         return *this;
     }
 
@@ -111,16 +111,15 @@ private:
 // behind a fan that none of them names.
 inline SensorInventory LogTestInventory() {
     SensorInventory inventory;
-    SensorRecord fan;
-    fan.SetSensorNumber(1);
-    fan.SetOwnerId(0x20);
-    fan.SetName(SensorKind::Fan, 1, kNoNumber, kNoNumber);
-    inventory.Append(fan);
-    SensorRecord maintenance;
-    maintenance.SetSensorNumber(41);
-    maintenance.SetOwnerId(0x20);
-    maintenance.SetName(SensorKind::LogMaintenance, kNoNumber, kNoNumber, kNoNumber);
-    inventory.Append(maintenance);
+    const auto add = [&](SensorKind kind, std::uint8_t number, std::uint8_t key) {
+        SensorRecord record;
+        record.SetSensorNumber(number);
+        record.SetOwnerId(0x20);
+        record.SetName(kind, key, kNoNumber, kNoNumber);
+        inventory.Append(record);
+    };
+    add(SensorKind::Fan, 1, 1);
+    add(SensorKind::LogMaintenance, 41, kNoNumber);
     inventory.SetValid(true);
     return inventory;
 }

@@ -76,24 +76,19 @@ def layer_of(name, tree, folders, outside):
 
 def check_tree(root, drawing):
     tree = root / drawing.tree
-    errors = []
     if not tree.is_dir():
         return [f"{drawing.where}: {drawing.tree} is not a folder"]
-
+    errors = []
     allowed = {}
     for index, (layer, below) in enumerate(drawing.layers):
         drawn_below = {name for name, _ in drawing.layers[index + 1:]}
-        for target in below:
-            if target not in drawn_below:
-                errors.append(f"drawing {drawing.tree}: {layer} -> {target}, "
-                              f"but {target} is not drawn below it")
+        errors += [f"drawing {drawing.tree}: {layer} -> {target}, but {target} is not drawn "
+                   "below it" for target in below if target not in drawn_below]
         if layer not in drawing.outside:
             allowed[layer] = set(below)
-    outside = {}
-    for layer, path in drawing.outside.items():
-        outside[layer] = root / path
-        if not outside[layer].is_dir():
-            errors.append(f"drawing {drawing.tree}: outside layer {layer} = {path} is not a folder")
+    outside = {layer: root / path for layer, path in drawing.outside.items()}
+    errors += [f"drawing {drawing.tree}: outside layer {layer} = {path} is not a folder"
+               for layer, path in drawing.outside.items() if not outside[layer].is_dir()]
 
     folders = sorted(p.name for p in tree.iterdir() if p.is_dir())
     sources_at_root = [p for p in tree.iterdir() if p.is_file() and p.suffix in SOURCE_SUFFIXES]
@@ -101,10 +96,8 @@ def check_tree(root, drawing):
     for layer in sorted(expected - set(allowed)):
         what = f"{drawing.tree}/{layer}" if layer != ROOT else f"the root of {drawing.tree}"
         errors.append(f"drawing {drawing.tree}: {what} has no line")
-    for layer in allowed:
-        if layer not in expected:
-            errors.append(f"drawing {drawing.tree}: {layer} is not a folder of {drawing.tree}")
-
+    errors += [f"drawing {drawing.tree}: {layer} is not a folder of {drawing.tree}"
+               for layer in allowed if layer not in expected]
     used = set()
     for path in sorted(tree.rglob("*")):
         if not path.is_file():
@@ -123,13 +116,10 @@ def check_tree(root, drawing):
                 errors.append(f"{where}: includes {name} by a relative path")
                 continue
             target = layer_of(name, tree, folders, outside)
-            if target is None or target == layer:
-                continue
             if target in allowed.get(layer, set()):
                 used.add((layer, target))
-            else:
+            elif target is not None and target != layer:
                 errors.append(f"{where}: {layer} may not include {name}")
-
     for layer, below in allowed.items():
         for target in sorted(below - {t for f, t in used if f == layer}):
             errors.append(
@@ -139,10 +129,8 @@ def check_tree(root, drawing):
 
 def check(root, architecture):
     """Every problem found, one line each, tree by tree."""
-    errors = []
-    for drawing in read_drawings(architecture):
-        errors.extend(check_tree(root, drawing))
-    return errors
+    return [error for drawing in read_drawings(architecture)
+            for error in check_tree(root, drawing)]
 
 
 if __name__ == "__main__":
