@@ -51,7 +51,6 @@ TEST(SystemData, TextsFromTheControllerRecordAndPresenceBits) {
               AdminDomainData::kNameFormatBit | AdminDomainData::kRolesBit);
     EXPECT_EQ(MakeSensorCollectionData(kController).instanceId, "417:0");
     // A neutral build must never claim a real vendor's enterprise number.
-    EXPECT_EQ(kController.manufacturerId + "/" + kController.instanceId, "32473/417:0");
     EXPECT_EQ(TheManagementController().manufacturerId, "32473");
     EXPECT_EQ(TheManagementController().instanceId, "0:0");
 }
