@@ -85,11 +85,12 @@ std::string RunBuilder(const std::string& input,
     if (queries) return text;
     text = (run.ok ? "ok counter " : "failed counter ") + std::to_string(run.counter) +
            (afterCpu && !run.inventory.Valid() ? " invalid" : "");
-    for (std::size_t i = 0; i < run.Count(); ++i) {
+    for (std::size_t i = 0; i < run.inventory.Count(); ++i) {
+        const SensorRecord& record = run.inventory.At(i);
         char fields[24];
-        std::snprintf(fields, sizeof fields, " fields %X", unsigned{run[i].FieldMask()});
-        text += (i == 0 ? ": " : " / ") + testing::Identity(run[i]) + fields;
-        if (run[i].Kind() == SensorKind::Temperature) text += Readings(run[i]);
+        std::snprintf(fields, sizeof fields, " fields %X", unsigned{record.FieldMask()});
+        text += (i == 0 ? ": " : " / ") + testing::Identity(record) + fields;
+        if (record.Kind() == SensorKind::Temperature) text += Readings(record);
     }
     return text;
 }

@@ -132,9 +132,6 @@ struct Built {
     bool ok = false;
     SensorInventory inventory;
     std::uint8_t counter = 0;
-
-    const SensorRecord& operator[](std::size_t index) const { return inventory.At(index); }
-    std::size_t Count() const { return inventory.Count(); }
 };
 
 // Runs `build` from `counter` on a source that already serves what it needs.

@@ -68,8 +68,8 @@ TEST(DimmBuilder, TheCounterWrapsInEightBits) {
                  {{{"Present", true}, {"NumberCartridges", 16}, {"NumberModules", 17}}});
     const auto many = Build(BuildDimmSensors, source, 20);
     EXPECT_EQ(many.counter, 36);  // 20 + 272, modulo 256
-    EXPECT_EQ(many.Count(), 272u);
-    EXPECT_EQ(many[271].SensorNumber(), 35);
+    EXPECT_EQ(many.inventory.Count(), 272u);
+    EXPECT_EQ(many.inventory.At(271).SensorNumber(), 35);
 }
 
 }  // namespace
