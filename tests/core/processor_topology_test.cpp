@@ -67,15 +67,6 @@ std::string CountCase(const std::string& input) {
     return text;
 }
 
-// A count function that hands out one result and counts its calls.
-struct FakeCount {
-    ProcessorCount result;
-    int calls = 0;
-    std::function<ProcessorCount()> Function() {
-        return [this] { return ++calls, result; };
-    }
-};
-
 // "info TABLE STATUS RECORDS...": the processor list of TABLE (a definition of
 // smbios_images.txt, or none) when the count gives that status and those
 // apic.package.core.logical records. The answer: the list's status, each entry's socket
@@ -85,21 +76,22 @@ std::string InfoCase(std::istream& in) {
     std::string table;
     int status = 0;
     in >> table >> status;
-    FakeCount fake;
-    fake.result.status = static_cast<ProcessorCountStatus>(status);
+    ProcessorCount counted;
+    counted.status = static_cast<ProcessorCountStatus>(status);
+    int calls = 0;  // of the count, which hands out `counted`
+    const auto count = [&] { return ++calls, counted; };
     for (std::string record; in >> record;) {
         std::replace(record.begin(), record.end(), '.', ' ');
         std::istringstream ids(record);
         unsigned apic = 0, package = 0, core = 0, logical = 0;
         ids >> apic >> package >> core >> logical;
-        fake.result.topology.push_back(
+        counted.topology.push_back(
             {static_cast<std::uint8_t>(apic), static_cast<std::uint8_t>(package),
              static_cast<std::uint8_t>(core), static_cast<std::uint8_t>(logical)});
     }
-    fake.result.packages = static_cast<std::uint8_t>(fake.result.topology.size());
-    const ProcessorInfo info = table == "none"
-                                   ? GetProcessorInfo(std::nullopt, fake.Function())
-                                   : GetProcessorInfo(Hex(Defined(table)), fake.Function());
+    counted.packages = static_cast<std::uint8_t>(counted.topology.size());
+    const ProcessorInfo info = GetProcessorInfo(
+        table == "none" ? std::nullopt : std::optional(Hex(Defined(table))), count);
     std::string text = "status " + std::to_string(static_cast<int>(info.status)) + ":";
     char entry[80];
     for (const ProcessorEntry& e : info.entries) {
@@ -111,7 +103,7 @@ std::string InfoCase(std::istream& in) {
         text += entry;
     }
     text += "; " + std::to_string(info.structures.size()) + " sockets, counted " +
-            std::to_string(fake.calls) + "; keys";
+            std::to_string(calls) + "; keys";
     for (std::size_t index = 0; index < 4; ++index) {
         const ProcessorKey key = ProcessorKeyOf(info, index);
         text += " " + std::to_string(key.slot) + "/" + std::to_string(key.proc);
