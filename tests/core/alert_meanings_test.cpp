@@ -22,15 +22,13 @@ struct MappedEvent {
     SelEventKey event;
 };
 
-SelEventKey KeyOf(const MappingRow& row, bool repaired) {
-    return {row.sensorType, row.eventType, row.offset, row.direction, repaired};
-}
-
 void AddLeaf(std::vector<MappedEvent>& leaves, const std::string& place, const MappingRow& row) {
     if (!row.Mapped()) return;
-    leaves.push_back({place, KeyOf(row, false)});
-    if (row.dataRule == EventDataRule::OkSeverity)
-        leaves.push_back({place + " repaired", KeyOf(row, true)});
+    for (const bool repaired : {false, true}) {
+        if (repaired && row.dataRule != EventDataRule::OkSeverity) continue;
+        leaves.push_back({place + (repaired ? " repaired" : ""),
+                          {row.sensorType, row.eventType, row.offset, row.direction, repaired}});
+    }
 }
 
 // Every event the log-entry mapping can produce, walked from its tables.
@@ -53,17 +51,9 @@ std::vector<MappedEvent> MappedEvents() {
 }
 
 std::string EffectText(const EventMeaning& meaning) {
-    switch (meaning.effect) {
-        case ConditionEffect::None:
-            return "none";
-        case ConditionEffect::Raises:
-            return "raises";
-        case ConditionEffect::ClearsAll:
-            return "clears all";
-        case ConditionEffect::Clears:
-            break;
-    }
-    std::string text = "clears";
+    constexpr const char* kEffects[] = {"none", "raises", "clears", "clears all"};  // by value
+    std::string text = kEffects[static_cast<int>(meaning.effect)];
+    if (meaning.effect != ConditionEffect::Clears) return text;
     for (MessageKey cleared : meaning.Cleared()) text += " " + std::string(MessageOf(cleared).name);
     return text;
 }
