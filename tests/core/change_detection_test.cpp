@@ -18,38 +18,33 @@ namespace norv {
 namespace {
 
 using Bits = NumericSensorInstanceBits;
+using Data = NumericSensorInstanceData;
 
 struct ThresholdMark {
     const char* name;
-    std::int32_t NumericSensorInstanceData::*threshold;
+    std::int32_t Data::*threshold;
     std::uint32_t bit;
     std::int32_t value;
 };
 
 // Every threshold a numeric sensor may have, each at its own value.
 constexpr ThresholdMark kThresholdMarks[] = {
-    {"lowerFatal", &NumericSensorInstanceData::lowerThresholdFatal, Bits::kLowerThresholdFatalBit,
-     2},
-    {"lowerCritical", &NumericSensorInstanceData::lowerThresholdCritical,
-     Bits::kLowerThresholdCriticalBit, 5},
-    {"lowerNonCritical", &NumericSensorInstanceData::lowerThresholdNonCritical,
-     Bits::kLowerThresholdNonCriticalBit, 10},
-    {"upperNonCritical", &NumericSensorInstanceData::upperThresholdNonCritical,
-     Bits::kUpperThresholdNonCriticalBit, 70},
-    {"upperCritical", &NumericSensorInstanceData::upperThresholdCritical,
-     Bits::kUpperThresholdCriticalBit, 80},
-    {"upperFatal", &NumericSensorInstanceData::upperThresholdFatal, Bits::kUpperThresholdFatalBit,
-     90},
+    {"lowerFatal", &Data::lowerThresholdFatal, Bits::kLowerThresholdFatalBit, 2},
+    {"lowerCritical", &Data::lowerThresholdCritical, Bits::kLowerThresholdCriticalBit, 5},
+    {"lowerNonCritical", &Data::lowerThresholdNonCritical, Bits::kLowerThresholdNonCriticalBit, 10},
+    {"upperNonCritical", &Data::upperThresholdNonCritical, Bits::kUpperThresholdNonCriticalBit, 70},
+    {"upperCritical", &Data::upperThresholdCritical, Bits::kUpperThresholdCriticalBit, 80},
+    {"upperFatal", &Data::upperThresholdFatal, Bits::kUpperThresholdFatalBit, 90},
 };
 
 // A numeric sensor with every threshold of kThresholdMarks marked but `unmarked` (whose value
 // is set all the same).
-NumericSensorInstanceData Numeric(std::int32_t reading, const std::string& unmarked = "") {
-    NumericSensorInstanceData entry;
+Data Numeric(std::int32_t reading, const std::string& unmarked = "") {
+    Data entry;
     entry.deviceId = "5.0.32";
     entry.present = 1;
     entry.SetCurrentState("Normal");
-    entry.Set(&NumericSensorInstanceData::currentReading, reading, Bits::kCurrentReadingBit);
+    entry.Set(&Data::currentReading, reading, Bits::kCurrentReadingBit);
     for (const ThresholdMark& mark : kThresholdMarks) {
         if (unmarked == mark.name) {
             entry.*mark.threshold = mark.value;
@@ -134,8 +129,7 @@ TEST(ChangeDetectionTest, CasesAsReviewed) {
             std::string value, unmarked;
             in >> value >> unmarked;
             return std::to_string(static_cast<int>(
-                ThresholdBandOf(value == "none" ? NumericSensorInstanceData{}
-                                                : Numeric(std::stoi(value), unmarked))));
+                ThresholdBandOf(value == "none" ? Data{} : Numeric(std::stoi(value), unmarked))));
         }
         if (what == "identity") {  // 300 bytes of 11, LENGTH in the length field, AT flipped
             std::istringstream in(input.substr(space + 1));

@@ -107,10 +107,10 @@ TEST_F(BuildInventoryTest, AFailingBuilderDoesNotStopTheBuild) {
 // Each record names the read it was made from, and a read whose query did not run is noted
 // (the fan class refused: both its reads); a rebuild forgets the last build's.
 TEST_F(BuildInventoryTest, MarksEachRecordsReadAndTheReadsThatDidNotRun) {
-    health.Served(kFanQuery).clear();
-    health.Served(kFanGroupQuery).clear();
-    health.Fail(kFanQuery);
-    health.Fail(kFanGroupQuery);
+    for (const std::string_view wql : {kFanQuery, kFanGroupQuery}) {
+        health.Served(wql).clear();
+        health.Fail(wql);
+    }
     ASSERT_TRUE(BuildInventory(inventory, health, processors));
     HealthReads fans;
     fans.set(IndexOf(HealthRead::FanGroups)).set(IndexOf(HealthRead::Fans));
