@@ -107,6 +107,13 @@ private:
     std::vector<std::uint8_t> area;
 };
 
+// An area of `size` bytes holding the entries from the header on, its end after the last.
+inline std::vector<std::uint8_t> AreaWith(std::size_t size, const std::vector<TestEntry>& entries) {
+    LogAreaBuilder area(size);
+    area.Header(static_cast<std::uint16_t>(area.PutAll(kAreaHeader, entries)), kAreaHeader);
+    return area.Bytes();
+}
+
 // One log-maintenance sensor (number 41, owner 0x20), which every log-cleared entry names,
 // behind a fan that none of them names.
 inline SensorInventory LogTestInventory() {

@@ -21,10 +21,8 @@ using Date = std::array<std::uint8_t, 6>;
 constexpr Date kJan2nd2007At1030 = {20, 7, 1, 2, 10, 30};  // 1167733800 = 0x459A3428
 
 SelRecords Built(const std::vector<test::TestEntry>& logged, const TimeZoneRules& zone = {}) {
-    test::LogAreaBuilder area(1024);
-    area.Header(static_cast<std::uint16_t>(area.PutAll(test::kAreaHeader, logged)), 19);
     std::vector<SelEntry> entries;
-    ReadLogArea(area.Bytes(), 1024, test::LogTestInventory(), entries);
+    ReadLogArea(test::AreaWith(1024, logged), 1024, test::LogTestInventory(), entries);
     entries.front().timestamp = 0xDEADBEEF;  // a stale value must not survive
     return BuildSelRecords(entries, zone, MakeManagementControllerRecord("232", "123456-B21"));
 }

@@ -37,17 +37,13 @@ std::string Ids(const std::vector<SelEntry>& read, const std::vector<TestEntry>&
 }
 
 TEST(ReadLogArea, KeepsMappedEntriesInLogOrderAcrossAreas) {
-    LogAreaBuilder area(256);
-    const std::size_t end = area.PutAll(
-        kAreaHeader,
-        {{.number = 1}, {.number = 2, .eventClass = test::kUnmappedClass}, {.number = 3}});
-    area.Header(static_cast<std::uint16_t>(end), 19);
+    const auto first = test::AreaWith(
+        256, {{.number = 1}, {.number = 2, .eventClass = test::kUnmappedClass}, {.number = 3}});
     std::vector<SelEntry> entries;
     std::vector<SeenLogEntry> seen;
-    ReadLogArea(area.Bytes(), 256, test::LogTestInventory(), entries, &seen);
-    LogAreaBuilder second(128);
-    second.Header(static_cast<std::uint16_t>(second.PutAll(kAreaHeader, {{.number = 8}})), 19);
-    ReadLogArea(second.Bytes(), 128, test::LogTestInventory(), entries, &seen);  // appends
+    ReadLogArea(first, 256, test::LogTestInventory(), entries, &seen);
+    ReadLogArea(test::AreaWith(128, {{.number = 8}}), 128, test::LogTestInventory(), entries,
+                &seen);  // appends
     EXPECT_EQ(Ids(entries, {{.number = 1}, {.number = 3}, {.number = 8}}), "1 3 8");
     // Every entry walked is seen, the unmapped one too, each with its mapped place.
     ASSERT_EQ(seen.size(), 4u);
@@ -62,12 +58,6 @@ TEST(ReadLogArea, KeepsMappedEntriesInLogOrderAcrossAreas) {
 // (what came before stays), and a failed query, an unreadable instance or an area short of
 // its size make the read not whole.
 TEST(ReadManagementLog, ReadsEveryInstanceAndSaysWhetherTheLogWasWhole) {
-    const auto area = [](int number) {
-        LogAreaBuilder built(128);
-        const TestEntry entry{.number = static_cast<std::uint16_t>(number)};
-        built.Header(static_cast<std::uint16_t>(built.PutAll(kAreaHeader, {entry})), 19);
-        return built.Bytes();
-    };
     // Instance N holds area N and reports its size, but instance 3 reports none and 4 more.
     const struct {
         const char* label;
@@ -89,7 +79,8 @@ TEST(ReadManagementLog, ReadsEveryInstanceAndSaysWhetherTheLogWasWhole) {
         testing::FakeHealthDataSource health;
         std::vector<testing::FakeProperties> instances;
         for (const char digit : std::string_view(row.instances)) {
-            instances.push_back({{"KronData", area(digit - '0')}});
+            const TestEntry entry{.number = static_cast<std::uint16_t>(digit - '0')};
+            instances.push_back({{"KronData", test::AreaWith(128, {entry})}});
             if (digit != '3') instances.back()["KronSize"] = digit == '4' ? 200 : 128;
         }
         health.Serve(kManagementLogQuery, instances);
